@@ -1,0 +1,151 @@
+#include "graphics/bitmap.h"
+
+#include <algorithm>
+#include <cstring>
+#include <stdexcept>
+
+namespace lumora {
+
+Bitmap::Bitmap(int width, int height, Pixel fill)
+    : width_(std::max(width, 0)), height_(std::max(height, 0)) {
+  pixels_.assign(std::size_t(width_) * std::size_t(height_), fill);
+}
+
+void Bitmap::fill(Pixel p) { std::fill(pixels_.begin(), pixels_.end(), p); }
+
+void Bitmap::fillRect(Rect r, Pixel p) {
+  int l = std::max(std::min(r.left, r.right), 0);
+  int rr = std::min(std::max(r.left, r.right), width_);
+  int t = std::max(std::min(r.top, r.bottom), 0);
+  int b = std::min(std::max(r.top, r.bottom), height_);
+  for (int y = t; y < b; ++y) std::fill(row(y) + l, row(y) + rr, p);
+}
+
+namespace {
+
+// One axis of a copy: destination element k sits at dst0 + dstStep * k.
+struct Axis {
+  int dst0, dstStep, dstLen;
+  int src0, srcStep, srcLen;
+
+  static Axis of(int sa, int sb, int da, int db) {
+    Axis a{};
+    a.src0 = sa;
+    a.srcStep = sb >= sa ? 1 : -1;
+    a.srcLen = sb >= sa ? sb - sa : sa - sb;
+    a.dst0 = da;
+    a.dstStep = db >= da ? 1 : -1;
+    a.dstLen = db >= da ? db - da : da - db;
+    return a;
+  }
+  bool identity() const { return srcLen == dstLen; }
+  int srcIndex(int k) const {
+    return int((2 * std::int64_t(k) + 1) * srcLen / (2 * std::int64_t(dstLen)));
+  }
+  int srcCoord(int k) const { return src0 + srcStep * srcIndex(k); }
+  int dstCoord(int k) const { return dst0 + dstStep * k; }
+
+  // The k range [lo, hi) whose destination lies in [0, dstSize); when the
+  // lengths are equal it is also cut to the source lying in [0, srcSize).
+  void range(int dstSize, int srcSize, int& lo, int& hi) const {
+    lo = 0;
+    hi = dstLen;
+    clip(dst0, dstStep, dstSize, lo, hi);
+    if (identity()) clip(src0, srcStep, srcSize, lo, hi);
+  }
+  static void clip(int origin, int step, int size, int& lo, int& hi) {
+    // origin + step * k in [0, size)
+    long long a, b;  // k in [a, b)
+    if (step > 0) {
+      a = -static_cast<long long>(origin);
+      b = static_cast<long long>(size) - origin;
+    } else {
+      a = static_cast<long long>(origin) - size + 1;
+      b = static_cast<long long>(origin) + 1;
+    }
+    lo = int(std::max<long long>(lo, a));
+    hi = int(std::min<long long>(hi, b));
+    if (hi < lo) hi = lo;
+  }
+};
+
+void copyDistinct(const Bitmap& src, Rect s, Bitmap& dst, Rect d) {
+  const Axis ax = Axis::of(s.left, s.right, d.left, d.right);
+  const Axis ay = Axis::of(s.top, s.bottom, d.top, d.bottom);
+  if (ax.srcLen == 0 || ax.dstLen == 0 || ay.srcLen == 0 || ay.dstLen == 0) return;
+
+  int xlo, xhi, ylo, yhi;
+  ax.range(dst.width(), src.width(), xlo, xhi);
+  ay.range(dst.height(), src.height(), ylo, yhi);
+  if (xlo >= xhi || ylo >= yhi) return;
+
+  if (ax.identity()) {
+    const int n = xhi - xlo;
+    const int dx0 = ax.dstCoord(xlo), sx0 = ax.srcCoord(xlo);
+    const bool forward = ax.dstStep == ax.srcStep;
+    for (int k = ylo; k < yhi; ++k) {
+      const int sy = ay.srcCoord(k);
+      if (sy < 0 || sy >= src.height()) continue;
+      Pixel* out = dst.row(ay.dstCoord(k));
+      const Pixel* in = src.row(sy);
+      if (forward && ax.dstStep > 0) {
+        std::memcpy(out + dx0, in + sx0, std::size_t(n) * sizeof(Pixel));
+      } else if (forward) {
+        std::memcpy(out + dx0 - n + 1, in + sx0 - n + 1, std::size_t(n) * sizeof(Pixel));
+      } else {
+        Pixel* o = out + dx0;
+        const Pixel* i = in + sx0;
+        for (int j = 0; j < n; ++j) o[ax.dstStep * j] = i[ax.srcStep * j];
+      }
+    }
+    return;
+  }
+
+  // Stretched on x: a table of (destination, source) columns, both inside.
+  thread_local std::vector<int> dcols, scols;
+  dcols.clear();
+  scols.clear();
+  for (int k = xlo; k < xhi; ++k) {
+    const int sx = ax.srcCoord(k);
+    if (sx < 0 || sx >= src.width()) continue;
+    dcols.push_back(ax.dstCoord(k));
+    scols.push_back(sx);
+  }
+  if (dcols.empty()) return;
+  const std::size_t cols = dcols.size();
+  for (int k = ylo; k < yhi; ++k) {
+    const int sy = ay.srcCoord(k);
+    if (sy < 0 || sy >= src.height()) continue;
+    Pixel* out = dst.row(ay.dstCoord(k));
+    const Pixel* in = src.row(sy);
+    for (std::size_t j = 0; j < cols; ++j) out[dcols[j]] = in[scols[j]];
+  }
+}
+
+}  // namespace
+
+void copyRect(const Bitmap& src, Rect s, Bitmap& dst, Rect d) {
+  if (&src != &dst) {
+    copyDistinct(src, s, dst, d);
+    return;
+  }
+  // Same bitmap: read the part of the source inside the bitmap first.
+  const int l = std::max(std::min(s.left, s.right + 1), 0);
+  const int r = std::min(std::max(s.right, s.left + 1), src.width());
+  const int t = std::max(std::min(s.top, s.bottom + 1), 0);
+  const int b = std::min(std::max(s.bottom, s.top + 1), src.height());
+  if (l >= r || t >= b) return;
+  thread_local Bitmap part;
+  if (part.width() != r - l || part.height() != b - t) part = Bitmap(r - l, b - t);
+  for (int y = t; y < b; ++y)
+    std::memcpy(part.row(y - t), src.row(y) + l, std::size_t(r - l) * sizeof(Pixel));
+  const Rect shifted{s.left - l, s.top - t, s.right - l, s.bottom - t};
+  copyDistinct(part, shifted, dst, d);
+}
+
+void drawBitmap(const Bitmap& src, Bitmap& dst, int x, int y) {
+  copyRect(src, Rect{0, 0, src.width(), src.height()}, dst,
+           Rect{x, y, x + src.width(), y + src.height()});
+}
+
+}  // namespace lumora

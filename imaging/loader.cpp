@@ -1,0 +1,108 @@
+#include "imaging/loader.h"
+
+#include <algorithm>
+#include <array>
+#include <cerrno>
+#include <cstring>
+#include <fstream>
+#include <iterator>
+
+#include "imaging/readers/readers.h"
+
+namespace lumora {
+
+namespace {
+
+constexpr std::array kFileTypes = {
+    // The framework's own types.
+    FileType{"bmp", "Bitmaps", readBmp},
+    FileType{"ico", "Icons", readIcon},
+    FileType{"wmf", "Metafiles", readMetafile},
+    FileType{"emf", "Enhanced Metafiles", readMetafile},
+    FileType{"jpg", "JPEG Image File", readJpeg},
+    FileType{"jpeg", "JPEG Image File", readJpeg},
+    // The system's own, in the order they are registered.
+    FileType{"win", "Truevision images", readTarga},
+    FileType{"vst", "Truevision images", readTarga},
+    FileType{"vda", "Truevision images", readTarga},
+    FileType{"tiff", "TIFF images", readTiff},
+    FileType{"tif", "TIFF images", readTiff},
+    FileType{"tga", "Truevision images", readTarga},
+    FileType{"sgi", "SGI true color images", readSgi},
+    FileType{"scr", "Word 5.x screen capture images", readPcx},
+    FileType{"rpf", "SGI Wavefront images", readRla},
+    FileType{"rle", "Windows bitmap", readBmp},
+    FileType{"rla", "SGI Wavefront images", readRla},
+    FileType{"rgba", "SGI true color images", readSgi},
+    FileType{"rgb", "SGI true color images", readSgi},
+    FileType{"psd", "Photoshop images", readPhotoshop},
+    FileType{"ppm", "Portable pixel map images", readPortableMap},
+    FileType{"pgm", "Portable grayscale images", readPortableMap},
+    FileType{"pbm", "Portable b&w images", readPortableMap},
+    FileType{"pic", "Autodesk images", readAutodesk},
+    FileType{"pcx", "ZSoft PCX images", readPcx},
+    FileType{"pdd", "Photoshop images", readPhotoshop},
+    FileType{"pcd", "Kodak Photo-CD images", readPhotoCd},
+    FileType{"pcc", "ZSoft PCC images", readPcx},
+    FileType{"icb", "Truevision images", readTarga},
+    FileType{"gif", "CompuServe images", readGif},
+    FileType{"dib", "Windows bitmap", readBmp},
+    FileType{"cut", "Dr. Halo images", readDrHalo},
+    FileType{"cel", "Autodesk images", readAutodesk},
+    FileType{"bw", "SGI black/white images", readSgi},
+};
+
+std::string lowerAscii(std::string s) {
+  for (char& c : s)
+    if (c >= 'A' && c <= 'Z') c = char(c - 'A' + 'a');
+  return s;
+}
+
+std::string extensionOf(const std::string& path) {
+  const auto slash = path.find_last_of('/');
+  const auto dot = path.find_last_of('.');
+  if (dot == std::string::npos || (slash != std::string::npos && dot < slash)) return {};
+  return path.substr(dot + 1);
+}
+
+std::vector<std::uint8_t> readFile(const std::string& path) {
+  std::ifstream in(path, std::ios::binary);
+  if (!in) {
+    const int err = errno;
+    throw PictureError("Cannot open file \"" + path + "\". " + std::strerror(err));
+  }
+  std::vector<std::uint8_t> bytes((std::istreambuf_iterator<char>(in)), {});
+  if (in.bad()) throw PictureError("Cannot read file \"" + path + "\".");
+  return bytes;
+}
+
+}  // namespace
+
+std::span<const FileType> fileTypes() { return kFileTypes; }
+
+Picture decodePicture(std::span<const std::uint8_t> data, const std::string& extension,
+                      const std::string& path, const LoadOptions& options) {
+  const std::string ext = lowerAscii(extension);
+  const auto it = std::find_if(kFileTypes.begin(), kFileTypes.end(),
+                               [&](const FileType& t) { return ext == t.extension; });
+  if (it == kFileTypes.end()) throw PictureError("Unknown picture file extension (." + extension + ")");
+  const ReaderInput input{data, path};
+  if (it->reader == readJpeg && options.fitWidth > 0 && options.fitHeight > 0)
+    return readJpegToFit(input, options.fitWidth, options.fitHeight);
+  return it->reader(input);
+}
+
+Picture loadPicture(const std::string& path, const LoadOptions& options) {
+  const std::string ext = extensionOf(path);
+  // The extension is checked before the file is touched.
+  {
+    const std::string lower = lowerAscii(ext);
+    if (std::none_of(kFileTypes.begin(), kFileTypes.end(),
+                     [&](const FileType& t) { return lower == t.extension; }))
+      throw PictureError("Unknown picture file extension (." + ext + ")");
+  }
+  const std::vector<std::uint8_t> bytes = readFile(path);
+  return decodePicture(bytes, ext, path, options);
+}
+
+}  // namespace lumora

@@ -1,0 +1,47 @@
+#include "imaging/picture.h"
+
+namespace lumora {
+
+void Picture::allocate(int width, int height, int bits) {
+  if (bits != 1 && bits != 4 && bits != 8 && bits != 15 && bits != 24 && bits != 32)
+    throw PictureError("Unsupported pixel format.");
+  if (width < 0 || height < 0) throw PictureError("Invalid picture size.");
+  const int storedBits = bits == 15 ? 16 : bits;
+  const std::size_t stride = (std::size_t(width) * std::size_t(storedBits) + 31) / 32 * 4;
+  if (height > 0 && stride > kMaxBytes / std::size_t(height)) throw PictureError("Picture too large.");
+  width_ = width;
+  height_ = height;
+  bits_ = bits;
+  stride_ = stride;
+  data_.assign(stride * std::size_t(height), 0);
+}
+
+Pixel Picture::pixel(int x, int y) const {
+  const std::uint8_t* r = row(y);
+  auto fromPalette = [&](unsigned index) {
+    if (index >= palette_.size()) return kBlack;
+    const PaletteEntry& e = palette_[index];
+    return rgb(e.r, e.g, e.b);
+  };
+  switch (bits_) {
+    case 1: return fromPalette((r[x >> 3] >> (7 - (x & 7))) & 1u);
+    case 4: return fromPalette((x & 1) ? (r[x >> 1] & 0x0Fu) : (r[x >> 1] >> 4));
+    case 8: return fromPalette(r[x]);
+    case 15: {
+      const unsigned v = unsigned(r[2 * x]) | (unsigned(r[2 * x + 1]) << 8);
+      auto expand = [](unsigned c) { return int((c << 3) | (c >> 2)); };
+      return rgb(expand((v >> 10) & 31), expand((v >> 5) & 31), expand(v & 31));
+    }
+    case 24: return rgb(r[3 * x + 2], r[3 * x + 1], r[3 * x]);
+    default: return rgb(r[4 * x + 2], r[4 * x + 1], r[4 * x]);
+  }
+}
+
+Bitmap Picture::toBitmap() const {
+  Bitmap b(width_, height_);
+  for (int y = 0; y < height_; ++y)
+    for (int x = 0; x < width_; ++x) b.at(x, y) = pixel(x, y);
+  return b;
+}
+
+}  // namespace lumora

@@ -1,0 +1,69 @@
+// Picture: what a reader produces. Width, height, a pixel format of 1, 4 or
+// 8 bits with a palette, or 15, 24 or 32 bits, and top-down rows laid out as
+// a Windows DIB lays them out (rows padded to 4 bytes; 24-bit pixels in
+// blue, green, red byte order; 32-bit blue, green, red, alpha; 15-bit words
+// little-endian 0RRRRRGGGGGBBBBB; packed pixels most significant bits first).
+#pragma once
+
+#include <cstddef>
+#include <cstdint>
+#include <stdexcept>
+#include <string>
+#include <vector>
+
+#include "graphics/bitmap.h"
+
+namespace lumora {
+
+// A picture that cannot be read; what() is the message the user sees.
+class PictureError : public std::runtime_error {
+ public:
+  using std::runtime_error::runtime_error;
+};
+
+struct PaletteEntry {
+  std::uint8_t r = 0, g = 0, b = 0;
+  bool operator==(const PaletteEntry&) const = default;
+};
+
+class Picture {
+ public:
+  // Largest pixel memory a reader may ask for; a header asking for more is
+  // refused with "Picture too large." rather than allocated.
+  static constexpr std::size_t kMaxBytes = std::size_t(1) << 30;
+
+  Picture() = default;
+  // Sets the size and pixel format and allocates zeroed rows. bits is 1, 4,
+  // 8, 15, 24 or 32; throws PictureError for a size that is negative or too
+  // large.
+  void allocate(int width, int height, int bits);
+
+  int width() const { return width_; }
+  int height() const { return height_; }
+  int bits() const { return bits_; }
+  bool empty() const { return width_ <= 0 || height_ <= 0; }
+  std::size_t stride() const { return stride_; }
+
+  std::uint8_t* row(int y) { return data_.data() + std::size_t(y) * stride_; }
+  const std::uint8_t* row(int y) const { return data_.data() + std::size_t(y) * stride_; }
+  std::vector<std::uint8_t>& data() { return data_; }
+  const std::vector<std::uint8_t>& data() const { return data_; }
+
+  // Palette of a 1-, 4- or 8-bit picture (missing entries read as black).
+  std::vector<PaletteEntry>& palette() { return palette_; }
+  const std::vector<PaletteEntry>& palette() const { return palette_; }
+
+  // One pixel as 0xFFRRGGBB: palette applied, 5-bit components expanded as
+  // (v << 3) | (v >> 2), alpha dropped.
+  Pixel pixel(int x, int y) const;
+  // The whole picture as a 32-bit bitmap.
+  Bitmap toBitmap() const;
+
+ private:
+  int width_ = 0, height_ = 0, bits_ = 24;
+  std::size_t stride_ = 0;
+  std::vector<std::uint8_t> data_;
+  std::vector<PaletteEntry> palette_;
+};
+
+}  // namespace lumora

@@ -1,0 +1,7 @@
+#include "imaging/readers/readers.h"
+
+namespace lumora {
+
+Picture readRla(const ReaderInput&) { throw PictureError("This picture type cannot be read yet."); }
+
+}  // namespace lumora

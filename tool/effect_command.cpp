@@ -1,0 +1,65 @@
+// lumora-tool effect: runs one transition headless, with an optional trace.
+#include <fstream>
+#include <iostream>
+#include <memory>
+
+#include "effects/effect.h"
+#include "graphics/ppm.h"
+#include "saver/core/test_patterns.h"
+#include "tool/tool.h"
+
+namespace lumora::tool {
+
+namespace {
+
+Bitmap startBitmap(const Args& args, const char* option, int w, int h, bool old) {
+  if (!args.has(option)) return old ? oldTestPattern(w, h) : newTestPattern(w, h);
+  Bitmap file = readPpm(args.get(option));
+  // The given picture is placed at the top-left corner of a black screen.
+  Bitmap b(w, h, kBlack);
+  drawBitmap(file, b, 0, 0);
+  return b;
+}
+
+}  // namespace
+
+int runEffect(const Args& args) {
+  if (args.positional().size() != 1) throw UsageError{"effect needs one effect number"};
+  int n = 0;
+  try {
+    std::size_t used = 0;
+    n = std::stoi(args.positional()[0], &used);
+    if (used != args.positional()[0].size()) throw UsageError{"bad effect number"};
+  } catch (const std::exception&) {
+    throw UsageError{"the effect number must be a whole number"};
+  }
+  if (n < 0 || n >= kEffectCount) throw UsageError{"the effect number must be 0 to 121"};
+  int w = 1024, h = 768;
+  args.getSize("size", w, h);
+  const int speed = args.getInt("speed", 1);
+  const int seed = args.getInt("seed", 0);
+
+  Bitmap stage = startBitmap(args, "old", w, h, true);
+  Bitmap frame = startBitmap(args, "new", w, h, false);
+  Bitmap work(w, h, kWhite), spare(w, h, kWhite);
+  Random random(static_cast<std::uint32_t>(seed));
+
+  std::unique_ptr<std::ofstream> traceFile;
+  std::unique_ptr<EffectTrace> trace;
+  if (args.has("trace")) {
+    std::ostream* out = &std::cout;
+    if (args.get("trace") != "-") {
+      traceFile = std::make_unique<std::ofstream>(args.get("trace"));
+      if (!*traceFile) throw std::runtime_error("cannot write " + args.get("trace"));
+      out = traceFile.get();
+    }
+    trace = std::make_unique<EffectTrace>(*out);
+  }
+  EffectContext ctx({frame, work, spare, stage}, w, h, speed, random, nullptr, trace.get());
+  lumora::runEffect(n, ctx);
+  std::cout.flush();
+  if (args.has("out")) writePpm(stage, args.get("out"));
+  return 0;
+}
+
+}  // namespace lumora::tool
