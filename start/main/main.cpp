@@ -1,0 +1,3 @@
+// lumora: the screensaver ("/S"), its settings window ("/C") and the
+// password window ("/A").
+int main() { return 0; }
