@@ -1,0 +1,127 @@
+// The registry file: the current user's registry keys that Lumora uses, kept
+// in one text file in the "REGEDIT4" export format, so that a person can read
+// and edit it and a Windows user could import it:
+//
+//     REGEDIT4
+//
+//     [HKEY_CURRENT_USER\software\vistel]
+//     "tpbh"=dword:00000000
+//     "label"="aAbAcA"
+//
+// Keys are named by full path ("HKEY_CURRENT_USER\software\vistel"); key
+// paths and value names compare without regard to ASCII case (bytes inside a
+// double-byte character are never folded). A value keeps its type: dword or
+// string; values of other types ("hex:..." and friends) are kept verbatim and
+// written back unchanged, but read as missing. Strings are ANSI (GB18030)
+// bytes; in the file every '\' and '"' of a string or a value name is escaped
+// with '\'. "@" is a key's default value. Comment lines (';') are not kept.
+//
+// Reading a value as another type than it has gives nothing: it is treated as
+// missing (a string read as a dword, a dword read as a string).
+//
+// Writing goes through a temporary file beside the registry file (write,
+// fsync, rename, fsync of the folder) while holding an advisory lock (flock on
+// "<file>.lock"), and leaves the file with mode 0600 (it holds the password).
+// Use RegistryFile::update for read-modify-write: it loads, changes and saves
+// under one lock, so two writers never lose each other's values.
+//
+// A file that exists but cannot be parsed is never overwritten: load() renames
+// it to "<file>.bad-<date>-<time>" (keeping it aside), says so on standard
+// error and gives an empty registry.
+#pragma once
+
+#include <cstdint>
+#include <filesystem>
+#include <functional>
+#include <optional>
+#include <stdexcept>
+#include <string>
+#include <string_view>
+#include <vector>
+
+namespace lumora {
+
+// A registry file that could not be read, kept aside or written. The message
+// names the file and the system's reason.
+class RegistryError : public std::runtime_error {
+ public:
+  using std::runtime_error::runtime_error;
+};
+
+class RegistryFile {
+ public:
+  enum class Type { Dword, String, Other };
+
+  // An empty registry bound to no file (save() throws until a path is set).
+  RegistryFile() = default;
+
+  // Reads the file at path. A missing or empty file gives an empty registry.
+  // An unparsable file is kept aside (see above). Throws RegistryError when
+  // the file exists but cannot be read, or cannot be kept aside.
+  static RegistryFile load(const std::filesystem::path& path);
+
+  // Read-modify-write under the lock: loads the file, calls change, and saves
+  // the result when change returns true (nothing is written when it returns
+  // false). Returns what change returned. Throws RegistryError on a failed
+  // write; the old file is then left whole.
+  static bool update(const std::filesystem::path& path,
+                     const std::function<bool(RegistryFile&)>& change);
+
+  const std::filesystem::path& path() const { return path_; }
+  void setPath(std::filesystem::path path) { path_ = std::move(path); }
+
+  // A key exists when it was created or when some key below it exists.
+  bool keyExists(std::string_view key) const;
+  bool valueExists(std::string_view key, std::string_view name) const;
+  std::optional<Type> valueType(std::string_view key, std::string_view name) const;
+
+  // The value when it exists with this type; nothing otherwise.
+  std::optional<std::uint32_t> dword(std::string_view key, std::string_view name) const;
+  std::optional<std::string> string(std::string_view key, std::string_view name) const;  // ANSI bytes
+
+  // Set a value, creating its key when missing; the value takes the new type.
+  // A value that exists keeps its position and the spelling of its name.
+  void setDword(std::string_view key, std::string_view name, std::uint32_t value);
+  void setString(std::string_view key, std::string_view name, std::string_view ansi);
+  void createKey(std::string_view key);
+  // Removes a value; returns whether it existed.
+  bool deleteValue(std::string_view key, std::string_view name);
+
+  // Writes the whole registry to path() (under the lock, atomically, mode
+  // 0600). This replaces what the file holds: prefer update() when other
+  // writers may have changed the file since it was loaded.
+  void save() const;
+
+  // The file's text, as save() writes it.
+  std::string serialize() const;
+  // Parses a file's text; throws RegistryError (with the line number) when
+  // the text is not a registry file.
+  static RegistryFile parse(std::string_view text);
+
+ private:
+  struct Value {
+    std::string name;   // as first written
+    Type type = Type::String;
+    std::uint32_t dword = 0;
+    std::string data;   // string bytes, or the raw text after '=' for Other
+  };
+  struct Key {
+    std::string path;   // as first written
+    std::vector<Value> values;
+  };
+
+  Key* findKey(std::string_view key);
+  const Key* findKey(std::string_view key) const;
+  Key& ensureKey(std::string_view key);
+  const Value* findValue(std::string_view key, std::string_view name) const;
+  Value& ensureValue(std::string_view key, std::string_view name);
+
+  std::filesystem::path path_;
+  std::vector<Key> keys_;
+};
+
+// ASCII case folding of ANSI text that leaves the bytes of double-byte
+// characters alone: the comparison key of key paths and value names.
+std::string foldAnsiCase(std::string_view ansi);
+
+}  // namespace lumora
