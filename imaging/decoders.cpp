@@ -1,0 +1,311 @@
+#include "imaging/decoders.h"
+
+#include <algorithm>
+#include <array>
+#include <memory>
+#include <vector>
+
+#include "imaging/picture.h"
+
+namespace lumora {
+
+namespace {
+
+// Writes into a span and drops what falls past its end.
+class CutWriter {
+ public:
+  explicit CutWriter(std::span<std::uint8_t> out) : out_(out) {}
+  void put(std::uint8_t v) {
+    if (pos_ < out_.size()) out_[pos_++] = v;
+  }
+  void fill(std::uint8_t v, std::size_t n) {
+    const std::size_t k = std::min(n, room());
+    std::fill_n(out_.data() + pos_, k, v);
+    pos_ += k;
+  }
+  // Copies n bytes from the reader; input beyond the output is consumed and
+  // dropped. Stops early only when the input ends.
+  void copy(ByteReader& in, std::size_t n) {
+    const std::size_t k = std::min(n, room());
+    const std::size_t got = in.read(out_.data() + pos_, k);
+    pos_ += got;
+    if (got == k && n > k) in.skip(std::min(n - k, in.remaining()));
+  }
+  std::size_t room() const { return out_.size() - pos_; }
+  bool full() const { return pos_ >= out_.size(); }
+  std::size_t written() const { return pos_; }
+
+ private:
+  std::span<std::uint8_t> out_;
+  std::size_t pos_ = 0;
+};
+
+}  // namespace
+
+std::size_t decodePcxRle(ByteReader& in, std::span<std::uint8_t> out) {
+  CutWriter w(out);
+  while (!w.full() && !in.atEnd()) {
+    const std::uint8_t x = in.u8();
+    if (x < 192) {
+      w.put(x);
+      continue;
+    }
+    if (in.atEnd()) break;
+    w.fill(in.u8(), x & 0x3Fu);
+  }
+  return w.written();
+}
+
+std::size_t decodePackBits(ByteReader& in, std::size_t packedCount, std::span<std::uint8_t> out) {
+  CutWriter w(out);
+  const std::size_t end = in.position() + std::min(packedCount, in.remaining());
+  while (in.position() < end) {
+    const int a = static_cast<std::int8_t>(in.u8());
+    if (a >= 0) {
+      w.copy(in, std::min<std::size_t>(std::size_t(a) + 1, end - in.position()));
+    } else if (a != -128) {
+      if (in.position() >= end) break;
+      w.fill(in.u8(), std::size_t(1 - a));
+    }
+  }
+  return w.written();
+}
+
+std::size_t decodeSgiRle(ByteReader& in, int bytesPerSample, std::span<std::uint8_t> out) {
+  CutWriter w(out);
+  if (bytesPerSample == 2) {
+    while (in.remaining() >= 2) {
+      const unsigned control = in.u16be();
+      const std::size_t count = control & 0x7Fu;
+      if (count == 0) break;
+      if (control & 0x80u) {
+        for (std::size_t i = 0; i < count && in.remaining() >= 2; ++i) w.put(std::uint8_t(in.u16be() >> 8));
+      } else {
+        if (in.remaining() < 2) break;
+        w.fill(std::uint8_t(in.u16be() >> 8), count);
+      }
+    }
+    return w.written();
+  }
+  while (!in.atEnd()) {
+    const unsigned control = in.u8();
+    const std::size_t count = control & 0x7Fu;
+    if (count == 0) break;
+    if (control & 0x80u) {
+      w.copy(in, count);
+    } else {
+      if (in.atEnd()) break;
+      w.fill(in.u8(), count);
+    }
+  }
+  return w.written();
+}
+
+std::size_t decodeDrHaloRle(ByteReader& in, std::span<std::uint8_t> out) {
+  CutWriter w(out);
+  in.skip(std::min<std::size_t>(2, in.remaining()));
+  while (!in.atEnd()) {
+    const unsigned control = in.u8();
+    const std::size_t count = control & 0x7Fu;
+    if (count == 0) break;
+    if (control & 0x80u) {
+      if (in.atEnd()) break;
+      w.fill(in.u8(), count);
+    } else {
+      w.copy(in, count);
+    }
+  }
+  return w.written();
+}
+
+std::size_t decodeRlaRle(ByteReader& in, std::size_t packedCount, std::span<std::uint8_t> out) {
+  CutWriter w(out);
+  const std::size_t end = in.position() + std::min(packedCount, in.remaining());
+  while (in.position() < end) {
+    const int a = static_cast<std::int8_t>(in.u8());
+    if (a < 0) {
+      w.copy(in, std::min<std::size_t>(std::size_t(-a), end - in.position()));
+    } else {
+      if (in.position() >= end) break;
+      w.fill(in.u8(), std::size_t(a) + 1);
+    }
+  }
+  return w.written();
+}
+
+int targaBytesPerPixel(int depth) {
+  switch (depth) {
+    case 8: return 1;
+    case 15:
+    case 16: return 2;
+    case 24: return 3;
+    case 32: return 4;
+    default: return 0;
+  }
+}
+
+std::size_t decodeTargaRle(std::span<const std::uint8_t> packed, int depth, std::span<std::uint8_t> out) {
+  const std::size_t p = std::size_t(targaBytesPerPixel(depth));
+  if (p == 0) return 0;
+  ByteReader in(packed);
+  CutWriter w(out);
+  while (!w.full() && !in.atEnd()) {
+    const unsigned h = in.u8();
+    const std::size_t n = (h & 0x7Fu) + 1;
+    if (h & 0x80u) {
+      if (in.remaining() < p) {
+        in.skip(in.remaining());
+        break;
+      }
+      const std::uint8_t* pixel = packed.data() + in.position();
+      in.skip(p);
+      for (std::size_t i = 0; i < n && !w.full(); ++i)
+        for (std::size_t j = 0; j < p; ++j) w.put(pixel[j]);
+    } else {
+      w.copy(in, n * p);
+    }
+  }
+  return in.position();
+}
+
+namespace {
+
+// The string table shared by both LZW variants: each code is its prefix
+// code followed by one byte; the length and first byte are kept so a string
+// can be written back to front without a stack.
+class LzwTable {
+ public:
+  static constexpr int kSize = 4096;
+
+  explicit LzwTable(int literals) {
+    for (int c = 0; c < literals; ++c) {
+      prefix_[c] = 0;
+      suffix_[c] = std::uint8_t(c);
+      first_[c] = std::uint8_t(c);
+      length_[c] = 1;
+    }
+  }
+  void add(int code, int prev, std::uint8_t byte) {
+    prefix_[code] = std::uint16_t(prev);
+    suffix_[code] = byte;
+    first_[code] = first_[prev];
+    length_[code] = std::uint16_t(length_[prev] + 1);
+  }
+  std::uint8_t first(int code) const { return first_[code]; }
+  // Writes the code's string at `pos`, dropping what falls past the end;
+  // returns its length.
+  std::size_t write(int code, std::span<std::uint8_t> out, std::size_t pos) const {
+    const std::size_t len = length_[code];
+    for (std::size_t i = len; i-- > 0;) {
+      if (pos + i < out.size()) out[pos + i] = suffix_[code];
+      code = prefix_[code];
+    }
+    return len;
+  }
+
+ private:
+  std::array<std::uint16_t, kSize> prefix_{};
+  std::array<std::uint8_t, kSize> suffix_{};
+  std::array<std::uint8_t, kSize> first_{};
+  std::array<std::uint16_t, kSize> length_{};
+};
+
+// Reads codes of a given width, most or least significant bit first.
+class BitSource {
+ public:
+  BitSource(std::span<const std::uint8_t> data, bool msbFirst) : data_(data), msbFirst_(msbFirst) {}
+  // False when fewer than `width` bits are left.
+  bool next(int width, int& code) {
+    while (count_ < width) {
+      if (pos_ >= data_.size()) return false;
+      const std::uint32_t byte = data_[pos_++];
+      if (msbFirst_)
+        bits_ = (bits_ << 8) | byte;
+      else
+        bits_ |= byte << count_;
+      count_ += 8;
+    }
+    if (msbFirst_) {
+      code = int((bits_ >> (count_ - width)) & ((1u << width) - 1));
+    } else {
+      code = int(bits_ & ((1u << width) - 1));
+      bits_ >>= width;
+    }
+    count_ -= width;
+    if (msbFirst_) bits_ &= (1u << count_) - 1;
+    return true;
+  }
+
+ private:
+  std::span<const std::uint8_t> data_;
+  bool msbFirst_;
+  std::size_t pos_ = 0;
+  std::uint32_t bits_ = 0;
+  int count_ = 0;
+};
+
+struct LzwVariant {
+  int literalBits;  // codes below 2^literalBits stand for themselves
+  bool msbFirst;
+  bool earlyChange;  // TIFF: the width grows one code early
+  const char* error;
+};
+
+std::size_t decodeLzw(std::span<const std::uint8_t> packed, const LzwVariant& v, std::span<std::uint8_t> out) {
+  const int clear = 1 << v.literalBits;
+  const int end = clear + 1;
+  const int firstFree = clear + 2;
+  const int startWidth = v.literalBits + 1;
+  auto table = std::make_unique<LzwTable>(clear);
+  BitSource bits(packed, v.msbFirst);
+  int width = startWidth;
+  int next = firstFree;
+  int prev = -1;
+  std::size_t produced = 0;
+  int code = 0;
+  while (produced < out.size() && bits.next(width, code)) {
+    if (code == end) break;
+    if (code == clear) {
+      width = startWidth;
+      next = firstFree;
+      prev = -1;
+      continue;
+    }
+    if (prev < 0) {
+      if (code >= clear) throw PictureError(v.error);
+      produced += table->write(code, out, produced);
+      prev = code;
+      continue;
+    }
+    if (code > next || code >= LzwTable::kSize) throw PictureError(v.error);
+    // Entries stop once the table is full; a code equal to the next free
+    // one (the string being defined) then cannot occur.
+    if (next < LzwTable::kSize) {
+      const std::uint8_t firstByte = table->first(code == next ? prev : code);
+      table->add(next, prev, firstByte);
+      if (v.earlyChange) {
+        ++next;
+        if (next == (1 << width) - 1 && width < 12) ++width;
+      } else {
+        if (next == (1 << width) - 1 && width < 12) ++width;
+        ++next;
+      }
+    }
+    produced += table->write(code, out, produced);
+    prev = code;
+  }
+  return std::min(produced, out.size());
+}
+
+}  // namespace
+
+std::size_t decodeTiffLzw(std::span<const std::uint8_t> packed, std::span<std::uint8_t> out) {
+  return decodeLzw(packed, {8, true, true, "TIF LZW: invalid opcode."}, out);
+}
+
+std::size_t decodeGifLzw(std::span<const std::uint8_t> packed, int codeSize, std::span<std::uint8_t> out) {
+  if (codeSize < 1 || codeSize > 11) throw PictureError("GIF LZW: invalid opcode.");
+  return decodeLzw(packed, {codeSize, false, false, "GIF LZW: invalid opcode."}, out);
+}
+
+}  // namespace lumora
