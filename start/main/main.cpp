@@ -1,3 +1,5 @@
 // lumora: the screensaver ("/S"), its settings window ("/C") and the
-// password window ("/A").
-int main() { return 0; }
+// password window ("/A"), chosen by the first argument.
+#include "start/mode.h"
+
+int main(int argc, char** argv) { return lumora::runMode(lumora::modeOf(argc, argv), argc, argv); }

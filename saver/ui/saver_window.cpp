@@ -1,0 +1,306 @@
+#include "saver/ui/saver_window.h"
+
+#include <QApplication>
+#include <QCloseEvent>
+#include <QMessageBox>
+#include <QPalette>
+#include <QScreen>
+#include <cstdio>
+#include <filesystem>
+
+#include "graphics/rounding.h"
+#include "imaging/loader.h"
+#include "platform/core/ansi.h"
+#include "platform/core/paths.h"
+#include "platform/desktop/cursor_counter.h"
+#include "platform/desktop/power_off.h"
+#include "platform/desktop/screensaver_inhibit.h"
+#include "platform/desktop/taskbar.h"
+#include "saver/ui/face_names.h"
+#include "saver/ui/masked_edit.h"
+#include "saver/ui/password_prompt.h"
+#include "saver/ui/stage_window.h"
+#include "settings/list_file.h"
+#include "settings/stored_text.h"
+
+namespace lumora {
+
+namespace {
+
+const char* const kWelcomeCaption = "欢迎使用《Lumora》";
+
+QRect screenRect() { return QGuiApplication::primaryScreen()->geometry(); }
+
+bool fileExists(const std::string& ansiPath) {
+  std::error_code ec;
+  return std::filesystem::is_regular_file(pathFromAnsi(ansiPath), ec);
+}
+
+// Drops entries whose files are missing: with i from 0, while i is not the
+// last index, keep entry i when its file exists, else delete it. The last
+// entry is never checked, so the list stays non-empty.
+void dropMissingFiles(IndexedList& list) {
+  int i = 0;
+  while (i != list.count() - 1) {
+    if (fileExists(list.items[std::size_t(i)]))
+      ++i;
+    else
+      list.items.erase(list.items.begin() + i);
+  }
+}
+
+QImage toQImage(const Bitmap& b) {
+  QImage image(b.width(), b.height(), QImage::Format_RGB32);
+  for (int y = 0; y < b.height(); ++y)
+    std::copy(b.row(y), b.row(y) + b.width(), reinterpret_cast<Pixel*>(image.scanLine(y)));
+  return image;
+}
+
+}  // namespace
+
+qint64 wholeMinutesBetween(const QDateTime& start, const QDateTime& now) {
+  auto minuteOf = [](const QDateTime& t) {
+    return t.date().toJulianDay() * 1440 + t.time().hour() * 60 + t.time().minute();
+  };
+  return minuteOf(now) - minuteOf(start);
+}
+
+SaverWindow::SaverWindow(SaverServices services, QWidget* parent)
+    : QWidget(parent, Qt::Window | Qt::FramelessWindowHint | Qt::WindowStaysOnTopHint),
+      services_(std::move(services)),
+      step_(slide_, *this) {
+  installFaceNameSubstitutions();
+  setObjectName(QStringLiteral("TForm1"));
+  QPalette pal = palette();
+  pal.setColor(QPalette::Window, Qt::black);
+  setPalette(pal);
+  setAutoFillBackground(true);
+  setFocusPolicy(Qt::StrongFocus);
+  const QRect screen = screenRect();
+
+  label1_ = new QLabel(QString::fromUtf8(kWelcomeCaption), this);
+  label1_->setObjectName(QStringLiteral("Label1"));
+  label1_->setAttribute(Qt::WA_TranslucentBackground);
+  QPalette lp = label1_->palette();
+  lp.setColor(QPalette::WindowText, Qt::yellow);
+  label1_->setPalette(lp);
+  QFont font(QStringLiteral("华文行楷"));
+  label1_->setFont(font);
+  image1_ = new QLabel(this);
+  image1_->setObjectName(QStringLiteral("Image1"));
+  image1_->setAlignment(Qt::AlignLeft | Qt::AlignTop);
+  image1_->hide();
+
+  timer1_.setInterval(6000);
+  timer2_.setInterval(100);
+  timer3_.setInterval(10000);
+  timer4_.setInterval(200);
+  connect(&timer1_, &QTimer::timeout, this, &SaverWindow::timer1Timer);
+  connect(&timer3_, &QTimer::timeout, this, &SaverWindow::timer3Timer);
+  bool timer1On = true, timer2On = true, timer3On = false;
+
+  // FormCreate, in order.
+  hideTaskbar();
+  startTime_ = services_.now();
+  ensureListFolder();
+  settings_ = loadShowSettings(registryFilePath());
+  loadOpening();
+  if (settings_.gjsz != 0) timer3On = true;
+  if (settings_.jgsj) timer1_.setInterval(int(std::clamp<std::int64_t>(settings_.intervalMs(), 0, INT32_MAX)));
+
+  // Label1: size Round(ScreenW / L / 1.2) with L in ANSI bytes, centred.
+  const std::string caption = utf8ToAnsi(label1_->text().toStdString());
+  if (!caption.empty()) {
+    const int size = roundHalfEven(static_cast<long double>(screen.width()) / caption.size() / 1.2L);
+    font.setPixelSize(std::max(1, (size * 96 + 36) / 72));
+    label1_->setFont(font);
+  }
+  label1_->adjustSize();
+  label1_->move((screen.width() - label1_->width()) / 2, screen.height() / 2 - 10);
+
+  inhibit_ = std::make_unique<ScreenSaverInhibit>();
+  loadLists();
+  if (listBox1_.empty())
+    timer1On = false;
+  else
+    dropMissingFiles(listBox1_);
+  if (listBox2_.empty())
+    timer2On = false;
+  else
+    dropMissingFiles(listBox2_);
+
+  random_.setSeed(seedFromTimeOfDay());
+  listBox1_.index = 0;
+  if (settings_.yysz == 0)
+    timer2On = false;
+  else if (settings_.yysz == 1)
+    listBox2_.index = 0;
+  else if (settings_.yysz == 2)
+    listBox2_.index = random_.next(listBox2_.count());  // every entry can come first
+  listBox3_.index = settings_.wzbh == 2 ? random_.next(listBox3_.count()) : 0;
+
+  slide_.tpbh = settings_.tpbh;
+  slide_.wzbh = settings_.wzbh;
+  slide_.tptc = settings_.tptc;
+  slide_.pp = settings_.pp;
+  slide_.speed = settings_.speed;
+  slide_.pictures = &listBox1_;
+  slide_.captions = &listBox3_;
+  slide_.random = &random_;
+  slide_.slideIdle = true;
+  if (services_.forcedEffect >= 0) step_.setForcedEffect(services_.forcedEffect);
+
+  cursor_ = std::make_unique<AppCursor>();
+  stage_ = std::make_unique<StageWindow>();
+  connect(stage_.get(), &StageWindow::inputReceived, this, &SaverWindow::stageInput);
+  prompt_ = std::make_unique<PasswordPrompt>();
+
+  if (timer1On) timer1_.start();
+  if (timer3On) timer3_.start();
+  // The media playlist is not wired yet: Timer2 stays off.
+  (void)timer2On;
+  setGeometry(screen);
+}
+
+SaverWindow::~SaverWindow() { formClose(); }
+
+void SaverWindow::loadOpening() {
+  const int qssz = settings_.qssz.value_or(-1);
+  if (qssz == 0 && settings_.label) {
+    label1_->setText(QString::fromStdString(ansiToUtf8(*settings_.label)));
+  } else if (qssz == 1 && settings_.spic && fileExists(*settings_.spic)) {
+    try {
+      const Picture picture = loadPicture(pathFromAnsi(*settings_.spic).string());
+      image1_->setPixmap(QPixmap::fromImage(toQImage(picture.toBitmap())));
+      image1_->setGeometry(screenRect().translated(-screenRect().topLeft()));
+      label1_->hide();
+      image1_->show();
+    } catch (const PictureError& e) {
+      // The caption stays; the show goes on.
+      std::fprintf(stderr, "lumora: the opening picture cannot be shown: %s\n", e.what());
+    }
+  }
+}
+
+void SaverWindow::loadLists() {
+  auto load = [](const char* name, IndexedList& list) {
+    const auto path = listFilePath(name);
+    if (listFileExists(path)) list.items = readListFile(path);
+  };
+  load(kCaptionListFile, listBox3_);
+  load(kFontListFile, listBox4_);
+  load(kPictureListFile, listBox1_);
+  load(kMediaListFile, listBox2_);
+}
+
+void SaverWindow::showEvent(QShowEvent* event) {
+  QWidget::showEvent(event);
+  setGeometry(screenRect());
+  activateWindow();
+  setFocus();
+}
+
+void SaverWindow::keyPressEvent(QKeyEvent*) { close(); }
+void SaverWindow::mousePressEvent(QMouseEvent*) { close(); }
+
+void SaverWindow::stageInput() {
+  stage_->hide();
+  close();
+}
+
+void SaverWindow::closeEvent(QCloseEvent* event) {
+  if (closeGranted_) {
+    event->accept();
+    return;
+  }
+  event->ignore();
+  if (promptOpen_) return;
+  std::string password;
+  try {
+    password = closeQueryPassword(registryFilePath());
+  } catch (const std::exception& e) {
+    // An unreadable desktop key counts as no password.
+    std::fprintf(stderr, "lumora: %s\n", e.what());
+  }
+  timer1_.stop();
+  bool granted = password.empty();
+  if (!granted) {
+    const QRect screen = screenRect();
+    prompt_->move((screen.width() - prompt_->width()) / 2, (screen.height() - prompt_->height()) / 2);
+    promptOpen_ = true;
+    prompt_->exec();
+    promptOpen_ = false;
+    granted = utf8ToAnsi(prompt_->maskEdit1()->text().toStdString()) == password;
+    if (!granted && !listBox1_.empty()) timer1_.start();
+  }
+  if (!granted) return;
+  closeGranted_ = true;
+  event->accept();
+  formClose();
+  emit showEnded();
+  QCoreApplication::quit();
+}
+
+void SaverWindow::formClose() {
+  if (closed_) return;
+  closed_ = true;
+  inhibit_.reset();
+  showTaskbar();
+  cursor_.reset();
+}
+
+void SaverWindow::timer1Timer() { step_.run(); }
+
+void SaverWindow::timer3Timer() {
+  if (promptOpen_) return;  // the prompt is being answered; ask again later
+  if (wholeMinutesBetween(startTime_, services_.now()) < settings_.gjsz) return;
+  timer1_.stop();
+  timer2_.stop();
+  timer3_.stop();
+  timer4_.stop();
+  stage_->hide();
+  close();
+  if (services_.powerOff) services_.powerOff->powerOff();
+}
+
+// SlideHost
+
+void SaverWindow::hideCursor() { cursor_->hide(); }
+
+void SaverWindow::hideOpening() {
+  image1_->hide();
+  label1_->hide();
+}
+
+void SaverWindow::setSlideTimer(bool on) {
+  if (on)
+    timer1_.start();
+  else
+    timer1_.stop();
+}
+
+void SaverWindow::screenSize(int& w, int& h) {
+  const QRect s = screenRect();
+  w = s.width();
+  h = s.height();
+}
+
+void SaverWindow::showStage() { stage_->showAbove(this); }
+
+Bitmap& SaverWindow::stage() { return stage_->stage(); }
+
+EffectHost* SaverWindow::effectHost() { return stage_.get(); }
+
+void SaverWindow::reportError(const std::string& message) {
+  QMessageBox::critical(stage_->isVisible() ? static_cast<QWidget*>(stage_.get()) : this,
+                        QStringLiteral("Lumora"), QString::fromStdString(message));
+}
+
+void SaverWindow::paintCaption(const std::string& caption) {
+  // Button1Click paints the caption; until it does, Label2 holds it and the
+  // show goes on.
+  stage_->setLabel2(caption);
+  timer1_.start();
+}
+
+}  // namespace lumora

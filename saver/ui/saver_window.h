@@ -1,0 +1,114 @@
+// TForm1, the saver window: the show's main window. Borderless, black,
+// stay-on-top, full screen; shows the opening caption (`Label1`) or picture
+// (`Image1`) until the first slide step; owns the show's timers and its one
+// state; ends the show on a key or mouse button through the close query.
+#pragma once
+
+#include <QDateTime>
+#include <QLabel>
+#include <QTimer>
+#include <QWidget>
+#include <functional>
+#include <memory>
+
+#include "graphics/random.h"
+#include "saver/core/indexed_list.h"
+#include "saver/core/slide_step.h"
+#include "settings/settings.h"
+
+namespace lumora {
+
+class AppCursor;
+class PasswordPrompt;
+class PowerOff;
+class ScreenSaverInhibit;
+class StageWindow;
+
+// What the show takes from outside, replaceable in tests.
+struct SaverServices {
+  std::function<QDateTime()> now = [] { return QDateTime::currentDateTime(); };
+  PowerOff* powerOff = nullptr;  // the shutdown at the end of the countdown
+  int forcedEffect = -1;         // >= 0: every slide step runs this effect
+};
+
+// The whole clock minutes from start to now, seconds ignored (10:00:59 to
+// 10:01:00 is 1).
+qint64 wholeMinutesBetween(const QDateTime& start, const QDateTime& now);
+
+class SaverWindow : public QWidget, private SlideHost {
+  Q_OBJECT
+
+ public:
+  // FormCreate: reads the settings and lists, prepares the opening display.
+  // The stage window and the prompt are created beside it (TForm3, TForm4).
+  explicit SaverWindow(SaverServices services, QWidget* parent = nullptr);
+  ~SaverWindow() override;
+
+  // The show's one state, open to tests.
+  const ShowSettings& settings() const { return settings_; }
+  IndexedList& pictures() { return listBox1_; }  // ListBox1
+  IndexedList& media() { return listBox2_; }     // ListBox2
+  IndexedList& captions() { return listBox3_; }  // ListBox3
+  IndexedList& fonts() { return listBox4_; }     // ListBox4
+  bool slideIdle() const { return slide_.slideIdle; }
+  QTimer& timer1() { return timer1_; }
+  QTimer& timer2() { return timer2_; }
+  QTimer& timer3() { return timer3_; }
+  QTimer& timer4() { return timer4_; }
+  QLabel* label1() const { return label1_; }
+  QLabel* image1() const { return image1_; }
+  StageWindow* stageWindow() const { return stage_.get(); }
+  PasswordPrompt* prompt() const { return prompt_.get(); }
+  const QDateTime& startTime() const { return startTime_; }
+  bool closeGranted() const { return closeGranted_; }
+
+  void timer1Timer();  // Timer1Timer: one slide step
+  void timer3Timer();  // Timer3Timer: the shutdown countdown
+
+ signals:
+  // The close was granted and the system state restored.
+  void showEnded();
+
+ protected:
+  void showEvent(QShowEvent* event) override;  // FormShow
+  void keyPressEvent(QKeyEvent* event) override;
+  void mousePressEvent(QMouseEvent* event) override;
+  void closeEvent(QCloseEvent* event) override;  // FormCloseQuery + FormClose
+
+ private:
+  void loadOpening();
+  void loadLists();
+  void formClose();
+  void stageInput();
+
+  // SlideHost
+  void hideCursor() override;
+  void hideOpening() override;
+  void setSlideTimer(bool on) override;
+  void screenSize(int& w, int& h) override;
+  void showStage() override;
+  Bitmap& stage() override;
+  EffectHost* effectHost() override;
+  void reportError(const std::string& message) override;
+  void paintCaption(const std::string& caption) override;
+
+  SaverServices services_;
+  ShowSettings settings_;
+  QDateTime startTime_;  // StartTime
+  Random random_;
+  IndexedList listBox1_, listBox2_, listBox3_, listBox4_;
+  SlideState slide_;
+  SlideStep step_;
+  QLabel* label1_;
+  QLabel* image1_;
+  QTimer timer1_, timer2_, timer3_, timer4_;
+  std::unique_ptr<StageWindow> stage_;
+  std::unique_ptr<PasswordPrompt> prompt_;
+  std::unique_ptr<AppCursor> cursor_;
+  std::unique_ptr<ScreenSaverInhibit> inhibit_;
+  bool promptOpen_ = false;
+  bool closeGranted_ = false;
+  bool closed_ = false;
+};
+
+}  // namespace lumora

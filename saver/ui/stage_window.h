@@ -1,0 +1,59 @@
+// TForm3, the stage window: borderless, black, stay-on-top, the size of the
+// screen. Its canvas, the Stage, is a 32-bit image that every transition,
+// caption and lyric line draws into at once; the window shows it, brought up
+// to date at most once per display frame.
+#pragma once
+
+#include <QElapsedTimer>
+#include <QImage>
+#include <QWidget>
+#include <string>
+
+#include "effects/effect.h"
+#include "graphics/bitmap.h"
+
+namespace lumora {
+
+class StageWindow : public QWidget, public EffectHost {
+  Q_OBJECT
+
+ public:
+  explicit StageWindow(QWidget* parent = nullptr);
+
+  Bitmap& stage() { return stage_; }
+  // The Stage as a QImage sharing its pixels (for QPainter text).
+  QImage& stageImage() { return view_; }
+
+  // Shows the window above `below`. When it was hidden, the Stage first takes
+  // what `below` shows (the stage never erases its background).
+  void showAbove(QWidget* below);
+
+  // `Label2`: the current caption (ANSI bytes).
+  const std::string& label2() const { return label2_; }
+  void setLabel2(const std::string& caption) { label2_ = caption; }
+
+  // EffectHost
+  void stageChanged() override;
+  void pump() override;
+  // Brings the screen up to date now.
+  void present();
+
+ signals:
+  // A key or mouse button on the stage (FormKeyDown, FormMouseDown).
+  void inputReceived();
+
+ protected:
+  void paintEvent(QPaintEvent* event) override;
+  void keyPressEvent(QKeyEvent* event) override;
+  void mousePressEvent(QMouseEvent* event) override;
+
+ private:
+  void resizeStage(int w, int h);
+
+  Bitmap stage_;
+  QImage view_;
+  QElapsedTimer sinceFrame_;
+  std::string label2_;
+};
+
+}  // namespace lumora

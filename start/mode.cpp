@@ -1,0 +1,68 @@
+#include "start/mode.h"
+
+#include <QApplication>
+#include <cstdio>
+
+#include "platform/core/paths.h"
+#include "platform/desktop/power_off.h"
+#include "password/password_window.h"
+#include "saver/ui/face_names.h"
+#include "saver/ui/saver_window.h"
+
+namespace lumora {
+
+std::string modeKey(const std::string& arg) {
+  std::string key = arg.substr(0, 2);
+  for (char& c : key)
+    if (c >= 'a' && c <= 'z') c = char(c - 'a' + 'A');
+  return key;
+}
+
+Mode modeOf(int argc, const char* const* argv) {
+  if (argc < 2) return Mode::None;
+  const std::string key = modeKey(argv[1]);
+  if (key == "/S") return Mode::Show;
+  if (key == "/C") return Mode::Settings;
+  if (key == "/A") return Mode::Password;
+  return Mode::None;
+}
+
+namespace {
+
+int runShow() {
+  const auto powerOff = makePowerOff();
+  SaverServices services;
+  services.powerOff = powerOff.get();
+  if (const char* fx = std::getenv("LUMORA_EFFECT")) services.forcedEffect = std::atoi(fx);
+  SaverWindow saver(services);
+  saver.showFullScreen();
+  return QApplication::exec() == 0 ? 0 : 1;
+}
+
+int runPassword() {
+  PasswordWindow window(registryFilePath());
+  window.show();
+  window.exec();
+  return 0;
+}
+
+}  // namespace
+
+int runMode(Mode mode, int argc, char** argv) {
+  if (mode == Mode::None) return 0;
+  if (mode == Mode::Settings) {
+    std::fputs("lumora: the settings window (/C) is not available in this build yet\n", stderr);
+    return 1;
+  }
+  QApplication app(argc, argv);
+  QApplication::setApplicationName(QStringLiteral("Lumora"));
+  installFaceNameSubstitutions();
+  try {
+    return mode == Mode::Show ? runShow() : runPassword();
+  } catch (const std::exception& e) {
+    std::fprintf(stderr, "lumora: %s\n", e.what());
+    return 1;
+  }
+}
+
+}  // namespace lumora
