@@ -59,6 +59,11 @@ struct ShowSettings {
 // of the wrong type counts as missing). Applies "tptc = -1 -> pp = -1".
 ShowSettings readShowSettings(const RegistryFile& registry);
 
+// Creates kShowKey in the registry file when it is missing (a locked
+// read-modify-write; nothing is written when it exists). The settings
+// window's start-up does this.
+void ensureShowKey(const std::filesystem::path& registryPath);
+
 // The saver's start-up: creates kShowKey in the registry file when it is
 // missing (a locked read-modify-write), then reads the show's values.
 ShowSettings loadShowSettings(const std::filesystem::path& registryPath);

@@ -31,11 +31,13 @@ bool isValidUtf8(std::string_view bytes);
 bool hasNonAscii(std::string_view bytes);
 
 // A path given in ANSI bytes (as stored in a list file or a registry string)
-// as a file-system path: converted to UTF-8, '\' taken as a separator.
+// as a file-system path: converted to UTF-8. Bytes that are no valid GB18030
+// text are used as they are (file names on Linux are bytes). The separator is
+// '/'; '\' is an ordinary character of a name.
 std::filesystem::path pathFromAnsi(std::string_view ansi);
 
-// A file-system path as ANSI bytes (the inverse of pathFromAnsi for
-// paths without '\' in their names).
+// A file-system path as ANSI bytes (the inverse of pathFromAnsi). A path that
+// is no valid UTF-8 is returned as it is.
 std::string ansiFromPath(const std::filesystem::path& path);
 
 // Length in bytes of the GB18030 sequence that starts at bytes[i]: 1, 2 or 4.

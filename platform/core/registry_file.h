@@ -14,7 +14,9 @@
 // string; values of other types ("hex:..." and friends) are kept verbatim and
 // written back unchanged, but read as missing. Strings are ANSI (GB18030)
 // bytes; in the file every '\' and '"' of a string or a value name is escaped
-// with '\'. "@" is a key's default value. Comment lines (';') are not kept.
+// with '\'; a string with a line break, which a quoted string cannot hold, is
+// written as hex(1) data (its bytes and a 0 byte) and read back as a string.
+// "@" is a key's default value. Comment lines (';') are not kept.
 //
 // Reading a value as another type than it has gives nothing: it is treated as
 // missing (a string read as a dword, a dword read as a string).

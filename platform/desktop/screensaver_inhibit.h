@@ -22,6 +22,7 @@ class ScreenSaverInhibit {
 
  private:
   std::optional<std::uint32_t> cookie_;
+  std::string path_;  // the object path that granted it
 };
 
 }  // namespace lumora

@@ -1,0 +1,130 @@
+#include "platform/core/atomic_file.h"
+
+#include <fcntl.h>
+#include <sys/file.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <cerrno>
+#include <system_error>
+#include <vector>
+
+namespace lumora {
+namespace {
+
+[[noreturn]] void throwErrno(int error, const std::string& what, const std::filesystem::path& path) {
+  throw std::system_error(error, std::generic_category(), what + " " + path.string());
+}
+
+// A file descriptor closed on scope exit.
+class Fd {
+ public:
+  explicit Fd(int fd) : fd_(fd) {}
+  ~Fd() {
+    if (fd_ >= 0) ::close(fd_);
+  }
+  Fd(const Fd&) = delete;
+  Fd& operator=(const Fd&) = delete;
+  int get() const { return fd_; }
+  int release() {
+    const int fd = fd_;
+    fd_ = -1;
+    return fd;
+  }
+
+ private:
+  int fd_;
+};
+
+mode_t defaultMode(const std::filesystem::path& path) {
+  struct stat info {};
+  if (::stat(path.c_str(), &info) == 0) return info.st_mode & 07777;
+  const mode_t mask = ::umask(0);
+  ::umask(mask);
+  return 0666 & ~mask;
+}
+
+void writeAll(int fd, std::string_view bytes, const std::filesystem::path& path) {
+  std::size_t done = 0;
+  while (done < bytes.size()) {
+    const ssize_t n = ::write(fd, bytes.data() + done, bytes.size() - done);
+    if (n < 0) {
+      if (errno == EINTR) continue;
+      throwErrno(errno, "cannot write", path);
+    }
+    done += static_cast<std::size_t>(n);
+  }
+}
+
+}  // namespace
+
+void writeFileAtomically(const std::filesystem::path& path, std::string_view bytes,
+                         std::optional<mode_t> mode) {
+  const std::filesystem::path folder = path.has_parent_path() ? path.parent_path() : ".";
+  const mode_t fileMode = mode ? *mode : defaultMode(path);
+
+  std::string pattern = (folder / ("." + path.filename().string() + ".tmp-XXXXXX")).string();
+  std::vector<char> name(pattern.begin(), pattern.end());
+  name.push_back('\0');
+  Fd fd(::mkostemp(name.data(), O_CLOEXEC));
+  if (fd.get() < 0) throwErrno(errno, "cannot create a temporary file for", path);
+  const std::filesystem::path temporary(name.data());
+
+  try {
+    writeAll(fd.get(), bytes, temporary);
+    if (::fchmod(fd.get(), fileMode) != 0) throwErrno(errno, "cannot set the mode of", temporary);
+    if (::fsync(fd.get()) != 0) throwErrno(errno, "cannot flush", temporary);
+    if (::close(fd.release()) != 0) throwErrno(errno, "cannot close", temporary);
+    if (::rename(temporary.c_str(), path.c_str()) != 0) throwErrno(errno, "cannot replace", path);
+  } catch (...) {
+    ::unlink(temporary.c_str());
+    throw;
+  }
+  // The rename is done; make it last across a crash too. A folder that
+  // cannot be synced does not undo the write.
+  if (const int dirFd = ::open(folder.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC); dirFd >= 0) {
+    ::fsync(dirFd);
+    ::close(dirFd);
+  }
+}
+
+std::optional<std::string> readWholeFile(const std::filesystem::path& path) {
+  Fd fd(::open(path.c_str(), O_RDONLY | O_CLOEXEC));
+  if (fd.get() < 0) {
+    if (errno == ENOENT) return std::nullopt;
+    throwErrno(errno, "cannot open", path);
+  }
+  std::string bytes;
+  char buffer[65536];
+  for (;;) {
+    const ssize_t n = ::read(fd.get(), buffer, sizeof buffer);
+    if (n < 0) {
+      if (errno == EINTR) continue;
+      throwErrno(errno, "cannot read", path);
+    }
+    if (n == 0) break;
+    bytes.append(buffer, static_cast<std::size_t>(n));
+  }
+  return bytes;
+}
+
+FileLock::FileLock(const std::filesystem::path& lockPath) {
+  if (lockPath.has_parent_path()) {
+    std::error_code ignored;
+    std::filesystem::create_directories(lockPath.parent_path(), ignored);
+  }
+  fd_ = ::open(lockPath.c_str(), O_RDWR | O_CREAT | O_CLOEXEC, 0600);
+  if (fd_ < 0) throwErrno(errno, "cannot open the lock file", lockPath);
+  while (::flock(fd_, LOCK_EX) != 0) {
+    if (errno == EINTR) continue;
+    const int error = errno;
+    ::close(fd_);
+    throwErrno(error, "cannot lock", lockPath);
+  }
+}
+
+FileLock::~FileLock() {
+  if (fd_ >= 0) ::close(fd_);  // closing releases the lock
+}
+
+}  // namespace lumora
