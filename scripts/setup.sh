@@ -1,0 +1,28 @@
+#!/usr/bin/env bash
+# Installs the Debian packages that building, testing and the demo need,
+# when any is missing. Run as root or with sudo available.
+set -euo pipefail
+
+packages=(
+  cmake ninja-build g++ pkg-config python3
+  libgtest-dev libgmock-dev libbenchmark-dev
+  qt6-base-dev libqt6dbus6 qt6-qpa-plugins
+  libjpeg62-turbo-dev zlib1g-dev liblzma-dev
+  libavformat-dev libavcodec-dev libswresample-dev libavutil-dev libsdl2-dev
+  fonts-wqy-zenhei fonts-arphic-ukai fonts-arphic-uming
+  xvfb xdotool x11-utils imagemagick ffmpeg dbus-x11
+)
+if [ "${LUMORA_FUZZ_TOOLS:-0}" = 1 ]; then packages+=(clang libclang-rt-14-dev); fi
+
+missing=()
+for p in "${packages[@]}"; do
+  dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q "install ok installed" || missing+=("$p")
+done
+[ ${#missing[@]} -eq 0 ] && exit 0
+
+echo "Installing: ${missing[*]}"
+sudo=""
+[ "$(id -u)" -ne 0 ] && sudo="sudo"
+export DEBIAN_FRONTEND=noninteractive
+$sudo apt-get update -qq
+$sudo apt-get install -y -qq --no-install-recommends "${missing[@]}"

@@ -1,0 +1,26 @@
+#!/usr/bin/env bash
+# Builds Lumora and runs every test: once in a normal build (build/) and once
+# with AddressSanitizer and UndefinedBehaviorSanitizer (build-asan/).
+# Installs what it needs first.
+set -euo pipefail
+cd "$(dirname "$0")/.."
+scripts/setup.sh
+
+jobs=$(nproc)
+run_suite() {
+  local dir=$1; shift
+  cmake -S . -B "$dir" -G Ninja "$@" >/dev/null
+  ninja -C "$dir" -j"$jobs"
+  (cd "$dir" && ctest --output-on-failure -j"$jobs" --timeout 600)
+}
+
+export QT_QPA_PLATFORM=offscreen
+export LUMORA_SHUTDOWN=print
+echo "== normal build"
+run_suite build -DCMAKE_BUILD_TYPE=RelWithDebInfo
+echo "== sanitizer build"
+export ASAN_OPTIONS=detect_leaks=1:abort_on_error=1
+export LSAN_OPTIONS=suppressions=$PWD/scripts/lsan.supp:print_suppressions=0
+export UBSAN_OPTIONS=print_stacktrace=1:halt_on_error=1
+run_suite build-asan -DCMAKE_BUILD_TYPE=Debug -DLUMORA_SANITIZE=ON
+echo "All tests passed."
