@@ -77,6 +77,8 @@ def main():
     ap.add_argument("--value", action="append")
     ap.add_argument("--desktop", action="append")
     ap.add_argument("--pictures", type=int, default=0)
+    ap.add_argument("--solid", type=int, default=0,
+                    help="N small pictures of solid red, green, blue, ...")
     ap.add_argument("--captions", nargs="*", default=[])
     ap.add_argument("--fonts", nargs="*", default=[])
     args = ap.parse_args()
@@ -105,6 +107,13 @@ def main():
     def write_list(name, entries):
         with open(os.path.join(lists, name), "wb") as f:
             f.write(b"".join(ansi(e) + b"\r\n" for e in entries))
+
+    solid = [(255, 0, 0), (0, 255, 0), (0, 0, 255), (255, 255, 0)]
+    for i in range(args.solid):
+        path = os.path.join(pic_dir, "solid%d.bmp" % (i + 1))
+        colour = solid[i % len(solid)]
+        write_bmp(path, 320, 240, lambda x, y, c=colour: c)
+        pics.append(path)
 
     write_list("pic.txt", pics)
     write_list("label.txt", args.captions)

@@ -1,0 +1,113 @@
+#!/usr/bin/env python3
+"""End-to-end tests of the show on a real X server: the opening caption, the
+end on a key, the password set through "/A" and asked at the end, and the
+pictures shown in list order."""
+import os
+import subprocess
+import sys
+import tempfile
+import time
+import unittest
+
+sys.path.insert(0, os.path.dirname(__file__))
+from xsession import XSession, wait_exit  # noqa: E402
+
+LUMORA = os.environ["LUMORA_BIN"]
+SOURCE = os.environ["LUMORA_SOURCE_DIR"]
+SHOTS = os.environ.get("LUMORA_SHOTS")
+
+
+def make_home(*args):
+    home = tempfile.mkdtemp(prefix="lumora-e2e-")
+    subprocess.run([sys.executable, os.path.join(SOURCE, "scripts", "make_home.py"), home, *args],
+                   check=True, stdout=subprocess.DEVNULL)
+    return home
+
+
+class ShowTest(unittest.TestCase):
+    def setUp(self):
+        self.x = XSession()
+
+    def tearDown(self):
+        self.x.close()
+
+    def start(self, home, *args, env=None):
+        e = dict(self.x.env, LUMORA_HOME=home, **(env or {}))
+        return subprocess.Popen([LUMORA, *args], env=e, stdout=subprocess.PIPE, stderr=subprocess.PIPE)
+
+    def yellow_pixels(self, shot, y0, y1):
+        w = shot[0]
+        count = 0
+        for y in range(y0, y1, 2):
+            for x in range(0, w, 2):
+                r, g, b = self.x.pixel(shot, x, y)
+                if r > 200 and g > 200 and b < 80:
+                    count += 1
+        return count
+
+    def test_opening_caption_then_a_key_ends_the_show(self):
+        home = make_home("--value", "qssz=0", "--value", "label=你好 Lumora")
+        show = self.start(home, "/S")
+        time.sleep(2.5)
+        shot = self.x.screenshot()
+        if SHOTS:
+            self.x.save_png(os.path.join(SHOTS, "opening-caption.png"))
+        # Yellow text around the middle of the screen, none at the top.
+        self.assertGreater(self.yellow_pixels(shot, 340, 480), 200)
+        self.assertEqual(self.yellow_pixels(shot, 0, 200), 0)
+        self.x.key("space")
+        self.assertEqual(wait_exit(show, 10), 0)
+
+    def test_password_set_with_slash_a_is_asked_at_the_end(self):
+        home = make_home("--desktop", "ScreenSaveUsePassword=1")
+        setter = self.start(home, "/A")
+        self.assertIsNotNone(self.x.window_named("更改密码"))
+        time.sleep(0.5)
+        self.x.type("abc")
+        self.x.key("Tab")
+        self.x.type("abc")
+        self.x.key("Return")  # confirm
+        self.assertIsNotNone(self.x.window_named("Lumora"))
+        self.x.key("Return")  # the success message
+        self.assertEqual(wait_exit(setter, 10), 0)
+        with open(os.path.join(home, "registry.reg"), "rb") as f:
+            self.assertIn(b'"mima"="aAbAcA"', f.read())
+
+        show = self.start(home, "/S")
+        time.sleep(2.0)
+        self.x.key("space")
+        self.assertIsNotNone(self.x.window_named("密码"))
+        time.sleep(0.5)
+        self.x.type("ABC")
+        self.x.key("Return")
+        time.sleep(1.5)
+        self.assertIsNone(show.poll(), "a wrong password must keep the show")
+        self.x.key("space")
+        self.assertIsNotNone(self.x.window_named("密码"))
+        # The prompt keeps the previous entry: clear it, then the right one.
+        self.x.key("ctrl+a", "BackSpace")
+        self.x.type("abc")
+        self.x.key("Return")
+        self.assertEqual(wait_exit(show, 10), 0)
+
+    def test_pictures_come_in_list_order(self):
+        home = make_home("--solid", "3", "--value", "jgsj=1", "--value", "tpbh=0")
+        show = self.start(home, "/S", env={"LUMORA_EFFECT": "0"})  # ends with the whole picture
+        colours = {(255, 0, 0): 0, (0, 255, 0): 1, (0, 0, 255): 2}
+        seen = []
+        end = time.time() + 12
+        while time.time() < end and len(seen) < 5:
+            shot = self.x.screenshot()
+            c = self.x.pixel(shot, 512, 384)
+            if c in colours and (not seen or seen[-1] != colours[c]):
+                seen.append(colours[c])
+            time.sleep(0.2)
+        self.x.key("space")
+        wait_exit(show, 10)
+        self.assertGreaterEqual(len(seen), 4, seen)
+        for a, b in zip(seen, seen[1:]):
+            self.assertEqual(b, (a + 1) % 3, seen)
+
+
+if __name__ == "__main__":
+    unittest.main()

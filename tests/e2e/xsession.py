@@ -1,0 +1,73 @@
+"""A virtual X server for end-to-end tests, with screenshots and xdotool."""
+import os
+import random
+import subprocess
+import tempfile
+import time
+
+
+class XSession:
+    def __init__(self, width=1024, height=768):
+        self.display = ":%d" % random.randint(100, 400)
+        self.width, self.height = width, height
+        self.server = subprocess.Popen(
+            ["Xvfb", self.display, "-screen", "0", "%dx%dx24" % (width, height), "-nolisten", "tcp"],
+            stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL)
+        self.env = dict(os.environ, DISPLAY=self.display, LUMORA_SHUTDOWN="print")
+        self.env.pop("QT_QPA_PLATFORM", None)
+        self.env.pop("WAYLAND_DISPLAY", None)
+        for _ in range(100):
+            if subprocess.run(["xdpyinfo"], env=self.env, stdout=subprocess.DEVNULL,
+                              stderr=subprocess.DEVNULL).returncode == 0:
+                return
+            time.sleep(0.1)
+        raise RuntimeError("Xvfb did not start")
+
+    def close(self):
+        self.server.terminate()
+        self.server.wait()
+
+    def run(self, *args, **kw):
+        return subprocess.run(list(args), env=self.env, check=False, **kw)
+
+    def key(self, *keys):
+        self.run("xdotool", "key", "--clearmodifiers", *keys)
+
+    def type(self, text):
+        self.run("xdotool", "type", "--delay", "30", text)
+
+    def window_named(self, name, timeout=10):
+        """Waits for a visible window of that title and gives it the keyboard
+        (there is no window manager to do it)."""
+        end = time.time() + timeout
+        while time.time() < end:
+            out = self.run("xdotool", "search", "--onlyvisible", "--name", "^%s$" % name,
+                           capture_output=True, text=True).stdout.split()
+            if out:
+                self.run("xdotool", "windowfocus", "--sync", out[-1])
+                return out[-1]
+            time.sleep(0.2)
+        return None
+
+    def screenshot(self):
+        """The screen as (width, height, bytes of RGB triples)."""
+        data = self.run("import", "-silent", "-window", "root", "-depth", "8", "ppm:-", capture_output=True).stdout
+        # P6\n<w> <h>\n255\n
+        parts = data.split(b"\n", 3)
+        w, h = map(int, parts[1].split())
+        return w, h, parts[3]
+
+    def pixel(self, shot, x, y):
+        w, _, rgb = shot
+        i = (y * w + x) * 3
+        return tuple(rgb[i:i + 3])
+
+    def save_png(self, path):
+        self.run("import", "-silent", "-window", "root", path)
+
+
+def wait_exit(proc, timeout):
+    try:
+        return proc.wait(timeout=timeout)
+    except subprocess.TimeoutExpired:
+        return None
