@@ -1,7 +1,92 @@
+// Dr. Halo cut files: 8-bit run-length coded rows, with the palette in a
+// ".pal" file beside the picture (a grey ramp when there is none).
+#include <fstream>
+#include <string>
+#include <vector>
+
+#include "imaging/byte_reader.h"
+#include "imaging/decoders.h"
 #include "imaging/readers/readers.h"
 
 namespace lumora {
 
-Picture readDrHalo(const ReaderInput&) { throw PictureError("This picture type cannot be read yet."); }
+namespace {
+
+constexpr const char* kStreamReadError = "Stream read error";
+constexpr std::size_t kBlock = 512;
+constexpr std::size_t kFirstEntry = 40;
+constexpr std::size_t kLastEntryStart = 506;
+constexpr std::size_t kEntrySize = 6;
+// Enough for 65536 entries with the block padding; larger files are cut.
+constexpr std::size_t kMaxPaletteFile = 1 << 20;
+
+// The picture's path with its extension replaced by "pal" (or "PAL").
+std::vector<std::string> paletteNames(const std::string& path) {
+  if (path.empty()) return {};
+  const auto slash = path.find_last_of('/');
+  const auto dot = path.find_last_of('.');
+  const std::string stem =
+      (dot == std::string::npos || (slash != std::string::npos && dot < slash)) ? path : path.substr(0, dot);
+  return {stem + ".pal", stem + ".PAL"};
+}
+
+bool readPaletteFile(const std::string& path, std::vector<std::uint8_t>& bytes) {
+  std::ifstream f(path, std::ios::binary);
+  if (!f) return false;
+  bytes.resize(kMaxPaletteFile);
+  f.read(reinterpret_cast<char*>(bytes.data()), std::streamsize(bytes.size()));
+  bytes.resize(std::size_t(f.gcount()));
+  return true;
+}
+
+// Entries of 6 bytes (three 16-bit values, their low bytes red, green and
+// blue) from offset 40 of the first 512-byte block; an entry that would
+// start above offset 506 of its block starts the next block instead.
+std::vector<PaletteEntry> parsePalette(std::span<const std::uint8_t> file) {
+  std::vector<PaletteEntry> palette(256);
+  if (file.size() < 14) return palette;
+  const std::size_t count = std::size_t(file[12] | (file[13] << 8)) + 1;
+  std::size_t block = 0, offset = kFirstEntry;
+  for (std::size_t i = 0; i < count && i < palette.size(); ++i) {
+    if (offset > kLastEntryStart) {
+      block += kBlock;
+      offset = 0;
+    }
+    const std::size_t at = block + offset;
+    if (at + kEntrySize > file.size()) break;
+    palette[i] = {file[at], file[at + 2], file[at + 4]};
+    offset += kEntrySize;
+  }
+  return palette;
+}
+
+std::vector<PaletteEntry> loadPalette(const std::string& picturePath) {
+  std::vector<std::uint8_t> bytes;
+  for (const std::string& name : paletteNames(picturePath))
+    if (readPaletteFile(name, bytes)) return parsePalette(bytes);
+  std::vector<PaletteEntry> grey(256);
+  for (int i = 0; i < 256; ++i) grey[std::size_t(i)] = {std::uint8_t(i), std::uint8_t(i), std::uint8_t(i)};
+  return grey;
+}
+
+}  // namespace
+
+Picture readDrHalo(const ReaderInput& in) {
+  Picture picture;
+  picture.palette() = loadPalette(in.path);
+
+  ByteReader r(in.data);
+  if (r.size() < 6) throw PictureError(kStreamReadError);
+  const int width = r.u16le();
+  const int height = r.u16le();
+  r.skip(2);
+  // Two packed bytes give at most 127 pixels; a header promising more than
+  // the file can hold is refused before anything is allocated.
+  if (std::size_t(width) * std::size_t(height) > r.remaining() * 64 + 127) throw PictureError(kStreamReadError);
+  picture.allocate(width, height, 8);
+  for (int y = 0; y < height && !r.atEnd(); ++y)
+    decodeDrHaloRle(r, std::span<std::uint8_t>(picture.row(y), std::size_t(width)));
+  return picture;
+}
 
 }  // namespace lumora

@@ -1,7 +1,154 @@
+// Portable bit, grey and pixel maps (P1 to P6), text and binary. Values are
+// taken as they are: they are not scaled by the file's largest value.
+#include <algorithm>
+#include <climits>
+
+#include "imaging/byte_reader.h"
 #include "imaging/readers/readers.h"
 
 namespace lumora {
 
-Picture readPortableMap(const ReaderInput&) { throw PictureError("This picture type cannot be read yet."); }
+namespace {
+
+constexpr const char* kReadError = "PPM: Stream read error.";
+constexpr const char* kInvalid = "Not a valid ppm file.";
+
+bool isDigit(std::uint8_t c) { return c >= '0' && c <= '9'; }
+bool isLineEnd(std::uint8_t c) { return c == '\n' || c == '\r'; }
+
+// The character stream of the header and of the text formats.
+class MapReader {
+ public:
+  explicit MapReader(std::span<const std::uint8_t> data) : r_(data) {}
+
+  std::uint8_t next() {
+    if (r_.atEnd()) throw PictureError(kReadError);
+    return r_.u8();
+  }
+  // Skips to the next digit, passing over every comment on the way.
+  std::uint8_t nextDigit() {
+    for (;;) {
+      const std::uint8_t c = next();
+      if (isDigit(c)) return c;
+      if (c == '#') skipComment();
+    }
+  }
+  // A decimal number; the character that ends it is consumed (a "#" ending
+  // it starts a comment that is skipped too). The end of the file also ends
+  // a number. Values too large for an int stay at INT_MAX.
+  int number() {
+    long long v = nextDigit() - '0';
+    while (!r_.atEnd()) {
+      const std::uint8_t c = r_.u8();
+      if (!isDigit(c)) {
+        if (c == '#') skipComment();
+        break;
+      }
+      v = std::min<long long>(v * 10 + (c - '0'), INT_MAX);
+    }
+    return int(v);
+  }
+  void skipComment() {
+    while (!r_.atEnd() && !isLineEnd(r_.u8())) {
+    }
+  }
+  ByteReader& bytes() { return r_; }
+
+ private:
+  ByteReader r_;
+};
+
+void greyPalette(Picture& p) {
+  p.palette().resize(256);
+  for (int i = 0; i < 256; ++i) p.palette()[std::size_t(i)] = {std::uint8_t(i), std::uint8_t(i), std::uint8_t(i)};
+}
+
+void bitPalette(Picture& p) { p.palette() = {{255, 255, 255}, {0, 0, 0}}; }
+
+// Refuses a header whose pixels cannot all be in the rest of the file
+// (each needs at least `bytesEach` bytes), before allocating.
+void checkRoom(MapReader& in, int width, int height, std::size_t bytesEach) {
+  const std::size_t pixels = std::size_t(width) * std::size_t(height);
+  if (pixels > 0 && pixels > in.bytes().remaining() / bytesEach) throw PictureError(kReadError);
+}
+
+void readTextBits(MapReader& in, Picture& p) {
+  for (int y = 0; y < p.height(); ++y) {
+    std::uint8_t* row = p.row(y);
+    for (int x = 0; x < p.width(); ++x) {
+      // One digit is one pixel, with or without white space between.
+      const unsigned bit = unsigned(in.nextDigit() - '0') & 1u;
+      row[x >> 3] |= std::uint8_t(bit << (7 - (x & 7)));
+    }
+  }
+}
+
+void readBinaryRows(MapReader& in, Picture& p, std::size_t rowBytes) {
+  for (int y = 0; y < p.height(); ++y)
+    if (in.bytes().read(p.row(y), rowBytes) < rowBytes) throw PictureError(kReadError);
+}
+
+}  // namespace
+
+Picture readPortableMap(const ReaderInput& in) {
+  MapReader r(in.data);
+  if (in.data.empty() || in.data[0] != 'P') throw PictureError(kInvalid);
+  r.next();
+  const std::uint8_t digit = in.data.size() > 1 ? r.next() : 0;
+  if (!isDigit(digit)) throw PictureError(kInvalid);
+  const int format = digit - '0';
+  Picture p;
+  if (format < 1 || format > 6) return p;
+
+  const int width = r.number();
+  const int height = r.number();
+  if (format != 1 && format != 4) r.number();  // largest value, not used
+  switch (format) {
+    case 1:
+      checkRoom(r, width, height, 1);
+      p.allocate(width, height, 1);
+      bitPalette(p);
+      readTextBits(r, p);
+      break;
+    case 2:
+      checkRoom(r, width, height, 1);
+      p.allocate(width, height, 8);
+      greyPalette(p);
+      for (int y = 0; y < height; ++y)
+        for (int x = 0; x < width; ++x) p.row(y)[x] = std::uint8_t(r.number());
+      break;
+    case 3:
+      checkRoom(r, width, height, 3);
+      p.allocate(width, height, 24);
+      for (int y = 0; y < height; ++y)
+        for (int x = 0; x < width; ++x) {
+          std::uint8_t* px = p.row(y) + 3 * x;
+          px[2] = std::uint8_t(r.number());
+          px[1] = std::uint8_t(r.number());
+          px[0] = std::uint8_t(r.number());
+        }
+      break;
+    case 4:
+      checkRoom(r, (width + 7) / 8, height, 1);
+      p.allocate(width, height, 1);
+      bitPalette(p);
+      readBinaryRows(r, p, (std::size_t(width) + 7) / 8);
+      break;
+    case 5:
+      checkRoom(r, width, height, 1);
+      p.allocate(width, height, 8);
+      greyPalette(p);
+      readBinaryRows(r, p, std::size_t(width));
+      break;
+    default:
+      checkRoom(r, width, height, 3);
+      p.allocate(width, height, 24);
+      readBinaryRows(r, p, 3 * std::size_t(width));
+      for (int y = 0; y < height; ++y)
+        for (int x = 0; x < width; ++x) std::swap(p.row(y)[3 * x], p.row(y)[3 * x + 2]);
+      break;
+  }
+  return p;
+}
 
 }  // namespace lumora

@@ -1,7 +1,119 @@
+// Truevision Targa: colour-mapped, true-colour and grey pictures, plain or
+// run-length coded, stored top-down or bottom-up.
+#include <algorithm>
+#include <vector>
+
+#include "imaging/byte_reader.h"
+#include "imaging/decoders.h"
 #include "imaging/readers/readers.h"
 
 namespace lumora {
 
-Picture readTarga(const ReaderInput&) { throw PictureError("This picture type cannot be read yet."); }
+namespace {
+
+constexpr const char* kInvalid = "Targa: invalid image";
+
+struct TargaHeader {
+  int idLength, colourMapType, imageType;
+  int colourMapLength, colourMapEntrySize;
+  int width, height, depth, descriptor;
+};
+
+TargaHeader readHeader(ByteReader& r) {
+  if (r.size() < 18) throw PictureError(kInvalid);
+  TargaHeader h{};
+  h.idLength = r.u8();
+  h.colourMapType = r.u8();
+  h.imageType = r.u8();
+  r.u16le();  // first colour map index
+  h.colourMapLength = r.u16le();
+  h.colourMapEntrySize = r.u8();
+  r.skip(4);  // origin
+  h.width = r.u16le();
+  h.height = r.u16le();
+  h.depth = r.u8();
+  h.descriptor = r.u8();
+  return h;
+}
+
+int pixelFormat(int depth) {
+  switch (depth) {
+    case 8: return 8;
+    case 15:
+    case 16: return 15;
+    case 24: return 24;
+    case 32: return 32;
+    default: throw PictureError(kInvalid);
+  }
+}
+
+std::vector<PaletteEntry> readColourMap(ByteReader& r, const TargaHeader& h) {
+  std::vector<PaletteEntry> palette(std::size_t(h.colourMapLength));
+  for (PaletteEntry& e : palette) {
+    if (h.colourMapEntrySize == 24 || h.colourMapEntrySize == 32) {
+      e.b = r.u8();
+      e.g = r.u8();
+      e.r = r.u8();
+      if (h.colourMapEntrySize == 32) r.u8();
+    } else {
+      const unsigned v = r.u16le();
+      e.b = std::uint8_t((v & 31) << 3);
+      e.g = std::uint8_t(((v >> 5) & 31) << 3);
+      e.r = std::uint8_t(((v >> 10) & 31) << 3);
+    }
+  }
+  return palette;
+}
+
+std::size_t colourMapBytes(const TargaHeader& h) {
+  const std::size_t entry = h.colourMapEntrySize == 24 ? 3 : h.colourMapEntrySize == 32 ? 4 : 2;
+  return entry * std::size_t(h.colourMapLength);
+}
+
+}  // namespace
+
+Picture readTarga(const ReaderInput& in) {
+  ByteReader r(in.data);
+  const TargaHeader h = readHeader(r);
+  r.skip(std::size_t(h.idLength));  // identification text, not shown
+  const int bits = pixelFormat(h.depth);
+
+  Picture picture;
+  const bool grey = h.imageType == 3 || h.imageType == 11;
+  if (grey) {
+    // A colour map before grey pixels is skipped; the pixels are grey levels.
+    if (h.colourMapType == 1) r.skip(colourMapBytes(h));
+    picture.palette().resize(256);
+    for (int i = 0; i < 256; ++i) picture.palette()[std::size_t(i)] = {std::uint8_t(i), std::uint8_t(i), std::uint8_t(i)};
+  } else if (h.colourMapType == 1) {
+    picture.palette() = readColourMap(r, h);
+  }
+
+  // Depth 15 is stored in two bytes per pixel, like depth 16.
+  const std::size_t rowBytes = std::size_t(h.width) * std::size_t(targaBytesPerPixel(h.depth));
+  const std::size_t pixelBytes = rowBytes * std::size_t(h.height);
+  const bool topDown = (h.descriptor & 0x20) != 0;
+  auto destRow = [&](int k) { return topDown ? k : h.height - 1 - k; };
+
+  if (h.imageType >= 1 && h.imageType <= 3) {
+    if (r.remaining() < pixelBytes) throw PictureError(kInvalid);
+    picture.allocate(h.width, h.height, bits);
+    for (int k = 0; k < h.height; ++k) r.read(picture.row(destRow(k)), rowBytes);
+  } else if (h.imageType >= 9 && h.imageType <= 11) {
+    // A packet of 128 pixels takes at least 1 + bytes-per-pixel bytes.
+    const std::size_t p = std::size_t(targaBytesPerPixel(h.depth));
+    if (pixelBytes / p / 128 > r.remaining() / (p + 1) + 1) throw PictureError(kInvalid);
+    picture.allocate(h.width, h.height, bits);
+    // The whole picture is unpacked as one stream, so that a packet running
+    // across the end of a row carries on into the next one.
+    std::vector<std::uint8_t> pixels(pixelBytes);
+    decodeTargaRle(r.rest(), h.depth, pixels);
+    for (int k = 0; k < h.height; ++k)
+      std::copy_n(pixels.data() + std::size_t(k) * rowBytes, rowBytes, picture.row(destRow(k)));
+  } else {
+    picture.allocate(h.width, h.height, bits);
+  }
+  return picture;
+}
 
 }  // namespace lumora
