@@ -1,0 +1,286 @@
+// Windows bitmap reader: headers, pixel formats, RLE, row order, bad files.
+#include <gtest/gtest.h>
+
+#include <cstdint>
+#include <filesystem>
+#include <vector>
+
+#include "imaging/loader.h"
+#include "imaging/readers/readers.h"
+
+namespace lumora {
+namespace {
+
+using Bytes = std::vector<std::uint8_t>;
+
+void put16(Bytes& b, unsigned v) {
+  b.push_back(std::uint8_t(v));
+  b.push_back(std::uint8_t(v >> 8));
+}
+void put32(Bytes& b, std::uint32_t v) {
+  put16(b, v & 0xFFFF);
+  put16(b, v >> 16);
+}
+
+struct BmpSpec {
+  std::int32_t width = 0, height = 0;
+  unsigned bits = 24;
+  std::uint32_t compression = 0;
+  std::vector<std::uint32_t> palette;  // 0x00RRGGBB
+  std::vector<std::uint32_t> masks;    // after a 40-byte header
+  Bytes pixels;
+  bool fileHeader = true;
+};
+
+Bytes makeBmp(const BmpSpec& s) {
+  Bytes info;
+  put32(info, 40);
+  put32(info, std::uint32_t(s.width));
+  put32(info, std::uint32_t(s.height));
+  put16(info, 1);
+  put16(info, s.bits);
+  put32(info, s.compression);
+  put32(info, std::uint32_t(s.pixels.size()));
+  put32(info, 2835);
+  put32(info, 2835);
+  put32(info, std::uint32_t(s.palette.size()));
+  put32(info, 0);
+  for (auto m : s.masks) put32(info, m);
+  for (auto c : s.palette) put32(info, c);
+  Bytes out;
+  if (s.fileHeader) {
+    out = {'B', 'M'};
+    put32(out, std::uint32_t(14 + info.size() + s.pixels.size()));
+    put32(out, 0);
+    put32(out, std::uint32_t(14 + info.size()));
+  }
+  out.insert(out.end(), info.begin(), info.end());
+  out.insert(out.end(), s.pixels.begin(), s.pixels.end());
+  return out;
+}
+
+Picture read(const Bytes& b) { return readBmp(ReaderInput{b, {}}); }
+
+TEST(BmpReader, TwentyFourBitRowsRunBottomUpUnlessHeightIsNegative) {
+  BmpSpec s;
+  s.width = 2;
+  s.height = 2;
+  // Rows of 6 bytes padded to 8: first stored row red, green; second blue, white.
+  s.pixels = {0, 0, 255, 0, 255, 0, 0, 0, 255, 0, 0, 255, 255, 255, 0, 0};
+  const Picture up = read(makeBmp(s));
+  EXPECT_EQ(up.bits(), 24);
+  EXPECT_EQ(up.pixel(0, 1), rgb(255, 0, 0));
+  EXPECT_EQ(up.pixel(1, 1), rgb(0, 255, 0));
+  EXPECT_EQ(up.pixel(0, 0), rgb(0, 0, 255));
+  EXPECT_EQ(up.pixel(1, 0), kWhite);
+
+  s.height = -2;
+  const Picture down = read(makeBmp(s));
+  EXPECT_EQ(down.pixel(0, 0), rgb(255, 0, 0));
+  EXPECT_EQ(down.pixel(1, 1), kWhite);
+}
+
+TEST(BmpReader, PaletteFormatsAndHeaderlessDib) {
+  BmpSpec s;
+  s.width = 9;
+  s.height = 1;
+  s.bits = 1;
+  s.palette = {0x000000, 0xFF8000};
+  s.pixels = {0b10000000, 0b10000000, 0, 0};  // pixels 0 and 8 set
+  Picture p = read(makeBmp(s));
+  EXPECT_EQ(p.bits(), 1);
+  EXPECT_EQ(p.pixel(0, 0), rgb(255, 128, 0));
+  EXPECT_EQ(p.pixel(1, 0), kBlack);
+  EXPECT_EQ(p.pixel(8, 0), rgb(255, 128, 0));
+
+  // A clipboard .dib starts at the info header.
+  s.fileHeader = false;
+  s.bits = 4;
+  s.width = 3;
+  s.palette = {0x0000FF, 0x00FF00, 0xFF0000};
+  s.pixels = {0x21, 0x00, 0, 0};
+  p = read(makeBmp(s));
+  EXPECT_EQ(p.bits(), 4);
+  EXPECT_EQ(p.pixel(0, 0), rgb(255, 0, 0));
+  EXPECT_EQ(p.pixel(1, 0), rgb(0, 255, 0));
+  EXPECT_EQ(p.pixel(2, 0), rgb(0, 0, 255));
+}
+
+TEST(BmpReader, CoreHeaderWithThreeBytePaletteEntries) {
+  Bytes b = {'B', 'M'};
+  put32(b, 0);
+  put32(b, 0);
+  put32(b, 14 + 12 + 4 * 3);
+  put32(b, 12);
+  put16(b, 2);
+  put16(b, 1);
+  put16(b, 1);
+  put16(b, 2);  // 2 bits: widened to 4
+  for (int i = 0; i < 4; ++i) {
+    b.push_back(std::uint8_t(10 * i));  // blue
+    b.push_back(0);
+    b.push_back(std::uint8_t(50 * i));  // red
+  }
+  b.insert(b.end(), {0b11010000, 0, 0, 0});
+  const Picture p = read(b);
+  EXPECT_EQ(p.bits(), 4);
+  EXPECT_EQ(p.pixel(0, 0), rgb(150, 0, 30));
+  EXPECT_EQ(p.pixel(1, 0), rgb(50, 0, 10));
+}
+
+TEST(BmpReader, SixteenBitFormats) {
+  BmpSpec s;
+  s.width = 1;
+  s.height = 1;
+  s.bits = 16;
+  s.pixels = {0x1F, 0x7C, 0, 0};  // 0x7C1F: red 31, green 0, blue 31
+  Picture p = read(makeBmp(s));
+  EXPECT_EQ(p.bits(), 15);
+  EXPECT_EQ(p.pixel(0, 0), rgb(255, 0, 255));
+
+  s.compression = 3;
+  s.masks = {0xF800, 0x07E0, 0x001F};
+  s.pixels = {0xE0, 0x07, 0, 0};  // 5-6-5 green 63
+  p = read(makeBmp(s));
+  EXPECT_EQ(p.bits(), 24);
+  EXPECT_EQ(p.pixel(0, 0), rgb(0, 255, 0));
+  s.pixels = {0x00, 0x84, 0, 0};  // red 16 of 31, green 32 of 63
+  p = read(makeBmp(s));
+  EXPECT_EQ(p.pixel(0, 0), rgb(132, 130, 0));
+}
+
+TEST(BmpReader, ThirtyTwoBitWithAndWithoutBitFields) {
+  BmpSpec s;
+  s.width = 1;
+  s.height = 1;
+  s.bits = 32;
+  s.pixels = {1, 2, 3, 4};
+  Picture p = read(makeBmp(s));
+  EXPECT_EQ(p.bits(), 32);
+  EXPECT_EQ(p.pixel(0, 0), rgb(3, 2, 1));
+
+  s.compression = 3;
+  s.masks = {0x000000FF, 0x0000FF00, 0x00FF0000};  // red in the lowest byte
+  p = read(makeBmp(s));
+  EXPECT_EQ(p.pixel(0, 0), rgb(1, 2, 3));
+}
+
+TEST(BmpReader, Rle8RunsAbsoluteDeltaAndOverflowingRows) {
+  BmpSpec s;
+  s.width = 4;
+  s.height = 3;
+  s.bits = 8;
+  s.compression = 1;
+  s.palette = {0x000000, 0xFF0000, 0x00FF00, 0x0000FF};
+  s.pixels = {
+      3, 1,           // bottom row: three of index 1
+      0, 0,           // end of line
+      0, 3, 2, 3, 2, 0,  // absolute run of 3, padded to even
+      0, 0,           // end of line
+      6, 3,           // run longer than the row: cut at the row's end
+      0, 2, 1, 0,     // delta: one right, no row change (past the end: nothing)
+      0, 1,           // end of bitmap
+  };
+  const Picture p = read(makeBmp(s));
+  EXPECT_EQ(p.bits(), 8);
+  EXPECT_EQ(p.pixel(0, 2), rgb(255, 0, 0));
+  EXPECT_EQ(p.pixel(2, 2), rgb(255, 0, 0));
+  EXPECT_EQ(p.pixel(3, 2), kBlack);  // untouched
+  EXPECT_EQ(p.pixel(0, 1), rgb(0, 255, 0));
+  EXPECT_EQ(p.pixel(1, 1), rgb(0, 0, 255));
+  EXPECT_EQ(p.pixel(2, 1), rgb(0, 255, 0));
+  for (int x = 0; x < 4; ++x) EXPECT_EQ(p.pixel(x, 0), rgb(0, 0, 255)) << x;
+}
+
+TEST(BmpReader, Rle4AlternatesNibbles) {
+  BmpSpec s;
+  s.width = 5;
+  s.height = 2;
+  s.bits = 4;
+  s.compression = 2;
+  s.palette = {0x000000, 0xFF0000, 0x00FF00};
+  s.pixels = {
+      5, 0x12,           // 1 2 1 2 1
+      0, 0,
+      0, 2, 2, 0,        // delta two right
+      0, 3, 0x21, 0x20,  // absolute 2 1 2 (two bytes, already even)
+      0, 1,
+  };
+  const Picture p = read(makeBmp(s));
+  EXPECT_EQ(p.bits(), 4);
+  EXPECT_EQ(p.pixel(0, 1), rgb(255, 0, 0));
+  EXPECT_EQ(p.pixel(1, 1), rgb(0, 255, 0));
+  EXPECT_EQ(p.pixel(4, 1), rgb(255, 0, 0));
+  EXPECT_EQ(p.pixel(0, 0), kBlack);
+  EXPECT_EQ(p.pixel(2, 0), rgb(0, 255, 0));
+  EXPECT_EQ(p.pixel(3, 0), rgb(255, 0, 0));
+  EXPECT_EQ(p.pixel(4, 0), rgb(0, 255, 0));
+}
+
+TEST(BmpReader, RejectsBadFilesWithAMessage) {
+  auto message = [](const Bytes& b) {
+    try {
+      read(b);
+    } catch (const PictureError& e) {
+      return std::string(e.what());
+    }
+    return std::string("loaded");
+  };
+  EXPECT_EQ(message({'B', 'M', 0, 0}), "Bitmap image is not valid.");
+  BmpSpec s;
+  s.width = 0;
+  s.height = 1;
+  s.pixels = {0, 0, 0, 0};
+  EXPECT_EQ(message(makeBmp(s)), "Bitmap image is not valid.");
+  s.width = 1;
+  s.bits = 7;
+  EXPECT_EQ(message(makeBmp(s)), "Bitmap image is not valid.");
+  s.bits = 24;
+  s.compression = 4;  // embedded JPEG
+  EXPECT_EQ(message(makeBmp(s)), "Bitmap image format is not supported.");
+  s.compression = 0;
+  s.width = 60000;
+  s.height = 60000;
+  EXPECT_EQ(message(makeBmp(s)), "Picture too large.");
+}
+
+std::filesystem::path testImages() { return LUMORA_TESTIMAGES; }
+
+TEST(BmpReader, SampleSuiteDecodesAlike) {
+  const auto dir = testImages() / "bmp" / "g";
+  if (!std::filesystem::exists(dir)) GTEST_SKIP() << "no test images";
+  const Bitmap reference = loadPicture((dir / "pal8.bmp").string()).toBitmap();
+  EXPECT_EQ(reference.width(), 127);
+  EXPECT_EQ(reference.height(), 64);
+  for (const char* name : {"pal8rle.bmp", "pal8topdown.bmp", "pal8os2.bmp", "pal8v4.bmp", "pal8v5.bmp",
+                           "pal8-0.bmp"}) {
+    const Bitmap other = loadPicture((dir / name).string()).toBitmap();
+    EXPECT_TRUE(other == reference) << name;
+  }
+  const Bitmap pal4 = loadPicture((dir / "pal4.bmp").string()).toBitmap();
+  EXPECT_TRUE(loadPicture((dir / "pal4rle.bmp").string()).toBitmap() == pal4);
+  const Bitmap rgb24 = loadPicture((dir / "rgb24.bmp").string()).toBitmap();
+  for (const char* name : {"rgb32.bmp", "rgb32bf.bmp", "rgb24pal.bmp"})
+    EXPECT_TRUE(loadPicture((dir / name).string()).toBitmap() == rgb24) << name;
+}
+
+TEST(BmpReader, DamagedSamplesFailCleanlyOrLoad) {
+  const auto root = testImages() / "bmp";
+  if (!std::filesystem::exists(root)) GTEST_SKIP() << "no test images";
+  int loaded = 0, refused = 0;
+  for (const auto& e : std::filesystem::recursive_directory_iterator(root)) {
+    if (!e.is_regular_file()) continue;
+    try {
+      const Picture p = loadPicture(e.path().string());
+      EXPECT_GT(p.width(), 0) << e.path();
+      ++loaded;
+    } catch (const PictureError&) {
+      ++refused;
+    }
+  }
+  EXPECT_GT(loaded, 40);
+  EXPECT_GT(refused, 3);
+}
+
+}  // namespace
+}  // namespace lumora
