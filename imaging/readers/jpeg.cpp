@@ -1,11 +1,140 @@
+// JPEG reader through libjpeg's decompressor: colour pictures as 24 bits,
+// greyscale as 8 bits with a grey palette, CMYK and YCCK turned into 24-bit
+// colour. libjpeg's errors are thrown as PictureError with libjpeg's own
+// message; warnings (a truncated file, for instance) let the decoding go on.
+#include <cstdio>
+#include <jpeglib.h>
+
+#include <algorithm>
+#include <cstdint>
+#include <vector>
+
 #include "imaging/readers/readers.h"
 
 namespace lumora {
 
-Picture readJpeg(const ReaderInput&) { throw PictureError("This picture type cannot be read yet."); }
+namespace {
 
-}  // namespace lumora
+// Limits against hostile files: the memory libjpeg may take for its own
+// buffers, and the number of progressive scans decoded.
+constexpr long kMaxLibjpegMemory = 512L * 1024 * 1024;
+constexpr int kMaxScans = 1000;
 
-namespace lumora {
-Picture readJpegToFit(const ReaderInput& in, int, int) { return readJpeg(in); }
+[[noreturn]] void throwError(j_common_ptr cinfo) {
+  char message[JMSG_LENGTH_MAX] = {};
+  (*cinfo->err->format_message)(cinfo, message);
+  throw PictureError(message);
+}
+
+void silentMessage(j_common_ptr, int) {}
+
+void checkProgress(j_common_ptr cinfo) {
+  const auto* d = reinterpret_cast<j_decompress_ptr>(cinfo);
+  if (d->input_scan_number > kMaxScans) throw PictureError("JPEG: too many scans.");
+}
+
+// The decompressor, destroyed however the decoding ends.
+class Decompressor {
+ public:
+  explicit Decompressor(std::span<const std::uint8_t> data) {
+    cinfo_.err = jpeg_std_error(&err_);
+    err_.error_exit = throwError;
+    err_.emit_message = silentMessage;
+    jpeg_create_decompress(&cinfo_);
+    cinfo_.mem->max_memory_to_use = kMaxLibjpegMemory;
+    progress_.progress_monitor = checkProgress;
+    cinfo_.progress = &progress_;
+    jpeg_mem_src(&cinfo_, data.data(), static_cast<unsigned long>(data.size()));
+  }
+  ~Decompressor() { jpeg_destroy_decompress(&cinfo_); }
+  Decompressor(const Decompressor&) = delete;
+  Decompressor& operator=(const Decompressor&) = delete;
+  jpeg_decompress_struct* operator->() { return &cinfo_; }
+  jpeg_decompress_struct* get() { return &cinfo_; }
+
+ private:
+  jpeg_decompress_struct cinfo_{};
+  jpeg_error_mgr err_{};
+  jpeg_progress_mgr progress_{};
+};
+
+// Chooses the output colour space and the picture's pixel format.
+int prepareOutput(Decompressor& d) {
+  switch (d->jpeg_color_space) {
+    case JCS_GRAYSCALE:
+      d->out_color_space = JCS_GRAYSCALE;
+      return 8;
+    case JCS_CMYK:
+    case JCS_YCCK:
+      d->out_color_space = JCS_CMYK;
+      return 24;
+    default:
+      d->out_color_space = JCS_EXT_BGR;
+      return 24;
+  }
+}
+
+// Adobe's CMYK JPEGs store the inks inverted (255 = no ink).
+void cmykRowToBgr(const std::uint8_t* cmyk, std::uint8_t* bgr, unsigned width, bool inverted) {
+  for (unsigned x = 0; x < width; ++x, cmyk += 4, bgr += 3) {
+    unsigned c = cmyk[0], m = cmyk[1], y = cmyk[2], k = cmyk[3];
+    if (!inverted) {
+      c = 255 - c;
+      m = 255 - m;
+      y = 255 - y;
+      k = 255 - k;
+    }
+    bgr[0] = std::uint8_t((y * k + 127) / 255);
+    bgr[1] = std::uint8_t((m * k + 127) / 255);
+    bgr[2] = std::uint8_t((c * k + 127) / 255);
+  }
+}
+
+Picture decode(const ReaderInput& input, int fitWidth, int fitHeight) {
+  Decompressor d(input.data);
+  jpeg_read_header(d.get(), TRUE);
+  const int bits = prepareOutput(d);
+
+  // The strongest reduction that still covers the requested size.
+  if (fitWidth > 0 && fitHeight > 0) {
+    for (unsigned denom : {8u, 4u, 2u}) {
+      d->scale_num = 1;
+      d->scale_denom = denom;
+      jpeg_calc_output_dimensions(d.get());
+      if (d->output_width >= unsigned(fitWidth) && d->output_height >= unsigned(fitHeight)) break;
+      d->scale_denom = 1;
+    }
+  }
+  jpeg_calc_output_dimensions(d.get());
+  const unsigned width = d->output_width, height = d->output_height;
+  // Refuse sizes the picture could not hold before libjpeg allocates anything.
+  if (std::uint64_t(width) * height * 3 > Picture::kMaxBytes) throw PictureError("Picture too large.");
+
+  Picture pic;
+  pic.allocate(int(width), int(height), bits);
+  if (bits == 8) {
+    pic.palette().resize(256);
+    for (int i = 0; i < 256; ++i) pic.palette()[i] = {std::uint8_t(i), std::uint8_t(i), std::uint8_t(i)};
+  }
+
+  jpeg_start_decompress(d.get());
+  const bool cmyk = d->out_color_space == JCS_CMYK;
+  const bool inverted = cmyk && d->saw_Adobe_marker;
+  std::vector<std::uint8_t> cmykRow(cmyk ? std::size_t(width) * 4 : 0);
+  while (d->output_scanline < height) {
+    const unsigned y = d->output_scanline;
+    JSAMPROW row = cmyk ? cmykRow.data() : pic.row(int(y));
+    if (jpeg_read_scanlines(d.get(), &row, 1) != 1) break;
+    if (cmyk) cmykRowToBgr(cmykRow.data(), pic.row(int(y)), width, inverted);
+  }
+  jpeg_finish_decompress(d.get());
+  return pic;
+}
+
+}  // namespace
+
+Picture readJpeg(const ReaderInput& in) { return decode(in, 0, 0); }
+
+Picture readJpegToFit(const ReaderInput& in, int fitWidth, int fitHeight) { return decode(in, fitWidth, fitHeight); }
+
 }  // namespace lumora
