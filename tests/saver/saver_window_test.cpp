@@ -1,0 +1,216 @@
+#include <gtest/gtest.h>
+
+#include <QCloseEvent>
+#include <QGuiApplication>
+#include <QScreen>
+#include <QThread>
+#include <cmath>
+#include <fstream>
+
+#include "platform/desktop/power_off.h"
+#include "saver/ui/masked_edit.h"
+#include "saver/ui/password_prompt.h"
+#include "saver/ui/saver_window.h"
+#include "saver/ui/stage_window.h"
+#include "start/mode.h"
+#include "tests/saver/qt_app.h"
+
+namespace lumora {
+namespace {
+
+using testing::qtApp;
+using testing::ScratchHome;
+
+class CountingPowerOff : public PowerOff {
+ public:
+  void powerOff() override { ++calls; }
+  int calls = 0;
+};
+
+const char* kRegHead = "REGEDIT4\r\n\r\n[HKEY_CURRENT_USER\\software\\vistel]\r\n";
+
+TEST(ModeKey, FirstTwoCharactersInEitherCase) {
+  auto mode = [](std::initializer_list<const char*> args) {
+    std::vector<const char*> v{"lumora"};
+    v.insert(v.end(), args);
+    return modeOf(int(v.size()), v.data());
+  };
+  EXPECT_EQ(mode({}), Mode::None);
+  EXPECT_EQ(mode({"/s"}), Mode::Show);
+  EXPECT_EQ(mode({"/Sxyz"}), Mode::Show);
+  EXPECT_EQ(mode({"/c:1234"}), Mode::Settings);
+  EXPECT_EQ(mode({"/a"}), Mode::Password);
+  EXPECT_EQ(mode({"/p", "1234"}), Mode::None);
+  EXPECT_EQ(mode({"/"}), Mode::None);
+  EXPECT_EQ(mode({"S"}), Mode::None);
+  EXPECT_EQ(mode({"x", "/s"}), Mode::None);
+}
+
+TEST(SaverStartUp, NeverConfiguredSystemRunsWithTheDefaults) {
+  qtApp();
+  ScratchHome home;
+  std::filesystem::remove_all(home.path() / "Lumora_Studio");
+  SaverWindow saver({});
+  EXPECT_TRUE(std::filesystem::is_directory(home.path() / "Lumora_Studio"));
+  EXPECT_EQ(saver.settings().tpbh, 0);
+  EXPECT_EQ(saver.settings().speed, 1);
+  EXPECT_EQ(saver.settings().wzbh, 0);
+  EXPECT_EQ(saver.settings().yysz, 1);
+  EXPECT_EQ(saver.settings().tptc, 0);
+  EXPECT_EQ(saver.settings().pp, -1);
+  EXPECT_EQ(saver.timer1().interval(), 6000);
+  EXPECT_FALSE(saver.timer1().isActive());  // no pictures
+  EXPECT_FALSE(saver.timer3().isActive());
+  EXPECT_EQ(saver.label1()->text(), QStringLiteral("欢迎使用《Lumora》"));
+  EXPECT_TRUE(saver.slideIdle());
+  EXPECT_FALSE(saver.stageWindow()->isVisible());
+}
+
+TEST(SaverStartUp, OpeningCaptionSizeAndPlace) {
+  qtApp();
+  ScratchHome home;
+  // 22 ANSI bytes: "0123456789012345678901"; stored form doubles it.
+  std::string stored;
+  for (char c : std::string("0123456789012345678901")) stored += std::string{c, 'A'};
+  home.writeRegistry(std::string(kRegHead) + "\"qssz\"=dword:00000000\r\n\"label\"=\"" + stored + "\"\r\n");
+  SaverWindow saver({});
+  EXPECT_EQ(saver.label1()->text(), QStringLiteral("0123456789012345678901"));
+  const int screenW = QGuiApplication::primaryScreen()->geometry().width();
+  const int screenH = QGuiApplication::primaryScreen()->geometry().height();
+  // Round(W / 22 / 1.2) points at 96 dots per inch.
+  const int points = int(std::nearbyint(screenW / 22.0L / 1.2L));
+  EXPECT_EQ(saver.label1()->font().pixelSize(), (points * 96 + 36) / 72);
+  EXPECT_EQ(saver.label1()->x(), (screenW - saver.label1()->width()) / 2);
+  EXPECT_EQ(saver.label1()->y(), screenH / 2 - 10);
+}
+
+TEST(SaverStartUp, MissingFilesAreDroppedButTheLastEntryStays) {
+  qtApp();
+  ScratchHome home;
+  const auto real = (home.path() / "real.bmp").string();
+  std::ofstream(real) << "x";
+  home.writeList("pic.txt", "/nope/a.bmp\r\n" + real + "\r\n/nope/b.bmp\r\n/nope/c.bmp\r\n");
+  home.writeList("music.txt", "/nope/a.mp3\r\n/nope/b.mp3\r\n");
+  home.writeRegistry(std::string(kRegHead) + "\"jgsj\"=dword:00000003\r\n\"gjsz\"=dword:00000001\r\n");
+  SaverWindow saver({});
+  EXPECT_EQ(saver.pictures().items, (std::vector<std::string>{real, "/nope/c.bmp"}));
+  EXPECT_EQ(saver.pictures().index, 0);
+  EXPECT_EQ(saver.media().items, (std::vector<std::string>{"/nope/b.mp3"}));
+  EXPECT_EQ(saver.timer1().interval(), 3000);
+  EXPECT_TRUE(saver.timer1().isActive());
+  EXPECT_TRUE(saver.timer3().isActive());
+}
+
+TEST(SaverStartUp, RandomMediaOrderCanStartAnywhere) {
+  qtApp();
+  ScratchHome home;
+  home.writeRegistry(std::string(kRegHead) + "\"yysz\"=dword:00000002\r\n\"wzbh\"=dword:00000002\r\n");
+  std::string media;
+  for (int i = 0; i < 2; ++i) media += "/nope/" + std::to_string(i) + ".mp3\r\n";
+  home.writeList("music.txt", media);
+  home.writeList("label.txt", "a\r\nb\r\nc\r\n");
+  bool sawLast = false;
+  for (int run = 0; run < 40 && !sawLast; ++run) {
+    SaverWindow saver({});
+    ASSERT_GE(saver.media().index, 0);
+    ASSERT_LT(saver.media().index, saver.media().count());
+    ASSERT_GE(saver.captions().index, 0);
+    ASSERT_LT(saver.captions().index, 3);
+    sawLast = saver.media().index == saver.media().count() - 1;
+    QThread::msleep(3);  // another time of day, another seed
+  }
+  EXPECT_TRUE(sawLast);
+}
+
+class CloseQuery : public ::testing::Test {
+ protected:
+  void SetUp() override { qtApp(); }
+  void withPassword(const std::string& mimaStored, int usePassword = 1) {
+    home_.writeRegistry(std::string(kRegHead) + "\r\n[HKEY_CURRENT_USER\\Control Panel\\Desktop]\r\n" +
+                        "\"ScreenSaveUsePassword\"=dword:0000000" + std::to_string(usePassword) + "\r\n" +
+                        "\"mima\"=\"" + mimaStored + "\"\r\n");
+  }
+  // Closes the saver; answers the prompt with `typed` when it comes up.
+  bool closeWith(SaverWindow& saver, const QString& typed, bool* prompted = nullptr) {
+    bool shown = false;
+    testing::whenModal(&saver, [&] {
+      shown = saver.prompt()->isVisible();
+      saver.prompt()->maskEdit1()->setText(typed);
+      saver.prompt()->accept();
+    });
+    saver.close();
+    if (prompted) *prompted = shown;
+    return saver.closeGranted();
+  }
+  ScratchHome home_;
+};
+
+TEST_F(CloseQuery, NoPasswordEndsAtOnce) {
+  withPassword("aAbAcA", 0);
+  SaverWindow saver({});
+  bool prompted = true;
+  EXPECT_TRUE(closeWith(saver, "", &prompted));
+  EXPECT_FALSE(prompted);
+}
+
+TEST_F(CloseQuery, SwitchOnWithEmptyPasswordEndsAtOnce) {
+  withPassword("");
+  SaverWindow saver({});
+  bool prompted = true;
+  EXPECT_TRUE(closeWith(saver, "", &prompted));
+  EXPECT_FALSE(prompted);
+}
+
+TEST_F(CloseQuery, WrongPasswordKeepsTheShowAndTheEntry) {
+  withPassword("aAbAcA");
+  SaverWindow saver({});
+  bool prompted = false;
+  EXPECT_FALSE(closeWith(saver, "ABC", &prompted));
+  EXPECT_TRUE(prompted);
+  EXPECT_EQ(saver.prompt()->maskEdit1()->text(), QStringLiteral("ABC"));
+  EXPECT_TRUE(closeWith(saver, "abc"));
+}
+
+TEST_F(CloseQuery, ShutdownComesAfterWholeMinutesAndWaitsForThePrompt) {
+  withPassword("aAbAcA");
+  std::string reg = std::string(kRegHead) + "\"gjsz\"=dword:0000001e\r\n" +
+                    "\r\n[HKEY_CURRENT_USER\\Control Panel\\Desktop]\r\n\"ScreenSaveUsePassword\"=dword:00000001\r\n" +
+                    "\"mima\"=\"aAbAcA\"\r\n";
+  home_.writeRegistry(reg);
+  QDateTime now(QDate(2026, 12, 7), QTime(23, 50, 59));
+  CountingPowerOff power;
+  SaverServices services;
+  services.now = [&] { return now; };
+  services.powerOff = &power;
+  SaverWindow saver(services);
+  EXPECT_TRUE(saver.timer3().isActive());
+  now = QDateTime(QDate(2026, 12, 8), QTime(0, 19, 59));
+  saver.timer3Timer();
+  EXPECT_EQ(power.calls, 0);
+  EXPECT_TRUE(saver.timer3().isActive());
+  now = QDateTime(QDate(2026, 12, 8), QTime(0, 20, 0));
+  bool answered = false;
+  testing::whenModal(&saver, [&] {
+    answered = saver.prompt()->isVisible();
+    EXPECT_EQ(power.calls, 0);  // not before the prompt is answered
+    saver.prompt()->maskEdit1()->setText(QStringLiteral("wrong"));
+    saver.prompt()->reject();
+  });
+  saver.timer3Timer();
+  EXPECT_TRUE(answered);
+  EXPECT_EQ(power.calls, 1);
+  EXPECT_FALSE(saver.timer1().isActive());
+  EXPECT_FALSE(saver.timer3().isActive());
+}
+
+TEST(WholeMinutes, SecondsAreIgnored) {
+  EXPECT_EQ(wholeMinutesBetween(QDateTime(QDate(2026, 1, 1), QTime(10, 0, 59)),
+                                QDateTime(QDate(2026, 1, 1), QTime(10, 1, 0))),
+            1);
+  EXPECT_EQ(wholeMinutesBetween(QDateTime(QDate(2026, 1, 1), QTime(23, 50, 0)),
+                                QDateTime(QDate(2026, 1, 2), QTime(0, 20, 0))),
+            30);
+}
+
+}  // namespace
+}  // namespace lumora
