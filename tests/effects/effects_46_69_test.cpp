@@ -2,6 +2,7 @@
 // pixels keep the previous picture.
 #include <gtest/gtest.h>
 
+#include <cstdio>
 #include <string>
 #include <vector>
 
@@ -187,6 +188,56 @@ TEST(Effects46to69, Effect51DrawsTheBandMirroredOneColumnRight) {
   const EffectRun l = runEffectOn(52, 20, 1);
   EXPECT_EQ(l.trace[1], "copy work 19 0 20 1 stage 20 0 19 1");
   EXPECT_EQ(l.trace[2], "copy frame 18 0 22 1 stage 18 0 22 1");
+}
+
+TEST(Effect58, DiscsGrowRingByRingUntilTheRandomLimit) {
+  // W 20: the limit draws Random(1) = 0, so every disc grows to radius 10 and
+  // stops at the test before radius 12: 61 discs of 2 + 7 draws, 36 pumps.
+  const testing::EffectRun r = testing::runEffectOn(58, 20, 20);
+  EXPECT_EQ(r.randoms, 61 * 9);
+  EXPECT_EQ(r.pumps, 61 * 36);
+  EXPECT_EQ(r.copies, 61 * 72);
+  int cx = 0, cy = 0;
+  ASSERT_EQ(std::sscanf(r.trace[0].c_str(), "random 20 %d", &cx), 1);
+  ASSERT_EQ(std::sscanf(r.trace[1].c_str(), "random 20 %d", &cy), 1);
+  auto span = [&](int l, int t, int rr, int b) {
+    const std::string s = std::to_string(cx + l) + ' ' + std::to_string(cy + t) + ' ' +
+                          std::to_string(cx + rr) + ' ' + std::to_string(cy + b);
+    return "copy frame " + s + " stage " + s;
+  };
+  const std::vector<std::string> firstRings{
+      "random 1 0", span(0, 0, 0, 1), span(0, 0, 0, 1), "pump",  // r 0
+      "random 1 0", span(-2, 0, 2, 1), span(-2, 0, 2, 1), "pump",  // r 2, d 0
+      span(-2, -1, 2, 0), span(-2, 1, 2, 2), "pump",                // d 1: round(1.73)
+      span(0, -2, 0, -1), span(0, 2, 0, 3), "pump",                 // d 2
+      "random 1 0"};
+  EXPECT_EQ(std::vector<std::string>(r.trace.begin() + 2, r.trace.begin() + 17), firstRings);
+  // The ring of radius 10: half-widths 10 10 10 10 9 9 8 7 6 4 0 for d = 0..10.
+  const int widths[] = {10, 10, 10, 10, 9, 9, 8, 7, 6, 4, 0};
+  auto ring = r.trace.begin() + 2 + 3 * 25 + 5;  // after the rings r = 0..8
+  ASSERT_EQ(*ring++, "random 1 0");
+  for (int d = 0; d <= 10; ++d, ring += 3) EXPECT_EQ(*ring, span(-widths[d], -d, widths[d], -d + 1));
+  EXPECT_EQ(*ring, "random 1 0");
+  EXPECT_EQ(r.trace[r.trace.size() - 2], "random 1 0");
+}
+
+TEST(Effect58, NoDiscGrowsPastTheLimit) {
+  // W 100: limits 10 to 14, so rings of radius 0..10 always and at most 14.
+  const testing::EffectRun r = testing::runEffectOn(58, 100, 10);
+  int pumps = -1, rings = 0;
+  for (const auto& line : r.trace) {
+    if (line.rfind("random 100", 0) == 0) {
+      if (pumps >= 0) {
+        EXPECT_GE(rings, 6);
+      }
+      rings = 0;
+    } else if (line.rfind("random 5", 0) == 0) {
+      pumps = 0;
+    } else if (line == "pump" && ++pumps == 1) {
+      ++rings;
+    }
+    EXPECT_LE(pumps, 15);
+  }
 }
 
 }  // namespace
