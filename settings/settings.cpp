@@ -2,6 +2,8 @@
 
 #include "settings/stored_text.h"
 
+#include <iostream>
+
 namespace lumora {
 namespace {
 
@@ -49,7 +51,13 @@ void ensureShowKey(const std::filesystem::path& registryPath) {
 }
 
 ShowSettings loadShowSettings(const std::filesystem::path& registryPath) {
-  ensureShowKey(registryPath);
+  // The key only marks the show as configured once; a folder that cannot be
+  // written to must not keep the show from running.
+  try {
+    ensureShowKey(registryPath);
+  } catch (const RegistryError& e) {
+    std::cerr << "lumora: " << e.what() << "\n";
+  }
   return readShowSettings(RegistryFile::load(registryPath));
 }
 
@@ -59,7 +67,13 @@ std::string closeQueryPassword(const RegistryFile& registry) {
 }
 
 std::string closeQueryPassword(const std::filesystem::path& registryPath) {
-  return closeQueryPassword(RegistryFile::load(registryPath));
+  try {
+    return closeQueryPassword(RegistryFile::load(registryPath));
+  } catch (const RegistryError& e) {
+    // As with a desktop key that cannot be opened: no password.
+    std::cerr << "lumora: " << e.what() << "\n";
+    return {};
+  }
 }
 
 void writePassword(const std::filesystem::path& registryPath, const std::string& ansiPassword) {

@@ -2,6 +2,7 @@
 
 #include <iconv.h>
 
+#include <algorithm>
 #include <cerrno>
 #include <stdexcept>
 #include <string>
@@ -20,9 +21,11 @@ class Converter {
   Converter(const Converter&) = delete;
   Converter& operator=(const Converter&) = delete;
 
-  // Converts input; a byte that cannot be converted is skipped and
-  // `replacement` is written in its place.
-  std::string convert(std::string_view input, std::string_view replacement) {
+  // Converts input; a sequence that cannot be converted is skipped (its
+  // length told by `skip` from where it starts) and `replacement` is written
+  // in its place.
+  template <typename Skip>
+  std::string convert(std::string_view input, std::string_view replacement, Skip skip) {
     std::string out;
     out.reserve(input.size() * 2);
     char* in = const_cast<char*>(input.data());
@@ -35,10 +38,11 @@ class Converter {
       out.append(buffer, static_cast<size_t>(outPtr - buffer));
       if (result != static_cast<size_t>(-1)) continue;
       if (errno == E2BIG) continue;
-      // EILSEQ or EINVAL (a sequence cut short at the end): skip one byte.
+      // EILSEQ or EINVAL (a sequence cut short at the end).
       out.append(replacement);
-      ++in;
-      --inLeft;
+      const std::size_t length = std::min(inLeft, std::max<std::size_t>(1, skip(std::string_view(in, inLeft))));
+      in += length;
+      inLeft -= length;
       iconv(cd_, nullptr, nullptr, nullptr, nullptr);
     }
     char* outPtr = buffer;
@@ -54,18 +58,27 @@ class Converter {
 
 bool inRange(unsigned char c, unsigned lo, unsigned hi) { return c >= lo && c <= hi; }
 
+std::size_t oneByte(std::string_view) { return 1; }
+
+// A well-formed UTF-8 character that has no GB18030 form is skipped whole.
+std::size_t utf8SequenceLength(std::string_view bytes) {
+  const unsigned char c = static_cast<unsigned char>(bytes[0]);
+  const std::size_t length = c >= 0xF0 ? 4 : c >= 0xE0 ? 3 : c >= 0xC0 ? 2 : 1;
+  return length <= bytes.size() && isValidUtf8(bytes.substr(0, length)) ? length : 1;
+}
+
 }  // namespace
 
 std::string ansiToUtf8(std::string_view ansi) {
   if (!hasNonAscii(ansi)) return std::string(ansi);
   Converter converter("UTF-8", "GB18030");
-  return converter.convert(ansi, "\xEF\xBF\xBD");
+  return converter.convert(ansi, "\xEF\xBF\xBD", oneByte);
 }
 
 std::string utf8ToAnsi(std::string_view utf8) {
   if (!hasNonAscii(utf8)) return std::string(utf8);
   Converter converter("GB18030", "UTF-8");
-  return converter.convert(utf8, "?");
+  return converter.convert(utf8, "?", utf8SequenceLength);
 }
 
 std::size_t ansiLength(std::string_view utf8) { return utf8ToAnsi(utf8).size(); }
@@ -127,7 +140,7 @@ std::filesystem::path pathFromAnsi(std::string_view ansi) {
   // Bytes that are no GB18030 text are taken as the file system's own bytes,
   // so that such a file can still be found.
   Converter converter("UTF-8", "GB18030");
-  const std::string utf8 = converter.convert(ansi, std::string(1, '\0'));
+  const std::string utf8 = converter.convert(ansi, std::string(1, '\0'), oneByte);
   if (utf8.find('\0') != std::string::npos) return std::filesystem::path(std::string(ansi));
   return std::filesystem::path(utf8);
 }

@@ -16,8 +16,10 @@ namespace lumora {
 // a byte that starts no valid sequence becomes U+FFFD.
 std::string ansiToUtf8(std::string_view ansi);
 
-// UTF-8 to ANSI (GB18030) bytes, lossless for every Unicode scalar value.
-// Malformed UTF-8 bytes become '?'.
+// UTF-8 to ANSI (GB18030) bytes, lossless for every Unicode scalar value
+// except 24 private-use code points (U+E78D to U+E864) that GB18030-2022
+// gave up for standard characters. A character that has no GB18030 form and
+// each malformed UTF-8 byte become one '?'.
 std::string utf8ToAnsi(std::string_view utf8);
 
 // The length in ANSI bytes of a UTF-8 text (a GB2312 character counts 2).

@@ -27,6 +27,43 @@ TEST(Ansi, EveryCharacterSurvivesTheRoundTrip) {
   EXPECT_EQ(utf8ToAnsi("😀").size(), 4u);
 }
 
+void appendUtf8(std::string& out, char32_t cp) {
+  if (cp < 0x80) {
+    out += char(cp);
+  } else if (cp < 0x800) {
+    out += char(0xC0 | (cp >> 6));
+    out += char(0x80 | (cp & 0x3F));
+  } else if (cp < 0x10000) {
+    out += char(0xE0 | (cp >> 12));
+    out += char(0x80 | ((cp >> 6) & 0x3F));
+    out += char(0x80 | (cp & 0x3F));
+  } else {
+    out += char(0xF0 | (cp >> 18));
+    out += char(0x80 | ((cp >> 12) & 0x3F));
+    out += char(0x80 | ((cp >> 6) & 0x3F));
+    out += char(0x80 | (cp & 0x3F));
+  }
+}
+
+TEST(Ansi, WholeUnicodeRangeSurvivesTheRoundTrip) {
+  // The private-use code points that GB18030-2022 no longer maps.
+  const std::u32string unmapped = U"\uE78D\uE78E\uE78F\uE790\uE791\uE792\uE793\uE794\uE795\uE796"
+                                  U"\uE816\uE817\uE818\uE81E\uE826\uE82B\uE82C\uE831\uE832\uE83B"
+                                  U"\uE843\uE854\uE855\uE864";
+  std::string all;
+  for (char32_t cp = 1; cp <= 0x10FFFF; ++cp) {
+    if ((cp >= 0xD800 && cp <= 0xDFFF) || unmapped.find(cp) != std::u32string::npos) continue;
+    appendUtf8(all, cp);
+  }
+  const std::string ansi = utf8ToAnsi(all);
+  EXPECT_EQ(ansi.find('?'), all.find('?'));
+  EXPECT_TRUE(ansiToUtf8(ansi) == all);
+
+  std::string one;
+  appendUtf8(one, unmapped[0]);
+  EXPECT_EQ(utf8ToAnsi("a" + one + "b"), "a?b");
+}
+
 TEST(Ansi, InvalidInputIsReplacedNotDropped) {
   EXPECT_EQ(ansiToUtf8("a\xFF" "b"), "a\xEF\xBF\xBD" "b");
   EXPECT_EQ(ansiToUtf8("a\x81"), "a\xEF\xBF\xBD");  // a lead byte cut short

@@ -164,3 +164,21 @@ TEST_F(SettingsTest, StoredSettingsOfAMissingKeyAreEmpty) {
 
 }  // namespace
 }  // namespace lumora
+
+namespace lumora {
+namespace {
+
+// Unreadable registry file (here: a folder in its place).
+TEST(SettingsFailures, UnreadableFileMeansNoPasswordAndFailedWritesThrow) {
+  test::TempHome home;
+  const std::filesystem::path file = registryFilePath();
+  std::filesystem::create_directories(file);
+  ::testing::internal::CaptureStderr();
+  EXPECT_EQ(closeQueryPassword(file), "");
+  EXPECT_NE(::testing::internal::GetCapturedStderr(), "");
+  EXPECT_THROW(writePassword(file, "abc"), RegistryError);
+  EXPECT_THROW(writeAllSettings(file, SettingsToWrite{}), RegistryError);
+}
+
+}  // namespace
+}  // namespace lumora
