@@ -8,7 +8,8 @@
 //
 // Write: ANSI bytes, CR LF after every entry, atomically (temporary file
 // beside the target, fsync, rename): a failure throws and leaves the old file
-// whole.
+// whole. An entry that itself holds CR or LF comes back as several entries;
+// callers keep line breaks out of entries.
 #pragma once
 
 #include <filesystem>

@@ -7,7 +7,6 @@
 #include "desktop/gui_app.h"
 #include "platform/desktop/cursor_counter.h"
 #include "platform/desktop/power_off.h"
-#include "platform/desktop/taskbar.h"
 #include "platform/temp_home.h"
 
 namespace lumora {
@@ -71,11 +70,6 @@ TEST(PowerOff, OtherwiseLogindIsChosenButNotCalled) {
   EXPECT_NE(dynamic_cast<LogindPowerOff*>(makePowerOff().get()), nullptr);
   test::ScopedEnv other("LUMORA_SHUTDOWN", "PRINT");
   EXPECT_NE(dynamic_cast<LogindPowerOff*>(makePowerOff().get()), nullptr);
-}
-
-TEST(Taskbar, CallsAreHarmless) {
-  hideTaskbar();
-  showTaskbar();
 }
 
 }  // namespace

@@ -21,10 +21,6 @@ std::string readFile(const std::filesystem::path& path) {
   return out.str();
 }
 
-void writeFile(const std::filesystem::path& path, const std::string& bytes) {
-  std::ofstream(path, std::ios::binary) << bytes;
-}
-
 using List = StringList;
 
 TEST(ListText, LineEndsAndEmptyLines) {
