@@ -1,0 +1,214 @@
+// Photoshop reader: modes, raw and PackBits data, 16-bit samples, bad files.
+#include <gtest/gtest.h>
+
+#include <cstdint>
+#include <filesystem>
+#include <string>
+#include <vector>
+
+#include "imaging/loader.h"
+#include "imaging/readers/readers.h"
+
+namespace lumora {
+namespace {
+
+using Bytes = std::vector<std::uint8_t>;
+
+void be(Bytes& b, std::uint32_t v, int size) {
+  for (int i = size - 1; i >= 0; --i) b.push_back(std::uint8_t(v >> (8 * i)));
+}
+
+struct Psd {
+  unsigned channels = 3, depth = 8, mode = 3;
+  std::uint32_t width = 1, height = 1;
+  Bytes modeData;
+  unsigned compression = 0;
+  std::vector<unsigned> rowCounts;  // PackBits only
+  Bytes image;
+};
+
+Bytes makePsd(const Psd& p) {
+  Bytes b = {'8', 'B', 'P', 'S'};
+  be(b, 1, 2);
+  be(b, 0, 6);
+  be(b, p.channels, 2);
+  be(b, p.height, 4);
+  be(b, p.width, 4);
+  be(b, p.depth, 2);
+  be(b, p.mode, 2);
+  be(b, std::uint32_t(p.modeData.size()), 4);
+  b.insert(b.end(), p.modeData.begin(), p.modeData.end());
+  be(b, 6, 4);  // image resources, skipped
+  be(b, 0x01020304, 6);
+  be(b, 0, 4);  // layers
+  be(b, p.compression, 2);
+  for (auto c : p.rowCounts) be(b, c, 2);
+  b.insert(b.end(), p.image.begin(), p.image.end());
+  return b;
+}
+
+Picture read(const Bytes& b) { return readPhotoshop(ReaderInput{b, {}}); }
+
+TEST(PhotoshopReader, RgbRawAndPackBitsAgree) {
+  Psd p;
+  p.width = 2;
+  p.height = 2;
+  // Planes: red, green, blue (and an alpha plane that is not used).
+  p.channels = 4;
+  p.image = {10, 20, 30, 40, /**/ 50, 60, 70, 80, /**/ 90, 100, 110, 120, /**/ 1, 1, 1, 1};
+  const Picture raw = read(makePsd(p));
+  EXPECT_EQ(raw.bits(), 24);
+  EXPECT_EQ(raw.pixel(0, 0), rgb(10, 50, 90));
+  EXPECT_EQ(raw.pixel(1, 1), rgb(40, 80, 120));
+
+  p.compression = 1;
+  // One row of each plane per count: literal runs and repeats.
+  p.rowCounts = {3, 3, 2, 3, 3, 3, 2, 2};
+  p.image = {1, 10, 20, 1, 30, 40, 0xFF, 50, 1, 70, 80, 1, 90, 100, 1, 110, 120, 0xFF, 1, 0xFF, 1};
+  const Picture packed = read(makePsd(p));
+  EXPECT_EQ(packed.pixel(0, 0), rgb(10, 50, 90));
+  EXPECT_EQ(packed.pixel(1, 0), rgb(20, 50, 100));
+  EXPECT_EQ(packed.pixel(1, 1), rgb(40, 80, 120));
+}
+
+TEST(PhotoshopReader, SixteenBitPlanesKeepTheirHighBytes) {
+  Psd p;
+  p.depth = 16;
+  p.image = {0x12, 0x34, 0xAB, 0xCD, 0xFF, 0x01};
+  EXPECT_EQ(read(makePsd(p)).pixel(0, 0), rgb(0x12, 0xAB, 0xFF));
+  // With PackBits the counts are byte counts.
+  p.compression = 1;
+  p.rowCounts = {3, 3, 3};
+  p.image = {1, 0x12, 0x34, 1, 0xAB, 0xCD, 1, 0xFF, 0x01};
+  EXPECT_EQ(read(makePsd(p)).pixel(0, 0), rgb(0x12, 0xAB, 0xFF));
+}
+
+TEST(PhotoshopReader, CmykPlanesAreStoredInverted) {
+  Psd p;
+  p.mode = 4;
+  p.channels = 4;
+  p.width = 2;
+  p.image = {255, 0, 255, 255, 255, 255, 255, 255};  // planes c, m, y, k for two pixels
+  const Picture pic = read(makePsd(p));
+  EXPECT_EQ(pic.bits(), 24);
+  EXPECT_EQ(pic.pixel(0, 0), kWhite);             // every plane 255: no ink
+  EXPECT_EQ(pic.pixel(1, 0), rgb(0, 255, 255));   // full cyan
+  p.depth = 16;
+  p.width = 1;
+  p.image = {0, 0, 255, 255, 255, 255, 255, 255};
+  EXPECT_EQ(read(makePsd(p)).pixel(0, 0), rgb(0, 255, 255));
+}
+
+TEST(PhotoshopReader, LabPlanesAreCentredOn128) {
+  Psd p;
+  p.mode = 9;
+  p.width = 2;
+  p.image = {255, 0, 128, 128, 128, 128};
+  const Picture pic = read(makePsd(p));
+  EXPECT_EQ(pic.pixel(0, 0), kWhite);
+  EXPECT_EQ(pic.pixel(1, 0), kBlack);
+}
+
+TEST(PhotoshopReader, SingleChannelModes) {
+  // Bitmap mode: set bits are black; rows are (width + 7) div 8 bytes.
+  Psd p;
+  p.mode = 0;
+  p.depth = 1;
+  p.channels = 1;
+  p.width = 10;
+  p.height = 2;
+  p.image = {0b10000000, 0b01000000, 0b00000000, 0b11000000};
+  Picture pic = read(makePsd(p));
+  EXPECT_EQ(pic.bits(), 1);
+  EXPECT_EQ(pic.pixel(0, 0), kBlack);
+  EXPECT_EQ(pic.pixel(1, 0), kWhite);
+  EXPECT_EQ(pic.pixel(9, 0), kBlack);
+  EXPECT_EQ(pic.pixel(8, 1), kBlack);
+
+  // Indexed: the colour table is 256 reds, 256 greens, 256 blues; only the
+  // first channel is read, each PackBits row from its own count.
+  Psd q;
+  q.mode = 2;
+  q.channels = 2;
+  q.width = 3;
+  q.height = 2;
+  q.modeData.assign(768, 0);
+  q.modeData[7] = 200;
+  q.modeData[256 + 7] = 100;
+  q.modeData[512 + 7] = 50;
+  q.compression = 1;
+  q.rowCounts = {2, 4, 9, 9};
+  q.image = {0xFE, 7, /**/ 0, 0, 1, 7, /**/ 0, 0, 0, 0, 0, 0, 0, 0, 0};
+  pic = read(makePsd(q));
+  EXPECT_EQ(pic.bits(), 8);
+  EXPECT_EQ(pic.pixel(2, 0), rgb(200, 100, 50));
+  EXPECT_EQ(pic.pixel(0, 1), kBlack);
+  EXPECT_EQ(pic.pixel(1, 1), rgb(200, 100, 50));
+
+  // Grey, 16 bits, raw.
+  Psd g;
+  g.mode = 1;
+  g.depth = 16;
+  g.channels = 1;
+  g.width = 2;
+  g.image = {0x80, 0xFF, 0x10, 0x00};
+  pic = read(makePsd(g));
+  EXPECT_EQ(pic.pixel(0, 0), rgb(0x80, 0x80, 0x80));
+  EXPECT_EQ(pic.pixel(1, 0), rgb(0x10, 0x10, 0x10));
+}
+
+TEST(PhotoshopReader, BadAndHostileFiles) {
+  auto message = [](const Bytes& b) {
+    try {
+      read(b);
+    } catch (const PictureError& e) {
+      return std::string(e.what());
+    }
+    return std::string("loaded");
+  };
+  Psd p;
+  Bytes b = makePsd(p);
+  b[0] = 'X';
+  EXPECT_EQ(message(b), "Not a valid psd file.");
+  p.mode = 7;  // multichannel
+  EXPECT_EQ(message(makePsd(p)), "Not a valid psd file.");
+  p.mode = 3;
+  p.width = 0;
+  EXPECT_EQ(message(makePsd(p)), "Not a valid psd file.");
+  // Data shorter than the planes: what is missing stays black.
+  p.width = 4;
+  p.image = {9};
+  EXPECT_EQ(read(makePsd(p)).pixel(0, 0), rgb(9, 0, 0));
+  // Packed rows that run past their planes are cut.
+  p.compression = 1;
+  p.width = 2;
+  p.rowCounts = {2, 2, 2};
+  p.image = {0x81, 5, 0x81, 6, 0x81, 7};  // each a run of 128
+  EXPECT_EQ(read(makePsd(p)).pixel(1, 0), rgb(5, 5, 5));
+  // Counts that promise far more than the file holds.
+  p.width = 300000;
+  p.height = 2000;
+  p.rowCounts.assign(6000, 0xFFFF);
+  EXPECT_EQ(message(makePsd(p)), "Picture too large.");
+}
+
+TEST(PhotoshopReader, SampleFiles) {
+  const std::filesystem::path dir = LUMORA_TESTIMAGES;
+  if (!std::filesystem::exists(dir)) GTEST_SKIP() << "no test images";
+  const Picture hopper = loadPicture((dir / "hopper.psd").string());
+  EXPECT_EQ(hopper.width(), 128);
+  EXPECT_EQ(hopper.bits(), 24);
+  int loaded = 0;
+  for (const auto& e : std::filesystem::directory_iterator(dir)) {
+    if (e.path().extension() != ".psd") continue;
+    try {
+      loadPicture(e.path().string());
+      ++loaded;
+    } catch (const PictureError&) {
+    }
+  }
+  EXPECT_GT(loaded, 5);
+}
+
+}  // namespace
+}  // namespace lumora
