@@ -1,0 +1,81 @@
+// The SDL2 audio output: a device opened for 16-bit stereo at 44100 Hz and
+// fed through SDL's queue; the position is what the device has taken from
+// the queue.
+#include <SDL.h>
+
+#include <atomic>
+#include <cstdlib>
+#include <cstring>
+
+#include "players/audio_file.h"
+#include "players/audio_output.h"
+
+namespace lumora {
+
+namespace {
+
+constexpr std::int64_t kBytesPerFrame = AudioFile::kChannels * sizeof(std::int16_t);
+
+class SdlOutput : public AudioOutput {
+ public:
+  explicit SdlOutput(SDL_AudioDeviceID device) : device_(device) {}
+  ~SdlOutput() override {
+    SDL_CloseAudioDevice(device_);
+    SDL_QuitSubSystem(SDL_INIT_AUDIO);
+  }
+
+  void start() override {
+    SDL_PauseAudioDevice(device_, 1);
+    SDL_ClearQueuedAudio(device_);
+    queuedBytes_ = 0;
+    SDL_PauseAudioDevice(device_, 0);
+  }
+  void write(const std::int16_t* samples, std::size_t count) override {
+    const std::size_t bytes = count * sizeof(std::int16_t);
+    if (SDL_QueueAudio(device_, samples, Uint32(bytes)) == 0) queuedBytes_ += std::int64_t(bytes);
+  }
+  void endOfData() override {}
+  void stop() override {
+    SDL_PauseAudioDevice(device_, 1);
+    SDL_ClearQueuedAudio(device_);
+    queuedBytes_ = 0;
+  }
+  std::int64_t playedMs() const override {
+    const std::int64_t queued = queuedBytes_;
+    const std::int64_t waiting = SDL_GetQueuedAudioSize(device_);
+    const std::int64_t played = queued > waiting ? queued - waiting : 0;
+    return played / kBytesPerFrame * 1000 / AudioFile::kRate;
+  }
+  std::int64_t writtenMs() const override { return queuedBytes_ / kBytesPerFrame * 1000 / AudioFile::kRate; }
+  bool audible() const override { return true; }
+
+ private:
+  SDL_AudioDeviceID device_;
+  std::atomic<std::int64_t> queuedBytes_{0};
+};
+
+bool silenceAsked() {
+  const char* v = std::getenv("LUMORA_AUDIO");
+  return v && std::strcmp(v, "silent") == 0;
+}
+
+}  // namespace
+
+std::unique_ptr<AudioOutput> openAudioOutput(AudioOutputMode mode) {
+  if (mode == AudioOutputMode::Silent || silenceAsked()) return makeSilentOutput();
+  if (SDL_InitSubSystem(SDL_INIT_AUDIO) != 0) return makeSilentOutput();
+  SDL_AudioSpec want{};
+  want.freq = AudioFile::kRate;
+  want.format = AUDIO_S16SYS;
+  want.channels = AudioFile::kChannels;
+  want.samples = 2048;
+  SDL_AudioSpec have{};
+  const SDL_AudioDeviceID device = SDL_OpenAudioDevice(nullptr, 0, &want, &have, 0);
+  if (device == 0) {
+    SDL_QuitSubSystem(SDL_INIT_AUDIO);
+    return makeSilentOutput();
+  }
+  return std::make_unique<SdlOutput>(device);
+}
+
+}  // namespace lumora
