@@ -123,11 +123,15 @@ Picture readPcx(const ReaderInput& in) {
 
   std::span<const std::uint8_t> data = r.rest();
   if (format == 8) data = data.first(data.size() > kPaletteTail ? data.size() - kPaletteTail : 0);
-  const std::size_t total = lineBytes * std::size_t(std::max(height, 0));
+  const std::size_t rows = std::size_t(std::max(height, 0));
+  const std::size_t total = lineBytes * rows;
   // Plain data must hold every line; packed data can grow at most 63 bytes
-  // for every 2 it takes. A header promising more fails as a short read.
+  // for every 2 it takes. A header promising more (lines, or rows wider than
+  // their lines) fails as a short read before anything is allocated.
   const std::size_t mostUnpacked = h.encoding == 1 ? data.size() / 2 * 63 + 63 : data.size();
-  if (total > mostUnpacked) throw PictureError(kStreamReadError);
+  const std::size_t rowBytes = (std::size_t(std::max(width, 0)) * std::size_t(format) + 7) / 8;
+  if (total > mostUnpacked || rows * std::max<std::size_t>(rowBytes / 2, 1) > mostUnpacked * 8)
+    throw PictureError(kStreamReadError);
   picture.allocate(width, height, format);
 
   std::vector<std::uint8_t> unpacked;

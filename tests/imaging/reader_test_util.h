@@ -1,0 +1,87 @@
+// Helpers for the picture reader tests: files built byte by byte, error
+// message checks and the sample pictures of a file type.
+#pragma once
+
+#include <gtest/gtest.h>
+
+#include <cstdint>
+#include <filesystem>
+#include <initializer_list>
+#include <string>
+#include <vector>
+
+#include "imaging/loader.h"
+
+namespace lumora::test {
+
+using Bytes = std::vector<std::uint8_t>;
+
+// Appends little- or big-endian numbers and raw bytes.
+struct FileBuilder {
+  Bytes bytes;
+  FileBuilder& u8(unsigned v) { bytes.push_back(std::uint8_t(v)); return *this; }
+  FileBuilder& le16(unsigned v) { return u8(v & 0xFF).u8(v >> 8); }
+  FileBuilder& be16(unsigned v) { return u8(v >> 8).u8(v & 0xFF); }
+  FileBuilder& le32(std::uint32_t v) { return le16(v & 0xFFFF).le16(v >> 16); }
+  FileBuilder& be32(std::uint32_t v) { return be16(v >> 16).be16(v & 0xFFFF); }
+  FileBuilder& raw(std::initializer_list<unsigned> v) {
+    for (unsigned b : v) u8(b);
+    return *this;
+  }
+  FileBuilder& raw(const Bytes& v) { bytes.insert(bytes.end(), v.begin(), v.end()); return *this; }
+  FileBuilder& text(const std::string& s) { bytes.insert(bytes.end(), s.begin(), s.end()); return *this; }
+  FileBuilder& fill(std::size_t n, unsigned v) { bytes.insert(bytes.end(), n, std::uint8_t(v)); return *this; }
+  std::size_t size() const { return bytes.size(); }
+};
+
+inline Picture decode(const Bytes& data, const std::string& ext, const std::string& path = {}) {
+  return decodePicture(data, ext, path);
+}
+
+// The message of the PictureError that decoding throws ("" when none).
+inline std::string errorOf(const Bytes& data, const std::string& ext, const std::string& path = {}) {
+  try {
+    decodePicture(data, ext, path);
+  } catch (const PictureError& e) {
+    return e.what();
+  }
+  return {};
+}
+
+inline Bytes row(const Picture& p, int y, std::size_t n) { return Bytes(p.row(y), p.row(y) + n); }
+
+inline std::filesystem::path sampleFolder() { return LUMORA_TESTIMAGES; }
+
+// Every sample picture with one of the extensions, in and below the folder.
+inline std::vector<std::filesystem::path> samples(std::initializer_list<const char*> extensions) {
+  std::vector<std::filesystem::path> found;
+  for (const auto& entry : std::filesystem::recursive_directory_iterator(sampleFolder())) {
+    if (!entry.is_regular_file()) continue;
+    std::string ext = entry.path().extension().string();
+    for (char& c : ext) c = char(std::tolower(static_cast<unsigned char>(c)));
+    for (const char* e : extensions)
+      if (ext == std::string(".") + e) found.push_back(entry.path());
+  }
+  return found;
+}
+
+// Loads every sample of the types; each loads or fails with a PictureError
+// (never a crash). Returns how many loaded.
+inline int loadAllSamples(std::initializer_list<const char*> extensions) {
+  int loaded = 0;
+  for (const auto& path : samples(extensions)) {
+    try {
+      const Picture p = loadPicture(path.string());
+      EXPECT_GE(p.width(), 0) << path;
+      if (p.width() * std::int64_t(p.height()) <= 4'000'000) p.toBitmap();
+      ++loaded;
+    } catch (const PictureError&) {
+    }
+  }
+  return loaded;
+}
+
+#define LUMORA_REQUIRE_SAMPLES() \
+  if (!std::filesystem::is_directory(::lumora::test::sampleFolder())) GTEST_SKIP() << "no sample pictures"
+
+}  // namespace lumora::test
