@@ -1,0 +1,87 @@
+#include <gtest/gtest.h>
+
+#include <fstream>
+
+#include "reader_test_util.h"
+
+namespace lumora {
+namespace {
+
+using test::Bytes;
+using test::FileBuilder;
+
+// 3 x 2: row 0 a run of 3 sevens, row 1 the literals 1, 2, 3.
+Bytes haloFile() {
+  FileBuilder f;
+  f.le16(3).le16(2).le16(0);
+  f.le16(3).raw({0x83, 7, 0x00});
+  f.le16(5).raw({0x03, 1, 2, 3, 0x80});
+  return f.bytes;
+}
+
+class DrHaloFiles : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    dir_ = std::filesystem::temp_directory_path() /
+           ("lumora_drhalo_" + std::string(::testing::UnitTest::GetInstance()->current_test_info()->name()));
+    std::filesystem::remove_all(dir_);
+    std::filesystem::create_directories(dir_);
+  }
+  void TearDown() override { std::filesystem::remove_all(dir_); }
+  std::string write(const std::string& name, const Bytes& bytes) {
+    const auto path = dir_ / name;
+    std::ofstream(path, std::ios::binary).write(reinterpret_cast<const char*>(bytes.data()), std::streamsize(bytes.size()));
+    return path.string();
+  }
+  std::filesystem::path dir_;
+};
+
+TEST_F(DrHaloFiles, WithoutPaletteFileTheRowsShowInGrey) {
+  for (const std::string& path : {std::string(), (dir_ / "a.cut").string()}) {
+    const Picture p = test::decode(haloFile(), "cut", path);
+    ASSERT_EQ(p.bits(), 8);
+    EXPECT_EQ(test::row(p, 0, 3), (Bytes{7, 7, 7}));
+    EXPECT_EQ(test::row(p, 1, 3), (Bytes{1, 2, 3}));
+    EXPECT_EQ(p.pixel(0, 0), rgb(7, 7, 7));
+  }
+}
+
+TEST_F(DrHaloFiles, PaletteFileBesideThePicture) {
+  // 80 entries: 78 fit in the first block (offsets 40 to 502), the 79th
+  // starts the second block.
+  FileBuilder pal;
+  pal.fill(12, 0).le16(79).fill(40 - 14, 0);
+  for (int i = 0; i < 78; ++i) pal.le16(0x1100 + i).le16(0x2200 + 2 * i).le16(0x3300 + 3);
+  pal.fill(512 - pal.size(), 0xEE);
+  pal.le16(200).le16(201).le16(202).le16(210).le16(211).le16(212);
+  write("pic.pal", pal.bytes);
+  const std::string picture = write("pic.cut", haloFile());
+  const Picture p = loadPicture(picture);
+  ASSERT_GE(p.palette().size(), 80u);
+  EXPECT_EQ(p.palette()[7], (PaletteEntry{7, 14, 3}));
+  EXPECT_EQ(p.palette()[77], (PaletteEntry{77, 154, 3}));
+  EXPECT_EQ(p.palette()[78], (PaletteEntry{200, 201, 202}));
+  EXPECT_EQ(p.palette()[79], (PaletteEntry{210, 211, 212}));
+  EXPECT_EQ(p.palette()[80], (PaletteEntry{}));
+  EXPECT_EQ(p.pixel(0, 1), rgb(1, 2, 3));
+}
+
+TEST_F(DrHaloFiles, TruncatedPaletteFileAndHostileHeaders) {
+  FileBuilder pal;
+  pal.fill(12, 0).le16(65535).fill(26, 0).le16(9).le16(8).le16(7).le16(6);  // ends mid-entry
+  write("x.pal", pal.bytes);
+  const Picture p = test::decode(haloFile(), "cut", (dir_ / "x.cut").string());
+  EXPECT_EQ(p.palette()[0], (PaletteEntry{9, 8, 7}));
+  EXPECT_EQ(p.palette()[1], (PaletteEntry{}));
+  EXPECT_EQ(test::errorOf(Bytes{1, 0, 1}, "cut"), "Stream read error");
+  EXPECT_EQ(test::errorOf(FileBuilder().le16(65535).le16(65535).le16(0).raw({0, 0, 0x81, 1}).bytes, "cut"),
+            "Stream read error");
+  // Rows whose data ends early stay black; a run longer than the row is cut.
+  const Bytes cut = FileBuilder().le16(2).le16(3).le16(0).le16(0).raw({0xFF, 5}).bytes;
+  const Picture q = test::decode(cut, "cut");
+  EXPECT_EQ(test::row(q, 0, 2), (Bytes{5, 5}));
+  EXPECT_EQ(test::row(q, 2, 2), (Bytes{0, 0}));
+}
+
+}  // namespace
+}  // namespace lumora

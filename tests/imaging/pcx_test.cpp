@@ -1,0 +1,121 @@
+#include <gtest/gtest.h>
+
+#include "reader_test_util.h"
+
+namespace lumora {
+namespace {
+
+using test::Bytes;
+using test::FileBuilder;
+
+struct PcxSpec {
+  int maker = 10, version = 5, encoding = 1, bits = 8, planes = 1;
+  int width = 1, height = 1, bytesPerLine = 1, paletteInfo = 1;
+  std::vector<PaletteEntry> palette16 = {};
+};
+
+FileBuilder pcxHeader(const PcxSpec& s) {
+  FileBuilder f;
+  f.u8(s.maker).u8(s.version).u8(s.encoding).u8(s.bits);
+  f.le16(0).le16(0).le16(s.width - 1).le16(s.height - 1).le32(0);
+  for (int i = 0; i < 16; ++i) {
+    const PaletteEntry e = i < int(s.palette16.size()) ? s.palette16[std::size_t(i)] : PaletteEntry{};
+    f.u8(e.r).u8(e.g).u8(e.b);
+  }
+  f.u8(0).u8(s.planes).le16(s.bytesPerLine).le16(s.paletteInfo);
+  f.fill(128 - f.size(), 0);
+  return f;
+}
+
+TEST(Pcx, EightBitsWithThePaletteAtTheEnd) {
+  // 3 x 2, run-length coded: a run of 3, then two literals and a byte >= 192
+  // written as a run of one.
+  auto f = pcxHeader({.width = 3, .height = 2, .bytesPerLine = 3}).raw({0xC3, 1, 2, 3, 0xC1, 200});
+  f.u8(12);
+  for (int i = 0; i < 256; ++i) f.u8(i).u8(255 - i).u8(7);
+  const Picture p = test::decode(f.bytes, "pcx");
+  ASSERT_EQ(p.bits(), 8);
+  EXPECT_EQ(test::row(p, 0, 3), (Bytes{1, 1, 1}));
+  EXPECT_EQ(test::row(p, 1, 3), (Bytes{2, 3, 200}));
+  EXPECT_EQ(p.pixel(2, 1), rgb(200, 55, 7));
+}
+
+TEST(Pcx, EightBitsWithoutPaletteMarker) {
+  // Grey when the palette information is 2, black otherwise.
+  for (int info : {2, 1}) {
+    auto f = pcxHeader({.encoding = 0, .paletteInfo = info}).u8(90).fill(769, 0);
+    const Picture p = test::decode(f.bytes, "pcx");
+    EXPECT_EQ(p.pixel(0, 0), info == 2 ? rgb(90, 90, 90) : rgb(0, 0, 0));
+  }
+}
+
+TEST(Pcx, FourBitPalettes) {
+  const std::vector<PaletteEntry> header(16, PaletteEntry{1, 2, 3});
+  // Version 3 takes the system palette, others the header's or a grey ramp.
+  auto planes = [](int version, int info, const std::vector<PaletteEntry>& pal) {
+    // 9 pixels wide, 2 bytes per plane; pixel 0 = 0b1111, pixel 8 = 0b0101.
+    return pcxHeader({.version = version, .encoding = 0, .bits = 1, .planes = 4, .width = 9, .bytesPerLine = 2,
+                      .paletteInfo = info, .palette16 = pal})
+        .raw({0x80, 0x80, 0x80, 0x00, 0x80, 0x80, 0x80, 0x00});
+  };
+  Picture p = test::decode(planes(3, 1, header).bytes, "pcx");
+  ASSERT_EQ(p.bits(), 4);
+  EXPECT_EQ(test::row(p, 0, 5), (Bytes{0xF0, 0, 0, 0, 0x50}));
+  EXPECT_EQ(p.pixel(0, 0), rgb(255, 255, 255));  // entry 15: white
+  EXPECT_EQ(p.pixel(8, 0), rgb(128, 0, 128));    // entry 5: purple
+  EXPECT_EQ(test::decode(planes(5, 1, header).bytes, "pcx").pixel(0, 0), rgb(1, 2, 3));
+  EXPECT_EQ(test::decode(planes(5, 2, header).bytes, "pcx").pixel(8, 0), rgb(80, 80, 80));
+}
+
+TEST(Pcx, OneBitCopiesEveryColumn) {
+  // Width 10: the second byte of each row holds columns 8 and 9.
+  auto f = pcxHeader({.encoding = 0, .bits = 1, .width = 10, .height = 1, .bytesPerLine = 2}).raw({0x81, 0xC0});
+  const Picture p = test::decode(f.bytes, "pcc");
+  ASSERT_EQ(p.bits(), 1);
+  EXPECT_EQ(p.pixel(0, 0), kWhite);
+  EXPECT_EQ(p.pixel(1, 0), kBlack);
+  EXPECT_EQ(p.pixel(9, 0), kWhite);
+}
+
+TEST(Pcx, TwentyFourBitsFromThreePlanes) {
+  auto f = pcxHeader({.encoding = 0, .planes = 3, .width = 2, .bytesPerLine = 2}).raw({10, 11, 20, 21, 30, 31});
+  f.fill(769, 0);  // 24-bit files keep no palette; this is just padding
+  const Picture p = test::decode(f.bytes, "pcx");
+  ASSERT_EQ(p.bits(), 24);
+  EXPECT_EQ(test::row(p, 0, 6), (Bytes{30, 20, 10, 31, 21, 11}));
+}
+
+TEST(Pcx, ScreenCaptureMakerAndMessages) {
+  auto scr = pcxHeader({.maker = 205, .encoding = 0, .paletteInfo = 2}).u8(4).fill(769, 0);
+  EXPECT_EQ(test::decode(scr.bytes, "scr").pixel(0, 0), rgb(4, 4, 4));
+  EXPECT_EQ(test::errorOf(pcxHeader({.maker = 11}).fill(800, 0).bytes, "pcx"), "Not a PCX or SCR file.");
+  EXPECT_EQ(test::errorOf(pcxHeader({.bits = 4}).fill(800, 0).bytes, "pcx"), "PCX: wrong pixel format");
+  EXPECT_EQ(test::errorOf(pcxHeader({.bits = 8, .planes = 4}).fill(800, 0).bytes, "pcx"), "PCX: wrong pixel format");
+  EXPECT_EQ(test::errorOf(Bytes(100, 10), "pcx"), "Stream read error");
+}
+
+TEST(Pcx, HostileSizes) {
+  // 65536 x 65536 from a few bytes.
+  auto huge = pcxHeader({.width = 65536, .height = 65536, .bytesPerLine = 65535}).fill(800, 0);
+  EXPECT_EQ(test::errorOf(huge.bytes, "pcx"), "Stream read error");
+  // Narrow lines claiming a wide picture.
+  auto wide = pcxHeader({.width = 60000, .height = 20000, .bytesPerLine = 1}).fill(2000, 0xC1);
+  EXPECT_EQ(test::errorOf(wide.bytes, "pcx"), "Stream read error");
+  // A run past the end of the data: the rows it does not reach stay 0.
+  auto cut = pcxHeader({.width = 4, .height = 3, .bytesPerLine = 4, .paletteInfo = 2}).raw({0xC6, 9}).fill(769, 0);
+  const Picture p = test::decode(cut.bytes, "pcx");
+  EXPECT_EQ(test::row(p, 1, 4), (Bytes{9, 9, 0, 0}));
+  EXPECT_EQ(test::row(p, 2, 4), (Bytes{0, 0, 0, 0}));
+}
+
+TEST(Pcx, SampleFiles) {
+  LUMORA_REQUIRE_SAMPLES();
+  EXPECT_GT(test::loadAllSamples({"pcx", "pcc", "scr"}), 0);
+  const Picture p = loadPicture((test::sampleFolder() / "pil184.pcx").string());
+  EXPECT_EQ(p.width(), 447);
+  EXPECT_EQ(p.height(), 144);
+  EXPECT_EQ(loadPicture((test::sampleFolder() / "odd_stride.pcx").string()).width(), 371);
+}
+
+}  // namespace
+}  // namespace lumora
