@@ -1,0 +1,81 @@
+#include <gtest/gtest.h>
+
+#include "reader_test_util.h"
+
+namespace lumora {
+namespace {
+
+using test::Bytes;
+
+Bytes text(const std::string& s) { return Bytes(s.begin(), s.end()); }
+
+TEST(PortableMap, TextBitMapDigitsWithOrWithoutSpaces) {
+  // Width 10: the last two pixels of a row go to the top bits of byte 2.
+  const Picture p = test::decode(text("P1\n# a comment\n10 2\n0101010101\n1 1 1 1 1 1 1 1 0 1"), "pbm");
+  ASSERT_EQ(p.bits(), 1);
+  EXPECT_EQ(test::row(p, 0, 2), (Bytes{0x55, 0x40}));
+  EXPECT_EQ(test::row(p, 1, 2), (Bytes{0xFF, 0x40}));
+  EXPECT_EQ(p.pixel(0, 0), kWhite);  // 0 is white, 1 black
+  EXPECT_EQ(p.pixel(1, 0), kBlack);
+}
+
+TEST(PortableMap, GreyValuesAreNotScaled) {
+  const Picture p = test::decode(text("P2 3 1 15\n0 7 15\n"), "pgm");
+  ASSERT_EQ(p.bits(), 8);
+  EXPECT_EQ(p.pixel(2, 0), rgb(15, 15, 15));
+  EXPECT_EQ(p.pixel(1, 0), rgb(7, 7, 7));
+}
+
+TEST(PortableMap, CommentsWhereverTheyStand) {
+  // Between width and height, several in a row, right after a number, and
+  // the header numbers on the first line.
+  const Picture p = test::decode(text("P3 #c1\n2#c2\n#c3\n\n# c4 9 9\n1 255\n1 2 3 #x 7\n4 5 6"), "ppm");
+  ASSERT_EQ(p.width(), 2);
+  ASSERT_EQ(p.height(), 1);
+  EXPECT_EQ(test::row(p, 0, 6), (Bytes{3, 2, 1, 6, 5, 4}));
+  // A carriage return ends a comment, as does a line feed.
+  EXPECT_EQ(test::decode(text("P2\r\n# c\r1 1 255\r\n9"), "pgm").pixel(0, 0), rgb(9, 9, 9));
+}
+
+TEST(PortableMap, BinaryFormats) {
+  Bytes pbm = text("P4\n10 2\n");
+  pbm.insert(pbm.end(), {0xAA, 0xC0, 0x01, 0x80});
+  Picture p = test::decode(pbm, "pbm");
+  EXPECT_EQ(test::row(p, 1, 2), (Bytes{0x01, 0x80}));
+  Bytes pgm = text("P5 2 2 255\n");
+  pgm.insert(pgm.end(), {1, 2, 3, 4});
+  p = test::decode(pgm, "pgm");
+  EXPECT_EQ(test::row(p, 1, 2), (Bytes{3, 4}));
+  Bytes ppm = text("P6\n# c\n2 1\n255\n");
+  ppm.insert(ppm.end(), {10, 20, 30, 40, 50, 60});
+  p = test::decode(ppm, "ppm");
+  ASSERT_EQ(p.bits(), 24);
+  EXPECT_EQ(test::row(p, 0, 6), (Bytes{30, 20, 10, 60, 50, 40}));
+}
+
+TEST(PortableMap, Failures) {
+  EXPECT_EQ(test::errorOf(text("Q6 1 1 255\n"), "ppm"), "Not a valid ppm file.");
+  EXPECT_EQ(test::errorOf(text("Px 1 1 255\n"), "ppm"), "Not a valid ppm file.");
+  EXPECT_EQ(test::errorOf(Bytes{}, "ppm"), "Not a valid ppm file.");
+  EXPECT_TRUE(test::decode(text("P7 1 1 255\n"), "ppm").empty());
+  EXPECT_EQ(test::errorOf(text("P6 2 2 255\nabc"), "ppm"), "PPM: Stream read error.");
+  EXPECT_EQ(test::errorOf(text("P2 2 2 255\n1 2 3"), "ppm"), "PPM: Stream read error.");
+  EXPECT_EQ(test::errorOf(text("P5 2"), "ppm"), "PPM: Stream read error.");
+  EXPECT_EQ(test::errorOf(text("P5 60000 60000 255\n"), "pgm"), "PPM: Stream read error.");
+  EXPECT_EQ(test::errorOf(text("P1 99999999999999999999 99999999999 1"), "pbm"), "PPM: Stream read error.");
+}
+
+TEST(PortableMap, SampleFiles) {
+  LUMORA_REQUIRE_SAMPLES();
+  EXPECT_GT(test::loadAllSamples({"pbm", "pgm", "ppm"}), 0);
+  const auto dir = test::sampleFolder();
+  // Text and binary forms of the same picture agree.
+  EXPECT_TRUE(loadPicture((dir / "hopper_8bit.ppm").string()).toBitmap() ==
+              loadPicture((dir / "hopper_8bit_plain.ppm").string()).toBitmap());
+  EXPECT_TRUE(loadPicture((dir / "hopper_1bit.pbm").string()).toBitmap() ==
+              loadPicture((dir / "hopper_1bit_plain.pbm").string()).toBitmap());
+  EXPECT_EQ(loadPicture((dir / "hopper.ppm").string()).width(), 128);
+}
+
+}  // namespace
+}  // namespace lumora

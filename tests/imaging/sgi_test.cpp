@@ -1,0 +1,97 @@
+#include <gtest/gtest.h>
+
+#include "reader_test_util.h"
+
+namespace lumora {
+namespace {
+
+using test::Bytes;
+using test::FileBuilder;
+
+FileBuilder sgiHeader(bool rle, int bpc, int width, int height, int channels) {
+  FileBuilder f;
+  f.be16(474).u8(rle ? 1 : 0).u8(bpc).be16(3).be16(width).be16(height).be16(channels);
+  f.fill(512 - f.size(), 0);
+  return f;
+}
+
+// Run-length file with one packed row per (row, channel), in table order.
+Bytes rleFile(int bpc, int width, int height, int channels, const std::vector<Bytes>& rows) {
+  auto f = sgiHeader(true, bpc, width, height, channels);
+  std::uint32_t offset = 512 + std::uint32_t(rows.size()) * 8;
+  for (const Bytes& r : rows) f.be32(offset), offset += std::uint32_t(r.size());
+  for (const Bytes& r : rows) f.be32(std::uint32_t(r.size()));
+  for (const Bytes& r : rows) f.raw(r);
+  return f.bytes;
+}
+
+TEST(Sgi, RunLengthRgbBottomRowFirst) {
+  // 2 x 2, three channels; entry y + k * height.
+  const Bytes file = rleFile(1, 2, 2, 3,
+                             {{0x82, 10, 11, 0}, {0x02, 12, 0}, {0x82, 20, 21, 0}, {0x02, 22, 0},
+                              {0x82, 30, 31, 0}, {0x02, 32, 0}});
+  const Picture p = test::decode(file, "rgb");
+  ASSERT_EQ(p.bits(), 24);
+  EXPECT_EQ(test::row(p, 1, 6), (Bytes{30, 20, 10, 31, 21, 11}));  // file row 0 at the bottom
+  EXPECT_EQ(test::row(p, 0, 6), (Bytes{32, 22, 12, 32, 22, 12}));
+}
+
+TEST(Sgi, TwoByteRunLengthReadsTheTableLengthInBytes) {
+  // One grey row of 3 samples: literal 2, repeat 1, end. 14 bytes in all;
+  // reading twice as many would run into the next row's data.
+  const Bytes row0{0x00, 0x82, 0xAB, 0x01, 0xCD, 0x02, 0x00, 0x01, 0x77, 0x88, 0x00, 0x00};
+  const Bytes row1{0x00, 0x83, 0x01, 0x00, 0x02, 0x00, 0x03, 0x00, 0x00, 0x00};
+  const Picture p = test::decode(rleFile(2, 3, 2, 1, {row0, row1}), "sgi");
+  ASSERT_EQ(p.bits(), 8);
+  EXPECT_EQ(test::row(p, 1, 3), (Bytes{0xAB, 0xCD, 0x77}));
+  EXPECT_EQ(test::row(p, 0, 3), (Bytes{1, 2, 3}));
+}
+
+TEST(Sgi, PlainStorage) {
+  // One and two channels show channel 0 in grey; four add a fourth byte.
+  for (int channels : {1, 2}) {
+    auto f = sgiHeader(false, 1, 2, 2, channels).raw({1, 2, 3, 4});
+    if (channels == 2) f.raw({9, 9, 9, 9});
+    const Picture p = test::decode(f.bytes, "bw");
+    ASSERT_EQ(p.bits(), 8);
+    EXPECT_EQ(test::row(p, 0, 2), (Bytes{3, 4}));
+    EXPECT_EQ(p.pixel(0, 1), rgb(1, 1, 1));
+  }
+  auto rgba = sgiHeader(false, 1, 1, 1, 4).raw({1, 2, 3, 4});
+  const Picture q = test::decode(rgba.bytes, "rgba");
+  ASSERT_EQ(q.bits(), 32);
+  EXPECT_EQ(test::row(q, 0, 4), (Bytes{3, 2, 1, 4}));
+  // Two bytes per sample: each sample is its high byte.
+  auto wide = sgiHeader(false, 2, 2, 1, 1).raw({0x12, 0x34, 0x56, 0x78});
+  EXPECT_EQ(test::row(test::decode(wide.bytes, "sgi"), 0, 2), (Bytes{0x12, 0x56}));
+}
+
+TEST(Sgi, BadFilesFailCleanly) {
+  const std::string message = "Not a valid sgi, bw or rgb(a) image.";
+  EXPECT_EQ(test::errorOf(FileBuilder().be16(475).fill(600, 0).bytes, "sgi"), message);
+  EXPECT_EQ(test::errorOf(FileBuilder().be16(474).fill(20, 0).bytes, "sgi"), message);
+  EXPECT_EQ(test::errorOf(sgiHeader(false, 1, 100, 100, 3).fill(10, 0).bytes, "sgi"), message);
+  EXPECT_EQ(test::errorOf(sgiHeader(true, 1, 10, 60000, 4).fill(10, 0).bytes, "sgi"), message);
+  EXPECT_EQ(test::errorOf(sgiHeader(false, 3, 1, 1, 1).fill(10, 0).bytes, "sgi"), message);
+  // Table entries pointing past the end or with huge lengths leave rows black.
+  auto f = sgiHeader(true, 1, 4, 2, 1).be32(0xFFFFFFF0u).be32(528).be32(100).be32(0xFFFFFFFFu).raw({0x84, 1, 2, 3});
+  const Picture p = test::decode(f.bytes, "sgi");
+  EXPECT_EQ(test::row(p, 1, 4), (Bytes{0, 0, 0, 0}));
+  EXPECT_EQ(test::row(p, 0, 3), (Bytes{1, 2, 3}));
+}
+
+TEST(Sgi, SampleFiles) {
+  LUMORA_REQUIRE_SAMPLES();
+  EXPECT_GT(test::loadAllSamples({"sgi", "rgb", "rgba", "bw"}), 0);
+  const auto dir = test::sampleFolder();
+  // The same picture with 1- and 2-byte samples.
+  const Picture rgb8 = loadPicture((dir / "hopper.rgb").string());
+  const Picture rgb16 = loadPicture((dir / "hopper16.rgb").string());
+  EXPECT_EQ(rgb8.width(), 128);
+  EXPECT_EQ(rgb16.height(), 128);
+  EXPECT_TRUE(rgb8.toBitmap() == rgb16.toBitmap());
+  EXPECT_EQ(loadPicture((dir / "hopper.bw").string()).bits(), 8);
+}
+
+}  // namespace
+}  // namespace lumora
