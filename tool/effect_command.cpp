@@ -1,11 +1,15 @@
 // lumora-tool effect: runs one transition headless, with an optional trace.
+#include <cstdio>
+#include <filesystem>
 #include <fstream>
 #include <iostream>
 #include <memory>
 
 #include "effects/effect.h"
+#include "graphics/png.h"
 #include "graphics/ppm.h"
 #include "saver/core/test_patterns.h"
+#include "tool/recording_host.h"
 #include "tool/tool.h"
 
 namespace lumora::tool {
@@ -55,9 +59,28 @@ int runEffect(const Args& args) {
     }
     trace = std::make_unique<EffectTrace>(*out);
   }
-  EffectContext ctx({frame, work, spare, stage}, w, h, speed, random, nullptr, trace.get());
+  // --frames: the Stage as PNG every K pumps (frame-00000.png is the start).
+  RecordingHost host;
+  std::string frames;
+  if (args.has("frames")) {
+    frames = args.get("frames");
+    const int every = args.getInt("every", 1);
+    if (every <= 0) throw UsageError{"--every needs a number above 0"};
+    std::filesystem::create_directories(frames);
+    auto name = [&](int k) {
+      char buf[32];
+      std::snprintf(buf, sizeof buf, "/frame-%05d.png", k);
+      return frames + buf;
+    };
+    writePng(stage, name(0));
+    host.onPump = [&, every, name](int k) {
+      if (k % every == 0) writePng(stage, name(k));
+    };
+  }
+  EffectContext ctx({frame, work, spare, stage}, w, h, speed, random, &host, trace.get());
   lumora::runEffect(n, ctx);
   std::cout.flush();
+  if (!frames.empty()) writePng(stage, frames + "/final.png");
   if (args.has("out")) writePpm(stage, args.get("out"));
   return 0;
 }

@@ -33,5 +33,6 @@ class Args {
 int runEffect(const Args& args);
 int runDecode(const Args& args);
 int runCompose(const Args& args);
+int runGallery(const Args& args);
 
 }  // namespace lumora::tool

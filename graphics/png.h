@@ -1,0 +1,14 @@
+// Writing 32-bit bitmaps as PNG files (8-bit RGB), for screenshots of the
+// engine: lumora-tool's frames and gallery.
+#pragma once
+
+#include <string>
+
+#include "graphics/bitmap.h"
+
+namespace lumora {
+
+// Written through a temporary file and a rename; throws std::runtime_error.
+void writePng(const Bitmap& bitmap, const std::string& path);
+
+}  // namespace lumora
