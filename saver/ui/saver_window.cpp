@@ -16,7 +16,10 @@
 #include "platform/desktop/power_off.h"
 #include "platform/desktop/screensaver_inhibit.h"
 #include "platform/desktop/taskbar.h"
+#include "players/audio_player.h"
+#include "players/flash_player.h"
 #include "saver/ui/face_names.h"
+#include "saver/ui/lyric_painter.h"
 #include "saver/ui/masked_edit.h"
 #include "saver/ui/password_prompt.h"
 #include "saver/ui/stage_window.h"
@@ -96,7 +99,13 @@ SaverWindow::SaverWindow(SaverServices services, QWidget* parent)
   timer3_.setInterval(10000);
   timer4_.setInterval(200);
   connect(&timer1_, &QTimer::timeout, this, &SaverWindow::timer1Timer);
+  connect(&timer2_, &QTimer::timeout, this, &SaverWindow::timer2Timer);
   connect(&timer3_, &QTimer::timeout, this, &SaverWindow::timer3Timer);
+  connect(&timer4_, &QTimer::timeout, this, &SaverWindow::timer4Timer);
+
+  realAudio1_ = std::make_unique<AudioPlayer>(services_.audio);
+  shockwaveFlash1_ = new FlashPlayer(this);
+  shockwaveFlash1_->hide();
   bool timer1On = true, timer2On = true, timer3On = false;
 
   // FormCreate, in order.
@@ -155,10 +164,13 @@ SaverWindow::SaverWindow(SaverServices services, QWidget* parent)
   connect(stage_.get(), &StageWindow::inputReceived, this, &SaverWindow::stageInput);
   prompt_ = std::make_unique<PasswordPrompt>();
 
+  playlist_ = std::make_unique<MediaPlaylist>(MediaSettings{settings_.yysz, settings_.gcbh}, listBox2_, slide_,
+                                              random_, *realAudio1_, *shockwaveFlash1_,
+                                              static_cast<MediaHost&>(*this));
+
   if (timer1On) timer1_.start();
+  if (timer2On) timer2_.start();
   if (timer3On) timer3_.start();
-  // The media playlist is not wired yet: Timer2 stays off.
-  (void)timer2On;
   setGeometry(screen);
 }
 
@@ -198,6 +210,20 @@ void SaverWindow::showEvent(QShowEvent* event) {
   setGeometry(screenRect());
   activateWindow();
   setFocus();
+  // The first media entry starts when the window is first shown.
+  if (!mediaStarted_ && timer2_.isActive()) {
+    mediaStarted_ = true;
+    try {
+      playlist_->start();
+    } catch (const std::exception& e) {
+      reportError(e.what());
+    }
+  }
+}
+
+void SaverWindow::resizeEvent(QResizeEvent* event) {
+  QWidget::resizeEvent(event);
+  shockwaveFlash1_->setGeometry(rect());
 }
 
 void SaverWindow::keyPressEvent(QKeyEvent*) { close(); }
@@ -245,11 +271,31 @@ void SaverWindow::formClose() {
   if (closed_) return;
   closed_ = true;
   inhibit_.reset();
+  timer2_.stop();
+  timer4_.stop();
+  realAudio1_->stop();
   showTaskbar();
   cursor_.reset();
 }
 
 void SaverWindow::timer1Timer() { step_.run(); }
+
+void SaverWindow::timer2Timer() {
+  try {
+    playlist_->tick();
+  } catch (const std::exception& e) {
+    // A player error other than the media device error: the application's
+    // error report; the tick ends.
+    reportError(e.what());
+  }
+}
+
+void SaverWindow::timer4Timer() {
+  const std::vector<std::string> lines = lyrics_.due(realAudio1_->position());
+  if (lines.empty()) return;
+  for (const std::string& text : lines) drawLyricLine(stage_->stageImage(), text);
+  stage_->present();
+}
 
 void SaverWindow::timer3Timer() {
   if (promptOpen_) return;  // the prompt is being answered; ask again later
@@ -294,6 +340,32 @@ EffectHost* SaverWindow::effectHost() { return stage_.get(); }
 void SaverWindow::reportError(const std::string& message) {
   QMessageBox::critical(stage_->isVisible() ? static_cast<QWidget*>(stage_.get()) : this,
                         QStringLiteral("Lumora"), QString::fromStdString(message));
+}
+
+// MediaHost
+
+void SaverWindow::setMediaTimer(bool on) {
+  if (on)
+    timer2_.start();
+  else
+    timer2_.stop();
+}
+
+void SaverWindow::setLyricTimer(bool on) {
+  if (on)
+    timer4_.start();
+  else
+    timer4_.stop();
+}
+
+void SaverWindow::hideStage() { stage_->hide(); }
+
+void SaverWindow::showCursor() { cursor_->show(); }
+
+int SaverWindow::readLyrics() {
+  const int found = lyrics_.read(realAudio1_->source());
+  if (found == 1) showStage();
+  return found;
 }
 
 void SaverWindow::paintCaption(const std::string& caption) {

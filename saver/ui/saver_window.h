@@ -12,13 +12,18 @@
 #include <memory>
 
 #include "graphics/random.h"
+#include "players/audio_output.h"
 #include "saver/core/indexed_list.h"
+#include "saver/core/lyrics.h"
+#include "saver/core/media_playlist.h"
 #include "saver/core/slide_step.h"
 #include "settings/settings.h"
 
 namespace lumora {
 
 class AppCursor;
+class AudioPlayer;
+class FlashPlayer;
 class PasswordPrompt;
 class PowerOff;
 class ScreenSaverInhibit;
@@ -29,13 +34,14 @@ struct SaverServices {
   std::function<QDateTime()> now = [] { return QDateTime::currentDateTime(); };
   PowerOff* powerOff = nullptr;  // the shutdown at the end of the countdown
   int forcedEffect = -1;         // >= 0: every slide step runs this effect
+  AudioOutputMode audio = AudioOutputMode::Automatic;  // Silent in tests
 };
 
 // The whole clock minutes from start to now, seconds ignored (10:00:59 to
 // 10:01:00 is 1).
 qint64 wholeMinutesBetween(const QDateTime& start, const QDateTime& now);
 
-class SaverWindow : public QWidget, private SlideHost {
+class SaverWindow : public QWidget, private SlideHost, private MediaHost {
   Q_OBJECT
 
  public:
@@ -61,9 +67,15 @@ class SaverWindow : public QWidget, private SlideHost {
   PasswordPrompt* prompt() const { return prompt_.get(); }
   const QDateTime& startTime() const { return startTime_; }
   bool closeGranted() const { return closeGranted_; }
+  AudioPlayer& realAudio1() { return *realAudio1_; }
+  FlashPlayer* shockwaveFlash1() const { return shockwaveFlash1_; }
+  const Lyrics& lyrics() const { return lyrics_; }
+  const MediaPlaylist& playlist() const { return *playlist_; }
 
   void timer1Timer();  // Timer1Timer: one slide step
+  void timer2Timer();  // Timer2Timer: the media playlist
   void timer3Timer();  // Timer3Timer: the shutdown countdown
+  void timer4Timer();  // Timer4Timer: the lyric display
 
  signals:
   // The close was granted and the system state restored.
@@ -71,6 +83,7 @@ class SaverWindow : public QWidget, private SlideHost {
 
  protected:
   void showEvent(QShowEvent* event) override;  // FormShow
+  void resizeEvent(QResizeEvent* event) override;
   void keyPressEvent(QKeyEvent* event) override;
   void mousePressEvent(QMouseEvent* event) override;
   void closeEvent(QCloseEvent* event) override;  // FormCloseQuery + FormClose
@@ -92,6 +105,13 @@ class SaverWindow : public QWidget, private SlideHost {
   void reportError(const std::string& message) override;
   void paintCaption(const std::string& caption) override;
 
+  // MediaHost (setSlideTimer and hideCursor are shared with SlideHost)
+  void setMediaTimer(bool on) override;
+  void setLyricTimer(bool on) override;
+  void hideStage() override;
+  void showCursor() override;
+  int readLyrics() override;  // dgc
+
   SaverServices services_;
   ShowSettings settings_;
   QDateTime startTime_;  // StartTime
@@ -106,6 +126,11 @@ class SaverWindow : public QWidget, private SlideHost {
   std::unique_ptr<PasswordPrompt> prompt_;
   std::unique_ptr<AppCursor> cursor_;
   std::unique_ptr<ScreenSaverInhibit> inhibit_;
+  std::unique_ptr<AudioPlayer> realAudio1_;
+  FlashPlayer* shockwaveFlash1_;  // child widget filling the window
+  Lyrics lyrics_;
+  std::unique_ptr<MediaPlaylist> playlist_;
+  bool mediaStarted_ = false;
   bool promptOpen_ = false;
   bool closeGranted_ = false;
   bool closed_ = false;
