@@ -57,6 +57,11 @@ Picture readSgi(const ReaderInput& in) {
   RowTable table;
   if (h.runLength) {
     table = readTables(r, h);
+    // Two packed bytes per sample give at most 127 samples; a width that not
+    // even the longest row could cover is refused before allocating.
+    std::size_t longest = 0;
+    for (std::uint32_t length : table.lengths) longest = std::max<std::size_t>(longest, std::min<std::size_t>(length, r.size()));
+    if (std::size_t(h.width) > longest / std::size_t(2 * h.bytesPerSample) * 127 + 127) throw PictureError(kInvalid);
   } else {
     const std::size_t needed =
         std::size_t(h.width) * std::size_t(h.height) * std::size_t(h.channels) * std::size_t(h.bytesPerSample);

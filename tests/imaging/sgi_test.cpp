@@ -73,6 +73,8 @@ TEST(Sgi, BadFilesFailCleanly) {
   EXPECT_EQ(test::errorOf(sgiHeader(false, 1, 100, 100, 3).fill(10, 0).bytes, "sgi"), message);
   EXPECT_EQ(test::errorOf(sgiHeader(true, 1, 10, 60000, 4).fill(10, 0).bytes, "sgi"), message);
   EXPECT_EQ(test::errorOf(sgiHeader(false, 3, 1, 1, 1).fill(10, 0).bytes, "sgi"), message);
+  // A width that not even the longest packed row could cover.
+  EXPECT_EQ(test::errorOf(rleFile(1, 65535, 2, 1, {{0xFF, 1, 0}, {0x7F, 1, 0}}), "sgi"), message);
   // Table entries pointing past the end or with huge lengths leave rows black.
   auto f = sgiHeader(true, 1, 4, 2, 1).be32(0xFFFFFFF0u).be32(528).be32(100).be32(0xFFFFFFFFu).raw({0x84, 1, 2, 3});
   const Picture p = test::decode(f.bytes, "sgi");
