@@ -1,7 +1,9 @@
 #include "start/mode.h"
 
 #include <QApplication>
+#include <QTimer>
 #include <cstdio>
+#include <cstdlib>
 
 #include "platform/core/paths.h"
 #include "platform/desktop/power_off.h"
@@ -29,12 +31,34 @@ Mode modeOf(int argc, const char* const* argv) {
 
 namespace {
 
+// LUMORA_EXIT_AFTER_FIRST_FRAME=1: print "first frame" and end once the
+// window has been painted once (the start-up benchmark's measure).
+class FirstFrameExit : public QObject {
+ public:
+  bool eventFilter(QObject* watched, QEvent* event) override {
+    if (event->type() == QEvent::Paint && !seen_) {
+      seen_ = true;
+      QTimer::singleShot(0, qApp, [] {
+        std::puts("first frame");
+        std::fflush(stdout);
+        QCoreApplication::exit(0);
+      });
+    }
+    return QObject::eventFilter(watched, event);
+  }
+
+ private:
+  bool seen_ = false;
+};
+
 int runShow() {
   const auto powerOff = makePowerOff();
   SaverServices services;
   services.powerOff = powerOff.get();
   if (const char* fx = std::getenv("LUMORA_EFFECT")) services.forcedEffect = std::atoi(fx);
   SaverWindow saver(services);
+  FirstFrameExit firstFrame;
+  if (std::getenv("LUMORA_EXIT_AFTER_FIRST_FRAME")) saver.installEventFilter(&firstFrame);
   saver.showFullScreen();
   return QApplication::exec() == 0 ? 0 : 1;
 }

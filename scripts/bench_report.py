@@ -1,0 +1,65 @@
+#!/usr/bin/env python3
+"""Prints the benchmark results of one run (build-bench/results) as Markdown,
+each figure with its baseline from the same run."""
+import json
+import os
+import sys
+
+
+def load(path):
+    if not os.path.exists(path):
+        return {}
+    with open(path) as f:
+        data = json.load(f)
+    out = {}
+    for b in data["benchmarks"]:
+        name = b.get("run_name", b["name"])
+        if b.get("aggregate_name", "median") != "median":
+            continue
+        factor = {"ns": 1, "us": 1e3, "ms": 1e6, "s": 1e9}[b.get("time_unit", "ns")]
+        out[name] = b["cpu_time"] * factor  # nanoseconds
+    return out
+
+
+def fmt(ns):
+    if ns >= 1e6:
+        return "%.2f ms" % (ns / 1e6)
+    if ns >= 1e3:
+        return "%.2f us" % (ns / 1e3)
+    return "%.0f ns" % ns
+
+
+def main():
+    res = sys.argv[1]
+    g = load(os.path.join(res, "graphics.json"))
+    p = load(os.path.join(res, "pump.json"))
+    e = load(os.path.join(res, "effects.json"))
+    if g:
+        base = g.get("BM_MemcpyFullScreen")
+        print("## Rectangle copy (CPU time, median of 5)\n")
+        print("| Benchmark | Time | Against memcpy of the same bytes |")
+        print("|---|---|---|")
+        for name in ["BM_MemcpyFullScreen", "BM_CopyFullScreen", "BM_CopyFullScreenMirrored",
+                     "BM_CopyFullScreenStretched", "BM_Copy20x20"]:
+            if name in g:
+                ratio = "%.2fx" % (g[name] / base) if base and "FullScreen" in name else ""
+                print("| %s | %s | %s |" % (name, fmt(g[name]), ratio))
+        print()
+    if p:
+        print("## Pump (CPU time, median of 5)\n")
+        print("| Benchmark | Time |")
+        print("|---|---|")
+        for name, t in p.items():
+            print("| %s | %s |" % (name, fmt(t)))
+        print()
+    if e:
+        print("## Transitions at 1920 x 1080, speed 1, headless (one run each)\n")
+        print("| Effect | Time |")
+        print("|---|---|")
+        for name, t in sorted(e.items(), key=lambda kv: int(kv[0].split("/")[1])):
+            print("| %s | %s |" % (name.split("/")[1], fmt(t)))
+        print()
+
+
+if __name__ == "__main__":
+    main()
