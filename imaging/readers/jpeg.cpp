@@ -36,7 +36,7 @@ void checkProgress(j_common_ptr cinfo) {
 // The decompressor, destroyed however the decoding ends.
 class Decompressor {
  public:
-  explicit Decompressor(std::span<const std::uint8_t> data) {
+  Decompressor() {
     cinfo_.err = jpeg_std_error(&err_);
     err_.error_exit = throwError;
     err_.emit_message = silentMessage;
@@ -44,13 +44,17 @@ class Decompressor {
     cinfo_.mem->max_memory_to_use = kMaxLibjpegMemory;
     progress_.progress_monitor = checkProgress;
     cinfo_.progress = &progress_;
-    jpeg_mem_src(&cinfo_, data.data(), static_cast<unsigned long>(data.size()));
   }
   ~Decompressor() { jpeg_destroy_decompress(&cinfo_); }
   Decompressor(const Decompressor&) = delete;
   Decompressor& operator=(const Decompressor&) = delete;
   jpeg_decompress_struct* operator->() { return &cinfo_; }
   jpeg_decompress_struct* get() { return &cinfo_; }
+  // libjpeg refuses an empty source with an error, so this may throw: it is
+  // not done in the constructor, where the destructor would not run.
+  void setSource(std::span<const std::uint8_t> data) {
+    jpeg_mem_src(&cinfo_, data.data(), static_cast<unsigned long>(data.size()));
+  }
 
  private:
   jpeg_decompress_struct cinfo_{};
@@ -91,7 +95,8 @@ void cmykRowToBgr(const std::uint8_t* cmyk, std::uint8_t* bgr, unsigned width, b
 }
 
 Picture decode(const ReaderInput& input, int fitWidth, int fitHeight) {
-  Decompressor d(input.data);
+  Decompressor d;
+  d.setSource(input.data);
   jpeg_read_header(d.get(), TRUE);
   const int bits = prepareOutput(d);
 

@@ -311,7 +311,7 @@ Picture readTiff(const ReaderInput& input) {
   if (width == 0 || height == 0) throw PictureError(kInvalid);
   if (width > 0x7FFFFFFF || height > 0x7FFFFFFF) throw PictureError("Picture too large.");
   const std::uint64_t rowBytes = (std::uint64_t(width) * bitsPerPixel + 7) / 8;
-  if (rowBytes * height > 2 * std::uint64_t(Picture::kMaxBytes)) throw PictureError("Picture too large.");
+  if (rowBytes > 2 * std::uint64_t(Picture::kMaxBytes) / height) throw PictureError("Picture too large.");
 
   Picture pic;
   pic.allocate(int(width), int(height), layout.bits);
