@@ -1,5 +1,7 @@
 #include "players/audio_file.h"
 
+#include <algorithm>
+
 extern "C" {
 #include <libavcodec/avcodec.h>
 #include <libavformat/avformat.h>
@@ -167,6 +169,29 @@ AudioFile::AudioFile(const std::string& path) : codec_(std::make_unique<Codec>()
     lengthMs_ = av_rescale_q(st->duration, st->time_base, AVRational{1, 1000});
 
   if (!codec_->decode(first_)) throw MediaDeviceError("The audio of " + path + " cannot be decoded.");
+}
+
+std::int64_t AudioFile::scanLengthMs(const std::string& path, const std::atomic<bool>& stop) {
+  AVFormatContext* raw = nullptr;
+  if (avformat_open_input(&raw, path.c_str(), nullptr, nullptr) < 0) return 0;
+  std::unique_ptr<AVFormatContext, FormatCloser> f(raw);
+  if (avformat_find_stream_info(raw, nullptr) < 0) return 0;
+  const int stream = av_find_best_stream(raw, AVMEDIA_TYPE_AUDIO, -1, -1, nullptr, 0);
+  if (stream < 0) return 0;
+  std::unique_ptr<AVPacket, PacketFreer> packet(av_packet_alloc());
+  if (!packet) return 0;
+  // Some muxers leave every time stamp at 0 and give only durations: take
+  // the larger of the last end and the sum of the durations.
+  std::int64_t lastEnd = 0, sum = 0;
+  while (!stop && av_read_frame(raw, packet.get()) >= 0) {
+    if (packet->stream_index == stream && packet->duration > 0) {
+      sum += packet->duration;
+      if (packet->pts != AV_NOPTS_VALUE) lastEnd = std::max(lastEnd, packet->pts + packet->duration);
+    }
+    av_packet_unref(packet.get());
+  }
+  if (stop) return 0;
+  return av_rescale_q(std::max(lastEnd, sum), raw->streams[stream]->time_base, AVRational{1, 1000});
 }
 
 AudioFile::~AudioFile() = default;

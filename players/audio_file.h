@@ -3,6 +3,7 @@
 // interleaved 16-bit stereo at kRate.
 #pragma once
 
+#include <atomic>
 #include <cstdint>
 #include <memory>
 #include <string>
@@ -24,6 +25,11 @@ class AudioFile {
 
   // The length the file announces, in ms; 0 when it announces none.
   std::int64_t lengthMs() const { return lengthMs_; }
+
+  // The length of a file that announces none, found by walking its packets
+  // without decoding them (a local file: milliseconds). 0 when none is found
+  // or `stop` becomes true.
+  static std::int64_t scanLengthMs(const std::string& path, const std::atomic<bool>& stop);
 
   // Replaces `pcm` with the next decoded piece (interleaved samples). False
   // at the end of the song (or at the first error after the start).

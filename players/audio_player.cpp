@@ -42,10 +42,14 @@ void AudioPlayer::play() {
   length_ = 0;
   auto file = std::make_unique<AudioFile>(path_);  // throws MediaDeviceError
   length_ = file->lengthMs();
-  worker_ = std::thread(&AudioPlayer::run, this, std::move(file));
+  worker_ = std::thread(&AudioPlayer::run, this, std::move(file), path_);
 }
 
-void AudioPlayer::run(std::unique_ptr<AudioFile> file) {
+void AudioPlayer::run(std::unique_ptr<AudioFile> file, std::string path) {
+  if (length_ == 0) {
+    const std::int64_t scanned = AudioFile::scanLengthMs(path, stopRequested_);
+    if (length_ == 0) length_ = scanned;
+  }
   AudioOutput* out = nullptr;
   {
     std::unique_lock lock(outputMutex_);

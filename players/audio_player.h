@@ -38,7 +38,7 @@ class AudioPlayer : public AudioPlayerControl {
   bool audible() const;
 
  private:
-  void run(std::unique_ptr<AudioFile> file);
+  void run(std::unique_ptr<AudioFile> file, std::string path);
   void joinWorker();
 
   const AudioOutputMode mode_;
