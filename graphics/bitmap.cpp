@@ -83,6 +83,14 @@ void copyDistinct(const Bitmap& src, Rect s, Bitmap& dst, Rect d) {
     const int n = xhi - xlo;
     const int dx0 = ax.dstCoord(xlo), sx0 = ax.srcCoord(xlo);
     const bool forward = ax.dstStep == ax.srcStep;
+    if (forward && ax.dstStep > 0 && ay.identity() && ay.dstStep > 0 && ay.srcStep > 0 &&
+        n == dst.width() && n == src.width()) {
+      // Whole rows, top to bottom on both sides: one block, which lets memcpy
+      // use its large-copy path.
+      std::memcpy(dst.row(ay.dstCoord(ylo)), src.row(ay.srcCoord(ylo)),
+                  std::size_t(yhi - ylo) * std::size_t(n) * sizeof(Pixel));
+      return;
+    }
     for (int k = ylo; k < yhi; ++k) {
       const int sy = ay.srcCoord(k);
       if (sy < 0 || sy >= src.height()) continue;

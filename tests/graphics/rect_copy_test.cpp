@@ -25,6 +25,23 @@ TEST(RectCopy, SameSizeCopiesOneToOne) {
   EXPECT_EQ(dst.at(2, 3), kBlack);
 }
 
+TEST(RectCopy, WholeRowsMoveAsOneBlockAndClipAtTheBottom) {
+  const Bitmap src = numbered(5, 4);
+  Bitmap dst(5, 4, kBlack);
+  // Rows 2..5 of the source onto rows 0..3: rows 4 and 5 lie outside it.
+  copyRect(src, {0, 2, 5, 6}, dst, {0, 0, 5, 4});
+  EXPECT_EQ(dst.at(4, 0), rgb(4, 2, 7));
+  EXPECT_EQ(dst.at(0, 1), rgb(0, 3, 7));
+  EXPECT_EQ(dst.at(0, 2), kBlack);
+  EXPECT_EQ(dst.at(4, 3), kBlack);
+  // And onto rows starting above the bitmap.
+  Bitmap d2(5, 4, kBlack);
+  copyRect(src, {0, 0, 5, 4}, d2, {0, -2, 5, 2});
+  EXPECT_EQ(d2.at(2, 0), rgb(2, 2, 7));
+  EXPECT_EQ(d2.at(2, 1), rgb(2, 3, 7));
+  EXPECT_EQ(d2.at(2, 2), kBlack);
+}
+
 TEST(RectCopy, ReversedAxisMirrorsAndBothReversedCancel) {
   const Bitmap src = numbered(4, 4);
   Bitmap dst(4, 4, kBlack);
