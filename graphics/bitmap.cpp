@@ -40,6 +40,7 @@ struct Axis {
   }
   bool identity() const { return srcLen == dstLen; }
   int srcIndex(int k) const {
+    if (srcLen == dstLen) return k;
     return int((2 * std::int64_t(k) + 1) * srcLen / (2 * std::int64_t(dstLen)));
   }
   int srcCoord(int k) const { return src0 + srcStep * srcIndex(k); }
@@ -69,6 +70,22 @@ struct Axis {
   }
 };
 
+// Rows up to this many pixels are copied inline: a call to memcpy costs more
+// than the copy itself for the small squares many effects draw.
+constexpr int kShortRow = 32;
+
+void copyShortRow(Pixel* __restrict out, const Pixel* __restrict in, int n) {
+  int j = 0;
+  for (; j + 4 <= n; j += 4) {
+    std::uint64_t a, b;
+    std::memcpy(&a, in + j, 8);
+    std::memcpy(&b, in + j + 2, 8);
+    std::memcpy(out + j, &a, 8);
+    std::memcpy(out + j + 2, &b, 8);
+  }
+  for (; j < n; ++j) out[j] = in[j];
+}
+
 void copyDistinct(const Bitmap& src, Rect s, Bitmap& dst, Rect d) {
   const Axis ax = Axis::of(s.left, s.right, d.left, d.right);
   const Axis ay = Axis::of(s.top, s.bottom, d.top, d.bottom);
@@ -91,20 +108,33 @@ void copyDistinct(const Bitmap& src, Rect s, Bitmap& dst, Rect d) {
                   std::size_t(yhi - ylo) * std::size_t(n) * sizeof(Pixel));
       return;
     }
+    // Each row segment starts at the lowest address it covers.
+    const int outStart = ax.dstStep > 0 ? dx0 : dx0 - n + 1;
+    const int inStart = ax.srcStep > 0 ? sx0 : sx0 - n + 1;
+    auto copyRow = [&](Pixel* out, const Pixel* in) {
+      out += outStart;
+      in += inStart;
+      if (forward && n > kShortRow) {
+        std::memcpy(out, in, std::size_t(n) * sizeof(Pixel));
+      } else if (forward) {
+        copyShortRow(out, in, n);
+      } else {
+        for (int j = 0; j < n; ++j) out[j] = in[n - 1 - j];
+      }
+    };
+    if (ay.identity()) {
+      // Rows one to one: every source row of the clipped range is inside.
+      const std::ptrdiff_t outStep = std::ptrdiff_t(ay.dstStep) * dst.width();
+      const std::ptrdiff_t inStep = std::ptrdiff_t(ay.srcStep) * src.width();
+      Pixel* out = dst.row(ay.dstCoord(ylo));
+      const Pixel* in = src.row(ay.srcCoord(ylo));
+      for (int k = ylo; k < yhi; ++k, out += outStep, in += inStep) copyRow(out, in);
+      return;
+    }
     for (int k = ylo; k < yhi; ++k) {
       const int sy = ay.srcCoord(k);
       if (sy < 0 || sy >= src.height()) continue;
-      Pixel* out = dst.row(ay.dstCoord(k));
-      const Pixel* in = src.row(sy);
-      if (forward && ax.dstStep > 0) {
-        std::memcpy(out + dx0, in + sx0, std::size_t(n) * sizeof(Pixel));
-      } else if (forward) {
-        std::memcpy(out + dx0 - n + 1, in + sx0 - n + 1, std::size_t(n) * sizeof(Pixel));
-      } else {
-        Pixel* o = out + dx0;
-        const Pixel* i = in + sx0;
-        for (int j = 0; j < n; ++j) o[ax.dstStep * j] = i[ax.srcStep * j];
-      }
+      copyRow(dst.row(ay.dstCoord(k)), src.row(sy));
     }
     return;
   }
