@@ -38,6 +38,12 @@ struct LoadOptions {
   int fitHeight = 0;
 };
 
+// Installs the reader that paints Windows and enhanced metafiles (the
+// metafile renderer library does so when it is linked in); until then the
+// "wmf" and "emf" entries fail with "Metafiles cannot be shown in this
+// build."
+void setMetafileRenderer(PictureReader renderer);
+
 // Loads a picture file. Throws PictureError: "Unknown picture file extension
 // (.ext)", a reader's own message, or the file's read error.
 Picture loadPicture(const std::string& path, const LoadOptions& options = {});
