@@ -12,7 +12,7 @@ std::string playerPath(const std::string& entry) { return pathFromAnsi(entry).st
 
 }  // namespace
 
-std::string lowerExtension(const std::string& path) {
+std::string mediaExtension(const std::string& path) {
   const std::size_t slash = path.find_last_of('/');
   const std::size_t dot = path.find_last_of('.');
   if (dot == std::string::npos || (slash != std::string::npos && dot < slash)) return {};
@@ -26,7 +26,7 @@ std::string lowerExtension(const std::string& path) {
 // draws among all entries.
 int MediaPlaylist::nextEntry() {
   const int i = settings_.yysz == 1 ? media_.takeInOrder() : random_.next(media_.count());
-  currentExt_ = media_.valid(i) ? lowerExtension(media_.items[std::size_t(i)]) : std::string();
+  currentExt_ = media_.valid(i) ? mediaExtension(media_.items[std::size_t(i)]) : std::string();
   return i;
 }
 
@@ -36,7 +36,7 @@ void MediaPlaylist::start() {
   const int i = media_.valid(media_.index) ? media_.index : 0;
   media_.index = media_.count() == 1 ? 0 : 1;
   const std::string path = playerPath(media_.items[std::size_t(i)]);
-  currentExt_ = lowerExtension(media_.items[std::size_t(i)]);
+  currentExt_ = mediaExtension(media_.items[std::size_t(i)]);
   if (currentExt_ != kMovieExt) {
     host_.hideCursor();
     flash_.setMovieVisible(false);

@@ -76,6 +76,6 @@ class MediaPlaylist {
 
 // The lowered extension of a path, with its dot ("" when it has none):
 // ASCII letters only are lowered.
-std::string lowerExtension(const std::string& path);
+std::string mediaExtension(const std::string& path);
 
 }  // namespace lumora

@@ -206,8 +206,8 @@ TEST(MediaPlaylist, UpperCaseSwfIsAMovie) {
   EXPECT_EQ(s.playlist.currentExt(), ".swf");
   EXPECT_EQ(s.flash.movies, std::vector<std::string>{"/m/FILM.SWF"});
   EXPECT_TRUE(s.audio.played.empty());
-  EXPECT_EQ(lowerExtension("/a.b/NAME"), "");
-  EXPECT_EQ(lowerExtension("/a/Song.Mp3"), ".mp3");
+  EXPECT_EQ(mediaExtension("/a.b/NAME"), "");
+  EXPECT_EQ(mediaExtension("/a/Song.Mp3"), ".mp3");
 }
 
 TEST(MediaPlaylist, ADeviceErrorStopsTheMediaAndTheShowGoesOn) {

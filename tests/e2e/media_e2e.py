@@ -1,0 +1,161 @@
+#!/usr/bin/env python3
+"""End-to-end tests of the media list on a real X server: a song with its
+lyric file shows its lines at the bottom of the screen in time, and a Flash
+movie hides the stage and shows its background colour until it ends."""
+import os
+import shutil
+import struct
+import subprocess
+import sys
+import tempfile
+import time
+import unittest
+import zlib
+
+sys.path.insert(0, os.path.dirname(__file__))
+from xsession import XSession, wait_exit  # noqa: E402
+
+LUMORA = os.environ["LUMORA_BIN"]
+SOURCE = os.environ["LUMORA_SOURCE_DIR"]
+SHOTS = os.environ.get("LUMORA_SHOTS")
+
+
+def make_home(*args):
+    home = tempfile.mkdtemp(prefix="lumora-e2e-media-")
+    subprocess.run([sys.executable, os.path.join(SOURCE, "scripts", "make_home.py"), home, *args],
+                   check=True, stdout=subprocess.DEVNULL)
+    return home
+
+
+def write_media_list(home, entries):
+    with open(os.path.join(home, "Lumora_Studio", "music.txt"), "wb") as f:
+        f.write(b"".join(e.encode("gb18030") + b"\r\n" for e in entries))
+
+
+def make_song(path, seconds):
+    subprocess.run(["ffmpeg", "-hide_banner", "-loglevel", "error", "-nostdin", "-y", "-f", "lavfi", "-i",
+                    "sine=frequency=440:duration=%g" % seconds, "-c:a", "libmp3lame", path],
+                   check=True, stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL)
+
+
+def make_swf(path, rgb, frames, fps):
+    """A zlib-compressed movie: a 550 x 400 stage, the background colour, and
+    `frames` empty frames at `fps`."""
+    bits = "{:05b}".format(15) + "".join("{:015b}".format(v) for v in (0, 11000, 0, 8000))
+    bits += "0" * (-len(bits) % 8)
+    rect = bytes(int(bits[i:i + 8], 2) for i in range(0, len(bits), 8))
+    body = rect + struct.pack("<HH", int(fps * 256), frames)
+    body += struct.pack("<H", 9 << 6 | 3) + bytes(rgb)       # SetBackgroundColor
+    body += struct.pack("<H", 1 << 6) * frames + b"\0\0"      # ShowFrame..., End
+    with open(path, "wb") as f:
+        f.write(b"CWS" + bytes([10]) + struct.pack("<I", len(body) + 8) + zlib.compress(body))
+
+
+class MediaTest(unittest.TestCase):
+    def setUp(self):
+        if not shutil.which("ffmpeg"):
+            self.skipTest("the ffmpeg tool is needed to make the songs")
+        self.x = XSession()
+
+    def tearDown(self):
+        self.x.close()
+
+    def start(self, home, env=None):
+        e = dict(self.x.env, LUMORA_HOME=home, SDL_AUDIODRIVER="dummy", **(env or {}))
+        return subprocess.Popen([LUMORA, "/S"], env=e, stdout=subprocess.PIPE, stderr=subprocess.PIPE)
+
+    def yellow_columns(self, shot, y0, y1):
+        """The x of every yellow pixel in rows y0..y1-1 (every other pixel)."""
+        w = shot[0]
+        xs = []
+        for y in range(y0, y1, 2):
+            for x in range(0, w, 2):
+                r, g, b = self.x.pixel(shot, x, y)
+                if r > 200 and g > 200 and b < 80:
+                    xs.append(x)
+        return xs
+
+    def test_lyric_lines_come_at_the_bottom_in_time(self):
+        home = make_home()
+        song = os.path.join(home, "song.mp3")
+        make_song(song, 12)
+        with open(os.path.join(home, "song.lrc"), "wb") as f:
+            f.write(b"[ti:T]\r\n[ar:A]\r\n[00:03.00]AB\r\n"
+                    b"[00:07.00]A MUCH LONGER LYRIC LINE THAT REACHES FAR TO THE RIGHT\r\n")
+        write_media_list(home, [song])
+        show = self.start(home)
+        h = self.x.height
+        bottom = (h - 25, h)
+        first_caption = None  # when the saver's caption first showed
+        events = []           # (seconds since the caption, rightmost yellow x at the bottom)
+        end = time.time() + 14
+        while time.time() < end:
+            shot = self.x.screenshot()
+            now = time.time()
+            if first_caption is None:
+                if self.yellow_columns(shot, h // 2 - 60, h // 2 + 60):
+                    first_caption = now
+                else:
+                    time.sleep(0.1)
+                    continue
+            xs = self.yellow_columns(shot, *bottom)
+            events.append((now - first_caption, max(xs) if xs else None))
+            if events[-1][0] > 8.5:
+                break
+            time.sleep(0.15)
+        if SHOTS:
+            self.x.save_png(os.path.join(SHOTS, "lyrics.png"))
+        self.x.key("space")
+        self.assertEqual(wait_exit(show, 10), 0)
+
+        self.assertIsNotNone(first_caption, "the show never came up")
+        # Nothing at the bottom before the first line's time.
+        before = [x for t, x in events if t < 2.0]
+        self.assertTrue(before, events)
+        self.assertTrue(all(x is None for x in before), events)
+        # The short line from about 3 s, the long one from about 7 s.
+        short = [(t, x) for t, x in events if 3.8 < t < 6.0]
+        self.assertTrue(short and all(x is not None and x < 450 for t, x in short), events)
+        long_ = [(t, x) for t, x in events if t > 7.8]
+        self.assertTrue(long_ and all(x is not None and x > 800 for t, x in long_), events)
+        first_seen = min(t for t, x in events if x is not None)
+        self.assertGreater(first_seen, 2.0, events)
+
+    def test_a_movie_hides_the_stage_until_it_ends(self):
+        home = make_home("--solid", "3", "--value", "jgsj=1", "--value", "tpbh=0")
+        movie = os.path.join(home, "movie.swf")
+        make_swf(movie, (0, 128, 255), 30, 12)  # 2.5 s
+        song = os.path.join(home, "song.mp3")
+        make_song(song, 4)
+        write_media_list(home, [movie, song])
+        show = self.start(home, env={"LUMORA_EFFECT": "0"})
+        pictures = {(255, 0, 0), (0, 255, 0), (0, 0, 255)}
+        runs = []  # [kind, first seen, last seen]
+        start = time.time()
+        while time.time() - start < 13:
+            shot = self.x.screenshot()
+            c = self.x.pixel(shot, self.x.width // 2, self.x.height // 2)
+            kind = "movie" if c == (0, 128, 255) else "picture" if c in pictures else None
+            t = time.time() - start
+            if kind:
+                if runs and runs[-1][0] == kind:
+                    runs[-1][2] = t
+                else:
+                    runs.append([kind, t, t])
+                    if SHOTS:
+                        self.x.save_png(os.path.join(SHOTS, "media-%d-%s.png" % (len(runs), kind)))
+            time.sleep(0.15)
+        self.x.key("space")
+        self.assertEqual(wait_exit(show, 10), 0)
+
+        kinds = [r[0] for r in runs]
+        self.assertGreaterEqual(len(runs), 3, runs)
+        # The movie first, for about its length, with no picture over it;
+        # then the slideshow; then the movie again after the song.
+        self.assertEqual(kinds[:3], ["movie", "picture", "movie"], runs)
+        self.assertGreater(runs[0][2] - runs[0][1], 1.8, runs)
+        self.assertGreater(runs[2][2] - runs[2][1], 1.5, runs)
+
+
+if __name__ == "__main__":
+    unittest.main()
