@@ -5,6 +5,7 @@
 #include <cstdio>
 #include <cstdlib>
 
+#include "config/settings_window.h"
 #include "platform/core/paths.h"
 #include "platform/desktop/power_off.h"
 #include "password/password_window.h"
@@ -63,6 +64,12 @@ int runShow() {
   return QApplication::exec() == 0 ? 0 : 1;
 }
 
+int runSettings() {
+  SettingsWindow window;
+  window.show();
+  return QApplication::exec() == 0 ? 0 : 1;
+}
+
 int runPassword() {
   PasswordWindow window(registryFilePath());
   window.show();
@@ -74,14 +81,11 @@ int runPassword() {
 
 int runMode(Mode mode, int argc, char** argv) {
   if (mode == Mode::None) return 0;
-  if (mode == Mode::Settings) {
-    std::fputs("lumora: the settings window (/C) is not available in this build yet\n", stderr);
-    return 1;
-  }
   QApplication app(argc, argv);
   QApplication::setApplicationName(QStringLiteral("Lumora"));
   installFaceNameSubstitutions();
   try {
+    if (mode == Mode::Settings) return runSettings();
     return mode == Mode::Show ? runShow() : runPassword();
   } catch (const std::exception& e) {
     std::fprintf(stderr, "lumora: %s\n", e.what());

@@ -1,0 +1,95 @@
+// The list handlers of the settings window: adding, removing, saving and
+// opening lists, captions, fonts, the fitting choices, the opening picture.
+#include <QCheckBox>
+#include <QComboBox>
+#include <QLineEdit>
+#include <QListWidget>
+#include <QRadioButton>
+#include <system_error>
+
+#include "config/file_list_box.h"
+#include "config/file_names.h"
+#include "config/list_entries.h"
+#include "config/picture_filter.h"
+#include "config/settings_window.h"
+#include "platform/core/ansi.h"
+#include "settings/list_file.h"
+
+namespace lumora {
+
+namespace {
+
+const QString kListFilter = QStringLiteral("文本文件(*.txt)");
+
+std::string fsPath(const QString& chosen) { return chosen.toStdString(); }
+
+}  // namespace
+
+void SettingsWindow::addFiles(FileListBox* files, QListWidget* list, bool all) {
+  for (int row = 0; row < files->count(); ++row)
+    if (all || files->item(row)->isSelected()) appendEntry(list, ansiFromFsPath(files->filePath(row)));
+}
+
+void SettingsWindow::removeSelected(QListWidget* list) {
+  int row = 0;
+  while (row < list->count()) {
+    if (list->item(row)->isSelected())
+      delete list->takeItem(row);
+    else
+      ++row;
+  }
+}
+
+void SettingsWindow::removeAll(QListWidget* list) { list->clear(); }
+
+void SettingsWindow::saveList(QListWidget* list) {
+  const QString chosen = services_.chooseSaveFile(this, kListFilter);
+  if (chosen.isEmpty()) return;
+  try {
+    writeListFile(listSaveName(fsPath(chosen)), listEntries(list));
+  } catch (const std::exception& e) {
+    report(e);
+  }
+}
+
+void SettingsWindow::openList(QListWidget* list) {
+  const QString chosen = services_.chooseOpenFile(this, kListFilter);
+  if (chosen.isEmpty()) return;
+  try {
+    const std::string path = fsPath(chosen);
+    // A chosen file that is not there is an error, not an empty list.
+    if (!listFileExists(path))
+      throw ListFileError("cannot open " + path + ": " + std::make_error_code(std::errc::no_such_file_or_directory).message());
+    setListEntries(list, readListFile(path));
+  } catch (const std::exception& e) {
+    report(e);
+  }
+}
+
+void SettingsWindow::button17Click() {
+  appendEntry(listBox(3), utf8ToAnsi(edit6_->text().toStdString()));
+  edit6_->clear();
+}
+
+void SettingsWindow::button22Click() { appendEntry(listBox(4), utf8ToAnsi(comboBox3_->currentText().toStdString())); }
+
+void SettingsWindow::button25Click() {
+  QStringList rows;
+  for (const std::string& row : pictureDialogFilter()) rows << QString::fromStdString(row);
+  const QString chosen = services_.choosePicture(this, rows.join(QStringLiteral(";;")));
+  if (!chosen.isEmpty()) edit8_->setText(chosen);
+}
+
+void SettingsWindow::radioButton1Click() {
+  if (!radioButton(1)->isChecked()) return;
+  checkBox1_->setEnabled(false);
+  comboBox2_->setEnabled(false);
+}
+
+void SettingsWindow::radioButton2Click() {
+  if (!radioButton(2)->isChecked()) return;
+  checkBox1_->setEnabled(true);
+  comboBox2_->setEnabled(true);
+}
+
+}  // namespace lumora

@@ -1,0 +1,37 @@
+// What the settings window asks of its surroundings: the file dialogs, the
+// message box, the audio player and the Flash player's clock. The defaults
+// are the real ones; tests put their own in.
+#pragma once
+
+#include <QString>
+#include <cstdint>
+#include <filesystem>
+#include <functional>
+#include <memory>
+
+class QWidget;
+
+namespace lumora {
+
+class AudioPlayerControl;
+
+struct SettingsWindowServices {
+  // A chosen file (empty when cancelled). The filter is a file dialog
+  // filter ("文本文件(*.txt)", rows separated by ";;").
+  std::function<QString(QWidget* parent, const QString& filter)> chooseOpenFile;   // OpenDialog1
+  std::function<QString(QWidget* parent, const QString& filter)> chooseSaveFile;   // SaveDialog1
+  std::function<QString(QWidget* parent, const QString& filter)> choosePicture;    // OpenPictureDialog1
+  // A message box with this text (errors and the window's own messages).
+  std::function<void(QWidget* parent, const QString& text)> showMessage;
+  // RealAudio1.
+  std::function<std::unique_ptr<AudioPlayerControl>()> makeAudioPlayer;
+  // The Flash player's clock in ms (empty: the monotonic clock).
+  std::function<std::int64_t()> flashClockMs;
+  // The registry file (empty: registryFilePath()).
+  std::filesystem::path registryPath;
+};
+
+// Fills whatever is left empty with the real dialogs, message box and player.
+SettingsWindowServices completeServices(SettingsWindowServices services);
+
+}  // namespace lumora
