@@ -369,10 +369,12 @@ int SaverWindow::readLyrics() {
 }
 
 void SaverWindow::paintCaption(const std::string& caption) {
-  // Button1Click paints the caption; until it does, Label2 holds it and the
-  // show goes on.
+  // Label2 takes the caption and Button1's click paints it; the painter ends
+  // by enabling Timer1.
   stage_->setLabel2(caption);
-  timer1_.start();
+  int w = 0, h = 0;
+  screenSize(w, h);
+  stage_->button1Click({random_, listBox4_.items, w, h}, [this] { timer1_.start(); });
 }
 
 }  // namespace lumora

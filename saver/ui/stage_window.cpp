@@ -5,11 +5,17 @@
 #include <QPaintEvent>
 #include <QPainter>
 #include <QScreen>
+#include <array>
+
+#include "region/region_form.h"
 
 namespace lumora {
 
 namespace {
 constexpr qint64 kFrameMs = 16;  // about one display frame
+
+// The form data of epRegionForm1: an empty "Region" property.
+constexpr std::array<std::uint8_t, 4> kEmptyRegionProperty{0, 0, 0, 0};
 }
 
 StageWindow::StageWindow(QWidget* parent)
@@ -23,6 +29,24 @@ StageWindow::StageWindow(QWidget* parent)
   setGeometry(screen);
   resizeStage(screen.width(), screen.height());
   sinceFrame_.start();
+
+  // epRegionForm1 covers the window: draggable, title shown, no bevel, title
+  // height 17, no shape. Its click ends the show like any input on the stage
+  // (epRegionForm1Click); its double click does nothing more
+  // (epRegionForm1DblClick).
+  epRegionForm1_ = new TepRegionForm(this);
+  epRegionForm1_->setDraggable(true);
+  epRegionForm1_->setShowTitle(true);
+  epRegionForm1_->setShowBevel(false);
+  epRegionForm1_->setTitleHeight(17);
+  epRegionForm1_->readRegionProperty(kEmptyRegionProperty);
+  connect(epRegionForm1_, &TepRegionForm::clicked, this, &StageWindow::inputReceived);
+}
+
+void StageWindow::button1Click(const CaptionSources& sources, const std::function<void()>& enableTimer1) {
+  paintCaption(stage_, stageFont_, label2_, sources, this);
+  present();
+  if (enableTimer1) enableTimer1();
 }
 
 void StageWindow::resizeStage(int w, int h) {

@@ -7,12 +7,17 @@
 #include <QElapsedTimer>
 #include <QImage>
 #include <QWidget>
+#include <functional>
 #include <string>
+#include <vector>
 
 #include "effects/effect.h"
 #include "graphics/bitmap.h"
+#include "saver/ui/caption_painter.h"
 
 namespace lumora {
+
+class TepRegionForm;
 
 class StageWindow : public QWidget, public EffectHost {
   Q_OBJECT
@@ -32,6 +37,16 @@ class StageWindow : public QWidget, public EffectHost {
   const std::string& label2() const { return label2_; }
   void setLabel2(const std::string& caption) { label2_ = caption; }
 
+  // The Stage's font, kept between the painters that set it.
+  StageFont& stageFont() { return stageFont_; }
+
+  // `Button1Click`, the caption painter: paints `Label2` over the Stage with
+  // a face from the font list, then calls `enableTimer1`.
+  void button1Click(const CaptionSources& sources, const std::function<void()>& enableTimer1);
+
+  // `epRegionForm1`, covering the window.
+  TepRegionForm* epRegionForm1() const { return epRegionForm1_; }
+
   // EffectHost
   void stageChanged() override;
   void pump() override;
@@ -39,7 +54,8 @@ class StageWindow : public QWidget, public EffectHost {
   void present();
 
  signals:
-  // A key or mouse button on the stage (FormKeyDown, FormMouseDown).
+  // A key or mouse button on the stage (FormKeyDown, FormMouseDown), or a
+  // click on epRegionForm1 (epRegionForm1Click).
   void inputReceived();
 
  protected:
@@ -54,6 +70,8 @@ class StageWindow : public QWidget, public EffectHost {
   QImage view_;
   QElapsedTimer sinceFrame_;
   std::string label2_;
+  StageFont stageFont_;
+  TepRegionForm* epRegionForm1_ = nullptr;  // child widget
 };
 
 }  // namespace lumora

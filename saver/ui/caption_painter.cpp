@@ -1,0 +1,68 @@
+#include "saver/ui/caption_painter.h"
+
+#include <QFont>
+#include <QFontMetrics>
+#include <QImage>
+#include <QPainter>
+
+#include "platform/core/ansi.h"
+#include "saver/ui/face_names.h"
+
+namespace lumora {
+
+namespace {
+
+QString toQString(const std::string& ansi) { return QString::fromStdString(ansiToUtf8(ansi)); }
+
+QFont qfontOf(const StageFont& font) {
+  QFont f(font.face);
+  f.setPixelSize(font.pixelSize);
+  return f;
+}
+
+QColor qcolorOf(ColorRef colour) {
+  const Pixel p = pixelOfColour(colour);
+  return QColor(redOf(p), greenOf(p), blueOf(p));
+}
+
+}  // namespace
+
+CaptionPlan paintCaption(Bitmap& stage, StageFont& font, const std::string& label2, const CaptionSources& sources,
+                         EffectHost* host) {
+  installFaceNameSubstitutions();
+  const std::string text = captionText(label2);
+
+  const std::string face = pickCaptionFace(sources.fonts, sources.random);
+  if (!face.empty()) font.face = toQString(face);
+  font.pixelSize = pointsToPixels(captionFontSize(sources.screenH, text.size()));
+
+  // Label2 takes the same face and size and sizes itself to the text.
+  const QFont qfont = qfontOf(font);
+  const QFontMetrics metrics(qfont);
+  const int textWidth = metrics.horizontalAdvance(toQString(text));
+  const int lineHeight = metrics.height();
+
+  CaptionPlan plan = planCaption(text, textWidth, lineHeight, sources.screenW, sources.screenH, sources.random, stage);
+
+  if (!stage.empty()) {
+    QImage view(stage.bytes(), stage.width(), stage.height(), int(stage.bytesPerLine()), QImage::Format_RGB32);
+    QPainter painter(&view);
+    painter.setFont(qfont);
+    painter.setBrush(Qt::NoBrush);
+    painter.setBackgroundMode(Qt::TransparentMode);
+    const int ascent = metrics.ascent();
+    for (const CaptionDraw& draw : plan.draws) {
+      painter.setPen(qcolorOf(draw.colour));
+      const QString s = toQString(draw.text);
+      const QPointF at(draw.x, draw.y + ascent);  // text out puts the cell's top-left corner at (x, y)
+      for (int i = 0; i < draw.times; ++i) {
+        painter.drawText(at, s);
+        if (host) host->stageChanged();
+      }
+    }
+  }
+  font.colour = plan.finalColour;
+  return plan;
+}
+
+}  // namespace lumora
