@@ -45,6 +45,10 @@ std::vector<std::uint8_t> inflateLzma(const std::uint8_t props[5], const std::ui
   std::vector<std::uint8_t> out;
   lzma_filter filters[2] = {{LZMA_FILTER_LZMA1, nullptr}, {LZMA_VLI_UNKNOWN, nullptr}};
   if (lzma_properties_decode(&filters[0], nullptr, props, 5) != LZMA_OK) return out;
+  // The dictionary never needs to be larger than the output may grow:
+  // hostile properties must not make the decoder allocate gigabytes.
+  auto* options = static_cast<lzma_options_lzma*>(filters[0].options);
+  options->dict_size = std::min<std::uint32_t>(options->dict_size, std::uint32_t(std::max<std::size_t>(limit, 4096)));
   lzma_stream s = LZMA_STREAM_INIT;
   const lzma_ret init = lzma_raw_decoder(&s, filters);
   free(filters[0].options);  // lzma_properties_decode allocated it with malloc

@@ -146,6 +146,11 @@ TEST(SwfFile, CutAndForeignDataNeverReadPastTheEnd) {
   }
   const std::string text = "GIF89a, or any other file";
   EXPECT_THROW(readSwf(reinterpret_cast<const std::uint8_t*>(text.data()), text.size()), SwfError);
+  // LZMA properties asking for a 4 GB dictionary: the movie still reads,
+  // with a dictionary no larger than the movie can be.
+  Bytes greedy = zws(body(0x0C00, 5, 5, 0x010203));
+  for (int i = 13; i < 17; ++i) greedy[std::size_t(i)] = 0xFF;  // dictionary size after the lc/lp/pb byte
+  EXPECT_EQ(readSwf(greedy.data(), greedy.size()).showFrames, 5);
   // A compressed movie that claims 4 GB gives what its data holds.
   Bytes huge = cws(body(0x0C00, 2, 2, {}));
   huge[4] = huge[5] = huge[6] = huge[7] = 0xFF;
