@@ -189,18 +189,6 @@ TEST_F(CaptionPainterTest, ShadowStepsTheColourByTwentyEachStep) {
   EXPECT_TRUE(seen.count(rgb(0x13, 0x00, 0x41)));
 }
 
-TEST_F(CaptionPainterTest, CaptionWiderThanTheScreenStartsOnIt) {
-  // A tall narrow screen: the text's width is far more than the 20 pixels.
-  Bitmap stage(20, 400, kBlack);
-  StageFont font;
-  Random random(seedForLayout(CaptionLayout::Shadow));
-  const CaptionPlan plan = paintCaption(stage, font, "abc", {random, noFonts, 20, 400}, nullptr);
-  EXPECT_EQ(plan.x, 0);
-  EXPECT_GE(plan.y, 0);
-  EXPECT_LT(plan.y, 400);
-  EXPECT_FALSE(changedPixels(Bitmap(20, 400, kBlack), stage).empty());
-}
-
 TEST_F(CaptionPainterTest, ClickOnTheStageRegionComponentEndsLikeStageInput) {
   StageWindow stage;
   ASSERT_NE(stage.epRegionForm1(), nullptr);

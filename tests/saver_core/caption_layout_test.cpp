@@ -29,13 +29,6 @@ TEST(CaptionText, EmptyBecomesTwoSpacesAndSizeFollowsByteLength) {
   EXPECT_EQ(captionFontSize(600, 11), 45);   // 45.45
 }
 
-TEST(CaptionText, PointsBecomePixelsAtNinetySixDotsPerInch) {
-  EXPECT_EQ(pointsToPixels(40), 53);  // 53.33
-  EXPECT_EQ(pointsToPixels(5), 7);  // 6.67
-  EXPECT_EQ(pointsToPixels(1), 1);  // 1.33
-  EXPECT_EQ(pointsToPixels(0), 1);  // never a size of no pixels
-}
-
 TEST(CaptionFace, DrawsFromTheListOnlyWhenItHasEntries) {
   Random a(7), b(7);
   EXPECT_EQ(pickCaptionFace({}, a), "");
@@ -58,16 +51,6 @@ TEST(CaptionGlyphs, MixedTextAdvancesTwoCharWidthsPerChineseCharacterAndOnePerAs
     EXPECT_EQ(glyphs[k].y, ys[k]) << k;
     EXPECT_EQ(glyphs[k].text, texts[k]) << k;
   }
-}
-
-TEST(CaptionGlyphs, SingleByteStepsDownRoundHalfEvenOfTheRunningSum) {
-  // H = 13: 13 / 1.3 = 10; H = 2: Round(0 + 1.538) = 2, Round(2 + 1.538) = 4.
-  auto g = captionGlyphs("abc", 1, 2);
-  EXPECT_EQ(g[1].y, 2);
-  EXPECT_EQ(g[2].y, 4);
-  // H = 39: 39 / 1.3 = 30 -> exact steps.
-  g = captionGlyphs("abc", 1, 39);
-  EXPECT_EQ(g[2].y, 60);
 }
 
 TEST(CaptionGlyphs, LongCaptionsGrowTheTableAndOddBytesStayWhole) {
@@ -100,19 +83,6 @@ TEST(CaptionColour, StagePixelReadAsWindowsColourXorFFFF) {
   // Red 0x12, green 0x34, blue 0x56 -> 0x0056CBED: red and green flip.
   EXPECT_EQ(contrastColour(rgb(0x12, 0x34, 0x56)), 0x0056CBEDu);
   EXPECT_EQ(pixelOfColour(0x01000013u), rgb(0x13, 0, 0)) << "past 24 bits wraps";
-}
-
-TEST(CaptionCoordinate, DrawsEvenWhenThereIsNoRoomButStaysOnTheScreen) {
-  Random a(12345), b(12345);
-  EXPECT_EQ(captionCoordinate(a, -50), 0);
-  b.next(-50);
-  EXPECT_EQ(a.seed(), b.seed());
-  EXPECT_EQ(captionCoordinate(a, 0), 0);
-  for (int i = 0; i < 200; ++i) {
-    const int v = captionCoordinate(a, 17);
-    EXPECT_GE(v, 0);
-    EXPECT_LT(v, 17);
-  }
 }
 
 TEST(CaptionPlan, LineLayoutTypesGlyphsAlongTheRowInTheContrastColour) {
