@@ -10,7 +10,7 @@ packages=(
   libjpeg62-turbo-dev zlib1g-dev liblzma-dev
   libavformat-dev libavcodec-dev libswresample-dev libavutil-dev libsdl2-dev
   fonts-wqy-zenhei fonts-arphic-ukai fonts-arphic-uming
-  xvfb xdotool x11-utils imagemagick ffmpeg dbus-x11
+  xvfb xdotool x11-utils imagemagick ffmpeg dbus
 )
 if [ "${LUMORA_FUZZ_TOOLS:-0}" = 1 ]; then packages+=(clang libclang-rt-14-dev); fi
 
