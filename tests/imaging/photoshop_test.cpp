@@ -14,7 +14,7 @@ namespace {
 
 using Bytes = std::vector<std::uint8_t>;
 
-void be(Bytes& b, std::uint32_t v, int size) {
+void be(Bytes& b, std::uint64_t v, int size) {
   for (int i = size - 1; i >= 0; --i) b.push_back(std::uint8_t(v >> (8 * i)));
 }
 
