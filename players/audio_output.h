@@ -38,6 +38,10 @@ class AudioOutput {
   std::int64_t aheadMs() const { return writtenMs() - playedMs(); }
 };
 
+// What a thread that opened or fed an output keeps of SDL (its error text),
+// released; called by that thread as it ends.
+void releaseAudioThreadState();
+
 // A silent output driven by std::chrono::steady_clock.
 std::unique_ptr<AudioOutput> makeSilentOutput();
 

@@ -80,6 +80,7 @@ void AudioPlayer::run(std::unique_ptr<AudioFile> file, std::string path) {
     const std::int64_t written = out->writtenMs();
     if (written > 0) length_ = written;
   }
+  releaseAudioThreadState();
 }
 
 std::int64_t AudioPlayer::position() const {

@@ -14,6 +14,13 @@ namespace lumora {
 
 namespace {
 
+// Leaves SDL's audio; when nothing else of SDL is in use, SDL is released
+// whole (it keeps some state until SDL_Quit).
+void releaseSdlAudio() {
+  SDL_QuitSubSystem(SDL_INIT_AUDIO);
+  if (SDL_WasInit(SDL_INIT_EVERYTHING) == 0) SDL_Quit();
+}
+
 constexpr std::int64_t kBytesPerFrame = AudioFile::kChannels * sizeof(std::int16_t);
 
 class SdlOutput : public AudioOutput {
@@ -21,7 +28,7 @@ class SdlOutput : public AudioOutput {
   explicit SdlOutput(SDL_AudioDeviceID device) : device_(device) {}
   ~SdlOutput() override {
     SDL_CloseAudioDevice(device_);
-    SDL_QuitSubSystem(SDL_INIT_AUDIO);
+    releaseSdlAudio();
   }
 
   void start() override {
@@ -61,9 +68,14 @@ bool silenceAsked() {
 
 }  // namespace
 
+void releaseAudioThreadState() { SDL_TLSCleanup(); }
+
 std::unique_ptr<AudioOutput> openAudioOutput(AudioOutputMode mode) {
   if (mode == AudioOutputMode::Silent || silenceAsked()) return makeSilentOutput();
-  if (SDL_InitSubSystem(SDL_INIT_AUDIO) != 0) return makeSilentOutput();
+  if (SDL_InitSubSystem(SDL_INIT_AUDIO) != 0) {
+    releaseSdlAudio();
+    return makeSilentOutput();
+  }
   SDL_AudioSpec want{};
   want.freq = AudioFile::kRate;
   want.format = AUDIO_S16SYS;
@@ -72,7 +84,7 @@ std::unique_ptr<AudioOutput> openAudioOutput(AudioOutputMode mode) {
   SDL_AudioSpec have{};
   const SDL_AudioDeviceID device = SDL_OpenAudioDevice(nullptr, 0, &want, &have, 0);
   if (device == 0) {
-    SDL_QuitSubSystem(SDL_INIT_AUDIO);
+    releaseSdlAudio();
     return makeSilentOutput();
   }
   return std::make_unique<SdlOutput>(device);
