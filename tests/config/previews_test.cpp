@@ -1,0 +1,203 @@
+#include <gtest/gtest.h>
+
+#include <QLabel>
+#include <QListWidget>
+#include <QPushButton>
+#include <QSignalBlocker>
+
+#include "config/file_list_box.h"
+#include "players/flash_player.h"
+#include "tests/config/window_fixture.h"
+
+namespace lumora {
+namespace {
+
+using testing::WindowFixture;
+
+// A 24-bit Windows bitmap of one colour.
+std::string bmpBytes(int w, int h) {
+  const int stride = (w * 3 + 3) / 4 * 4;
+  const int size = 54 + stride * h;
+  std::string b(std::size_t(size), '\0');
+  auto put32 = [&](int at, std::uint32_t v) {
+    for (int i = 0; i < 4; ++i) b[std::size_t(at + i)] = char((v >> (8 * i)) & 0xFF);
+  };
+  b[0] = 'B';
+  b[1] = 'M';
+  put32(2, std::uint32_t(size));
+  put32(10, 54);
+  put32(14, 40);
+  put32(18, std::uint32_t(w));
+  put32(22, std::uint32_t(h));
+  b[26] = 1;
+  b[28] = 24;
+  for (int i = 54; i < size; ++i) b[std::size_t(i)] = char(0x80);
+  return b;
+}
+
+// A plain Flash movie: no frame size, 12 frames a second, `frames` frames.
+std::string swfBytes(int frames) {
+  std::string body;
+  body += char(0x00);                        // RECT with 0-bit fields
+  body += char(0x00), body += char(0x0C);    // 12.0 frames a second
+  body += char(frames & 0xFF), body += char(frames >> 8);
+  body += char(0x40), body += char(0x00);    // ShowFrame
+  body += char(0x00), body += char(0x00);    // End
+  const std::uint32_t length = std::uint32_t(8 + body.size());
+  std::string head = "FWS";
+  head += char(6);
+  for (int i = 0; i < 4; ++i) head += char((length >> (8 * i)) & 0xFF);
+  return head + body;
+}
+
+// Selects one row without the signals of the change (the tests call the
+// handlers themselves).
+void selectOnly(QListWidget* list, int row) {
+  const QSignalBlocker quiet(list);
+  list->clearSelection();
+  list->setCurrentRow(row);
+  list->item(row)->setSelected(true);
+}
+
+TEST(PicturePreview, SizeTextAndTheBoxRule) {
+  WindowFixture f;
+  const auto dir = f.home.path() / "pics";
+  f.writeFile(dir / "a_wide.bmp", bmpBytes(500, 100));
+  f.writeFile(dir / "b_square.bmp", bmpBytes(100, 100));
+  f.writeFile(dir / "c_limit.bmp", bmpBytes(250, 120));
+  f.writeFile(dir / "d_tall.bmp", bmpBytes(30, 600));
+  f.writeFile(dir / "e_broken.bmp", "BM nonsense");
+  auto w = f.open();
+  w->fileListBox1()->setDirectory(dir.string());
+  ASSERT_EQ(w->fileListBox1()->count(), 5);
+  struct Case {
+    int row;
+    const char* text;
+    QSize size;
+  } cases[] = {{0, "500*100", {250, 50}}, {1, "100*100", {120, 120}}, {2, "250*120", {250, 120}}, {3, "30*600", {6, 120}}};
+  for (const Case& c : cases) {
+    selectOnly(w->fileListBox1(), c.row);
+    w->fileListBox1Click();
+    EXPECT_EQ(w->label1()->text(), c.text);
+    EXPECT_EQ(w->image1()->size(), c.size) << c.text;
+    EXPECT_EQ(w->image1()->pos(), QPoint(0, 0));
+    EXPECT_FALSE(w->image1()->pixmap().isNull());
+  }
+  EXPECT_TRUE(f.messages.isEmpty());
+  // A damaged picture: the message, and the preview keeps what it showed.
+  selectOnly(w->fileListBox1(), 4);
+  w->fileListBox1Click();
+  ASSERT_EQ(f.messages.size(), 1);
+  EXPECT_EQ(w->label1()->text(), "30*600");
+  EXPECT_EQ(w->image1()->size(), QSize(6, 120));
+  // The current item deselected: an empty path, which cannot load.
+  w->fileListBox1()->item(4)->setSelected(false);
+  w->fileListBox1Click();
+  EXPECT_EQ(f.messages.size(), 2);
+}
+
+TEST(PicturePreview, PictureListEntryAndAClickOnTheList) {
+  WindowFixture f;
+  const auto pic = f.home.path() / "图片.bmp";
+  f.writeFile(pic, bmpBytes(800, 600));
+  f.home.writeList("pic.txt", "/nowhere/x.bmp\r\n");
+  auto w = f.open();
+  w->fileListBox1()->setDirectory(f.home.path().string());
+  w->button(4)->click();  // the Chinese name goes in as GB18030 and comes back as the file
+  ASSERT_EQ(w->listBox(1)->count(), 2);
+  w->listBox(1)->setCurrentRow(1);
+  w->listBox1Click();
+  EXPECT_EQ(w->label1()->text(), "800*600");
+  EXPECT_EQ(w->image1()->size(), QSize(160, 120));
+  w->listBox(1)->setCurrentRow(0);
+  w->listBox1Click();
+  EXPECT_EQ(f.messages.size(), 1);  // missing file
+  EXPECT_EQ(w->label1()->text(), "800*600");
+}
+
+struct MediaFixture : WindowFixture {
+  MediaFixture() {
+    dir = home.path() / "media";
+    writeFile(dir / "movie.swf", swfBytes(42));
+    writeFile(dir / "LOUD.SWF", swfBytes(7));
+    writeFile(dir / "song.mp3", "not really");
+    writeFile(dir / "x.swf.mp3", "not really");
+    writeFile(dir / "fake.swf", "this is no movie");
+  }
+  std::string path(const char* name) const { return (dir / name).string(); }
+  std::filesystem::path dir;
+};
+
+TEST(MediaPreview, MoviesInTheFlashPreviewSongsInTheAudioPlayer) {
+  MediaFixture f;
+  auto w = f.open();
+  w->fileListBox2()->setDirectory(f.dir.string());
+  w->fileListBox2()->setMask("*.*");
+  const auto row = [&](const char* name) {
+    for (int i = 0; i < w->fileListBox2()->count(); ++i)
+      if (w->fileListBox2()->fileName(i) == name) return i;
+    return -1;
+  };
+  selectOnly(w->fileListBox2(), row("movie.swf"));
+  w->fileListBox2DblClick();
+  EXPECT_EQ(*f.audioLog, std::vector<std::string>{"stop"});
+  EXPECT_EQ(w->label23()->text(), "42");
+  EXPECT_EQ(w->shockwaveFlash1()->movie(), f.path("movie.swf"));
+  f.clockMs += 1000;
+  EXPECT_EQ(w->shockwaveFlash1()->frameNum(), 12);
+
+  // A song stops the movie first.
+  selectOnly(w->fileListBox2(), row("x.swf.mp3"));
+  w->fileListBox2DblClick();
+  EXPECT_EQ(*f.audioLog, (std::vector<std::string>{"stop", "source " + f.path("x.swf.mp3"), "play"}));
+  f.clockMs += 1000;
+  EXPECT_EQ(w->shockwaveFlash1()->frameNum(), 12);
+
+  // Upper-case .SWF is a movie; the song stops.
+  selectOnly(w->fileListBox2(), row("LOUD.SWF"));
+  w->fileListBox2DblClick();
+  EXPECT_EQ(f.audioLog->back(), "stop");
+  EXPECT_EQ(w->label23()->text(), "7");
+
+  // Stop: both players; the movie and its count stay.
+  f.audioLog->clear();
+  w->button(16)->click();
+  EXPECT_EQ(*f.audioLog, std::vector<std::string>{"stop"});
+  EXPECT_EQ(w->label23()->text(), "7");
+  EXPECT_EQ(w->shockwaveFlash1()->movie(), f.path("LOUD.SWF"));
+  w->button(16)->click();  // again, with nothing playing
+  EXPECT_TRUE(f.messages.isEmpty());
+}
+
+TEST(MediaPreview, DeviceErrorAndOtherFailures) {
+  MediaFixture f;
+  f.home.writeList("music.txt", "");
+  auto w = f.open();
+  w->listBox2DblClick();  // no current entry
+  ASSERT_EQ(f.messages.size(), 1);
+  EXPECT_TRUE(f.audioLog->empty());
+
+  testing::FakeAudio::failPlay = true;
+  w->fileListBox2()->setDirectory(f.dir.string());
+  w->button(14)->click();
+  for (int i = 0; i < w->listBox(2)->count(); ++i)
+    if (w->listBox(2)->item(i)->text().endsWith("song.mp3")) w->listBox(2)->setCurrentRow(i);
+  w->listBox2DblClick();
+  ASSERT_EQ(f.messages.size(), 2);
+  EXPECT_EQ(f.messages[1], "设备正在使用或无法播放该类型文件！");
+
+  // A .swf that is no movie is an ordinary error; the last movie stays.
+  for (int i = 0; i < w->listBox(2)->count(); ++i)
+    if (w->listBox(2)->item(i)->text().endsWith("movie.swf")) w->listBox(2)->setCurrentRow(i);
+  w->listBox2DblClick();
+  for (int i = 0; i < w->listBox(2)->count(); ++i)
+    if (w->listBox(2)->item(i)->text().endsWith("fake.swf")) w->listBox(2)->setCurrentRow(i);
+  w->listBox2DblClick();
+  ASSERT_EQ(f.messages.size(), 3);
+  EXPECT_NE(f.messages[2], "设备正在使用或无法播放该类型文件！");
+  EXPECT_EQ(w->shockwaveFlash1()->movie(), f.path("movie.swf"));
+  EXPECT_EQ(w->label23()->text(), "42");
+}
+
+}  // namespace
+}  // namespace lumora

@@ -1,0 +1,71 @@
+// A settings window on the offscreen platform over a scratch LUMORA_HOME,
+// with its dialogs, message box and audio player replaced by recorders.
+#pragma once
+
+#include <gtest/gtest.h>
+
+#include <QStringList>
+#include <filesystem>
+#include <fstream>
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "config/settings_window.h"
+#include "players/player_controls.h"
+#include "tests/saver/qt_app.h"
+
+namespace lumora::testing {
+
+// Records what the window asks of the audio player; play() can be made to fail.
+class FakeAudio : public AudioPlayerControl {
+ public:
+  explicit FakeAudio(std::shared_ptr<std::vector<std::string>> log) : log_(std::move(log)) {}
+  void setSource(const std::string& path) override { log_->push_back("source " + path); }
+  std::string source() const override { return {}; }
+  void play() override {
+    log_->push_back("play");
+    if (failPlay) throw MediaDeviceError("busy");
+  }
+  void stop() override { log_->push_back("stop"); }
+  std::int64_t position() const override { return 0; }
+  std::int64_t length() const override { return 0; }
+  inline static bool failPlay = false;
+
+ private:
+  std::shared_ptr<std::vector<std::string>> log_;
+};
+
+struct WindowFixture {
+  WindowFixture() { qtApp(); FakeAudio::failPlay = false; }
+
+  std::unique_ptr<SettingsWindow> open() {
+    SettingsWindowServices s;
+    s.chooseOpenFile = [this](QWidget*, const QString& filter) { filters << filter; return nextOpen; };
+    s.chooseSaveFile = [this](QWidget*, const QString& filter) { filters << filter; return nextSave; };
+    s.choosePicture = [this](QWidget*, const QString& filter) { filters << filter; return nextPicture; };
+    s.showMessage = [this](QWidget*, const QString& text) { messages << text; };
+    s.makeAudioPlayer = [log = audioLog] { return std::make_unique<FakeAudio>(log); };
+    s.flashClockMs = [this] { return clockMs; };
+    return std::make_unique<SettingsWindow>(s);
+  }
+
+  std::filesystem::path listFile(const char* name) const { return home.path() / "Lumora_Studio" / name; }
+  std::string fileBytes(const std::filesystem::path& p) const {
+    std::ifstream in(p, std::ios::binary);
+    return std::string(std::istreambuf_iterator<char>(in), {});
+  }
+  void writeFile(const std::filesystem::path& p, const std::string& bytes) const {
+    std::filesystem::create_directories(p.parent_path());
+    std::ofstream(p, std::ios::binary) << bytes;
+  }
+
+  ScratchHome home;
+  QStringList messages;
+  QStringList filters;
+  QString nextOpen, nextSave, nextPicture;
+  std::int64_t clockMs = 0;
+  std::shared_ptr<std::vector<std::string>> audioLog = std::make_shared<std::vector<std::string>>();
+};
+
+}  // namespace lumora::testing
