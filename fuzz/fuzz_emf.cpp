@@ -1,0 +1,9 @@
+// libFuzzer target: enhanced metafiles.
+#include "fuzz/fuzz_metafile.h"
+
+extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
+  const std::span<const std::uint8_t> bytes(data, size);
+  if (!lumora::metafile::looksLikeEnhanced(bytes)) return -1;
+  lumora::fuzz::renderSmall(bytes);
+  return 0;
+}
