@@ -9,13 +9,14 @@
 #   scripts/bench_readers.sh [WIDTHxHEIGHT]      (default 4000x3000)
 #
 # Needs ImageMagick (apt-get install imagemagick) and builds lumora-tool in
-# build-bench/ (or BENCH_BUILD).
+# build-bench-readers/ (or BENCH_BUILD, which is configured as a Release build
+# without tests).
 set -euo pipefail
 
 size="${1:-4000x3000}"
 runs="${RUNS:-5}"
 root="$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)"
-build="${BENCH_BUILD:-$root/build-bench}"
+build="${BENCH_BUILD:-$root/build-bench-readers}"
 images="${LUMORA_TESTIMAGES:-$root/../shared/testimages}"
 work="$(mktemp -d)"
 trap 'rm -rf "$work"' EXIT
