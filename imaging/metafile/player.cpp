@@ -215,6 +215,9 @@ StrokeStyle Player::strokeStyle(const LogPen& pen) const {
   s.color = mixColor(pen.color, dc_.rop2);
   s.width = std::fabs(pen.width) * m.scale();
   if (!(s.width >= 1)) s.width = 0;
+  // A pen wider than twice the picture covers it anyway; wider ones only
+  // cost time.
+  s.width = std::min(s.width, 2.0 * std::max(frame_.width, frame_.height) + 2);
   switch (pen.style & 0xF) {
     case 1: s.style = LineStyle::Dash; break;
     case 2: case 8: s.style = LineStyle::Dot; break;

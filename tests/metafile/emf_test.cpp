@@ -254,5 +254,15 @@ TEST(Emf, HostileSizesAndCounts) {
   EXPECT_EQ(p.pixel(5, 5), kRed);  // the rectangle still lands where it should
 }
 
+TEST(Emf, HugePenWidthIsBoundedByThePicture) {
+  // A pen a billion pixels wide once took Qt's stroker minutes; it covers
+  // the picture all the same.
+  EmfBuilder e;
+  e.pen(1, 0x10000, 1 << 30, colorRef(0, 0, 255)).select(1);
+  e.points32(4, {{0, 50}, {100, 50}});
+  const Picture p = renderEmf(e.build(100, 100));
+  EXPECT_EQ(p.pixel(50, 5), kBlue);
+}
+
 }  // namespace
 }  // namespace lumora::test
