@@ -2,8 +2,7 @@
 
 #include <zlib.h>
 
-#include <cstdio>
-#include <fstream>
+#include "platform/core/atomic_file.h"
 #include <stdexcept>
 #include <vector>
 
@@ -56,13 +55,7 @@ void writePng(const Bitmap& b, const std::string& path) {
   chunk(out, "IDAT", packed);
   chunk(out, "IEND", {});
 
-  const std::string tmp = path + ".tmp";
-  {
-    std::ofstream f(tmp, std::ios::binary | std::ios::trunc);
-    if (!f.write(reinterpret_cast<const char*>(out.data()), std::streamsize(out.size())))
-      throw std::runtime_error("cannot write " + path);
-  }
-  if (std::rename(tmp.c_str(), path.c_str()) != 0) throw std::runtime_error("cannot write " + path);
+  writeFileAtomically(path, std::string_view(reinterpret_cast<const char*>(out.data()), out.size()));
 }
 
 }  // namespace lumora

@@ -8,7 +8,7 @@
 
 namespace lumora {
 
-// Written through a temporary file and a rename; throws std::runtime_error.
+// Written atomically; throws std::runtime_error (std::system_error for I/O).
 void writePng(const Bitmap& bitmap, const std::string& path);
 
 }  // namespace lumora

@@ -7,6 +7,8 @@
 #include <stdexcept>
 #include <vector>
 
+#include "platform/core/atomic_file.h"
+
 namespace lumora {
 
 namespace {
@@ -62,13 +64,7 @@ void writePpm(const Bitmap& b, const std::string& path) {
     std::fwrite(out.data(), 1, out.size(), stdout);
     return;
   }
-  const std::string tmp = path + ".tmp";
-  {
-    std::ofstream f(tmp, std::ios::binary | std::ios::trunc);
-    if (!f.write(reinterpret_cast<const char*>(out.data()), std::streamsize(out.size())))
-      throw std::runtime_error("cannot write " + path);
-  }
-  if (std::rename(tmp.c_str(), path.c_str()) != 0) throw std::runtime_error("cannot write " + path);
+  writeFileAtomically(path, std::string_view(reinterpret_cast<const char*>(out.data()), out.size()));
 }
 
 }  // namespace lumora

@@ -11,7 +11,7 @@ namespace lumora {
 // Throws std::runtime_error with a readable message when the file cannot be
 // read or is not a P6 file with a maximum of 255.
 Bitmap readPpm(const std::string& path);
-// Written through a temporary file and a rename.
+// Written atomically ("-" writes to standard output).
 void writePpm(const Bitmap& bitmap, const std::string& path);
 
 }  // namespace lumora
