@@ -6,6 +6,7 @@
 #include <jpeglib.h>
 
 #include <algorithm>
+#include <cmath>
 #include <cstdint>
 #include <vector>
 
@@ -100,14 +101,24 @@ Picture decode(const ReaderInput& input, int fitWidth, int fitHeight) {
   jpeg_read_header(d.get(), TRUE);
   const int bits = prepareOutput(d);
 
-  // The strongest reduction that still covers the requested size.
-  if (fitWidth > 0 && fitHeight > 0) {
-    for (unsigned denom : {8u, 4u, 2u}) {
-      d->scale_num = 1;
-      d->scale_denom = denom;
+  // A picture at least twice the box in both directions is decoded at the
+  // smallest of libjpeg's scales M/8 that still covers the size it will be
+  // fitted to (its proportions kept inside the box); the result is shrunk
+  // again by the caller's filter, so the fast DCT and plain upsampling lose
+  // nothing visible there.
+  const unsigned fullW = d->image_width, fullH = d->image_height;
+  if (fitWidth > 0 && fitHeight > 0 && fullW >= 2u * unsigned(fitWidth) && fullH >= 2u * unsigned(fitHeight)) {
+    const double ratio = std::min(double(fitWidth) / fullW, double(fitHeight) / fullH);
+    const auto needW = unsigned(std::ceil(fullW * ratio)), needH = unsigned(std::ceil(fullH * ratio));
+    for (unsigned m = 1; m <= 8; ++m) {
+      d->scale_num = m;
+      d->scale_denom = 8;
       jpeg_calc_output_dimensions(d.get());
-      if (d->output_width >= unsigned(fitWidth) && d->output_height >= unsigned(fitHeight)) break;
-      d->scale_denom = 1;
+      if (d->output_width >= needW && d->output_height >= needH) break;
+    }
+    if (d->scale_num < 8) {
+      d->dct_method = JDCT_IFAST;
+      d->do_fancy_upsampling = FALSE;
     }
   }
   jpeg_calc_output_dimensions(d.get());
