@@ -45,8 +45,12 @@ QPixmap aboutPicture(int which) {
   if (night) {
     p.setPen(Qt::NoPen);
     p.setBrush(QColor(255, 255, 230));
+    unsigned scatter = 2026;
     for (int i = 0; i < 40; ++i) {  // stars on a fixed scatter
-      const int x = (i * 73 + 11) % kW, y = (i * 37 + 5) % int(kH * 0.55);
+      scatter = scatter * 1103515245u + 12345u;
+      const int x = int((scatter >> 8) % unsigned(kW));
+      scatter = scatter * 1103515245u + 12345u;
+      const int y = int((scatter >> 8) % unsigned(kH * 0.55));
       p.drawEllipse(QPointF(x, y), 0.8 + (i % 3) * 0.4, 0.8 + (i % 3) * 0.4);
     }
     p.setBrush(pal.body);

@@ -43,6 +43,9 @@ std::vector<FolderEntry> readFolderEntries(const std::string& folder) {
     }
     entries.push_back(std::move(entry));
   }
+  // Listed by name, as the desktop the tree was made for returns them (a
+  // Linux folder returns its entries in no order a person could follow).
+  std::sort(entries.begin(), entries.end(), [](const FolderEntry& a, const FolderEntry& b) { return a.name < b.name; });
   return entries;
 }
 

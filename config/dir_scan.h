@@ -1,7 +1,7 @@
 // TDADirScan: a non-visual scan of a folder tree, a few levels at a time.
-// It walks the folders (and the accepted files) of a folder in the order the
-// file system returns them, keeps the current level, and calls its virtual
-// operations as it finds, adds and completes folders; TDADirScanTreeView
+// It walks the folders (and the accepted files) of a folder in name order,
+// keeps the current level, and calls its virtual operations as it finds,
+// adds and completes folders; TDADirScanTreeView
 // overrides them to fill a tree view. Paths use "/" and a folder path always
 // ends with "/".
 #pragma once
@@ -32,8 +32,8 @@ struct FolderEntry {
   std::uint64_t size = 0;
 };
 
-// The entries of a folder other than "." and "..", in the file system's
-// order; a folder that cannot be read gives none. A link to a folder counts
+// The entries of a folder other than "." and "..", sorted by name; a folder
+// that cannot be read gives none. A link to a folder counts
 // as a folder.
 std::vector<FolderEntry> readFolderEntries(const std::string& folder);
 

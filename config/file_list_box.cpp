@@ -6,6 +6,7 @@
 #include "config/dir_scan.h"
 #include "config/file_masks.h"
 #include "config/file_names.h"
+#include "config/line_room_delegate.h"
 
 namespace lumora {
 
@@ -15,6 +16,7 @@ constexpr int kNameRole = Qt::UserRole + 1;
 
 FileListBox::FileListBox(const std::string& mask, QWidget* parent) : QListWidget(parent), mask_(mask) {
   setSelectionMode(QAbstractItemView::ExtendedSelection);
+  setItemDelegate(new LineRoomDelegate(this));
 }
 
 void FileListBox::setDirectory(const std::string& folder) {

@@ -20,6 +20,7 @@
 #include "config/file_list_box.h"
 #include "config/file_masks.h"
 #include "config/filter_combo_box.h"
+#include "config/line_room_delegate.h"
 #include "config/preview_size.h"
 #include "config/radio_group.h"
 #include "config/settings_window.h"
@@ -76,6 +77,7 @@ QListWidget* SettingsWindow::makeListBox(int n, QWidget* parent) {
   list->setObjectName(QStringLiteral("ListBox%1").arg(n));
   list->setSelectionMode(QAbstractItemView::ExtendedSelection);
   list->setFont(songTi(12));
+  list->setItemDelegate(new LineRoomDelegate(list));
   // Long paths are scrolled into view rather than cut.
   list->setTextElideMode(Qt::ElideNone);
   list->setHorizontalScrollBarPolicy(Qt::ScrollBarAsNeeded);
@@ -224,6 +226,7 @@ QWidget* SettingsWindow::buildTextTab() {
   comboBox3_->setObjectName(QStringLiteral("ComboBox3"));
   comboBox3_->setEditable(true);
   comboBox3_->setFont(songTi(12));
+  comboBox3_->setItemDelegate(new LineRoomDelegate(comboBox3_));
   comboBox3_->setMinimumContentsLength(10);
   comboBox3_->setSizeAdjustPolicy(QComboBox::AdjustToMinimumContentsLengthWithIcon);
   fontRow->addWidget(comboBox3_, 1);

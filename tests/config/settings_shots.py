@@ -1,7 +1,7 @@
 #!/usr/bin/env python3
 """Opens the settings window ("lumora /C") on a virtual X server over a
 prepared LUMORA_HOME and saves a picture of each of its five tabs, switched
-with Ctrl+Tab, as OUT_DIR/settings-<tab>.png.
+by clicking their headers, as OUT_DIR/settings-<tab>.png.
 
 usage: LUMORA_BIN=... LUMORA_SOURCE_DIR=... settings_shots.py OUT_DIR
 """
@@ -16,6 +16,7 @@ sys.path.insert(0, os.path.join(SOURCE, "tests", "e2e"))
 from xsession import XSession  # noqa: E402
 
 TABS = ["pictures", "media", "text", "options", "about"]
+TAB_X = [47, 147, 248, 328, 407]  # the tab headers, in window coordinates
 
 
 def main():
@@ -35,10 +36,18 @@ def main():
         if not win:
             sys.exit("the settings window did not appear")
         time.sleep(1.5)
-        for i, tab in enumerate(TABS):
-            if i:
-                x.key("ctrl+Tab")
-                time.sleep(0.8)
+        def click(px, py):
+            x.run("xdotool", "mousemove", "--window", win, str(px), str(py), "click", "1")
+            time.sleep(0.6)
+
+        # Click the first picture of the file list (previews it), then pick
+        # the drive "/" (fills the folder tree).
+        click(55, 273)
+        click(88, 48)
+        x.key("Return")
+        time.sleep(1.0)
+        for tab, tab_x in zip(TABS, TAB_X):
+            click(tab_x, 19)
             x.run("import", "-silent", "-window", win, os.path.join(out, "settings-%s.png" % tab))
     finally:
         if proc:
