@@ -39,8 +39,15 @@ Pixel Picture::pixel(int x, int y) const {
 
 Bitmap Picture::toBitmap() const {
   Bitmap b(width_, height_);
-  for (int y = 0; y < height_; ++y)
-    for (int x = 0; x < width_; ++x) b.at(x, y) = pixel(x, y);
+  for (int y = 0; y < height_; ++y) {
+    Pixel* out = b.row(y);
+    const std::uint8_t* in = row(y);
+    if (bits_ == 24) {  // the common case, without the per-pixel switch
+      for (int x = 0; x < width_; ++x, in += 3) out[x] = rgb(in[2], in[1], in[0]);
+    } else {
+      for (int x = 0; x < width_; ++x) out[x] = pixel(x, y);
+    }
+  }
   return b;
 }
 
