@@ -1,6 +1,8 @@
 #include <gtest/gtest.h>
 
+#include <QApplication>
 #include <QCheckBox>
+#include <QCursor>
 #include <QComboBox>
 #include <QLineEdit>
 #include <QListWidget>
@@ -12,6 +14,7 @@
 #include <QTimer>
 #include <set>
 
+#include "config/drive_combo_box.h"
 #include "config/file_list_box.h"
 #include "config/filter_combo_box.h"
 #include "config/radio_group.h"
@@ -490,6 +493,66 @@ TEST(SettingsWindow, EntriesThatAreNoValidTextAreWrittenBackByteForByte) {
   w->show();
   w->button(7)->click();
   EXPECT_EQ(f.fileBytes(f.listFile("pic.txt")), odd);
+}
+
+}  // namespace
+}  // namespace lumora
+
+namespace lumora {
+namespace {
+
+// The picture tab's tree over a scratch folder: picking the drive, clicking
+// a folder, expanding one under the hourglass.
+TEST(SettingsWindowTrees, DriveClickAndExpansion) {
+  WindowFixture f;
+  const auto root = f.home.path() / "drive";
+  f.writeFile(root / "a" / "a1" / "deep" / "x.txt", "x");
+  f.writeFile(root / "a" / "a1" / "p.jpg", "x");
+  f.writeFile(root / "a" / "a1" / "UP.JPG", "x");
+  f.writeFile(root / "a" / "a1" / "n.txt", "x");
+  f.writeFile(root / "b" / "q.jpg", "x");
+  auto w = f.open();
+  EXPECT_EQ(w->treeView1()->topLevelItemCount(), 0);  // empty until a drive is picked
+  EXPECT_EQ(w->driveComboBox1()->itemText(0), "/");
+  const std::string drive = root.string() + "/";
+  w->driveComboBox1()->addItem("scratch", QByteArray::fromStdString(drive));
+  w->driveComboBox1()->setCurrentIndex(w->driveComboBox1()->count() - 1);
+  w->driveComboBoxChange(1);
+  ASSERT_EQ(w->treeView1()->topLevelItemCount(), 2);
+  EXPECT_EQ(w->fileListBox1()->directory(), drive);
+  QTreeWidgetItem* a = w->treeView1()->topLevelItem(0);
+  ASSERT_EQ(a->text(0), "a");
+  ASSERT_EQ(a->childCount(), 1);
+  QTreeWidgetItem* a1 = a->child(0);
+  EXPECT_EQ(a1->childIndicatorPolicy(), QTreeWidgetItem::ShowIndicator);
+
+  // A click on a folder shows its files through the tab's mask.
+  w->treeView1()->setCurrentItem(a1);
+  w->treeViewClick(1);
+  EXPECT_EQ(w->fileListBox1()->directory(), drive + "a/a1/");
+  ASSERT_EQ(w->fileListBox1()->count(), 2);
+  EXPECT_EQ(w->fileListBox1()->fileName(0), "UP.JPG");
+  EXPECT_EQ(w->fileListBox1()->fileName(1), "p.jpg");
+  // No selected node: nothing changes and nothing is reported.
+  w->treeView1()->clearSelection();
+  w->treeViewClick(1);
+  EXPECT_EQ(w->fileListBox1()->directory(), drive + "a/a1/");
+
+  // Expanding reads the folder afresh, under the hourglass.
+  std::vector<int> cursors;
+  w->dirScanTreeView1().OnDirFound = [&](TDADirScan&, const std::string&, bool&) {
+    cursors.push_back(QApplication::overrideCursor() ? int(QApplication::overrideCursor()->shape()) : -1);
+  };
+  f.writeFile(root / "a" / "a1" / "fresh" / "y.txt", "y");
+  w->treeView1()->expandItem(a1);
+  ASSERT_EQ(a1->childCount(), 2);
+  EXPECT_EQ(a1->child(0)->text(0), "deep");
+  EXPECT_EQ(a1->child(1)->text(0), "fresh");
+  ASSERT_FALSE(cursors.empty());
+  for (int c : cursors) EXPECT_EQ(c, int(Qt::WaitCursor));
+  EXPECT_EQ(QApplication::overrideCursor(), nullptr);  // the default cursor again
+  // The media tab's tree is its own.
+  EXPECT_EQ(w->treeView2()->topLevelItemCount(), 0);
 }
 
 }  // namespace
