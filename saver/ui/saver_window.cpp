@@ -294,6 +294,9 @@ void SaverWindow::timer4Timer() {
   const std::vector<std::string> lines = lyrics_.due(realAudio1_->position());
   if (lines.empty()) return;
   for (const std::string& text : lines) drawLyricLine(stage_->stageImage(), text);
+  // The lyric display leaves the Stage's font as it set it: "宋体", 20 points,
+  // yellow (the caption painter keeps it when the font list is empty).
+  stage_->stageFont() = StageFont{QStringLiteral("宋体"), (20 * 96 + 36) / 72, 0x0000FFFFu};
   stage_->present();
 }
 
