@@ -430,17 +430,17 @@ void EnhancedPlayer::play(std::uint32_t type, const RecordBytes& r) {
     }
     case 82: {                                                    // EXTCREATEFONTINDIRECTW
       LogFont f;
-      f.spec.height = r.s32(12);
-      f.spec.width = std::abs(double(r.s32(16)));
-      f.spec.escapementDeg = r.s32(20) / 10.0;
-      f.spec.weight = r.s32(28);
-      f.spec.italic = r.u8(32);
-      f.spec.underline = r.u8(33);
-      f.spec.strikeOut = r.u8(34);
+      f.def.height = r.s32(12);
+      f.def.width = std::abs(double(r.s32(16)));
+      f.def.escapementDeg = r.s32(20) / 10.0;
+      f.def.weight = r.s32(28);
+      f.def.italic = r.u8(32);
+      f.def.underline = r.u8(33);
+      f.def.strikeOut = r.u8(34);
       f.charset = r.u8(35);
       std::vector<std::uint16_t> face;
       for (std::size_t i = 0; i < 32 && r.u16(40 + 2 * i) != 0; ++i) face.push_back(r.u16(40 + 2 * i));
-      for (const std::string& c : utf16Characters(face, {}).chars) f.spec.face += c;
+      for (const std::string& c : utf16Characters(face, {}).chars) f.def.face += c;
       create(r.u32(8), f);
       break;
     }

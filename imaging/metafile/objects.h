@@ -33,7 +33,7 @@ struct LogBrush {
 };
 
 struct LogFont {
-  FontSpec spec;
+  FontSpec def;
   int charset = 1;
 };
 

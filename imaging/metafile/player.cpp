@@ -388,7 +388,7 @@ void Player::drawText(PointF reference, std::vector<std::string> chars, std::vec
   if (!advances.empty()) advances.resize(chars.size(), 0);
 
   TextRun run;
-  run.font = dc_.font.spec;
+  run.font = dc_.font.def;
   run.toPixels = m;
   const std::uint32_t align = dc_.textAlign;
   run.hAlign = (align & 6) == 6 ? TextHAlign::Center : (align & 2) ? TextHAlign::Right : TextHAlign::Left;

@@ -91,20 +91,20 @@ Color colorParam(const Record& r, std::size_t i) { return colorRef(r.u32(i)); }
 
 LogFont readFont(const Record& r) {
   LogFont f;
-  f.spec.height = r.s(0);
-  f.spec.width = std::abs(r.s(1));
-  f.spec.escapementDeg = r.s(2) / 10.0;
-  f.spec.weight = r.s(4);
+  f.def.height = r.s(0);
+  f.def.width = std::abs(r.s(1));
+  f.def.escapementDeg = r.s(2) / 10.0;
+  f.def.weight = r.s(4);
   const RecordBytes& p = r.params();
-  f.spec.italic = p.u8(10) != 0;
-  f.spec.underline = p.u8(11) != 0;
-  f.spec.strikeOut = p.u8(12) != 0;
+  f.def.italic = p.u8(10) != 0;
+  f.def.underline = p.u8(11) != 0;
+  f.def.strikeOut = p.u8(12) != 0;
   f.charset = p.u8(13);
   std::vector<std::uint8_t> face;
   for (std::size_t i = 18; i < 18 + 32 && i < p.size() && p.u8(i) != 0; ++i) face.push_back(p.u8(i));
   std::string name;
   for (const std::string& c : ansiCharacters(face, {}).chars) name += c;
-  f.spec.face = name;
+  f.def.face = name;
   return f;
 }
 
