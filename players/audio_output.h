@@ -38,16 +38,14 @@ class AudioOutput {
   std::int64_t aheadMs() const { return writtenMs() - playedMs(); }
 };
 
-// What a thread that opened or fed an output keeps of SDL (its error text),
-// released; called by that thread as it ends.
-void releaseAudioThreadState();
+class AudioBackend;
 
 // A silent output driven by std::chrono::steady_clock.
 std::unique_ptr<AudioOutput> makeSilentOutput();
 
-// An SDL2 audio device when the mode allows one and it opens; else the silent
-// output. May take a moment (opening a device): not for the user interface
-// thread.
-std::unique_ptr<AudioOutput> openAudioOutput(AudioOutputMode mode);
+// The back end's SDL2 audio device when the mode allows one and it opens;
+// else the silent output. May take a moment (opening a device): not for the
+// user interface thread.
+std::unique_ptr<AudioOutput> openAudioOutput(AudioOutputMode mode, AudioBackend& backend);
 
 }  // namespace lumora

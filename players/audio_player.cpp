@@ -3,7 +3,9 @@
 #include <chrono>
 #include <vector>
 
+#include "players/audio_backend_loader.h"
 #include "players/audio_file.h"
+#include "players/media_device_error.h"
 
 namespace lumora {
 
@@ -40,14 +42,18 @@ void AudioPlayer::stop() {
 void AudioPlayer::play() {
   stop();
   length_ = 0;
-  auto file = std::make_unique<AudioFile>(path_);  // throws MediaDeviceError
+  if (!module_) module_ = std::make_unique<AudioBackendModule>();  // throws MediaDeviceError
+  std::string error;
+  std::unique_ptr<AudioFile> file = module_->backend().openFile(path_, error);
+  if (!file) throw MediaDeviceError(error);
   length_ = file->lengthMs();
   worker_ = std::thread(&AudioPlayer::run, this, std::move(file), path_);
 }
 
 void AudioPlayer::run(std::unique_ptr<AudioFile> file, std::string path) {
+  AudioBackend& backend = module_->backend();
   if (length_ == 0) {
-    const std::int64_t scanned = AudioFile::scanLengthMs(path, stopRequested_);
+    const std::int64_t scanned = backend.scanLengthMs(path, stopRequested_);
     if (length_ == 0) length_ = scanned;
   }
   AudioOutput* out = nullptr;
@@ -55,7 +61,7 @@ void AudioPlayer::run(std::unique_ptr<AudioFile> file, std::string path) {
     std::unique_lock lock(outputMutex_);
     if (!output_) {
       lock.unlock();
-      auto opened = openAudioOutput(mode_);
+      auto opened = openAudioOutput(mode_, backend);
       lock.lock();
       output_ = std::move(opened);
     }
@@ -80,7 +86,7 @@ void AudioPlayer::run(std::unique_ptr<AudioFile> file, std::string path) {
     const std::int64_t written = out->writtenMs();
     if (written > 0) length_ = written;
   }
-  releaseAudioThreadState();
+  backend.releaseThreadState();
 }
 
 std::int64_t AudioPlayer::position() const {

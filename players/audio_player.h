@@ -2,8 +2,10 @@
 // file on the calling thread (a local file: a few milliseconds), then a
 // thread owned by the player decodes it and feeds the output, keeping only
 // a fraction of a second ahead. Every other call only reads or sets a few
-// values. The output (SDL2 device or silent clock) is opened by the decoding
-// thread the first time something plays and kept until the player goes.
+// values. The audio back end module (FFmpeg, SDL2) is loaded by the first
+// play(); when it cannot be, play() fails with the media device error. The
+// output (SDL2 device or silent clock) is opened by the decoding thread the
+// first time something plays and kept until the player goes.
 #pragma once
 
 #include <atomic>
@@ -18,6 +20,7 @@
 namespace lumora {
 
 class AudioFile;
+class AudioBackendModule;
 
 class AudioPlayer : public AudioPlayerControl {
  public:
@@ -42,6 +45,7 @@ class AudioPlayer : public AudioPlayerControl {
   void joinWorker();
 
   const AudioOutputMode mode_;
+  std::unique_ptr<AudioBackendModule> module_;  // set by the first play()
   std::string path_;
   std::atomic<std::int64_t> length_{0};
   std::atomic<bool> stopRequested_{false};

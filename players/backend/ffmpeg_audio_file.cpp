@@ -1,4 +1,4 @@
-#include "players/audio_file.h"
+#include "players/backend/ffmpeg_audio_file.h"
 
 #include <algorithm>
 
@@ -44,7 +44,7 @@ constexpr int kMaxPacketsWithoutFrame = 2000;
 
 }  // namespace
 
-struct AudioFile::Codec {
+struct FfmpegAudioFile::Codec {
   std::unique_ptr<AVFormatContext, FormatCloser> format;
   std::unique_ptr<AVCodecContext, CodecFreer> decoder;
   std::unique_ptr<SwrContext, SwrFreer> resampler;
@@ -144,7 +144,7 @@ struct AudioFile::Codec {
   }
 };
 
-AudioFile::AudioFile(const std::string& path) : codec_(std::make_unique<Codec>()) {
+FfmpegAudioFile::FfmpegAudioFile(const std::string& path) : codec_(std::make_unique<Codec>()) {
   av_log_set_level(AV_LOG_QUIET);
   if (!codec_->packet || !codec_->frame) throw MediaDeviceError("Out of memory.");
   AVFormatContext* f = nullptr;
@@ -171,7 +171,7 @@ AudioFile::AudioFile(const std::string& path) : codec_(std::make_unique<Codec>()
   if (!codec_->decode(first_)) throw MediaDeviceError("The audio of " + path + " cannot be decoded.");
 }
 
-std::int64_t AudioFile::scanLengthMs(const std::string& path, const std::atomic<bool>& stop) {
+std::int64_t FfmpegAudioFile::scanLengthMs(const std::string& path, const std::atomic<bool>& stop) {
   AVFormatContext* raw = nullptr;
   if (avformat_open_input(&raw, path.c_str(), nullptr, nullptr) < 0) return 0;
   std::unique_ptr<AVFormatContext, FormatCloser> f(raw);
@@ -194,11 +194,9 @@ std::int64_t AudioFile::scanLengthMs(const std::string& path, const std::atomic<
   return av_rescale_q(std::max(lastEnd, sum), raw->streams[stream]->time_base, AVRational{1, 1000});
 }
 
-AudioFile::~AudioFile() = default;
-AudioFile::AudioFile(AudioFile&&) noexcept = default;
-AudioFile& AudioFile::operator=(AudioFile&&) noexcept = default;
+FfmpegAudioFile::~FfmpegAudioFile() = default;
 
-bool AudioFile::next(std::vector<std::int16_t>& pcm) {
+bool FfmpegAudioFile::next(std::vector<std::int16_t>& pcm) {
   if (!firstTaken_) {
     firstTaken_ = true;
     pcm.swap(first_);

@@ -3,12 +3,11 @@
 // the queue.
 #include <SDL.h>
 
+#include "players/backend/sdl_output.h"
+
 #include <atomic>
-#include <cstdlib>
-#include <cstring>
 
 #include "players/audio_file.h"
-#include "players/audio_output.h"
 
 namespace lumora {
 
@@ -61,20 +60,14 @@ class SdlOutput : public AudioOutput {
   std::atomic<std::int64_t> queuedBytes_{0};
 };
 
-bool silenceAsked() {
-  const char* v = std::getenv("LUMORA_AUDIO");
-  return v && std::strcmp(v, "silent") == 0;
-}
-
 }  // namespace
 
-void releaseAudioThreadState() { SDL_TLSCleanup(); }
+void releaseSdlThreadState() { SDL_TLSCleanup(); }
 
-std::unique_ptr<AudioOutput> openAudioOutput(AudioOutputMode mode) {
-  if (mode == AudioOutputMode::Silent || silenceAsked()) return makeSilentOutput();
+std::unique_ptr<AudioOutput> openSdlOutput() {
   if (SDL_InitSubSystem(SDL_INIT_AUDIO) != 0) {
     releaseSdlAudio();
-    return makeSilentOutput();
+    return nullptr;
   }
   SDL_AudioSpec want{};
   want.freq = AudioFile::kRate;
@@ -85,7 +78,7 @@ std::unique_ptr<AudioOutput> openAudioOutput(AudioOutputMode mode) {
   const SDL_AudioDeviceID device = SDL_OpenAudioDevice(nullptr, 0, &want, &have, 0);
   if (device == 0) {
     releaseSdlAudio();
-    return makeSilentOutput();
+    return nullptr;
   }
   return std::make_unique<SdlOutput>(device);
 }

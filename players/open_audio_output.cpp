@@ -1,0 +1,25 @@
+// The choice between the device and the silent clock.
+#include <cstdlib>
+#include <cstring>
+
+#include "players/audio_backend.h"
+#include "players/audio_output.h"
+
+namespace lumora {
+
+namespace {
+
+bool silenceAsked() {
+  const char* v = std::getenv("LUMORA_AUDIO");
+  return v && std::strcmp(v, "silent") == 0;
+}
+
+}  // namespace
+
+std::unique_ptr<AudioOutput> openAudioOutput(AudioOutputMode mode, AudioBackend& backend) {
+  if (mode == AudioOutputMode::Silent || silenceAsked()) return makeSilentOutput();
+  if (auto device = backend.openDevice()) return device;
+  return makeSilentOutput();
+}
+
+}  // namespace lumora
