@@ -99,10 +99,13 @@ void SettingsWindow::connectHandlers() {
   connect(timer1_, &QTimer::timeout, this, [this] { timer1Timer(); });
   timer1_->start();
 
-  // Picture preview on a click, or when the current file changes by key.
+  // Picture preview on a click, or when the keys move onto another file (a
+  // file that only became current, say when the list took the focus, is no
+  // choice yet).
   connect(fileListBox1_, &QListWidget::itemClicked, this, [this] { fileListBox1Click(); });
   connect(fileListBox1_, &QListWidget::currentRowChanged, this, [this](int row) {
-    if (row >= 0 && QApplication::mouseButtons() == Qt::NoButton) fileListBox1Click();
+    if (row >= 0 && QApplication::mouseButtons() == Qt::NoButton && fileListBox1_->item(row)->isSelected())
+      fileListBox1Click();
   });
   connect(listBox(1), &QListWidget::itemClicked, this, [this] { listBox1Click(); });
   connect(fileListBox2_, &QListWidget::itemDoubleClicked, this, [this] { fileListBox2DblClick(); });

@@ -4,6 +4,7 @@
 #include <QListWidget>
 #include <QPushButton>
 #include <QSignalBlocker>
+#include <QTest>
 
 #include "config/file_list_box.h"
 #include "players/flash_player.h"
@@ -113,6 +114,24 @@ TEST(PicturePreview, PictureListEntryAndAClickOnTheList) {
   w->listBox1Click();
   EXPECT_EQ(f.messages.size(), 1);  // missing file
   EXPECT_EQ(w->label1()->text(), "800*600");
+}
+
+TEST(PicturePreview, KeysMovingThroughTheFileListPreview) {
+  WindowFixture f;
+  const auto dir = f.home.path() / "pics";
+  f.writeFile(dir / "a.bmp", bmpBytes(40, 20));
+  f.writeFile(dir / "b.bmp", bmpBytes(20, 40));
+  auto w = f.open();
+  w->fileListBox1()->setDirectory(dir.string());
+  // Becoming current without being chosen previews nothing.
+  w->fileListBox1()->selectionModel()->setCurrentIndex(w->fileListBox1()->model()->index(0, 0),
+                                                        QItemSelectionModel::NoUpdate);
+  EXPECT_EQ(w->label1()->text(), "");
+  QTest::keyClick(w->fileListBox1(), Qt::Key_Down);
+  EXPECT_EQ(w->label1()->text(), "20*40");
+  QTest::keyClick(w->fileListBox1(), Qt::Key_Up);
+  EXPECT_EQ(w->label1()->text(), "40*20");
+  EXPECT_TRUE(f.messages.isEmpty());
 }
 
 struct MediaFixture : WindowFixture {
