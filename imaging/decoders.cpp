@@ -1,6 +1,7 @@
 #include "imaging/decoders.h"
 
 #include <algorithm>
+#include <cstring>
 #include <array>
 #include <memory>
 #include <vector>
@@ -170,44 +171,48 @@ std::size_t decodeTargaRle(std::span<const std::uint8_t> packed, int depth, std:
 
 namespace {
 
-// The string table shared by both LZW variants: each code is its prefix
-// code followed by one byte; the length and first byte are kept so a string
-// can be written back to front without a stack.
+// The string table shared by both LZW variants. Every string but a literal
+// is a string already written to the output followed by one byte, so an
+// entry is kept as where its string was last written and its length, and is
+// written by copying those bytes: no chain to walk, no stack.
 class LzwTable {
  public:
   static constexpr int kSize = 4096;
 
-  explicit LzwTable(int literals) {
-    for (int c = 0; c < literals; ++c) {
-      prefix_[c] = 0;
-      suffix_[c] = std::uint8_t(c);
-      first_[c] = std::uint8_t(c);
-      length_[c] = 1;
-    }
+  explicit LzwTable(int literals) : literals_(literals) {}
+
+  // Entry `code` = the string of `prev`, written at `prevAt`, plus one byte.
+  void add(int code, std::size_t prevAt, int prev) {
+    at_[code] = prevAt;
+    length_[code] = length(prev) + 1;
   }
-  void add(int code, int prev, std::uint8_t byte) {
-    prefix_[code] = std::uint16_t(prev);
-    suffix_[code] = byte;
-    first_[code] = first_[prev];
-    length_[code] = std::uint16_t(length_[prev] + 1);
-  }
-  std::uint8_t first(int code) const { return first_[code]; }
+  std::size_t length(int code) const { return code < literals_ ? 1 : length_[code]; }
   // Writes the code's string at `pos`, dropping what falls past the end;
   // returns its length.
   std::size_t write(int code, std::span<std::uint8_t> out, std::size_t pos) const {
+    if (code < literals_) {
+      if (pos < out.size()) out[pos] = std::uint8_t(code);
+      return 1;
+    }
     const std::size_t len = length_[code];
-    for (std::size_t i = len; i-- > 0;) {
-      if (pos + i < out.size()) out[pos + i] = suffix_[code];
-      code = prefix_[code];
+    const std::size_t from = at_[code];
+    const std::size_t room = pos < out.size() ? out.size() - pos : 0;
+    const std::size_t n = std::min(len, room);
+    // The source ends at or before `pos` except for a string made of the
+    // previous one plus its first byte, whose last byte is the source's
+    // first: copy forward byte by byte then, so it reads what it wrote.
+    if (from + len <= pos) {
+      std::memcpy(out.data() + pos, out.data() + from, n);
+    } else {
+      for (std::size_t i = 0; i < n; ++i) out[pos + i] = out[from + i];
     }
     return len;
   }
 
  private:
-  std::array<std::uint16_t, kSize> prefix_{};
-  std::array<std::uint8_t, kSize> suffix_{};
-  std::array<std::uint8_t, kSize> first_{};
-  std::array<std::uint16_t, kSize> length_{};
+  int literals_;
+  std::array<std::size_t, kSize> at_{};
+  std::array<std::size_t, kSize> length_{};
 };
 
 // Reads codes of a given width, most or least significant bit first.
@@ -263,6 +268,7 @@ std::size_t decodeLzw(std::span<const std::uint8_t> packed, const LzwVariant& v,
   int prev = -1;
   std::size_t produced = 0;
   int code = 0;
+  std::size_t prevAt = 0;  // where the previous code's string was written
   while (produced < out.size() && bits.next(width, code)) {
     if (code == end) break;
     if (code == clear) {
@@ -273,6 +279,7 @@ std::size_t decodeLzw(std::span<const std::uint8_t> packed, const LzwVariant& v,
     }
     if (prev < 0) {
       if (code >= clear) throw PictureError(v.error);
+      prevAt = produced;
       produced += table->write(code, out, produced);
       prev = code;
       continue;
@@ -281,8 +288,9 @@ std::size_t decodeLzw(std::span<const std::uint8_t> packed, const LzwVariant& v,
     // Entries stop once the table is full; a code equal to the next free
     // one (the string being defined) then cannot occur.
     if (next < LzwTable::kSize) {
-      const std::uint8_t firstByte = table->first(code == next ? prev : code);
-      table->add(next, prev, firstByte);
+      // The new entry: the previous string plus the first byte of this one,
+      // which is where this string will be written: right behind it.
+      table->add(next, prevAt, prev);
       if (v.earlyChange) {
         ++next;
         if (next == (1 << width) - 1 && width < 12) ++width;
@@ -291,6 +299,7 @@ std::size_t decodeLzw(std::span<const std::uint8_t> packed, const LzwVariant& v,
         ++next;
       }
     }
+    prevAt = produced;
     produced += table->write(code, out, produced);
     prev = code;
   }
