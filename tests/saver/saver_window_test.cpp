@@ -3,6 +3,7 @@
 #include <QCloseEvent>
 #include <QGuiApplication>
 #include <QScreen>
+#include <QElapsedTimer>
 #include <QThread>
 #include <cmath>
 #include <fstream>
@@ -99,6 +100,30 @@ TEST(SaverStartUp, MissingFilesAreDroppedButTheLastEntryStays) {
   EXPECT_EQ(saver.timer1().interval(), 3000);
   EXPECT_TRUE(saver.timer1().isActive());
   EXPECT_TRUE(saver.timer3().isActive());
+}
+
+TEST(SaverStartUp, PauseOfZeroStartsTheNextStepAsSoonAsOneEnds) {
+  qtApp();
+  ScratchHome home;
+  // A 2 x 1 24-bit bitmap.
+  const std::string bmp("BM\x3e\0\0\0\0\0\0\0\x36\0\0\0\x28\0\0\0\x02\0\0\0\x01\0\0\0\x01\0\x18\0"
+                        "\0\0\0\0\x08\0\0\0\0\0\0\0\0\0\0\0\0\0\0\0\0\0\0\0\xff\0\0\0\xff\0\0\0",
+                        62);
+  const auto picture = (home.path() / "p.bmp").string();
+  std::ofstream(picture, std::ios::binary) << bmp;
+  home.writeList("pic.txt", picture + "\r\n");
+  home.writeRegistry(std::string(kRegHead) + "\"jgsj\"=dword:00000000\r\n");
+  SaverServices services;
+  services.forcedEffect = 4;  // a short transition
+  SaverWindow saver(services);
+  EXPECT_EQ(saver.timer1().interval(), 0);
+  int steps = 0;
+  QObject::connect(&saver.timer1(), &QTimer::timeout, [&] { ++steps; });
+  QElapsedTimer clock;
+  clock.start();
+  while (steps < 3 && clock.elapsed() < 5000) QCoreApplication::processEvents(QEventLoop::AllEvents, 50);
+  EXPECT_GE(steps, 3);  // the show goes on, one step after another
+  EXPECT_TRUE(saver.slideIdle());
 }
 
 TEST(SaverStartUp, RandomMediaOrderCanStartAnywhere) {
