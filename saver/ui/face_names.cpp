@@ -42,4 +42,13 @@ void installFaceNameSubstitutions() {
   (void)installed;
 }
 
+QFont fontForFace(const QString& windowsName) {
+  installFaceNameSubstitutions();
+  QStringList families = QFont::substitutes(windowsName);
+  families.append(windowsName);
+  QFont font;
+  font.setFamilies(families);
+  return font;
+}
+
 }  // namespace lumora

@@ -3,9 +3,16 @@
 // substitution table.
 #pragma once
 
+#include <QFont>
+#include <QString>
+
 namespace lumora {
 
 // Installs the substitutions once per process; later calls do nothing.
 void installFaceNameSubstitutions();
+
+// A font for a Windows face name that names its installed stand-ins first,
+// so Qt finds one without searching the system for a fallback.
+QFont fontForFace(const QString& windowsName);
 
 }  // namespace lumora

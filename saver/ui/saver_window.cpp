@@ -87,7 +87,7 @@ SaverWindow::SaverWindow(SaverServices services, QWidget* parent)
   QPalette lp = label1_->palette();
   lp.setColor(QPalette::WindowText, Qt::yellow);
   label1_->setPalette(lp);
-  QFont font(QStringLiteral("华文行楷"));
+  QFont font = fontForFace(QStringLiteral("华文行楷"));
   label1_->setFont(font);
   image1_ = new QLabel(this);
   image1_->setObjectName(QStringLiteral("Image1"));
@@ -162,7 +162,6 @@ SaverWindow::SaverWindow(SaverServices services, QWidget* parent)
   cursor_ = std::make_unique<AppCursor>();
   stage_ = std::make_unique<StageWindow>();
   connect(stage_.get(), &StageWindow::inputReceived, this, &SaverWindow::stageInput);
-  prompt_ = std::make_unique<PasswordPrompt>();
 
   playlist_ = std::make_unique<MediaPlaylist>(MediaSettings{settings_.yysz, settings_.gcbh}, listBox2_, slide_,
                                               random_, *realAudio1_, *shockwaveFlash1_,
@@ -175,6 +174,11 @@ SaverWindow::SaverWindow(SaverServices services, QWidget* parent)
 }
 
 SaverWindow::~SaverWindow() { formClose(); }
+
+PasswordPrompt* SaverWindow::prompt() {
+  if (!prompt_) prompt_ = std::make_unique<PasswordPrompt>();
+  return prompt_.get();
+}
 
 void SaverWindow::loadOpening() {
   const int qssz = settings_.qssz.value_or(-1);
@@ -252,11 +256,12 @@ void SaverWindow::closeEvent(QCloseEvent* event) {
   bool granted = password.empty();
   if (!granted) {
     const QRect screen = screenRect();
-    prompt_->move((screen.width() - prompt_->width()) / 2, (screen.height() - prompt_->height()) / 2);
+    PasswordPrompt* form4 = prompt();
+    form4->move((screen.width() - form4->width()) / 2, (screen.height() - form4->height()) / 2);
     promptOpen_ = true;
-    prompt_->exec();
+    form4->exec();
     promptOpen_ = false;
-    granted = utf8ToAnsi(prompt_->maskEdit1()->text().toStdString()) == password;
+    granted = utf8ToAnsi(form4->maskEdit1()->text().toStdString()) == password;
     if (!granted && !listBox1_.empty()) timer1_.start();
   }
   if (!granted) return;

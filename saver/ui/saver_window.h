@@ -64,7 +64,9 @@ class SaverWindow : public QWidget, private SlideHost, private MediaHost {
   QLabel* label1() const { return label1_; }
   QLabel* image1() const { return image1_; }
   StageWindow* stageWindow() const { return stage_.get(); }
-  PasswordPrompt* prompt() const { return prompt_.get(); }
+  // TForm4, made the first time the show asks for the password (it then
+  // lives, and keeps its entry, until the show ends).
+  PasswordPrompt* prompt();
   const QDateTime& startTime() const { return startTime_; }
   bool closeGranted() const { return closeGranted_; }
   AudioPlayer& realAudio1() { return *realAudio1_; }
