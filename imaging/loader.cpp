@@ -71,7 +71,18 @@ std::vector<std::uint8_t> readFile(const std::string& path) {
     const int err = errno;
     throw PictureError("Cannot open file \"" + path + "\". " + std::strerror(err));
   }
-  std::vector<std::uint8_t> bytes((std::istreambuf_iterator<char>(in)), {});
+  // One read of the whole file (its size first), not a byte at a time.
+  in.seekg(0, std::ios::end);
+  const std::streamoff size = in.tellg();
+  in.seekg(0, std::ios::beg);
+  std::vector<std::uint8_t> bytes;
+  if (size > 0) {
+    bytes.resize(std::size_t(size));
+    in.read(reinterpret_cast<char*>(bytes.data()), size);
+    bytes.resize(std::size_t(in.gcount()));
+  } else {
+    bytes.assign(std::istreambuf_iterator<char>(in), {});  // a pipe or other file of unknown size
+  }
   if (in.bad()) throw PictureError("Cannot read file \"" + path + "\".");
   return bytes;
 }
