@@ -4,6 +4,7 @@
 #include <array>
 #include <cerrno>
 #include <cstring>
+#include <filesystem>
 #include <fstream>
 #include <iterator>
 
@@ -66,6 +67,9 @@ std::string extensionOf(const std::string& path) {
 }
 
 std::vector<std::uint8_t> readFile(const std::string& path) {
+  std::error_code ec;
+  if (std::filesystem::is_directory(path, ec))
+    throw PictureError("Cannot open file \"" + path + "\". " + std::strerror(EISDIR));
   std::ifstream in(path, std::ios::binary);
   if (!in) {
     const int err = errno;
@@ -76,6 +80,7 @@ std::vector<std::uint8_t> readFile(const std::string& path) {
   const std::streamoff size = in.tellg();
   in.seekg(0, std::ios::beg);
   std::vector<std::uint8_t> bytes;
+  if (size > std::streamoff(Picture::kMaxBytes) * 2) throw PictureError("Picture too large.");
   if (size > 0) {
     bytes.resize(std::size_t(size));
     in.read(reinterpret_cast<char*>(bytes.data()), size);
