@@ -5,23 +5,16 @@ pictures shown in list order."""
 import os
 import subprocess
 import sys
-import tempfile
 import time
 import unittest
 
 sys.path.insert(0, os.path.dirname(__file__))
-from xsession import XSession, wait_exit  # noqa: E402
+from xsession import XSession, make_home, wait_exit  # noqa: E402
 
 LUMORA = os.environ["LUMORA_BIN"]
-SOURCE = os.environ["LUMORA_SOURCE_DIR"]
 SHOTS = os.environ.get("LUMORA_SHOTS")
 
 
-def make_home(*args):
-    home = tempfile.mkdtemp(prefix="lumora-e2e-")
-    subprocess.run([sys.executable, os.path.join(SOURCE, "scripts", "make_home.py"), home, *args],
-                   check=True, stdout=subprocess.DEVNULL)
-    return home
 
 
 class ShowTest(unittest.TestCase):

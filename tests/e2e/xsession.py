@@ -2,8 +2,18 @@
 import os
 import random
 import subprocess
+import sys
 import tempfile
 import time
+
+
+def make_home(*args, prefix="lumora-e2e-"):
+    """A scratch LUMORA_HOME prepared by scripts/make_home.py (its arguments)."""
+    home = tempfile.mkdtemp(prefix=prefix)
+    source = os.environ["LUMORA_SOURCE_DIR"]
+    subprocess.run([sys.executable, os.path.join(source, "scripts", "make_home.py"), home, *args],
+                   check=True, stdout=subprocess.DEVNULL)
+    return home
 
 
 class XSession:
