@@ -7,7 +7,6 @@ import shutil
 import struct
 import subprocess
 import sys
-import tempfile
 import time
 import unittest
 import zlib
