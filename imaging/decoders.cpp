@@ -200,11 +200,14 @@ class LzwTable {
     const std::size_t n = std::min(len, room);
     // The source ends at or before `pos` except for a string made of the
     // previous one plus its first byte, whose last byte is the source's
-    // first: copy forward byte by byte then, so it reads what it wrote.
-    if (from + len <= pos) {
-      std::memcpy(out.data() + pos, out.data() + from, n);
+    // first: a forward byte copy reads what it wrote then. Most strings are
+    // short, and a loop beats a call to memcpy for them.
+    std::uint8_t* o = out.data() + pos;
+    const std::uint8_t* i = out.data() + from;
+    if (n > 32 && from + len <= pos) {
+      std::memcpy(o, i, n);
     } else {
-      for (std::size_t i = 0; i < n; ++i) out[pos + i] = out[from + i];
+      for (std::size_t k = 0; k < n; ++k) o[k] = i[k];
     }
     return len;
   }
@@ -216,34 +219,34 @@ class LzwTable {
 };
 
 // Reads codes of a given width, most or least significant bit first.
+template <bool msbFirst_>
 class BitSource {
  public:
-  BitSource(std::span<const std::uint8_t> data, bool msbFirst) : data_(data), msbFirst_(msbFirst) {}
+  explicit BitSource(std::span<const std::uint8_t> data) : data_(data) {}
   // False when fewer than `width` bits are left.
   bool next(int width, int& code) {
     while (count_ < width) {
       if (pos_ >= data_.size()) return false;
       const std::uint32_t byte = data_[pos_++];
-      if (msbFirst_)
+      if constexpr (msbFirst_)
         bits_ = (bits_ << 8) | byte;
       else
         bits_ |= byte << count_;
       count_ += 8;
     }
-    if (msbFirst_) {
+    if constexpr (msbFirst_) {
       code = int((bits_ >> (count_ - width)) & ((1u << width) - 1));
     } else {
       code = int(bits_ & ((1u << width) - 1));
       bits_ >>= width;
     }
     count_ -= width;
-    if (msbFirst_) bits_ &= (1u << count_) - 1;
+    if constexpr (msbFirst_) bits_ &= (1u << count_) - 1;
     return true;
   }
 
  private:
   std::span<const std::uint8_t> data_;
-  bool msbFirst_;
   std::size_t pos_ = 0;
   std::uint32_t bits_ = 0;
   int count_ = 0;
@@ -251,18 +254,18 @@ class BitSource {
 
 struct LzwVariant {
   int literalBits;  // codes below 2^literalBits stand for themselves
-  bool msbFirst;
   bool earlyChange;  // TIFF: the width grows one code early
   const char* error;
 };
 
+template <bool msbFirst>
 std::size_t decodeLzw(std::span<const std::uint8_t> packed, const LzwVariant& v, std::span<std::uint8_t> out) {
   const int clear = 1 << v.literalBits;
   const int end = clear + 1;
   const int firstFree = clear + 2;
   const int startWidth = v.literalBits + 1;
   auto table = std::make_unique<LzwTable>(clear);
-  BitSource bits(packed, v.msbFirst);
+  BitSource<msbFirst> bits(packed);
   int width = startWidth;
   int next = firstFree;
   int prev = -1;
@@ -309,12 +312,12 @@ std::size_t decodeLzw(std::span<const std::uint8_t> packed, const LzwVariant& v,
 }  // namespace
 
 std::size_t decodeTiffLzw(std::span<const std::uint8_t> packed, std::span<std::uint8_t> out) {
-  return decodeLzw(packed, {8, true, true, "TIF LZW: invalid opcode."}, out);
+  return decodeLzw<true>(packed, {8, true, "TIF LZW: invalid opcode."}, out);
 }
 
 std::size_t decodeGifLzw(std::span<const std::uint8_t> packed, int codeSize, std::span<std::uint8_t> out) {
   if (codeSize < 1 || codeSize > 11) throw PictureError("GIF LZW: invalid opcode.");
-  return decodeLzw(packed, {codeSize, false, false, "GIF LZW: invalid opcode."}, out);
+  return decodeLzw<false>(packed, {codeSize, false, "GIF LZW: invalid opcode."}, out);
 }
 
 }  // namespace lumora
