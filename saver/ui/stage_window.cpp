@@ -27,7 +27,6 @@ StageWindow::StageWindow(QWidget* parent)
   // FormCreate: at (0, 0) with the screen's size, hidden.
   const QRect screen = QGuiApplication::primaryScreen()->geometry();
   setGeometry(screen);
-  resizeStage(screen.width(), screen.height());
   sinceFrame_.start();
 
   // epRegionForm1 covers the window: draggable, title shown, no bevel, title
@@ -44,9 +43,15 @@ StageWindow::StageWindow(QWidget* parent)
 }
 
 void StageWindow::button1Click(const CaptionSources& sources, const std::function<void()>& enableTimer1) {
-  paintCaption(stage_, stageFont_, label2_, sources, this);
+  paintCaption(stage(), stageFont_, label2_, sources, this);
   present();
   if (enableTimer1) enableTimer1();
+}
+
+void StageWindow::ensureStage() {
+  const QRect screen = QGuiApplication::primaryScreen()->geometry();
+  if (stage_.width() != screen.width() || stage_.height() != screen.height())
+    resizeStage(screen.width(), screen.height());
 }
 
 void StageWindow::resizeStage(int w, int h) {

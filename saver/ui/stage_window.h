@@ -25,9 +25,15 @@ class StageWindow : public QWidget, public EffectHost {
  public:
   explicit StageWindow(QWidget* parent = nullptr);
 
-  Bitmap& stage() { return stage_; }
+  Bitmap& stage() {
+    ensureStage();
+    return stage_;
+  }
   // The Stage as a QImage sharing its pixels (for QPainter text).
-  QImage& stageImage() { return view_; }
+  QImage& stageImage() {
+    ensureStage();
+    return view_;
+  }
 
   // Shows the window above `below`. When it was hidden, the Stage first takes
   // what `below` shows (the stage never erases its background).
@@ -65,6 +71,9 @@ class StageWindow : public QWidget, public EffectHost {
 
  private:
   void resizeStage(int w, int h);
+  // The Stage is allocated at the screen's size when first needed, which
+  // keeps 8 MB of filling out of the show's start-up.
+  void ensureStage();
 
   Bitmap stage_;
   QImage view_;
