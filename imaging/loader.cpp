@@ -96,29 +96,37 @@ std::vector<std::uint8_t> readFile(const std::string& path) {
 
 std::span<const FileType> fileTypes() { return kFileTypes; }
 
-Picture decodePicture(std::span<const std::uint8_t> data, const std::string& extension,
-                      const std::string& path, const LoadOptions& options) {
+namespace {
+
+// The table's entry for an extension (any case); throws for one it lacks.
+const FileType& fileTypeFor(const std::string& extension) {
   const std::string ext = lowerAscii(extension);
   const auto it = std::find_if(kFileTypes.begin(), kFileTypes.end(),
                                [&](const FileType& t) { return ext == t.extension; });
   if (it == kFileTypes.end()) throw PictureError("Unknown picture file extension (." + extension + ")");
+  return *it;
+}
+
+Picture decodeWith(const FileType& type, std::span<const std::uint8_t> data, const std::string& path,
+                   const LoadOptions& options) {
   const ReaderInput input{data, path};
-  if (it->reader == readJpeg && options.fitWidth > 0 && options.fitHeight > 0)
+  if (type.reader == readJpeg && options.fitWidth > 0 && options.fitHeight > 0)
     return readJpegToFit(input, options.fitWidth, options.fitHeight);
-  return it->reader(input);
+  return type.reader(input);
+}
+
+}  // namespace
+
+Picture decodePicture(std::span<const std::uint8_t> data, const std::string& extension,
+                      const std::string& path, const LoadOptions& options) {
+  return decodeWith(fileTypeFor(extension), data, path, options);
 }
 
 Picture loadPicture(const std::string& path, const LoadOptions& options) {
-  const std::string ext = extensionOf(path);
   // The extension is checked before the file is touched.
-  {
-    const std::string lower = lowerAscii(ext);
-    if (std::none_of(kFileTypes.begin(), kFileTypes.end(),
-                     [&](const FileType& t) { return lower == t.extension; }))
-      throw PictureError("Unknown picture file extension (." + ext + ")");
-  }
+  const FileType& type = fileTypeFor(extensionOf(path));
   const std::vector<std::uint8_t> bytes = readFile(path);
-  return decodePicture(bytes, ext, path, options);
+  return decodeWith(type, bytes, path, options);
 }
 
 }  // namespace lumora

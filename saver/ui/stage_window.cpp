@@ -50,8 +50,9 @@ void StageWindow::button1Click(const CaptionSources& sources, const std::functio
 
 void StageWindow::ensureStage() {
   const QRect screen = QGuiApplication::primaryScreen()->geometry();
-  if (stage_.width() != screen.width() || stage_.height() != screen.height())
-    resizeStage(screen.width(), screen.height());
+  if (stage_.width() == screen.width() && stage_.height() == screen.height()) return;
+  resizeStage(screen.width(), screen.height());
+  setGeometry(screen);
 }
 
 void StageWindow::resizeStage(int w, int h) {
@@ -60,11 +61,7 @@ void StageWindow::resizeStage(int w, int h) {
 }
 
 void StageWindow::showAbove(QWidget* below) {
-  const QRect screen = QGuiApplication::primaryScreen()->geometry();
-  if (stage_.width() != screen.width() || stage_.height() != screen.height()) {
-    resizeStage(screen.width(), screen.height());
-    setGeometry(screen);
-  }
+  ensureStage();
   if (!isVisible()) {
     if (below) {
       const QImage shown = below->grab().toImage().convertToFormat(QImage::Format_RGB32);
