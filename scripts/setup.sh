@@ -9,9 +9,14 @@ packages=(
   qt6-base-dev libqt6dbus6 qt6-qpa-plugins
   libjpeg62-turbo-dev zlib1g-dev liblzma-dev
   libavformat-dev libavcodec-dev libswresample-dev libavutil-dev libsdl2-dev
+  libpng-dev libwebp-dev libheif-dev libxss-dev qt6-webengine-dev
+  libgif-dev libtiff-dev libstb-dev
+  libheif-examples webp libavif-bin desktop-file-utils x11-xserver-utils ccache
   fonts-wqy-zenhei fonts-arphic-ukai fonts-arphic-uming
   xvfb xdotool x11-utils imagemagick ffmpeg dbus
 )
+# Ruffle's files are fetched with npm; a machine with its own Node.js keeps it.
+command -v npm >/dev/null || packages+=(npm)
 if [ "${LUMORA_FUZZ_TOOLS:-0}" = 1 ]; then packages+=(clang libclang-rt-14-dev); fi
 
 missing=()
