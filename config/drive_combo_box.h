@@ -1,21 +1,31 @@
-// The drive selector: the mount points of the machine, "/" first, each as a
-// folder path ending with "/".
+// The drive selector: the places of the session (home, the user's folders,
+// the mounted volumes, "/"), each standing for a folder path ending with "/".
 #pragma once
 
 #include <QComboBox>
 #include <string>
 #include <vector>
 
+#include "config/places.h"
+
 namespace lumora {
 
-// The mount points: "/" first, then the others sorted, each ending with "/".
-std::vector<std::string> mountPoints();
+// The mounted volumes worth offering: those on a device (not the kernel's
+// own file systems), with their labels and whether they are removable.
+std::vector<Volume> mountedVolumes();
 
 class DriveComboBox : public QComboBox {
  public:
   explicit DriveComboBox(QWidget* parent = nullptr);
-  // The chosen drive's root path ("/" or "/media/usb/").
+  // Lists these places instead of the session's (tests).
+  void setPlaces(const std::vector<Place>& places);
+  // The chosen place's folder path ("/home/li/" or "/media/usb/").
   std::string drivePath() const;
+  // Stands on the first place of this kind, else on the home folder.
+  void selectStartPlace(Place::Kind preferred);
+
+ private:
+  std::vector<Place> places_;
 };
 
 }  // namespace lumora

@@ -61,6 +61,10 @@ class SettingsWindow : public QWidget {
   AudioPlayerControl& realAudio1() const { return *realAudio1_; }
   QCheckBox* checkBox1() const { return checkBox1_; }
   QCheckBox* checkBox3() const { return checkBox3_; }
+  // "包含子文件夹" beside "==> 全部添加" (1 picture tab, 2 media tab).
+  QCheckBox* subfoldersBox(int tab) const { return tab == 1 ? subfolders1_ : subfolders2_; }
+  // "共 N 项" under the picture (1) and media (2) lists.
+  QLabel* countLabel(int tab) const { return tab == 1 ? countLabel1_ : countLabel2_; }
   QComboBox* comboBox1() const { return comboBox1_; }
   QComboBox* comboBox2() const { return comboBox2_; }
   QComboBox* comboBox3() const { return comboBox3_; }
@@ -82,6 +86,9 @@ class SettingsWindow : public QWidget {
   void formCreate();
   void formShow();
   void addFiles(FileListBox* files, QListWidget* list, bool all);  // Button1/4/13/14
+  // Button4/14: every file of the list, or with "包含子文件夹" checked every
+  // matching file below its folder, each entry at most once.
+  void addAllFiles(int tab);
   void removeSelected(QListWidget* list);                          // Button2/9/18/23
   void removeAll(QListWidget* list);                               // Button3/10/19/24
   void saveList(QListWidget* list);                                // Button5/11/20
@@ -121,6 +128,11 @@ class SettingsWindow : public QWidget {
   QWidget* buildAboutTab();
   QPushButton* makeButton(int n, const char* caption, QWidget* parent);
   QListWidget* makeListBox(int n, QWidget* parent);
+  QCheckBox* makeSubfoldersBox(int tab, QWidget* parent);
+  QLabel* makeCountLabel(int tab, QListWidget* list, QWidget* parent);
+  // Points the tab's file list at the tree's current folder (a click, or the
+  // keys moving the current folder).
+  void showTreeFolder(int tab, QTreeWidgetItem* node);
   void connectHandlers();
   void report(const std::exception& error);
   void report(const QString& text);
@@ -149,6 +161,10 @@ class SettingsWindow : public QWidget {
   std::unique_ptr<AudioPlayerControl> realAudio1_;
   QCheckBox* checkBox1_ = nullptr;
   QCheckBox* checkBox3_ = nullptr;
+  QCheckBox* subfolders1_ = nullptr;
+  QCheckBox* subfolders2_ = nullptr;
+  QLabel* countLabel1_ = nullptr;
+  QLabel* countLabel2_ = nullptr;
   QComboBox* comboBox1_ = nullptr;
   QComboBox* comboBox2_ = nullptr;
   QComboBox* comboBox3_ = nullptr;

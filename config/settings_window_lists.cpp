@@ -6,14 +6,17 @@
 #include <QListWidget>
 #include <QRadioButton>
 #include <system_error>
+#include <unordered_set>
 
 #include "config/file_list_box.h"
 #include "config/file_names.h"
+#include "config/folder_walk.h"
 #include "config/list_entries.h"
 #include "config/picture_filter.h"
 #include "config/settings_window.h"
 #include "platform/core/ansi.h"
 #include "settings/list_file.h"
+#include "config/walk_progress.h"
 
 namespace lumora {
 
@@ -28,6 +31,28 @@ std::string fsPath(const QString& chosen) { return chosen.toStdString(); }
 void SettingsWindow::addFiles(FileListBox* files, QListWidget* list, bool all) {
   for (int row = 0; row < files->count(); ++row)
     if (all || files->item(row)->isSelected()) appendEntry(list, ansiFromFsPath(files->filePath(row)));
+}
+
+void SettingsWindow::addAllFiles(int tab) {
+  FileListBox* files = tab == 1 ? fileListBox1_ : fileListBox2_;
+  QListWidget* list = listBox(tab);
+  if (!subfoldersBox(tab)->isChecked()) {
+    addFiles(files, list, true);
+    return;
+  }
+  if (files->directory().empty()) return;
+  const std::unique_ptr<WalkProgress> progress = services_.makeWalkProgress(this);
+  const auto found = walkMatchingFiles(files->directory(), files->mask(),
+                                       [&progress](std::size_t n) { return progress->update(n); });
+  if (!found) return;  // cancelled: nothing is added
+  const StringList present = listEntries(list);
+  std::unordered_set<std::string> have(present.begin(), present.end());
+  list->setUpdatesEnabled(false);
+  for (const std::string& path : *found) {
+    std::string entry = ansiFromFsPath(path);
+    if (have.insert(entry).second) appendEntry(list, entry);
+  }
+  list->setUpdatesEnabled(true);
 }
 
 void SettingsWindow::removeSelected(QListWidget* list) {

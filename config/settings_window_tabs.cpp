@@ -72,6 +72,24 @@ QPushButton* SettingsWindow::makeButton(int n, const char* caption, QWidget* par
   return button;
 }
 
+QCheckBox* SettingsWindow::makeSubfoldersBox(int tab, QWidget* parent) {
+  auto* box = new QCheckBox(text("包含子文件夹"), parent);
+  box->setObjectName(QStringLiteral("SubfoldersBox%1").arg(tab));
+  return box;
+}
+
+QLabel* SettingsWindow::makeCountLabel(int tab, QListWidget* list, QWidget* parent) {
+  auto* label = new QLabel(parent);
+  label->setObjectName(QStringLiteral("CountLabel%1").arg(tab));
+  auto update = [label, list] { label->setText(text("共 %1 项").arg(list->count())); };
+  QAbstractItemModel* model = list->model();
+  connect(model, &QAbstractItemModel::rowsInserted, label, update);
+  connect(model, &QAbstractItemModel::rowsRemoved, label, update);
+  connect(model, &QAbstractItemModel::modelReset, label, update);
+  update();
+  return label;
+}
+
 QListWidget* SettingsWindow::makeListBox(int n, QWidget* parent) {
   auto* list = new QListWidget(parent);
   list->setObjectName(QStringLiteral("ListBox%1").arg(n));
@@ -121,6 +139,8 @@ QWidget* SettingsWindow::buildPictureTab() {
   middle->setSpacing(4);
   middle->addWidget(makeButton(1, "—> 添加", tab));
   middle->addWidget(makeButton(4, "==> 全部添加", tab));
+  subfolders1_ = makeSubfoldersBox(1, tab);
+  middle->addWidget(subfolders1_);
   middle->addWidget(makeButton(2, "<— 移除", tab));
   middle->addWidget(makeButton(3, "<== 全部移除", tab));
   middle->addSpacing(12);
@@ -146,6 +166,8 @@ QWidget* SettingsWindow::buildPictureTab() {
   right->setSpacing(4);
   right->addWidget(imageBox);
   right->addWidget(makeListBox(1, tab), 1);
+  countLabel1_ = makeCountLabel(1, listBox(1), tab);
+  right->addWidget(countLabel1_);
 
   auto* row = new QHBoxLayout(tab);
   row->setContentsMargins(6, 6, 6, 6);
@@ -171,6 +193,8 @@ QWidget* SettingsWindow::buildMediaTab() {
   middle->setSpacing(4);
   middle->addWidget(makeButton(13, "—> 添加", tab));
   middle->addWidget(makeButton(14, "==> 全部添加", tab));
+  subfolders2_ = makeSubfoldersBox(2, tab);
+  middle->addWidget(subfolders2_);
   middle->addWidget(makeButton(9, "<— 移除", tab));
   middle->addWidget(makeButton(10, "<== 全部移除", tab));
   middle->addSpacing(8);
@@ -202,6 +226,8 @@ QWidget* SettingsWindow::buildMediaTab() {
   auto* right = new QVBoxLayout;
   right->setSpacing(4);
   right->addWidget(makeListBox(2, tab), 1);
+  countLabel2_ = makeCountLabel(2, listBox(2), tab);
+  right->addWidget(countLabel2_);
   right->addWidget(flashBox);
 
   auto* row = new QHBoxLayout(tab);

@@ -11,6 +11,7 @@
 
 #include "config/drive_combo_box.h"
 #include "config/file_list_box.h"
+#include "config/list_keys.h"
 #include "config/settings_window.h"
 
 namespace lumora {
@@ -42,13 +43,14 @@ void SettingsWindow::driveComboBoxChange(int tab) {
   (tab == 1 ? fileListBox1_ : fileListBox2_)->setDirectory(path);
 }
 
-void SettingsWindow::treeViewClick(int tab) {
-  QTreeWidget* tree = tab == 1 ? treeView1_ : treeView2_;
-  QTreeWidgetItem* node = tree->currentItem();
+void SettingsWindow::treeViewClick(int tab) { showTreeFolder(tab, (tab == 1 ? treeView1_ : treeView2_)->currentItem()); }
+
+void SettingsWindow::showTreeFolder(int tab, QTreeWidgetItem* node) {
   if (!node || !node->isSelected()) return;
   const std::string path = (tab == 1 ? dirScan1_ : dirScan2_)->NodePath(node);
   if (path.empty()) return;
-  (tab == 1 ? fileListBox1_ : fileListBox2_)->setDirectory(path);
+  FileListBox* files = tab == 1 ? fileListBox1_ : fileListBox2_;
+  if (files->directory() != path) files->setDirectory(path);
 }
 
 void SettingsWindow::treeViewExpanding(int tab, QTreeWidgetItem* node) {
@@ -63,16 +65,18 @@ void SettingsWindow::connectHandlers() {
   dirScan2_ = std::make_unique<TDADirScanTreeView>(treeView2_);
   setUpScan(*dirScan1_);
   setUpScan(*dirScan2_);
-  // The file lists start at the folder the program runs in.
-  const std::string start = QDir::currentPath().toStdString();
-  fileListBox1_->setDirectory(start);
-  fileListBox2_->setDirectory(start);
+  // Each tab starts on its own place: the Pictures or Music folder when
+  // there is one, else the home folder, shown in the tree and the file list.
+  driveComboBox1_->selectStartPlace(Place::Kind::Pictures);
+  driveComboBox2_->selectStartPlace(Place::Kind::Music);
+  driveComboBoxChange(1);
+  driveComboBoxChange(2);
 
   auto on = [this](int n, auto handler) { connect(button(n), &QPushButton::clicked, this, handler); };
   on(1, [this] { addFiles(fileListBox1_, listBox(1), false); });
-  on(4, [this] { addFiles(fileListBox1_, listBox(1), true); });
+  on(4, [this] { addAllFiles(1); });
   on(13, [this] { addFiles(fileListBox2_, listBox(2), false); });
-  on(14, [this] { addFiles(fileListBox2_, listBox(2), true); });
+  on(14, [this] { addAllFiles(2); });
   on(2, [this] { removeSelected(listBox(1)); });
   on(9, [this] { removeSelected(listBox(2)); });
   on(18, [this] { removeSelected(listBox(3)); });
@@ -115,6 +119,19 @@ void SettingsWindow::connectHandlers() {
   connect(driveComboBox2_, &QComboBox::activated, this, [this] { driveComboBoxChange(2); });
   connect(treeView1_, &QTreeWidget::itemClicked, this, [this] { treeViewClick(1); });
   connect(treeView2_, &QTreeWidget::itemClicked, this, [this] { treeViewClick(2); });
+  // The keys move the current folder (arrows, Home/End, typing a name) and
+  // Enter picks it: the file list follows as it does a click. A folder that
+  // only became current without being selected (the tree taking the focus)
+  // changes nothing.
+  connect(treeView1_, &QTreeWidget::currentItemChanged, this, [this](QTreeWidgetItem* n) { showTreeFolder(1, n); });
+  connect(treeView2_, &QTreeWidget::currentItemChanged, this, [this](QTreeWidgetItem* n) { showTreeFolder(2, n); });
+  connect(treeView1_, &QTreeWidget::itemActivated, this, [this](QTreeWidgetItem* n) { showTreeFolder(1, n); });
+  connect(treeView2_, &QTreeWidget::itemActivated, this, [this](QTreeWidgetItem* n) { showTreeFolder(2, n); });
+  // Enter in a file list adds its chosen files; Delete in a list removes
+  // the chosen entries.
+  new ListKeys(fileListBox1_, [this] { addFiles(fileListBox1_, listBox(1), false); }, {});
+  new ListKeys(fileListBox2_, [this] { addFiles(fileListBox2_, listBox(2), false); }, {});
+  for (int n = 1; n <= 4; ++n) new ListKeys(listBox(n), {}, [this, n] { removeSelected(listBox(n)); });
   connect(treeView1_, &QTreeWidget::itemExpanded, this, [this](QTreeWidgetItem* node) { treeViewExpanding(1, node); });
   connect(treeView2_, &QTreeWidget::itemExpanded, this, [this](QTreeWidgetItem* node) { treeViewExpanding(2, node); });
 }

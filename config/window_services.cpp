@@ -4,6 +4,7 @@
 #include <QMessageBox>
 
 #include "platform/core/paths.h"
+#include "config/walk_progress.h"
 #include "players/audio_player.h"
 
 namespace lumora {
@@ -33,6 +34,8 @@ SettingsWindowServices completeServices(SettingsWindowServices s) {
       QMessageBox::warning(w, QStringLiteral("Lumora"), text);
     };
   if (!s.makeAudioPlayer) s.makeAudioPlayer = [] { return std::make_unique<AudioPlayer>(); };
+  if (!s.makeWalkProgress)
+    s.makeWalkProgress = [](QWidget* w) -> std::unique_ptr<WalkProgress> { return std::make_unique<WalkProgressDialog>(w); };
   if (s.registryPath.empty()) s.registryPath = registryFilePath();
   return s;
 }

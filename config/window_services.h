@@ -14,6 +14,7 @@ class QWidget;
 namespace lumora {
 
 class AudioPlayerControl;
+class WalkProgress;
 
 struct SettingsWindowServices {
   // A chosen file (empty when cancelled). The filter is a file dialog
@@ -27,6 +28,9 @@ struct SettingsWindowServices {
   std::function<std::unique_ptr<AudioPlayerControl>()> makeAudioPlayer;
   // The Flash player's clock in ms (empty: the monotonic clock).
   std::function<std::int64_t()> flashClockMs;
+  // What shows while "包含子文件夹" looks for files (empty: a progress
+  // dialog after half a second).
+  std::function<std::unique_ptr<WalkProgress>(QWidget* parent)> makeWalkProgress;
   // The registry file (empty: registryFilePath()).
   std::filesystem::path registryPath;
 };

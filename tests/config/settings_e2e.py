@@ -30,15 +30,20 @@ class SettingsRoundTrip(unittest.TestCase):
         self.home = tempfile.mkdtemp(prefix="lumora-e2e-settings-")
         subprocess.run([sys.executable, os.path.join(SOURCE, "scripts", "make_home.py"), self.home, "--solid", "3"],
                        check=True, stdout=subprocess.DEVNULL)
-        # The pictures are on disk but in no list yet.
+        # The pictures are on disk but in no list yet. The scratch home is
+        # the user's home too, with its pictures folder as the Pictures place.
         open(os.path.join(self.home, "Lumora_Studio", "pic.txt"), "wb").close()
+        os.makedirs(os.path.join(self.home, "config"), exist_ok=True)
+        with open(os.path.join(self.home, "config", "user-dirs.dirs"), "w") as f:
+            f.write('XDG_PICTURES_DIR="$HOME/pictures"\n')
 
     def tearDown(self):
         self.x.close()
         shutil.rmtree(self.home, ignore_errors=True)
 
     def start(self, *args, env=None):
-        e = dict(self.x.env, LUMORA_HOME=self.home, LUMORA_AUDIO="silent", **(env or {}))
+        e = dict(self.x.env, LUMORA_HOME=self.home, LUMORA_AUDIO="silent", HOME=self.home,
+                 XDG_CONFIG_HOME=os.path.join(self.home, "config"), **(env or {}))
         return subprocess.Popen([LUMORA, *args], env=e, cwd=os.path.join(self.home, "pictures"),
                                 stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL)
 
@@ -56,7 +61,7 @@ class SettingsRoundTrip(unittest.TestCase):
         win = self.x.window_named("Lumora V3.70", timeout=20)
         self.assertIsNotNone(win)
         time.sleep(1.0)
-        self.click(win, ADD_ALL_PICTURES)  # the file list shows the folder the program runs in
+        self.click(win, ADD_ALL_PICTURES)  # the picture tab opens on the Pictures folder
         self.click(win, TAB["text"])
         self.click(win, CAPTION_EDIT)
         self.x.type("round trip")

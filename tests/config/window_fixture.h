@@ -12,6 +12,7 @@
 #include <vector>
 
 #include "config/settings_window.h"
+#include "config/walk_progress.h"
 #include "players/player_controls.h"
 #include "tests/saver/qt_app.h"
 
@@ -36,8 +37,32 @@ class FakeAudio : public AudioPlayerControl {
   std::shared_ptr<std::vector<std::string>> log_;
 };
 
+// Records the counts a subfolder walk reports; cancels at the call
+// `cancelAt` (1-based; 0 never).
+class FakeWalkProgress : public WalkProgress {
+ public:
+  FakeWalkProgress(std::shared_ptr<std::vector<std::size_t>> log, int cancelAt) : log_(std::move(log)), cancelAt_(cancelAt) {}
+  bool update(std::size_t found) override {
+    log_->push_back(found);
+    return cancelAt_ == 0 || int(log_->size()) < cancelAt_;
+  }
+
+ private:
+  std::shared_ptr<std::vector<std::size_t>> log_;
+  int cancelAt_;
+};
+
 struct WindowFixture {
-  WindowFixture() { qtApp(); FakeAudio::failPlay = false; }
+  // The window's places come from a scratch home folder (no user-dirs file:
+  // both tabs start on that home folder).
+  WindowFixture() {
+    qtApp();
+    FakeAudio::failPlay = false;
+    std::filesystem::create_directories(userHome());
+    setenv("HOME", userHome().c_str(), 1);
+    setenv("XDG_CONFIG_HOME", (userHome() / ".config").c_str(), 1);
+  }
+  std::filesystem::path userHome() const { return home.path() / "user"; }
 
   std::unique_ptr<SettingsWindow> open() {
     SettingsWindowServices s;
@@ -47,6 +72,7 @@ struct WindowFixture {
     s.showMessage = [this](QWidget*, const QString& text) { messages << text; };
     s.makeAudioPlayer = [log = audioLog] { return std::make_unique<FakeAudio>(log); };
     s.flashClockMs = [this] { return clockMs; };
+    s.makeWalkProgress = [this](QWidget*) { return std::make_unique<FakeWalkProgress>(walkLog, cancelWalkAt); };
     return std::make_unique<SettingsWindow>(s);
   }
 
@@ -65,6 +91,8 @@ struct WindowFixture {
   QStringList filters;
   QString nextOpen, nextSave, nextPicture;
   std::int64_t clockMs = 0;
+  std::shared_ptr<std::vector<std::size_t>> walkLog = std::make_shared<std::vector<std::size_t>>();
+  int cancelWalkAt = 0;
   std::shared_ptr<std::vector<std::string>> audioLog = std::make_shared<std::vector<std::string>>();
 };
 

@@ -1,0 +1,249 @@
+// Browsing in the settings window: the places the tabs start on, the keys
+// in the trees and lists, adding a whole tree of folders, the counts.
+#include <gtest/gtest.h>
+
+#include <QAbstractItemView>
+#include <QApplication>
+#include <QCheckBox>
+#include <QLabel>
+#include <QLineEdit>
+#include <QProgressDialog>
+#include <QListWidget>
+#include <QPushButton>
+#include <QTabWidget>
+#include <QTest>
+#include <QTreeWidget>
+
+#include "config/drive_combo_box.h"
+#include "config/file_list_box.h"
+#include "config/filter_combo_box.h"
+#include "config/list_entries.h"
+#include "config/walk_progress.h"
+#include "settings/list_file.h"
+#include "tests/config/window_fixture.h"
+
+namespace lumora {
+namespace {
+
+using testing::WindowFixture;
+namespace fs = std::filesystem;
+
+// A home folder with Pictures and Music folders under localised names.
+struct BrowseFixture : WindowFixture {
+  BrowseFixture() {
+    writeFile(userHome() / ".config" / "user-dirs.dirs",
+              "XDG_PICTURES_DIR=\"$HOME/图片\"\nXDG_MUSIC_DIR=\"$HOME/音乐\"\nXDG_VIDEOS_DIR=\"$HOME/视频\"\n");
+    writeFile(pictures() / "a.jpg", "x");
+    writeFile(pictures() / "b.bmp", "x");
+    writeFile(pictures() / "read.txt", "x");
+    writeFile(pictures() / "2023" / "12" / "c.jpg", "x");
+    writeFile(pictures() / "2024" / "d.gif", "x");
+    writeFile(userHome() / "音乐" / "song.mp3", "x");
+  }
+  fs::path pictures() const { return userHome() / "图片"; }
+  std::string folder(const fs::path& p) const { return p.string() + "/"; }
+};
+
+// A path as the lists keep it (ANSI bytes).
+std::string ansi(const fs::path& p) { return ansiFromFsPath(p.string()); }
+
+QStringList fileNames(const FileListBox* files) {
+  QStringList out;
+  for (int r = 0; r < files->count(); ++r) out << files->item(r)->text();
+  return out;
+}
+
+QStringList entries(const QListWidget* list) {
+  QStringList out;
+  for (int r = 0; r < list->count(); ++r) out << list->item(r)->text();
+  return out;
+}
+
+TEST(SettingsBrowse, TheSelectorsListThePlacesAndEachTabStartsOnItsOwn) {
+  BrowseFixture f;
+  auto w = f.open();
+  DriveComboBox* drive = w->driveComboBox1();
+  ASSERT_GE(drive->count(), 4);
+  EXPECT_EQ(drive->itemText(0), QString::fromStdString(f.userHome().string()));
+  EXPECT_EQ(drive->itemText(1), "图片");
+  EXPECT_EQ(drive->itemText(2), "音乐");  // no 视频: that folder is not there
+  EXPECT_EQ(drive->itemText(drive->count() - 1), "/");
+  EXPECT_EQ(drive->currentIndex(), 1);
+  EXPECT_EQ(w->driveComboBox2()->currentIndex(), 2);
+
+  // The picture tab shows its folder's subfolders and files.
+  QTreeWidget* tree = w->treeView1();
+  ASSERT_EQ(tree->topLevelItemCount(), 2);
+  EXPECT_EQ(tree->topLevelItem(0)->text(0), "2023");
+  EXPECT_EQ(tree->topLevelItem(0)->childCount(), 1);  // one level below, ready
+  EXPECT_EQ(w->fileListBox1()->directory(), f.folder(f.pictures()));
+  EXPECT_EQ(fileNames(w->fileListBox1()), (QStringList{"a.jpg", "b.bmp"}));
+  EXPECT_EQ(fileNames(w->fileListBox2()), (QStringList{"song.mp3"}));
+
+  // Choosing another place shows it in the tree and the file list.
+  drive->setCurrentIndex(0);
+  w->driveComboBoxChange(1);
+  EXPECT_EQ(w->fileListBox1()->directory(), f.folder(f.userHome()));
+  ASSERT_EQ(tree->topLevelItemCount(), 3);  // .config, 图片, 音乐
+  EXPECT_EQ(tree->topLevelItem(1)->text(0), "图片");
+  EXPECT_TRUE(f.messages.isEmpty());
+}
+
+TEST(SettingsBrowse, TheKeysMoveTheFileListsFolderAsAClickDoes) {
+  BrowseFixture f;
+  auto w = f.open();
+  QTreeWidget* tree = w->treeView1();
+  // The tree taking the focus makes a folder current without choosing it.
+  tree->setCurrentItem(tree->topLevelItem(0), 0, QItemSelectionModel::NoUpdate);
+  EXPECT_EQ(w->fileListBox1()->directory(), f.folder(f.pictures()));
+
+  tree->setCurrentItem(nullptr);
+  QTest::keyClick(tree, Qt::Key_Down);  // onto "2023"
+  EXPECT_EQ(w->fileListBox1()->directory(), f.folder(f.pictures() / "2023"));
+  QTest::keyClick(tree, Qt::Key_End);  // onto "2024"
+  EXPECT_EQ(w->fileListBox1()->directory(), f.folder(f.pictures() / "2024"));
+  EXPECT_EQ(fileNames(w->fileListBox1()), (QStringList{"d.gif"}));
+  QTest::keyClick(tree, Qt::Key_Home);
+  EXPECT_EQ(w->fileListBox1()->directory(), f.folder(f.pictures() / "2023"));
+  QTest::keyClicks(tree, "2024");  // typing a name
+  EXPECT_EQ(w->fileListBox1()->directory(), f.folder(f.pictures() / "2024"));
+  // Right opens the folder (read afresh); Down then goes into it.
+  QTest::keyClick(tree, Qt::Key_Home);
+  QTest::keyClick(tree, Qt::Key_Right);
+  QTest::keyClick(tree, Qt::Key_Down);
+  EXPECT_EQ(w->fileListBox1()->directory(), f.folder(f.pictures() / "2023" / "12"));
+  EXPECT_EQ(fileNames(w->fileListBox1()), (QStringList{"c.jpg"}));
+}
+
+TEST(SettingsBrowse, EnterAddsDeleteRemovesAndCtrlASelectsAll) {
+  BrowseFixture f;
+  auto w = f.open();
+  FileListBox* files = w->fileListBox1();
+  QListWidget* list = w->listBox(1);
+  QTest::keyClick(files, Qt::Key_Down);  // a.jpg
+  QTest::keyClick(files, Qt::Key_Down, Qt::ShiftModifier);  // and b.bmp
+  QTest::keyClick(files, Qt::Key_Return);
+  ASSERT_EQ(list->count(), 2);
+  EXPECT_EQ(listEntries(list)[1], ansi(f.pictures() / "b.bmp"));
+  QTest::keyClick(files, Qt::Key_Up);  // only a.jpg
+  QTest::keyClick(files, Qt::Key_Enter, Qt::KeypadModifier);
+  EXPECT_EQ(list->count(), 3);
+
+  QTest::keyClick(list, Qt::Key_A, Qt::ControlModifier);
+  EXPECT_EQ(list->selectedItems().size(), 3);
+  list->clearSelection();
+  list->setCurrentRow(1);
+  list->item(1)->setSelected(true);
+  QTest::keyClick(list, Qt::Key_Delete);
+  EXPECT_EQ(entries(list), (QStringList{QString::fromStdString((f.pictures() / "a.jpg").string()),
+                                        QString::fromStdString((f.pictures() / "a.jpg").string())}));
+  // Delete works in the caption list too; Enter there adds nothing.
+  w->edit6()->setText("hello");
+  w->button17Click();
+  w->listBox(3)->item(0)->setSelected(true);
+  QTest::keyClick(w->listBox(3), Qt::Key_Delete);
+  EXPECT_EQ(w->listBox(3)->count(), 0);
+}
+
+TEST(SettingsBrowse, AddingAllWithSubfoldersTakesTheTreeInOrderOnce) {
+  BrowseFixture f;
+  auto w = f.open();
+  QListWidget* list = w->listBox(1);
+  EXPECT_EQ(w->subfoldersBox(1)->text(), "包含子文件夹");
+  EXPECT_EQ(w->subfoldersBox(2)->text(), "包含子文件夹");
+  // Unchecked, the button takes the file list's files, as always.
+  w->button(4)->click();
+  EXPECT_EQ(list->count(), 2);
+  EXPECT_TRUE(f.walkLog->empty());
+
+  w->subfoldersBox(1)->setChecked(true);
+  w->button(4)->click();
+  const std::string p = ansi(f.pictures());
+  EXPECT_EQ(listEntries(list), (StringList{p + "/a.jpg", p + "/b.bmp", p + "/2023/12/c.jpg", p + "/2024/d.gif"}));
+  ASSERT_FALSE(f.walkLog->empty());
+  EXPECT_EQ(f.walkLog->back(), 4u);
+
+  // Again: nothing already there comes twice. The filter narrows the walk.
+  f.writeFile(f.pictures() / "2024" / "e.jpg", "x");
+  w->filterComboBox2()->setCurrentIndex(1);  // JPEG
+  w->button(4)->click();
+  EXPECT_EQ(list->count(), 5);
+  EXPECT_EQ(listEntries(list).back(), p + "/2024/e.jpg");
+
+  // A cancelled walk adds nothing.
+  f.writeFile(f.pictures() / "2024" / "f.jpg", "x");
+  f.cancelWalkAt = 2;
+  w->button(4)->click();
+  EXPECT_EQ(list->count(), 5);
+  // The media tab walks its own folder with its own mask.
+  f.cancelWalkAt = 0;
+  w->subfoldersBox(2)->setChecked(true);
+  f.writeFile(f.userHome() / "音乐" / "cd1" / "t.rm", "x");
+  w->button(14)->click();
+  EXPECT_EQ(entries(w->listBox(2)).size(), 2);
+}
+
+TEST(SettingsBrowse, TheProgressDialogComesAfterItsDelayAndCancels) {
+  testing::qtApp();
+  QWidget parent;
+  WalkProgressDialog late(&parent, 60000);
+  EXPECT_TRUE(late.update(3));
+  EXPECT_EQ(late.dialog(), nullptr);  // a quick walk shows nothing
+
+  WalkProgressDialog progress(&parent, 0);
+  EXPECT_TRUE(progress.update(7));
+  ASSERT_NE(progress.dialog(), nullptr);
+  EXPECT_TRUE(progress.dialog()->isVisible());
+  EXPECT_TRUE(progress.dialog()->labelText().contains("7"));
+  progress.dialog()->cancel();
+  EXPECT_FALSE(progress.update(9));
+}
+
+TEST(SettingsBrowse, TheCountsFollowEveryChange) {
+  BrowseFixture f;
+  f.home.writeList("pic.txt", "/p/1.jpg\r\n/p/2.jpg\r\n/p/3.jpg\r\n");
+  auto w = f.open();
+  QLabel* count = w->countLabel(1);
+  EXPECT_EQ(count->text(), "共 3 项");
+  EXPECT_EQ(w->countLabel(2)->text(), "共 0 项");
+  w->button(1)->click();  // nothing chosen: nothing added
+  EXPECT_EQ(count->text(), "共 3 项");
+  w->button(4)->click();
+  EXPECT_EQ(count->text(), "共 5 项");
+  w->listBox(1)->item(0)->setSelected(true);
+  w->button(2)->click();
+  EXPECT_EQ(count->text(), "共 4 项");
+  const fs::path saved = f.home.path() / "saved.txt";
+  f.nextSave = QString::fromStdString(saved.string());
+  w->button(5)->click();
+  EXPECT_EQ(count->text(), "共 4 项");
+  w->button(3)->click();
+  EXPECT_EQ(count->text(), "共 0 项");
+  f.nextOpen = f.nextSave;
+  w->button(6)->click();
+  EXPECT_EQ(count->text(), "共 4 项");
+  QTest::keyClick(w->fileListBox2(), Qt::Key_Down);
+  QTest::keyClick(w->fileListBox2(), Qt::Key_Return);
+  EXPECT_EQ(w->countLabel(2)->text(), "共 1 项");
+}
+
+// Tab walks through every control of the picture tab, in reading order.
+TEST(SettingsBrowse, TabRunsThroughEveryControlOfATab) {
+  BrowseFixture f;
+  auto w = f.open();
+  w->show();
+  QApplication::setActiveWindow(w.get());
+  w->driveComboBox1()->setFocus();
+  std::vector<QWidget*> seen;
+  for (int i = 0; i < 40 && w->pageControl1()->currentWidget()->isAncestorOf(QApplication::focusWidget()); ++i) {
+    seen.push_back(QApplication::focusWidget());
+    QTest::keyClick(QApplication::focusWidget(), Qt::Key_Tab);
+  }
+  const std::vector<QWidget*> expected = {
+      w->driveComboBox1(), w->treeView1(), w->fileListBox1(), w->filterComboBox2(), w->button(1), w->button(4),
+      w->subfoldersBox(1), w->button(2),   w->button(3),      w->button(5),         w->button(6), w->listBox(1)};
+  EXPECT_EQ(seen, expected);
+}
+
+}  // namespace
+}  // namespace lumora
