@@ -81,8 +81,10 @@ QCheckBox* SettingsWindow::makeSubfoldersBox(int tab, QWidget* parent) {
 QLabel* SettingsWindow::makeCountLabel(int tab, QListWidget* list, QWidget* parent) {
   auto* label = new QLabel(parent);
   label->setObjectName(QStringLiteral("CountLabel%1").arg(tab));
-  auto update = [label, list] { label->setText(text("共 %1 项").arg(list->count())); };
+  // Counted through the model: it is the one signalling, and it stays whole
+  // while the list around it is being torn down.
   QAbstractItemModel* model = list->model();
+  auto update = [label, model] { label->setText(text("共 %1 项").arg(model->rowCount())); };
   connect(model, &QAbstractItemModel::rowsInserted, label, update);
   connect(model, &QAbstractItemModel::rowsRemoved, label, update);
   connect(model, &QAbstractItemModel::modelReset, label, update);
