@@ -76,11 +76,14 @@ TEST_F(DrHaloFiles, TruncatedPaletteFileAndHostileHeaders) {
   EXPECT_EQ(test::errorOf(Bytes{1, 0, 1}, "cut"), "Stream read error");
   EXPECT_EQ(test::errorOf(FileBuilder().le16(65535).le16(65535).le16(0).raw({0, 0, 0x81, 1}).bytes, "cut"),
             "Stream read error");
-  // Rows whose data ends early stay black; a run longer than the row is cut.
-  const Bytes cut = FileBuilder().le16(2).le16(3).le16(0).le16(0).raw({0xFF, 5}).bytes;
-  const Picture q = test::decode(cut, "cut");
+  // A run longer than the row is cut; a file whose rows end early fails.
+  FileBuilder whole = FileBuilder().le16(2).le16(3).le16(0);
+  for (int y = 0; y < 3; ++y) whole.le16(3).raw({0xFF, 5, 0});
+  const Picture q = test::decode(whole.bytes, "cut");
   EXPECT_EQ(test::row(q, 0, 2), (Bytes{5, 5}));
-  EXPECT_EQ(test::row(q, 2, 2), (Bytes{0, 0}));
+  EXPECT_EQ(test::row(q, 2, 2), (Bytes{5, 5}));
+  const Bytes cut = FileBuilder().le16(2).le16(3).le16(0).le16(0).raw({0xFF, 5}).bytes;
+  EXPECT_EQ(test::errorOf(cut, "cut"), "Stream read error");
 }
 
 }  // namespace
