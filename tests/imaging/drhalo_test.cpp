@@ -66,6 +66,15 @@ TEST_F(DrHaloFiles, PaletteFileBesideThePicture) {
   EXPECT_EQ(p.pixel(0, 1), rgb(1, 2, 3));
 }
 
+TEST(DrHalo, FilesCutShortFail) {
+  // Header, a row's length, a packet or the end code cut off.
+  test::expectCutsFail(haloFile(), "cut", 0, haloFile().size(), "Stream read error");
+  // Rows whose own end code comes early keep the rest of the row unfilled.
+  const Bytes shortRows = FileBuilder().le16(3).le16(2).le16(0).le16(3).raw({0x81, 7, 0}).le16(1).raw({0}).bytes;
+  const Picture p = test::decode(shortRows, "cut");
+  EXPECT_EQ(test::row(p, 0, 3), (Bytes{7, 0, 0}));
+}
+
 TEST_F(DrHaloFiles, TruncatedPaletteFileAndHostileHeaders) {
   FileBuilder pal;
   pal.fill(12, 0).le16(65535).fill(26, 0).le16(9).le16(8).le16(7).le16(6);  // ends mid-entry

@@ -7,6 +7,7 @@
 #include <vector>
 
 #include "imaging/loader.h"
+#include "reader_test_util.h"
 #include "imaging/readers/readers.h"
 
 namespace lumora {
@@ -190,6 +191,34 @@ TEST(PhotoshopReader, BadAndHostileFiles) {
   p.height = 2000;
   p.rowCounts.assign(6000, 0xFFFF);
   EXPECT_EQ(message(makePsd(p)), "PSD: image data past the end of the file");
+}
+
+TEST(PhotoshopReader, FilesCutShortFail) {
+  // RGB planes stored: cut in the header and sections, then in the planes.
+  Psd p;
+  p.width = 3;
+  p.height = 2;
+  p.image = Bytes(18, 7);
+  const Bytes plain = makePsd(p);
+  const std::size_t imageAt = plain.size() - 18;
+  test::expectCutsFail(plain, "psd", 0, imageAt + 1, "Not a valid psd file.");
+  test::expectCutsFail(plain, "psd", imageAt + 1, plain.size(), "PSD: image data past the end of the file");
+  // PackBits: the row counts, then the packed rows.
+  p.compression = 1;
+  p.rowCounts.assign(6, 2);
+  p.image.clear();
+  for (int i = 0; i < 6; ++i) p.image.insert(p.image.end(), {0xFE, std::uint8_t(i)});
+  const Bytes packed = makePsd(p);
+  const std::size_t countsAt = packed.size() - 24;
+  test::expectCutsFail(packed, "psd", countsAt + 1, countsAt + 12, "PSD: row byte counts past the end of the file");
+  test::expectCutsFail(packed, "psd", countsAt + 12, packed.size(), "PSD: image data past the end of the file");
+  // One channel (grey): the counts of its rows only.
+  p.channels = 1;
+  p.mode = 1;
+  p.rowCounts.assign(2, 2);
+  p.image = {0xFE, 1, 0xFE, 2};
+  const Bytes grey = makePsd(p);
+  test::expectCutsFail(grey, "psd", grey.size() - 4, grey.size(), "PSD: image data past the end of the file");
 }
 
 TEST(PhotoshopReader, SampleFiles) {

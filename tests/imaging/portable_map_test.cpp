@@ -63,6 +63,12 @@ TEST(PortableMap, Failures) {
   EXPECT_EQ(test::errorOf(text("P5 2"), "ppm"), "PPM: Stream read error.");
   EXPECT_EQ(test::errorOf(text("P5 60000 60000 255\n"), "pgm"), "PPM: Stream read error.");
   EXPECT_EQ(test::errorOf(text("P1 99999999999999999999 99999999999 1"), "pbm"), "PPM: Stream read error.");
+  // The widest picture the header can give: its row length must not overflow.
+  EXPECT_EQ(test::errorOf(text("P4 2147483647 1\n\xff\xff"), "pbm"), "PPM: Stream read error.");
+  EXPECT_EQ(test::errorOf(text("P4 2147483647 2147483647\n\xff"), "pbm"), "PPM: Stream read error.");
+  // Binary rows cut short.
+  const Bytes rows = text("P5 3 2 255\nabcdef");
+  test::expectCutsFail(rows, "pgm", rows.size() - 6, rows.size(), "PPM: Stream read error.");
 }
 
 TEST(PortableMap, SampleFiles) {

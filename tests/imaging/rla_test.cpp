@@ -6,6 +6,7 @@
 #include <vector>
 
 #include "imaging/readers/readers.h"
+#include "reader_test_util.h"
 
 namespace lumora {
 namespace {
@@ -88,6 +89,13 @@ TEST(RlaReader, RejectsOtherChannelCountsAndSurvivesDamage) {
   b = makeRla(0, 1, 1, 0, 3, 0, {{{1, 9}, {1, 8}, {1, 7}}});
   b.resize(b.size() - 3);
   EXPECT_THROW(read(b), PictureError);
+}
+
+TEST(RlaReader, FilesCutShortFail) {
+  const Bytes b = makeRla(0, 1, 1, 0, 3, 0, {{{1, 9}, {1, 8}, {1, 7}}, {{0xFE, 1, 2}, {1, 2}, {1, 3}}});
+  test::expectCutsFail(b, "rla", 0, 740, "RLA: invalid image.");
+  test::expectCutsFail(b, "rla", 740, 748, "RLA: offset table past the end of the file");
+  test::expectCutsFail(b, "rla", 748, b.size(), "RLA: row past the end of the file");
 }
 
 }  // namespace

@@ -80,6 +80,24 @@ TEST(Sgi, BadFilesFailCleanly) {
   EXPECT_EQ(test::errorOf(f.bytes, "sgi"), "SGI: row past the end of the file");
 }
 
+TEST(Sgi, FilesCutShortFail) {
+  // Run-length: the header, the two tables, then the packed rows.
+  const Bytes rle = rleFile(1, 2, 2, 3,
+                            {{0x82, 10, 11, 0}, {0x02, 12, 0}, {0x82, 20, 21, 0}, {0x02, 22, 0},
+                             {0x82, 30, 31, 0}, {0x02, 32, 0}});
+  const std::size_t tablesEnd = 512 + 6 * 8;
+  test::expectCutsFail(rle, "sgi", 2, 512, "Not a valid sgi, bw or rgb(a) image.");
+  test::expectCutsFail(rle, "sgi", 512, tablesEnd, "SGI: row tables past the end of the file");
+  test::expectCutsFail(rle, "sgi", tablesEnd, rle.size(), "SGI: row past the end of the file");
+  // A row the table places past the end, in a file that is whole.
+  Bytes far = rle;
+  far[512 + 4 * 5 + 3] = 200;  // offset of the last row
+  EXPECT_EQ(test::errorOf(far, "sgi"), "SGI: row past the end of the file");
+  // Plain storage, 2-byte samples: every row's bytes must be there.
+  const Bytes plain = sgiHeader(false, 2, 3, 2, 1).fill(12, 0x40).bytes;
+  test::expectCutsFail(plain, "bw", 512, plain.size(), "SGI: rows past the end of the file");
+}
+
 TEST(Sgi, SampleFiles) {
   LUMORA_REQUIRE_SAMPLES();
   EXPECT_GT(test::loadAllSamples({"sgi", "rgb", "rgba", "bw"}), 0);
