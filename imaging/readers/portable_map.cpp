@@ -107,6 +107,11 @@ Picture readPortableMap(const ReaderInput& in) {
   const int width = r.number();
   const int height = r.number();
   if (format != 1 && format != 4) r.number();  // largest value, not used
+  // A picture without pixels has no rows to read, however many it claims.
+  if (width == 0 || height == 0) {
+    p.allocate(width, height, format == 1 || format == 4 ? 1 : format == 3 || format == 6 ? 24 : 8);
+    return p;
+  }
   switch (format) {
     case 1:
       checkRoom(r, width, height, 1);
