@@ -278,7 +278,7 @@ Picture readBmp(const ReaderInput& input) {
       pic.palette() = palette;
       forEachRow(in, fileStride, height, topDown, [&](int y, const std::uint8_t* src, std::size_t n) {
         std::uint8_t* row = pic.row(y);
-        for (int x = 0; x < width && std::size_t(x / 4) < n; ++x) {
+        for (std::size_t x = 0; x < std::size_t(width) && x / 4 < n; ++x) {
           const unsigned v = (src[x / 4] >> (6 - 2 * (x % 4))) & 3u;
           row[x / 2] |= std::uint8_t((x & 1) ? v : v << 4);
         }
@@ -302,7 +302,7 @@ Picture readBmp(const ReaderInput& input) {
         const Channel r(m[0]), g(m[1]), b(m[2]);
         forEachRow(in, fileStride, height, topDown, [&](int y, const std::uint8_t* src, std::size_t n) {
           std::uint8_t* row = pic.row(y);
-          for (int x = 0; x < width && std::size_t(2 * x + 1) < n; ++x) {
+          for (std::size_t x = 0; x < std::size_t(width) && 2 * x + 1 < n; ++x) {
             const std::uint32_t v = std::uint32_t(src[2 * x]) | (std::uint32_t(src[2 * x + 1]) << 8);
             row[3 * x] = b(v);
             row[3 * x + 1] = g(v);
@@ -333,7 +333,7 @@ Picture readBmp(const ReaderInput& input) {
         const Channel r(h.masks[0]), g(h.masks[1]), b(h.masks[2]), a(h.masks[3]);
         forEachRow(in, fileStride, height, topDown, [&](int y, const std::uint8_t* src, std::size_t n) {
           std::uint8_t* row = pic.row(y);
-          for (int x = 0; x < width && std::size_t(4 * x + 3) < n; ++x) {
+          for (std::size_t x = 0; x < std::size_t(width) && 4 * x + 3 < n; ++x) {
             const std::uint32_t v = le32(src + 4 * x);
             row[4 * x] = b(v);
             row[4 * x + 1] = g(v);
