@@ -13,7 +13,9 @@ namespace lumora::fuzz {
 inline void readAndDraw(PictureReader reader, const ReaderInput& input) {
   try {
     const Picture picture = reader(input);
-    if (std::size_t(picture.width()) * std::size_t(picture.height()) <= (std::size_t(1) << 16)) picture.toBitmap();
+    // An empty picture (no columns or no rows) is skipped, as the show skips it.
+    if (!picture.empty() && std::size_t(picture.width()) * std::size_t(picture.height()) <= (std::size_t(1) << 16))
+      picture.toBitmap();
   } catch (const PictureError&) {
   }
 }

@@ -29,8 +29,14 @@ struct PaletteEntry {
 class Picture {
  public:
   // Largest pixel memory a reader may ask for; a header asking for more is
-  // refused with "Picture too large." rather than allocated.
+  // refused with "Picture too large." rather than allocated. The fuzzing
+  // build lowers it (LUMORA_MAX_PICTURE_BYTES) so that tiny inputs cannot
+  // make huge pictures.
+#ifdef LUMORA_MAX_PICTURE_BYTES
+  static constexpr std::size_t kMaxBytes = LUMORA_MAX_PICTURE_BYTES;
+#else
   static constexpr std::size_t kMaxBytes = std::size_t(1) << 30;
+#endif
 
   Picture() = default;
   // Sets the size and pixel format and allocates zeroed rows. bits is 1, 4,

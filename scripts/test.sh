@@ -1,6 +1,7 @@
 #!/usr/bin/env bash
-# Builds Lumora and runs every test: once in a normal build (build/) and once
-# with AddressSanitizer and UndefinedBehaviorSanitizer (build-asan/).
+# Builds Lumora and runs every test: once in a normal build (build/), once
+# with AddressSanitizer and UndefinedBehaviorSanitizer (build-asan/), and
+# every fuzz target for 15 s on its seed corpus (build-fuzz/, clang).
 # Installs what it needs first.
 set -euo pipefail
 cd "$(dirname "$0")/.."
@@ -23,4 +24,7 @@ export ASAN_OPTIONS=detect_leaks=1:abort_on_error=1
 export LSAN_OPTIONS=suppressions=$PWD/scripts/lsan.supp:print_suppressions=0
 export UBSAN_OPTIONS=print_stacktrace=1:halt_on_error=1
 run_suite build-asan -DCMAKE_BUILD_TYPE=Debug -DLUMORA_SANITIZE=ON
+echo "== fuzz targets, 15 s each on their seed corpus"
+LUMORA_FUZZ_TOOLS=1 scripts/setup.sh
+FUZZ_BUILD_JOBS="$jobs" scripts/fuzz.sh --seeds-only --parallel "$jobs" 15
 echo "All tests passed."

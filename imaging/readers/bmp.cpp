@@ -16,6 +16,7 @@ namespace {
 
 constexpr const char* kInvalid = "Bitmap image is not valid.";
 constexpr const char* kUnsupported = "Bitmap image format is not supported.";
+constexpr const char* kDataCut = "Bitmap: pixel data past the end of the file";
 
 enum Compression : std::uint32_t {
   kRgb = 0,
@@ -112,7 +113,9 @@ class Channel {
   int shift_ = 0, width_ = 0;
 };
 
-void decodeRle(ByteReader& in, bool four, Picture& pic) {
+// Unpacks RLE8 or RLE4 rows; false when the data end before the last row or
+// the end-of-bitmap code, or inside a packet.
+bool decodeRle(ByteReader& in, bool four, Picture& pic) {
   const std::int64_t w = pic.width(), h = pic.height();
   std::int64_t x = 0, y = 0;  // y counts file rows, from the bottom
   auto put = [&](unsigned v) {
@@ -140,13 +143,15 @@ void decodeRle(ByteReader& in, bool four, Picture& pic) {
         ++y;
         break;
       case 1:  // end of bitmap
-        return;
+        return true;
       case 2:  // delta
+        if (in.remaining() < 2) return false;
         x += in.u8();
         y += in.u8();
         break;
       default: {  // absolute run of `value` pixels, padded to a 16-bit boundary
         const unsigned bytes = four ? (value + 1) / 2 : value;
+        if (bytes > in.remaining()) return false;
         for (unsigned i = 0; i < value; ++i) {
           if (four) {
             const std::size_t at = in.position() + i / 2;
@@ -162,6 +167,7 @@ void decodeRle(ByteReader& in, bool four, Picture& pic) {
       }
     }
   }
+  return y >= h;
 }
 
 // Rows of the file, in file order, into picture rows (bottom-up unless the
@@ -236,18 +242,25 @@ Picture readBmp(const ReaderInput& input) {
   }
   // The pixels start where the file header says, when that is sensible;
   // otherwise right behind the palette.
-  if (haveOffset && dataOffset >= 14 + std::size_t(h.size) && dataOffset < in.size()) in.seek(dataOffset);
+  if (haveOffset && dataOffset >= in.size()) throw PictureError(kDataCut);
+  if (haveOffset && dataOffset >= 14 + std::size_t(h.size)) in.seek(dataOffset);
   if (in.atEnd()) throw PictureError(kInvalid);
 
   Picture pic;
   if (rle) {
     pic.allocate(width, height, bits);
     pic.palette() = palette;
-    decodeRle(in, h.compression == kRle4, pic);
+    if (!decodeRle(in, h.compression == kRle4, pic)) throw PictureError(kDataCut);
     return pic;
   }
 
+  // Stored rows: every row must be in the file (the last one without its
+  // padding), checked before the picture is made.
   const std::size_t fileStride = (std::size_t(width) * bits + 31) / 32 * 4;
+  const std::uint64_t lastRow = (std::uint64_t(width) * bits + 7) / 8;
+  const std::uint64_t rest = in.remaining();
+  if (lastRow > rest || (height > 1 && fileStride > (rest - lastRow) / std::uint64_t(height - 1)))
+    throw PictureError(kDataCut);
   switch (bits) {
     case 1:
     case 4:
@@ -265,7 +278,7 @@ Picture readBmp(const ReaderInput& input) {
       pic.palette() = palette;
       forEachRow(in, fileStride, height, topDown, [&](int y, const std::uint8_t* src, std::size_t n) {
         std::uint8_t* row = pic.row(y);
-        for (int x = 0; x < width && std::size_t(x / 4) < n; ++x) {
+        for (std::size_t x = 0; x < std::size_t(width) && x / 4 < n; ++x) {
           const unsigned v = (src[x / 4] >> (6 - 2 * (x % 4))) & 3u;
           row[x / 2] |= std::uint8_t((x & 1) ? v : v << 4);
         }
@@ -289,7 +302,7 @@ Picture readBmp(const ReaderInput& input) {
         const Channel r(m[0]), g(m[1]), b(m[2]);
         forEachRow(in, fileStride, height, topDown, [&](int y, const std::uint8_t* src, std::size_t n) {
           std::uint8_t* row = pic.row(y);
-          for (int x = 0; x < width && std::size_t(2 * x + 1) < n; ++x) {
+          for (std::size_t x = 0; x < std::size_t(width) && 2 * x + 1 < n; ++x) {
             const std::uint32_t v = std::uint32_t(src[2 * x]) | (std::uint32_t(src[2 * x + 1]) << 8);
             row[3 * x] = b(v);
             row[3 * x + 1] = g(v);
@@ -320,7 +333,7 @@ Picture readBmp(const ReaderInput& input) {
         const Channel r(h.masks[0]), g(h.masks[1]), b(h.masks[2]), a(h.masks[3]);
         forEachRow(in, fileStride, height, topDown, [&](int y, const std::uint8_t* src, std::size_t n) {
           std::uint8_t* row = pic.row(y);
-          for (int x = 0; x < width && std::size_t(4 * x + 3) < n; ++x) {
+          for (std::size_t x = 0; x < std::size_t(width) && 4 * x + 3 < n; ++x) {
             const std::uint32_t v = le32(src + 4 * x);
             row[4 * x] = b(v);
             row[4 * x + 1] = g(v);

@@ -69,6 +69,23 @@ std::vector<PaletteEntry> loadPalette(const std::string& picturePath) {
   return grey;
 }
 
+// Whether the packed row at the cursor is whole: its 2-byte length, then
+// packets up to the end control (a count of 0), all inside the data. Walks
+// the packets without unpacking them.
+bool rowIsWhole(const ByteReader& r) {
+  const std::span<const std::uint8_t> rest = r.rest();
+  std::size_t at = 2;
+  while (at < rest.size()) {
+    const unsigned control = rest[at++];
+    const std::size_t count = control & 0x7Fu;
+    if (count == 0) return true;
+    const std::size_t size = (control & 0x80u) ? 1 : count;
+    if (size > rest.size() - at) return false;
+    at += size;
+  }
+  return false;
+}
+
 }  // namespace
 
 Picture readDrHalo(const ReaderInput& in) {
@@ -84,8 +101,10 @@ Picture readDrHalo(const ReaderInput& in) {
   // the file can hold is refused before anything is allocated.
   if (std::size_t(width) * std::size_t(height) > r.remaining() * 64 + 127) throw PictureError(kStreamReadError);
   picture.allocate(width, height, 8);
-  for (int y = 0; y < height && !r.atEnd(); ++y)
+  for (int y = 0; y < height; ++y) {
+    if (!rowIsWhole(r)) throw PictureError(kStreamReadError);
     decodeDrHaloRle(r, std::span<std::uint8_t>(picture.row(y), std::size_t(width)));
+  }
   return picture;
 }
 

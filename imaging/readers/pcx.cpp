@@ -121,8 +121,11 @@ Picture readPcx(const ReaderInput& in) {
   const int height = h.ymax - h.ymin + 1;
   const std::size_t lineBytes = std::size_t(h.planes) * std::size_t(h.bytesPerLine);
 
+  // An 8-bit picture keeps its palette's place (769 bytes) behind the pixel
+  // data; a file too short to hold it has lost its end.
+  if (format == 8 && in.data.size() < kHeaderSize + kPaletteTail) throw PictureError(kStreamReadError);
   std::span<const std::uint8_t> data = r.rest();
-  if (format == 8) data = data.first(data.size() > kPaletteTail ? data.size() - kPaletteTail : 0);
+  if (format == 8) data = data.first(data.size() - kPaletteTail);
   const std::size_t rows = std::size_t(std::max(height, 0));
   const std::size_t total = lineBytes * rows;
   // Plain data must hold every line; packed data can grow at most 63 bytes
@@ -138,7 +141,8 @@ Picture readPcx(const ReaderInput& in) {
   if (h.encoding == 1) {
     unpacked.resize(total);
     ByteReader packed(data);
-    decodePcxRle(packed, unpacked);  // lines the data do not reach stay black
+    // Fewer bytes than the lines need: the packed data ran out.
+    if (decodePcxRle(packed, unpacked) < total) throw PictureError(kStreamReadError);
     data = unpacked;
   }
 

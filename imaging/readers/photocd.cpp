@@ -47,6 +47,10 @@ Picture decodePhotoCd(std::span<const std::uint8_t> data, int resolution) {
   const int w = res.width, h = res.height, cw = w / 2;
   const std::size_t pairBytes = std::size_t(w) * 3;
 
+  // The whole picture must be in the file (the orientation byte lies before it).
+  const std::size_t pairs = std::size_t(h / 2);
+  if (data.size() < res.offset || (data.size() - res.offset) / pairBytes < pairs)
+    throw PictureError("PCD: image data past the end of the file");
   const int o = kOrientationOffset < data.size() ? data[kOrientationOffset] & 3 : 0;
   const bool onSide = o == 1 || o == 3;
   Picture pic;
@@ -66,9 +70,6 @@ Picture decodePhotoCd(std::span<const std::uint8_t> data, int resolution) {
     const std::uint8_t* base = data.data() + res.offset + std::size_t(p) * pairBytes;
     return RowPair{base, base + w, base + 2 * w, base + 2 * w + cw};
   };
-  // Pairs wholly inside the file; a short file leaves the rest unfilled.
-  const std::size_t available = data.size() > res.offset ? data.size() - res.offset : 0;
-  const int pairs = int(std::min<std::size_t>(std::size_t(h / 2), available / pairBytes));
 
   std::vector<std::uint8_t> up1(std::size_t(w) * 2), up2(std::size_t(w) * 2);
   // Chroma at full size for both rows of the pair: values sit at the even
@@ -83,9 +84,9 @@ Picture decodePhotoCd(std::span<const std::uint8_t> data, int resolution) {
       out[w + 2 * i + 1] = std::uint8_t((a + b + c + d) >> 2);
     }
   };
-  for (int p = 0; p < pairs; ++p) {
+  for (int p = 0; p < int(pairs); ++p) {
     const RowPair cur = pairAt(p);
-    const RowPair next = pairAt(p + 1 < pairs ? p + 1 : p);
+    const RowPair next = pairAt(p + 1 < int(pairs) ? p + 1 : p);
     upsample(cur.c1, next.c1, up1.data());
     upsample(cur.c2, next.c2, up2.data());
     for (int r = 0; r < 2; ++r) {

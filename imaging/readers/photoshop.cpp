@@ -164,8 +164,21 @@ Picture readPhotoshop(const ReaderInput& input) {
   if (compression > 1) throw PictureError("PSD: unsupported compression.");
   const bool packBits = compression == 1;
   const std::size_t rows = std::size_t(h.channels) * h.height;
+  if (packBits && 2 * std::uint64_t(rows) > in.remaining()) throw PictureError("PSD: row byte counts past the end of the file");
   const RowCounts counts(input.data, in.position(), packBits ? rows : 0);
   if (packBits) in.skip(2 * rows);
+  // The image data must be in the file before the picture is made: the
+  // packed rows the counts announce, or the stored planes that are read.
+  const std::uint64_t sampleBytes = h.depth == 16 ? 2 : 1;
+  if (bits == 24) {
+    const std::uint64_t planes = std::min<std::uint64_t>(h.channels, h.mode == kCmyk ? 4 : 3);
+    const std::uint64_t need = packBits ? counts.sum(0, rows) : planes * h.width * sampleBytes * h.height;
+    if (need > in.remaining()) throw PictureError("PSD: image data past the end of the file");
+  } else {
+    const std::uint64_t rowBytes = h.depth == 1 ? (std::uint64_t(h.width) + 7) / 8 : h.width * sampleBytes;
+    const std::uint64_t need = packBits ? counts.sum(0, h.height) : rowBytes * h.height;
+    if (need > in.remaining()) throw PictureError("PSD: image data past the end of the file");
+  }
 
   Picture pic;
   pic.allocate(int(h.width), int(h.height), bits);

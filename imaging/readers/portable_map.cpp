@@ -2,6 +2,7 @@
 // taken as they are: they are not scaled by the file's largest value.
 #include <algorithm>
 #include <climits>
+#include <cstdint>
 
 #include "imaging/byte_reader.h"
 #include "imaging/readers/readers.h"
@@ -67,10 +68,13 @@ void bitPalette(Picture& p) { p.palette() = {{255, 255, 255}, {0, 0, 0}}; }
 
 // Refuses a header whose pixels cannot all be in the rest of the file
 // (each needs at least `bytesEach` bytes), before allocating.
-void checkRoom(MapReader& in, int width, int height, std::size_t bytesEach) {
-  const std::size_t pixels = std::size_t(width) * std::size_t(height);
+void checkRoom(MapReader& in, std::uint64_t width, std::uint64_t height, std::uint64_t bytesEach) {
+  const std::uint64_t pixels = width * height;  // both below 2^31: no overflow
   if (pixels > 0 && pixels > in.bytes().remaining() / bytesEach) throw PictureError(kReadError);
 }
+
+// Bytes of a row of a binary bit map: one per 8 pixels, the last partial.
+std::uint64_t bitRowBytes(int width) { return (std::uint64_t(width) + 7) / 8; }
 
 void readTextBits(MapReader& in, Picture& p) {
   for (int y = 0; y < p.height(); ++y) {
@@ -103,6 +107,11 @@ Picture readPortableMap(const ReaderInput& in) {
   const int width = r.number();
   const int height = r.number();
   if (format != 1 && format != 4) r.number();  // largest value, not used
+  // A picture without pixels has no rows to read, however many it claims.
+  if (width == 0 || height == 0) {
+    p.allocate(width, height, format == 1 || format == 4 ? 1 : format == 3 || format == 6 ? 24 : 8);
+    return p;
+  }
   switch (format) {
     case 1:
       checkRoom(r, width, height, 1);
@@ -122,17 +131,17 @@ Picture readPortableMap(const ReaderInput& in) {
       p.allocate(width, height, 24);
       for (int y = 0; y < height; ++y)
         for (int x = 0; x < width; ++x) {
-          std::uint8_t* px = p.row(y) + 3 * x;
+          std::uint8_t* px = p.row(y) + 3 * std::size_t(x);
           px[2] = std::uint8_t(r.number());
           px[1] = std::uint8_t(r.number());
           px[0] = std::uint8_t(r.number());
         }
       break;
     case 4:
-      checkRoom(r, (width + 7) / 8, height, 1);
+      checkRoom(r, bitRowBytes(width), std::uint64_t(height), 1);
       p.allocate(width, height, 1);
       bitPalette(p);
-      readBinaryRows(r, p, (std::size_t(width) + 7) / 8);
+      readBinaryRows(r, p, std::size_t(bitRowBytes(width)));
       break;
     case 5:
       checkRoom(r, width, height, 1);
@@ -145,7 +154,7 @@ Picture readPortableMap(const ReaderInput& in) {
       p.allocate(width, height, 24);
       readBinaryRows(r, p, 3 * std::size_t(width));
       for (int y = 0; y < height; ++y)
-        for (int x = 0; x < width; ++x) std::swap(p.row(y)[3 * x], p.row(y)[3 * x + 2]);
+        for (std::size_t x = 0; x < std::size_t(width); ++x) std::swap(p.row(y)[3 * x], p.row(y)[3 * x + 2]);
       break;
   }
   return p;

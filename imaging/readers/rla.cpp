@@ -35,28 +35,41 @@ Picture readRla(const ReaderInput& input) {
   const int height = std::abs(bottom - top) + 1;
   if (width <= 0) throw PictureError("RLA: invalid image.");
   const bool bottomUp = bottom < top;
-  Picture pic;
-  pic.allocate(width, height, bits);
-
-  const int planes = bits / 8;
-  std::vector<std::uint8_t> plane(std::size_t(width) * std::size_t(planes));
+  const std::size_t planes = std::size_t(bits / 8);
+  // The offset table, and every row it points to with each channel's length
+  // and packed bytes, must be in the file; checked before the picture is made.
+  if (std::size_t(height) > (in.size() - kHeaderSize) / 4) throw PictureError("RLA: offset table past the end of the file");
   for (int r = 0; r < height; ++r) {
     in.seek(kHeaderSize + 4 * std::size_t(r));
-    const std::size_t offset = in.u32be();
-    if (offset >= in.size()) continue;  // a row the file does not hold stays empty
-    in.seek(offset);
+    std::size_t at = in.u32be();
+    for (std::size_t c = 0; c < planes; ++c) {
+      if (at > in.size() || in.size() - at < 2) throw PictureError("RLA: row past the end of the file");
+      in.seek(at);
+      const std::size_t length = in.u16be();
+      if (length > in.remaining()) throw PictureError("RLA: row past the end of the file");
+      at += 2 + length;
+    }
+  }
+
+  Picture pic;
+  pic.allocate(width, height, bits);
+  const std::size_t w = std::size_t(width);
+  std::vector<std::uint8_t> plane(w * planes);
+  for (int r = 0; r < height; ++r) {
+    in.seek(kHeaderSize + 4 * std::size_t(r));
+    in.seek(in.u32be());
     std::fill(plane.begin(), plane.end(), 0);
-    for (int c = 0; c < planes; ++c) {
+    for (std::size_t c = 0; c < planes; ++c) {
       const std::size_t length = in.u16be();
       const std::size_t start = in.position();
-      decodeRlaRle(in, length, std::span<std::uint8_t>(plane).subspan(std::size_t(c) * width, std::size_t(width)));
+      decodeRlaRle(in, length, std::span<std::uint8_t>(plane).subspan(c * w, w));
       in.seek(start);
       in.skip(length);
     }
     std::uint8_t* dst = pic.row(bottomUp ? height - 1 - r : r);
-    static constexpr int kOrder[4] = {2, 1, 0, 3};  // red, green, blue, matte -> blue, green, red, matte
-    for (int x = 0; x < width; ++x)
-      for (int c = 0; c < planes; ++c) dst[planes * x + kOrder[c]] = plane[std::size_t(c) * width + x];
+    static constexpr std::size_t kOrder[4] = {2, 1, 0, 3};  // red, green, blue, matte -> blue, green, red, matte
+    for (std::size_t x = 0; x < w; ++x)
+      for (std::size_t c = 0; c < planes; ++c) dst[planes * x + kOrder[c]] = plane[c * w + x];
   }
   return pic;
 }

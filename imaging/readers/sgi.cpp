@@ -40,7 +40,7 @@ struct RowTable {
 
 RowTable readTables(ByteReader& r, const SgiHeader& h) {
   const std::size_t entries = std::size_t(h.height) * std::size_t(h.channels);
-  if (entries > r.remaining() / 8) throw PictureError(kInvalid);
+  if (entries > r.remaining() / 8) throw PictureError("SGI: row tables past the end of the file");
   RowTable t;
   t.offsets.resize(entries);
   t.lengths.resize(entries);
@@ -57,6 +57,11 @@ Picture readSgi(const ReaderInput& in) {
   RowTable table;
   if (h.runLength) {
     table = readTables(r, h);
+    // Every packed row that is read must lie inside the file.
+    const std::size_t read = std::size_t(h.height) * std::size_t(h.channels == 3 || h.channels == 4 ? h.channels : 1);
+    for (std::size_t e = 0; e < read; ++e)
+      if (table.offsets[e] > in.data.size() || table.lengths[e] > in.data.size() - table.offsets[e])
+        throw PictureError("SGI: row past the end of the file");
     // Two packed bytes per sample give at most 127 samples; a width that not
     // even the longest row could cover is refused before allocating.
     std::size_t longest = 0;
@@ -65,7 +70,7 @@ Picture readSgi(const ReaderInput& in) {
   } else {
     const std::size_t needed =
         std::size_t(h.width) * std::size_t(h.height) * std::size_t(h.channels) * std::size_t(h.bytesPerSample);
-    if (needed > r.remaining()) throw PictureError(kInvalid);
+    if (needed > r.remaining()) throw PictureError("SGI: rows past the end of the file");
   }
 
   // Three channels are red, green, blue; a fourth goes into the fourth byte;

@@ -70,6 +70,24 @@ std::size_t colourMapBytes(const TargaHeader& h) {
   return entry * std::size_t(h.colourMapLength);
 }
 
+// Whether the packed pixels hold `wanted` unpacked bytes: walks the packet
+// headers without unpacking, so that a file cut inside its pixel data is
+// refused before anything is allocated. A last packet cut short, or no
+// packet where pixels are still wanted, means the data ran out.
+bool packetsCover(std::span<const std::uint8_t> packed, std::size_t p, std::size_t wanted) {
+  std::size_t at = 0, produced = 0;
+  while (produced < wanted) {
+    if (at >= packed.size()) return false;
+    const unsigned h = packed[at];
+    const std::size_t n = (h & 0x7Fu) + 1;
+    const std::size_t size = (h & 0x80u) ? p : n * p;
+    if (size > packed.size() - at - 1) return false;
+    at += 1 + size;
+    produced += n * p;
+  }
+  return true;
+}
+
 }  // namespace
 
 Picture readTarga(const ReaderInput& in) {
@@ -77,6 +95,7 @@ Picture readTarga(const ReaderInput& in) {
   const TargaHeader h = readHeader(r);
   r.skip(std::size_t(h.idLength));  // identification text, not shown
   const int bits = pixelFormat(h.depth);
+  if (r.remaining() < (h.colourMapType == 1 ? colourMapBytes(h) : 0)) throw PictureError(kInvalid);
 
   Picture picture;
   const bool grey = h.imageType == 3 || h.imageType == 11;
@@ -100,9 +119,8 @@ Picture readTarga(const ReaderInput& in) {
     picture.allocate(h.width, h.height, bits);
     for (int k = 0; k < h.height; ++k) r.read(picture.row(destRow(k)), rowBytes);
   } else if (h.imageType >= 9 && h.imageType <= 11) {
-    // A packet of 128 pixels takes at least 1 + bytes-per-pixel bytes.
     const std::size_t p = std::size_t(targaBytesPerPixel(h.depth));
-    if (pixelBytes / p / 128 > r.remaining() / (p + 1) + 1) throw PictureError(kInvalid);
+    if (!packetsCover(r.rest(), p, pixelBytes)) throw PictureError(kInvalid);
     picture.allocate(h.width, h.height, bits);
     // The whole picture is unpacked as one stream, so that a packet running
     // across the end of a row carries on into the next one.

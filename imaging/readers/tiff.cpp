@@ -16,6 +16,8 @@ namespace lumora {
 namespace {
 
 constexpr const char* kInvalid = "Invalid TIFF file.";
+constexpr const char* kDirectoryCut = "TIFF: directory past the end of the file";
+constexpr const char* kStripCut = "TIFF: strip past the end of the file";
 
 enum Tag : std::uint16_t {
   kImageWidth = 256,
@@ -57,12 +59,13 @@ class Directory {
   Directory(std::span<const std::uint8_t> data, bool bigEndian, std::size_t offset)
       : data_(data), big_(bigEndian) {
     ByteReader in(data);
-    if (offset > data.size() || data.size() - offset < 2) throw PictureError(kInvalid);
+    if (offset > data.size() || data.size() - offset < 2) throw PictureError(kDirectoryCut);
     in.seek(offset);
     const std::size_t count = u16(in);
-    const std::size_t fits = (data.size() - offset - 2) / 12;
-    entries_.reserve(std::min(count, fits));
-    for (std::size_t i = 0; i < count && i < fits; ++i) {
+    // Every entry the count announces must be in the file.
+    if (count > (data.size() - offset - 2) / 12) throw PictureError(kDirectoryCut);
+    entries_.reserve(count);
+    for (std::size_t i = 0; i < count; ++i) {
       Entry e;
       e.tag = u16(in);
       e.type = u16(in);
@@ -105,8 +108,8 @@ class Directory {
 
   // The values of a tag, each by the tag's own type. Values that fit in the
   // value field are stored there; a list running past the end of the file
-  // is cut there.
-  std::vector<std::uint32_t> list(std::uint16_t tag) const {
+  // is cut there, or fails with `cutError` when one is given.
+  std::vector<std::uint32_t> list(std::uint16_t tag, const char* cutError = nullptr) const {
     const Entry* e = find(tag);
     if (!e) return {};
     if (e->count == 1) return {e->type == 1 ? e->raw[0] : (e->type == 3 || e->type == 8) ? e->value & 0xFFFF : e->value};
@@ -117,6 +120,8 @@ class Directory {
       bytes = std::span<const std::uint8_t>(e->raw, 4);
     } else {
       const std::size_t offset = e->value;
+      const std::uint64_t length = std::uint64_t(e->count) * size;
+      if (cutError && (offset > data_.size() || length > data_.size() - offset)) throw PictureError(cutError);
       if (offset >= data_.size()) return {};
       bytes = data_.subspan(offset);
       n = std::min<std::size_t>(n, bytes.size() / size);
@@ -313,41 +318,53 @@ Picture readTiff(const ReaderInput& input) {
   const std::uint64_t rowBytes = (std::uint64_t(width) * bitsPerPixel + 7) / 8;
   if (rowBytes > 2 * std::uint64_t(Picture::kMaxBytes) / height) throw PictureError("Picture too large.");
 
-  Picture pic;
-  pic.allocate(int(width), int(height), layout.bits);
-  if (layout.kind == Kind::Indexed || layout.kind == Kind::Grey)
-    pic.palette() = buildPalette(layout.bits, bps, photometric, dir);
-
   // A missing compression tag means uncompressed data.
   const std::uint32_t compression = dir.number(kCompression, kNone);
   if (compression != kNone && compression != kLzw && compression != kPackBits)
     throw PictureError("TIFF: Unknown compression scheme");
   const bool predictor = dir.number(kPredictor, 0) == 2;
 
-  const std::vector<std::uint32_t> offsets = dir.list(kStripOffsets);
-  const std::vector<std::uint32_t> counts = dir.list(kStripByteCounts);
+  const std::vector<std::uint32_t> offsets = dir.list(kStripOffsets, kStripCut);
+  const std::vector<std::uint32_t> counts = dir.list(kStripByteCounts, kStripCut);
   const std::vector<std::uint32_t> rowsPerStrip = dir.list(kRowsPerStrip);
+
+  // The rows of strip k: from the row after the strips before it, as many
+  // as its rows-per-strip value (the image height for a single strip).
+  auto rowsOf = [&](std::size_t k, std::uint32_t start) {
+    std::uint64_t rows = height;
+    if (offsets.size() > 1 && !rowsPerStrip.empty()) rows = rowsPerStrip[std::min(k, rowsPerStrip.size() - 1)];
+    return std::min<std::uint64_t>(rows, height - start);
+  };
+  // Every strip must lie inside the file: its packed bytes, or for stored
+  // rows all the rows it is to give. Checked before the picture is made.
+  for (std::size_t k = 0, start = 0; k < offsets.size() && start < height; ++k) {
+    const std::uint64_t rows = rowsOf(k, std::uint32_t(start));
+    start += rows;
+    const std::uint64_t bytes = compression == kNone ? rows * rowBytes : k < counts.size() ? counts[k] : 0;
+    if (offsets[k] > data.size() || bytes > data.size() - offsets[k]) throw PictureError(kStripCut);
+  }
+
+  Picture pic;
+  pic.allocate(int(width), int(height), layout.bits);
+  if (layout.kind == Kind::Indexed || layout.kind == Kind::Grey)
+    pic.palette() = buildPalette(layout.bits, bps, photometric, dir);
 
   // Each strip starts at the row after the rows of the strips before it, so
   // a strip that unpacks short leaves its own remaining rows unfilled.
   std::uint32_t stripStart = 0;
   std::vector<std::uint8_t> strip;
   for (std::size_t k = 0; k < offsets.size() && stripStart < height; ++k) {
-    std::uint64_t rows = height;
-    if (offsets.size() > 1 && !rowsPerStrip.empty()) rows = rowsPerStrip[std::min(k, rowsPerStrip.size() - 1)];
-    rows = std::min<std::uint64_t>(rows, height - stripStart);
+    const std::uint64_t rows = rowsOf(k, stripStart);
     std::uint32_t y = stripStart;
     stripStart += std::uint32_t(rows);
     const std::uint64_t wanted = rows * rowBytes;
     const std::size_t offset = offsets[k];
-    if (offset > data.size()) throw PictureError(kInvalid);
     std::size_t produced = 0;
     if (compression == kNone) {
-      produced = std::size_t(std::min<std::uint64_t>(wanted, data.size() - offset));
+      produced = std::size_t(wanted);
       strip.assign(data.begin() + std::ptrdiff_t(offset), data.begin() + std::ptrdiff_t(offset + produced));
     } else {
       const std::size_t packed = k < counts.size() ? counts[k] : 0;
-      if (packed > data.size() - offset) throw PictureError(kInvalid);
       strip.assign(std::size_t(std::min(wanted, maxUnpacked(compression, packed))), 0);
       if (compression == kLzw) {
         produced = decodeTiffLzw(data.subspan(offset, packed), strip);

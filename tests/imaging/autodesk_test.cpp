@@ -33,5 +33,11 @@ TEST(Autodesk, Messages) {
   EXPECT_EQ(test::errorOf(autodeskFile(65535, 65535).bytes, "cel"), "Stream read error");
 }
 
+TEST(Autodesk, FilesCutShortFail) {
+  // Signature, header, palette and rows alike: the stream's read error.
+  auto f = autodeskFile(4, 3).fill(12, 1);
+  test::expectCutsFail(f.bytes, "pic", 0, f.size(), "Stream read error");
+}
+
 }  // namespace
 }  // namespace lumora

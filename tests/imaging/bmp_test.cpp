@@ -6,6 +6,7 @@
 #include <vector>
 
 #include "imaging/loader.h"
+#include "reader_test_util.h"
 #include "imaging/readers/readers.h"
 
 namespace lumora {
@@ -241,7 +242,31 @@ TEST(BmpReader, RejectsBadFilesWithAMessage) {
   s.compression = 0;
   s.width = 60000;
   s.height = 60000;
-  EXPECT_EQ(message(makeBmp(s)), "Picture too large.");
+  EXPECT_EQ(message(makeBmp(s)), "Bitmap: pixel data past the end of the file");
+}
+
+TEST(BmpReader, FilesCutShortFail) {
+  const std::string cut = "Bitmap: pixel data past the end of the file";
+  // 3 x 2 at 8 bits: rows of 4 bytes; the last row may lack its padding.
+  BmpSpec s;
+  s.width = 3;
+  s.height = 2;
+  s.bits = 8;
+  s.palette = {0x000000, 0xFFFFFF};
+  s.pixels = {0, 1, 0, 0, 1, 0, 1, 0};
+  const Bytes plain = makeBmp(s);
+  const std::size_t pixelsAt = plain.size() - 8;
+  test::expectCutsFail(plain, "bmp", pixelsAt, plain.size() - 1, cut);
+  EXPECT_EQ(test::errorOf(Bytes(plain.begin(), plain.end() - 1), "bmp"), "");
+  // A pixel data offset past the end of the file.
+  Bytes far = plain;
+  far[10] = 200;
+  EXPECT_EQ(test::errorOf(far, "bmp"), cut);
+  // RLE8: the data end before the end-of-bitmap code or inside a packet.
+  s.compression = 1;
+  s.pixels = {2, 1, 0, 0, 0, 3, 1, 0, 1, 0, 0, 1};
+  const Bytes rle = makeBmp(s);
+  test::expectCutsFail(rle, "bmp", rle.size() - 12, rle.size(), cut);
 }
 
 std::filesystem::path testImages() { return LUMORA_TESTIMAGES; }

@@ -66,6 +66,15 @@ TEST_F(DrHaloFiles, PaletteFileBesideThePicture) {
   EXPECT_EQ(p.pixel(0, 1), rgb(1, 2, 3));
 }
 
+TEST(DrHalo, FilesCutShortFail) {
+  // Header, a row's length, a packet or the end code cut off.
+  test::expectCutsFail(haloFile(), "cut", 0, haloFile().size(), "Stream read error");
+  // Rows whose own end code comes early keep the rest of the row unfilled.
+  const Bytes shortRows = FileBuilder().le16(3).le16(2).le16(0).le16(3).raw({0x81, 7, 0}).le16(1).raw({0}).bytes;
+  const Picture p = test::decode(shortRows, "cut");
+  EXPECT_EQ(test::row(p, 0, 3), (Bytes{7, 0, 0}));
+}
+
 TEST_F(DrHaloFiles, TruncatedPaletteFileAndHostileHeaders) {
   FileBuilder pal;
   pal.fill(12, 0).le16(65535).fill(26, 0).le16(9).le16(8).le16(7).le16(6);  // ends mid-entry
@@ -76,11 +85,14 @@ TEST_F(DrHaloFiles, TruncatedPaletteFileAndHostileHeaders) {
   EXPECT_EQ(test::errorOf(Bytes{1, 0, 1}, "cut"), "Stream read error");
   EXPECT_EQ(test::errorOf(FileBuilder().le16(65535).le16(65535).le16(0).raw({0, 0, 0x81, 1}).bytes, "cut"),
             "Stream read error");
-  // Rows whose data ends early stay black; a run longer than the row is cut.
-  const Bytes cut = FileBuilder().le16(2).le16(3).le16(0).le16(0).raw({0xFF, 5}).bytes;
-  const Picture q = test::decode(cut, "cut");
+  // A run longer than the row is cut; a file whose rows end early fails.
+  FileBuilder whole = FileBuilder().le16(2).le16(3).le16(0);
+  for (int y = 0; y < 3; ++y) whole.le16(3).raw({0xFF, 5, 0});
+  const Picture q = test::decode(whole.bytes, "cut");
   EXPECT_EQ(test::row(q, 0, 2), (Bytes{5, 5}));
-  EXPECT_EQ(test::row(q, 2, 2), (Bytes{0, 0}));
+  EXPECT_EQ(test::row(q, 2, 2), (Bytes{5, 5}));
+  const Bytes cut = FileBuilder().le16(2).le16(3).le16(0).le16(0).raw({0xFF, 5}).bytes;
+  EXPECT_EQ(test::errorOf(cut, "cut"), "Stream read error");
 }
 
 }  // namespace

@@ -101,11 +101,25 @@ TEST(Pcx, HostileSizes) {
   // Narrow lines claiming a wide picture.
   auto wide = pcxHeader({.width = 60000, .height = 20000, .bytesPerLine = 1}).fill(2000, 0xC1);
   EXPECT_EQ(test::errorOf(wide.bytes, "pcx"), "Stream read error");
-  // A run past the end of the data: the rows it does not reach stay 0.
+  // Packed data that end before the rows do: the stream's read error.
   auto cut = pcxHeader({.width = 4, .height = 3, .bytesPerLine = 4, .paletteInfo = 2}).raw({0xC6, 9}).fill(769, 0);
-  const Picture p = test::decode(cut.bytes, "pcx");
-  EXPECT_EQ(test::row(p, 1, 4), (Bytes{9, 9, 0, 0}));
-  EXPECT_EQ(test::row(p, 2, 4), (Bytes{0, 0, 0, 0}));
+  EXPECT_EQ(test::errorOf(cut.bytes, "pcx"), "Stream read error");
+}
+
+TEST(Pcx, FilesCutShortFail) {
+  const std::string message = "Stream read error";
+  // 8 bits, run-length: header, packed lines, the palette's place behind them.
+  auto eight = pcxHeader({.width = 5, .height = 3, .bytesPerLine = 6}).raw({0xC6, 1, 2, 3, 4, 5, 6, 7, 0xC5, 9, 0xC1, 200});
+  eight.u8(12).fill(768, 5);
+  test::expectCutsFail(eight.bytes, "pcx", 0, eight.size(), message);
+  // 24 bits and 1 bit: packed or stored lines end early.
+  auto rgb = pcxHeader({.bits = 8, .planes = 3, .width = 2, .height = 2, .bytesPerLine = 2}).raw({0xCC, 4});
+  test::expectCutsFail(rgb.bytes, "pcx", 0, rgb.size(), message);
+  auto mono = pcxHeader({.encoding = 0, .bits = 1, .width = 12, .height = 3, .bytesPerLine = 2}).fill(6, 0xF0);
+  test::expectCutsFail(mono.bytes, "pcx", 0, mono.size(), message);
+  // An 8-bit file shorter than the palette's place.
+  auto tiny = pcxHeader({.width = 1, .height = 1, .bytesPerLine = 1}).u8(3).u8(12).fill(100, 0);
+  EXPECT_EQ(test::errorOf(tiny.bytes, "pcx"), message);
 }
 
 TEST(Pcx, SampleFiles) {

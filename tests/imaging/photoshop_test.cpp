@@ -7,6 +7,7 @@
 #include <vector>
 
 #include "imaging/loader.h"
+#include "reader_test_util.h"
 #include "imaging/readers/readers.h"
 
 namespace lumora {
@@ -175,10 +176,10 @@ TEST(PhotoshopReader, BadAndHostileFiles) {
   p.mode = 3;
   p.width = 0;
   EXPECT_EQ(message(makePsd(p)), "Not a valid psd file.");
-  // Data shorter than the planes: what is missing stays black.
+  // Data shorter than the planes fail.
   p.width = 4;
   p.image = {9};
-  EXPECT_EQ(read(makePsd(p)).pixel(0, 0), rgb(9, 0, 0));
+  EXPECT_EQ(message(makePsd(p)), "PSD: image data past the end of the file");
   // Packed rows that run past their planes are cut.
   p.compression = 1;
   p.width = 2;
@@ -189,7 +190,35 @@ TEST(PhotoshopReader, BadAndHostileFiles) {
   p.width = 300000;
   p.height = 2000;
   p.rowCounts.assign(6000, 0xFFFF);
-  EXPECT_EQ(message(makePsd(p)), "Picture too large.");
+  EXPECT_EQ(message(makePsd(p)), "PSD: image data past the end of the file");
+}
+
+TEST(PhotoshopReader, FilesCutShortFail) {
+  // RGB planes stored: cut in the header and sections, then in the planes.
+  Psd p;
+  p.width = 3;
+  p.height = 2;
+  p.image = Bytes(18, 7);
+  const Bytes plain = makePsd(p);
+  const std::size_t imageAt = plain.size() - 18;
+  test::expectCutsFail(plain, "psd", 0, imageAt + 1, "Not a valid psd file.");
+  test::expectCutsFail(plain, "psd", imageAt + 1, plain.size(), "PSD: image data past the end of the file");
+  // PackBits: the row counts, then the packed rows.
+  p.compression = 1;
+  p.rowCounts.assign(6, 2);
+  p.image.clear();
+  for (int i = 0; i < 6; ++i) p.image.insert(p.image.end(), {0xFE, std::uint8_t(i)});
+  const Bytes packed = makePsd(p);
+  const std::size_t countsAt = packed.size() - 24;
+  test::expectCutsFail(packed, "psd", countsAt + 1, countsAt + 12, "PSD: row byte counts past the end of the file");
+  test::expectCutsFail(packed, "psd", countsAt + 12, packed.size(), "PSD: image data past the end of the file");
+  // One channel (grey): the counts of its rows only.
+  p.channels = 1;
+  p.mode = 1;
+  p.rowCounts.assign(2, 2);
+  p.image = {0xFE, 1, 0xFE, 2};
+  const Bytes grey = makePsd(p);
+  test::expectCutsFail(grey, "psd", grey.size() - 4, grey.size(), "PSD: image data past the end of the file");
 }
 
 TEST(PhotoshopReader, SampleFiles) {

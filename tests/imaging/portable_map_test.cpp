@@ -63,6 +63,15 @@ TEST(PortableMap, Failures) {
   EXPECT_EQ(test::errorOf(text("P5 2"), "ppm"), "PPM: Stream read error.");
   EXPECT_EQ(test::errorOf(text("P5 60000 60000 255\n"), "pgm"), "PPM: Stream read error.");
   EXPECT_EQ(test::errorOf(text("P1 99999999999999999999 99999999999 1"), "pbm"), "PPM: Stream read error.");
+  // The widest picture the header can give: its row length must not overflow.
+  EXPECT_EQ(test::errorOf(text("P4 2147483647 1\n\xff\xff"), "pbm"), "PPM: Stream read error.");
+  EXPECT_EQ(test::errorOf(text("P4 2147483647 2147483647\n\xff"), "pbm"), "PPM: Stream read error.");
+  // No columns but two billion rows: nothing to read, at once.
+  for (const char* header : {"P4 0 2147483647\n", "P5 0 2147483647 255\n", "P1 0 2147483647\n"})
+    EXPECT_EQ(test::decode(text(header), "pbm").width(), 0) << header;
+  // Binary rows cut short.
+  const Bytes rows = text("P5 3 2 255\nabcdef");
+  test::expectCutsFail(rows, "pgm", rows.size() - 6, rows.size(), "PPM: Stream read error.");
 }
 
 TEST(PortableMap, SampleFiles) {

@@ -48,6 +48,15 @@ inline std::string errorOf(const Bytes& data, const std::string& ext, const std:
   return {};
 }
 
+// The whole file loads, and cut to each length in [from, to) it fails with
+// `message`.
+inline void expectCutsFail(const Bytes& file, const std::string& ext, std::size_t from, std::size_t to,
+                           const std::string& message) {
+  ASSERT_EQ(errorOf(file, ext), "") << "the whole file must load";
+  for (std::size_t n = from; n < to && n < file.size(); ++n)
+    EXPECT_EQ(errorOf(Bytes(file.begin(), file.begin() + std::ptrdiff_t(n)), ext), message) << "cut to " << n;
+}
+
 inline Bytes row(const Picture& p, int y, std::size_t n) { return Bytes(p.row(y), p.row(y) + n); }
 
 inline std::filesystem::path sampleFolder() { return LUMORA_TESTIMAGES; }

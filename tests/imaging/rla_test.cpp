@@ -6,6 +6,7 @@
 #include <vector>
 
 #include "imaging/readers/readers.h"
+#include "reader_test_util.h"
 
 namespace lumora {
 namespace {
@@ -79,17 +80,22 @@ TEST(RlaReader, RejectsOtherChannelCountsAndSurvivesDamage) {
   EXPECT_THROW(read(Bytes(100, 0)), PictureError);
   EXPECT_THROW(read(makeRla(3, 1, 0, 1, 3, 0, kRows)), PictureError);  // right < left
 
-  // A run longer than the row is cut; a row offset past the end leaves the
-  // row empty; a length past the end reads what is there.
+  // A run longer than the row is cut; a row offset or a channel's length
+  // past the end fails.
   Bytes b = makeRla(0, 1, 1, 0, 3, 0, {{{100, 9}, {1, 8}, {1, 7}}, {{1, 1}, {1, 2}, {1, 3}}});
+  EXPECT_EQ(read(b).pixel(1, 0), rgb(9, 8, 7));
   b[744] = 0x7F;
-  Picture p = read(b);
-  EXPECT_EQ(p.pixel(1, 0), rgb(9, 8, 7));
-  EXPECT_EQ(p.pixel(0, 1), kBlack);
+  EXPECT_THROW(read(b), PictureError);
   b = makeRla(0, 1, 1, 0, 3, 0, {{{1, 9}, {1, 8}, {1, 7}}});
   b.resize(b.size() - 3);
-  p = read(b);
-  EXPECT_EQ(p.pixel(0, 0), rgb(9, 8, 0));
+  EXPECT_THROW(read(b), PictureError);
+}
+
+TEST(RlaReader, FilesCutShortFail) {
+  const Bytes b = makeRla(0, 1, 1, 0, 3, 0, {{{1, 9}, {1, 8}, {1, 7}}, {{0xFE, 1, 2}, {1, 2}, {1, 3}}});
+  test::expectCutsFail(b, "rla", 0, 740, "RLA: invalid image.");
+  test::expectCutsFail(b, "rla", 740, 748, "RLA: offset table past the end of the file");
+  test::expectCutsFail(b, "rla", 748, b.size(), "RLA: row past the end of the file");
 }
 
 }  // namespace

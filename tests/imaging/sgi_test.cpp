@@ -70,16 +70,32 @@ TEST(Sgi, BadFilesFailCleanly) {
   const std::string message = "Not a valid sgi, bw or rgb(a) image.";
   EXPECT_EQ(test::errorOf(FileBuilder().be16(475).fill(600, 0).bytes, "sgi"), message);
   EXPECT_EQ(test::errorOf(FileBuilder().be16(474).fill(20, 0).bytes, "sgi"), message);
-  EXPECT_EQ(test::errorOf(sgiHeader(false, 1, 100, 100, 3).fill(10, 0).bytes, "sgi"), message);
-  EXPECT_EQ(test::errorOf(sgiHeader(true, 1, 10, 60000, 4).fill(10, 0).bytes, "sgi"), message);
+  EXPECT_EQ(test::errorOf(sgiHeader(false, 1, 100, 100, 3).fill(10, 0).bytes, "sgi"), "SGI: rows past the end of the file");
+  EXPECT_EQ(test::errorOf(sgiHeader(true, 1, 10, 60000, 4).fill(10, 0).bytes, "sgi"), "SGI: row tables past the end of the file");
   EXPECT_EQ(test::errorOf(sgiHeader(false, 3, 1, 1, 1).fill(10, 0).bytes, "sgi"), message);
   // A width that not even the longest packed row could cover.
   EXPECT_EQ(test::errorOf(rleFile(1, 65535, 2, 1, {{0xFF, 1, 0}, {0x7F, 1, 0}}), "sgi"), message);
-  // Table entries pointing past the end or with huge lengths leave rows black.
+  // Table entries pointing past the end or with huge lengths fail.
   auto f = sgiHeader(true, 1, 4, 2, 1).be32(0xFFFFFFF0u).be32(528).be32(100).be32(0xFFFFFFFFu).raw({0x84, 1, 2, 3});
-  const Picture p = test::decode(f.bytes, "sgi");
-  EXPECT_EQ(test::row(p, 1, 4), (Bytes{0, 0, 0, 0}));
-  EXPECT_EQ(test::row(p, 0, 3), (Bytes{1, 2, 3}));
+  EXPECT_EQ(test::errorOf(f.bytes, "sgi"), "SGI: row past the end of the file");
+}
+
+TEST(Sgi, FilesCutShortFail) {
+  // Run-length: the header, the two tables, then the packed rows.
+  const Bytes rle = rleFile(1, 2, 2, 3,
+                            {{0x82, 10, 11, 0}, {0x02, 12, 0}, {0x82, 20, 21, 0}, {0x02, 22, 0},
+                             {0x82, 30, 31, 0}, {0x02, 32, 0}});
+  const std::size_t tablesEnd = 512 + 6 * 8;
+  test::expectCutsFail(rle, "sgi", 2, 512, "Not a valid sgi, bw or rgb(a) image.");
+  test::expectCutsFail(rle, "sgi", 512, tablesEnd, "SGI: row tables past the end of the file");
+  test::expectCutsFail(rle, "sgi", tablesEnd, rle.size(), "SGI: row past the end of the file");
+  // A row the table places past the end, in a file that is whole.
+  Bytes far = rle;
+  far[512 + 4 * 5 + 3] = 200;  // offset of the last row
+  EXPECT_EQ(test::errorOf(far, "sgi"), "SGI: row past the end of the file");
+  // Plain storage, 2-byte samples: every row's bytes must be there.
+  const Bytes plain = sgiHeader(false, 2, 3, 2, 1).fill(12, 0x40).bytes;
+  test::expectCutsFail(plain, "bw", 512, plain.size(), "SGI: rows past the end of the file");
 }
 
 TEST(Sgi, SampleFiles) {

@@ -89,15 +89,30 @@ TEST(Targa, FailuresAndUnknownTypes) {
   // A header asking for a huge run-length picture from a few bytes.
   EXPECT_EQ(test::errorOf(targaHeader(10, 40000, 20000, 32).u8(0xFF).raw({1, 2, 3, 4}).bytes, "tga"),
             "Targa: invalid image");
-  // A truncated run-length picture keeps what it has; the rest stays black.
+  // A truncated run-length picture fails.
   auto cut = targaHeader(10, 2, 2, 24, 0x20).u8(0x81).raw({1, 2, 3});
-  const Picture part = test::decode(cut.bytes, "tga");
-  EXPECT_EQ(test::row(part, 0, 6), (Bytes{1, 2, 3, 1, 2, 3}));
-  EXPECT_EQ(test::row(part, 1, 6), (Bytes(6, 0)));
+  EXPECT_EQ(test::errorOf(cut.bytes, "tga"), "Targa: invalid image");
   // Another image type keeps its size, with nothing filled in.
   const Picture empty = test::decode(targaHeader(32, 5, 4, 24).bytes, "tga");
   EXPECT_EQ(empty.width(), 5);
   EXPECT_EQ(empty.height(), 4);
+}
+
+TEST(Targa, FilesCutShortFail) {
+  const std::string message = "Targa: invalid image";
+  // Colour-mapped run-length: header, identification, colour map, packets.
+  auto mapped = targaHeader(9, 5, 3, 8, 0, 1, 4, 24, 2).text("id").fill(12, 9);
+  mapped.raw({0x84, 1, 0x02, 2, 3, 0}).raw({0x81, 3}).raw({0x04, 3, 2, 1, 0, 3});
+  test::expectCutsFail(mapped.bytes, "tga", 0, mapped.size(), message);
+  // True colour, plain rows.
+  auto plain = targaHeader(2, 2, 3, 32, 0x20).fill(24, 7);
+  test::expectCutsFail(plain.bytes, "tga", 0, plain.size(), message);
+  // A row's packets may reach into the next row; the file may end right
+  // behind the last packet, whatever the 2 x R bytes a row reads.
+  auto across = targaHeader(10, 2, 2, 16).raw({0x82, 1, 2, 0x00, 3, 4});
+  const Picture p = test::decode(across.bytes, "tga");
+  EXPECT_EQ(test::row(p, 1, 4), (Bytes{1, 2, 1, 2}));
+  EXPECT_EQ(test::row(p, 0, 4), (Bytes{1, 2, 3, 4}));
 }
 
 TEST(Targa, SampleFiles) {

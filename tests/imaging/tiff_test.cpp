@@ -10,6 +10,7 @@
 
 #include "imaging/lzw_test_encoder.h"
 #include "imaging/loader.h"
+#include "reader_test_util.h"
 #include "imaging/readers/readers.h"
 
 namespace lumora {
@@ -246,15 +247,15 @@ TEST(TiffReader, BadFilesFailWithTheReadersMessages) {
   Bytes far = b;
   far[4] = 0xF0;
   far[7] = 0x70;
-  EXPECT_EQ(message(far), "Invalid TIFF file.");
+  EXPECT_EQ(message(far), "TIFF: directory past the end of the file");
   // A strip offset, or a packed strip's byte count, past the end of the file.
   auto g = basic(2, 1, {8}, 1, 1);
   g.push_back({273, 4, {100000}});
-  EXPECT_EQ(message(TiffWriter(false).build(g, {})), "Invalid TIFF file.");
+  EXPECT_EQ(message(TiffWriter(false).build(g, {})), "TIFF: strip past the end of the file");
   auto h = basic(2, 1, {8}, 1, 1, 32773);
   h.push_back({273, 4, {8}});
   h.push_back({279, 4, {0xFFFFFFF0}});
-  EXPECT_EQ(message(TiffWriter(false).build(h, {})), "Invalid TIFF file.");
+  EXPECT_EQ(message(TiffWriter(false).build(h, {})), "TIFF: strip past the end of the file");
   // A huge picture is refused before anything is allocated.
   EXPECT_EQ(message(TiffWriter(false).build(basic(0x7FFFFFFF, 0x7FFFFFFF, {8}, 1, 1), {{1}})), "Picture too large.");
   // An LZW strip with a code that is not in the table.
@@ -263,6 +264,43 @@ TEST(TiffReader, BadFilesFailWithTheReadersMessages) {
   bits.put(65, 9);
   bits.put(300, 9);
   EXPECT_EQ(message(TiffWriter(false).build(basic(4, 1, {8}, 1, 1, 5), {bits.take()})), "TIF LZW: invalid opcode.");
+}
+
+// A 4 x 4 grey file whose two strips lie behind the directory, so that a
+// cut can fall in the header, the directory or the strips.
+Bytes stripsLast(unsigned compression, const std::vector<Bytes>& strips) {
+  auto fields = [&](std::uint32_t at) {
+    auto f = basic(4, 4, {8}, 1, 1, compression);
+    f.push_back({278, 3, {2}});
+    f.push_back({273, 4, {at, at + std::uint32_t(strips[0].size())}});
+    f.push_back({279, 4, {std::uint32_t(strips[0].size()), std::uint32_t(strips[1].size())}});
+    return f;
+  };
+  Bytes file = TiffWriter(false).build(fields(0), {});
+  file = TiffWriter(false).build(fields(std::uint32_t(file.size())), {});
+  for (const Bytes& s : strips) file.insert(file.end(), s.begin(), s.end());
+  return file;
+}
+
+TEST(TiffReader, FilesCutShortFail) {
+  const Bytes plain = stripsLast(1, {Bytes(8, 1), Bytes(8, 2)});
+  const std::size_t directory = plain[4];
+  const std::size_t stripsAt = plain.size() - 16;
+  const std::size_t entriesEnd = stripsAt - 4;  // the next directory's offset follows
+  test::expectCutsFail(plain, "tif", 0, 8, "Invalid TIFF file.");
+  test::expectCutsFail(plain, "tif", 8, entriesEnd, "TIFF: directory past the end of the file");
+  test::expectCutsFail(plain, "tif", entriesEnd, plain.size(), "TIFF: strip past the end of the file");
+  EXPECT_GT(directory, 8u);
+  // Packed strips past the end; an entry count the file cannot hold.
+  const Bytes packed = stripsLast(32773, {{0xF9, 1}, {0xF9, 2}});
+  test::expectCutsFail(packed, "tif", packed.size() - 4, packed.size(), "TIFF: strip past the end of the file");
+  Bytes many = plain;
+  many[directory] = 0xFF;
+  EXPECT_EQ(message(many), "TIFF: directory past the end of the file");
+  // A strip that is there but unpacks short leaves its other rows unfilled.
+  const Picture p = read(stripsLast(32773, {{0xF9, 1}, {0xFD, 2}}));
+  EXPECT_EQ(test::row(p, 2, 4), (Bytes{2, 2, 2, 2}));
+  EXPECT_EQ(test::row(p, 3, 4), (Bytes{0, 0, 0, 0}));
 }
 
 TEST(TiffReader, SampleFiles) {
