@@ -12,6 +12,51 @@ namespace lumora {
 
 namespace {
 
+inline std::uint64_t load64(const std::uint8_t* p) {
+  std::uint64_t v;
+  std::memcpy(&v, p, 8);
+  return v;
+}
+inline void store64(std::uint8_t* p, std::uint64_t v) { std::memcpy(p, &v, 8); }
+inline std::uint32_t load32(const std::uint8_t* p) {
+  std::uint32_t v;
+  std::memcpy(&v, p, 4);
+  return v;
+}
+inline void store32(std::uint8_t* p, std::uint32_t v) { std::memcpy(p, &v, 4); }
+
+// Copies n >= 1 bytes, the short strings and packets of the decoders,
+// inline and in words: the last word is put flush with the end, overlapping
+// the one before, so nothing past dst + n is written. The source lies in
+// another buffer or wholly before dst (src + n <= dst).
+inline void copyBytes(std::uint8_t* dst, const std::uint8_t* src, std::size_t n) {
+  if (n >= 16) {
+    for (std::size_t i = 0; i + 16 < n; i += 16) std::memcpy(dst + i, src + i, 16);
+    std::memcpy(dst + n - 16, src + n - 16, 16);
+  } else if (n >= 8) {
+    store64(dst, load64(src));
+    store64(dst + n - 8, load64(src + n - 8));
+  } else if (n >= 4) {
+    store32(dst, load32(src));
+    store32(dst + n - 4, load32(src + n - 4));
+  } else {
+    dst[0] = src[0];
+    dst[n - 1] = src[n - 1];
+    dst[n / 2] = src[n / 2];
+  }
+}
+
+// n >= 1 copies of one byte, in words as copyBytes.
+inline void fillBytes(std::uint8_t* dst, std::uint8_t v, std::size_t n) {
+  if (n < 8) {
+    for (std::size_t i = 0; i < n; ++i) dst[i] = v;
+    return;
+  }
+  const std::uint64_t word = v * 0x0101010101010101ull;
+  for (std::size_t i = 0; i + 8 < n; i += 8) store64(dst + i, word);
+  store64(dst + n - 8, word);
+}
+
 // Writes into a span and drops what falls past its end.
 class CutWriter {
  public:
@@ -58,18 +103,32 @@ std::size_t decodePcxRle(ByteReader& in, std::span<std::uint8_t> out) {
 }
 
 std::size_t decodePackBits(ByteReader& in, std::size_t packedCount, std::span<std::uint8_t> out) {
-  CutWriter w(out);
-  const std::size_t end = in.position() + std::min(packedCount, in.remaining());
-  while (in.position() < end) {
-    const int a = static_cast<std::int8_t>(in.u8());
+  // The hottest run-length decoder (TIFF and Photoshop pictures): pointers
+  // instead of the reader and writer, packets copied in words.
+  const std::uint8_t* const start = in.rest().data();
+  const std::uint8_t* p = start;
+  const std::uint8_t* const end = start + std::min(packedCount, in.remaining());
+  std::uint8_t* const o = out.data();
+  const std::size_t size = out.size();
+  std::size_t w = 0;
+  while (p < end) {
+    const int a = static_cast<std::int8_t>(*p++);
     if (a >= 0) {
-      w.copy(in, std::min<std::size_t>(std::size_t(a) + 1, end - in.position()));
+      const std::size_t n = std::min<std::size_t>(std::size_t(a) + 1, std::size_t(end - p));
+      const std::size_t k = std::min(n, size - w);
+      if (k) copyBytes(o + w, p, k);
+      w += k;
+      p += n;
     } else if (a != -128) {
-      if (in.position() >= end) break;
-      w.fill(in.u8(), std::size_t(1 - a));
+      if (p >= end) break;
+      const std::size_t k = std::min(std::size_t(1 - a), size - w);
+      if (k) fillBytes(o + w, *p, k);
+      w += k;
+      ++p;
     }
   }
-  return w.written();
+  in.skip(std::size_t(p - start));
+  return w;
 }
 
 std::size_t decodeSgiRle(ByteReader& in, int bytesPerSample, std::span<std::uint8_t> out) {
@@ -170,36 +229,6 @@ std::size_t decodeTargaRle(std::span<const std::uint8_t> packed, int depth, std:
 }
 
 namespace {
-
-inline std::uint64_t load64(const std::uint8_t* p) {
-  std::uint64_t v;
-  std::memcpy(&v, p, 8);
-  return v;
-}
-inline void store64(std::uint8_t* p, std::uint64_t v) { std::memcpy(p, &v, 8); }
-inline std::uint32_t load32(const std::uint8_t* p) {
-  std::uint32_t v;
-  std::memcpy(&v, p, 4);
-  return v;
-}
-inline void store32(std::uint8_t* p, std::uint32_t v) { std::memcpy(p, &v, 4); }
-
-// Copies n >= 1 bytes that lie wholly before dst (src + n <= dst), in
-// words: the last word is put flush with the end, overlapping the one
-// before, so nothing past dst + n is written.
-inline void copyBefore(std::uint8_t* dst, const std::uint8_t* src, std::size_t n) {
-  if (n >= 8) {
-    for (std::size_t i = 0; i + 8 < n; i += 8) store64(dst + i, load64(src + i));
-    store64(dst + n - 8, load64(src + n - 8));
-  } else if (n >= 4) {
-    store32(dst, load32(src));
-    store32(dst + n - 4, load32(src + n - 4));
-  } else {
-    dst[0] = src[0];
-    dst[n - 1] = src[n - 1];
-    dst[n / 2] = src[n / 2];
-  }
-}
 
 // Reads codes of a given width, most or least significant bit first, from
 // a 64-bit buffer filled a word at a time. Most significant first, the
@@ -337,11 +366,11 @@ std::size_t decodeLzw(std::span<const std::uint8_t> packed, const LzwVariant& v,
       // the string runs into itself.
       for (std::size_t k = 0; k < size - produced; ++k) to[k] = from[k];
     } else if (from + n <= to) {
-      copyBefore(to, from, n);
+      copyBytes(to, from, n);
     } else {
       // The string being defined: the previous one, which ends right here,
       // plus its own first byte.
-      copyBefore(to, from, n - 1);
+      copyBytes(to, from, n - 1);
       to[n - 1] = to[0];
     }
     produced += n;

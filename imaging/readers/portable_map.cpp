@@ -4,6 +4,7 @@
 #include <climits>
 
 #include "imaging/byte_reader.h"
+#include "imaging/readers/pixel_rows.h"
 #include "imaging/readers/readers.h"
 
 namespace lumora {
@@ -88,6 +89,17 @@ void readBinaryRows(MapReader& in, Picture& p, std::size_t rowBytes) {
     if (in.bytes().read(p.row(y), rowBytes) < rowBytes) throw PictureError(kReadError);
 }
 
+// Red, green, blue in the file; blue, green, red in the rows.
+void readBinaryPixels(MapReader& in, Picture& p) {
+  const std::size_t rowBytes = 3 * std::size_t(p.width());
+  ByteReader& bytes = in.bytes();
+  for (int y = 0; y < p.height(); ++y) {
+    if (bytes.remaining() < rowBytes) throw PictureError(kReadError);
+    swapRedBlue(bytes.rest().data(), p.row(y), std::size_t(p.width()));
+    bytes.skip(rowBytes);
+  }
+}
+
 }  // namespace
 
 Picture readPortableMap(const ReaderInput& in) {
@@ -143,9 +155,7 @@ Picture readPortableMap(const ReaderInput& in) {
     default:
       checkRoom(r, width, height, 3);
       p.allocate(width, height, 24);
-      readBinaryRows(r, p, 3 * std::size_t(width));
-      for (int y = 0; y < height; ++y)
-        for (int x = 0; x < width; ++x) std::swap(p.row(y)[3 * x], p.row(y)[3 * x + 2]);
+      readBinaryPixels(r, p);
       break;
   }
   return p;

@@ -9,6 +9,7 @@
 #include "imaging/byte_reader.h"
 #include "imaging/decoders.h"
 #include "imaging/readers/color_conversion.h"
+#include "imaging/readers/pixel_rows.h"
 #include "imaging/readers/readers.h"
 
 namespace lumora {
@@ -246,6 +247,11 @@ void convertRow(const Layout& l, const std::uint8_t* src, std::size_t rowBytes, 
       for (int x = 0; x < width; ++x) dst[x] = src[std::size_t(x) * l.pixelBytes + h];
       return;
     case Kind::Rgb:
+      if (s == 1) {
+        swapRedBlue(src, dst, std::size_t(width));
+        return;
+      }
+      [[fallthrough]];
     case Kind::Rgba: {
       const unsigned out = l.kind == Kind::Rgb ? 3 : 4;
       for (int x = 0; x < width; ++x, src += l.pixelBytes, dst += out) {
@@ -343,8 +349,20 @@ Picture readTiff(const ReaderInput& input) {
     if (offset > data.size()) throw PictureError(kInvalid);
     std::size_t produced = 0;
     if (compression == kNone) {
+      // Whole rows are converted where they lie in the file; only a row to
+      // change (predictor) or to complete is copied.
       produced = std::size_t(std::min<std::uint64_t>(wanted, data.size() - offset));
-      strip.assign(data.begin() + std::ptrdiff_t(offset), data.begin() + std::ptrdiff_t(offset + produced));
+      for (std::size_t at = 0; at < produced && y < height; at += rowBytes, ++y) {
+        const std::uint8_t* row = data.data() + offset + at;
+        if (predictor || produced - at < rowBytes) {
+          strip.assign(row, row + std::min<std::size_t>(rowBytes, produced - at));
+          strip.resize(rowBytes, 0);
+          if (predictor) undoPredictor(strip.data(), rowBytes, spp, width);
+          row = strip.data();
+        }
+        convertRow(layout, row, rowBytes, int(width), pic, int(y));
+      }
+      continue;
     } else {
       const std::size_t packed = k < counts.size() ? counts[k] : 0;
       if (packed > data.size() - offset) throw PictureError(kInvalid);
