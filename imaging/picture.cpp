@@ -1,8 +1,15 @@
 #include "imaging/picture.h"
 
+#include <algorithm>
+
 namespace lumora {
 
 void Picture::allocate(int width, int height, int bits) {
+  allocateForOverwrite(width, height, bits);
+  std::fill(data_.begin(), data_.end(), std::uint8_t(0));
+}
+
+void Picture::allocateForOverwrite(int width, int height, int bits) {
   if (bits != 1 && bits != 4 && bits != 8 && bits != 15 && bits != 24 && bits != 32)
     throw PictureError("Unsupported pixel format.");
   if (width < 0 || height < 0) throw PictureError("Invalid picture size.");
@@ -13,7 +20,11 @@ void Picture::allocate(int width, int height, int bits) {
   height_ = height;
   bits_ = bits;
   stride_ = stride;
-  data_.assign(stride * std::size_t(height), 0);
+  data_ = PixelBytes();  // the earlier picture's memory goes first
+  data_.resize(stride * std::size_t(height));
+  const std::size_t used = (std::size_t(width) * std::size_t(storedBits) + 7) / 8;
+  if (used < stride)
+    for (int y = 0; y < height; ++y) std::fill(row(y) + used, row(y) + stride, std::uint8_t(0));
 }
 
 Pixel Picture::pixel(int x, int y) const {

@@ -84,6 +84,7 @@ void readTextBits(MapReader& in, Picture& p) {
   }
 }
 
+// Every row is read whole, or the picture fails.
 void readBinaryRows(MapReader& in, Picture& p, std::size_t rowBytes) {
   for (int y = 0; y < p.height(); ++y)
     if (in.bytes().read(p.row(y), rowBytes) < rowBytes) throw PictureError(kReadError);
@@ -142,19 +143,19 @@ Picture readPortableMap(const ReaderInput& in) {
       break;
     case 4:
       checkRoom(r, (width + 7) / 8, height, 1);
-      p.allocate(width, height, 1);
+      p.allocateForOverwrite(width, height, 1);
       bitPalette(p);
       readBinaryRows(r, p, (std::size_t(width) + 7) / 8);
       break;
     case 5:
       checkRoom(r, width, height, 1);
-      p.allocate(width, height, 8);
+      p.allocateForOverwrite(width, height, 8);
       greyPalette(p);
       readBinaryRows(r, p, std::size_t(width));
       break;
     default:
       checkRoom(r, width, height, 3);
-      p.allocate(width, height, 24);
+      p.allocateForOverwrite(width, height, 24);
       readBinaryPixels(r, p);
       break;
   }

@@ -97,13 +97,13 @@ Picture readTarga(const ReaderInput& in) {
 
   if (h.imageType >= 1 && h.imageType <= 3) {
     if (r.remaining() < pixelBytes) throw PictureError(kInvalid);
-    picture.allocate(h.width, h.height, bits);
+    picture.allocateForOverwrite(h.width, h.height, bits);  // every row is read
     for (int k = 0; k < h.height; ++k) r.read(picture.row(destRow(k)), rowBytes);
   } else if (h.imageType >= 9 && h.imageType <= 11) {
     // A packet of 128 pixels takes at least 1 + bytes-per-pixel bytes.
     const std::size_t p = std::size_t(targaBytesPerPixel(h.depth));
     if (pixelBytes / p / 128 > r.remaining() / (p + 1) + 1) throw PictureError(kInvalid);
-    picture.allocate(h.width, h.height, bits);
+    picture.allocateForOverwrite(h.width, h.height, bits);  // every row is copied
     // The whole picture is unpacked as one stream, so that a packet running
     // across the end of a row carries on into the next one.
     std::vector<std::uint8_t> pixels(pixelBytes);

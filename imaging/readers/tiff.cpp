@@ -320,7 +320,10 @@ Picture readTiff(const ReaderInput& input) {
   if (rowBytes > 2 * std::uint64_t(Picture::kMaxBytes) / height) throw PictureError("Picture too large.");
 
   Picture pic;
-  pic.allocate(int(width), int(height), layout.bits);
+  // Every kind but Raw writes each row whole; the rows that no strip
+  // reaches are cleared below.
+  if (layout.kind == Kind::Raw) pic.allocate(int(width), int(height), layout.bits);
+  else pic.allocateForOverwrite(int(width), int(height), layout.bits);
   if (layout.kind == Kind::Indexed || layout.kind == Kind::Grey)
     pic.palette() = buildPalette(layout.bits, bps, photometric, dir);
 
@@ -337,51 +340,54 @@ Picture readTiff(const ReaderInput& input) {
   // Each strip starts at the row after the rows of the strips before it, so
   // a strip that unpacks short leaves its own remaining rows unfilled.
   std::uint32_t stripStart = 0;
-  std::vector<std::uint8_t> strip;
+  std::uint32_t reached = 0;  // the row after the last one filled
+  auto clearRows = [&pic](std::uint32_t from, std::uint32_t to) {
+    for (; from < to; ++from) std::fill_n(pic.row(int(from)), pic.stride(), std::uint8_t(0));
+  };
+  std::vector<std::uint8_t> strip, rowCopy;
   for (std::size_t k = 0; k < offsets.size() && stripStart < height; ++k) {
     std::uint64_t rows = height;
     if (offsets.size() > 1 && !rowsPerStrip.empty()) rows = rowsPerStrip[std::min(k, rowsPerStrip.size() - 1)];
     rows = std::min<std::uint64_t>(rows, height - stripStart);
     std::uint32_t y = stripStart;
+    clearRows(reached, y);
     stripStart += std::uint32_t(rows);
     const std::uint64_t wanted = rows * rowBytes;
     const std::size_t offset = offsets[k];
     if (offset > data.size()) throw PictureError(kInvalid);
     std::size_t produced = 0;
+    const std::uint8_t* unpacked = nullptr;
     if (compression == kNone) {
-      // Whole rows are converted where they lie in the file; only a row to
-      // change (predictor) or to complete is copied.
+      // Uncompressed rows are converted where they lie in the file.
       produced = std::size_t(std::min<std::uint64_t>(wanted, data.size() - offset));
-      for (std::size_t at = 0; at < produced && y < height; at += rowBytes, ++y) {
-        const std::uint8_t* row = data.data() + offset + at;
-        if (predictor || produced - at < rowBytes) {
-          strip.assign(row, row + std::min<std::size_t>(rowBytes, produced - at));
-          strip.resize(rowBytes, 0);
-          if (predictor) undoPredictor(strip.data(), rowBytes, spp, width);
-          row = strip.data();
-        }
-        convertRow(layout, row, rowBytes, int(width), pic, int(y));
-      }
-      continue;
+      unpacked = data.data() + offset;
     } else {
       const std::size_t packed = k < counts.size() ? counts[k] : 0;
       if (packed > data.size() - offset) throw PictureError(kInvalid);
-      strip.assign(std::size_t(std::min(wanted, maxUnpacked(compression, packed))), 0);
+      strip.resize(std::size_t(std::min(wanted, maxUnpacked(compression, packed))));
       if (compression == kLzw) {
         produced = decodeTiffLzw(data.subspan(offset, packed), strip);
       } else {
         ByteReader packedIn(data.subspan(offset, packed));
         produced = decodePackBits(packedIn, packed, strip);
       }
+      unpacked = strip.data();
     }
-    // A last row cut short is completed with zeros.
-    strip.resize(std::size_t((produced + rowBytes - 1) / rowBytes * rowBytes), 0);
     for (std::size_t at = 0; at < produced && y < height; at += rowBytes, ++y) {
-      std::uint8_t* row = strip.data() + at;
-      if (predictor) undoPredictor(row, rowBytes, spp, width);
+      const std::uint8_t* row = unpacked + at;
+      // A row to change (predictor) is copied, and so is a last row cut
+      // short, completed with zeros.
+      if (predictor || produced - at < rowBytes) {
+        rowCopy.assign(row, row + std::min<std::size_t>(rowBytes, produced - at));
+        rowCopy.resize(rowBytes, 0);
+        if (predictor) undoPredictor(rowCopy.data(), rowBytes, spp, width);
+        row = rowCopy.data();
+      }
       convertRow(layout, row, rowBytes, int(width), pic, int(y));
     }
+    reached = y;
   }
+  clearRows(reached, height);
   return pic;
 }
 
