@@ -30,7 +30,9 @@ inline void store32(std::uint8_t* p, std::uint32_t v) { std::memcpy(p, &v, 4); }
 // the one before, so nothing past dst + n is written. The source lies in
 // another buffer or wholly before dst (src + n <= dst).
 inline void copyBytes(std::uint8_t* dst, const std::uint8_t* src, std::size_t n) {
-  if (n >= 16) {
+  if (n > 48) {
+    std::memcpy(dst, src, n);
+  } else if (n >= 16) {
     for (std::size_t i = 0; i + 16 < n; i += 16) std::memcpy(dst + i, src + i, 16);
     std::memcpy(dst + n - 16, src + n - 16, 16);
   } else if (n >= 8) {
@@ -288,12 +290,6 @@ class BitSource {
   int count_ = 0;
 };
 
-struct LzwVariant {
-  int literalBits;  // codes below 2^literalBits stand for themselves
-  bool earlyChange;  // TIFF: the width grows one code early
-  const char* error;
-};
-
 constexpr int kLzwCodes = 4096;
 
 // Every string but a literal is a string already written to the output
@@ -301,19 +297,25 @@ constexpr int kLzwCodes = 4096;
 // last written and its length, and is written by copying those bytes: no
 // chain to walk, no stack. The table is set up afresh on every call; only
 // entries below the next free code are ever read, so it is not cleared.
-template <bool msbFirst>
-std::size_t decodeLzw(std::span<const std::uint8_t> packed, const LzwVariant& v, std::span<std::uint8_t> out) {
-  const int clear = 1 << v.literalBits;
+// `tiff` selects the TIFF variant (codes most significant bit first, the
+// width growing one code early) over the GIF one.
+template <bool tiff>
+std::size_t decodeLzw(std::span<const std::uint8_t> packed, int literalBits, const char* error,
+                      std::span<std::uint8_t> out) {
+  const int clear = 1 << literalBits;
   const int end = clear + 1;
   const int firstFree = clear + 2;
-  const int startWidth = v.literalBits + 1;
+  const int startWidth = literalBits + 1;
   std::size_t at[kLzwCodes];       // where the entry's string was written
   std::uint16_t length[kLzwCodes];  // its length
-  BitSource<msbFirst> bits(packed);
+  BitSource<tiff> bits(packed);
   std::uint8_t* const o = out.data();
   const std::size_t size = out.size();
   int width = startWidth;
   int next = firstFree;
+  // The width grows when the next free code reaches this (one code early
+  // for TIFF, whose test comes after the next free code has grown).
+  int limit = (1 << width) - 1;
   bool havePrev = false;
   std::size_t produced = 0;
   std::size_t prevAt = 0, prevLength = 0;  // the previous code's string
@@ -323,20 +325,21 @@ std::size_t decodeLzw(std::span<const std::uint8_t> packed, const LzwVariant& v,
       if (code == end) break;
       if (code == clear) {
         width = startWidth;
+        limit = (1 << width) - 1;
         next = firstFree;
         havePrev = false;
         continue;
       }
     }
     if (!havePrev) {
-      if (code >= clear) throw PictureError(v.error);
+      if (code >= clear) throw PictureError(error);
       prevAt = produced;
       prevLength = 1;
       o[produced++] = std::uint8_t(code);
       havePrev = true;
       continue;
     }
-    if (code > next || code >= kLzwCodes) throw PictureError(v.error);
+    if (code > next || code >= kLzwCodes) throw PictureError(error);
     // Entries stop once the table is full; a code equal to the next free
     // one (the string being defined) then cannot occur.
     if (next < kLzwCodes) {
@@ -344,13 +347,9 @@ std::size_t decodeLzw(std::span<const std::uint8_t> packed, const LzwVariant& v,
       // which is where this string will be written: right behind it.
       at[next] = prevAt;
       length[next] = std::uint16_t(prevLength + 1);
-      if (v.earlyChange) {
-        ++next;
-        if (next == (1 << width) - 1 && width < 12) ++width;
-      } else {
-        if (next == (1 << width) - 1 && width < 12) ++width;
-        ++next;
-      }
+      if constexpr (tiff) ++next;
+      if (next == limit && width < 12) limit = (1 << ++width) - 1;
+      if constexpr (!tiff) ++next;
     }
     prevAt = produced;
     if (code < clear) {
@@ -382,12 +381,12 @@ std::size_t decodeLzw(std::span<const std::uint8_t> packed, const LzwVariant& v,
 }  // namespace
 
 std::size_t decodeTiffLzw(std::span<const std::uint8_t> packed, std::span<std::uint8_t> out) {
-  return decodeLzw<true>(packed, {8, true, "TIF LZW: invalid opcode."}, out);
+  return decodeLzw<true>(packed, 8, "TIF LZW: invalid opcode.", out);
 }
 
 std::size_t decodeGifLzw(std::span<const std::uint8_t> packed, int codeSize, std::span<std::uint8_t> out) {
   if (codeSize < 1 || codeSize > 11) throw PictureError("GIF LZW: invalid opcode.");
-  return decodeLzw<false>(packed, {codeSize, false, "GIF LZW: invalid opcode."}, out);
+  return decodeLzw<false>(packed, codeSize, "GIF LZW: invalid opcode.", out);
 }
 
 }  // namespace lumora

@@ -24,13 +24,20 @@ inline void swapPixels(const std::uint8_t* src, std::uint8_t* dst, std::size_t f
 __attribute__((target("ssse3"))) std::size_t swapShuffled(const std::uint8_t* src, std::uint8_t* dst,
                                                            std::size_t pixels) {
   using Bytes16 = std::uint8_t __attribute__((vector_size(16)));
-  std::size_t i = 0;
-  for (; i + 6 <= pixels; i += 5) {
+  auto five = [&](std::size_t i) {
     Bytes16 v;
     std::memcpy(&v, src + 3 * i, 16);
     v = __builtin_shufflevector(v, v, 2, 1, 0, 5, 4, 3, 8, 7, 6, 11, 10, 9, 14, 13, 12, 15);
     std::memcpy(dst + 3 * i, &v, 16);
+  };
+  std::size_t i = 0;
+  for (; i + 21 <= pixels; i += 20) {  // four steps in one, in order
+    five(i);
+    five(i + 5);
+    five(i + 10);
+    five(i + 15);
   }
+  for (; i + 6 <= pixels; i += 5) five(i);
   return i;
 }
 #endif
