@@ -210,5 +210,22 @@ TEST(UnclearedPictures, PortableMapsAndTargaLeaveNoPaddingUnwritten) {
   }
 }
 
+TEST(UnclearedPictures, LargePicturesInHugePagesAreClearedWhenAskedAndReusable) {
+  // 36 MB: past the size from which pixel memory is mapped in huge pages.
+  Picture p;
+  p.allocate(4000, 3000, 24);
+  EXPECT_EQ(p.row(0)[0], 0);
+  EXPECT_EQ(p.row(1500)[6000], 0);
+  EXPECT_EQ(p.row(2999)[11999], 0);
+  p.row(2999)[11999] = 7;
+  p.allocate(4000, 3000, 24);  // the old memory goes, the new one is clear
+  EXPECT_EQ(p.row(2999)[11999], 0);
+  Picture copy = p;
+  copy.row(0)[0] = 9;
+  EXPECT_EQ(p.row(0)[0], 0);
+  p.allocateForOverwrite(10, 10, 24);  // small again: from the heap
+  EXPECT_EQ(p.data().size(), 320u);
+}
+
 }  // namespace
 }  // namespace lumora
