@@ -89,7 +89,7 @@ def readers_table(res):
         sizes = {}
         for b in json.load(f)["benchmarks"]:
             name = b.get("run_name", b["name"])
-            if "file_MB" in b:
+            if "file_MB" in b and b.get("aggregate_name", "median") == "median":
                 sizes[name] = b["file_MB"]
     print("## Picture readers against the reference libraries (CPU time, median)\n")
     print("| File | Size | File size | Ours | Reference | Ours / reference | Target |")
