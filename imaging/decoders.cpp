@@ -12,6 +12,58 @@ namespace lumora {
 
 namespace {
 
+inline std::uint64_t load64(const std::uint8_t* p) {
+  std::uint64_t v;
+  std::memcpy(&v, p, 8);
+  return v;
+}
+inline void store64(std::uint8_t* p, std::uint64_t v) { std::memcpy(p, &v, 8); }
+inline std::uint32_t load32(const std::uint8_t* p) {
+  std::uint32_t v;
+  std::memcpy(&v, p, 4);
+  return v;
+}
+inline void store32(std::uint8_t* p, std::uint32_t v) { std::memcpy(p, &v, 4); }
+
+// Copies n >= 1 bytes, the short strings and packets of the decoders,
+// inline and in words: the last word is put flush with the end, overlapping
+// the one before, so nothing past dst + n is written. The source lies in
+// another buffer or wholly before dst (src + n <= dst).
+inline void copyBytes(std::uint8_t* dst, const std::uint8_t* src, std::size_t n) {
+  if (n >= 16) {
+    // Two words a step: a variable-length memcpy would be expanded into a
+    // string instruction that is slow to start for packets this short.
+    std::size_t i = 0;
+    for (; i + 32 < n; i += 32) {
+      std::memcpy(dst + i, src + i, 16);
+      std::memcpy(dst + i + 16, src + i + 16, 16);
+    }
+    if (i + 16 < n) std::memcpy(dst + i, src + i, 16);
+    std::memcpy(dst + n - 16, src + n - 16, 16);
+  } else if (n >= 8) {
+    store64(dst, load64(src));
+    store64(dst + n - 8, load64(src + n - 8));
+  } else if (n >= 4) {
+    store32(dst, load32(src));
+    store32(dst + n - 4, load32(src + n - 4));
+  } else {
+    dst[0] = src[0];
+    dst[n - 1] = src[n - 1];
+    dst[n / 2] = src[n / 2];
+  }
+}
+
+// n >= 1 copies of one byte, in words as copyBytes.
+inline void fillBytes(std::uint8_t* dst, std::uint8_t v, std::size_t n) {
+  if (n < 8) {
+    for (std::size_t i = 0; i < n; ++i) dst[i] = v;
+    return;
+  }
+  const std::uint64_t word = v * 0x0101010101010101ull;
+  for (std::size_t i = 0; i + 8 < n; i += 8) store64(dst + i, word);
+  store64(dst + n - 8, word);
+}
+
 // Writes into a span and drops what falls past its end.
 class CutWriter {
  public:
@@ -58,18 +110,32 @@ std::size_t decodePcxRle(ByteReader& in, std::span<std::uint8_t> out) {
 }
 
 std::size_t decodePackBits(ByteReader& in, std::size_t packedCount, std::span<std::uint8_t> out) {
-  CutWriter w(out);
-  const std::size_t end = in.position() + std::min(packedCount, in.remaining());
-  while (in.position() < end) {
-    const int a = static_cast<std::int8_t>(in.u8());
+  // The hottest run-length decoder (TIFF and Photoshop pictures): pointers
+  // instead of the reader and writer, packets copied in words.
+  const std::uint8_t* const start = in.rest().data();
+  const std::uint8_t* p = start;
+  const std::uint8_t* const end = start + std::min(packedCount, in.remaining());
+  std::uint8_t* const o = out.data();
+  const std::size_t size = out.size();
+  std::size_t w = 0;
+  while (p < end) {
+    const int a = static_cast<std::int8_t>(*p++);
     if (a >= 0) {
-      w.copy(in, std::min<std::size_t>(std::size_t(a) + 1, end - in.position()));
+      const std::size_t n = std::min<std::size_t>(std::size_t(a) + 1, std::size_t(end - p));
+      const std::size_t k = std::min(n, size - w);
+      if (k) copyBytes(o + w, p, k);
+      w += k;
+      p += n;
     } else if (a != -128) {
-      if (in.position() >= end) break;
-      w.fill(in.u8(), std::size_t(1 - a));
+      if (p >= end) break;
+      const std::size_t k = std::min(std::size_t(1 - a), size - w);
+      if (k) fillBytes(o + w, *p, k);
+      w += k;
+      ++p;
     }
   }
-  return w.written();
+  in.skip(std::size_t(p - start));
+  return w;
 }
 
 std::size_t decodeSgiRle(ByteReader& in, int bytesPerSample, std::span<std::uint8_t> out) {
@@ -171,153 +237,161 @@ std::size_t decodeTargaRle(std::span<const std::uint8_t> packed, int depth, std:
 
 namespace {
 
-// The string table shared by both LZW variants. Every string but a literal
-// is a string already written to the output followed by one byte, so an
-// entry is kept as where its string was last written and its length, and is
-// written by copying those bytes: no chain to walk, no stack.
-class LzwTable {
- public:
-  static constexpr int kSize = 4096;
-
-  explicit LzwTable(int literals) : literals_(literals) {}
-
-  // Entry `code` = the string of `prev`, written at `prevAt`, plus one byte.
-  void add(int code, std::size_t prevAt, int prev) {
-    at_[code] = prevAt;
-    length_[code] = length(prev) + 1;
-  }
-  std::size_t length(int code) const { return code < literals_ ? 1 : length_[code]; }
-  // Writes the code's string at `pos`, dropping what falls past the end;
-  // returns its length.
-  std::size_t write(int code, std::span<std::uint8_t> out, std::size_t pos) const {
-    if (code < literals_) {
-      if (pos < out.size()) out[pos] = std::uint8_t(code);
-      return 1;
-    }
-    const std::size_t len = length_[code];
-    const std::size_t from = at_[code];
-    const std::size_t room = pos < out.size() ? out.size() - pos : 0;
-    const std::size_t n = std::min(len, room);
-    // The source ends at or before `pos` except for a string made of the
-    // previous one plus its first byte, whose last byte is the source's
-    // first: a forward byte copy reads what it wrote then. Most strings are
-    // short, and a loop beats a call to memcpy for them.
-    std::uint8_t* o = out.data() + pos;
-    const std::uint8_t* i = out.data() + from;
-    if (n > 32 && from + len <= pos) {
-      std::memcpy(o, i, n);
-    } else {
-      for (std::size_t k = 0; k < n; ++k) o[k] = i[k];
-    }
-    return len;
-  }
-
- private:
-  int literals_;
-  std::array<std::size_t, kSize> at_{};
-  std::array<std::size_t, kSize> length_{};
-};
-
-// Reads codes of a given width, most or least significant bit first.
+// Reads codes of a given width, most or least significant bit first, from
+// a 64-bit buffer filled a word at a time. Most significant first, the
+// valid bits are the top `count_` bits of the buffer; least significant
+// first, the bottom ones. A refill may bring in part of a byte beyond the
+// ones it counts; the next refill writes the same bits there again.
 template <bool msbFirst_>
 class BitSource {
  public:
-  explicit BitSource(std::span<const std::uint8_t> data) : data_(data) {}
+  explicit BitSource(std::span<const std::uint8_t> data) : p_(data.data()), end_(data.data() + data.size()) {}
+
   // False when fewer than `width` bits are left.
   bool next(int width, int& code) {
-    while (count_ < width) {
-      if (pos_ >= data_.size()) return false;
-      const std::uint32_t byte = data_[pos_++];
-      if constexpr (msbFirst_)
-        bits_ = (bits_ << 8) | byte;
-      else
-        bits_ |= byte << count_;
-      count_ += 8;
+    if (count_ < width) {
+      refill();
+      if (count_ < width) return false;
     }
     if constexpr (msbFirst_) {
-      code = int((bits_ >> (count_ - width)) & ((1u << width) - 1));
+      code = int(bits_ >> (64 - width));
+      bits_ <<= width;
     } else {
       code = int(bits_ & ((1u << width) - 1));
       bits_ >>= width;
     }
     count_ -= width;
-    if constexpr (msbFirst_) bits_ &= (1u << count_) - 1;
     return true;
   }
 
  private:
-  std::span<const std::uint8_t> data_;
-  std::size_t pos_ = 0;
-  std::uint32_t bits_ = 0;
+  void refill() {
+    if (end_ - p_ >= 8) {
+      std::uint64_t word = load64(p_);
+      if constexpr (msbFirst_) {
+        word = __builtin_bswap64(word);
+        bits_ |= word >> count_;
+      } else {
+        bits_ |= word << count_;
+      }
+      const int bytes = (63 - count_) >> 3;
+      p_ += bytes;
+      count_ += 8 * bytes;
+      return;
+    }
+    while (count_ <= 56 && p_ < end_) {
+      const std::uint64_t byte = *p_++;
+      if constexpr (msbFirst_)
+        bits_ |= byte << (56 - count_);
+      else
+        bits_ |= byte << count_;
+      count_ += 8;
+    }
+  }
+
+  const std::uint8_t* p_;
+  const std::uint8_t* end_;
+  std::uint64_t bits_ = 0;
   int count_ = 0;
 };
 
-struct LzwVariant {
-  int literalBits;  // codes below 2^literalBits stand for themselves
-  bool earlyChange;  // TIFF: the width grows one code early
-  const char* error;
-};
+constexpr int kLzwCodes = 4096;
 
-template <bool msbFirst>
-std::size_t decodeLzw(std::span<const std::uint8_t> packed, const LzwVariant& v, std::span<std::uint8_t> out) {
-  const int clear = 1 << v.literalBits;
+// Every string but a literal is a string already written to the output
+// followed by one byte, so a table entry is kept as where its string was
+// last written and its length, and is written by copying those bytes: no
+// chain to walk, no stack. The table is set up afresh on every call; only
+// entries below the next free code are ever read, so it is not cleared.
+// `tiff` selects the TIFF variant (codes most significant bit first, the
+// width growing one code early) over the GIF one.
+template <bool tiff>
+std::size_t decodeLzw(std::span<const std::uint8_t> packed, int literalBits, const char* error,
+                      std::span<std::uint8_t> out) {
+  const int clear = 1 << literalBits;
   const int end = clear + 1;
   const int firstFree = clear + 2;
-  const int startWidth = v.literalBits + 1;
-  auto table = std::make_unique<LzwTable>(clear);
-  BitSource<msbFirst> bits(packed);
+  const int startWidth = literalBits + 1;
+  std::size_t at[kLzwCodes];       // where the entry's string was written
+  std::uint16_t length[kLzwCodes];  // its length
+  BitSource<tiff> bits(packed);
+  std::uint8_t* const o = out.data();
+  const std::size_t size = out.size();
   int width = startWidth;
   int next = firstFree;
-  int prev = -1;
+  // The width grows when the next free code reaches this (one code early
+  // for TIFF, whose test comes after the next free code has grown).
+  int limit = (1 << width) - 1;
+  bool havePrev = false;
   std::size_t produced = 0;
+  std::size_t prevAt = 0, prevLength = 0;  // the previous code's string
   int code = 0;
-  std::size_t prevAt = 0;  // where the previous code's string was written
-  while (produced < out.size() && bits.next(width, code)) {
-    if (code == end) break;
-    if (code == clear) {
-      width = startWidth;
-      next = firstFree;
-      prev = -1;
-      continue;
-    }
-    if (prev < 0) {
-      if (code >= clear) throw PictureError(v.error);
-      prevAt = produced;
-      produced += table->write(code, out, produced);
-      prev = code;
-      continue;
-    }
-    if (code > next || code >= LzwTable::kSize) throw PictureError(v.error);
-    // Entries stop once the table is full; a code equal to the next free
-    // one (the string being defined) then cannot occur.
-    if (next < LzwTable::kSize) {
-      // The new entry: the previous string plus the first byte of this one,
-      // which is where this string will be written: right behind it.
-      table->add(next, prevAt, prev);
-      if (v.earlyChange) {
-        ++next;
-        if (next == (1 << width) - 1 && width < 12) ++width;
-      } else {
-        if (next == (1 << width) - 1 && width < 12) ++width;
-        ++next;
+  while (produced < size && bits.next(width, code)) {
+    if (code >= clear) {
+      if (code == end) break;
+      if (code == clear) {
+        width = startWidth;
+        limit = (1 << width) - 1;
+        next = firstFree;
+        havePrev = false;
+        continue;
       }
     }
+    if (!havePrev) {
+      if (code >= clear) throw PictureError(error);
+      prevAt = produced;
+      prevLength = 1;
+      o[produced++] = std::uint8_t(code);
+      havePrev = true;
+      continue;
+    }
+    if (code > next || code >= kLzwCodes) throw PictureError(error);
+    // Entries stop once the table is full; a code equal to the next free
+    // one (the string being defined) then cannot occur.
+    if (next < kLzwCodes) {
+      // The new entry: the previous string plus the first byte of this one,
+      // which is where this string will be written: right behind it.
+      at[next] = prevAt;
+      length[next] = std::uint16_t(prevLength + 1);
+      if constexpr (tiff) ++next;
+      if (next == limit && width < 12) limit = (1 << ++width) - 1;
+      if constexpr (!tiff) ++next;
+    }
     prevAt = produced;
-    produced += table->write(code, out, produced);
-    prev = code;
+    if (code < clear) {
+      o[produced++] = std::uint8_t(code);
+      prevLength = 1;
+      continue;
+    }
+    const std::size_t n = length[code];
+    const std::uint8_t* from = o + at[code];
+    std::uint8_t* to = o + produced;
+    if (n > size - produced) {
+      // Cut at the end of the output; a byte loop reads what it wrote when
+      // the string runs into itself.
+      for (std::size_t k = 0; k < size - produced; ++k) to[k] = from[k];
+    } else if (from + n <= to) {
+      copyBytes(to, from, n);
+    } else {
+      // The string being defined: the previous one, which ends right here,
+      // plus its own first byte.
+      copyBytes(to, from, n - 1);
+      to[n - 1] = to[0];
+    }
+    produced += n;
+    prevLength = n;
   }
-  return std::min(produced, out.size());
+  return std::min(produced, size);
 }
 
 }  // namespace
 
 std::size_t decodeTiffLzw(std::span<const std::uint8_t> packed, std::span<std::uint8_t> out) {
-  return decodeLzw<true>(packed, {8, true, "TIF LZW: invalid opcode."}, out);
+  return decodeLzw<true>(packed, 8, "TIF LZW: invalid opcode.", out);
 }
 
 std::size_t decodeGifLzw(std::span<const std::uint8_t> packed, int codeSize, std::span<std::uint8_t> out) {
   if (codeSize < 1 || codeSize > 11) throw PictureError("GIF LZW: invalid opcode.");
-  return decodeLzw<false>(packed, {codeSize, false, "GIF LZW: invalid opcode."}, out);
+  return decodeLzw<false>(packed, codeSize, "GIF LZW: invalid opcode.", out);
 }
 
 }  // namespace lumora

@@ -1,8 +1,43 @@
 #include "imaging/picture.h"
 
+#include <sys/mman.h>
+
+#include <algorithm>
+#include <cstdlib>
+#include <new>
+
 namespace lumora {
 
+namespace {
+constexpr std::size_t kHugePage = std::size_t(2) << 20;
+// Smaller blocks come from the heap, which reuses freed memory without
+// faulting it in again; from 32 MB on, the C library maps fresh memory for
+// every block anyway.
+constexpr std::size_t kHugeFrom = std::size_t(32) << 20;
+}  // namespace
+
+void* allocatePixelMemory(std::size_t bytes) {
+  if (bytes < kHugeFrom) return ::operator new(bytes);
+  const std::size_t rounded = (bytes + kHugePage - 1) / kHugePage * kHugePage;
+  void* p = std::aligned_alloc(kHugePage, rounded);
+  if (!p) throw std::bad_alloc();
+#ifdef MADV_HUGEPAGE
+  madvise(p, rounded, MADV_HUGEPAGE);  // a hint: without huge pages nothing changes
+#endif
+  return p;
+}
+
+void freePixelMemory(void* p, std::size_t bytes) noexcept {
+  if (bytes < kHugeFrom) ::operator delete(p);
+  else std::free(p);
+}
+
 void Picture::allocate(int width, int height, int bits) {
+  allocateForOverwrite(width, height, bits);
+  std::fill(data_.begin(), data_.end(), std::uint8_t(0));
+}
+
+void Picture::allocateForOverwrite(int width, int height, int bits) {
   if (bits != 1 && bits != 4 && bits != 8 && bits != 15 && bits != 24 && bits != 32)
     throw PictureError("Unsupported pixel format.");
   if (width < 0 || height < 0) throw PictureError("Invalid picture size.");
@@ -13,7 +48,11 @@ void Picture::allocate(int width, int height, int bits) {
   height_ = height;
   bits_ = bits;
   stride_ = stride;
-  data_.assign(stride * std::size_t(height), 0);
+  data_ = PixelBytes();  // the earlier picture's memory goes first
+  data_.resize(stride * std::size_t(height));
+  const std::size_t used = (std::size_t(width) * std::size_t(storedBits) + 7) / 8;
+  if (used < stride)
+    for (int y = 0; y < height; ++y) std::fill(row(y) + used, row(y) + stride, std::uint8_t(0));
 }
 
 Pixel Picture::pixel(int x, int y) const {

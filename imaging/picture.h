@@ -9,6 +9,7 @@
 #include <cstdint>
 #include <stdexcept>
 #include <string>
+#include <utility>
 #include <vector>
 
 #include "graphics/bitmap.h"
@@ -25,6 +26,36 @@ struct PaletteEntry {
   std::uint8_t r = 0, g = 0, b = 0;
   bool operator==(const PaletteEntry&) const = default;
 };
+
+// Large pixel memory comes in huge pages where the system offers them (far
+// fewer page faults while a reader fills a picture of tens of megabytes).
+void* allocatePixelMemory(std::size_t bytes);
+void freePixelMemory(void* p, std::size_t bytes) noexcept;
+
+// Pixel memory: a byte vector whose resize leaves new bytes as they come,
+// for readers that write every byte themselves (Picture::allocateForOverwrite).
+template <class T>
+struct UninitialisedAllocator {
+  using value_type = T;
+  UninitialisedAllocator() = default;
+  template <class U>
+  UninitialisedAllocator(const UninitialisedAllocator<U>&) noexcept {}
+  T* allocate(std::size_t n) { return static_cast<T*>(allocatePixelMemory(n * sizeof(T))); }
+  void deallocate(T* p, std::size_t n) noexcept { freePixelMemory(p, n * sizeof(T)); }
+  template <class U>
+  void construct(U* p) noexcept {
+    ::new (static_cast<void*>(p)) U;
+  }
+  template <class U, class... Args>
+  void construct(U* p, Args&&... args) {
+    ::new (static_cast<void*>(p)) U(std::forward<Args>(args)...);
+  }
+  template <class U>
+  bool operator==(const UninitialisedAllocator<U>&) const noexcept {
+    return true;
+  }
+};
+using PixelBytes = std::vector<std::uint8_t, UninitialisedAllocator<std::uint8_t>>;
 
 class Picture {
  public:
@@ -43,6 +74,10 @@ class Picture {
   // 8, 15, 24 or 32; throws PictureError for a size that is negative or too
   // large.
   void allocate(int width, int height, int bits);
+  // As allocate, but only the padding at the end of each row is zeroed: for
+  // a reader that then writes every pixel byte of every row (or zeroes the
+  // rows it does not reach), so the memory is not written twice.
+  void allocateForOverwrite(int width, int height, int bits);
 
   int width() const { return width_; }
   int height() const { return height_; }
@@ -52,8 +87,8 @@ class Picture {
 
   std::uint8_t* row(int y) { return data_.data() + std::size_t(y) * stride_; }
   const std::uint8_t* row(int y) const { return data_.data() + std::size_t(y) * stride_; }
-  std::vector<std::uint8_t>& data() { return data_; }
-  const std::vector<std::uint8_t>& data() const { return data_; }
+  PixelBytes& data() { return data_; }
+  const PixelBytes& data() const { return data_; }
 
   // Palette of a 1-, 4- or 8-bit picture (missing entries read as black).
   std::vector<PaletteEntry>& palette() { return palette_; }
@@ -68,7 +103,7 @@ class Picture {
  private:
   int width_ = 0, height_ = 0, bits_ = 24;
   std::size_t stride_ = 0;
-  std::vector<std::uint8_t> data_;
+  PixelBytes data_;
   std::vector<PaletteEntry> palette_;
 };
 

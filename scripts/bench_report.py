@@ -13,6 +13,8 @@ def load(path):
         data = json.load(f)
     out = {}
     for b in data["benchmarks"]:
+        if b.get("error_occurred"):
+            continue
         name = b.get("run_name", b["name"])
         if b.get("aggregate_name", "median") != "median":
             continue
@@ -59,6 +61,55 @@ def main():
         for name, t in sorted(e.items(), key=lambda kv: int(kv[0].split("/")[1])):
             print("| %s | %s |" % (name.split("/")[1], fmt(t)))
         print()
+    readers_table(res)
+
+
+# What each reader is measured against, and the most of the reference's time
+# it may take.
+READER_ROWS = [
+    ("gif", "GIF", "giflib", 0.67),
+    ("tiff_none", "TIFF, uncompressed", "libtiff", 1.0),
+    ("tiff_lzw", "TIFF, LZW", "libtiff", 1.0),
+    ("tiff_packbits", "TIFF, PackBits", "libtiff", 1.0),
+    ("targa_raw", "Targa, uncompressed", "stb_image", 1.0),
+    ("targa_rle", "Targa, run-length", "stb_image", 1.0),
+    ("psd_raw", "Photoshop, raw", "stb_image", 1.0),
+    ("psd_packbits", "Photoshop, PackBits", "stb_image", 1.0),
+    ("ppm", "binary PPM", "stb_image", 1.0),
+    ("png", "PNG", "stb_image", 1.0),
+]
+
+
+def readers_table(res):
+    path = os.path.join(res, "readers.json")
+    r = load(path)
+    if not r:
+        return
+    with open(path) as f:
+        sizes = {}
+        for b in json.load(f)["benchmarks"]:
+            name = b.get("run_name", b["name"])
+            if "file_MB" in b and b.get("aggregate_name", "median") == "median":
+                sizes[name] = b["file_MB"]
+    print("## Picture readers against the reference libraries (CPU time, median)\n")
+    print("| File | Size | File size | Ours | Reference | Ours / reference | Target |")
+    print("|---|---|---|---|---|---|---|")
+    for size in ["1920x1080", "6000x4000"]:
+        for key, title, ref, target in READER_ROWS:
+            ours = r.get("%s/%s/ours" % (key, size))
+            theirs = r.get("%s/%s/%s" % (key, size, ref))
+            if theirs is None:
+                continue
+            mb = sizes.get("%s/%s/%s" % (key, size, ref))
+            mb = "%.1f MB" % mb if mb else ""
+            if ours is None:
+                print("| %s | %s | %s | (no reader yet) | %s %s | | %.2f |" % (title, size, mb, ref, fmt(theirs), target))
+                continue
+            ratio = ours / theirs
+            verdict = "met" if ratio <= target else "missed"
+            print("| %s | %s | %s | %s | %s %s | %.2f | %.2f (%s) |"
+                  % (title, size, mb, fmt(ours), ref, fmt(theirs), ratio, target, verdict))
+    print()
 
 
 if __name__ == "__main__":

@@ -181,7 +181,9 @@ Picture readPhotoshop(const ReaderInput& input) {
   }
 
   Picture pic;
-  pic.allocate(int(h.width), int(h.height), bits);
+  // The colour modes write every pixel of every row.
+  if (bits == 24) pic.allocateForOverwrite(int(h.width), int(h.height), bits);
+  else pic.allocate(int(h.width), int(h.height), bits);
   if (bits == 1) {
     pic.palette() = {{255, 255, 255}, {0, 0, 0}};
   } else if (bits == 8) {

@@ -5,6 +5,7 @@
 #include <cstdint>
 
 #include "imaging/byte_reader.h"
+#include "imaging/readers/pixel_rows.h"
 #include "imaging/readers/readers.h"
 
 namespace lumora {
@@ -87,9 +88,21 @@ void readTextBits(MapReader& in, Picture& p) {
   }
 }
 
+// Every row is read whole, or the picture fails.
 void readBinaryRows(MapReader& in, Picture& p, std::size_t rowBytes) {
   for (int y = 0; y < p.height(); ++y)
     if (in.bytes().read(p.row(y), rowBytes) < rowBytes) throw PictureError(kReadError);
+}
+
+// Red, green, blue in the file; blue, green, red in the rows.
+void readBinaryPixels(MapReader& in, Picture& p) {
+  const std::size_t rowBytes = 3 * std::size_t(p.width());
+  ByteReader& bytes = in.bytes();
+  for (int y = 0; y < p.height(); ++y) {
+    if (bytes.remaining() < rowBytes) throw PictureError(kReadError);
+    swapRedBlue(bytes.rest().data(), p.row(y), std::size_t(p.width()));
+    bytes.skip(rowBytes);
+  }
 }
 
 }  // namespace
@@ -139,22 +152,20 @@ Picture readPortableMap(const ReaderInput& in) {
       break;
     case 4:
       checkRoom(r, bitRowBytes(width), std::uint64_t(height), 1);
-      p.allocate(width, height, 1);
+      p.allocateForOverwrite(width, height, 1);
       bitPalette(p);
       readBinaryRows(r, p, std::size_t(bitRowBytes(width)));
       break;
     case 5:
       checkRoom(r, width, height, 1);
-      p.allocate(width, height, 8);
+      p.allocateForOverwrite(width, height, 8);
       greyPalette(p);
       readBinaryRows(r, p, std::size_t(width));
       break;
     default:
       checkRoom(r, width, height, 3);
-      p.allocate(width, height, 24);
-      readBinaryRows(r, p, 3 * std::size_t(width));
-      for (int y = 0; y < height; ++y)
-        for (std::size_t x = 0; x < std::size_t(width); ++x) std::swap(p.row(y)[3 * x], p.row(y)[3 * x + 2]);
+      p.allocateForOverwrite(width, height, 24);
+      readBinaryPixels(r, p);
       break;
   }
   return p;

@@ -116,12 +116,12 @@ Picture readTarga(const ReaderInput& in) {
 
   if (h.imageType >= 1 && h.imageType <= 3) {
     if (r.remaining() < pixelBytes) throw PictureError(kInvalid);
-    picture.allocate(h.width, h.height, bits);
+    picture.allocateForOverwrite(h.width, h.height, bits);  // every row is read
     for (int k = 0; k < h.height; ++k) r.read(picture.row(destRow(k)), rowBytes);
   } else if (h.imageType >= 9 && h.imageType <= 11) {
     const std::size_t p = std::size_t(targaBytesPerPixel(h.depth));
     if (!packetsCover(r.rest(), p, pixelBytes)) throw PictureError(kInvalid);
-    picture.allocate(h.width, h.height, bits);
+    picture.allocateForOverwrite(h.width, h.height, bits);  // every row is copied
     // The whole picture is unpacked as one stream, so that a packet running
     // across the end of a row carries on into the next one.
     std::vector<std::uint8_t> pixels(pixelBytes);

@@ -9,6 +9,7 @@
 #include "imaging/byte_reader.h"
 #include "imaging/decoders.h"
 #include "imaging/readers/color_conversion.h"
+#include "imaging/readers/pixel_rows.h"
 #include "imaging/readers/readers.h"
 
 namespace lumora {
@@ -251,6 +252,11 @@ void convertRow(const Layout& l, const std::uint8_t* src, std::size_t rowBytes, 
       for (int x = 0; x < width; ++x) dst[x] = src[std::size_t(x) * l.pixelBytes + h];
       return;
     case Kind::Rgb:
+      if (s == 1) {
+        swapRedBlue(src, dst, std::size_t(width));
+        return;
+      }
+      [[fallthrough]];
     case Kind::Rgba: {
       const unsigned out = l.kind == Kind::Rgb ? 3 : 4;
       for (int x = 0; x < width; ++x, src += l.pixelBytes, dst += out) {
@@ -345,42 +351,60 @@ Picture readTiff(const ReaderInput& input) {
   }
 
   Picture pic;
-  pic.allocate(int(width), int(height), layout.bits);
+  // Every kind but Raw writes each row whole; the rows that no strip
+  // reaches are cleared below.
+  if (layout.kind == Kind::Raw) pic.allocate(int(width), int(height), layout.bits);
+  else pic.allocateForOverwrite(int(width), int(height), layout.bits);
   if (layout.kind == Kind::Indexed || layout.kind == Kind::Grey)
     pic.palette() = buildPalette(layout.bits, bps, photometric, dir);
 
   // Each strip starts at the row after the rows of the strips before it, so
   // a strip that unpacks short leaves its own remaining rows unfilled.
   std::uint32_t stripStart = 0;
-  std::vector<std::uint8_t> strip;
+  std::uint32_t reached = 0;  // the row after the last one filled
+  auto clearRows = [&pic](std::uint32_t from, std::uint32_t to) {
+    for (; from < to; ++from) std::fill_n(pic.row(int(from)), pic.stride(), std::uint8_t(0));
+  };
+  std::vector<std::uint8_t> strip, rowCopy;
   for (std::size_t k = 0; k < offsets.size() && stripStart < height; ++k) {
     const std::uint64_t rows = rowsOf(k, stripStart);
     std::uint32_t y = stripStart;
+    clearRows(reached, y);
     stripStart += std::uint32_t(rows);
     const std::uint64_t wanted = rows * rowBytes;
     const std::size_t offset = offsets[k];
     std::size_t produced = 0;
+    const std::uint8_t* unpacked = nullptr;
     if (compression == kNone) {
-      produced = std::size_t(wanted);
-      strip.assign(data.begin() + std::ptrdiff_t(offset), data.begin() + std::ptrdiff_t(offset + produced));
+      // Uncompressed rows are converted where they lie in the file.
+      produced = std::size_t(std::min<std::uint64_t>(wanted, data.size() - offset));
+      unpacked = data.data() + offset;
     } else {
       const std::size_t packed = k < counts.size() ? counts[k] : 0;
-      strip.assign(std::size_t(std::min(wanted, maxUnpacked(compression, packed))), 0);
+      strip.resize(std::size_t(std::min(wanted, maxUnpacked(compression, packed))));
       if (compression == kLzw) {
         produced = decodeTiffLzw(data.subspan(offset, packed), strip);
       } else {
         ByteReader packedIn(data.subspan(offset, packed));
         produced = decodePackBits(packedIn, packed, strip);
       }
+      unpacked = strip.data();
     }
-    // A last row cut short is completed with zeros.
-    strip.resize(std::size_t((produced + rowBytes - 1) / rowBytes * rowBytes), 0);
     for (std::size_t at = 0; at < produced && y < height; at += rowBytes, ++y) {
-      std::uint8_t* row = strip.data() + at;
-      if (predictor) undoPredictor(row, rowBytes, spp, width);
+      const std::uint8_t* row = unpacked + at;
+      // A row to change (predictor) is copied, and so is a last row cut
+      // short, completed with zeros.
+      if (predictor || produced - at < rowBytes) {
+        rowCopy.assign(row, row + std::min<std::size_t>(rowBytes, produced - at));
+        rowCopy.resize(rowBytes, 0);
+        if (predictor) undoPredictor(rowCopy.data(), rowBytes, spp, width);
+        row = rowCopy.data();
+      }
       convertRow(layout, row, rowBytes, int(width), pic, int(y));
     }
+    reached = y;
   }
+  clearRows(reached, height);
   return pic;
 }
 

@@ -1,0 +1,15 @@
+// Row conversions shared by the readers' pixel loops, written for speed:
+// they run once for every pixel of a picture.
+#pragma once
+
+#include <cstddef>
+#include <cstdint>
+
+namespace lumora {
+
+// Copies `pixels` 3-byte pixels from src to dst with the first and third
+// bytes of each exchanged (red, green, blue <-> blue, green, red). src and
+// dst may be the same row; otherwise they must not overlap.
+void swapRedBlue(const std::uint8_t* src, std::uint8_t* dst, std::size_t pixels);
+
+}  // namespace lumora
