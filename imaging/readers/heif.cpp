@@ -15,8 +15,9 @@ namespace lumora {
 
 namespace {
 
-// The largest side libheif may allocate for.
-constexpr std::uint32_t kMaxSide = 1u << 16;
+// libheif refuses pictures of more than this squared pixels: 4 bytes each
+// stay within the largest picture we hold.
+constexpr std::uint32_t kMaxSide = 1u << 14;
 
 struct ContextDeleter {
   void operator()(heif_context* c) const { heif_context_free(c); }

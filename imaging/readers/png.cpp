@@ -57,6 +57,7 @@ class PngDecoder {
     *width = png_get_image_width(png_, info_);
     *height = png_get_image_height(png_, info_);
     rowBytes_ = png_get_rowbytes(png_, info_);
+    interlaced_ = png_get_interlace_type(png_, info_) != PNG_INTERLACE_NONE;
     return true;
   }
 
@@ -67,6 +68,19 @@ class PngDecoder {
     png_read_image(png_, rows);
     return true;
   }
+
+  // Reads a file that is not interlaced one row at a time through `row`
+  // (rowBytes() long) into the picture; false after a libpng error.
+  bool readRowsInto(Picture& picture, png_bytep row) {
+    if (setjmp(png_jmpbuf(png_))) return false;
+    for (int y = 0; y < picture.height(); ++y) {
+      png_read_row(png_, row, nullptr);
+      bgraOverBlack(row, picture.row(y), std::size_t(picture.width()));
+    }
+    return true;
+  }
+
+  bool interlaced() const { return interlaced_; }
 
   std::size_t rowBytes() const { return rowBytes_; }
   const char* message() const { return message_; }
@@ -90,6 +104,7 @@ class PngDecoder {
   png_structp png_ = nullptr;
   png_infop info_ = nullptr;
   std::size_t rowBytes_ = 0;
+  bool interlaced_ = false;
   char message_[200] = {};
 };
 
@@ -105,6 +120,12 @@ Picture readPng(const ReaderInput& input) {
 
   Picture pic;
   pic.allocate(int(width), int(height), 24);
+  if (!decoder.interlaced()) {
+    std::vector<std::uint8_t> row(decoder.rowBytes());
+    if (!decoder.readRowsInto(pic, row.data())) throw PictureError(std::string("PNG: ") + decoder.message());
+    return pic;
+  }
+  // The passes of an interlaced file fill the whole picture in turn.
   std::vector<std::uint8_t> bgra(std::size_t(width) * height * 4);
   std::vector<png_bytep> rows(height);
   for (png_uint_32 y = 0; y < height; ++y) rows[y] = bgra.data() + std::size_t(y) * width * 4;
