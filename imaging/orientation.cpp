@@ -1,5 +1,6 @@
 #include "imaging/orientation.h"
 
+#include <algorithm>
 #include <cstring>
 #include <utility>
 
@@ -46,6 +47,10 @@ void copyRow(const std::uint8_t* in, std::ptrdiff_t step, std::uint8_t* dst, int
   for (int x = 0; x < width; ++x) std::memcpy(dst + std::size_t(x) * N, in + std::ptrdiff_t(x) * step, N);
 }
 
+// Side of the square blocks turned one at a time when the sides are
+// exchanged.
+constexpr int kBlockSide = 64;
+
 using RowCopy = void (*)(const std::uint8_t*, std::ptrdiff_t, std::uint8_t*, int);
 constexpr RowCopy kRowCopies[5] = {nullptr, copyRow<1>, copyRow<2>, copyRow<3>, copyRow<4>};
 
@@ -85,10 +90,18 @@ Picture turnUpright(Picture picture, int orientation) {
   const std::ptrdiff_t pixelStep = std::ptrdiff_t(bytes), rowStep = std::ptrdiff_t(picture.stride());
   std::ptrdiff_t step = place.swap ? rowStep : pixelStep;
   if (place.swap ? place.flipY : place.flipX) step = -step;
-  for (int y = 0; y < outH; ++y) {
-    const auto [u, v] = source(0, y);
-    kRowCopies[bytes](picture.row(v) + std::size_t(u) * bytes, step, out.row(y), outW);
-  }
+  // With the sides exchanged an upright row walks down stored columns: the
+  // turn goes in square blocks, so that the stored rows a block reads and
+  // the upright rows it writes stay in the caches.
+  const int block = place.swap ? kBlockSide : std::max(outW, outH);
+  for (int y0 = 0; y0 < outH; y0 += block)
+    for (int x0 = 0; x0 < outW; x0 += block) {
+      const int n = std::min(block, outW - x0), yEnd = std::min(outH, y0 + block);
+      for (int y = y0; y < yEnd; ++y) {
+        const auto [u, v] = source(x0, y);
+        kRowCopies[bytes](picture.row(v) + std::size_t(u) * bytes, step, out.row(y) + std::size_t(x0) * bytes, n);
+      }
+    }
   return out;
 }
 
