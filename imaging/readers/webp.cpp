@@ -56,8 +56,9 @@ Picture firstFrame(std::span<const std::uint8_t> data) {
 Picture readWebp(const ReaderInput& input) {
   WebPBitstreamFeatures features;
   if (WebPGetFeatures(input.data.data(), input.data.size(), &features) != VP8_STATUS_OK) throw PictureError(kInvalid);
-  if (features.has_animation) return firstFrame(input.data);
+  // The canvas size of an animation: checked before libwebp allocates it.
   checkSize(features.width, features.height);
+  if (features.has_animation) return firstFrame(input.data);
   const std::size_t stride = std::size_t(features.width) * 4;
   std::vector<std::uint8_t> bgra(stride * std::size_t(features.height));
   if (!WebPDecodeBGRAInto(input.data.data(), input.data.size(), bgra.data(), bgra.size(), int(stride)))

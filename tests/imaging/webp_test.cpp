@@ -129,6 +129,18 @@ TEST(WebpReader, AnimatedFileShowsItsFirstFrame) {
   EXPECT_EQ(p.pixel(kW - 1, kH - 1), rgb(200, 30, 60));
 }
 
+TEST(WebpReader, AnAnimationCanvasTooLargeIsRefusedBeforeAllocating) {
+  // VP8X header of an animation with a 40000 x 40000 canvas, then its ANIM
+  // chunk.
+  test::FileBuilder f;
+  f.text("RIFF").le32(4 + 18 + 14).text("WEBP");
+  f.text("VP8X").le32(10).raw({0x02, 0, 0, 0});
+  const unsigned side = 40000 - 1;
+  f.raw({side & 0xFF, (side >> 8) & 0xFF, side >> 16, side & 0xFF, (side >> 8) & 0xFF, side >> 16});
+  f.text("ANIM").le32(6).raw({0, 0, 0, 0, 0, 0});
+  EXPECT_EQ(test::errorOf(f.bytes, "webp"), "Picture too large.");
+}
+
 TEST(WebpReader, DamagedFilesFailWithAMessageNamingWebp) {
   const Bytes file = encode(gradient(40, 30, true), 40, 30, false);
   EXPECT_EQ(test::errorOf({'R', 'I', 'F', 'F'}, "webp"), "Not a valid WebP file.");
