@@ -8,6 +8,7 @@
 #include <memory>
 #include <string>
 
+#include "imaging/heif_items.h"
 #include "imaging/readers/over_black.h"
 #include "imaging/readers/readers.h"
 
@@ -42,6 +43,8 @@ Picture readPrimary(const ReaderInput& input, const char* format) {
   if (input.data.size() < 12 || heif_check_filetype(input.data.data(), int(std::min<std::size_t>(input.data.size(), 64))) ==
                                     heif_filetype_no)
     throw PictureError(std::string("Not a valid ") + format + " file.");
+  if (!heifDerivationsSound(input.data))
+    throw PictureError(std::string(format) + ": a derived picture refers to an item that is not a picture.");
   const std::unique_ptr<heif_context, ContextDeleter> context(heif_context_alloc());
   if (!context) throw PictureError(std::string(format) + ": out of memory.");
   heif_context_set_maximum_image_size_limit(context.get(), int(kMaxSide));

@@ -8,10 +8,13 @@
 
 #include <cstdint>
 #include <cstring>
+#include <fstream>
+#include <iterator>
 #include <memory>
 #include <string>
 #include <vector>
 
+#include "imaging/heif_items.h"
 #include "imaging/orientation_util.h"
 #include "imaging/reader_test_util.h"
 #include "imaging/readers/readers.h"
@@ -164,6 +167,39 @@ TEST(HeifReader, DamagedFilesFailWithAMessageNamingTheFormat) {
           << f.name << " cut at " << cut << ": " << message;
     }
   }
+}
+
+// A 'meta' box with items of the given types (ID = position + 1) and one
+// 'dimg' reference from item `from` to item `to`.
+Bytes metaWithReference(const std::vector<const char*>& types, unsigned from, unsigned to) {
+  test::FileBuilder infe;
+  for (std::size_t i = 0; i < types.size(); ++i)
+    infe.be32(20).text("infe").be32(0x02000000).be16(unsigned(i + 1)).be16(0).text(types[i]);
+  test::FileBuilder meta;
+  meta.be32(0);  // version and flags
+  meta.be32(std::uint32_t(14 + infe.size())).text("iinf").be32(0).be16(unsigned(types.size())).raw(infe.bytes);
+  meta.be32(26).text("iref").be32(0).be32(14).text("dimg").be16(from).be16(1).be16(to);
+  test::FileBuilder file;
+  file.be32(16).text("ftyp").text("heic").be32(0);
+  file.be32(std::uint32_t(8 + meta.size())).text("meta").raw(meta.bytes);
+  return file.bytes;
+}
+
+TEST(HeifReader, DerivedPicturesOfNonPicturesAreRefusedBeforeTheLibrarySeesThem) {
+  EXPECT_TRUE(heifDerivationsSound(metaWithReference({"hvc1", "grid"}, 2, 1)));
+  EXPECT_TRUE(heifDerivationsSound(metaWithReference({"av01", "iden"}, 2, 1)));
+  EXPECT_FALSE(heifDerivationsSound(metaWithReference({"hvc0", "iden"}, 2, 1)));  // not a picture type
+  EXPECT_FALSE(heifDerivationsSound(metaWithReference({"hvc1", "iden"}, 2, 7)));  // no such item
+  // Cut anywhere: never a read past the end (the library judges the rest).
+  const Bytes whole = metaWithReference({"hvc0", "iden"}, 2, 1);
+  for (std::size_t n = 0; n < whole.size(); ++n) heifDerivationsSound(Bytes(whole.begin(), whole.begin() + std::ptrdiff_t(n)));
+
+  // A file found by fuzzing: an identity picture whose source is an item of
+  // an unknown type made the library abort the program.
+  std::ifstream in(std::string(LUMORA_SOURCE_DIR) + "/tests/imaging/data/derived_from_non_picture.heic", std::ios::binary);
+  const Bytes file((std::istreambuf_iterator<char>(in)), {});
+  ASSERT_GT(file.size(), 100u);
+  EXPECT_EQ(test::errorOf(file, "heic"), "HEIF: a derived picture refers to an item that is not a picture.");
 }
 
 }  // namespace
