@@ -2,6 +2,7 @@
 // greyscale as 8 bits with a grey palette, CMYK and YCCK turned into 24-bit
 // colour. libjpeg's errors are thrown as PictureError with libjpeg's own
 // message; warnings (a truncated file, for instance) let the decoding go on.
+// A photograph with an Exif orientation is turned upright.
 #include <cstdio>
 #include <jpeglib.h>
 

@@ -1,6 +1,7 @@
 // TIFF reader: the first image of the file, strip by strip, uncompressed,
-// LZW or PackBits, in either byte order; bilevel, grey, palette, RGB(A),
-// CMYK, CIE Lab and (unconverted) YCbCr samples.
+// LZW, PackBits or Deflate, in either byte order; bilevel, grey, palette,
+// RGB(A), CMYK, CIE Lab and (unconverted) YCbCr samples; turned upright by
+// its orientation tag.
 #include <algorithm>
 #include <cstdint>
 #include <cstring>
