@@ -59,6 +59,15 @@ Picture readWebp(const ReaderInput& input) {
   // The canvas size of an animation: checked before libwebp allocates it.
   checkSize(features.width, features.height);
   if (features.has_animation) return firstFrame(input.data);
+  if (!features.has_alpha) {
+    // Opaque: decoded straight into the picture's rows.
+    Picture pic;
+    pic.allocate(features.width, features.height, 24);
+    if (!WebPDecodeBGRInto(input.data.data(), input.data.size(), pic.data().data(), pic.data().size(),
+                           int(pic.stride())))
+      throw PictureError(kUndecodable);
+    return pic;
+  }
   const std::size_t stride = std::size_t(features.width) * 4;
   std::vector<std::uint8_t> bgra(stride * std::size_t(features.height));
   if (!WebPDecodeBGRAInto(input.data.data(), input.data.size(), bgra.data(), bgra.size(), int(stride)))
