@@ -18,9 +18,12 @@ namespace {
 constexpr const char* kInvalid = "Not a valid WebP file.";
 constexpr const char* kUndecodable = "WebP: the picture data cannot be decoded.";
 
-void checkSize(int width, int height) {
+// `canvases`: the full-size BGRA buffers libwebp holds at once (an
+// animation's decoder keeps the previous canvas beside the current one).
+void checkSize(int width, int height, unsigned canvases = 1) {
   if (width <= 0 || height <= 0) throw PictureError(kInvalid);
-  if (std::uint64_t(width) * std::uint64_t(height) * 4 > Picture::kMaxBytes) throw PictureError("Picture too large.");
+  if (std::uint64_t(width) * std::uint64_t(height) * 4 * canvases > Picture::kMaxBytes)
+    throw PictureError("Picture too large.");
 }
 
 Picture fromBgra(const std::uint8_t* bgra, int width, int height, std::size_t stride) {
@@ -44,7 +47,7 @@ Picture firstFrame(std::span<const std::uint8_t> data) {
   if (!decoder) throw PictureError(kUndecodable);
   WebPAnimInfo info;
   if (!WebPAnimDecoderGetInfo(decoder.get(), &info)) throw PictureError(kUndecodable);
-  checkSize(int(info.canvas_width), int(info.canvas_height));
+  checkSize(int(info.canvas_width), int(info.canvas_height), 2);
   std::uint8_t* canvas = nullptr;
   int timestamp = 0;
   if (!WebPAnimDecoderGetNext(decoder.get(), &canvas, &timestamp) || !canvas) throw PictureError(kUndecodable);
@@ -57,7 +60,7 @@ Picture readWebp(const ReaderInput& input) {
   WebPBitstreamFeatures features;
   if (WebPGetFeatures(input.data.data(), input.data.size(), &features) != VP8_STATUS_OK) throw PictureError(kInvalid);
   // The canvas size of an animation: checked before libwebp allocates it.
-  checkSize(features.width, features.height);
+  checkSize(features.width, features.height, features.has_animation ? 2 : 1);
   if (features.has_animation) return firstFrame(input.data);
   if (!features.has_alpha) {
     // Opaque: decoded straight into the picture's rows.

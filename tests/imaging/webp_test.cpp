@@ -129,16 +129,23 @@ TEST(WebpReader, AnimatedFileShowsItsFirstFrame) {
   EXPECT_EQ(p.pixel(kW - 1, kH - 1), rgb(200, 30, 60));
 }
 
-TEST(WebpReader, AnAnimationCanvasTooLargeIsRefusedBeforeAllocating) {
-  // VP8X header of an animation with a 40000 x 40000 canvas, then its ANIM
-  // chunk.
+// The VP8X header of an animation with a canvas of w x h, then its ANIM
+// chunk and no frames.
+Bytes animationHeader(unsigned w, unsigned h) {
   test::FileBuilder f;
   f.text("RIFF").le32(4 + 18 + 14).text("WEBP");
   f.text("VP8X").le32(10).raw({0x02, 0, 0, 0});
-  const unsigned side = 40000 - 1;
-  f.raw({side & 0xFF, (side >> 8) & 0xFF, side >> 16, side & 0xFF, (side >> 8) & 0xFF, side >> 16});
+  f.raw({(w - 1) & 0xFF, ((w - 1) >> 8) & 0xFF, (w - 1) >> 16, (h - 1) & 0xFF, ((h - 1) >> 8) & 0xFF, (h - 1) >> 16});
   f.text("ANIM").le32(6).raw({0, 0, 0, 0, 0, 0});
-  EXPECT_EQ(test::errorOf(f.bytes, "webp"), "Picture too large.");
+  return f.bytes;
+}
+
+TEST(WebpReader, AnAnimationCanvasTooLargeIsRefusedBeforeAllocating) {
+  EXPECT_EQ(test::errorOf(animationHeader(40000, 40000), "webp"), "Picture too large.");
+  // 16 x 16000000 would fit as one still picture, but the animation decoder
+  // holds two canvases of that size.
+  EXPECT_EQ(test::errorOf(animationHeader(16, 16000000), "webp"), "Picture too large.");
+  EXPECT_EQ(test::errorOf(animationHeader(16, 16), "webp").rfind("WebP", 0), 0u);
 }
 
 TEST(WebpReader, DamagedFilesFailWithAMessageNamingWebp) {
