@@ -4,16 +4,16 @@ namespace lumora {
 
 const char* const kPictureMask =
     "*.jpg;*.jpeg;*.bmp;*.bw;*.cel;*.cut;*.dib;*.gif;*.icb;*.pcc;*.pcd;*.pdd;*.pcx;*.pic;*.pbm;*.pgm;*.ppm;"
-    "*.psd;*.rgb;*.rgba;*.rla;*.rle;*.rpf;*.tga;*.tif;*.tiff;*.wmf;*.emf";
+    "*.psd;*.rgb;*.rgba;*.rla;*.rle;*.rpf;*.tga;*.tif;*.tiff;*.wmf;*.emf;*.png;*.webp;*.heic;*.heif;*.avif";
 const char* const kMediaMask = "*.mp3;*.swf;*.rm";
 
 namespace {
 
 constexpr FilterRow kPictureFilters[] = {
     {"所有图片文件(*.jpg;*.jpeg;*.bmp;*.bw;*.cel;*.cut;*.dib;*.gif;*.icb;*.pcc;*.pcd;*.pdd;*.pcx;*.pic;*.pbm;"
-     "*.pgm;*.ppm;*.psd;*.rgb;*.rgba;*.rla;*.rle;*.rpf;*.tga;*.tif;*.tiff;*.wmf;*.emf)",
+     "*.pgm;*.ppm;*.psd;*.rgb;*.rgba;*.rla;*.rle;*.rpf;*.tga;*.tif;*.tiff;*.wmf;*.emf;*.png;*.webp;*.heic;*.heif;*.avif)",
      "*.jpg;*.jpeg;*.bmp;*.bw;*.cel;*.cut;*.dib;*.gif;*.icb;*.pcc;*.pcd;*.pdd;*.pcx;*.pic;*.pbm;*.pgm;*.ppm;"
-     "*.psd;*.rgb;*.rgba;*.rla;*.rle;*.rpf;*.tga;*.tif;*.tiff;*.wmf;*.emf"},
+     "*.psd;*.rgb;*.rgba;*.rla;*.rle;*.rpf;*.tga;*.tif;*.tiff;*.wmf;*.emf;*.png;*.webp;*.heic;*.heif;*.avif"},
     {"JPG图片(*.jpg;*.jpeg)", "*.jpg;*.jpeg"},
     {"位图文件(*.bmp)", "*.bmp"},
     {"PhotoShop格式(*.psd)", "*.psd"},
@@ -21,6 +21,9 @@ constexpr FilterRow kPictureFilters[] = {
     {"GIF格式(*.gif)", "*.gif"},
     {"PIC 格式(*.pic)", "*.pic"},
     {"TIFF图像(*.tif;*.tiff)", "*.tif;*.tiff"},
+    {"PNG图片(*.png)", "*.png"},
+    {"WebP图片(*.webp)", "*.webp"},
+    {"HEIF/AVIF图片(*.heic;*.heif;*.avif)", "*.heic;*.heif;*.avif"},
     {"所有文件(*.*)", "*.*"},
 };
 

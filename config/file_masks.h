@@ -15,7 +15,7 @@ struct FilterRow {
   const char* mask;         // what the file list then uses
 };
 
-// The picture tab's file list mask: 28 patterns.
+// The picture tab's file list mask: every picture file type, 33 patterns.
 extern const char* const kPictureMask;
 // The media tab's file list mask.
 extern const char* const kMediaMask;

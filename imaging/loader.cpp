@@ -51,6 +51,12 @@ constexpr std::array kFileTypes = {
     FileType{"cut", "Dr. Halo images", readDrHalo},
     FileType{"cel", "Autodesk images", readAutodesk},
     FileType{"bw", "SGI black/white images", readSgi},
+    // Today's formats, through the libraries made for them.
+    FileType{"png", "PNG images", readPng},
+    FileType{"webp", "WebP images", readWebp},
+    FileType{"heic", "HEIF images", readHeif},
+    FileType{"heif", "HEIF images", readHeif},
+    FileType{"avif", "AVIF images", readAvif},
 };
 
 std::string lowerAscii(std::string s) {

@@ -2,7 +2,8 @@
 # Builds every libFuzzer target (fuzz/fuzz_*.cpp) with clang, AddressSanitizer
 # and UndefinedBehaviorSanitizer in build-fuzz/, and runs each for SECONDS
 # (default 60). Each target starts from its seed corpus in fuzz/corpus/<name>
-# (made by scripts/make_fuzz_seeds.py) and, unless --seeds-only is given,
+# (made by scripts/make_fuzz_seeds.py), the files of fuzz/seeds/<name> made
+# with other encoders, and, unless --seeds-only is given,
 # from the sample pictures of its file types in ../shared/testimages when
 # that folder exists. Exits 1 when any target finds a crash, a leak, a hang,
 # undefined behaviour or an excessive allocation; the input that caused it is
@@ -54,7 +55,7 @@ extensions_of() {
     rla) echo "rla rpf" ;;
     bmp) echo "bmp dib rle" ;;
     jpeg) echo "jpg jpeg" ;;
-    heif) echo "heic heif avif" ;;
+    heif) echo "heic heif" ;;
     decoders|photocd) echo "" ;;  # inputs of their own layout: committed seeds only
     *) echo "$1" ;;
   esac
@@ -98,7 +99,7 @@ export UBSAN_OPTIONS="${UBSAN_OPTIONS:-print_stacktrace=1:halt_on_error=1}"
 run_target() {
   local target=$1 name="${1#fuzz_}"
   local corpus="$build/corpus/$name" samples="$build/samples/$name" artifacts="$build/artifacts/$name"
-  local seeds="$root/fuzz/corpus/$name"
+  local seeds="$root/fuzz/corpus/$name" handmade="$root/fuzz/seeds/$name"
   mkdir -p "$corpus" "$artifacts"
   rm -rf "$samples"
   mkdir -p "$samples"
@@ -109,6 +110,7 @@ run_target() {
   fi
   local dirs=("$corpus")
   [ -d "$seeds" ] && dirs+=("$seeds")
+  [ -d "$handmade" ] && dirs+=("$handmade")
   [ -n "$(ls -A "$samples")" ] && dirs+=("$samples")
   nice "$build/fuzz/$target" "${dirs[@]}" \
     -max_total_time="$seconds" -timeout=20 -rss_limit_mb=2048 -max_len=262144 \

@@ -2,14 +2,19 @@
 // greyscale as 8 bits with a grey palette, CMYK and YCCK turned into 24-bit
 // colour. libjpeg's errors are thrown as PictureError with libjpeg's own
 // message; warnings (a truncated file, for instance) let the decoding go on.
+// A photograph with an Exif orientation is turned upright.
 #include <cstdio>
 #include <jpeglib.h>
 
 #include <algorithm>
 #include <cmath>
 #include <cstdint>
+#include <cstring>
+#include <utility>
 #include <vector>
 
+#include "imaging/exif.h"
+#include "imaging/orientation.h"
 #include "imaging/readers/readers.h"
 
 namespace lumora {
@@ -95,11 +100,26 @@ void cmykRowToBgr(const std::uint8_t* cmyk, std::uint8_t* bgr, unsigned width, b
   }
 }
 
+// The orientation of the first APP1 block that is an Exif block (1 when
+// there is none).
+int orientationOf(Decompressor& d) {
+  for (jpeg_saved_marker_ptr m = d->marker_list; m; m = m->next) {
+    if (m->marker != JPEG_APP0 + 1 || m->data_length < 6 || std::memcmp(m->data, "Exif\0\0", 6) != 0) continue;
+    return exifOrientation(std::span<const std::uint8_t>(m->data, m->data_length));
+  }
+  return 1;
+}
+
 Picture decode(const ReaderInput& input, int fitWidth, int fitHeight) {
   Decompressor d;
   d.setSource(input.data);
+  jpeg_save_markers(d.get(), JPEG_APP0 + 1, 0xFFFF);
   jpeg_read_header(d.get(), TRUE);
   const int bits = prepareOutput(d);
+  // A photograph stored on its side is reduced against the box turned the
+  // same way, and turned upright after decoding.
+  const int orientation = orientationOf(d);
+  if (orientationSwapsSides(orientation)) std::swap(fitWidth, fitHeight);
 
   // A picture at least twice the box in both directions is decoded at the
   // smallest of libjpeg's scales M/8 that still covers the size it will be
@@ -144,7 +164,7 @@ Picture decode(const ReaderInput& input, int fitWidth, int fitHeight) {
     if (cmyk) cmykRowToBgr(cmykRow.data(), pic.row(int(y)), width, inverted);
   }
   jpeg_finish_decompress(d.get());
-  return pic;
+  return turnUpright(std::move(pic), orientation);
 }
 
 }  // namespace

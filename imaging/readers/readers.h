@@ -20,6 +20,10 @@ Picture readTiff(const ReaderInput& in);       // tif, tiff
 Picture readPhotoshop(const ReaderInput& in);  // psd, pdd
 Picture readRla(const ReaderInput& in);        // rla, rpf
 Picture readPhotoCd(const ReaderInput& in);    // pcd
+Picture readPng(const ReaderInput& in);        // png
+Picture readWebp(const ReaderInput& in);       // webp
+Picture readHeif(const ReaderInput& in);       // heic, heif
+Picture readAvif(const ReaderInput& in);       // avif
 
 // JPEG decoded at libjpeg's smallest scale (1/8, 1/4, 1/2 or 1) that keeps
 // it at least fitWidth x fitHeight; full size when fitWidth or fitHeight <= 0.

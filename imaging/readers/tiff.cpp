@@ -1,13 +1,17 @@
 // TIFF reader: the first image of the file, strip by strip, uncompressed,
-// LZW or PackBits, in either byte order; bilevel, grey, palette, RGB(A),
-// CMYK, CIE Lab and (unconverted) YCbCr samples.
+// LZW, PackBits or Deflate, in either byte order; bilevel, grey, palette,
+// RGB(A), CMYK, CIE Lab and (unconverted) YCbCr samples; turned upright by
+// its orientation tag.
 #include <algorithm>
 #include <cstdint>
 #include <cstring>
+#include <utility>
 #include <vector>
 
 #include "imaging/byte_reader.h"
 #include "imaging/decoders.h"
+#include "imaging/inflate.h"
+#include "imaging/orientation.h"
 #include "imaging/readers/color_conversion.h"
 #include "imaging/readers/pixel_rows.h"
 #include "imaging/readers/readers.h"
@@ -27,6 +31,7 @@ enum Tag : std::uint16_t {
   kCompression = 259,
   kPhotometric = 262,
   kStripOffsets = 273,
+  kOrientation = 274,
   kSamplesPerPixel = 277,
   kRowsPerStrip = 278,
   kStripByteCounts = 279,
@@ -35,7 +40,9 @@ enum Tag : std::uint16_t {
   kExtraSamples = 338,
 };
 
-enum Compression : std::uint32_t { kNone = 1, kLzw = 5, kPackBits = 32773 };
+enum Compression : std::uint32_t { kNone = 1, kLzw = 5, kDeflate = 8, kPackBits = 32773, kOldDeflate = 32946 };
+
+bool isDeflate(std::uint32_t compression) { return compression == kDeflate || compression == kOldDeflate; }
 
 struct Entry {
   std::uint16_t tag = 0, type = 0;
@@ -291,6 +298,7 @@ void convertRow(const Layout& l, const std::uint8_t* src, std::size_t rowBytes, 
 // bytes into at most 128, an LZW code of at least 9 bits into at most 4096.
 std::uint64_t maxUnpacked(std::uint32_t compression, std::uint64_t packed) {
   if (compression == kPackBits) return packed * 64 + 128;
+  if (isDeflate(compression)) return packed * 1032 + 1024;  // Deflate's best ratio is about 1032:1
   return packed * 8 / 9 * 4096 + 4096;
 }
 
@@ -326,7 +334,7 @@ Picture readTiff(const ReaderInput& input) {
 
   // A missing compression tag means uncompressed data.
   const std::uint32_t compression = dir.number(kCompression, kNone);
-  if (compression != kNone && compression != kLzw && compression != kPackBits)
+  if (compression != kNone && compression != kLzw && compression != kPackBits && !isDeflate(compression))
     throw PictureError("TIFF: Unknown compression scheme");
   const bool predictor = dir.number(kPredictor, 0) == 2;
 
@@ -384,6 +392,8 @@ Picture readTiff(const ReaderInput& input) {
       strip.resize(std::size_t(std::min(wanted, maxUnpacked(compression, packed))));
       if (compression == kLzw) {
         produced = decodeTiffLzw(data.subspan(offset, packed), strip);
+      } else if (isDeflate(compression)) {
+        produced = inflateZlib(data.subspan(offset, packed), strip);
       } else {
         ByteReader packedIn(data.subspan(offset, packed));
         produced = decodePackBits(packedIn, packed, strip);
@@ -405,7 +415,8 @@ Picture readTiff(const ReaderInput& input) {
     reached = y;
   }
   clearRows(reached, height);
-  return pic;
+  // A picture stored turned or mirrored (tag 274) is shown upright.
+  return turnUpright(std::move(pic), int(dir.number(kOrientation, 1)));
 }
 
 }  // namespace lumora

@@ -3,6 +3,7 @@
 #include "config/file_masks.h"
 #include "config/file_names.h"
 #include "config/preview_size.h"
+#include "imaging/loader.h"
 
 namespace lumora {
 namespace {
@@ -32,18 +33,30 @@ TEST(FileMasks, PatternsCaseAndTheFilterTables) {
   EXPECT_TRUE(matchesMask("a.JPG", kPictureMask));
   EXPECT_TRUE(matchesMask("x.tiff", kPictureMask));
   EXPECT_FALSE(matchesMask("x.tif.txt", kPictureMask));
-  EXPECT_FALSE(matchesMask("x.png", kPictureMask));
+  EXPECT_FALSE(matchesMask("x.pngx", kPictureMask));
+  for (const char* name : {"a.png", "b.WebP", "c.HEIC", "d.heif", "e.Avif"}) EXPECT_TRUE(matchesMask(name, kPictureMask)) << name;
   EXPECT_TRUE(matchesMask("noext", "*.*"));
   EXPECT_TRUE(matchesMask("a.rm", kMediaMask));
   EXPECT_FALSE(matchesMask("a.rmvb", kMediaMask));
   EXPECT_TRUE(matchesMask("ab.c", "a?.c"));
   EXPECT_FALSE(matchesMask("abc.c", "a?.c"));
   EXPECT_FALSE(matchesMask("a.jpg", ""));
-  ASSERT_EQ(pictureFilters().size(), 9u);
+  ASSERT_EQ(pictureFilters().size(), 12u);
   EXPECT_STREQ(pictureFilters()[0].mask, kPictureMask);
   int patterns = 1;
   for (const char* c = kPictureMask; *c; ++c) patterns += *c == ';';
-  EXPECT_EQ(patterns, 28);
+  EXPECT_EQ(patterns, 33);
+  // Every pattern of the mask names a file type the loader reads.
+  std::string mask = kPictureMask;
+  for (std::size_t at = 0; at != std::string::npos;) {
+    const std::size_t semi = mask.find(';', at);
+    const std::string extension = mask.substr(at + 2, semi == std::string::npos ? std::string::npos : semi - at - 2);
+    bool known = false;
+    for (const FileType& t : fileTypes()) known = known || extension == t.extension;
+    EXPECT_TRUE(known) << extension;
+    at = semi == std::string::npos ? semi : semi + 1;
+  }
+  EXPECT_STREQ(pictureFilters()[11].description, "所有文件(*.*)");
   EXPECT_STREQ(mediaFilters()[0].mask, kMediaMask);
   EXPECT_STREQ(mediaFilters()[4].description, "所有文件(*.*)");
 }

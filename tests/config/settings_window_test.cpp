@@ -76,7 +76,7 @@ TEST(SettingsWindow, LayoutCaptionsAndStartingState) {
   EXPECT_EQ(w->upDown2()->value(), 5);
   EXPECT_EQ(w->edit5()->text(), "欢迎使用《Lumora》");
   // Filter selectors: descriptions shown, masks applied.
-  EXPECT_EQ(w->filterComboBox2()->count(), 9);
+  EXPECT_EQ(w->filterComboBox2()->count(), 12);
   EXPECT_EQ(w->filterComboBox2()->itemText(4), " 剪贴画(*.wmf;*.emf)");
   EXPECT_EQ(w->filterComboBox1()->itemText(0), "所有多媒体文件(*.mp3;*.swf;*.rm)");
   w->filterComboBox1()->setCurrentIndex(2);

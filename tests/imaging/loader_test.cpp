@@ -63,8 +63,9 @@ TEST(FileTypes, TableHoldsEveryExtensionOnce) {
     EXPECT_TRUE(seen.insert(t.extension).second) << t.extension;
     EXPECT_NE(t.reader, nullptr);
   }
-  EXPECT_EQ(seen.size(), 34u);
+  EXPECT_EQ(seen.size(), 39u);
   EXPECT_TRUE(seen.count("rle") && seen.count("bw") && seen.count("pcd") && seen.count("wmf"));
+  for (const char* e : {"png", "webp", "heic", "heif", "avif"}) EXPECT_EQ(seen.count(e), 1u) << e;
 }
 
 }  // namespace

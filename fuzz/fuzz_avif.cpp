@@ -1,0 +1,7 @@
+// libFuzzer target: the avif reader on arbitrary bytes.
+#include "fuzz/fuzz_common.h"
+
+extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
+  lumora::fuzz::readAndDraw(lumora::readAvif, {{data, size}, {}});
+  return 0;
+}

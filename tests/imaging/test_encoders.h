@@ -1,0 +1,131 @@
+// Pictures for the reader tests, written by the libraries' own encoders:
+// JPEG through libjpeg (with an APP1 block of the test's choosing) and PNG
+// through libpng, from rows of 8-bit samples.
+#pragma once
+
+#include <cstdio>
+#include <jpeglib.h>
+#include <png.h>
+
+#include <algorithm>
+#include <cstdint>
+#include <cstdlib>
+#include <stdexcept>
+#include <vector>
+
+namespace lumora::test {
+
+using Samples = std::vector<std::uint8_t>;
+
+// A width x height picture of red, green, blue samples whose four quarters
+// differ: red top left, green top right, blue bottom left, white bottom
+// right.
+inline Samples quarters(int width, int height) {
+  Samples rgb(std::size_t(width) * height * 3);
+  for (int y = 0; y < height; ++y)
+    for (int x = 0; x < width; ++x) {
+      const bool right = x >= width / 2, bottom = y >= height / 2;
+      static constexpr std::uint8_t kColours[4][3] = {{255, 0, 0}, {0, 255, 0}, {0, 0, 255}, {255, 255, 255}};
+      const std::uint8_t* c = kColours[(bottom ? 2 : 0) + (right ? 1 : 0)];
+      std::copy(c, c + 3, &rgb[(std::size_t(y) * width + x) * 3]);
+    }
+  return rgb;
+}
+
+// A JPEG of `components` samples per pixel (1 grey, 3 RGB); `app1`, when
+// not empty, is written as an APP1 block right after the start of the file.
+inline std::vector<std::uint8_t> encodeJpeg(const Samples& samples, int width, int height, int components = 3,
+                                            const std::vector<std::uint8_t>& app1 = {}) {
+  jpeg_compress_struct c{};
+  jpeg_error_mgr err{};
+  c.err = jpeg_std_error(&err);
+  jpeg_create_compress(&c);
+  unsigned char* buffer = nullptr;
+  unsigned long size = 0;
+  jpeg_mem_dest(&c, &buffer, &size);
+  c.image_width = JDIMENSION(width);
+  c.image_height = JDIMENSION(height);
+  c.input_components = components;
+  c.in_color_space = components == 1 ? JCS_GRAYSCALE : JCS_RGB;
+  jpeg_set_defaults(&c);
+  jpeg_set_quality(&c, 95, TRUE);
+  c.write_JFIF_header = FALSE;
+  jpeg_start_compress(&c, TRUE);
+  if (!app1.empty()) jpeg_write_marker(&c, JPEG_APP0 + 1, app1.data(), unsigned(app1.size()));
+  while (c.next_scanline < c.image_height) {
+    JSAMPROW r = const_cast<JSAMPROW>(&samples[std::size_t(c.next_scanline) * width * components]);
+    jpeg_write_scanlines(&c, &r, 1);
+  }
+  jpeg_finish_compress(&c);
+  std::vector<std::uint8_t> out(buffer, buffer + size);
+  jpeg_destroy_compress(&c);
+  std::free(buffer);
+  return out;
+}
+
+// An Exif APP1 payload whose first directory holds the orientation tag,
+// in either byte order.
+inline std::vector<std::uint8_t> exifBlock(unsigned orientation, bool bigEndian = true) {
+  std::vector<std::uint8_t> b = {'E', 'x', 'i', 'f', 0, 0};
+  auto u16 = [&](unsigned v) {
+    if (bigEndian) b.insert(b.end(), {std::uint8_t(v >> 8), std::uint8_t(v)});
+    else b.insert(b.end(), {std::uint8_t(v), std::uint8_t(v >> 8)});
+  };
+  auto u32 = [&](std::uint32_t v) {
+    if (bigEndian) u16(v >> 16), u16(v & 0xFFFF);
+    else u16(v & 0xFFFF), u16(v >> 16);
+  };
+  b.push_back(bigEndian ? 'M' : 'I');
+  b.push_back(bigEndian ? 'M' : 'I');
+  u16(42);
+  u32(8);
+  u16(2);                           // two entries: a resolution unit, then the orientation
+  u16(0x0128), u16(3), u32(1), u16(2), u16(0);
+  u16(0x0112), u16(3), u32(1), u16(orientation), u16(0);
+  u32(0);
+  return b;
+}
+
+// Options of a PNG written by libpng from 8- or 16-bit samples (16-bit
+// samples given big-endian, as the file stores them).
+struct PngSpec {
+  int width = 0, height = 0;
+  int colourType = PNG_COLOR_TYPE_RGB;
+  int depth = 8;
+  bool interlaced = false;
+  std::vector<png_color> palette;
+  std::vector<std::uint8_t> paletteAlpha;  // tRNS of a palette file
+};
+
+inline std::vector<std::uint8_t> encodePng(const PngSpec& spec, const Samples& packedRows) {
+  png_structp png = png_create_write_struct(PNG_LIBPNG_VER_STRING, nullptr, nullptr, nullptr);
+  png_infop info = png_create_info_struct(png);
+  std::vector<std::uint8_t> out;
+  if (setjmp(png_jmpbuf(png))) {
+    png_destroy_write_struct(&png, &info);
+    throw std::runtime_error("libpng could not write the test file");
+  }
+  png_set_write_fn(
+      png, &out,
+      [](png_structp p, png_bytep data, png_size_t n) {
+        auto* o = static_cast<std::vector<std::uint8_t>*>(png_get_io_ptr(p));
+        o->insert(o->end(), data, data + n);
+      },
+      nullptr);
+  png_set_IHDR(png, info, png_uint_32(spec.width), png_uint_32(spec.height), spec.depth, spec.colourType,
+               spec.interlaced ? PNG_INTERLACE_ADAM7 : PNG_INTERLACE_NONE, PNG_COMPRESSION_TYPE_DEFAULT,
+               PNG_FILTER_TYPE_DEFAULT);
+  if (!spec.palette.empty()) png_set_PLTE(png, info, spec.palette.data(), int(spec.palette.size()));
+  if (!spec.paletteAlpha.empty())
+    png_set_tRNS(png, info, spec.paletteAlpha.data(), int(spec.paletteAlpha.size()), nullptr);
+  png_write_info(png, info);
+  const std::size_t rowBytes = png_get_rowbytes(png, info);
+  std::vector<png_bytep> rows(std::size_t(spec.height));
+  for (int y = 0; y < spec.height; ++y) rows[std::size_t(y)] = const_cast<png_bytep>(&packedRows[std::size_t(y) * rowBytes]);
+  png_write_image(png, rows.data());
+  png_write_end(png, nullptr);
+  png_destroy_write_struct(&png, &info);
+  return out;
+}
+
+}  // namespace lumora::test

@@ -1,0 +1,100 @@
+// TIFF Deflate compression (8 and the older 32946): strips unpacked through
+// zlib, with and without the horizontal predictor; cut and damaged streams;
+// JPEG compression (7) still refused.
+#include <gtest/gtest.h>
+#include <zlib.h>
+
+#include <cstdint>
+#include <filesystem>
+#include <map>
+#include <vector>
+
+#include "imaging/loader.h"
+#include "imaging/reader_test_util.h"
+#include "imaging/readers/readers.h"
+#include "imaging/small_tiff.h"
+
+namespace lumora {
+namespace {
+
+using Bytes = std::vector<std::uint8_t>;
+
+constexpr int kW = 19, kH = 7;
+
+Bytes deflate(const Bytes& raw) {
+  uLongf size = compressBound(uLong(raw.size()));
+  Bytes out(size);
+  EXPECT_EQ(compress2(out.data(), &size, raw.data(), uLong(raw.size()), 9), Z_OK);
+  out.resize(size);
+  return out;
+}
+
+Bytes rgbTiff(std::uint32_t compression, const Bytes& strip, std::uint32_t predictor = 1) {
+  return test::smallTiff({{256, kW}, {257, kH}, {258, 8}, {259, compression}, {262, 2}, {277, 3}, {278, kH}, {317, predictor}},
+                         strip);
+}
+
+Bytes samples() {
+  Bytes raw(std::size_t(kW) * kH * 3);
+  for (std::size_t i = 0; i < raw.size(); ++i) raw[i] = std::uint8_t(i * 7 + i / 19);
+  return raw;
+}
+
+Picture read(const Bytes& file) { return readTiff(ReaderInput{file, {}}); }
+
+void expectSame(const Picture& a, const Picture& b, int rows) {
+  ASSERT_EQ(a.width(), b.width());
+  for (int y = 0; y < rows; ++y)
+    for (int x = 0; x < a.width(); ++x) ASSERT_EQ(a.pixel(x, y), b.pixel(x, y)) << x << "," << y;
+}
+
+TEST(TiffDeflate, BothCompressionNumbersReadLikeTheUncompressedFile) {
+  const Bytes raw = samples();
+  const Picture plain = read(rgbTiff(1, raw));
+  for (std::uint32_t compression : {8u, 32946u}) expectSame(read(rgbTiff(compression, deflate(raw))), plain, kH);
+
+  // With the horizontal predictor, the differences are what is packed.
+  Bytes differences = raw;
+  for (int y = 0; y < kH; ++y)
+    for (int i = kW * 3 - 1; i >= 3; --i) {
+      std::uint8_t* row = &differences[std::size_t(y) * kW * 3];
+      row[i] = std::uint8_t(row[i] - row[i - 3]);
+    }
+  expectSame(read(rgbTiff(8, deflate(differences), 2)), plain, kH);
+}
+
+TEST(TiffDeflate, CutOrDamagedStreamsKeepWhatCameBeforeAndJpegIsRefused) {
+  const Bytes raw = samples();
+  const Picture plain = read(rgbTiff(1, raw));
+  // A stream stored without compression inside Deflate (level 0) is cut
+  // after three rows' worth of data: those rows load, the rest stay black.
+  uLongf size = compressBound(uLong(raw.size()));
+  Bytes stored(size);
+  ASSERT_EQ(compress2(stored.data(), &size, raw.data(), uLong(raw.size()), 0), Z_OK);
+  stored.resize(std::size_t(2 + 5 + 3 * kW * 3));  // zlib header, block header, three rows
+  const Picture cut = read(rgbTiff(8, stored));
+  expectSame(cut, plain, 3);
+  EXPECT_EQ(cut.pixel(0, 3), kBlack);
+  EXPECT_EQ(cut.pixel(kW - 1, kH - 1), kBlack);
+
+  // Not a zlib stream at all: an empty picture of the right size.
+  const Picture junk = read(rgbTiff(8, Bytes(40, 0xA5)));
+  EXPECT_EQ(junk.width(), kW);
+  EXPECT_EQ(junk.pixel(3, 3), kBlack);
+
+  EXPECT_EQ(test::errorOf(rgbTiff(7, raw), "tif"), "TIFF: Unknown compression scheme");
+}
+
+TEST(TiffDeflate, SampleFilesMatchTheirUncompressedTwins) {
+  const auto folder = test::sampleFolder();
+  if (!std::filesystem::exists(folder / "16bit.deflate.tif")) GTEST_SKIP() << "no sample pictures";
+  const Picture plain = loadPicture((folder / "16bit.cropped.tif").string());
+  for (const char* name : {"16bit.deflate.tif", "16bit.MM.deflate.tif"})
+    expectSame(loadPicture((folder / name).string()), plain, plain.height());
+  const Picture adobe = loadPicture((folder / "tiff_adobe_deflate.tif").string());
+  EXPECT_EQ(adobe.width(), 278);
+  EXPECT_EQ(adobe.height(), 374);
+}
+
+}  // namespace
+}  // namespace lumora
