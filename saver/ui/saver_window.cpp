@@ -365,7 +365,8 @@ void SaverWindow::paintCaption(const std::string& caption) {
   stage_->setLabel2(caption);
   int w = 0, h = 0;
   screenSize(w, h);
-  stage_->button1Click({random_, listBox4_.items, w, h}, [this] { timer1_.start(); });
+  stage_->button1Click({random_, listBox4_.items, w, h, [this] { return closeGranted_; }},
+                       [this] { timer1_.start(); });
 }
 
 }  // namespace lumora
