@@ -48,6 +48,7 @@ void AudioPlayer::stop() {
 void AudioPlayer::play() {
   stop();
   length_ = 0;
+  if (!module_) module_ = std::make_unique<AudioBackendModule>();  // throws MediaDeviceError
   // Only a regular file goes to the decoder: it would wait for ever on a FIFO
   // and read a device without end.
   try {
@@ -55,7 +56,6 @@ void AudioPlayer::play() {
   } catch (const RegularFileError& e) {
     throw MediaDeviceError(e.what());
   }
-  if (!module_) module_ = std::make_unique<AudioBackendModule>();  // throws MediaDeviceError
   std::string error;
   std::unique_ptr<AudioFile> file = module_->backend().openFile(path_, error);
   if (!file) throw MediaDeviceError(error);
