@@ -266,7 +266,10 @@ void SaverWindow::formClose() {
   cursor_.reset();
 }
 
-void SaverWindow::timer1Timer() { step_.run(); }
+void SaverWindow::timer1Timer() {
+  if (captionPainting_) return;  // the painter starts Timer1 again when it is done
+  step_.run();
+}
 
 void SaverWindow::timer2Timer() {
   try {
@@ -365,8 +368,15 @@ void SaverWindow::paintCaption(const std::string& caption) {
   stage_->setLabel2(caption);
   int w = 0, h = 0;
   screenSize(w, h);
-  stage_->button1Click({random_, listBox4_.items, w, h, [this] { return closeGranted_; }},
-                       [this] { timer1_.start(); });
+  captionPainting_ = true;
+  struct Done {
+    bool& painting;
+    ~Done() { painting = false; }  // also when the painter throws
+  } done{captionPainting_};
+  stage_->button1Click({random_, listBox4_.items, w, h, [this] { return closeGranted_; }}, [this] {
+    captionPainting_ = false;
+    timer1_.start();
+  });
 }
 
 }  // namespace lumora
