@@ -19,6 +19,7 @@
 #include "players/flash_player.h"
 #include "players/player_controls.h"
 #include "saver/ui/face_names.h"
+#include "settings/confirm_write.h"
 #include "settings/list_file.h"
 #include "settings/settings.h"
 
@@ -160,11 +161,12 @@ SettingsToWrite SettingsWindow::settingsFromControls() const {
 
 void SettingsWindow::button7Click() {
   try {
-    ensureListFolder();
-    for (int i = 0; i < 4; ++i) writeListFile(listFilePath(kListFiles[i]), listEntries(listBox(i + 1)));
-    writeAllSettings(services_.registryPath, settingsFromControls());
+    FourLists lists;
+    for (int i = 0; i < 4; ++i) lists[std::size_t(i)] = listEntries(listBox(i + 1));
+    writeConfirmedSettings(services_.registryPath, lists, settingsFromControls());
   } catch (const std::exception& e) {
-    // Each file is replaced atomically: what was saved before stays whole.
+    // All five files are written before any replaces its old one: a failure
+    // while writing leaves what was saved before.
     report(e);
     return;
   }

@@ -85,7 +85,8 @@ void SettingsWindow::openList(QListWidget* list) {
     // A chosen file that is not there is an error, not an empty list.
     if (!listFileExists(path))
       throw ListFileError("cannot open " + path + ": " + std::make_error_code(std::errc::no_such_file_or_directory).message());
-    setListEntries(list, readListFile(path));
+    const ListKind kind = list == listBox(3) ? ListKind::Text : ListKind::Paths;
+    setListEntries(list, readListFile(path, kind));
   } catch (const std::exception& e) {
     report(e);
   }

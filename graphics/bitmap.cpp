@@ -8,6 +8,7 @@ namespace lumora {
 
 Bitmap::Bitmap(int width, int height, Pixel fill)
     : width_(std::max(width, 0)), height_(std::max(height, 0)) {
+  if (std::uint64_t(width_) * std::uint64_t(height_) > kMaxBitmapPixels) throw std::length_error("Picture too large.");
   pixels_.assign(std::size_t(width_) * std::size_t(height_), fill);
 }
 

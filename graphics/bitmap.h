@@ -12,6 +12,10 @@ namespace lumora {
 
 using Pixel = std::uint32_t;
 
+// Largest bitmap in pixels (1 GiB of pixel memory); a larger one is refused
+// with std::length_error("Picture too large.") before anything is allocated.
+constexpr std::uint64_t kMaxBitmapPixels = std::uint64_t(1) << 28;
+
 constexpr Pixel kBlack = 0xFF000000u;
 constexpr Pixel kWhite = 0xFFFFFFFFu;
 
@@ -32,6 +36,7 @@ struct Rect {
 class Bitmap {
  public:
   Bitmap() = default;
+  // Throws std::length_error for more than kMaxBitmapPixels pixels.
   Bitmap(int width, int height, Pixel fill = kWhite);
 
   int width() const { return width_; }

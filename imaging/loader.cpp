@@ -2,13 +2,9 @@
 
 #include <algorithm>
 #include <array>
-#include <cerrno>
-#include <cstring>
-#include <filesystem>
-#include <fstream>
-#include <iterator>
 
 #include "imaging/readers/readers.h"
+#include "platform/core/regular_file.h"
 
 namespace lumora {
 
@@ -72,30 +68,14 @@ std::string extensionOf(const std::string& path) {
   return path.substr(dot + 1);
 }
 
+// The picture file's bytes: a regular file only, at most kMaxFileBytes.
 std::vector<std::uint8_t> readFile(const std::string& path) {
-  std::error_code ec;
-  if (std::filesystem::is_directory(path, ec))
-    throw PictureError("Cannot open file \"" + path + "\". " + std::strerror(EISDIR));
-  std::ifstream in(path, std::ios::binary);
-  if (!in) {
-    const int err = errno;
-    throw PictureError("Cannot open file \"" + path + "\". " + std::strerror(err));
+  try {
+    return readRegularFile(path, Picture::kMaxFileBytes);
+  } catch (const RegularFileError& e) {
+    if (e.kind() == RegularFileError::Kind::TooLarge) throw PictureError("Picture too large.");
+    throw PictureError(e.what());
   }
-  // One read of the whole file (its size first), not a byte at a time.
-  in.seekg(0, std::ios::end);
-  const std::streamoff size = in.tellg();
-  in.seekg(0, std::ios::beg);
-  std::vector<std::uint8_t> bytes;
-  if (size > std::streamoff(Picture::kMaxBytes) * 2) throw PictureError("Picture too large.");
-  if (size > 0) {
-    bytes.resize(std::size_t(size));
-    in.read(reinterpret_cast<char*>(bytes.data()), size);
-    bytes.resize(std::size_t(in.gcount()));
-  } else {
-    bytes.assign(std::istreambuf_iterator<char>(in), {});  // a pipe or other file of unknown size
-  }
-  if (in.bad()) throw PictureError("Cannot read file \"" + path + "\".");
-  return bytes;
 }
 
 }  // namespace

@@ -41,6 +41,7 @@ void Picture::allocateForOverwrite(int width, int height, int bits) {
   if (bits != 1 && bits != 4 && bits != 8 && bits != 15 && bits != 24 && bits != 32)
     throw PictureError("Unsupported pixel format.");
   if (width < 0 || height < 0) throw PictureError("Invalid picture size.");
+  if (std::uint64_t(width) * std::uint64_t(height) > kMaxPixels) throw PictureError("Picture too large.");
   const int storedBits = bits == 15 ? 16 : bits;
   const std::size_t stride = (std::size_t(width) * std::size_t(storedBits) + 31) / 32 * 4;
   if (height > 0 && stride > kMaxBytes / std::size_t(height)) throw PictureError("Picture too large.");

@@ -68,11 +68,17 @@ class Picture {
 #else
   static constexpr std::size_t kMaxBytes = std::size_t(1) << 30;
 #endif
+  // Largest picture in pixels. Every picture becomes a 32-bit bitmap (4
+  // bytes a pixel) before it is shown, so this bounds that bitmap too; a
+  // header asking for more is refused before anything is allocated.
+  static constexpr std::uint64_t kMaxPixels = kMaxBitmapPixels;
+  // Largest picture file the loader reads.
+  static constexpr std::size_t kMaxFileBytes = std::size_t(1) << 30;
 
   Picture() = default;
   // Sets the size and pixel format and allocates zeroed rows. bits is 1, 4,
-  // 8, 15, 24 or 32; throws PictureError for a size that is negative or too
-  // large.
+  // 8, 15, 24 or 32; throws PictureError for a size that is negative, or
+  // "Picture too large." for more than kMaxPixels pixels or kMaxBytes bytes.
   void allocate(int width, int height, int bits);
   // As allocate, but only the padding at the end of each row is zeroed: for
   // a reader that then writes every pixel byte of every row (or zeroes the

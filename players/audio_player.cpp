@@ -5,9 +5,15 @@
 
 #include "players/audio_backend_loader.h"
 #include "players/audio_file.h"
+#include "platform/core/regular_file.h"
 #include "players/media_device_error.h"
 
 namespace lumora {
+
+namespace {
+// Largest song file played (a RealMedia file of hours is far below it).
+constexpr std::size_t kMaxMediaFileBytes = std::size_t(4) << 30;
+}  // namespace
 
 namespace {
 // How far the decoder runs ahead of what is heard.
@@ -43,6 +49,13 @@ void AudioPlayer::play() {
   stop();
   length_ = 0;
   if (!module_) module_ = std::make_unique<AudioBackendModule>();  // throws MediaDeviceError
+  // Only a regular file goes to the decoder: it would wait for ever on a FIFO
+  // and read a device without end.
+  try {
+    checkRegularFile(path_, kMaxMediaFileBytes);
+  } catch (const RegularFileError& e) {
+    throw MediaDeviceError(e.what());
+  }
   std::string error;
   std::unique_ptr<AudioFile> file = module_->backend().openFile(path_, error);
   if (!file) throw MediaDeviceError(error);

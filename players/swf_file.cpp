@@ -1,8 +1,8 @@
 #include "players/swf_file.h"
 
-#include <fstream>
 #include <iterator>
 
+#include "platform/core/regular_file.h"
 #include "players/swf_inflate.h"
 
 namespace lumora {
@@ -121,17 +121,13 @@ SwfMovie readSwf(const std::uint8_t* data, std::size_t size) {
 }
 
 SwfMovie readSwfFile(const std::string& path) {
-  std::ifstream in(path, std::ios::binary);
-  if (!in) throw SwfError("Cannot open " + path + ".");
-  std::vector<std::uint8_t> data;
-  in.seekg(0, std::ios::end);
-  const std::streamoff size = in.tellg();
-  in.seekg(0);
-  if (size < 0) throw SwfError("Cannot read " + path + ".");
   // A compressed movie is never larger than its uncompressed limit.
-  data.resize(std::size_t(std::min<std::streamoff>(size, std::streamoff(kSwfMaxSize) + 64)));
-  in.read(reinterpret_cast<char*>(data.data()), std::streamsize(data.size()));
-  data.resize(std::size_t(in.gcount()));
+  std::vector<std::uint8_t> data;
+  try {
+    data = readRegularFile(path, kSwfMaxSize + 64);
+  } catch (const RegularFileError& e) {
+    throw SwfError(e.what());
+  }
   return readSwf(data.data(), data.size());
 }
 

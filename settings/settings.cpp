@@ -102,22 +102,26 @@ StoredSettings readStoredSettings(const RegistryFile& registry) {
   return s;
 }
 
-void writeAllSettings(const std::filesystem::path& registryPath, const SettingsToWrite& v) {
+void applySettings(RegistryFile& registry, const SettingsToWrite& v) {
   auto dword = [](std::int32_t n) { return static_cast<std::uint32_t>(n); };
+  registry.createKey(kShowKey);
+  registry.setDword(kShowKey, kTpbh, dword(v.tpbh));
+  registry.setDword(kShowKey, kSpeed, dword(v.speed));
+  registry.setDword(kShowKey, kWzbh, dword(v.wzbh));
+  registry.setDword(kShowKey, kYysz, dword(v.yysz));
+  registry.setDword(kShowKey, kGjsz, dword(v.gjsz));
+  registry.setDword(kShowKey, kJgsj, dword(v.jgsj));
+  registry.setDword(kShowKey, kGcbh, dword(v.gcbh));
+  if (v.tptc) registry.setDword(kShowKey, kTptc, dword(*v.tptc));
+  registry.setDword(kShowKey, kPp, dword(v.pp));
+  registry.setString(kShowKey, kLabel, encodeStoredText(v.label));
+  registry.setString(kShowKey, kSpic, v.spic);
+  registry.setDword(kShowKey, kQssz, dword(v.qssz));
+}
+
+void writeAllSettings(const std::filesystem::path& registryPath, const SettingsToWrite& v) {
   RegistryFile::update(registryPath, [&](RegistryFile& registry) {
-    registry.createKey(kShowKey);
-    registry.setDword(kShowKey, kTpbh, dword(v.tpbh));
-    registry.setDword(kShowKey, kSpeed, dword(v.speed));
-    registry.setDword(kShowKey, kWzbh, dword(v.wzbh));
-    registry.setDword(kShowKey, kYysz, dword(v.yysz));
-    registry.setDword(kShowKey, kGjsz, dword(v.gjsz));
-    registry.setDword(kShowKey, kJgsj, dword(v.jgsj));
-    registry.setDword(kShowKey, kGcbh, dword(v.gcbh));
-    if (v.tptc) registry.setDword(kShowKey, kTptc, dword(*v.tptc));
-    registry.setDword(kShowKey, kPp, dword(v.pp));
-    registry.setString(kShowKey, kLabel, encodeStoredText(v.label));
-    registry.setString(kShowKey, kSpic, v.spic);
-    registry.setDword(kShowKey, kQssz, dword(v.qssz));
+    applySettings(registry, v);
     return true;
   });
 }

@@ -116,5 +116,7 @@ struct SettingsToWrite {
 // Writes every value in one locked read-modify-write, creating kShowKey when
 // missing; other keys and values are kept.
 void writeAllSettings(const std::filesystem::path& registryPath, const SettingsToWrite& values);
+// The same values set in a loaded registry (the key created when missing).
+void applySettings(RegistryFile& registry, const SettingsToWrite& values);
 
 }  // namespace lumora

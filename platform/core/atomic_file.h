@@ -4,11 +4,14 @@
 // folder is synced after the rename.
 #pragma once
 
+#include <chrono>
 #include <filesystem>
+#include <functional>
 #include <optional>
 #include <string>
 #include <string_view>
 #include <sys/types.h>
+#include <vector>
 
 namespace lumora {
 
@@ -18,6 +21,46 @@ namespace lumora {
 // fails; the old file is then left as it was and the temporary file removed.
 void writeFileAtomically(const std::filesystem::path& path, std::string_view bytes,
                          std::optional<mode_t> mode = std::nullopt);
+
+// Removes what earlier writes of path left behind when they were killed
+// before their rename: regular files of this user named as the temporary
+// files of path are named, last changed more than `age` ago (a younger one
+// may belong to a write going on right now). Every write calls it; failures
+// are ignored.
+void removeStaleTemporaries(const std::filesystem::path& path,
+                            std::chrono::seconds age = std::chrono::minutes(1));
+
+// Several files replaced together, so that a crash or a failure leaves as few
+// of them mixed old and new as the file system allows: every file is first
+// written whole to its temporary file (stage), and only when all are written
+// are they renamed over their targets (commit), one after another, in the
+// order they were staged. A failure while staging leaves every target as it
+// was. Temporary files not renamed are removed when the set goes away.
+class AtomicFileSet {
+ public:
+  AtomicFileSet() = default;
+  ~AtomicFileSet();
+  AtomicFileSet(const AtomicFileSet&) = delete;
+  AtomicFileSet& operator=(const AtomicFileSet&) = delete;
+
+  // Writes bytes to a new temporary file beside path (mode as for
+  // writeFileAtomically). Throws std::system_error naming the file.
+  void stage(const std::filesystem::path& path, std::string_view bytes,
+             std::optional<mode_t> mode = std::nullopt);
+  // Renames every staged file over its target, in order. Throws
+  // std::system_error when a rename fails; the files before it are then
+  // replaced, the others are not.
+  void commit();
+
+  // Called with each target just before its rename (tests watch the order).
+  std::function<void(const std::filesystem::path& target)> beforeReplace;
+
+ private:
+  struct Staged {
+    std::filesystem::path target, temporary;
+  };
+  std::vector<Staged> staged_;
+};
 
 // Reads a whole file. Returns nothing when it does not exist; throws
 // std::system_error naming the file for any other failure.

@@ -394,6 +394,26 @@ bool RegistryFile::update(const std::filesystem::path& path,
   return true;
 }
 
+bool RegistryFile::updateTogether(const std::filesystem::path& path, AtomicFileSet& files,
+                                  const std::function<bool(RegistryFile&)>& change) {
+  std::optional<FileLock> lock;
+  try {
+    lock.emplace(lockPathOf(path));
+  } catch (const std::system_error& e) {
+    throw RegistryError(std::string("registry file: ") + e.what());
+  }
+  RegistryFile registry = loadUnlocked(path);
+  if (!change(registry)) return false;
+  try {
+    if (path.has_parent_path()) std::filesystem::create_directories(path.parent_path());
+    files.stage(path, registry.serialize(), 0600);
+  } catch (const std::system_error& e) {  // filesystem_error included
+    throw RegistryError(std::string("registry file: ") + e.what());
+  }
+  files.commit();  // its error names the file it could not replace
+  return true;
+}
+
 void RegistryFile::save() const {
   if (path_.empty()) throw RegistryError("registry file: no file to save to");
   try {

@@ -43,6 +43,8 @@
 
 namespace lumora {
 
+class AtomicFileSet;
+
 // A registry file that could not be read, kept aside or written. The message
 // names the file and the system's reason.
 class RegistryError : public std::runtime_error {
@@ -68,6 +70,15 @@ class RegistryFile {
   // write; the old file is then left whole.
   static bool update(const std::filesystem::path& path,
                      const std::function<bool(RegistryFile&)>& change);
+
+  // update() as the last of several files replaced together: under the lock,
+  // loads the file and calls change; when it returns true, stages the new
+  // text in `files` after what is staged there already and commits them all
+  // (the registry file is renamed last), still under the lock. Nothing of
+  // `files` is replaced when change returns false or anything fails before
+  // the first rename.
+  static bool updateTogether(const std::filesystem::path& path, AtomicFileSet& files,
+                             const std::function<bool(RegistryFile&)>& change);
 
   const std::filesystem::path& path() const { return path_; }
   void setPath(std::filesystem::path path) { path_ = std::move(path); }

@@ -17,7 +17,13 @@ namespace lumora {
 // A colour as a Windows colour value: 0x00BBGGRR.
 using ColorRef = std::uint32_t;
 
-// The caption as painted: the label's text, or two spaces when it is empty.
+// Longest caption painted, in ANSI bytes: far more than a screen can show,
+// and it keeps the typing of an endless line short.
+inline constexpr std::size_t kMaxCaptionBytes = 1024;
+
+// The caption as painted: the label's text, or two spaces when it is empty;
+// a longer text is cut to its first kMaxCaptionBytes bytes at a character
+// boundary (a double-byte or four-byte character is never split).
 std::string captionText(const std::string& label2);
 
 // The face drawn from the font list: entry Random(count), or none (empty)

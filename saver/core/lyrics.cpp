@@ -1,10 +1,11 @@
 #include "saver/core/lyrics.h"
 
-#include <filesystem>
-#include <fstream>
 #include <algorithm>
+#include <filesystem>
+#include <sstream>
 
 #include "platform/core/ansi.h"
+#include "platform/core/regular_file.h"
 
 namespace lumora {
 
@@ -68,10 +69,13 @@ int Lyrics::read(const std::string& reportedSource) {
   if (reportedSource.size() <= kSchemeLength) return 0;
   std::filesystem::path path(reportedSource.substr(kSchemeLength));
   path.replace_extension(".lrc");
-  std::error_code ec;
-  if (!std::filesystem::is_regular_file(path, ec)) return 0;
-  std::ifstream in(path, std::ios::binary);
-  if (!in) return 0;
+  std::vector<std::uint8_t> bytes;
+  try {
+    bytes = readRegularFileHead(path.string(), kMaxFileSize);
+  } catch (const RegularFileError&) {
+    return 0;  // no lyric file (or a folder, FIFO or device by that name)
+  }
+  std::istringstream in(std::string(bytes.begin(), bytes.end()));
   readText(in);
   return 1;
 }

@@ -4,6 +4,7 @@
 #include <QFontMetrics>
 #include <QImage>
 #include <QPainter>
+#include <chrono>
 
 #include "platform/core/ansi.h"
 #include "saver/ui/face_names.h"
@@ -51,6 +52,15 @@ CaptionPlan paintCaption(Bitmap& stage, StageFont& font, const std::string& labe
     painter.setBrush(Qt::NoBrush);
     painter.setBackgroundMode(Qt::TransparentMode);
     const int ascent = metrics.ascent();
+    using Clock = std::chrono::steady_clock;
+    auto lastPump = Clock::now();
+    // Pumps when it is due; false once the show has ended.
+    auto goOn = [&] {
+      if (!host || Clock::now() - lastPump < std::chrono::milliseconds(kCaptionPumpMs)) return true;
+      host->pump();
+      lastPump = Clock::now();
+      return !(sources.stopped && sources.stopped());
+    };
     for (const CaptionDraw& draw : plan.draws) {
       painter.setPen(qcolorOf(draw.colour));
       const QString s = toQString(draw.text);
@@ -58,6 +68,10 @@ CaptionPlan paintCaption(Bitmap& stage, StageFont& font, const std::string& labe
       for (int i = 0; i < draw.times; ++i) {
         painter.drawText(at, s);
         if (host) host->stageChanged();
+        if (!goOn()) {
+          font.colour = plan.finalColour;
+          return plan;
+        }
       }
     }
   }

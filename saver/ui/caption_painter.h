@@ -2,11 +2,14 @@
 // caption of `Label2` over the picture that has just arrived, in a face drawn
 // from the font list, typed glyph by glyph in a row or a column or drawn whole
 // with a growing shadow, in a colour that contrasts with the picture at its
-// starting point. It draws straight into the Stage with a clear brush and
-// pumps no messages; the screen follows at most once per frame.
+// starting point. It draws straight into the Stage with a clear brush; the
+// screen follows at most once per frame. Between draws it pumps the window
+// messages every few milliseconds, so that a key ends the show at once even
+// while a long caption is being typed, and it stops when the show has ended.
 #pragma once
 
 #include <QString>
+#include <functional>
 #include <string>
 #include <vector>
 
@@ -30,11 +33,18 @@ struct CaptionSources {
   const std::vector<std::string>& fonts;  // ListBox4: face names, ANSI bytes
   int screenW = 0;
   int screenH = 0;
+  // True once the show has ended (asked after each pump); the rest of the
+  // caption is then not drawn.
+  std::function<bool()> stopped = {};
 };
 
+// How often the painter pumps while it draws.
+inline constexpr int kCaptionPumpMs = 15;
+
 // Paints `label2` (ANSI bytes) on `stage`, after each text output telling
-// `host` (when given) that the Stage changed. Sets the face, size and colour
-// of `font` as it goes. Returns what it drew.
+// `host` (when given) that the Stage changed, and pumping through it every
+// kCaptionPumpMs. Sets the face, size and colour of `font` as it goes.
+// Returns what it planned to draw.
 CaptionPlan paintCaption(Bitmap& stage, StageFont& font, const std::string& label2, const CaptionSources& sources,
                          EffectHost* host);
 

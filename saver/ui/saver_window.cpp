@@ -18,6 +18,7 @@
 #include "platform/desktop/taskbar.h"
 #include "players/audio_player.h"
 #include "players/flash_player.h"
+#include "saver/core/missing_entries.h"
 #include "saver/ui/face_names.h"
 #include "saver/ui/lyric_painter.h"
 #include "saver/ui/masked_edit.h"
@@ -33,24 +34,6 @@ namespace {
 const char* const kWelcomeCaption = "欢迎使用《Lumora》";
 
 QRect screenRect() { return QGuiApplication::primaryScreen()->geometry(); }
-
-bool fileExists(const std::string& ansiPath) {
-  std::error_code ec;
-  return std::filesystem::is_regular_file(pathFromAnsi(ansiPath), ec);
-}
-
-// Drops entries whose files are missing: with i from 0, while i is not the
-// last index, keep entry i when its file exists, else delete it. The last
-// entry is never checked, so the list stays non-empty.
-void dropMissingFiles(IndexedList& list) {
-  int i = 0;
-  while (i != list.count() - 1) {
-    if (fileExists(list.items[std::size_t(i)]))
-      ++i;
-    else
-      list.items.erase(list.items.begin() + i);
-  }
-}
 
 QImage toQImage(const Bitmap& b) {
   QImage image(b.width(), b.height(), QImage::Format_RGB32);
@@ -132,11 +115,11 @@ SaverWindow::SaverWindow(SaverServices services, QWidget* parent)
   if (listBox1_.empty())
     timer1On = false;
   else
-    dropMissingFiles(listBox1_);
+    dropMissingEntries(listBox1_.items);
   if (listBox2_.empty())
     timer2On = false;
   else
-    dropMissingFiles(listBox2_);
+    dropMissingEntries(listBox2_.items);
 
   random_.setSeed(seedFromTimeOfDay());
   listBox1_.index = 0;
@@ -184,7 +167,7 @@ void SaverWindow::loadOpening() {
   const int qssz = settings_.qssz.value_or(-1);
   if (qssz == 0 && settings_.label) {
     label1_->setText(QString::fromStdString(ansiToUtf8(*settings_.label)));
-  } else if (qssz == 1 && settings_.spic && fileExists(*settings_.spic)) {
+  } else if (qssz == 1 && settings_.spic && entryFileExists(*settings_.spic)) {
     try {
       const Picture picture = loadPicture(pathFromAnsi(*settings_.spic).string());
       image1_->setPixmap(QPixmap::fromImage(toQImage(picture.toBitmap())));
@@ -283,7 +266,10 @@ void SaverWindow::formClose() {
   cursor_.reset();
 }
 
-void SaverWindow::timer1Timer() { step_.run(); }
+void SaverWindow::timer1Timer() {
+  if (captionPainting_) return;  // the painter starts Timer1 again when it is done
+  step_.run();
+}
 
 void SaverWindow::timer2Timer() {
   try {
@@ -382,7 +368,15 @@ void SaverWindow::paintCaption(const std::string& caption) {
   stage_->setLabel2(caption);
   int w = 0, h = 0;
   screenSize(w, h);
-  stage_->button1Click({random_, listBox4_.items, w, h}, [this] { timer1_.start(); });
+  captionPainting_ = true;
+  struct Done {
+    bool& painting;
+    ~Done() { painting = false; }  // also when the painter throws
+  } done{captionPainting_};
+  stage_->button1Click({random_, listBox4_.items, w, h, [this] { return closeGranted_; }}, [this] {
+    captionPainting_ = false;
+    timer1_.start();
+  });
 }
 
 }  // namespace lumora

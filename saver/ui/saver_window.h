@@ -135,6 +135,10 @@ class SaverWindow : public QWidget, private SlideHost, private MediaHost {
   bool mediaStarted_ = false;
   bool promptOpen_ = false;
   bool closeGranted_ = false;
+  // True while the caption painter runs: it pumps, and a slide step started
+  // from there (Timer1 restarted by a refused close) would draw into the
+  // Stage under it; the step comes when the caption is done instead.
+  bool captionPainting_ = false;
   bool closed_ = false;
 };
 

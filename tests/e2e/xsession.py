@@ -1,6 +1,5 @@
 """A virtual X server for end-to-end tests, with screenshots and xdotool."""
 import os
-import random
 import subprocess
 import sys
 import tempfile
@@ -18,15 +17,37 @@ def make_home(*args, prefix="lumora-e2e-"):
 
 class XSession:
     def __init__(self, width=1024, height=768):
-        self.display = ":%d" % random.randint(100, 400)
         self.width, self.height = width, height
+        # The server picks a display number nobody uses and writes it to a
+        # pipe (-displayfd): a number drawn at random may be taken by another
+        # test's server, whose windows and end the test would then share.
+        # -noreset: without it the server resets whenever its last client
+        # disconnects (xdpyinfo, or a program a test has just ended), and a
+        # program that connects during the reset is refused; Qt then aborts
+        # with "could not connect to display".
+        read_end, write_end = os.pipe()
         self.server = subprocess.Popen(
-            ["Xvfb", self.display, "-screen", "0", "%dx%dx24" % (width, height), "-nolisten", "tcp"],
-            stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL)
+            ["Xvfb", "-displayfd", str(write_end), "-screen", "0", "%dx%dx24" % (width, height),
+             "-nolisten", "tcp", "-noreset"],
+            stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL, pass_fds=(write_end,))
+        os.close(write_end)
+        number = b""
+        with os.fdopen(read_end, "rb") as pipe:
+            while not number.endswith(b"\n"):
+                chunk = pipe.read(1)
+                if not chunk:
+                    break
+                number += chunk
+        if not number.strip().isdigit():
+            self.server.kill()
+            raise RuntimeError("Xvfb did not start")
+        self.display = ":%d" % int(number)
         self.env = dict(os.environ, DISPLAY=self.display, LUMORA_SHUTDOWN="print")
         self.env.pop("QT_QPA_PLATFORM", None)
         self.env.pop("WAYLAND_DISPLAY", None)
         for _ in range(100):
+            if self.server.poll() is not None:
+                break
             if subprocess.run(["xdpyinfo"], env=self.env, stdout=subprocess.DEVNULL,
                               stderr=subprocess.DEVNULL).returncode == 0:
                 return

@@ -8,9 +8,11 @@
 #include <filesystem>
 #include <fstream>
 #include <thread>
+#include <sys/stat.h>
 #include <unistd.h>
 
 #include "players/audio_player.h"
+#include "players/media_device_error.h"
 
 namespace lumora {
 namespace {
@@ -173,6 +175,31 @@ TEST_F(AudioFiles, TheDeviceOutputWhenOneOpens) {
   EXPECT_NEAR(double(player.position()), 1000.0, 250.0);
   player.stop();
   EXPECT_EQ(player.position(), 0);
+}
+
+}  // namespace
+}  // namespace lumora
+
+namespace lumora {
+namespace {
+
+TEST(AudioSpecialFiles, AFifoOrADeviceIsTheMediaDeviceErrorAtOnce) {
+  const fs::path dir = fs::temp_directory_path() / ("lumora-audio-special-" + std::to_string(::getpid()));
+  fs::create_directories(dir);
+  const fs::path fifo = dir / "waiting.mp3";
+  ASSERT_EQ(::mkfifo(fifo.c_str(), 0600), 0);
+  fs::create_symlink("/dev/zero", dir / "endless.mp3");
+  AudioPlayer player(AudioOutputMode::Silent);
+  for (const fs::path& song : {fifo, dir / "endless.mp3"}) {
+    player.setSource(song.string());
+    try {
+      player.play();  // would wait for a writer, or read for ever, in the decoder
+      ADD_FAILURE() << "played " << song;
+    } catch (const MediaDeviceError& e) {
+      EXPECT_NE(std::string(e.what()).find("Not a regular file."), std::string::npos) << e.what();
+    }
+  }
+  fs::remove_all(dir);
 }
 
 }  // namespace

@@ -71,8 +71,29 @@ TEST_F(CaptionPainterTest, SixteenByteChineseCaptionOn768HighScreenGetsSize40) {
   EXPECT_EQ(font.pixelSize, pointsToPixels(40));
   ASSERT_EQ(plan.glyphs.size(), 8u);
   EXPECT_EQ(host.changes, 8 * 300) << "the screen is offered every text output";
-  EXPECT_EQ(host.pumps, 0) << "no messages are pumped while painting";
   EXPECT_FALSE(changedPixels(Bitmap(1024, 768, kBlack), stage).empty());
+}
+
+TEST_F(CaptionPainterTest, EndlessLineIsCutAndThePainterPumpsAndStopsWhenTheShowEnds) {
+  const std::string line(1 << 20, 'x');
+  Bitmap stage(640, 480, kBlack);
+  StageFont font;
+  Random random(seedForLayout(CaptionLayout::Line));
+  bool ended = false;
+  // The show ends at the first pump (a key was handled there).
+  struct EndingHost : CountingHost {
+    bool* ended;
+    void pump() override {
+      CountingHost::pump();
+      *ended = true;
+    }
+  } ending;
+  ending.ended = &ended;
+  const CaptionPlan plan =
+      paintCaption(stage, font, line, {random, noFonts, 640, 480, [&] { return ended; }}, &ending);
+  EXPECT_EQ(plan.glyphs.size(), kMaxCaptionBytes);  // the first 1,024 bytes only
+  EXPECT_EQ(ending.pumps, 1);
+  EXPECT_LT(ending.changes, int(kMaxCaptionBytes) * kGlyphDraws) << "drawing stopped with the show";
 }
 
 TEST_F(CaptionPainterTest, FaceComesFromTheFontListAndMapsToAnInstalledFont) {

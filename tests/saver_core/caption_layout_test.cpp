@@ -29,6 +29,24 @@ TEST(CaptionText, EmptyBecomesTwoSpacesAndSizeFollowsByteLength) {
   EXPECT_EQ(captionFontSize(600, 11), 45);   // 45.45
 }
 
+TEST(CaptionText, LongLinesAreCutAtACharacterBoundary) {
+  EXPECT_EQ(captionText(std::string(5000, 'a')), std::string(kMaxCaptionBytes, 'a'));
+  EXPECT_EQ(captionText(std::string(kMaxCaptionBytes, 'a')).size(), kMaxCaptionBytes);
+  // A double-byte character across the limit goes whole.
+  const std::string zhong = "\xD6\xD0";
+  std::string text = std::string(kMaxCaptionBytes - 1, 'a') + zhong + "b";
+  EXPECT_EQ(captionText(text), std::string(kMaxCaptionBytes - 1, 'a'));
+  // A four-byte GB18030 character (U+20000: 95 32 82 36) likewise.
+  text = std::string(kMaxCaptionBytes - 2, 'a') + "\x95\x32\x82\x36";
+  EXPECT_EQ(captionText(text), std::string(kMaxCaptionBytes - 2, 'a'));
+  // Characters that fit whole stay; the glyph table then ends exactly there.
+  std::string chinese;
+  while (chinese.size() < 3000) chinese += zhong;
+  const std::string cut = captionText(chinese);
+  EXPECT_EQ(cut.size(), kMaxCaptionBytes);
+  EXPECT_EQ(captionGlyphs(cut, 10, 20).size(), kMaxCaptionBytes / 2);
+}
+
 TEST(CaptionFace, DrawsFromTheListOnlyWhenItHasEntries) {
   Random a(7), b(7);
   EXPECT_EQ(pickCaptionFace({}, a), "");
