@@ -7,9 +7,11 @@
 namespace lumora {
 
 int SlideStep::pickPicture() {
-  IndexedList& list = *state_.pictures;
-  if (state_.tpbh != 0) return state_.random->next(list.count());
-  return list.takeInOrder();
+  if (!order_ || orderTpbh_ != state_.tpbh) {
+    order_.emplace(state_.tpbh);
+    orderTpbh_ = state_.tpbh;
+  }
+  return order_->next(*state_.pictures, *state_.random);
 }
 
 void SlideStep::advanceCaption() {

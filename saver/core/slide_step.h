@@ -3,17 +3,19 @@
 // at random, advances the caption and re-arms the timer.
 #pragma once
 
+#include <optional>
 #include <string>
 
 #include "effects/effect.h"
 #include "graphics/random.h"
 #include "saver/core/indexed_list.h"
+#include "saver/core/picture_order.h"
 
 namespace lumora {
 
 // What the slide step reads and changes of the saver's state.
 struct SlideState {
-  int tpbh = 0;   // picture order: 0 list order, other random
+  int tpbh = 0;   // picture order: 0 list order, 2 shuffled rounds, other random
   int wzbh = 0;   // caption order: 0 none, 1 list order, other random
   int tptc = 0;   // fitting threshold
   int pp = -1;    // tiling limit
@@ -60,6 +62,8 @@ class SlideStep {
   SlideState& state_;
   SlideHost& host_;
   int forcedEffect_ = -1;
+  std::optional<PictureOrder> order_;  // made for the `tpbh` it was made for
+  int orderTpbh_ = 0;
 };
 
 }  // namespace lumora
