@@ -34,6 +34,10 @@ void SlideStep::prepareNext() {
   if (state_.pictures->valid(next_)) startPreparing(state_.pictures->items[std::size_t(next_)]);
 }
 
+bool SlideStep::waitNextReady(std::chrono::milliseconds timeout) {
+  return !preparer_.pending() || preparer_.waitFor(timeout);
+}
+
 void SlideStep::cancel() {
   cancelled_ = true;
   preparer_.requestStop();

@@ -4,6 +4,7 @@
 // preparing the next picture, and re-arms the timer.
 #pragma once
 
+#include <chrono>
 #include <optional>
 #include <string>
 
@@ -63,6 +64,9 @@ class SlideStep {
   // size. Each step ends with this; the saver calls it once before the first
   // step. Without it, a step chooses and loads its picture itself.
   void prepareNext();
+  // Waits at most `timeout` for the prepared picture; true when it is ready
+  // (or there is nothing to wait for).
+  bool waitNextReady(std::chrono::milliseconds timeout);
 
   // The show is ending: a step waiting for its picture gives up, and the
   // worker is told to stop (it is joined when the step is destroyed).

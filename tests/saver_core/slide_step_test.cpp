@@ -12,8 +12,7 @@
 
 #include "saver/core/slide_step.h"
 
-#include <cstdio>
-#include <jpeglib.h>
+#include "tests/saver_core/big_jpeg.h"
 
 namespace lumora {
 namespace {
@@ -337,35 +336,7 @@ TEST(SlideStep, InputIsPumpedOftenWhileAVeryLargePictureIsRead) {
   // A 12000 x 8000 JPEG, decoded and fitted for the screen on the worker.
   Pictures files;
   const std::string path = files.path("big.jpg");
-  {
-    jpeg_compress_struct c{};
-    jpeg_error_mgr err{};
-    c.err = jpeg_std_error(&err);
-    jpeg_create_compress(&c);
-    FILE* out = std::fopen(path.c_str(), "wb");
-    ASSERT_NE(out, nullptr);
-    jpeg_stdio_dest(&c, out);
-    c.image_width = 12000;
-    c.image_height = 8000;
-    c.input_components = 3;
-    c.in_color_space = JCS_RGB;
-    jpeg_set_defaults(&c);
-    jpeg_set_quality(&c, 50, TRUE);
-    jpeg_start_compress(&c, TRUE);
-    std::vector<unsigned char> row(12000 * 3);
-    while (c.next_scanline < c.image_height) {
-      for (int x = 0; x < 12000; ++x) {
-        row[std::size_t(3 * x)] = (unsigned char)(x / 47);
-        row[std::size_t(3 * x + 1)] = (unsigned char)(c.next_scanline / 31);
-        row[std::size_t(3 * x + 2)] = 90;
-      }
-      JSAMPROW r = row.data();
-      jpeg_write_scanlines(&c, &r, 1);
-    }
-    jpeg_finish_compress(&c);
-    jpeg_destroy_compress(&c);
-    std::fclose(out);
-  }
+  ASSERT_TRUE(testing::writeBigJpeg(path));
   Show show;
   show.host.w_ = 1920;
   show.host.h_ = 1080;
