@@ -73,6 +73,19 @@ void SlideStep::finish() {
 }
 
 void SlideStep::run() {
+  // Steps never nest: a Timer1 that fires while a step waits or runs its
+  // transition (a refused close re-arms it from inside the step's pumps) is
+  // dropped; the running step arms the timer again at its end.
+  if (running_) {
+    host_.setSlideTimer(false);
+    return;
+  }
+  running_ = true;
+  struct Done {
+    bool& running;
+    ~Done() { running = false; }
+  } done{running_};
+
   host_.hideCursor();
   host_.hideOpening();
   host_.setSlideTimer(false);

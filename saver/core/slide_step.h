@@ -94,6 +94,7 @@ class SlideStep {
   int next_ = -1;        // the chosen picture's index
   bool chosen_ = false;  // next_ is chosen (and its preparation started)
   bool cancelled_ = false;
+  bool running_ = false;  // a step is under way (its pumps may call run again)
 };
 
 }  // namespace lumora

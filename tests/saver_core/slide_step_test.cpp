@@ -357,5 +357,32 @@ TEST(SlideStep, InputIsPumpedOftenWhileAVeryLargePictureIsRead) {
   EXPECT_LT(std::chrono::duration_cast<std::chrono::milliseconds>(longest).count(), 100);
   EXPECT_NE(show.host.stage_.at(960, 540), kBlack);
 }
+TEST(SlideStep, AStepThatFiresWhileOneRunsIsDropped) {
+  // A refused close re-arms Timer1 from inside the step's pumps; when it
+  // fires there, no second step may start inside the first.
+  HeldMaker held;
+  Show show(held.maker());
+  show.pictures.items = {"/p/a.jpg", "/p/b.jpg"};
+  int nested = 0;
+  show.host.onPump = [&] {
+    if (show.host.pumps == 2) {
+      show.host.setSlideTimer(true);  // the refused close
+      ++nested;
+      show.step.run();                // Timer1 fires inside the pump
+      EXPECT_FALSE(show.host.timerOn);
+      *held.release = true;
+    }
+  };
+  show.step.run();
+  EXPECT_EQ(nested, 1);
+  EXPECT_EQ(show.host.stageShown, 1);
+  EXPECT_EQ(show.host.cursorHides, 1);
+  EXPECT_TRUE(show.host.timerOn);
+  EXPECT_EQ(show.middle(), rgb(4, 5, 6));
+  show.host.onPump = nullptr;
+  show.step.run();  // the next step runs as usual
+  EXPECT_EQ(show.host.stageShown, 2);
+}
+
 }  // namespace
 }  // namespace lumora
