@@ -317,7 +317,7 @@ QWidget* SettingsWindow::buildOptionsTab() {
   fitting->addWidget(checkBox1_, 2, 0);
   fitting->addWidget(comboBox2_, 2, 1);
 
-  radioGroup2_ = new RadioGroup(text("图片播放"), {text("顺序播放"), text("随机播放")}, tab);
+  radioGroup2_ = new RadioGroup(text("图片播放"), {text("顺序播放"), text("随机播放"), text("随机不重复")}, tab);
   radioGroup2_->setItemIndex(0);
   radioGroup1_ = new RadioGroup(text("多媒体播放设置"), {text("不播放"), text("顺序播放"), text("随机播放")}, tab);
   radioGroup1_->setItemIndex(1);

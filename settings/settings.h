@@ -16,7 +16,7 @@ inline constexpr const char* kShowKey = "HKEY_CURRENT_USER\\software\\vistel";
 inline constexpr const char* kDesktopKey = "HKEY_CURRENT_USER\\Control Panel\\Desktop";
 
 // Value names under kShowKey (all dwords except label and spic).
-inline constexpr const char* kTpbh = "tpbh";    // picture order: 0 list order, else random
+inline constexpr const char* kTpbh = "tpbh";    // picture order: 0 list order, 2 no repeats, else random
 inline constexpr const char* kSpeed = "speed";  // transition speed 1..100, larger is slower
 inline constexpr const char* kWzbh = "wzbh";    // captions: 0 none, 1 list order, else random
 inline constexpr const char* kYysz = "yysz";    // media: 0 none, 1 list order, 2 random

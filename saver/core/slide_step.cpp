@@ -1,15 +1,63 @@
 #include "saver/core/slide_step.h"
 
-#include "imaging/loader.h"
-#include "saver/core/compose.h"
-#include "saver/core/layout.h"
+#include <chrono>
 
 namespace lumora {
 
+namespace {
+// How long the step waits for the worker between two pumps while a picture is
+// still being prepared: input stays handled well within 100 ms.
+constexpr std::chrono::milliseconds kWaitSlice{10};
+}  // namespace
+
 int SlideStep::pickPicture() {
-  IndexedList& list = *state_.pictures;
-  if (state_.tpbh != 0) return state_.random->next(list.count());
-  return list.takeInOrder();
+  if (!order_ || orderTpbh_ != state_.tpbh) {
+    order_.emplace(state_.tpbh);
+    orderTpbh_ = state_.tpbh;
+  }
+  return order_->next(*state_.pictures, *state_.random);
+}
+
+void SlideStep::startPreparing(const std::string& path) {
+  FrameJob job;
+  job.path = path;
+  host_.screenSize(job.screenW, job.screenH);
+  job.tptc = state_.tptc;
+  job.pp = state_.pp;
+  preparer_.start(std::move(job));
+}
+
+void SlideStep::prepareNext() {
+  if (cancelled_) return;
+  next_ = pickPicture();
+  chosen_ = true;
+  if (state_.pictures->valid(next_)) startPreparing(state_.pictures->items[std::size_t(next_)]);
+}
+
+bool SlideStep::waitNextReady(std::chrono::milliseconds timeout) {
+  return !preparer_.pending() || preparer_.waitFor(timeout);
+}
+
+void SlideStep::cancel() {
+  cancelled_ = true;
+  preparer_.requestStop();
+}
+
+std::optional<PreparedFrame> SlideStep::awaitFrame() {
+  for (;;) {
+    while (!preparer_.waitFor(kWaitSlice)) {
+      host_.effectHost()->pump();
+      if (cancelled_) return std::nullopt;
+    }
+    PreparedFrame prepared = preparer_.take();
+    if (prepared.failed() || prepared.frame.empty()) return prepared;
+    int w = 0, h = 0;
+    host_.screenSize(w, h);
+    if (prepared.frame.width() == w && prepared.frame.height() == h) return prepared;
+    // The screen changed size since the picture was prepared: again, for
+    // the size it has now.
+    startPreparing(prepared.job.path);
+  }
 }
 
 void SlideStep::advanceCaption() {
@@ -18,56 +66,64 @@ void SlideStep::advanceCaption() {
   host_.paintCaption(list.valid(k) ? list.items[std::size_t(k)] : std::string());
 }
 
+void SlideStep::finish() {
+  state_.slideIdle = true;
+  prepareNext();
+  host_.setSlideTimer(true);
+}
+
 void SlideStep::run() {
+  // Steps never nest: a Timer1 that fires while a step waits or runs its
+  // transition (a refused close re-arms it from inside the step's pumps) is
+  // dropped; the running step arms the timer again at its end.
+  if (running_) {
+    host_.setSlideTimer(false);
+    return;
+  }
+  running_ = true;
+  struct Done {
+    bool& running;
+    ~Done() { running = false; }
+  } done{running_};
+
   host_.hideCursor();
   host_.hideOpening();
   host_.setSlideTimer(false);
   state_.slideIdle = false;
 
+  // Normally the picture was chosen at the end of the step before and has
+  // been prepared during the pause; otherwise it is chosen now.
+  if (!chosen_) prepareNext();
+  chosen_ = false;
+  const int p = next_;
   // A picture that cannot be shown is reported (a picture of no size is
-  // skipped quietly); the show then goes on with the next one instead of
-  // stopping for good.
-  auto giveUp = [&](const std::string* message) {
-    if (message) host_.reportError(*message);
-    state_.slideIdle = true;
-    host_.setSlideTimer(true);
-  };
-
-  const int p = pickPicture();
-  if (!state_.pictures->valid(p)) return giveUp(nullptr);
-  int screenW = 0, screenH = 0;
-  host_.screenSize(screenW, screenH);
-
-  Picture picture;
-  try {
-    LoadOptions options;
-    options.fitWidth = screenW;
-    options.fitHeight = screenH;
-    picture = loadPicture(state_.pictures->items[std::size_t(p)], options);
-  } catch (const PictureError& e) {
-    const std::string message = e.what();
-    return giveUp(&message);
+  // skipped quietly); the show then goes on with the next one at its time.
+  if (!state_.pictures->valid(p)) return finish();
+  std::optional<PreparedFrame> prepared = awaitFrame();
+  if (!prepared) return;  // the show is ending
+  if (prepared->failed()) {
+    host_.reportPictureError(prepared->job.path, prepared->error);
+    return finish();
   }
   if (state_.captions->empty()) state_.wzbh = 0;
-  if (picture.empty()) return giveUp(nullptr);
+  if (prepared->frame.empty()) return finish();
 
-  const Layout layout = layoutPicture(picture.width(), picture.height(), screenW, screenH, state_.tptc, state_.pp);
   {
-    Bitmap work(screenW, screenH, kWhite), frame(screenW, screenH, kBlack), spare(screenW, screenH, kWhite);
-    composeFrame(picture.toBitmap(), layout, frame);
-    picture = Picture();
+    Bitmap& frame = prepared->frame;
+    const int screenW = frame.width(), screenH = frame.height();
+    Bitmap work(screenW, screenH, kWhite), spare(screenW, screenH, kWhite);
 
-    host_.screenSize(screenW, screenH);
     host_.showStage();
     const int n = forcedEffect_ >= 0 ? forcedEffect_ : state_.random->next(kEffectCount);
     EffectContext ctx({frame, work, spare, host_.stage()}, screenW, screenH, state_.speed, *state_.random,
                       host_.effectHost());
     runEffect(n, ctx);
   }
+  prepared.reset();
   state_.slideIdle = true;
 
   if (state_.wzbh != 0) advanceCaption();
-  host_.setSlideTimer(true);
+  finish();
 }
 
 }  // namespace lumora

@@ -1,19 +1,24 @@
-// SlideStep: one run of the slideshow timer. Picks the next picture, loads
-// and composes it into FrameBitmap, shows the stage, runs a transition drawn
-// at random, advances the caption and re-arms the timer.
+// SlideStep: one run of the slideshow timer. Takes the picture prepared
+// during the pause (or loads and composes it now), shows the stage, runs a
+// transition drawn at random, advances the caption, chooses and starts
+// preparing the next picture, and re-arms the timer.
 #pragma once
 
+#include <chrono>
+#include <optional>
 #include <string>
 
 #include "effects/effect.h"
 #include "graphics/random.h"
+#include "saver/core/frame_preparer.h"
 #include "saver/core/indexed_list.h"
+#include "saver/core/picture_order.h"
 
 namespace lumora {
 
 // What the slide step reads and changes of the saver's state.
 struct SlideState {
-  int tpbh = 0;   // picture order: 0 list order, other random
+  int tpbh = 0;   // picture order: 0 list order, 2 shuffled rounds, other random
   int wzbh = 0;   // caption order: 0 none, 1 list order, other random
   int tptc = 0;   // fitting threshold
   int pp = -1;    // tiling limit
@@ -36,9 +41,12 @@ class SlideHost {
   // Stage first takes what the screen showed at its place.
   virtual void showStage() = 0;
   virtual Bitmap& stage() = 0;
+  // Draws on the Stage and pumps; the step also pumps through it while it
+  // waits for a picture that is still being prepared.
   virtual EffectHost* effectHost() = 0;
-  // The application's error report (a message box); returns when dismissed.
-  virtual void reportError(const std::string& message) = 0;
+  // A picture that cannot be read: shown for a few seconds over the show and
+  // written to standard error; returns at once, the show goes on.
+  virtual void reportPictureError(const std::string& path, const std::string& message) = 0;
   // Sets the stage's `Label2` to the caption (ANSI bytes) and clicks its
   // `Button1`, which paints it; the painter enables Timer1 at its end.
   virtual void paintCaption(const std::string& caption) = 0;
@@ -46,20 +54,47 @@ class SlideHost {
 
 class SlideStep {
  public:
-  SlideStep(SlideState& state, SlideHost& host) : state_(state), host_(host) {}
+  SlideStep(SlideState& state, SlideHost& host, FramePreparer::Maker maker = prepareFrame)
+      : state_(state), host_(host), preparer_(std::move(maker)) {}
+
   // Runs one step (Timer1Timer).
   void run();
+
+  // Chooses the next picture and starts preparing it for the current screen
+  // size. Each step ends with this; the saver calls it once before the first
+  // step. Without it, a step chooses and loads its picture itself.
+  void prepareNext();
+  // Waits at most `timeout` for the prepared picture; true when it is ready
+  // (or there is nothing to wait for).
+  bool waitNextReady(std::chrono::milliseconds timeout);
+
+  // The show is ending: a step waiting for its picture gives up, and the
+  // worker is told to stop (it is joined when the step is destroyed).
+  void cancel();
 
   // The effect of the step; -1 = Random(122). Tests and the demo pin it.
   void setForcedEffect(int n) { forcedEffect_ = n; }
 
  private:
   int pickPicture();
+  void startPreparing(const std::string& path);
+  // Waits for the chosen picture, pumping meanwhile; prepares it again when
+  // the screen size changed since. Empty when the show was cancelled.
+  std::optional<PreparedFrame> awaitFrame();
   void advanceCaption();
+  // The end of every step: SlideIdle, the next picture, Timer1.
+  void finish();
 
   SlideState& state_;
   SlideHost& host_;
+  FramePreparer preparer_;
   int forcedEffect_ = -1;
+  std::optional<PictureOrder> order_;  // made for the `tpbh` it was made for
+  int orderTpbh_ = 0;
+  int next_ = -1;        // the chosen picture's index
+  bool chosen_ = false;  // next_ is chosen (and its preparation started)
+  bool cancelled_ = false;
+  bool running_ = false;  // a step is under way (its pumps may call run again)
 };
 
 }  // namespace lumora

@@ -23,6 +23,7 @@
 #include "saver/ui/lyric_painter.h"
 #include "saver/ui/masked_edit.h"
 #include "saver/ui/password_prompt.h"
+#include "saver/ui/picture_error_report.h"
 #include "saver/ui/stage_window.h"
 #include "settings/list_file.h"
 #include "settings/stored_text.h"
@@ -206,6 +207,11 @@ void SaverWindow::showEvent(QShowEvent* event) {
       reportError(e.what());
     }
   }
+  // The first picture is prepared while the opening is on show.
+  if (!firstPrepared_ && timer1_.isActive()) {
+    firstPrepared_ = true;
+    step_.prepareNext();
+  }
 }
 
 void SaverWindow::resizeEvent(QResizeEvent* event) {
@@ -249,6 +255,7 @@ void SaverWindow::closeEvent(QCloseEvent* event) {
   }
   if (!granted) return;
   closeGranted_ = true;
+  step_.cancel();  // a step waiting for its picture gives up
   event->accept();
   formClose();
   emit showEnded();
@@ -264,6 +271,7 @@ void SaverWindow::formClose() {
   realAudio1_->stop();
   showTaskbar();
   cursor_.reset();
+  if (errorReport_) errorReport_->hide();
 }
 
 void SaverWindow::timer1Timer() {
@@ -325,11 +333,23 @@ void SaverWindow::screenSize(int& w, int& h) {
   h = s.height();
 }
 
-void SaverWindow::showStage() { stage_->showAbove(this); }
+void SaverWindow::showStage() {
+  stage_->showAbove(this);
+  if (errorReport_) errorReport_->keepOnTop();
+}
 
 Bitmap& SaverWindow::stage() { return stage_->stage(); }
 
 EffectHost* SaverWindow::effectHost() { return stage_.get(); }
+
+void SaverWindow::reportPictureError(const std::string& path, const std::string& message) {
+  std::fprintf(stderr, "lumora: %s: %s\n", ansiToUtf8(path).c_str(), message.c_str());
+  if (!errorReport_) {
+    errorReport_ = std::make_unique<PictureErrorReport>();
+    connect(errorReport_.get(), &PictureErrorReport::inputReceived, this, &SaverWindow::stageInput);
+  }
+  errorReport_->report(QString::fromStdString(message), screenRect());
+}
 
 void SaverWindow::reportError(const std::string& message) {
   QMessageBox::critical(stage_->isVisible() ? static_cast<QWidget*>(stage_.get()) : this,

@@ -25,6 +25,7 @@ class AppCursor;
 class AudioPlayer;
 class FlashPlayer;
 class PasswordPrompt;
+class PictureErrorReport;
 class PowerOff;
 class ScreenSaverInhibit;
 class StageWindow;
@@ -64,6 +65,8 @@ class SaverWindow : public QWidget, private SlideHost, private MediaHost {
   QLabel* label1() const { return label1_; }
   QLabel* image1() const { return image1_; }
   StageWindow* stageWindow() const { return stage_.get(); }
+  // The report of a picture that cannot be read (made at the first one).
+  PictureErrorReport* pictureErrorReport() const { return errorReport_.get(); }
   // TForm4, made the first time the show asks for the password (it then
   // lives, and keeps its entry, until the show ends).
   PasswordPrompt* prompt();
@@ -104,8 +107,11 @@ class SaverWindow : public QWidget, private SlideHost, private MediaHost {
   void showStage() override;
   Bitmap& stage() override;
   EffectHost* effectHost() override;
-  void reportError(const std::string& message) override;
+  void reportPictureError(const std::string& path, const std::string& message) override;
   void paintCaption(const std::string& caption) override;
+
+  // The application's error report: a message box; returns when dismissed.
+  void reportError(const std::string& message);
 
   // MediaHost (setSlideTimer and hideCursor are shared with SlideHost)
   void setMediaTimer(bool on) override;
@@ -126,6 +132,7 @@ class SaverWindow : public QWidget, private SlideHost, private MediaHost {
   QTimer timer1_, timer2_, timer3_, timer4_;
   std::unique_ptr<StageWindow> stage_;
   std::unique_ptr<PasswordPrompt> prompt_;
+  std::unique_ptr<PictureErrorReport> errorReport_;
   std::unique_ptr<AppCursor> cursor_;
   std::unique_ptr<ScreenSaverInhibit> inhibit_;
   std::unique_ptr<AudioPlayer> realAudio1_;
@@ -133,6 +140,7 @@ class SaverWindow : public QWidget, private SlideHost, private MediaHost {
   Lyrics lyrics_;
   std::unique_ptr<MediaPlaylist> playlist_;
   bool mediaStarted_ = false;
+  bool firstPrepared_ = false;
   bool promptOpen_ = false;
   bool closeGranted_ = false;
   // True while the caption painter runs: it pumps, and a slide step started

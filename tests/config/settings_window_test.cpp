@@ -317,6 +317,18 @@ TEST(SettingsWindow, OutOfRangeValuesLeaveTheControlsAlone) {
   EXPECT_EQ(w->upDown3()->value(), 100);  // the up-down keeps to its range
 }
 
+TEST(SettingsWindow, PictureOrderWithoutRepeatsIsTheThirdChoiceAndStoredAsTwo) {
+  WindowFixture f;
+  f.home.writeRegistry(registryWith("\"tpbh\"=dword:00000002\r\n"));
+  auto w = f.open();
+  w->show();
+  ASSERT_EQ(w->radioGroup2()->count(), 3);
+  EXPECT_EQ(w->radioGroup2()->item(2)->text(), QStringLiteral("随机不重复"));
+  EXPECT_EQ(w->radioGroup2()->itemIndex(), 2);
+  w->button(7)->click();
+  EXPECT_EQ(readStoredSettings(RegistryFile::load(f.home.registry())).tpbh, 2);
+}
+
 TEST(SettingsWindow, ConfirmWritesEveryListAtomicallyAndCancelWritesNothing) {
   WindowFixture f;
   f.home.writeList("pic.txt", "/p/1.jpg\r\n/p/2.jpg\r\n");

@@ -1,11 +1,18 @@
 #include <gtest/gtest.h>
 
 #include <filesystem>
+#include <functional>
+#include <atomic>
+#include <chrono>
+#include <mutex>
 #include <set>
+#include <thread>
 #include <fstream>
 #include <unistd.h>
 
 #include "saver/core/slide_step.h"
+
+#include "tests/saver_core/big_jpeg.h"
 
 namespace lumora {
 namespace {
@@ -28,7 +35,8 @@ class FakeHost : public SlideHost, public EffectHost {
   void showStage() override { ++stageShown; }
   Bitmap& stage() override { return stage_; }
   EffectHost* effectHost() override { return this; }
-  void reportError(const std::string& message) override {
+  void reportPictureError(const std::string& path, const std::string& message) override {
+    errorPaths.push_back(path);
     errors.push_back(message);
     idleWhenReported = idleProbe ? *idleProbe : false;
   }
@@ -37,7 +45,10 @@ class FakeHost : public SlideHost, public EffectHost {
     setSlideTimer(true);  // the painter re-arms the timer at its end
   }
   void stageChanged() override {}
-  void pump() override { ++pumps; }
+  void pump() override {
+    ++pumps;
+    if (onPump) onPump();
+  }
 
   Bitmap stage_;
   int w_, h_;
@@ -45,7 +56,8 @@ class FakeHost : public SlideHost, public EffectHost {
   bool openingHidden = false, timerOn = false, idleWhenReported = true;
   const bool* idleProbe = nullptr;
   std::vector<bool> timerCalls;
-  std::vector<std::string> errors, captions;
+  std::vector<std::string> errors, errorPaths, captions;
+  std::function<void()> onPump;
 };
 
 // Solid 24-bit bitmaps written as .bmp files into a scratch folder.
@@ -86,8 +98,8 @@ struct Show {
   Random random{7};
   SlideState state;
   FakeHost host{64, 48};
-  SlideStep step{state, host};
-  Show() {
+  SlideStep step;
+  explicit Show(FramePreparer::Maker maker = prepareFrame) : step(state, host, std::move(maker)) {
     state.pictures = &pictures;
     state.captions = &captions;
     state.random = &random;
@@ -184,6 +196,192 @@ TEST(SlideStep, ComposesCentredSmallPicturesOverBlack) {
   EXPECT_EQ(show.host.stage_.at(36, 26), rgb(200, 100, 50));
   EXPECT_EQ(show.host.stage_.at(26, 21), kBlack);
   EXPECT_EQ(show.host.stage_.at(37, 26), kBlack);
+}
+
+
+// The draws of a step keep their order (transition, caption); only the choice
+// of the next picture moves to the end of the step before it.
+TEST(SlideStep, NextPictureIsChosenAtTheEndOfTheStepBefore) {
+  Pictures files;
+  Show show;
+  const Pixel colours[] = {rgb(255, 0, 0), rgb(0, 255, 0), rgb(0, 0, 255)};
+  for (int i = 0; i < 3; ++i) show.pictures.items.push_back(files.solid(std::to_string(i) + ".bmp", 8, 8, colours[i]));
+  show.captions.items = {"a", "b", "c", "d", "e"};
+  show.state.tpbh = 1;
+  show.state.wzbh = 2;
+  Random mirror(7);
+  std::vector<Pixel> expectedPictures;
+  std::vector<std::string> expectedCaptions;
+  int next = mirror.next(3);  // the first step chooses its own picture
+  for (int i = 0; i < 8; ++i) {
+    expectedPictures.push_back(colours[next]);
+    expectedCaptions.push_back(show.captions.items[std::size_t(mirror.next(5))]);
+    next = mirror.next(3);  // chosen after the caption, for the step after
+  }
+  std::vector<Pixel> seen;
+  for (int i = 0; i < 8; ++i) {
+    show.step.run();
+    seen.push_back(show.middle());
+  }
+  EXPECT_EQ(seen, expectedPictures);
+  EXPECT_EQ(show.host.captions, expectedCaptions);
+  EXPECT_EQ(show.random.seed(), mirror.seed());
+}
+
+// Records the jobs it is given and makes plain frames of one colour.
+struct RecordingMaker {
+  struct Log {
+    std::mutex mutex;
+    std::vector<FrameJob> jobs;
+  };
+  std::shared_ptr<Log> log = std::make_shared<Log>();
+  FramePreparer::Maker maker() {
+    return [log = log](const FrameJob& job, std::stop_token) {
+      {
+        std::lock_guard lock(log->mutex);
+        log->jobs.push_back(job);
+      }
+      PreparedFrame out;
+      out.job = job;
+      out.frame = Bitmap(job.screenW, job.screenH, rgb(1, 2, 3));
+      return out;
+    };
+  }
+  // The jobs made so far (those the step has taken are all there).
+  std::vector<FrameJob> jobs() {
+    std::lock_guard lock(log->mutex);
+    return log->jobs;
+  }
+};
+
+TEST(SlideStep, PreparesTheNextPictureDuringThePauseAndAgainWhenTheScreenChanged) {
+  RecordingMaker recorder;
+  Show show(recorder.maker());
+  show.pictures.items = {"/p/0.bmp", "/p/1.bmp", "/p/2.bmp"};
+  show.state.tptc = 2;
+  show.state.pp = 3;
+  show.step.prepareNext();  // before the first step, as the saver does
+  show.step.run();
+  // The step ended by starting the picture after it; the next step takes it.
+  show.step.run();
+  std::vector<FrameJob> jobs = recorder.jobs();
+  ASSERT_GE(jobs.size(), 2u);
+  EXPECT_EQ(jobs[0].path, "/p/0.bmp");
+  EXPECT_EQ(jobs[1].path, "/p/1.bmp");
+  EXPECT_EQ(jobs[1].screenW, 64);
+  EXPECT_EQ(jobs[1].screenH, 48);
+  EXPECT_EQ(jobs[1].tptc, 2);
+  EXPECT_EQ(jobs[1].pp, 3);
+  EXPECT_EQ(show.host.stage_.at(5, 5), rgb(1, 2, 3));
+
+  // The screen grows before the prepared picture is used: it is prepared
+  // again, for the new size, and the transition gets that size.
+  show.host.w_ = 80;
+  show.host.h_ = 60;
+  show.host.stage_ = Bitmap(80, 60, kBlack);
+  show.step.run();
+  jobs = recorder.jobs();
+  ASSERT_GE(jobs.size(), 4u);
+  EXPECT_EQ(jobs[2].path, "/p/2.bmp");
+  EXPECT_EQ(jobs[2].screenW, 64);
+  EXPECT_EQ(jobs[3].path, "/p/2.bmp");
+  EXPECT_EQ(jobs[3].screenW, 80);
+  EXPECT_EQ(jobs[3].screenH, 60);
+  EXPECT_EQ(show.host.stage_.at(79, 59), rgb(1, 2, 3));
+}
+
+// A maker that holds its picture until released, like a very large file.
+struct HeldMaker {
+  std::shared_ptr<std::atomic<bool>> release = std::make_shared<std::atomic<bool>>(false);
+  FramePreparer::Maker maker() {
+    return [release = release](const FrameJob& job, std::stop_token stop) {
+      while (!*release && !stop.stop_requested()) std::this_thread::sleep_for(std::chrono::milliseconds(1));
+      PreparedFrame out;
+      out.job = job;
+      out.frame = Bitmap(job.screenW, job.screenH, rgb(4, 5, 6));
+      return out;
+    };
+  }
+};
+
+TEST(SlideStep, PumpsWhileThePictureIsStillBeingPrepared) {
+  HeldMaker held;
+  Show show(held.maker());
+  show.pictures.items = {"/p/big.jpg"};
+  show.host.onPump = [&] {
+    if (show.host.pumps == 5) *held.release = true;
+  };
+  show.step.run();
+  EXPECT_GE(show.host.pumps, 5);
+  EXPECT_EQ(show.middle(), rgb(4, 5, 6));
+  EXPECT_TRUE(show.state.slideIdle);
+  EXPECT_TRUE(show.host.timerOn);
+}
+
+TEST(SlideStep, EndingTheShowWhileWaitingLeavesTheStepAndStopsTheWorker) {
+  HeldMaker held;  // never released: only the stop request ends its job
+  auto show = std::make_unique<Show>(held.maker());
+  show->pictures.items = {"/p/big.jpg", "/p/other.jpg"};
+  show->host.onPump = [&] {
+    if (show->host.pumps == 3) show->step.cancel();  // a granted close, from the pump
+  };
+  show->step.run();
+  EXPECT_EQ(show->host.pumps, 3);
+  EXPECT_FALSE(show->host.timerOn);
+  EXPECT_EQ(show->host.stageShown, 0);
+  show.reset();  // joins the worker: no hang
+}
+
+TEST(SlideStep, InputIsPumpedOftenWhileAVeryLargePictureIsRead) {
+  // A 12000 x 8000 JPEG, decoded and fitted for the screen on the worker.
+  Pictures files;
+  const std::string path = files.path("big.jpg");
+  ASSERT_TRUE(testing::writeBigJpeg(path));
+  Show show;
+  show.host.w_ = 1920;
+  show.host.h_ = 1080;
+  show.host.stage_ = Bitmap(1920, 1080, kBlack);
+  show.pictures.items = {path};
+  using Clock = std::chrono::steady_clock;
+  Clock::time_point last = Clock::now();
+  Clock::duration longest{};
+  show.host.onPump = [&] {
+    const auto now = Clock::now();
+    longest = std::max(longest, now - last);
+    last = now;
+  };
+  show.step.prepareNext();
+  last = Clock::now();
+  show.step.run();  // the step comes while the picture is still being read
+  EXPECT_GT(show.host.pumps, 3);
+  EXPECT_LT(std::chrono::duration_cast<std::chrono::milliseconds>(longest).count(), 100);
+  EXPECT_NE(show.host.stage_.at(960, 540), kBlack);
+}
+TEST(SlideStep, AStepThatFiresWhileOneRunsIsDropped) {
+  // A refused close re-arms Timer1 from inside the step's pumps; when it
+  // fires there, no second step may start inside the first.
+  HeldMaker held;
+  Show show(held.maker());
+  show.pictures.items = {"/p/a.jpg", "/p/b.jpg"};
+  int nested = 0;
+  show.host.onPump = [&] {
+    if (show.host.pumps == 2) {
+      show.host.setSlideTimer(true);  // the refused close
+      ++nested;
+      show.step.run();                // Timer1 fires inside the pump
+      EXPECT_FALSE(show.host.timerOn);
+      *held.release = true;
+    }
+  };
+  show.step.run();
+  EXPECT_EQ(nested, 1);
+  EXPECT_EQ(show.host.stageShown, 1);
+  EXPECT_EQ(show.host.cursorHides, 1);
+  EXPECT_TRUE(show.host.timerOn);
+  EXPECT_EQ(show.middle(), rgb(4, 5, 6));
+  show.host.onPump = nullptr;
+  show.step.run();  // the next step runs as usual
+  EXPECT_EQ(show.host.stageShown, 2);
 }
 
 }  // namespace

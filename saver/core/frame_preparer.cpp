@@ -1,0 +1,79 @@
+#include "saver/core/frame_preparer.h"
+
+#include "imaging/loader.h"
+#include "saver/core/compose.h"
+#include "saver/core/layout.h"
+
+namespace lumora {
+
+PreparedFrame prepareFrame(const FrameJob& job, std::stop_token stop) {
+  PreparedFrame out;
+  out.job = job;
+  Picture picture;
+  try {
+    LoadOptions options;
+    options.fitWidth = job.screenW;
+    options.fitHeight = job.screenH;
+    picture = loadPicture(job.path, options);
+  } catch (const PictureError& e) {
+    out.error = e.what();
+    return out;
+  }
+  if (picture.empty() || stop.stop_requested() || job.screenW <= 0 || job.screenH <= 0) return out;
+  const Layout layout = layoutPicture(picture.width(), picture.height(), job.screenW, job.screenH, job.tptc, job.pp);
+  Bitmap pixels = picture.toBitmap();
+  picture = Picture();  // at most the picture's 32-bit copy and the frame at once
+  if (stop.stop_requested()) return out;
+  out.frame = Bitmap(job.screenW, job.screenH, kBlack);
+  composeFrame(pixels, layout, out.frame);
+  return out;
+}
+
+FramePreparer::FramePreparer(Maker maker) : maker_(std::move(maker)) {}
+
+FramePreparer::~FramePreparer() { requestStop(); }  // the jthread joins
+
+void FramePreparer::start(FrameJob job) {
+  if (worker_.joinable()) {
+    worker_.request_stop();
+    worker_.join();
+  }
+  {
+    std::lock_guard lock(mutex_);
+    result_.reset();
+  }
+  worker_ = std::jthread([this, job = std::move(job)](std::stop_token stop) {
+    PreparedFrame made;
+    try {
+      made = maker_(job, stop);
+    } catch (const std::exception& e) {
+      // Anything else the loader or composition throws (out of memory)
+      // is reported like an unreadable picture.
+      made.job = job;
+      made.error = e.what();
+    }
+    std::lock_guard lock(mutex_);
+    result_ = std::move(made);
+    done_.notify_all();
+  });
+}
+
+bool FramePreparer::waitFor(std::chrono::milliseconds timeout) {
+  std::unique_lock lock(mutex_);
+  return done_.wait_for(lock, timeout, [this] { return result_.has_value(); });
+}
+
+PreparedFrame FramePreparer::take() {
+  if (worker_.joinable()) worker_.join();
+  std::lock_guard lock(mutex_);
+  if (!result_) return {};
+  PreparedFrame out = std::move(*result_);
+  result_.reset();
+  return out;
+}
+
+void FramePreparer::requestStop() {
+  if (worker_.joinable()) worker_.request_stop();
+}
+
+}  // namespace lumora

@@ -1,0 +1,75 @@
+// The next picture of the show, loaded and composed into its FrameBitmap on a
+// worker thread while the current picture is on show, so that the slide step
+// can start its transition as soon as the pause ends.
+#pragma once
+
+#include <chrono>
+#include <condition_variable>
+#include <functional>
+#include <mutex>
+#include <optional>
+#include <stop_token>
+#include <string>
+#include <thread>
+
+#include "graphics/bitmap.h"
+
+namespace lumora {
+
+// What to prepare: a picture file for a screen size, with the fitting and
+// tiling settings.
+struct FrameJob {
+  std::string path;  // ANSI bytes, as the picture list holds it
+  int screenW = 0, screenH = 0;
+  int tptc = 0, pp = -1;
+};
+
+// The outcome: FrameBitmap (screenW x screenH, the picture over black or
+// tiled), or the loader's message, or an empty frame for a picture of no size.
+struct PreparedFrame {
+  FrameJob job;
+  Bitmap frame;
+  std::string error;  // not empty: the picture cannot be read
+  bool failed() const { return !error.empty(); }
+};
+
+// Loads and composes on the calling thread; a picture that cannot be read
+// gives its message in `error` rather than an exception. Stops early, with an
+// empty frame, once `stop` is requested.
+PreparedFrame prepareFrame(const FrameJob& job, std::stop_token stop = {});
+
+// One preparation at a time on a worker thread. The show's random generator
+// is never touched here: which picture comes next is decided on the UI thread
+// before the job starts.
+class FramePreparer {
+ public:
+  using Maker = std::function<PreparedFrame(const FrameJob&, std::stop_token)>;
+
+  // `maker` does the work (prepareFrame unless a test replaces it).
+  explicit FramePreparer(Maker maker = prepareFrame);
+  // Asks the worker to stop and joins it.
+  ~FramePreparer();
+  FramePreparer(const FramePreparer&) = delete;
+  FramePreparer& operator=(const FramePreparer&) = delete;
+
+  // Starts preparing `job`; a preparation still running is dropped (its
+  // worker is told to stop and joined first).
+  void start(FrameJob job);
+  // A job was started and its result not yet taken.
+  bool pending() const { return worker_.joinable(); }
+  // Waits at most `timeout` for the result; true when it is there.
+  bool waitFor(std::chrono::milliseconds timeout);
+  // The result, once waitFor said it is there (joins the worker).
+  PreparedFrame take();
+  // Tells a running worker to stop, without waiting for it.
+  void requestStop();
+
+ private:
+  Maker maker_;
+  std::mutex mutex_;
+  std::condition_variable done_;
+  std::optional<PreparedFrame> result_;
+  std::jthread worker_;
+};
+
+}  // namespace lumora

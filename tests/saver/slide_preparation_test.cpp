@@ -1,0 +1,74 @@
+#include <gtest/gtest.h>
+
+#include <QElapsedTimer>
+#include <QKeyEvent>
+#include <fstream>
+
+#include "saver/ui/picture_error_report.h"
+#include "saver/ui/saver_window.h"
+#include "saver/ui/stage_window.h"
+#include "tests/saver/qt_app.h"
+#include "tests/saver_core/big_jpeg.h"
+
+namespace lumora {
+namespace {
+
+using testing::qtApp;
+using testing::ScratchHome;
+
+const std::string kRegHead = "REGEDIT4\r\n\r\n[HKEY_CURRENT_USER\\software\\vistel]\r\n";
+
+TEST(SlidePreparation, AKeyEndsTheShowWithin100msWhileAVeryLargePictureIsPrepared) {
+  qtApp();
+  ScratchHome home;
+  const std::string big = (home.path() / "big.jpg").string();
+  ASSERT_TRUE(testing::writeBigJpeg(big));
+  home.writeList("pic.txt", big + "\r\n");
+  home.writeRegistry(kRegHead + "\"jgsj\"=dword:00000001\r\n");
+  SaverWindow saver({});
+  QElapsedTimer clock;
+  qint64 sentAt = -1, endedAt = -1;
+  QObject::connect(&saver, &SaverWindow::showEnded, [&] { endedAt = clock.elapsed(); });
+  saver.show();  // starts preparing the first picture
+  clock.start();
+  QTimer::singleShot(30, &saver, [&] {
+    sentAt = clock.elapsed();
+    QCoreApplication::postEvent(&saver, new QKeyEvent(QEvent::KeyPress, Qt::Key_Space, Qt::NoModifier));
+  });
+  // The step comes while the picture is still being read: it waits, pumping,
+  // and the key ends the show meanwhile.
+  saver.timer1Timer();
+  ASSERT_GE(sentAt, 0);
+  ASSERT_GE(endedAt, 0);
+  EXPECT_LT(endedAt - sentAt, 100);
+  EXPECT_TRUE(saver.closeGranted());
+  EXPECT_FALSE(saver.stageWindow()->isVisible());  // the transition never started
+}
+
+TEST(SlidePreparation, UnreadablePictureIsReportedWithoutWaitingAndTheNextStepIsArmed) {
+  qtApp();
+  ScratchHome home;
+  const auto broken = (home.path() / "broken.gif").string();
+  std::ofstream(broken) << "not a gif";
+  home.writeList("pic.txt", broken + "\r\n");
+  home.writeRegistry(kRegHead + "\"jgsj\"=dword:0000001e\r\n");  // no step while it shows
+  SaverWindow saver({});
+  saver.show();
+  saver.timer1Timer();  // returns at once: no message box to dismiss
+  ASSERT_NE(saver.pictureErrorReport(), nullptr);
+  EXPECT_TRUE(saver.pictureErrorReport()->isVisible());
+  EXPECT_EQ(saver.pictureErrorReport()->text(), QStringLiteral("Not a valid GIF file."));
+  EXPECT_EQ(QApplication::activeModalWidget(), nullptr);
+  EXPECT_TRUE(saver.timer1().isActive());
+  EXPECT_TRUE(saver.slideIdle());
+  // It removes itself after a few seconds.
+  QElapsedTimer clock;
+  clock.start();
+  while (saver.pictureErrorReport()->isVisible() && clock.elapsed() < PictureErrorReport::kShownMs + 2000)
+    QCoreApplication::processEvents(QEventLoop::AllEvents, 50);
+  EXPECT_FALSE(saver.pictureErrorReport()->isVisible());
+  EXPECT_GE(clock.elapsed(), PictureErrorReport::kShownMs - 500);
+}
+
+}  // namespace
+}  // namespace lumora
