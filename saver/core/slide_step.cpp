@@ -3,6 +3,7 @@
 #include "imaging/loader.h"
 #include "saver/core/compose.h"
 #include "saver/core/layout.h"
+#include "saver/core/transition_run.h"
 
 namespace lumora {
 
@@ -62,7 +63,8 @@ void SlideStep::run() {
     const int n = forcedEffect_ >= 0 ? forcedEffect_ : state_.random->next(kEffectCount);
     EffectContext ctx({frame, work, spare, host_.stage()}, screenW, screenH, state_.speed, *state_.random,
                       host_.effectHost());
-    runEffect(n, ctx);
+    runPacedEffect(n, ctx, *state_.random, state_.fxms);
+    settleStage(frame, host_.stage(), host_.effectHost());
   }
   state_.slideIdle = true;
 

@@ -153,6 +153,7 @@ SaverWindow::SaverWindow(SaverServices services, QWidget* parent)
   slide_.tptc = settings_.tptc;
   slide_.pp = settings_.pp;
   slide_.speed = settings_.speed;
+  slide_.fxms = settings_.fxms;
   slide_.pictures = &listBox1_;
   slide_.captions = &listBox3_;
   slide_.random = &random_;
