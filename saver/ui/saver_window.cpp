@@ -22,6 +22,7 @@
 #include "saver/ui/lyric_painter.h"
 #include "saver/ui/masked_edit.h"
 #include "saver/ui/password_prompt.h"
+#include "saver/ui/screen_covers.h"
 #include "saver/ui/stage_window.h"
 #include "settings/list_file.h"
 #include "settings/stored_text.h"
@@ -213,6 +214,12 @@ void SaverWindow::loadLists() {
 void SaverWindow::showEvent(QShowEvent* event) {
   QWidget::showEvent(event);
   setGeometry(screenRect());
+  // Every other screen is covered black for the whole show; input there is
+  // input to the show.
+  if (!covers_ && !closed_) {
+    covers_ = std::make_unique<ScreenCovers>();
+    connect(covers_.get(), &ScreenCovers::inputReceived, this, [this] { close(); });
+  }
   activateWindow();
   setFocus();
   // The first media entry starts when the window is first shown.
@@ -282,6 +289,7 @@ void SaverWindow::formClose() {
   realAudio1_->stop();
   showTaskbar();
   cursor_.reset();
+  covers_.reset();
 }
 
 void SaverWindow::timer1Timer() { step_.run(); }

@@ -27,6 +27,7 @@ class FlashPlayer;
 class PasswordPrompt;
 class PowerOff;
 class ScreenSaverInhibit;
+class ScreenCovers;
 class StageWindow;
 
 // What the show takes from outside, replaceable in tests.
@@ -64,6 +65,7 @@ class SaverWindow : public QWidget, private SlideHost, private MediaHost {
   QLabel* label1() const { return label1_; }
   QLabel* image1() const { return image1_; }
   StageWindow* stageWindow() const { return stage_.get(); }
+  ScreenCovers* screenCovers() const { return covers_.get(); }
   // TForm4, made the first time the show asks for the password (it then
   // lives, and keeps its entry, until the show ends).
   PasswordPrompt* prompt();
@@ -125,6 +127,7 @@ class SaverWindow : public QWidget, private SlideHost, private MediaHost {
   QLabel* image1_;
   QTimer timer1_, timer2_, timer3_, timer4_;
   std::unique_ptr<StageWindow> stage_;
+  std::unique_ptr<ScreenCovers> covers_;  // the other screens, black, while shown
   std::unique_ptr<PasswordPrompt> prompt_;
   std::unique_ptr<AppCursor> cursor_;
   std::unique_ptr<ScreenSaverInhibit> inhibit_;

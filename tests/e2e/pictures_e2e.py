@@ -1,0 +1,188 @@
+#!/usr/bin/env python3
+"""End-to-end tests of what the show puts on the screen between transitions:
+whenever the screen stands still it shows one of the pictures whole, exactly
+as `lumora-tool compose` fits it (outside the caption, when captions are on);
+and with two monitors both are covered and a key on the second ends the show.
+"""
+import os
+import subprocess
+import sys
+import tempfile
+import time
+import unittest
+
+sys.path.insert(0, os.path.dirname(__file__))
+from xsession import XSession, make_home, wait_exit  # noqa: E402
+
+LUMORA = os.environ["LUMORA_BIN"]
+TOOL = os.environ["LUMORA_TOOL"]
+SHOTS = os.environ.get("LUMORA_SHOTS")
+WATCH_SECONDS = float(os.environ.get("LUMORA_WATCH_SECONDS", "30"))
+
+# Four photograph-like pictures (fractal plasma, JPEG), every one larger than
+# the fitting threshold, in landscape and portrait.
+PHOTOS = [(1600, 1200), (1200, 1600), (2000, 1000), (900, 700)]
+
+
+def make_photos(folder):
+    paths = []
+    for i, (w, h) in enumerate(PHOTOS):
+        path = os.path.join(folder, "photo%d.jpg" % (i + 1))
+        subprocess.run(["convert", "-seed", str(17 + i), "-size", "%dx%d" % (w, h), "plasma:fractal",
+                        "-blur", "0x1", "-quality", "90", path], check=True)
+        paths.append(path)
+    return paths
+
+
+def composed(picture, width, height, folder):
+    """FrameBitmap of the picture as the slide step fits it (RGB bytes)."""
+    out = os.path.join(folder, os.path.basename(picture) + ".ppm")
+    subprocess.run([TOOL, "compose", picture, "--screen", "%dx%d" % (width, height), "--tptc", "0",
+                    "--pp", "-1", "--out", out], check=True, stdout=subprocess.DEVNULL)
+    with open(out, "rb") as f:
+        data = f.read()
+    return data.split(b"\n", 3)[3]
+
+
+def differing_box(a, b, width, height):
+    """The bounding box (x0, y0, x1, y1) of the pixels where a and b differ,
+    and how many differ; None when they are equal."""
+    row = width * 3
+    box, count = None, 0
+    for y in range(height):
+        ra, rb = a[y * row:(y + 1) * row], b[y * row:(y + 1) * row]
+        if ra == rb:
+            continue
+        xs = [x for x in range(width) if ra[3 * x:3 * x + 3] != rb[3 * x:3 * x + 3]]
+        count += len(xs)
+        x0, x1 = xs[0], xs[-1] + 1
+        box = (x0, y, x1, y + 1) if box is None else (min(box[0], x0), box[1], max(box[2], x1), y + 1)
+    return box, count
+
+
+class StillScreensTest(unittest.TestCase):
+    def setUp(self):
+        self.x = XSession(1024, 768)
+        self.tmp = tempfile.mkdtemp(prefix="lumora-pictures-")
+        self.photos = make_photos(self.tmp)
+        self.frames = [composed(p, 1024, 768, self.tmp) for p in self.photos]
+
+    def tearDown(self):
+        self.x.close()
+
+    def watch(self, home):
+        """Screenshots every 0.4 s from the first picture on; the pairs of
+        equal consecutive screenshots."""
+        show = subprocess.Popen([LUMORA, "/S"], env=dict(self.x.env, LUMORA_HOME=home),
+                                stdout=subprocess.DEVNULL, stderr=subprocess.PIPE)
+        try:
+            end = time.time() + 30
+            started = False
+            while time.time() < end and not started:
+                time.sleep(0.3)
+                started = any(self.x.screenshot()[2] == f for f in self.frames)
+            self.assertTrue(started, "no picture came")
+            shots, still = [], []
+            t0 = time.time()
+            next_shot = t0
+            while time.time() - t0 < WATCH_SECONDS:
+                time.sleep(max(0.0, next_shot - time.time()))
+                next_shot += 0.4
+                shot = self.x.screenshot()[2]
+                if shots and shot == shots[-1]:
+                    still.append(shot)
+                shots.append(shot)
+            self.assertIsNone(show.poll(), show.stderr.read() if show.poll() is not None else "")
+        finally:
+            self.x.key("space")
+            wait_exit(show, 10)
+        if SHOTS:
+            self.x.save_png(os.path.join(SHOTS, "still-%d.png" % len(shots)))
+        self.assertGreaterEqual(len(shots), int(WATCH_SECONDS / 0.4) // 2)
+        # With 2 s pauses there are still moments in every picture's turn.
+        self.assertGreaterEqual(len(still), 10)
+        return still
+
+    def test_still_screens_show_a_whole_picture(self):
+        home = make_home("--value", "jgsj=2", "--value", "tpbh=0", "--value", "wzbh=0",
+                         "--value", "yysz=0", "--value", "tptc=0", "--value", "pp=-1")
+        self.write_pictures(home)
+        still = self.watch(home)
+        shown = set()
+        for k, shot in enumerate(still):
+            matches = [i for i, f in enumerate(self.frames) if f == shot]
+            if not matches:
+                box, count = differing_box(shot, min(self.frames, key=lambda f: differing_box(shot, f, 1024, 768)[1]),
+                                           1024, 768)
+                self.fail("still screen %d is no whole picture: %d pixels differ in %s" % (k, count, box))
+            shown.update(matches)
+        self.assertGreaterEqual(len(shown), 3, "the show should have gone through the pictures")
+
+    def test_with_captions_the_picture_is_whole_outside_the_caption(self):
+        home = make_home("--value", "jgsj=2", "--value", "tpbh=0", "--value", "wzbh=1",
+                         "--value", "yysz=0", "--value", "tptc=0", "--value", "pp=-1",
+                         "--captions", "你好世界", "春眠不觉晓")
+        self.write_pictures(home)
+        still = self.watch(home)
+        for k, shot in enumerate(still):
+            best = None
+            for f in self.frames:
+                box, count = differing_box(shot, f, 1024, 768)
+                if best is None or count < best[1]:
+                    best = (box, count)
+            box, count = best
+            if box is None:
+                continue  # nothing of the caption visible (two spaces, or off the screen)
+            area = (box[2] - box[0]) * (box[3] - box[1])
+            # The caption is one line, one column or one shadowed text: the
+            # rest of the screen is the picture.
+            self.assertLess(area, 1024 * 768 * 0.35, "still screen %d: differs in %s" % (k, box))
+            self.assertLess(count, 1024 * 768 * 0.12, "still screen %d: %d pixels differ" % (k, count))
+
+    def write_pictures(self, home):
+        with open(os.path.join(home, "Lumora_Studio", "pic.txt"), "wb") as f:
+            f.write(b"".join(p.encode() + b"\r\n" for p in self.photos))
+
+
+class TwoMonitorsTest(unittest.TestCase):
+    def setUp(self):
+        self.x = XSession(2048, 768)
+        # One X screen split into two monitors, the left one primary.
+        self.x.run("xrandr", "--setmonitor", "left", "1024/270x768/200+0+0", "screen")
+        self.x.run("xrandr", "--setmonitor", "right", "1024/270x768/200+1024+0", "none")
+        self.x.run("xrandr", "--output", "screen", "--primary")
+
+    def tearDown(self):
+        self.x.close()
+
+    def test_both_covered_and_a_key_on_the_second_ends_the_show(self):
+        home = make_home("--pictures", "2", "--value", "jgsj=1", "--value", "yysz=0")
+        # A desktop that must not show through: white everywhere.
+        desk = subprocess.Popen(["xsetroot", "-solid", "white"], env=self.x.env)
+        desk.wait()
+        show = subprocess.Popen([LUMORA, "/S"], env=dict(self.x.env, LUMORA_HOME=home),
+                                stdout=subprocess.DEVNULL, stderr=subprocess.PIPE)
+        time.sleep(4)
+        shot = self.x.screenshot()
+        if SHOTS:
+            self.x.save_png(os.path.join(SHOTS, "two-monitors.png"))
+        self.assertIsNone(show.poll())
+        # The right monitor is black all over; the left one shows the show.
+        for x in range(1024, 2048, 37):
+            for y in range(0, 768, 29):
+                self.assertEqual(self.x.pixel(shot, x, y), (0, 0, 0), (x, y))
+        white = sum(1 for x in range(0, 1024, 16) for y in range(0, 768, 16)
+                    if self.x.pixel(shot, x, y) == (255, 255, 255))
+        self.assertEqual(white, 0, "the desktop shows on the primary monitor")
+        # The pointer on the second monitor, a key there: the show ends.
+        self.x.run("xdotool", "mousemove", "1500", "400")
+        target = self.x.run("xdotool", "getmouse", "--shell", capture_output=True, text=True).stdout
+        window = [l.split("=")[1] for l in target.splitlines() if l.startswith("WINDOW=")]
+        self.assertTrue(window, target)
+        self.x.run("xdotool", "windowfocus", "--sync", window[0])
+        self.x.key("space")
+        self.assertEqual(wait_exit(show, 10), 0)
+
+
+if __name__ == "__main__":
+    unittest.main()
