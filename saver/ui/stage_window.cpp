@@ -95,6 +95,7 @@ double StageWindow::refreshRate() const {
 nanoseconds StageWindow::frameInterval() const { return nanoseconds(qint64(1e9 / refreshRate())); }
 
 void StageWindow::markDirty(const QRect& area) {
+  ensureStage();
   const QRect r = area & QRect(0, 0, stage_.width(), stage_.height());
   if (r.isEmpty()) return;
   if (dirtyRects_.size() < kMostDirtyRects) dirtyRects_.push_back(r);
