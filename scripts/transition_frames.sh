@@ -6,9 +6,10 @@
 set -e
 build=${1:-build}
 [ $# -gt 0 ] && shift
-display=:$(( 500 + $$ % 400 ))
-Xvfb "$display" -screen 0 1920x1080x24 -nolisten tcp >/dev/null 2>&1 &
+number=$(mktemp)
+# Xvfb picks a free display number itself and writes it to fd 9.
+Xvfb -displayfd 9 -screen 0 1920x1080x24 -nolisten tcp 9>"$number" >/dev/null 2>&1 &
 xvfb=$!
-trap 'kill $xvfb' EXIT
-for _ in $(seq 50); do DISPLAY=$display xdpyinfo >/dev/null 2>&1 && break; sleep 0.1; done
-DISPLAY=$display QT_QPA_PLATFORM=xcb "$build/bench/transition_frames" "$@"
+trap 'kill $xvfb; rm -f "$number"' EXIT
+for _ in $(seq 100); do [ -s "$number" ] && break; sleep 0.1; done
+DISPLAY=:$(head -n1 "$number") QT_QPA_PLATFORM=xcb "$build/bench/transition_frames" "$@"

@@ -1,6 +1,5 @@
 """A virtual X server for end-to-end tests, with screenshots and xdotool."""
 import os
-import random
 import subprocess
 import sys
 import tempfile
@@ -16,13 +15,26 @@ def make_home(*args, prefix="lumora-e2e-"):
     return home
 
 
+def start_xvfb(*args):
+    """Starts Xvfb on a display number it picks itself among the free ones
+    (-displayfd), so that tests running side by side never share a server.
+    Returns (process, ":N")."""
+    read, write = os.pipe()
+    server = subprocess.Popen(["Xvfb", "-displayfd", str(write), *args], pass_fds=(write,),
+                              stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL)
+    os.close(write)
+    with os.fdopen(read) as f:
+        number = f.readline().strip()
+    if not number:
+        server.kill()
+        raise RuntimeError("Xvfb did not start")
+    return server, ":" + number
+
+
 class XSession:
     def __init__(self, width=1024, height=768):
-        self.display = ":%d" % random.randint(100, 400)
         self.width, self.height = width, height
-        self.server = subprocess.Popen(
-            ["Xvfb", self.display, "-screen", "0", "%dx%dx24" % (width, height), "-nolisten", "tcp"],
-            stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL)
+        self.server, self.display = start_xvfb("-screen", "0", "%dx%dx24" % (width, height), "-nolisten", "tcp")
         self.env = dict(os.environ, DISPLAY=self.display, LUMORA_SHUTDOWN="print")
         self.env.pop("QT_QPA_PLATFORM", None)
         self.env.pop("WAYLAND_DISPLAY", None)
