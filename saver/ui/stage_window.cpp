@@ -189,8 +189,7 @@ void StageWindow::waitPresenting(nanoseconds time) {
 
 void StageWindow::paintEvent(QPaintEvent* event) {
   QPainter p(this);
-  const QRect r = event->rect();
-  p.drawImage(r, view_, r);
+  for (const QRect& r : event->region()) p.drawImage(r, view_, r);
 }
 
 void StageWindow::keyPressEvent(QKeyEvent*) { emit inputReceived(); }
