@@ -99,6 +99,7 @@ void SettingsWindow::formShow() {
   if (s.wzbh) radioGroup4_->setItemIndex(*s.wzbh);
   if (s.yysz) radioGroup1_->setItemIndex(*s.yysz);
   if (s.speed) upDown3_->setValue(*s.speed);
+  upDownFxms_->setValue(s.fxms.value_or(kDefaultFxms));
   if (s.gjsz) upDown1_->setValue(*s.gjsz);
   if (s.jgsj) upDown2_->setValue(*s.jgsj);
   if (s.gcbh) checkBox3_->setChecked(*s.gcbh == 1);
@@ -143,6 +144,7 @@ SettingsToWrite SettingsWindow::settingsFromControls() const {
   SettingsToWrite v;
   v.tpbh = radioGroup2_->itemIndex();
   v.speed = position(upDown3_);
+  v.fxms = upDownFxms_->value();
   v.wzbh = radioGroup4_->itemIndex();
   v.yysz = radioGroup1_->itemIndex();
   v.gjsz = position(upDown1_);

@@ -75,6 +75,7 @@ class SettingsWindow : public QWidget {
   QSpinBox* upDown1() const { return upDown1_; }
   QSpinBox* upDown2() const { return upDown2_; }
   QSpinBox* upDown3() const { return upDown3_; }
+  QSpinBox* upDownFxms() const { return upDownFxms_; }  // the shortest transition, ms
   QLineEdit* edit5() const { return edit5_; }
   QLineEdit* edit6() const { return edit6_; }
   QLineEdit* edit8() const { return edit8_; }
@@ -174,6 +175,7 @@ class SettingsWindow : public QWidget {
   QSpinBox* upDown1_ = nullptr;
   QSpinBox* upDown2_ = nullptr;
   QSpinBox* upDown3_ = nullptr;
+  QSpinBox* upDownFxms_ = nullptr;
   QLineEdit* edit5_ = nullptr;
   QLineEdit* edit6_ = nullptr;
   QLineEdit* edit8_ = nullptr;

@@ -20,6 +20,7 @@
 #include "config/file_list_box.h"
 #include "config/file_masks.h"
 #include "config/filter_combo_box.h"
+#include "settings/settings.h"
 #include "config/line_room_delegate.h"
 #include "config/preview_size.h"
 #include "config/radio_group.h"
@@ -299,6 +300,13 @@ QWidget* SettingsWindow::buildOptionsTab() {
   upDown3_ = makeUpDown("UpDown3", 1, 100, 1, speedGroup);
   speedRow->addWidget(upDown3_);
   speedRow->addWidget(new QLabel(text("值越大越慢"), speedGroup), 1);
+  // The shortest transition (`fxms`), beside the speed.
+  upDownFxms_ = makeUpDown("UpDownFxms", 0, kLongestFxms, kDefaultFxms, speedGroup);
+  upDownFxms_->setSingleStep(100);
+  auto* fxmsLabel = new QLabel(text("过渡最短时间(毫秒)"), speedGroup);
+  fxmsLabel->setBuddy(upDownFxms_);
+  speedRow->addWidget(fxmsLabel);
+  speedRow->addWidget(upDownFxms_);
 
   auto* pictureGroup = new QGroupBox(text("图片显示"), tab);
   auto* fitting = new QGridLayout(pictureGroup);

@@ -24,14 +24,33 @@ enum class Surface : std::uint8_t {
 
 const char* surfaceName(Surface s);
 
+// What one run of an effect issues, as counted by a dry run.
+struct EffectCounts {
+  long long pumps = 0;
+  long long stageOps = 0;  // copies and draws onto the Stage
+};
+
 // What an effect needs from the window it draws into.
 class EffectHost {
  public:
   virtual ~EffectHost() = default;
   // The Stage was drawn on; bring the screen up to date if a frame is due.
   virtual void stageChanged() = 0;
+  // The Stage was drawn on inside `area` (normalised, possibly reaching past
+  // the Stage's edges). A host that presents only what changed overrides it.
+  virtual void stageDrawn(const Rect& area) {
+    (void)area;
+    stageChanged();
+  }
   // Bring the screen up to date if due, then process all pending events.
   virtual void pump() = 0;
+  // A transition with these counts is about to run and should last at least
+  // `minimumMs`; a host that shows it may pace it. Ended: it has returned.
+  virtual void transitionStarting(const EffectCounts& counts, int minimumMs) {
+    (void)counts;
+    (void)minimumMs;
+  }
+  virtual void transitionEnded() {}
 };
 
 // Records every operation, one line each (the lumora-tool trace format).
@@ -46,6 +65,10 @@ class EffectTrace {
  private:
   std::ostream& out_;
 };
+
+// The pixels a copy's destination rectangle covers (right < left covers
+// right + 1 .. left), as a rectangle with left <= right and top <= bottom.
+Rect coveredArea(Rect r);
 
 struct EffectBitmaps {
   Bitmap& frame;
@@ -65,25 +88,51 @@ class EffectContext {
   const int H;      // ScreenH
   const int speed;  // `speed`: 1..100, the larger the slower
 
+  // A dry run: counts pumps and Stage operations into `counts` and draws
+  // nothing; random draws still advance `random`.
+  EffectContext(EffectBitmaps bitmaps, int screenW, int screenH, int speed, Random& random, EffectCounts& counts)
+      : W(screenW), H(screenH), speed(speed), bitmaps_(bitmaps), random_(random), host_(nullptr), trace_(nullptr),
+        counts_(&counts) {}
+
+  // True in a dry run: effects that work on pixel bytes skip that work.
+  bool dry() const { return counts_ != nullptr; }
+
   // One rectangle copy, rectangles exactly as the effect passes them.
   void copy(Surface src, Rect srcRect, Surface dst, Rect dstRect) {
+    if (counts_) {
+      if (dst == Surface::Stage) ++counts_->stageOps;
+      return;
+    }
     if (trace_) trace_->copy(src, srcRect, dst, dstRect);
     copyRect(bitmap(src), srcRect, bitmap(dst), dstRect);
-    if (dst == Surface::Stage && host_) host_->stageChanged();
+    if (dst == Surface::Stage && host_) host_->stageDrawn(coveredArea(dstRect));
   }
   // `times` identical copies (nothing when times <= 0).
   void copyRepeated(int times, Surface src, Rect srcRect, Surface dst, Rect dstRect) {
+    if (counts_) {
+      if (dst == Surface::Stage && times > 0) counts_->stageOps += times;
+      return;
+    }
     for (int i = 0; i < times; ++i) copy(src, srcRect, dst, dstRect);
   }
   // Whole-bitmap draw of src at (x, y) in dst.
   void draw(Surface src, Surface dst, int x, int y) {
+    if (counts_) {
+      if (dst == Surface::Stage) ++counts_->stageOps;
+      return;
+    }
     if (trace_) trace_->draw(src, dst, x, y);
     drawBitmap(bitmap(src), bitmap(dst), x, y);
-    if (dst == Surface::Stage && host_) host_->stageChanged();
+    if (dst == Surface::Stage && host_)
+      host_->stageDrawn({x, y, x + bitmap(src).width(), y + bitmap(src).height()});
   }
   // The final draw: FrameBitmap whole at (0, 0) on the Stage.
   void finalDraw() { draw(Surface::Frame, Surface::Stage, 0, 0); }
   void pump() {
+    if (counts_) {
+      ++counts_->pumps;
+      return;
+    }
     if (trace_) trace_->pump();
     if (host_) host_->pump();
   }
@@ -93,6 +142,8 @@ class EffectContext {
     if (trace_) trace_->random(n, v);
     return v;
   }
+
+  EffectHost* host() const { return host_; }
 
   // Direct pixel access, for the effects that work on pixel bytes.
   Bitmap& bitmap(Surface s) {
@@ -110,6 +161,7 @@ class EffectContext {
   Random& random_;
   EffectHost* host_;
   EffectTrace* trace_;
+  EffectCounts* counts_ = nullptr;
 };
 
 using Effect = void (*)(EffectContext&);
@@ -122,6 +174,11 @@ const EffectTable& effectTable();
 // Runs effect n; a number outside 0..121 (or without an effect) draws
 // FrameBitmap whole at (0, 0) on the Stage.
 void runEffect(int n, EffectContext& ctx);
+
+// What effect n would issue with these inputs, found by running it dry: it
+// draws nothing and leaves `random` as it found it. Only the bitmaps' sizes
+// are read.
+EffectCounts countEffect(int n, EffectBitmaps bitmaps, int screenW, int screenH, int speed, const Random& random);
 
 // Each source unit of effects fills its numbers of the table.
 void installEffects0to22(EffectTable& table);

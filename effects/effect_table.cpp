@@ -44,4 +44,18 @@ void runEffect(int n, EffectContext& ctx) {
   ctx.finalDraw();
 }
 
+EffectCounts countEffect(int n, EffectBitmaps bitmaps, int screenW, int screenH, int speed, const Random& random) {
+  EffectCounts counts;
+  Random copy = random;
+  EffectContext ctx(bitmaps, screenW, screenH, speed, copy, counts);
+  runEffect(n, ctx);
+  return counts;
+}
+
+Rect coveredArea(Rect r) {
+  if (r.right < r.left) r = {r.right + 1, r.top, r.left + 1, r.bottom};
+  if (r.bottom < r.top) r = {r.left, r.bottom + 1, r.right, r.top + 1};
+  return r;
+}
+
 }  // namespace lumora

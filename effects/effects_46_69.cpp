@@ -246,11 +246,11 @@ void effect56(EffectContext& ctx) {
   snapshot(ctx, frameSize(ctx));
   Bitmap& work = ctx.bitmap(kWork);
   for (int pass = 0; pass < 11; ++pass) {
-    brightenPass(work);
+    if (!ctx.dry()) brightenPass(work);
     ctx.draw(kWork, kStage, 0, 0);
   }
   for (int pass = 0; pass < 26; ++pass) {
-    fadePass(work, ctx.bitmap(kFrame));
+    if (!ctx.dry()) fadePass(work, ctx.bitmap(kFrame));
     ctx.draw(kWork, kStage, 0, 0);
     ctx.pump();
   }

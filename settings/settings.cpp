@@ -2,6 +2,7 @@
 
 #include "settings/stored_text.h"
 
+#include <algorithm>
 #include <iostream>
 
 namespace lumora {
@@ -38,6 +39,8 @@ ShowSettings readShowSettings(const RegistryFile& registry) {
   readInto(s.speed, registry, kSpeed);
   readInto(s.gjsz, registry, kGjsz);
   s.jgsj = signedDword(registry, kShowKey, kJgsj);
+  readInto(s.fxms, registry, kFxms);
+  s.fxms = std::clamp(s.fxms, 0, kLongestFxms);
   return s;
 }
 
@@ -99,6 +102,7 @@ StoredSettings readStoredSettings(const RegistryFile& registry) {
   s.qssz = signedDword(registry, kShowKey, kQssz);
   if (std::optional<std::string> stored = registry.string(kShowKey, kLabel)) s.label = decodeStoredText(*stored);
   s.spic = registry.string(kShowKey, kSpic);
+  s.fxms = signedDword(registry, kShowKey, kFxms);
   return s;
 }
 
@@ -117,6 +121,7 @@ void applySettings(RegistryFile& registry, const SettingsToWrite& v) {
   registry.setString(kShowKey, kLabel, encodeStoredText(v.label));
   registry.setString(kShowKey, kSpic, v.spic);
   registry.setDword(kShowKey, kQssz, dword(v.qssz));
+  registry.setDword(kShowKey, kFxms, dword(v.fxms));
 }
 
 void writeAllSettings(const std::filesystem::path& registryPath, const SettingsToWrite& v) {

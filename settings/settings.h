@@ -28,12 +28,17 @@ inline constexpr const char* kPp = "pp";        // tiling: -1 none, 0..3
 inline constexpr const char* kQssz = "qssz";    // opening: 0 caption, 1 picture, else built-in
 inline constexpr const char* kLabel = "label";  // opening caption, stored form (string)
 inline constexpr const char* kSpic = "spic";    // opening picture path (string, ANSI)
+inline constexpr const char* kFxms = "fxms";    // shortest transition in ms, 0 = as fast as the machine
 // Value names under kDesktopKey.
 inline constexpr const char* kScreenSaveUsePassword = "ScreenSaveUsePassword";  // dword, 1 = on
 inline constexpr const char* kMima = "mima";    // password, stored form (string)
 
 // The built-in interval between pictures when "jgsj" is missing.
 inline constexpr int kDefaultIntervalSeconds = 6;
+// The shortest transition when "fxms" is missing, and the longest the show
+// accepts (a larger stored value is taken as this).
+inline constexpr int kDefaultFxms = 1000;
+inline constexpr int kLongestFxms = 60000;
 
 // What the saver reads, with the saver's defaults. Dwords are read as signed
 // 32-bit numbers (so 0xFFFFFFFF is -1).
@@ -50,6 +55,7 @@ struct ShowSettings {
   std::optional<std::int32_t> qssz;     // missing: the built-in welcome caption
   std::optional<std::string> label;     // decoded opening caption (ANSI bytes)
   std::optional<std::string> spic;      // opening picture path (ANSI bytes)
+  std::int32_t fxms = kDefaultFxms;     // shortest transition in ms
 
   // The slideshow interval in milliseconds: jgsj * 1000, or 6000.
   std::int64_t intervalMs() const;
@@ -93,6 +99,7 @@ struct StoredSettings {
   std::optional<std::int32_t> tpbh, speed, wzbh, yysz, gjsz, jgsj, gcbh, tptc, pp, qssz;
   std::optional<std::string> label;  // decoded (ANSI bytes)
   std::optional<std::string> spic;   // ANSI bytes
+  std::optional<std::int32_t> fxms;
 };
 StoredSettings readStoredSettings(const RegistryFile& registry);
 
@@ -111,6 +118,7 @@ struct SettingsToWrite {
   std::string label;  // ANSI bytes, plain
   std::string spic;   // ANSI bytes
   std::int32_t qssz = 0;
+  std::int32_t fxms = kDefaultFxms;
 };
 
 // Writes every value in one locked read-modify-write, creating kShowKey when

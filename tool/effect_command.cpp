@@ -3,12 +3,16 @@
 #include <filesystem>
 #include <fstream>
 #include <iostream>
+#include <chrono>
 #include <memory>
+#include <optional>
+#include <thread>
 
 #include "effects/effect.h"
 #include "graphics/png.h"
 #include "graphics/ppm.h"
 #include "saver/core/test_patterns.h"
+#include "saver/core/transition_pace.h"
 #include "tool/recording_host.h"
 #include "tool/tool.h"
 
@@ -77,8 +81,30 @@ int runEffect(const Args& args) {
       if (k % every == 0) writePng(stage, name(k));
     };
   }
+  // --pace MS: the show's timing at 60 Hz, waiting where the show would;
+  // the operations stay the same. The time taken goes to standard error.
+  std::optional<TransitionPace> pace;
+  const auto start = std::chrono::steady_clock::now();
+  if (args.has("pace")) {
+    const int ms = args.getInt("pace", 0);
+    if (ms < 0) throw UsageError{"--pace needs a number of milliseconds, 0 or more"};
+    pace.emplace(countEffect(n, {frame, work, spare, stage}, w, h, speed, random), ms, 60.0);
+    auto waitFor = [&](TransitionPace::Duration (TransitionPace::*point)(TransitionPace::Duration)) {
+      const auto wait = ((*pace).*point)(std::chrono::steady_clock::now() - start);
+      if (wait > TransitionPace::Duration::zero()) std::this_thread::sleep_for(wait);
+    };
+    host.onPump = [waitFor, framesAt = host.onPump](int k) {
+      waitFor(&TransitionPace::atPump);
+      if (framesAt) framesAt(k);
+    };
+    host.onStageOp = [waitFor](int) { waitFor(&TransitionPace::atStageOp); };
+  }
   EffectContext ctx({frame, work, spare, stage}, w, h, speed, random, &host, trace.get());
   lumora::runEffect(n, ctx);
+  if (pace)
+    std::cerr << "paced: " << std::chrono::duration_cast<std::chrono::milliseconds>(
+                                   std::chrono::steady_clock::now() - start).count()
+              << " ms\n";
   std::cout.flush();
   if (!frames.empty()) writePng(stage, frames + "/final.png");
   if (args.has("out")) writePpm(stage, args.get("out"));

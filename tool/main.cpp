@@ -9,7 +9,7 @@ namespace {
 
 constexpr const char* kUsage =
     "usage: lumora-tool effect N [--size WxH] [--speed S] [--seed SEED] [--old OLD.ppm] [--new NEW.ppm] "
-    "[--trace FILE|-] [--out OUT.ppm] [--frames DIR [--every K]]\n"
+    "[--trace FILE|-] [--out OUT.ppm] [--frames DIR [--every K]] [--pace MS]\n"
     "       lumora-tool decode IN [--out OUT.ppm]\n"
     "       lumora-tool compose PICTURE [--screen WxH] [--tptc N] [--pp N] [--out FRAME.ppm]\n"
     "       lumora-tool gallery OUT.png [--size WxH]\n";
@@ -22,7 +22,7 @@ int main(int argc, char** argv) {
     if (argc < 2) throw UsageError{"no command given"};
     const std::string command = argv[1];
     if (command == "effect")
-      return runEffect(Args::parse(argc, argv, 2, {"size", "speed", "seed", "old", "new", "trace", "out", "frames", "every"}));
+      return runEffect(Args::parse(argc, argv, 2, {"size", "speed", "seed", "old", "new", "trace", "out", "frames", "every", "pace"}));
     if (command == "decode") return runDecode(Args::parse(argc, argv, 2, {"out"}));
     if (command == "compose")
       return runCompose(Args::parse(argc, argv, 2, {"screen", "tptc", "pp", "out"}));

@@ -2,6 +2,8 @@
 
 #include <chrono>
 
+#include "saver/core/transition_run.h"
+
 namespace lumora {
 
 namespace {
@@ -117,7 +119,8 @@ void SlideStep::run() {
     const int n = forcedEffect_ >= 0 ? forcedEffect_ : state_.random->next(kEffectCount);
     EffectContext ctx({frame, work, spare, host_.stage()}, screenW, screenH, state_.speed, *state_.random,
                       host_.effectHost());
-    runEffect(n, ctx);
+    runPacedEffect(n, ctx, *state_.random, state_.fxms);
+    settleStage(frame, host_.stage(), host_.effectHost());
   }
   prepared.reset();
   state_.slideIdle = true;

@@ -23,6 +23,7 @@ struct SlideState {
   int tptc = 0;   // fitting threshold
   int pp = -1;    // tiling limit
   int speed = 1;  // transition speed
+  int fxms = 0;   // `fxms`: shortest transition in ms, 0 = as fast as the machine
   IndexedList* pictures = nullptr;  // ListBox1
   IndexedList* captions = nullptr;  // ListBox3
   Random* random = nullptr;         // the show's generator

@@ -24,6 +24,7 @@
 #include "saver/ui/masked_edit.h"
 #include "saver/ui/password_prompt.h"
 #include "saver/ui/picture_error_report.h"
+#include "saver/ui/screen_covers.h"
 #include "saver/ui/stage_window.h"
 #include "settings/list_file.h"
 #include "settings/stored_text.h"
@@ -137,6 +138,7 @@ SaverWindow::SaverWindow(SaverServices services, QWidget* parent)
   slide_.tptc = settings_.tptc;
   slide_.pp = settings_.pp;
   slide_.speed = settings_.speed;
+  slide_.fxms = settings_.fxms;
   slide_.pictures = &listBox1_;
   slide_.captions = &listBox3_;
   slide_.random = &random_;
@@ -196,6 +198,12 @@ void SaverWindow::loadLists() {
 void SaverWindow::showEvent(QShowEvent* event) {
   QWidget::showEvent(event);
   setGeometry(screenRect());
+  // Every other screen is covered black for the whole show; input there is
+  // input to the show.
+  if (!covers_ && !closed_) {
+    covers_ = std::make_unique<ScreenCovers>();
+    connect(covers_.get(), &ScreenCovers::inputReceived, this, [this] { close(); });
+  }
   activateWindow();
   setFocus();
   // The first media entry starts when the window is first shown.
@@ -272,6 +280,7 @@ void SaverWindow::formClose() {
   showTaskbar();
   cursor_.reset();
   if (errorReport_) errorReport_->hide();
+  covers_.reset();
 }
 
 void SaverWindow::timer1Timer() {

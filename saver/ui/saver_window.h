@@ -28,6 +28,7 @@ class PasswordPrompt;
 class PictureErrorReport;
 class PowerOff;
 class ScreenSaverInhibit;
+class ScreenCovers;
 class StageWindow;
 
 // What the show takes from outside, replaceable in tests.
@@ -67,6 +68,7 @@ class SaverWindow : public QWidget, private SlideHost, private MediaHost {
   StageWindow* stageWindow() const { return stage_.get(); }
   // The report of a picture that cannot be read (made at the first one).
   PictureErrorReport* pictureErrorReport() const { return errorReport_.get(); }
+  ScreenCovers* screenCovers() const { return covers_.get(); }
   // TForm4, made the first time the show asks for the password (it then
   // lives, and keeps its entry, until the show ends).
   PasswordPrompt* prompt();
@@ -131,6 +133,7 @@ class SaverWindow : public QWidget, private SlideHost, private MediaHost {
   QLabel* image1_;
   QTimer timer1_, timer2_, timer3_, timer4_;
   std::unique_ptr<StageWindow> stage_;
+  std::unique_ptr<ScreenCovers> covers_;  // the other screens, black, while shown
   std::unique_ptr<PasswordPrompt> prompt_;
   std::unique_ptr<PictureErrorReport> errorReport_;
   std::unique_ptr<AppCursor> cursor_;

@@ -1,18 +1,26 @@
 #include "saver/ui/stage_window.h"
 
 #include <QApplication>
+#include <QEventLoop>
 #include <QKeyEvent>
 #include <QPaintEvent>
 #include <QPainter>
 #include <QScreen>
 #include <array>
+#include <thread>
 
 #include "region/region_form.h"
 
 namespace lumora {
 
 namespace {
-constexpr qint64 kFrameMs = 16;  // about one display frame
+using std::chrono::nanoseconds;
+
+// Up to this many separate rectangles are repainted as they are; beyond it,
+// their bounding rectangle (one copy instead of many small ones).
+constexpr std::size_t kMostDirtyRects = 16;
+
+int wholeMsAtLeast(nanoseconds t) { return int((t.count() + 999'999) / 1'000'000); }
 
 // The form data of epRegionForm1: an empty "Region" property.
 constexpr std::array<std::uint8_t, 4> kEmptyRegionProperty{0, 0, 0, 0};
@@ -28,6 +36,9 @@ StageWindow::StageWindow(QWidget* parent)
   const QRect screen = QGuiApplication::primaryScreen()->geometry();
   setGeometry(screen);
   sinceFrame_.start();
+  deferredPresent_.setSingleShot(true);
+  deferredPresent_.setTimerType(Qt::PreciseTimer);
+  connect(&deferredPresent_, &QTimer::timeout, this, &StageWindow::presentDirty);
 
   // epRegionForm1 covers the window: draggable, title shown, no bevel, title
   // height 17, no shape. Its click ends the show like any input on the stage
@@ -75,24 +86,110 @@ void StageWindow::showAbove(QWidget* below) {
   present();
 }
 
-void StageWindow::present() {
-  sinceFrame_.restart();
-  if (isVisible()) repaint();
+double StageWindow::refreshRate() const {
+  const QScreen* s = screen() ? screen() : QGuiApplication::primaryScreen();
+  const double hz = s ? s->refreshRate() : 0.0;
+  return hz >= 1.0 ? hz : 60.0;
 }
 
-void StageWindow::stageChanged() {
-  if (sinceFrame_.elapsed() >= kFrameMs) present();
+nanoseconds StageWindow::frameInterval() const { return nanoseconds(qint64(1e9 / refreshRate())); }
+
+void StageWindow::markDirty(const QRect& area) {
+  ensureStage();
+  const QRect r = area & QRect(0, 0, stage_.width(), stage_.height());
+  if (r.isEmpty()) return;
+  if (dirtyRects_.size() < kMostDirtyRects) dirtyRects_.push_back(r);
+  dirtyBounds_ |= r;
+}
+
+void StageWindow::present() {
+  markDirty(QRect(0, 0, stage_.width(), stage_.height()));
+  presentDirty();
+}
+
+void StageWindow::presentDirty() {
+  deferredPresent_.stop();
+  sinceFrame_.restart();
+  if (dirtyBounds_.isEmpty()) return;
+  if (isVisible()) {
+    if (dirtyRects_.size() < kMostDirtyRects) {
+      QRegion region;
+      for (const QRect& r : dirtyRects_) region += r;
+      repaint(region);
+    } else {
+      repaint(dirtyBounds_);
+    }
+    ++presents_;
+  }
+  dirtyRects_.clear();
+  dirtyBounds_ = QRect();
+}
+
+void StageWindow::presentIfDue() {
+  if (dirtyBounds_.isEmpty()) return;
+  const nanoseconds since(sinceFrame_.nsecsElapsed());
+  const nanoseconds interval = frameInterval();
+  if (since >= interval) {
+    presentDirty();
+  } else if (!deferredPresent_.isActive()) {
+    deferredPresent_.start(wholeMsAtLeast(interval - since));
+  }
+}
+
+void StageWindow::stageChanged() { stageDrawn({0, 0, stage_.width(), stage_.height()}); }
+
+void StageWindow::stageDrawn(const Rect& area) {
+  markDirty(QRect(QPoint(area.left, area.top), QPoint(area.right - 1, area.bottom - 1)));
+  if (pace_) {
+    const nanoseconds wait = pace_->atStageOp(sinceTransitionStart());
+    if (wait > nanoseconds::zero()) waitPresenting(wait);
+  }
+  presentIfDue();
 }
 
 void StageWindow::pump() {
-  stageChanged();
+  if (pace_) {
+    const nanoseconds wait = pace_->atPump(sinceTransitionStart());
+    if (wait > nanoseconds::zero()) waitHandlingEvents(wait);
+  }
+  presentIfDue();
   QCoreApplication::processEvents(QEventLoop::AllEvents);
+}
+
+void StageWindow::transitionStarting(const EffectCounts& counts, int minimumMs) {
+  pace_.emplace(counts, minimumMs, refreshRate());
+  transitionClock_.start();
+}
+
+void StageWindow::transitionEnded() {
+  pace_.reset();
+  presentIfDue();
+}
+
+nanoseconds StageWindow::sinceTransitionStart() const { return nanoseconds(transitionClock_.nsecsElapsed()); }
+
+void StageWindow::waitHandlingEvents(nanoseconds time) {
+  presentIfDue();
+  // The deferred present fires inside this loop when it comes due.
+  QEventLoop loop;
+  QTimer::singleShot(wholeMsAtLeast(time), Qt::PreciseTimer, &loop, &QEventLoop::quit);
+  loop.exec();
+}
+
+void StageWindow::waitPresenting(nanoseconds time) {
+  const auto end = std::chrono::steady_clock::now() + time;
+  for (;;) {
+    presentIfDue();
+    const auto now = std::chrono::steady_clock::now();
+    if (now >= end) return;
+    const nanoseconds toFrame = frameInterval() - nanoseconds(sinceFrame_.nsecsElapsed());
+    std::this_thread::sleep_until(std::min(end, now + std::max(toFrame, nanoseconds(100'000))));
+  }
 }
 
 void StageWindow::paintEvent(QPaintEvent* event) {
   QPainter p(this);
-  const QRect r = event->rect();
-  p.drawImage(r, view_, r);
+  for (const QRect& r : event->region()) p.drawImage(r, view_, r);
 }
 
 void StageWindow::keyPressEvent(QKeyEvent*) { emit inputReceived(); }

@@ -1,18 +1,25 @@
 // TForm3, the stage window: borderless, black, stay-on-top, the size of the
 // screen. Its canvas, the Stage, is a 32-bit image that every transition,
 // caption and lyric line draws into at once; the window shows it, brought up
-// to date at most once per display frame.
+// to date at most once per display refresh. A change that comes before the
+// next refresh is due is presented at that refresh, never dropped; only the
+// area drawn since the last present is repainted. A transition can be paced
+// to last at least a minimum time (TransitionPace).
 #pragma once
 
 #include <QElapsedTimer>
 #include <QImage>
+#include <QTimer>
 #include <QWidget>
+#include <chrono>
 #include <functional>
+#include <optional>
 #include <string>
 #include <vector>
 
 #include "effects/effect.h"
 #include "graphics/bitmap.h"
+#include "saver/core/transition_pace.h"
 #include "saver/ui/caption_painter.h"
 
 namespace lumora {
@@ -54,10 +61,18 @@ class StageWindow : public QWidget, public EffectHost {
   TepRegionForm* epRegionForm1() const { return epRegionForm1_; }
 
   // EffectHost
-  void stageChanged() override;
+  void stageChanged() override;  // the whole Stage may have changed
+  void stageDrawn(const Rect& area) override;
   void pump() override;
-  // Brings the screen up to date now.
+  void transitionStarting(const EffectCounts& counts, int minimumMs) override;
+  void transitionEnded() override;
+  // Brings the whole screen up to date now.
   void present();
+
+  // The screen's refresh rate in Hz (60 when the screen does not say).
+  double refreshRate() const;
+  // How many presents brought the window up to date since it was made.
+  long long presentCount() const { return presents_; }
 
  signals:
   // A key or mouse button on the stage (FormKeyDown, FormMouseDown), or a
@@ -71,13 +86,30 @@ class StageWindow : public QWidget, public EffectHost {
 
  private:
   void resizeStage(int w, int h);
+  void markDirty(const QRect& area);
+  // Presents now when a refresh has passed since the last present, else
+  // arms the deferred present for the next refresh.
+  void presentIfDue();
+  void presentDirty();
+  std::chrono::nanoseconds frameInterval() const;
+  std::chrono::nanoseconds sinceTransitionStart() const;
+  // Waits for `time`: handling events (at a pump) or only presenting at
+  // each refresh (at a Stage operation, where the effect does not pump).
+  void waitHandlingEvents(std::chrono::nanoseconds time);
+  void waitPresenting(std::chrono::nanoseconds time);
   // The Stage is allocated at the screen's size when first needed, which
   // keeps 8 MB of filling out of the show's start-up.
   void ensureStage();
 
   Bitmap stage_;
   QImage view_;
-  QElapsedTimer sinceFrame_;
+  QElapsedTimer sinceFrame_;       // since the last present
+  QTimer deferredPresent_;         // single shot at the next refresh
+  std::vector<QRect> dirtyRects_;  // drawn since the last present (a few)
+  QRect dirtyBounds_;              // their bounding rectangle
+  long long presents_ = 0;
+  std::optional<TransitionPace> pace_;  // while a paced transition runs
+  QElapsedTimer transitionClock_;
   std::string label2_;
   StageFont stageFont_;
   TepRegionForm* epRegionForm1_ = nullptr;  // child widget

@@ -15,33 +15,29 @@ def make_home(*args, prefix="lumora-e2e-"):
     return home
 
 
+def start_xvfb(*args):
+    """Starts Xvfb on a display number it picks itself among the free ones
+    (-displayfd), so that tests running side by side never share a server.
+    -noreset: without it the server resets whenever its last client
+    disconnects (xdpyinfo, or a program a test has just ended), and a program
+    that connects during the reset is refused; Qt then aborts with "could not
+    connect to display". Returns (process, ":N")."""
+    read, write = os.pipe()
+    server = subprocess.Popen(["Xvfb", "-displayfd", str(write), "-noreset", *args], pass_fds=(write,),
+                              stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL)
+    os.close(write)
+    with os.fdopen(read) as f:
+        number = f.readline().strip()
+    if not number:
+        server.kill()
+        raise RuntimeError("Xvfb did not start")
+    return server, ":" + number
+
+
 class XSession:
     def __init__(self, width=1024, height=768):
         self.width, self.height = width, height
-        # The server picks a display number nobody uses and writes it to a
-        # pipe (-displayfd): a number drawn at random may be taken by another
-        # test's server, whose windows and end the test would then share.
-        # -noreset: without it the server resets whenever its last client
-        # disconnects (xdpyinfo, or a program a test has just ended), and a
-        # program that connects during the reset is refused; Qt then aborts
-        # with "could not connect to display".
-        read_end, write_end = os.pipe()
-        self.server = subprocess.Popen(
-            ["Xvfb", "-displayfd", str(write_end), "-screen", "0", "%dx%dx24" % (width, height),
-             "-nolisten", "tcp", "-noreset"],
-            stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL, pass_fds=(write_end,))
-        os.close(write_end)
-        number = b""
-        with os.fdopen(read_end, "rb") as pipe:
-            while not number.endswith(b"\n"):
-                chunk = pipe.read(1)
-                if not chunk:
-                    break
-                number += chunk
-        if not number.strip().isdigit():
-            self.server.kill()
-            raise RuntimeError("Xvfb did not start")
-        self.display = ":%d" % int(number)
+        self.server, self.display = start_xvfb("-screen", "0", "%dx%dx24" % (width, height), "-nolisten", "tcp")
         self.env = dict(os.environ, DISPLAY=self.display, LUMORA_SHUTDOWN="print")
         self.env.pop("QT_QPA_PLATFORM", None)
         self.env.pop("WAYLAND_DISPLAY", None)

@@ -1,0 +1,60 @@
+#include "saver/ui/screen_covers.h"
+
+#include <QGuiApplication>
+#include <QPalette>
+#include <QScreen>
+#include <algorithm>
+
+namespace lumora {
+
+CoverWindow::CoverWindow(QScreen* screen)
+    : QWidget(nullptr, Qt::Window | Qt::FramelessWindowHint | Qt::WindowStaysOnTopHint), screen_(screen) {
+  setObjectName(QStringLiteral("ScreenCover"));
+  QPalette pal = palette();
+  pal.setColor(QPalette::Window, Qt::black);
+  setPalette(pal);
+  setAutoFillBackground(true);
+  setCursor(Qt::BlankCursor);
+  setFocusPolicy(Qt::StrongFocus);
+  fit();
+  connect(screen, &QScreen::geometryChanged, this, &CoverWindow::fit);
+}
+
+void CoverWindow::fit() {
+  setScreen(screen_);
+  setGeometry(screen_->geometry());
+}
+
+void CoverWindow::keyPressEvent(QKeyEvent*) { emit inputReceived(); }
+void CoverWindow::mousePressEvent(QMouseEvent*) { emit inputReceived(); }
+
+ScreenCovers::ScreenCovers(QObject* parent) : QObject(parent) {
+  auto* app = qGuiApp;
+  connect(app, &QGuiApplication::screenAdded, this, &ScreenCovers::update);
+  connect(app, &QGuiApplication::screenRemoved, this, &ScreenCovers::update);
+  connect(app, &QGuiApplication::primaryScreenChanged, this, &ScreenCovers::update);
+  update();
+}
+
+ScreenCovers::~ScreenCovers() = default;
+
+void ScreenCovers::update() {
+  const QList<QScreen*> screens = QGuiApplication::screens();
+  QScreen* primary = QGuiApplication::primaryScreen();
+  auto wanted = [&](QScreen* s) { return s != primary && screens.contains(s); };
+  // Release the covers of screens that went away or became the primary one.
+  std::erase_if(covers_, [&](const std::unique_ptr<CoverWindow>& c) { return !wanted(c->coveredScreen()); });
+  for (QScreen* s : screens) {
+    if (!wanted(s)) continue;
+    const bool covered = std::any_of(covers_.begin(), covers_.end(),
+                                     [s](const std::unique_ptr<CoverWindow>& c) { return c->coveredScreen() == s; });
+    if (covered) continue;
+    auto cover = std::make_unique<CoverWindow>(s);
+    connect(cover.get(), &CoverWindow::inputReceived, this, &ScreenCovers::inputReceived);
+    cover->show();
+    cover->raise();
+    covers_.push_back(std::move(cover));
+  }
+}
+
+}  // namespace lumora

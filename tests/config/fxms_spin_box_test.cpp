@@ -1,0 +1,41 @@
+#include <gtest/gtest.h>
+
+#include <QLabel>
+#include <QPushButton>
+#include <QSpinBox>
+
+#include "platform/core/paths.h"
+#include "settings/settings.h"
+#include "tests/config/window_fixture.h"
+
+namespace lumora {
+namespace {
+
+// The shortest-transition spin box: labelled, 1000 on a fresh system, the
+// stored value when shown, and written back on confirm.
+TEST(SettingsWindowFxms, ShownLoadedAndWritten) {
+  testing::WindowFixture f;
+  {
+    auto w = f.open();
+    w->show();
+    QSpinBox* box = w->upDownFxms();
+    ASSERT_NE(box, nullptr);
+    EXPECT_EQ(box->value(), 1000);
+    EXPECT_EQ(box->minimum(), 0);
+    bool labelled = false;
+    for (const QLabel* l : w->findChildren<QLabel*>())
+      labelled |= l->text() == "过渡最短时间(毫秒)" && l->buddy() == box;
+    EXPECT_TRUE(labelled);
+    box->setValue(0);
+    w->button(7)->click();
+  }
+  EXPECT_EQ(loadShowSettings(registryFilePath()).fxms, 0);
+  f.home.writeRegistry(
+      "REGEDIT4\r\n\r\n[HKEY_CURRENT_USER\\software\\vistel]\r\n\"fxms\"=dword:000009c4\r\n");
+  auto w = f.open();
+  w->show();
+  EXPECT_EQ(w->upDownFxms()->value(), 2500);
+}
+
+}  // namespace
+}  // namespace lumora

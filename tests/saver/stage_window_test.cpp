@@ -1,0 +1,59 @@
+#include <gtest/gtest.h>
+
+#include <QCoreApplication>
+#include <QElapsedTimer>
+
+#include "saver/ui/stage_window.h"
+#include "tests/saver/qt_app.h"
+
+namespace lumora {
+namespace {
+
+void handleEventsFor(int ms) {
+  QElapsedTimer t;
+  t.start();
+  while (t.elapsed() < ms) QCoreApplication::processEvents(QEventLoop::AllEvents, 5);
+}
+
+// A drawing that comes right after a present is not dropped: it reaches the
+// screen at the next refresh without any further drawing or pumping.
+TEST(StageWindowPresent, ChangeInsideAFrameIsPresentedAtTheNextRefresh) {
+  testing::qtApp();
+  StageWindow stage;
+  stage.show();
+  stage.present();
+  const long long before = stage.presentCount();
+  stage.stage().at(3, 3) = kWhite;
+  stage.stageDrawn({3, 3, 4, 4});
+  EXPECT_EQ(stage.presentCount(), before);  // not due yet
+  handleEventsFor(int(3000 / stage.refreshRate()) + 20);
+  EXPECT_EQ(stage.presentCount(), before + 1);
+  handleEventsFor(50);
+  EXPECT_EQ(stage.presentCount(), before + 1);  // nothing new, nothing presented
+}
+
+// A short transition lasts at least the minimum and comes up frame by frame.
+TEST(StageWindowPace, ShortTransitionIsSpreadOverTheMinimum) {
+  testing::qtApp();
+  StageWindow stage;
+  stage.show();
+  auto transition = [&](int minimumMs) {
+    stage.present();
+    const long long before = stage.presentCount();
+    QElapsedTimer t;
+    t.start();
+    stage.transitionStarting({10, 10}, minimumMs);
+    for (int k = 0; k < 10; ++k) {
+      stage.stageDrawn({0, k, 10, k + 1});
+      stage.pump();
+    }
+    stage.transitionEnded();
+    return std::pair{t.elapsed(), stage.presentCount() - before};
+  };
+  const auto [pacedMs, pacedFrames] = transition(400);
+  EXPECT_GE(pacedMs, 395);
+  EXPECT_GE(pacedFrames, 8);  // ten steps, each its own frame (a scheduling hiccup may merge one or two)
+}
+
+}  // namespace
+}  // namespace lumora

@@ -1,0 +1,158 @@
+#include <gtest/gtest.h>
+
+#include <sstream>
+
+#include "saver/core/test_patterns.h"
+#include "saver/core/transition_pace.h"
+#include "saver/core/transition_run.h"
+
+namespace lumora {
+namespace {
+
+using std::chrono::milliseconds;
+using std::chrono::nanoseconds;
+
+// A window that records what a transition tells it.
+struct RecordingHost : EffectHost {
+  void stageChanged() override { ++changes; }
+  void stageDrawn(const Rect& area) override {
+    ++changes;
+    areas.push_back(area);
+  }
+  void pump() override { ++pumps; }
+  void transitionStarting(const EffectCounts& c, int minimumMs) override {
+    counts = c;
+    minimum = minimumMs;
+    ++starts;
+  }
+  void transitionEnded() override { ++ends; }
+  EffectCounts counts;
+  int minimum = 0, starts = 0, ends = 0, changes = 0;
+  long long pumps = 0;
+  std::vector<Rect> areas;
+};
+
+struct Scene {
+  Bitmap frame, work, spare, stage;
+  Scene(int w, int h)
+      : frame(newTestPattern(w, h)), work(w, h, kWhite), spare(w, h, kWhite), stage(oldTestPattern(w, h)) {}
+  EffectBitmaps bitmaps() { return {frame, work, spare, stage}; }
+};
+
+// The dry run counts what the real run then does, draws nothing and leaves
+// the generator alone, for every effect (the random ones included).
+TEST(TransitionRun, DryRunCountsWhatTheRunDoesWithoutDrawingOrDrawingNumbers) {
+  for (const int speed : {1, 2}) {
+    for (int n = 0; n < kEffectCount; ++n) {
+      SCOPED_TRACE("effect " + std::to_string(n) + " speed " + std::to_string(speed));
+      Scene dry(23, 17);
+      const Bitmap stageBefore = dry.stage, workBefore = dry.work;
+      Random random(99);
+      const EffectCounts counts = countEffect(n, dry.bitmaps(), 23, 17, speed, random);
+      EXPECT_EQ(random.seed(), Random(99).seed());
+      EXPECT_TRUE(dry.stage == stageBefore);
+      EXPECT_TRUE(dry.work == workBefore);
+
+      Scene real(23, 17);
+      RecordingHost host;
+      Random same(99);
+      EffectContext ctx(real.bitmaps(), 23, 17, speed, same, &host);
+      runEffect(n, ctx);
+      EXPECT_EQ(counts.pumps, host.pumps);
+      EXPECT_EQ(counts.stageOps, host.changes);
+    }
+  }
+}
+
+// Pacing changes nothing of the sequence: the same trace, the same picture,
+// the same generator afterwards; the host hears the counts before the run.
+TEST(TransitionRun, PacedRunKeepsTheTraceAndTellsTheHost) {
+  for (const int n : {1, 30, 58, 96}) {
+    SCOPED_TRACE(n);
+    auto run = [n](int minimumMs, RecordingHost& host, Bitmap& finalStage, std::uint32_t& seedAfter) {
+      Scene s(40, 30);
+      std::ostringstream out;
+      EffectTrace trace(out);
+      Random random(1234);
+      EffectContext ctx(s.bitmaps(), 40, 30, 1, random, &host, &trace);
+      runPacedEffect(n, ctx, random, minimumMs);
+      finalStage = s.stage;
+      seedAfter = random.seed();
+      return out.str();
+    };
+    RecordingHost fast, paced;
+    Bitmap fastStage, pacedStage;
+    std::uint32_t fastSeed = 0, pacedSeed = 0;
+    EXPECT_EQ(run(0, fast, fastStage, fastSeed), run(1000, paced, pacedStage, pacedSeed));
+    EXPECT_TRUE(fastStage == pacedStage);
+    EXPECT_EQ(fastSeed, pacedSeed);
+    EXPECT_EQ(fast.starts, 0);
+    EXPECT_EQ(paced.starts, 1);
+    EXPECT_EQ(paced.ends, 1);
+    EXPECT_EQ(paced.minimum, 1000);
+    EXPECT_EQ(paced.counts.pumps, paced.pumps);
+  }
+}
+
+TEST(TransitionRun, SettleDrawsTheFrameOnlyWhereTheStageDiffers) {
+  Bitmap frame(9, 7, rgb(10, 20, 30)), stage(9, 7, rgb(10, 20, 30));
+  RecordingHost host;
+  EXPECT_FALSE(settleStage(frame, stage, &host));
+  EXPECT_EQ(host.changes, 0);
+
+  stage.at(8, 6) = kBlack;  // one stray pixel of the previous picture
+  EXPECT_TRUE(settleStage(frame, stage, &host));
+  EXPECT_TRUE(stage == frame);
+  ASSERT_EQ(host.areas.size(), 1u);
+  EXPECT_EQ(host.areas[0], (Rect{0, 0, 9, 7}));
+}
+
+// Transitions that, run literally, leave pixels of the previous picture on
+// odd or tiny screens end as the new picture once settled.
+TEST(TransitionRun, SettledTransitionsEndAsTheNewPicture) {
+  for (const int n : {4, 15, 27, 38, 84, 108}) {
+    SCOPED_TRACE(n);
+    Scene s(33, 21);
+    Random random(5);
+    EffectContext ctx(s.bitmaps(), 33, 21, 1, random);
+    runEffect(n, ctx);
+    EXPECT_FALSE(s.stage == s.frame);  // what the settle is for
+    EXPECT_TRUE(settleStage(s.frame, s.stage, nullptr));
+    EXPECT_TRUE(s.stage == s.frame);
+  }
+}
+
+TEST(TransitionPace, SpreadsPumpsEvenlyOverTheMinimum) {
+  // 100 pumps over 1000 ms at 60 Hz: pump k is due at 10 k ms.
+  TransitionPace pace({100, 500}, 1000, 60.0);
+  EXPECT_FALSE(pace.pacesStageOps());
+  EXPECT_EQ(pace.atStageOp(nanoseconds(0)), nanoseconds(0));
+  EXPECT_EQ(pace.atPump(nanoseconds(0)), milliseconds(10));      // pump 1
+  EXPECT_EQ(pace.atPump(milliseconds(10)), milliseconds(10));     // pump 2 at 20
+  EXPECT_EQ(pace.atPump(milliseconds(50)), nanoseconds(0));       // pump 3: late, no wait
+  EXPECT_EQ(pace.atPump(milliseconds(39) + nanoseconds(500'000)), nanoseconds(0));  // under 1 ms early
+  for (int k = 5; k < 100; ++k) pace.atPump(milliseconds(10 * k));
+  EXPECT_EQ(pace.atPump(milliseconds(600)), milliseconds(400));   // the last is due at the minimum
+  EXPECT_EQ(pace.atPump(milliseconds(600)), milliseconds(400));   // extra points wait no longer
+}
+
+TEST(TransitionPace, FewPumpsPaceTheStageOperationsToo) {
+  // 1 pump and 59 Stage operations: fewer pumps than the 60 frames of 1 s.
+  TransitionPace pace({1, 59}, 1000, 60.0);
+  EXPECT_TRUE(pace.pacesStageOps());
+  nanoseconds waited(0);
+  for (int k = 0; k < 59; ++k) waited += pace.atStageOp(waited);
+  waited += pace.atPump(waited);
+  EXPECT_EQ(waited, milliseconds(1000));
+}
+
+TEST(TransitionPace, NoMinimumOrNoPointsNeverWaits) {
+  TransitionPace off({100, 100}, 0, 60.0);
+  EXPECT_EQ(off.atPump(nanoseconds(0)), nanoseconds(0));
+  TransitionPace empty({0, 0}, 1000, 60.0);
+  EXPECT_EQ(empty.atPump(nanoseconds(0)), nanoseconds(0));
+  EXPECT_EQ(empty.atStageOp(nanoseconds(0)), nanoseconds(0));
+}
+
+}  // namespace
+}  // namespace lumora
