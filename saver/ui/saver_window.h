@@ -8,6 +8,8 @@
 #include <QLabel>
 #include <QTimer>
 #include <QWidget>
+#include <QWindow>
+#include <cstdint>
 #include <functional>
 #include <memory>
 
@@ -35,6 +37,12 @@ struct SaverServices {
   PowerOff* powerOff = nullptr;  // the shutdown at the end of the countdown
   int forcedEffect = -1;         // >= 0: every slide step runs this effect
   AudioOutputMode audio = AudioOutputMode::Automatic;  // Silent in tests
+  // Module mode: the desktop's window the show plays in (it outlives the
+  // saver window); null for the show's own full-screen windows. The desktop
+  // then owns input, locking and the end: no prompt, no cursor, taskbar or
+  // inhibit changes, and the show follows the window's size.
+  QWindow* host = nullptr;
+  std::uint32_t hostId = 0;  // the host's X window id
 };
 
 // The whole clock minutes from start to now, seconds ignored (10:00:59 to
@@ -69,6 +77,11 @@ class SaverWindow : public QWidget, private SlideHost, private MediaHost {
   PasswordPrompt* prompt();
   const QDateTime& startTime() const { return startTime_; }
   bool closeGranted() const { return closeGranted_; }
+  // Module mode: true when playing in a window the desktop gave.
+  bool hosted() const { return services_.host != nullptr; }
+  // The area the show covers: the primary screen, or the host window's
+  // inside (at 0, 0).
+  QRect screenRect() const;
   AudioPlayer& realAudio1() { return *realAudio1_; }
   FlashPlayer* shockwaveFlash1() const { return shockwaveFlash1_; }
   const Lyrics& lyrics() const { return lyrics_; }
@@ -95,6 +108,8 @@ class SaverWindow : public QWidget, private SlideHost, private MediaHost {
   void loadLists();
   void formClose();
   void stageInput();
+  void embedInHost();
+  void followHost();  // module mode: the host's size, polled
 
   // SlideHost
   void hideCursor() override;
@@ -136,6 +151,8 @@ class SaverWindow : public QWidget, private SlideHost, private MediaHost {
   bool promptOpen_ = false;
   bool closeGranted_ = false;
   bool closed_ = false;
+  QSize hostSize_;   // module mode: the size the show last took from the host
+  QTimer hostTimer_;  // module mode: polls the host window
 };
 
 }  // namespace lumora
