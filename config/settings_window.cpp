@@ -13,6 +13,7 @@
 #include <QTimer>
 #include <algorithm>
 
+#include "config/desktop_options_box.h"
 #include "config/list_entries.h"
 #include "config/radio_group.h"
 #include "platform/core/ansi.h"
@@ -88,7 +89,9 @@ void SettingsWindow::showEvent(QShowEvent* event) {
 void SettingsWindow::formShow() {
   StoredSettings s;
   try {
-    s = readStoredSettings(RegistryFile::load(services_.registryPath));
+    const RegistryFile registry = RegistryFile::load(services_.registryPath);
+    s = readStoredSettings(registry);
+    desktopOptions_->load(readDesktopOptions(registry));
   } catch (const std::exception& e) {
     report(e);
     return;
@@ -163,6 +166,7 @@ void SettingsWindow::button7Click() {
     ensureListFolder();
     for (int i = 0; i < 4; ++i) writeListFile(listFilePath(kListFiles[i]), listEntries(listBox(i + 1)));
     writeAllSettings(services_.registryPath, settingsFromControls());
+    desktopOptions_->write(services_.registryPath, services_.autostartPath, services_.idleProgram);
   } catch (const std::exception& e) {
     // Each file is replaced atomically: what was saved before stays whole.
     report(e);

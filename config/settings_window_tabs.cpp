@@ -16,6 +16,7 @@
 #include <QVBoxLayout>
 
 #include "config/about_pictures.h"
+#include "config/desktop_options_box.h"
 #include "config/drive_combo_box.h"
 #include "config/file_list_box.h"
 #include "config/file_masks.h"
@@ -335,7 +336,9 @@ QWidget* SettingsWindow::buildOptionsTab() {
   grid->addWidget(radioGroup1_, 1, 1);
   grid->addWidget(timeGroup, 2, 1);
   grid->addWidget(openingGroup, 3, 0, 1, 2);
-  grid->setRowStretch(4, 1);
+  desktopOptions_ = new DesktopOptionsBox(tab);
+  grid->addWidget(desktopOptions_, 4, 0, 1, 2);
+  grid->setRowStretch(5, 1);
   return tab;
 }
 

@@ -1,8 +1,11 @@
 #include "config/window_services.h"
 
+#include <QCoreApplication>
 #include <QFileDialog>
+#include <QFileInfo>
 #include <QMessageBox>
 
+#include "platform/core/autostart.h"
 #include "platform/core/paths.h"
 #include "players/audio_player.h"
 
@@ -34,6 +37,11 @@ SettingsWindowServices completeServices(SettingsWindowServices s) {
     };
   if (!s.makeAudioPlayer) s.makeAudioPlayer = [] { return std::make_unique<AudioPlayer>(); };
   if (s.registryPath.empty()) s.registryPath = registryFilePath();
+  if (s.autostartPath.empty()) s.autostartPath = idleAutostartPath();
+  if (s.idleProgram.empty()) {
+    const QFileInfo beside(QCoreApplication::applicationDirPath() + QStringLiteral("/lumora"));
+    s.idleProgram = beside.isExecutable() ? beside.absoluteFilePath().toStdString() : std::string("lumora");
+  }
   return s;
 }
 
