@@ -3,7 +3,12 @@
 #include <QApplication>
 #include <QTimer>
 #include <QWindow>
+#include <csignal>
 #include <cstdio>
+#include <filesystem>
+#include <fstream>
+#include <string>
+#include <unistd.h>
 #include <cstdlib>
 #include <memory>
 
@@ -33,6 +38,27 @@ std::optional<std::uint32_t> targetWindow(std::optional<std::uint32_t> windowId)
   return root;
 }
 
+// Helper processes this process started (players) end with it, also when
+// the end cannot wait for their owners' destructors.
+void endChildProcesses() {
+  const pid_t self = ::getpid();
+  std::error_code ec;
+  for (const auto& entry : std::filesystem::directory_iterator("/proc", ec)) {
+    const std::string name = entry.path().filename().string();
+    if (name.empty() || name.find_first_not_of("0123456789") != std::string::npos) continue;
+    std::ifstream stat(entry.path() / "stat");
+    std::string line;
+    std::getline(stat, line);
+    // pid (comm) state ppid ...: the command may hold blanks and parentheses.
+    const std::size_t close = line.rfind(')');
+    if (close == std::string::npos) continue;
+    char state = 0;
+    long ppid = 0;
+    if (std::sscanf(line.c_str() + close + 1, " %c %ld", &state, &ppid) == 2 && ppid == self)
+      ::kill(pid_t(std::stol(name)), SIGTERM);
+  }
+}
+
 }  // namespace
 
 int runModule(std::optional<std::uint32_t> windowId) {
@@ -60,7 +86,10 @@ int runModule(std::optional<std::uint32_t> windowId) {
   QObject::connect(&termination, &TerminationSignals::received, &saver, [&saver] {
     // A transition that is running keeps the main loop waiting until it
     // returns; the desktop wants the window back now.
-    QTimer::singleShot(kEndGraceMs, [] { std::_Exit(0); });
+    QTimer::singleShot(kEndGraceMs, [] {
+      endChildProcesses();
+      std::_Exit(0);
+    });
     saver.close();
   });
   saver.show();
