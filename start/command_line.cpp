@@ -43,7 +43,7 @@ CommandLine parseCommandLine(int argc, const char* const* argv) {
     line.launch = Launch::Version;
   } else if (first == "--idle") {
     line.launch = Launch::Idle;
-  } else if (first == "-root") {
+  } else if (first == "-root" || first == "--root") {
     line.launch = Launch::Module;
   } else if (first == "-window-id" || first == "--window-id") {
     if (argc < 3) return usage("-window-id needs a window id");

@@ -25,6 +25,7 @@ TEST(CommandLine, LinuxOptionsBesideTheModes) {
   EXPECT_EQ(parse({"--help"}).launch, Launch::Help);
   EXPECT_EQ(parse({"--version"}).launch, Launch::Version);
   EXPECT_EQ(parse({"--idle"}).launch, Launch::Idle);
+  EXPECT_EQ(parse({"--root"}).launch, Launch::Module);  // XScreenSaver 6 passes this spelling
   const CommandLine root = parse({"-root"});
   EXPECT_EQ(root.launch, Launch::Module);
   EXPECT_FALSE(root.windowId);
