@@ -1,7 +1,7 @@
 #include "config/desktop_options_box.h"
 
 #include <QCheckBox>
-#include <QHBoxLayout>
+#include <QGridLayout>
 #include <QLabel>
 #include <QSpinBox>
 
@@ -26,14 +26,14 @@ DesktopOptionsBox::DesktopOptionsBox(QWidget* parent) : QWidget(parent) {
   passwordCheck_->setObjectName(QStringLiteral("PasswordCheckBox"));
   connect(idleCheck_, &QCheckBox::toggled, idleMinutes_, &QSpinBox::setEnabled);
 
-  auto* row = new QHBoxLayout(this);
-  row->setContentsMargins(0, 0, 0, 0);
-  row->addWidget(idleCheck_);
-  row->addWidget(idleMinutes_);
-  row->addWidget(new QLabel(QString::fromUtf8("分钟"), this));
-  row->addSpacing(24);
-  row->addWidget(passwordCheck_);
-  row->addStretch(1);
+  auto* grid = new QGridLayout(this);
+  grid->setContentsMargins(6, 2, 0, 2);
+  grid->setVerticalSpacing(4);
+  grid->addWidget(idleCheck_, 0, 0);
+  grid->addWidget(idleMinutes_, 0, 1);
+  grid->addWidget(new QLabel(QString::fromUtf8("分钟"), this), 0, 2);
+  grid->addWidget(passwordCheck_, 1, 0, 1, 3);
+  grid->setColumnStretch(3, 1);
 }
 
 void DesktopOptionsBox::load(const DesktopOptions& options) {

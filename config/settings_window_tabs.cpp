@@ -275,7 +275,8 @@ QWidget* SettingsWindow::buildOptionsTab() {
 
   auto* pictureGroup = new QGroupBox(text("图片显示"), tab);
   auto* fitting = new QGridLayout(pictureGroup);
-  fitting->setVerticalSpacing(4);
+  fitting->setVerticalSpacing(2);
+  fitting->setContentsMargins(9, 4, 9, 4);
   radioButtons_[1] = new QRadioButton(text("全部自动缩放至全屏"), pictureGroup);
   radioButtons_[2] = new QRadioButton(text("缩放至全屏 ≥"), pictureGroup);
   radioButtons_[2]->setChecked(true);
@@ -331,14 +332,14 @@ QWidget* SettingsWindow::buildOptionsTab() {
   auto* grid = new QGridLayout(tab);
   grid->setContentsMargins(8, 8, 8, 8);
   grid->addWidget(speedGroup, 0, 0);
-  grid->addWidget(pictureGroup, 1, 0, 2, 1);
+  grid->addWidget(pictureGroup, 1, 0);
   grid->addWidget(radioGroup2_, 0, 1);
   grid->addWidget(radioGroup1_, 1, 1);
   grid->addWidget(timeGroup, 2, 1);
-  grid->addWidget(openingGroup, 3, 0, 1, 2);
   desktopOptions_ = new DesktopOptionsBox(tab);
-  grid->addWidget(desktopOptions_, 4, 0, 1, 2);
-  grid->setRowStretch(5, 1);
+  grid->addWidget(desktopOptions_, 2, 0);
+  grid->addWidget(openingGroup, 3, 0, 1, 2);
+  grid->setRowStretch(4, 1);
   return tab;
 }
 
