@@ -90,7 +90,7 @@ int runModule(std::optional<std::uint32_t> windowId) {
       endChildProcesses();
       std::_Exit(0);
     });
-    saver.close();
+    saver.endShow();
   });
   saver.show();
   QApplication::exec();

@@ -207,7 +207,7 @@ void SaverWindow::followHost() {
   if (!size) {
     // The desktop destroyed its window: the show has nowhere to play.
     hostTimer_.stop();
-    close();
+    endShow();
     return;
   }
   // A new size is taken between slide steps, never under a running one.
@@ -319,11 +319,18 @@ void SaverWindow::closeEvent(QCloseEvent* event) {
     if (!granted && !listBox1_.empty()) timer1_.start();
   }
   if (!granted) return;
-  closeGranted_ = true;
   event->accept();
+  endShow();
+}
+
+void SaverWindow::endShow() {
+  if (closeGranted_) return;
+  closeGranted_ = true;
   formClose();
   emit showEnded();
-  QCoreApplication::quit();
+  // exit, not quit: quit asks every window to close first, and the host
+  // window of module mode (not ours) may refuse.
+  QCoreApplication::exit(0);
 }
 
 void SaverWindow::formClose() {
@@ -368,7 +375,10 @@ void SaverWindow::timer3Timer() {
   timer3_.stop();
   timer4_.stop();
   stage_->hide();
-  close();
+  if (hosted())
+    endShow();  // the desktop locks; Qt closes no child window
+  else
+    close();
   if (services_.powerOff) services_.powerOff->powerOff();
 }
 

@@ -77,6 +77,11 @@ class SaverWindow : public QWidget, private SlideHost, private MediaHost {
   PasswordPrompt* prompt();
   const QDateTime& startTime() const { return startTime_; }
   bool closeGranted() const { return closeGranted_; }
+  // Ends the show as a granted close does (system state restored, media
+  // stopped, the application told to quit), without the close query. Module
+  // mode ends so: its windows are children of the desktop's, which Qt does
+  // not close.
+  void endShow();
   // Module mode: true when playing in a window the desktop gave.
   bool hosted() const { return services_.host != nullptr; }
   // The area the show covers: the primary screen, or the host window's

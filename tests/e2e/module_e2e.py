@@ -137,6 +137,27 @@ class ModuleTest(unittest.TestCase):
             proc.send_signal(sig)
             self.assertEqual(wait_exit(proc, 2), 0)
 
+    def test_sigterm_between_transitions_ends_through_the_normal_close(self):
+        # No pictures: no transition runs, so the end must not need the
+        # fallback that leaves without waiting (it comes after 0.7 s).
+        self.home = make_home("--value", "qssz=0", "--value", "label=Lumora")
+        wid = self.host(100, 80, 400, 300)
+        show = self.lumora("-window-id", str(wid))
+        time.sleep(3)
+        start = time.time()
+        show.send_signal(signal.SIGTERM)
+        self.assertEqual(wait_exit(show, 2), 0)
+        self.assertLess(time.time() - start, 0.6)
+
+    def test_the_window_going_away_ends_the_show(self):
+        wid = self.host(100, 80, 400, 300)
+        host = self.procs[-1]
+        show = self.lumora("-window-id", str(wid))
+        self.assertIsNotNone(self.wait_red(self.grid(102, 82, 498, 378)))
+        host.kill()  # its X connection closes: the window is destroyed
+        host.wait()
+        self.assertEqual(wait_exit(show, 3), 0)
+
     def test_bad_window_ids(self):
         for args in (["-window-id", "0x7fffff0"], ["-window-id", "0"], ["-window-id"]):
             proc = self.lumora(*args)
