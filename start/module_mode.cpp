@@ -87,6 +87,7 @@ int runModule(std::optional<std::uint32_t> windowId) {
     // A transition that is running keeps the main loop waiting until it
     // returns; the desktop wants the window back now.
     QTimer::singleShot(kEndGraceMs, [] {
+      std::fputs("lumora: ended without waiting for the running transition\n", stderr);
       endChildProcesses();
       std::_Exit(0);
     });
