@@ -328,9 +328,12 @@ void SaverWindow::endShow() {
   closeGranted_ = true;
   formClose();
   emit showEnded();
-  // exit, not quit: quit asks every window to close first, and the host
-  // window of module mode (not ours) may refuse.
-  QCoreApplication::exit(0);
+  // In module mode exit, not quit: quit asks every window to close first,
+  // and the host window (not ours) may refuse.
+  if (hosted())
+    QCoreApplication::exit(0);
+  else
+    QCoreApplication::quit();
 }
 
 void SaverWindow::formClose() {
