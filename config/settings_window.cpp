@@ -13,6 +13,7 @@
 #include <QTimer>
 #include <algorithm>
 
+#include "config/desktop_options_box.h"
 #include "config/list_entries.h"
 #include "config/radio_group.h"
 #include "platform/core/ansi.h"
@@ -89,7 +90,9 @@ void SettingsWindow::showEvent(QShowEvent* event) {
 void SettingsWindow::formShow() {
   StoredSettings s;
   try {
-    s = readStoredSettings(RegistryFile::load(services_.registryPath));
+    const RegistryFile registry = RegistryFile::load(services_.registryPath);
+    s = readStoredSettings(registry);
+    desktopOptions_->load(readDesktopOptions(registry));
   } catch (const std::exception& e) {
     report(e);
     return;
@@ -166,6 +169,7 @@ void SettingsWindow::button7Click() {
     FourLists lists;
     for (int i = 0; i < 4; ++i) lists[std::size_t(i)] = listEntries(listBox(i + 1));
     writeConfirmedSettings(services_.registryPath, lists, settingsFromControls());
+    desktopOptions_->write(services_.registryPath, services_.autostartPath, services_.idleProgram);
   } catch (const std::exception& e) {
     // All five files are written before any replaces its old one: a failure
     // while writing leaves what was saved before.

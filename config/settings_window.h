@@ -26,6 +26,7 @@ class QTimer;
 namespace lumora {
 
 class AudioPlayerControl;
+class DesktopOptionsBox;
 class DriveComboBox;
 class FileListBox;
 class FilterComboBox;
@@ -80,6 +81,8 @@ class SettingsWindow : public QWidget {
   QLineEdit* edit6() const { return edit6_; }
   QLineEdit* edit8() const { return edit8_; }
   QTimer* timer1() const { return timer1_; }
+  // The idle start and the password switch, in the options tab.
+  DesktopOptionsBox* desktopOptions() const { return desktopOptions_; }
   // Which of the about tab's two pictures shows (0 or 1).
   int aboutPictureShown() const;
 
@@ -181,6 +184,7 @@ class SettingsWindow : public QWidget {
   QLineEdit* edit8_ = nullptr;
   std::array<QLabel*, 2> aboutPictures_{};
   QTimer* timer1_ = nullptr;
+  DesktopOptionsBox* desktopOptions_ = nullptr;
 };
 
 }  // namespace lumora

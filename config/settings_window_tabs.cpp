@@ -16,6 +16,7 @@
 #include <QVBoxLayout>
 
 #include "config/about_pictures.h"
+#include "config/desktop_options_box.h"
 #include "config/drive_combo_box.h"
 #include "config/file_list_box.h"
 #include "config/file_masks.h"
@@ -310,7 +311,8 @@ QWidget* SettingsWindow::buildOptionsTab() {
 
   auto* pictureGroup = new QGroupBox(text("图片显示"), tab);
   auto* fitting = new QGridLayout(pictureGroup);
-  fitting->setVerticalSpacing(4);
+  fitting->setVerticalSpacing(2);
+  fitting->setContentsMargins(9, 4, 9, 4);
   radioButtons_[1] = new QRadioButton(text("全部自动缩放至全屏"), pictureGroup);
   radioButtons_[2] = new QRadioButton(text("缩放至全屏 ≥"), pictureGroup);
   radioButtons_[2]->setChecked(true);
@@ -366,10 +368,12 @@ QWidget* SettingsWindow::buildOptionsTab() {
   auto* grid = new QGridLayout(tab);
   grid->setContentsMargins(8, 8, 8, 8);
   grid->addWidget(speedGroup, 0, 0);
-  grid->addWidget(pictureGroup, 1, 0, 2, 1);
+  grid->addWidget(pictureGroup, 1, 0);
   grid->addWidget(radioGroup2_, 0, 1);
   grid->addWidget(radioGroup1_, 1, 1);
   grid->addWidget(timeGroup, 2, 1);
+  desktopOptions_ = new DesktopOptionsBox(tab);
+  grid->addWidget(desktopOptions_, 2, 0);
   grid->addWidget(openingGroup, 3, 0, 1, 2);
   grid->setRowStretch(4, 1);
   return tab;

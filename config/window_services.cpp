@@ -1,8 +1,11 @@
 #include "config/window_services.h"
 
+#include <QCoreApplication>
 #include <QFileDialog>
+#include <QFileInfo>
 #include <QMessageBox>
 
+#include "platform/core/autostart.h"
 #include "platform/core/paths.h"
 #include "config/walk_progress.h"
 #include "players/audio_player.h"
@@ -37,6 +40,11 @@ SettingsWindowServices completeServices(SettingsWindowServices s) {
   if (!s.makeWalkProgress)
     s.makeWalkProgress = [](QWidget* w) -> std::unique_ptr<WalkProgress> { return std::make_unique<WalkProgressDialog>(w); };
   if (s.registryPath.empty()) s.registryPath = registryFilePath();
+  if (s.autostartPath.empty()) s.autostartPath = idleAutostartPath();
+  if (s.idleProgram.empty()) {
+    const QFileInfo beside(QCoreApplication::applicationDirPath() + QStringLiteral("/lumora"));
+    s.idleProgram = beside.isExecutable() ? beside.absoluteFilePath().toStdString() : std::string("lumora");
+  }
   return s;
 }
 

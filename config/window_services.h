@@ -8,6 +8,7 @@
 #include <filesystem>
 #include <functional>
 #include <memory>
+#include <string>
 
 class QWidget;
 
@@ -33,6 +34,11 @@ struct SettingsWindowServices {
   std::function<std::unique_ptr<WalkProgress>(QWidget* parent)> makeWalkProgress;
   // The registry file (empty: registryFilePath()).
   std::filesystem::path registryPath;
+  // The idle start's autostart entry (empty: idleAutostartPath()) and the
+  // program it runs with --idle (empty: the lumora beside this program when
+  // there is one, else "lumora" from the PATH).
+  std::filesystem::path autostartPath;
+  std::string idleProgram;
 };
 
 // Fills whatever is left empty with the real dialogs, message box and player.

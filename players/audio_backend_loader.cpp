@@ -18,7 +18,9 @@ std::vector<std::string> AudioBackendModule::candidates() {
   const fs::path exe = fs::read_symlink("/proc/self/exe", ec);
   if (ec || exe.empty()) return {kFileName};  // the loader's own search path
   const fs::path dir = exe.parent_path();
-  return {(dir / kFileName).string(), (dir.parent_path() / kFileName).string()};
+  // Beside the program (the build), or in the installed helpers' folder.
+  return {(dir / kFileName).string(), (dir.parent_path() / kFileName).string(),
+          (dir.parent_path() / "lib" / "lumora" / kFileName).string()};
 }
 
 AudioBackendModule::AudioBackendModule() {

@@ -14,6 +14,7 @@ packages=(
   libheif-examples webp libavif-bin desktop-file-utils x11-xserver-utils ccache
   fonts-wqy-zenhei fonts-arphic-ukai fonts-arphic-uming
   xvfb xdotool x11-utils imagemagick ffmpeg dbus
+  man-db dpkg-dev file
 )
 # Ruffle's files are fetched with npm; a machine with its own Node.js keeps it.
 command -v npm >/dev/null || packages+=(npm)

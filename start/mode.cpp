@@ -4,6 +4,7 @@
 #include <QTimer>
 #include <cstdio>
 #include <cstdlib>
+#include <string>
 
 #include "config/settings_window.h"
 #include "platform/core/paths.h"
@@ -11,6 +12,10 @@
 #include "password/password_window.h"
 #include "saver/ui/face_names.h"
 #include "saver/ui/saver_window.h"
+#include "start/command_line.h"
+#include "start/display.h"
+#include "start/idle_mode.h"
+#include "start/module_mode.h"
 
 namespace lumora {
 
@@ -77,20 +82,77 @@ int runPassword() {
   return 0;
 }
 
-}  // namespace
+// What Qt says while the application starts, held back: when its platform
+// cannot start, Qt explains at length and aborts; the user gets one line and
+// status 1 instead. When it starts, the held messages are printed.
+std::string& startupMessages() {
+  static std::string held;
+  return held;
+}
 
-int runMode(Mode mode, int argc, char** argv) {
-  if (mode == Mode::None) return 0;
+void startupMessage(QtMsgType type, const QMessageLogContext&, const QString& message) {
+  if (type != QtFatalMsg) {
+    startupMessages() += message.toStdString() + "\n";
+    return;
+  }
+  std::fputs(kNoDisplayMessage, stderr);
+  std::fflush(stderr);
+  std::_Exit(1);
+}
+
+// Runs `body` in a started application; what it throws is reported.
+template <typename Body>
+int withApplication(int argc, char** argv, Body body) {
+  if (!displayAvailable()) {
+    std::fputs(kNoDisplayMessage, stderr);
+    return 1;
+  }
+  const QtMessageHandler previous = qInstallMessageHandler(startupMessage);
   QApplication app(argc, argv);
+  qInstallMessageHandler(previous);
+  std::fputs(startupMessages().c_str(), stderr);
+  startupMessages().clear();
   QApplication::setApplicationName(QStringLiteral("Lumora"));
   installFaceNameSubstitutions();
   try {
-    if (mode == Mode::Settings) return runSettings();
-    return mode == Mode::Show ? runShow() : runPassword();
+    return body();
   } catch (const std::exception& e) {
     std::fprintf(stderr, "lumora: %s\n", e.what());
     return 1;
   }
+}
+
+}  // namespace
+
+int runMode(Mode mode, int argc, char** argv) {
+  if (mode == Mode::None) return 0;
+  return withApplication(argc, argv, [mode] {
+    if (mode == Mode::Settings) return runSettings();
+    return mode == Mode::Show ? runShow() : runPassword();
+  });
+}
+
+int runLumora(int argc, char** argv) {
+  const CommandLine line = parseCommandLine(argc, argv);
+  switch (line.launch) {
+    case Launch::Help:
+      std::fputs(helpText().c_str(), stdout);
+      return 0;
+    case Launch::Version:
+      std::fputs(versionText().c_str(), stdout);
+      return 0;
+    case Launch::Usage:
+      std::fprintf(stderr, "lumora: %s\nUsage: lumora /S | /C | /A | -window-id ID | -root | --idle | --help | --version\n",
+                   line.error.c_str());
+      return 2;
+    case Launch::Idle:
+      return runIdle(argv[0]);
+    case Launch::Module:
+      return withApplication(argc, argv, [&line] { return runModule(line.windowId); });
+    case Launch::Mode:
+      break;
+  }
+  return runMode(line.mode, argc, argv);
 }
 
 }  // namespace lumora

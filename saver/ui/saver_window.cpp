@@ -16,6 +16,7 @@
 #include "platform/desktop/power_off.h"
 #include "platform/desktop/screensaver_inhibit.h"
 #include "platform/desktop/taskbar.h"
+#include "platform/desktop/x11_window.h"
 #include "players/audio_player.h"
 #include "players/flash_player.h"
 #include "saver/core/missing_entries.h"
@@ -35,7 +36,6 @@ namespace {
 
 const char* const kWelcomeCaption = "欢迎使用《Lumora》";
 
-QRect screenRect() { return QGuiApplication::primaryScreen()->geometry(); }
 
 QImage toQImage(const Bitmap& b) {
   QImage image(b.width(), b.height(), QImage::Format_RGB32);
@@ -45,6 +45,11 @@ QImage toQImage(const Bitmap& b) {
 }
 
 }  // namespace
+
+QRect SaverWindow::screenRect() const {
+  if (hosted()) return QRect(QPoint(0, 0), hostSize_);
+  return QGuiApplication::primaryScreen()->geometry();
+}
 
 qint64 wholeMinutesBetween(const QDateTime& start, const QDateTime& now) {
   auto minuteOf = [](const QDateTime& t) {
@@ -64,6 +69,7 @@ SaverWindow::SaverWindow(SaverServices services, QWidget* parent)
   setPalette(pal);
   setAutoFillBackground(true);
   setFocusPolicy(Qt::StrongFocus);
+  if (hosted()) hostSize_ = x11WindowSize(services_.hostId).value_or(services_.host->size());
   const QRect screen = screenRect();
 
   label1_ = new QLabel(QString::fromUtf8(kWelcomeCaption), this);
@@ -94,7 +100,7 @@ SaverWindow::SaverWindow(SaverServices services, QWidget* parent)
   bool timer1On = true, timer2On = true, timer3On = false;
 
   // FormCreate, in order.
-  hideTaskbar();
+  if (!hosted()) hideTaskbar();
   startTime_ = services_.now();
   ensureListFolder();
   settings_ = loadShowSettings(registryFilePath());
@@ -112,7 +118,7 @@ SaverWindow::SaverWindow(SaverServices services, QWidget* parent)
   label1_->adjustSize();
   label1_->move((screen.width() - label1_->width()) / 2, screen.height() / 2 - 10);
 
-  inhibit_ = std::make_unique<ScreenSaverInhibit>();
+  if (!hosted()) inhibit_ = std::make_unique<ScreenSaverInhibit>();
   loadLists();
   if (listBox1_.empty())
     timer1On = false;
@@ -145,9 +151,13 @@ SaverWindow::SaverWindow(SaverServices services, QWidget* parent)
   slide_.slideIdle = true;
   if (services_.forcedEffect >= 0) step_.setForcedEffect(services_.forcedEffect);
 
-  cursor_ = std::make_unique<AppCursor>();
   stage_ = std::make_unique<StageWindow>();
-  connect(stage_.get(), &StageWindow::inputReceived, this, &SaverWindow::stageInput);
+  if (hosted()) {
+    embedInHost();
+  } else {
+    cursor_ = std::make_unique<AppCursor>();
+    connect(stage_.get(), &StageWindow::inputReceived, this, &SaverWindow::stageInput);
+  }
 
   playlist_ = std::make_unique<MediaPlaylist>(MediaSettings{settings_.yysz, settings_.gcbh}, listBox2_, slide_,
                                               random_, *realAudio1_, *shockwaveFlash1_,
@@ -160,6 +170,43 @@ SaverWindow::SaverWindow(SaverServices services, QWidget* parent)
 }
 
 SaverWindow::~SaverWindow() { formClose(); }
+
+void SaverWindow::embedInHost() {
+  // Both windows become native children of the host: X clips them to it,
+  // input goes through them to the desktop, and they never take the focus.
+  const QRect area = screenRect();
+  stage_->setShowArea([this] { return screenRect(); });
+  for (QWidget* w : {static_cast<QWidget*>(this), static_cast<QWidget*>(stage_.get())}) {
+    w->setWindowFlags(Qt::Window | Qt::FramelessWindowHint | Qt::WindowTransparentForInput |
+                      Qt::WindowDoesNotAcceptFocus);
+    w->setAttribute(Qt::WA_ShowWithoutActivating);
+    w->setFocusPolicy(Qt::NoFocus);
+    w->winId();
+    w->windowHandle()->setParent(services_.host);
+    w->setGeometry(area);
+  }
+  connect(&hostTimer_, &QTimer::timeout, this, &SaverWindow::followHost);
+  hostTimer_.start(250);
+}
+
+void SaverWindow::followHost() {
+  const std::optional<QSize> size = x11WindowSize(services_.hostId);
+  if (!size) {
+    // The desktop destroyed its window: the show has nowhere to play.
+    hostTimer_.stop();
+    endShow();
+    return;
+  }
+  // A new size is taken between slide steps, never under a running one.
+  if (*size == hostSize_ || !slide_.slideIdle) return;
+  hostSize_ = *size;
+  setGeometry(screenRect());
+  label1_->move((hostSize_.width() - label1_->width()) / 2, hostSize_.height() / 2 - 10);
+  if (stage_->isVisible()) {
+    stage_->stage();  // the Stage takes the new size
+    stage_->present();
+  }
+}
 
 PasswordPrompt* SaverWindow::prompt() {
   if (!prompt_) prompt_ = std::make_unique<PasswordPrompt>();
@@ -199,13 +246,15 @@ void SaverWindow::showEvent(QShowEvent* event) {
   QWidget::showEvent(event);
   setGeometry(screenRect());
   // Every other screen is covered black for the whole show; input there is
-  // input to the show.
-  if (!covers_ && !closed_) {
-    covers_ = std::make_unique<ScreenCovers>();
-    connect(covers_.get(), &ScreenCovers::inputReceived, this, [this] { close(); });
+  // input to the show. The desktop's saver window covers no other screen.
+  if (!hosted()) {
+    if (!covers_ && !closed_) {
+      covers_ = std::make_unique<ScreenCovers>();
+      connect(covers_.get(), &ScreenCovers::inputReceived, this, [this] { close(); });
+    }
+    activateWindow();
+    setFocus();
   }
-  activateWindow();
-  setFocus();
   // The first media entry starts when the window is first shown.
   if (!mediaStarted_ && timer2_.isActive()) {
     mediaStarted_ = true;
@@ -227,8 +276,13 @@ void SaverWindow::resizeEvent(QResizeEvent* event) {
   shockwaveFlash1_->setGeometry(rect());
 }
 
-void SaverWindow::keyPressEvent(QKeyEvent*) { close(); }
-void SaverWindow::mousePressEvent(QMouseEvent*) { close(); }
+// In module mode the desktop owns input: keys and buttons end nothing.
+void SaverWindow::keyPressEvent(QKeyEvent*) {
+  if (!hosted()) close();
+}
+void SaverWindow::mousePressEvent(QMouseEvent*) {
+  if (!hosted()) close();
+}
 
 void SaverWindow::stageInput() {
   stage_->hide();
@@ -244,7 +298,8 @@ void SaverWindow::closeEvent(QCloseEvent* event) {
   if (promptOpen_) return;
   std::string password;
   try {
-    password = closeQueryPassword(registryFilePath());
+    // In module mode the desktop locks the screen itself: no prompt.
+    if (!hosted()) password = closeQueryPassword(registryFilePath());
   } catch (const std::exception& e) {
     // An unreadable desktop key counts as no password.
     std::fprintf(stderr, "lumora: %s\n", e.what());
@@ -262,12 +317,22 @@ void SaverWindow::closeEvent(QCloseEvent* event) {
     if (!granted && !listBox1_.empty()) timer1_.start();
   }
   if (!granted) return;
+  event->accept();
+  endShow();
+}
+
+void SaverWindow::endShow() {
+  if (closeGranted_) return;
   closeGranted_ = true;
   step_.cancel();  // a step waiting for its picture gives up
-  event->accept();
   formClose();
   emit showEnded();
-  QCoreApplication::quit();
+  // In module mode exit, not quit: quit asks every window to close first,
+  // and the host window (not ours) may refuse.
+  if (hosted())
+    QCoreApplication::exit(0);
+  else
+    QCoreApplication::quit();
 }
 
 void SaverWindow::formClose() {
@@ -276,8 +341,9 @@ void SaverWindow::formClose() {
   inhibit_.reset();
   timer2_.stop();
   timer4_.stop();
+  hostTimer_.stop();
   realAudio1_->stop();
-  showTaskbar();
+  if (!hosted()) showTaskbar();
   cursor_.reset();
   if (errorReport_) errorReport_->hide();
   covers_.reset();
@@ -316,13 +382,19 @@ void SaverWindow::timer3Timer() {
   timer3_.stop();
   timer4_.stop();
   stage_->hide();
-  close();
+  if (hosted())
+    endShow();  // the desktop locks; Qt closes no child window
+  else
+    close();
   if (services_.powerOff) services_.powerOff->powerOff();
 }
 
 // SlideHost
 
-void SaverWindow::hideCursor() { cursor_->hide(); }
+// The cursor is the desktop's in module mode (no AppCursor then).
+void SaverWindow::hideCursor() {
+  if (cursor_) cursor_->hide();
+}
 
 void SaverWindow::hideOpening() {
   image1_->hide();
@@ -353,6 +425,7 @@ EffectHost* SaverWindow::effectHost() { return stage_.get(); }
 
 void SaverWindow::reportPictureError(const std::string& path, const std::string& message) {
   std::fprintf(stderr, "lumora: %s: %s\n", ansiToUtf8(path).c_str(), message.c_str());
+  if (hosted()) return;  // nothing comes up over the desktop's saver window
   if (!errorReport_) {
     errorReport_ = std::make_unique<PictureErrorReport>();
     connect(errorReport_.get(), &PictureErrorReport::inputReceived, this, &SaverWindow::stageInput);
@@ -361,6 +434,11 @@ void SaverWindow::reportPictureError(const std::string& path, const std::string&
 }
 
 void SaverWindow::reportError(const std::string& message) {
+  if (hosted()) {
+    // Nothing may come up over the desktop's saver window.
+    std::fprintf(stderr, "lumora: %s\n", message.c_str());
+    return;
+  }
   QMessageBox::critical(stage_->isVisible() ? static_cast<QWidget*>(stage_.get()) : this,
                         QStringLiteral("Lumora"), QString::fromStdString(message));
 }
@@ -383,7 +461,9 @@ void SaverWindow::setLyricTimer(bool on) {
 
 void SaverWindow::hideStage() { stage_->hide(); }
 
-void SaverWindow::showCursor() { cursor_->show(); }
+void SaverWindow::showCursor() {
+  if (cursor_) cursor_->show();
+}
 
 int SaverWindow::readLyrics() {
   const int found = lyrics_.read(realAudio1_->source());

@@ -8,6 +8,8 @@
 #include <QLabel>
 #include <QTimer>
 #include <QWidget>
+#include <QWindow>
+#include <cstdint>
 #include <functional>
 #include <memory>
 
@@ -37,6 +39,12 @@ struct SaverServices {
   PowerOff* powerOff = nullptr;  // the shutdown at the end of the countdown
   int forcedEffect = -1;         // >= 0: every slide step runs this effect
   AudioOutputMode audio = AudioOutputMode::Automatic;  // Silent in tests
+  // Module mode: the desktop's window the show plays in (it outlives the
+  // saver window); null for the show's own full-screen windows. The desktop
+  // then owns input, locking and the end: no prompt, no cursor, taskbar or
+  // inhibit changes, and the show follows the window's size.
+  QWindow* host = nullptr;
+  std::uint32_t hostId = 0;  // the host's X window id
 };
 
 // The whole clock minutes from start to now, seconds ignored (10:00:59 to
@@ -74,6 +82,16 @@ class SaverWindow : public QWidget, private SlideHost, private MediaHost {
   PasswordPrompt* prompt();
   const QDateTime& startTime() const { return startTime_; }
   bool closeGranted() const { return closeGranted_; }
+  // Ends the show as a granted close does (system state restored, media
+  // stopped, the application told to quit), without the close query. Module
+  // mode ends so: its windows are children of the desktop's, which Qt does
+  // not close.
+  void endShow();
+  // Module mode: true when playing in a window the desktop gave.
+  bool hosted() const { return services_.host != nullptr; }
+  // The area the show covers: the primary screen, or the host window's
+  // inside (at 0, 0).
+  QRect screenRect() const;
   AudioPlayer& realAudio1() { return *realAudio1_; }
   FlashPlayer* shockwaveFlash1() const { return shockwaveFlash1_; }
   const Lyrics& lyrics() const { return lyrics_; }
@@ -100,6 +118,8 @@ class SaverWindow : public QWidget, private SlideHost, private MediaHost {
   void loadLists();
   void formClose();
   void stageInput();
+  void embedInHost();
+  void followHost();  // module mode: the host's size, polled
 
   // SlideHost
   void hideCursor() override;
@@ -151,6 +171,8 @@ class SaverWindow : public QWidget, private SlideHost, private MediaHost {
   // Stage under it; the step comes when the caption is done instead.
   bool captionPainting_ = false;
   bool closed_ = false;
+  QSize hostSize_;   // module mode: the size the show last took from the host
+  QTimer hostTimer_;  // module mode: polls the host window
 };
 
 }  // namespace lumora

@@ -59,8 +59,12 @@ void StageWindow::button1Click(const CaptionSources& sources, const std::functio
   if (enableTimer1) enableTimer1();
 }
 
+QRect StageWindow::area() const {
+  return area_ ? area_() : QGuiApplication::primaryScreen()->geometry();
+}
+
 void StageWindow::ensureStage() {
-  const QRect screen = QGuiApplication::primaryScreen()->geometry();
+  const QRect screen = area();
   if (stage_.width() == screen.width() && stage_.height() == screen.height()) return;
   resizeStage(screen.width(), screen.height());
   setGeometry(screen);
@@ -82,7 +86,7 @@ void StageWindow::showAbove(QWidget* below) {
     show();
   }
   raise();
-  activateWindow();
+  if (!(windowFlags() & Qt::WindowDoesNotAcceptFocus)) activateWindow();
   present();
 }
 

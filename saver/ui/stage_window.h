@@ -57,6 +57,10 @@ class StageWindow : public QWidget, public EffectHost {
   // a face from the font list, then calls `enableTimer1`.
   void button1Click(const CaptionSources& sources, const std::function<void()>& enableTimer1);
 
+  // The area the stage covers (module mode: the host window's inside);
+  // unset, the primary screen.
+  void setShowArea(std::function<QRect()> area) { area_ = std::move(area); }
+
   // `epRegionForm1`, covering the window.
   TepRegionForm* epRegionForm1() const { return epRegionForm1_; }
 
@@ -100,6 +104,7 @@ class StageWindow : public QWidget, public EffectHost {
   // The Stage is allocated at the screen's size when first needed, which
   // keeps 8 MB of filling out of the show's start-up.
   void ensureStage();
+  QRect area() const;
 
   Bitmap stage_;
   QImage view_;
@@ -113,6 +118,7 @@ class StageWindow : public QWidget, public EffectHost {
   std::string label2_;
   StageFont stageFont_;
   TepRegionForm* epRegionForm1_ = nullptr;  // child widget
+  std::function<QRect()> area_;
 };
 
 }  // namespace lumora

@@ -102,13 +102,14 @@ TEST_F(AudioBackendLoading, WhatIsNoUsableModuleIsTheMediaDeviceError) {
   }
 }
 
-TEST_F(AudioBackendLoading, TheModuleIsLookedForBesideTheProgramThenInItsParentFolder) {
+TEST_F(AudioBackendLoading, TheModuleIsLookedForBesideTheProgramThenInItsParentThenInstalled) {
   BackendPath env("");  // empty counts as unset
   const fs::path exeDir = fs::read_symlink("/proc/self/exe").parent_path();
   const std::vector<std::string> where = AudioBackendModule::candidates();
-  ASSERT_EQ(where.size(), 2u);
+  ASSERT_EQ(where.size(), 3u);
   EXPECT_EQ(where[0], (exeDir / AudioBackendModule::kFileName).string());
   EXPECT_EQ(where[1], (exeDir.parent_path() / AudioBackendModule::kFileName).string());
+  EXPECT_EQ(where[2], (exeDir.parent_path() / "lib" / "lumora" / AudioBackendModule::kFileName).string());
 }
 
 }  // namespace

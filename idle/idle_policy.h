@@ -1,0 +1,33 @@
+// When the idle watcher starts the show: the session has been idle for the
+// threshold, the focused window is not full screen, and no show runs. After a
+// show (or at the watcher's start) it waits for the session to be used again
+// (idle time below the threshold) before the next idle period counts, so a
+// show that ends without input is not started again at once.
+#pragma once
+
+#include <cstdint>
+
+namespace lumora {
+
+struct IdleSample {
+  std::int64_t idleMs = 0;          // time since the last input
+  bool fullScreenFocused = false;   // the focused window covers the screen
+  bool showRunning = false;         // the watcher's show is still running
+};
+
+class IdlePolicy {
+ public:
+  explicit IdlePolicy(std::int64_t thresholdMs) : thresholdMs_(thresholdMs) {}
+
+  void setThreshold(std::int64_t thresholdMs) { thresholdMs_ = thresholdMs; }
+  std::int64_t threshold() const { return thresholdMs_; }
+
+  // True when the show is to be started now.
+  bool shouldStart(const IdleSample& sample);
+
+ private:
+  std::int64_t thresholdMs_;
+  bool armed_ = false;  // the session was used since the last show
+};
+
+}  // namespace lumora

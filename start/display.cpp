@@ -1,0 +1,35 @@
+#include "start/display.h"
+
+#include <cstdlib>
+#include <string>
+#include <xcb/xcb.h>
+
+namespace lumora {
+
+namespace {
+
+std::string env(const char* name) {
+  const char* value = std::getenv(name);
+  return value ? value : "";
+}
+
+bool xServerAnswers() {
+  if (env("DISPLAY").empty()) return false;
+  xcb_connection_t* c = xcb_connect(nullptr, nullptr);
+  const bool ok = c && !xcb_connection_has_error(c);
+  if (c) xcb_disconnect(c);
+  return ok;
+}
+
+}  // namespace
+
+bool displayAvailable() {
+  const std::string platform = env("QT_QPA_PLATFORM");
+  const bool wantsX = platform.rfind("xcb", 0) == 0;
+  const bool wantsWayland = platform.rfind("wayland", 0) == 0;
+  if (!platform.empty() && !wantsX && !wantsWayland) return true;
+  if (!wantsX && !env("WAYLAND_DISPLAY").empty()) return true;
+  return xServerAnswers();
+}
+
+}  // namespace lumora

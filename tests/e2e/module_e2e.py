@@ -1,0 +1,172 @@
+#!/usr/bin/env python3
+"""End-to-end tests of module mode on a real X server: a window made by the
+test stands for the desktop's saver window; `lumora -window-id` and
+`lumora -root` (with $XSCREENSAVER_WINDOW) play the picture list inside it,
+draw nothing outside it, follow its size and end on SIGTERM."""
+import os
+import signal
+import subprocess
+import sys
+import time
+import unittest
+
+sys.path.insert(0, os.path.dirname(__file__))
+from xsession import XSession, make_home, wait_exit  # noqa: E402
+
+LUMORA = os.environ["LUMORA_BIN"]
+HOST_WINDOW = os.environ["HOST_WINDOW"]
+SHOTS = os.environ.get("LUMORA_SHOTS")
+
+
+def is_red(p):
+    return p[0] > 200 and p[1] < 60 and p[2] < 60
+
+
+def children_of(pid):
+    out = subprocess.run(["ps", "-o", "pid=", "--ppid", str(pid)], capture_output=True, text=True).stdout
+    return [int(p) for p in out.split()]
+
+
+def alive(pid):
+    try:
+        os.kill(pid, 0)
+    except ProcessLookupError:
+        return False
+    # A zombie is gone for our purpose only once reaped; ps tells.
+    state = subprocess.run(["ps", "-o", "stat=", "-p", str(pid)], capture_output=True, text=True).stdout
+    return bool(state.strip()) and not state.strip().startswith("Z")
+
+
+class ModuleTest(unittest.TestCase):
+    def setUp(self):
+        self.x = XSession(800, 600)
+        # One red picture, fitted to the whole area, a new one every second.
+        self.home = make_home("--solid", "1", "--value", "jgsj=1", "--value", "tptc=-1")
+        self.procs = []
+
+    def tearDown(self):
+        for p in self.procs:
+            if p.poll() is None:
+                p.kill()
+                p.wait()
+        self.x.close()
+
+    def host(self, x, y, w, h):
+        proc = subprocess.Popen([HOST_WINDOW, str(x), str(y), str(w), str(h)], env=self.x.env,
+                                stdout=subprocess.PIPE, text=True)
+        self.procs.append(proc)
+        return int(proc.stdout.readline())
+
+    def lumora(self, *args, env=None):
+        e = dict(self.x.env, LUMORA_HOME=self.home, **(env or {}))
+        proc = subprocess.Popen([LUMORA, *args], env=e, stdout=subprocess.PIPE, stderr=subprocess.PIPE)
+        self.procs.append(proc)
+        return proc
+
+    def wait_red(self, points, timeout=15):
+        end = time.time() + timeout
+        while time.time() < end:
+            shot = self.x.screenshot()
+            if all(is_red(self.x.pixel(shot, x, y)) for x, y in points):
+                return shot
+            time.sleep(0.3)
+        return None
+
+    def grid(self, x0, y0, x1, y1, step=20):
+        return [(x, y) for y in range(y0, y1, step) for x in range(x0, x1, step)]
+
+    def check_inside_only(self, before, rect):
+        """The picture fills rect; every pixel outside it is as before."""
+        x, y, w, h = rect
+        inside = self.grid(x + 2, y + 2, x + w - 2, y + h - 2)
+        shot = self.wait_red(inside)
+        self.assertIsNotNone(shot, "the picture did not fill the host window")
+        outside = [(px, py) for px, py in self.grid(0, 0, 800, 600, 7)
+                   if not (x <= px < x + w and y <= py < y + h)]
+        changed = [(px, py) for px, py in outside if self.x.pixel(shot, px, py) != self.x.pixel(before, px, py)]
+        self.assertEqual(changed[:5], [], "the show drew outside its window")
+        return shot
+
+    def end_with_sigterm(self, proc):
+        kids = children_of(proc.pid)
+        start = time.time()
+        proc.send_signal(signal.SIGTERM)
+        status = wait_exit(proc, 2)
+        self.assertIsNotNone(status, "SIGTERM did not end the show within 2 s")
+        self.assertEqual(status, 0, proc.stderr.read().decode(errors="replace"))
+        self.assertLess(time.time() - start, 2.0)
+        time.sleep(0.2)
+        self.assertEqual([k for k in kids if alive(k)], [], "a helper process outlived the show")
+
+    def test_window_id_plays_inside_and_ends_on_sigterm(self):
+        wid = self.host(100, 80, 400, 300)
+        before = self.x.screenshot()
+        show = self.lumora("-window-id", hex(wid))
+        self.check_inside_only(before, (100, 80, 400, 300))
+        if SHOTS:
+            self.x.save_png(os.path.join(SHOTS, "module-window-id.png"))
+        # The show follows the window's new size.
+        self.x.run("xdotool", "windowsize", str(wid), "600", "450")
+        self.assertIsNotNone(self.wait_red([(100 + 580, 80 + 430), (100 + 300, 80 + 420)]),
+                             "the show did not follow the window's size")
+        self.assertIsNone(show.poll())
+        # Keys and buttons belong to the desktop: they end nothing.
+        self.x.run("xdotool", "mousemove", "300", "200", "click", "1")
+        self.x.key("space")
+        time.sleep(0.8)
+        self.assertIsNone(show.poll(), "input ended the show in module mode")
+        self.end_with_sigterm(show)
+
+    def test_root_uses_xscreensaver_window(self):
+        wid = self.host(300, 200, 320, 240)
+        before = self.x.screenshot()
+        show = self.lumora("-root", env={"XSCREENSAVER_WINDOW": str(wid)})
+        self.check_inside_only(before, (300, 200, 320, 240))
+        self.end_with_sigterm(show)
+
+    def test_two_instances_and_the_other_signals(self):
+        # 4:3 windows, which the 4:3 picture fills whole.
+        left, right = self.host(10, 10, 320, 240), self.host(400, 300, 320, 240)
+        before = self.x.screenshot()
+        a = self.lumora("-window-id", str(left))
+        b = self.lumora("-window-id", str(right))
+        self.assertIsNotNone(self.wait_red(self.grid(12, 12, 328, 248) + self.grid(402, 302, 718, 538)))
+        shot = self.x.screenshot()
+        self.assertEqual(self.x.pixel(shot, 360, 270), self.x.pixel(before, 360, 270))
+        for proc, sig in ((a, signal.SIGINT), (b, signal.SIGHUP)):
+            proc.send_signal(sig)
+            self.assertEqual(wait_exit(proc, 2), 0)
+
+    def test_sigterm_between_transitions_ends_through_the_normal_close(self):
+        # No pictures: no transition runs, so the end must not need the
+        # fallback that leaves without waiting for one.
+        self.home = make_home("--value", "qssz=0", "--value", "label=Lumora")
+        wid = self.host(100, 80, 400, 300)
+        show = self.lumora("-window-id", str(wid))
+        time.sleep(3)
+        start = time.time()
+        show.send_signal(signal.SIGTERM)
+        self.assertEqual(wait_exit(show, 2), 0)
+        self.assertLess(time.time() - start, 2.0)
+        self.assertNotIn(b"without waiting", show.stderr.read())
+
+    def test_the_window_going_away_ends_the_show(self):
+        wid = self.host(100, 80, 400, 300)
+        host = self.procs[-1]
+        show = self.lumora("-window-id", str(wid))
+        self.assertIsNotNone(self.wait_red(self.grid(102, 82, 498, 378)))
+        host.kill()  # its X connection closes: the window is destroyed
+        host.wait()
+        self.assertEqual(wait_exit(show, 3), 0)
+
+    def test_bad_window_ids(self):
+        for args in (["-window-id", "0x7fffff0"], ["-window-id", "0"], ["-window-id"]):
+            proc = self.lumora(*args)
+            status = wait_exit(proc, 10)
+            self.assertIn(status, (1, 2), args)
+            lines = proc.stderr.read().splitlines()
+            self.assertTrue(any(line.startswith(b"lumora: ") for line in lines), args)
+
+
+if __name__ == "__main__":
+    unittest.main()
