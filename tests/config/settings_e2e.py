@@ -15,13 +15,13 @@ LUMORA = os.environ["LUMORA_BIN"]
 sys.path.insert(0, os.path.join(SOURCE, "tests", "e2e"))
 from xsession import XSession, wait_exit  # noqa: E402
 
-# Places in the window (572 x 466 at first), in window coordinates.
+# Places in the window (594 x 480 at first), in window coordinates.
 TAB = {"pictures": (47, 19), "text": (248, 19), "options": (328, 19)}
 ADD_ALL_PICTURES = (216, 75)  # "==> 全部添加"
 CAPTION_EDIT = (382, 69)      # Edit6
-OPENING_CAPTION = (330, 358)  # Edit5
-PAUSE = (478, 289)            # Edit4 / UpDown2
-CONFIRM = (438, 449)          # "确  定"
+OPENING_CAPTION = (340, 384)  # Edit5
+PAUSE = (497, 316)            # Edit4 / UpDown2
+CONFIRM = (460, 464)          # "确  定"
 
 
 class SettingsRoundTrip(unittest.TestCase):
