@@ -96,14 +96,18 @@ void walkTags(SwfMovie& movie, const std::uint8_t* p, std::size_t size) {
 
 }  // namespace
 
-SwfMovie readSwf(const std::uint8_t* data, std::size_t size) {
+std::vector<std::uint8_t> readSwfBody(const std::uint8_t* data, std::size_t size, SwfMovie& movie) {
   if (size < kHeaderSize || data[1] != 'W' || data[2] != 'S' || (data[0] != 'F' && data[0] != 'C' && data[0] != 'Z'))
     throw SwfError("Not a Flash movie.");
-  SwfMovie movie;
   movie.compression = char(data[0]);
   movie.version = data[3];
   movie.fileLength = le32(data + 4);
-  const std::vector<std::uint8_t> b = body(movie, data, size);
+  return body(movie, data, size);
+}
+
+SwfMovie readSwf(const std::uint8_t* data, std::size_t size) {
+  SwfMovie movie;
+  const std::vector<std::uint8_t> b = readSwfBody(data, size, movie);
 
   BitReader bits(b.data(), b.size());
   const int n = int(bits.bits(5));
@@ -120,7 +124,7 @@ SwfMovie readSwf(const std::uint8_t* data, std::size_t size) {
   return movie;
 }
 
-SwfMovie readSwfFile(const std::string& path) {
+std::vector<std::uint8_t> readSwfBytes(const std::string& path) {
   std::ifstream in(path, std::ios::binary);
   if (!in) throw SwfError("Cannot open " + path + ".");
   std::vector<std::uint8_t> data;
@@ -132,6 +136,11 @@ SwfMovie readSwfFile(const std::string& path) {
   data.resize(std::size_t(std::min<std::streamoff>(size, std::streamoff(kSwfMaxSize) + 64)));
   in.read(reinterpret_cast<char*>(data.data()), std::streamsize(data.size()));
   data.resize(std::size_t(in.gcount()));
+  return data;
+}
+
+SwfMovie readSwfFile(const std::string& path) {
+  const std::vector<std::uint8_t> data = readSwfBytes(path);
   return readSwf(data.data(), data.size());
 }
 
