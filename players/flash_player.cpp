@@ -1,6 +1,10 @@
 #include "players/flash_player.h"
 
+#include <QCoreApplication>
+#include <QFileInfo>
 #include <QPainter>
+#include <chrono>
+#include <cstdio>
 
 namespace lumora {
 
@@ -9,16 +13,31 @@ std::int64_t steadyMs() {
   return std::chrono::duration_cast<std::chrono::milliseconds>(std::chrono::steady_clock::now().time_since_epoch())
       .count();
 }
+constexpr int kQuitWaitMs = 3000;  // for the program to end after "quit"
 }  // namespace
+
+QString FlashPlayer::programPath() {
+  const QByteArray env = qgetenv("LUMORA_FLASH_BIN");
+  if (!env.isEmpty()) return QString::fromLocal8Bit(env);
+  const QString dir = QCoreApplication::applicationDirPath();
+  const QString beside = dir + QStringLiteral("/lumora-flash");
+  if (QFileInfo(beside).isExecutable()) return beside;
+  return dir + QStringLiteral("/../libexec/lumora/lumora-flash");
+}
 
 FlashPlayer::FlashPlayer(QWidget* parent, std::function<std::int64_t()> clockMs)
     : QWidget(parent), clock_(clockMs ? std::move(clockMs) : steadyMs) {
   setObjectName(QStringLiteral("ShockwaveFlash1"));
   setAttribute(Qt::WA_OpaquePaintEvent);
-  // Input goes to the window below (a key or a button ends the show).
+  // The player's window is placed inside this one: it needs a window.
+  setAttribute(Qt::WA_NativeWindow);
+  // Input on the black area goes to the window below (a key or a button
+  // ends the show); input on the movie comes back from the program.
   setAttribute(Qt::WA_TransparentForMouseEvents);
   setFocusPolicy(Qt::NoFocus);
 }
+
+FlashPlayer::~FlashPlayer() { endProcess(); }
 
 void FlashPlayer::setMovie(const std::string& path) {
   SwfMovie movie;
@@ -29,24 +48,116 @@ void FlashPlayer::setMovie(const std::string& path) {
   }
   swf_ = movie;
   path_ = path;
-  timeline_.load(swf_.frameCount, swf_.frameRate88);
-  timeline_.play(clock_());
+  launch();
+}
+
+void FlashPlayer::launch() {
+  endProcess();
+  session_.start(swf_, clock_());
+  const QString program = programPath();
+  if (!QFileInfo(program).isExecutable()) {
+    std::fprintf(stderr, "lumora: the Flash player %s is missing\n", qPrintable(program));
+    session_.onExit();
+    return;
+  }
+  process_ = std::make_unique<QProcess>();
+  process_->setProcessChannelMode(QProcess::SeparateChannels);
+  process_->setReadChannel(QProcess::StandardOutput);
+  // The web engine's messages are of no use to the user of the show.
+  if (!qEnvironmentVariableIsSet("LUMORA_FLASH_DEBUG")) process_->setStandardErrorFile(QProcess::nullDevice());
+  connect(process_.get(), &QProcess::readyReadStandardOutput, this, &FlashPlayer::readReports);
+  connect(process_.get(), &QProcess::finished, this, [this] {
+    readReports();
+    session_.onExit();
+  });
+  connect(process_.get(), &QProcess::errorOccurred, this, [this](QProcess::ProcessError e) {
+    if (e == QProcess::FailedToStart) session_.onExit();
+  });
+  const QStringList args = {QStringLiteral("--parent"), QString::number(qulonglong(winId())), QStringLiteral("--size"),
+                            QStringLiteral("%1x%2").arg(std::max(1, width())).arg(std::max(1, height()))};
+  process_->start(program, args);
+  send("load " + path_);
+}
+
+void FlashPlayer::send(const std::string& line) {
+  // Written before the program has started, it waits in the pipe's buffer.
+  if (process_) process_->write((line + "\n").c_str());
+}
+
+void FlashPlayer::readReports() {
+  if (!process_) return;
+  pending_ += process_->readAllStandardOutput();
+  qsizetype eol;
+  while ((eol = pending_.indexOf('\n')) >= 0) {
+    const std::string line = pending_.left(eol).toStdString();
+    pending_.remove(0, eol + 1);
+    switch (session_.onLine(line, clock_())) {
+      case FlashSession::Event::Input:
+        emit inputReceived();
+        break;
+      case FlashSession::Event::Shown:
+        emit movieShown();
+        break;
+      case FlashSession::Event::Failed:
+        std::fprintf(stderr, "lumora: the Flash movie %s cannot be played: %s\n", path_.c_str(),
+                     session_.error().c_str());
+        break;
+      case FlashSession::Event::None:
+        break;
+    }
+  }
+}
+
+void FlashPlayer::endProcess() {
+  if (!process_) return;
+  std::unique_ptr<QProcess> p = std::move(process_);
+  p->disconnect(this);
+  if (p->state() != QProcess::NotRunning) {
+    p->write("quit\n");
+    p->closeWriteChannel();
+    if (!p->waitForFinished(kQuitWaitMs)) {
+      p->kill();
+      p->waitForFinished(kQuitWaitMs);
+    }
+  }
+  pending_.clear();
+}
+
+void FlashPlayer::play() {
+  if (path_.empty()) return;
+  if (process_ && !session_.exited()) {
+    send("play");
+    session_.resume(clock_());
+  } else {
+    launch();
+  }
+}
+
+void FlashPlayer::stop() {
+  session_.stop(clock_());
+  endProcess();
   update();
 }
 
-void FlashPlayer::play() { timeline_.play(clock_()); }
-void FlashPlayer::stop() { timeline_.stop(clock_()); }
-int FlashPlayer::frameNum() const { return timeline_.frameNum(clock_()); }
-int FlashPlayer::totalFrames() const { return path_.empty() ? 0 : int(swf_.frameCount); }
-
-QColor FlashPlayer::backgroundColor() const {
-  if (!swf_.backgroundColor) return Qt::white;
-  return QColor::fromRgb(QRgb(0xFF000000u | *swf_.backgroundColor));
+void FlashPlayer::pause() {
+  send("pause");
+  session_.pause(clock_());
 }
+
+void FlashPlayer::setVolume(int percent) { send("volume " + std::to_string(std::clamp(percent, 0, 100))); }
+
+int FlashPlayer::frameNum() const { return session_.frameNum(clock_()); }
+int FlashPlayer::totalFrames() const { return path_.empty() ? 0 : int(swf_.frameCount); }
+bool FlashPlayer::failed() const { return session_.failed(clock_()); }
 
 void FlashPlayer::paintEvent(QPaintEvent*) {
   QPainter p(this);
-  p.fillRect(rect(), path_.empty() ? QColor(Qt::black) : backgroundColor());
+  p.fillRect(rect(), Qt::black);
+}
+
+void FlashPlayer::resizeEvent(QResizeEvent* event) {
+  QWidget::resizeEvent(event);
+  send("size " + std::to_string(width()) + " " + std::to_string(height()));
 }
 
 }  // namespace lumora
