@@ -29,8 +29,6 @@ FlashPlayer::FlashPlayer(QWidget* parent, std::function<std::int64_t()> clockMs)
     : QWidget(parent), clock_(clockMs ? std::move(clockMs) : steadyMs) {
   setObjectName(QStringLiteral("ShockwaveFlash1"));
   setAttribute(Qt::WA_OpaquePaintEvent);
-  // The player's window is placed inside this one: it needs a window.
-  setAttribute(Qt::WA_NativeWindow);
   // Input on the black area goes to the window below (a key or a button
   // ends the show); input on the movie comes back from the program.
   setAttribute(Qt::WA_TransparentForMouseEvents);
@@ -73,6 +71,8 @@ void FlashPlayer::launch() {
   connect(process_.get(), &QProcess::errorOccurred, this, [this](QProcess::ProcessError e) {
     if (e == QProcess::FailedToStart) session_.onExit();
   });
+  // The player's window is placed inside this one (winId makes it a window
+  // of its own).
   const QStringList args = {QStringLiteral("--parent"), QString::number(qulonglong(winId())), QStringLiteral("--size"),
                             QStringLiteral("%1x%2").arg(std::max(1, width())).arg(std::max(1, height()))};
   process_->start(program, args);
