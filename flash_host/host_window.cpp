@@ -121,6 +121,8 @@ void HostWindow::command(const std::string& line) {
   const std::string verb = line.substr(0, space);
   const std::string arg = space == std::string::npos ? std::string() : line.substr(space + 1);
   if (verb == "load") {
+    // Everything reported after this line is about the new movie.
+    send("loading");
     load(arg);
   } else if (verb == "play") {
     runScript(QStringLiteral("lumoraResume()"));
@@ -155,7 +157,8 @@ void HostWindow::load(const std::string& path) {
   }
   lastFrame_ = -1;
   // A new address per movie, so the engine never serves an older one.
-  runScript(QStringLiteral("lumoraLoad('%1?%2')").arg(QLatin1String(kMovieUrl)).arg(++loads_));
+  ++loads_;
+  runScript(QStringLiteral("lumoraLoad('%1?%2', %2)").arg(QLatin1String(kMovieUrl)).arg(loads_));
 }
 
 void HostWindow::pageReport(const QString& line) {
@@ -166,10 +169,21 @@ void HostWindow::pageReport(const QString& line) {
     if (!queuedLoad_.empty()) load(std::exchange(queuedLoad_, std::string()));
     return;
   }
-  if (text.rfind("frame ", 0) == 0) {
-    const int frame = std::atoi(text.c_str() + 6);
-    if (frame < lastFrame_) send("end");
-    lastFrame_ = frame;
+  // "movie", "shown" and "frame" carry the movie's generation: reports of
+  // an earlier movie are dropped, the generation is not passed on.
+  for (const char* verb : {"movie ", "shown ", "frame "}) {
+    if (text.rfind(verb, 0) != 0) continue;
+    const std::string rest = text.substr(6);
+    const std::size_t space = rest.find(' ');
+    if (std::atoi(rest.substr(0, space).c_str()) != loads_) return;
+    const std::string args = space == std::string::npos ? std::string() : rest.substr(space);
+    if (text[0] == 'f') {
+      const int frame = std::atoi(args.c_str());
+      if (frame < lastFrame_) send("end");
+      lastFrame_ = frame;
+    }
+    send(std::string(verb, 5) + args);
+    return;
   }
   send(text);
 }

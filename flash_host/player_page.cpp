@@ -57,7 +57,9 @@ window.RufflePlayer.config = {
 let lumoraPlayer = null;
 let lumoraApi = null;
 
-function lumoraLoad(url) {
+// `generation` tags the reports of this movie, so that late reports of the
+// movie before it are told apart.
+function lumoraLoad(url, generation) {
   if (!window.RufflePlayer || typeof window.RufflePlayer.newest !== "function") {
     lumoraReport("error Ruffle did not load");
     return;
@@ -67,18 +69,18 @@ function lumoraLoad(url) {
   lumoraPlayer = player;
   lumoraApi = typeof player.ruffle === "function" ? player.ruffle() : player;
   const onCommand = function (command, args) {
-    if (command === "lumora_frame") { lumoraReport("frame " + args); return true; }
+    if (command === "lumora_frame") { lumoraReport("frame " + generation + " " + args); return true; }
     return false;
   };
   player.onFSCommand = onCommand;
   if (lumoraApi !== player) lumoraApi.onFSCommand = onCommand;
   player.addEventListener("loadedmetadata", function () {
     const m = lumoraApi.metadata || player.metadata || {};
-    lumoraReport("movie " + (m.numFrames | 0) + " " + (m.frameRate || 0) + " " + (m.width | 0) + " " +
+    lumoraReport("movie " + generation + " " + (m.numFrames | 0) + " " + (m.frameRate || 0) + " " + (m.width | 0) + " " +
                  (m.height | 0) + " " + (m.isActionScript3 ? 1 : 0));
   });
   player.addEventListener("loadeddata", function () {
-    requestAnimationFrame(function () { requestAnimationFrame(function () { lumoraReport("shown"); }); });
+    requestAnimationFrame(function () { requestAnimationFrame(function () { lumoraReport("shown " + generation); }); });
   });
   document.body.appendChild(player);
   Promise.resolve(lumoraApi.load({ url: url })).catch(function (e) { lumoraReport("error " + e); });

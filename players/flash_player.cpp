@@ -50,6 +50,13 @@ void FlashPlayer::setMovie(const std::string& path) {
 }
 
 void FlashPlayer::launch() {
+  // A player that is still running takes the next movie: no second start of
+  // the web engine.
+  if (process_ && process_->state() != QProcess::NotRunning && !session_.exited()) {
+    session_.start(swf_, clock_());
+    send("load " + path_);
+    return;
+  }
   endProcess();
   session_.start(swf_, clock_());
   const QString program = programPath();

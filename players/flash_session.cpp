@@ -17,6 +17,13 @@ void FlashSession::start(const SwfMovie& header, std::int64_t nowMs) {
 
 FlashSession::Event FlashSession::onLine(const std::string& line, std::int64_t nowMs) {
   if (!started_ || exited_ || stopped_) return Event::None;
+  if (startsWith(line, "input")) return Event::Input;
+  // Reports that were on their way before the program took this movie
+  // belong to the movie before.
+  if (!loading_) {
+    loading_ = line == "loading";
+    return Event::None;
+  }
   if (startsWith(line, "frame ")) {
     char* end = nullptr;
     const long f = std::strtol(line.c_str() + 6, &end, 10);
@@ -34,7 +41,6 @@ FlashSession::Event FlashSession::onLine(const std::string& line, std::int64_t n
     reportsFrames_ = false;
     return Event::None;
   }
-  if (startsWith(line, "input")) return Event::Input;
   if (startsWith(line, "error")) {
     error_ = line.size() > 6 ? line.substr(6) : "The Flash player failed.";
     // Once the movie is on screen, a script error does not end it.

@@ -50,6 +50,7 @@ class FlashSession {
   bool shown_ = false;
   bool exited_ = false;
   bool stopped_ = false;
+  bool loading_ = false;  // the program has taken this movie ("loading")
   int stoppedFrame_ = 0;
   bool reportsFrames_ = true;  // until the program says the movie cannot
   int lastReport_ = -1;

@@ -31,6 +31,7 @@ while True:
             with open(log, "a") as f:
                 f.write(line + "\n")
         if line.startswith("load "):
+            say("loading")
             say("ready")
             if mode == "silent":
                 continue
