@@ -117,8 +117,8 @@ def blue_on_red(compressed=False, frames=1):
 
 
 def moving(compressed=False, stop_in_first_frame=False, frames=120, fps=30):
-    """A 50 x 50 green square moving from x 0 to 350 over `frames` frames."""
-    tags = [rectangle_shape(1, 0, 125, 50, 175, solid((0, 255, 0)))]
+    """A 50 x 50 yellow square moving from x 0 to 350 over `frames` frames."""
+    tags = [rectangle_shape(1, 0, 125, 50, 175, solid((255, 255, 0)))]
     for f in range(frames):
         x = 350 * f // max(frames - 1, 1)
         tags.append(place(1, 1) if f == 0 else place(1, None, tx=x, move=True))
