@@ -55,15 +55,19 @@ HostWindow::HostWindow(const QString& ruffleDir, unsigned long long parentWindow
   pal.setColor(QPalette::Window, Qt::black);
   view_->setPalette(pal);
   view_->setAutoFillBackground(true);
-  if (parentWindow) {
-    view_->winId();
-    if (QWindow* parent = QWindow::fromWinId(WId(parentWindow))) view_->windowHandle()->setParent(parent);
-  }
   view_->setGeometry(0, 0, width, height);
   qApp->installEventFilter(this);
   connect(&stdin_, &QSocketNotifier::activated, this, &HostWindow::readCommands);
   page_->load(QUrl(QString::fromLatin1(kPageUrl)));
   view_->show();
+  // Inside the given window; once shown, so that showing does not undo it.
+  if (parentWindow) {
+    parent_.reset(QWindow::fromWinId(WId(parentWindow)));
+    if (parent_) {
+      view_->windowHandle()->setParent(parent_.get());
+      view_->windowHandle()->setPosition(0, 0);
+    }
+  }
 }
 
 HostWindow::~HostWindow() {
@@ -96,7 +100,11 @@ void HostWindow::send(const std::string& line) {
   std::fflush(stdout);
 }
 
-void HostWindow::runScript(const QString& script) { page_->runJavaScript(script); }
+// Before the page is ready there is nothing to drive (the movie starts
+// playing when it is loaded).
+void HostWindow::runScript(const QString& script) {
+  if (pageReady_) page_->runJavaScript(script);
+}
 
 void HostWindow::readCommands() {
   char buf[4096];

@@ -8,6 +8,7 @@
 #include <QWebEnginePage>
 #include <QWebEngineProfile>
 #include <QWebEngineView>
+#include <QWindow>
 #include <memory>
 #include <string>
 
@@ -50,6 +51,7 @@ class HostWindow : public QObject {
   LumoraSchemeHandler* scheme_;
   OfflineInterceptor* interceptor_;
   HostPage* page_;
+  std::unique_ptr<QWindow> parent_;  // the foreign window we play in
   std::unique_ptr<QWebEngineView> view_;
   QSocketNotifier stdin_;
   std::string pending_;       // input not yet ended by a newline

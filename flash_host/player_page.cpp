@@ -95,10 +95,12 @@ function lumoraResume() {
 }
 function lumoraVolume(v) { if (lumoraApi) lumoraApi.volume = v; }
 </script>
+</head><body>
+<!-- Last in the body, so that the body exists when the host hears "ready". -->
 <script src="lumora://flash/ruffle/ruffle.js"
         onload="lumoraReport('ready')"
         onerror="lumoraReport('error Ruffle is missing')"></script>
-</head><body></body></html>
+</body></html>
 )HTML");
 }
 

@@ -54,11 +54,13 @@ void FlashPlayer::launch() {
   // the web engine.
   if (process_ && process_->state() != QProcess::NotRunning && !session_.exited()) {
     session_.start(swf_, clock_());
+    loadStartMs_ = clock_();
     send("load " + path_);
     return;
   }
   endProcess();
   session_.start(swf_, clock_());
+  loadStartMs_ = clock_();
   const QString program = programPath();
   if (!QFileInfo(program).isExecutable()) {
     std::fprintf(stderr, "lumora: the Flash player %s is missing\n", qPrintable(program));
@@ -66,10 +68,12 @@ void FlashPlayer::launch() {
     return;
   }
   process_ = std::make_unique<QProcess>();
-  process_->setProcessChannelMode(QProcess::SeparateChannels);
-  process_->setReadChannel(QProcess::StandardOutput);
   // The web engine's messages are of no use to the user of the show.
-  if (!qEnvironmentVariableIsSet("LUMORA_FLASH_DEBUG")) process_->setStandardErrorFile(QProcess::nullDevice());
+  if (qEnvironmentVariableIsSet("LUMORA_FLASH_DEBUG"))
+    process_->setProcessChannelMode(QProcess::ForwardedErrorChannel);
+  else
+    process_->setStandardErrorFile(QProcess::nullDevice());
+  process_->setReadChannel(QProcess::StandardOutput);
   connect(process_.get(), &QProcess::readyReadStandardOutput, this, &FlashPlayer::readReports);
   connect(process_.get(), &QProcess::finished, this, [this] {
     readReports();
@@ -103,6 +107,9 @@ void FlashPlayer::readReports() {
         emit inputReceived();
         break;
       case FlashSession::Event::Shown:
+        if (qEnvironmentVariableIsSet("LUMORA_FLASH_DEBUG"))
+          std::fprintf(stderr, "lumora: the Flash movie is on screen after %lld ms\n",
+                       static_cast<long long>(clock_() - loadStartMs_));
         emit movieShown();
         break;
       case FlashSession::Event::Failed:

@@ -72,6 +72,7 @@ class FlashPlayer : public QWidget, public FlashPlayerControl {
   FlashSession session_;
   std::unique_ptr<QProcess> process_;
   QByteArray pending_;  // output not yet ended by a newline
+  std::int64_t loadStartMs_ = 0;  // when the movie was handed to the program
 };
 
 }  // namespace lumora

@@ -25,6 +25,11 @@ SHOTS = os.environ.get("LUMORA_SHOTS")
 CHROMIUM_FLAGS = "--disable-gpu"
 SCALE = 1024 / 400  # the 400 x 300 movies fill the 1024 x 768 screen
 PICTURES = {(255, 0, 0), (0, 255, 0), (0, 0, 255)}
+# Places in the settings window, in window coordinates.
+MEDIA_TAB = (150, 19)
+MEDIA_LIST_FIRST = (340, 46)
+FLASH_BOX = (268, 273)  # top left of the 209 x 153 preview area
+STOP_PREVIEW = (215, 414)
 
 
 def near(c, rgb, tol=40):
@@ -218,6 +223,40 @@ class FlashTest(unittest.TestCase):
         self.assertIsNotNone(self.wait_for(self.is_picture, 15), "the slideshow did not go on")
         self.assertIsNone(show.poll())
         self.end_show(show)
+
+    def test_the_settings_preview_plays_a_movie_until_stopped(self):
+        movie = write(os.path.join(self.home, "blue.swf"), swf_movies.blue_on_red(compressed=True, frames=77))
+        write_media_list(self.home, [movie])
+        window = self.start(("/C",))
+        win = self.x.window_named("Lumora V3.70", timeout=20)
+        self.assertIsNotNone(win)
+        time.sleep(1.0)
+        geometry = self.x.run("xdotool", "getwindowgeometry", win, capture_output=True, text=True).stdout
+        left, top = (int(v) for v in geometry.split("Position: ")[1].split()[0].split(","))
+
+        def click(where, repeat=1):
+            self.x.run("xdotool", "mousemove", "--window", win, str(where[0]), str(where[1]),
+                       "click", "--repeat", str(repeat), "--delay", "80", "1")
+            time.sleep(0.5)
+
+        click(MEDIA_TAB)
+        click(MEDIA_LIST_FIRST, repeat=2)  # plays the movie in the preview area
+        box = (left + FLASH_BOX[0], top + FLASH_BOX[1])
+        # The 400 x 300 movie in the 209 x 153 area: 0.51 times, centred.
+        inside = lambda mx, my: (box[0] + 2 + int(mx * 0.51), box[1] + int(my * 0.51))  # noqa: E731
+        shown = self.wait_for(lambda s: near(self.x.pixel(s, *inside(200, 150)), (0, 0, 255))
+                              and near(self.x.pixel(s, *inside(30, 30)), (255, 0, 0)), 25)
+        self.save("flash-preview.png")
+        self.assertIsNotNone(shown, "the preview did not show the movie")
+        self.assertEqual(len(players_of(window.pid)), 1)
+        click(STOP_PREVIEW)
+        end = time.time() + 8
+        while players_of(window.pid) and time.time() < end:
+            time.sleep(0.2)
+        self.assertEqual(players_of(window.pid), [], "the player still runs after 停止预览")
+        self.assertEqual(self.x.pixel(self.x.screenshot(), *inside(200, 150)), (0, 0, 0))
+        window.terminate()
+        self.assertIsNotNone(wait_exit(window, 10))
 
 
 if __name__ == "__main__":
