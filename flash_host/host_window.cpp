@@ -55,7 +55,9 @@ HostWindow::HostWindow(const QString& ruffleDir, unsigned long long parentWindow
   pal.setColor(QPalette::Window, Qt::black);
   view_->setPalette(pal);
   view_->setAutoFillBackground(true);
-  view_->setGeometry(0, 0, width, height);
+  // Played inside another window, the view first comes up as a window of
+  // its own: far off the screen, so nothing shows before it is moved in.
+  view_->setGeometry(parentWindow ? -30000 : 0, parentWindow ? -30000 : 0, width, height);
   qApp->installEventFilter(this);
   connect(&stdin_, &QSocketNotifier::activated, this, &HostWindow::readCommands);
   page_->load(QUrl(QString::fromLatin1(kPageUrl)));

@@ -61,6 +61,8 @@ int main(int argc, char** argv) {
 
   lumora::registerLumoraScheme();
   QCoreApplication::setAttribute(Qt::AA_ShareOpenGLContexts);
+  // Nothing of ours on disk: no shader cache in the user's home.
+  QCoreApplication::setAttribute(Qt::AA_DisableShaderDiskCache);
   QApplication app(argc, argv);
   QApplication::setApplicationName(QStringLiteral("lumora-flash"));
   const QString dir = ruffleDir(ruffle);

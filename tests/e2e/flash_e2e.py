@@ -79,6 +79,9 @@ class FlashTest(unittest.TestCase):
         self.x = XSession()
         self.home = make_home("--solid", "3", "--value", "jgsj=1", "--value", "tpbh=0")
         self.shows = []
+        # The player writes nothing into the user's home.
+        self.user_home = tempfile.mkdtemp(prefix="lumora-e2e-user-")
+        self.runtime = tempfile.mkdtemp(prefix="lumora-e2e-run-")
 
     def tearDown(self):
         for show in self.shows:
@@ -89,9 +92,12 @@ class FlashTest(unittest.TestCase):
                 show.wait()
         self.x.close()
         shutil.rmtree(self.home, ignore_errors=True)
+        shutil.rmtree(self.user_home, ignore_errors=True)
+        shutil.rmtree(self.runtime, ignore_errors=True)
 
     def start(self, args=("/S",), env=None):
         e = dict(self.x.env, LUMORA_HOME=self.home, SDL_AUDIODRIVER="dummy", LUMORA_EFFECT="0",
+                 HOME=self.user_home, XDG_RUNTIME_DIR=self.runtime,
                  QTWEBENGINE_CHROMIUM_FLAGS=CHROMIUM_FLAGS, LUMORA_FLASH_BIN=FLASH, **(env or {}))
         show = subprocess.Popen([LUMORA, *args], env=e, stdout=subprocess.DEVNULL, stderr=subprocess.PIPE)
         self.shows.append(show)
@@ -121,6 +127,8 @@ class FlashTest(unittest.TestCase):
         time.sleep(0.5)
         self.assertEqual(subprocess.run(["pgrep", "-f", FLASH], capture_output=True).stdout, b"",
                          "a player program was left behind")
+        written = [os.path.join(d, f) for d, _, files in os.walk(self.user_home) for f in files]
+        self.assertEqual(written, [], "files were written into the user's home")
 
     def is_picture(self, shot):
         return self.x.pixel(shot, self.x.width // 2, self.x.height // 2) in PICTURES
