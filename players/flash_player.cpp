@@ -3,6 +3,7 @@
 #include <QCoreApplication>
 #include <QFileInfo>
 #include <QPainter>
+#include <QTimer>
 #include <chrono>
 #include <cstdio>
 
@@ -35,7 +36,7 @@ FlashPlayer::FlashPlayer(QWidget* parent, std::function<std::int64_t()> clockMs)
   setFocusPolicy(Qt::NoFocus);
 }
 
-FlashPlayer::~FlashPlayer() { endProcess(); }
+FlashPlayer::~FlashPlayer() { waitForEnded(); }
 
 void FlashPlayer::setMovie(const std::string& path) {
   SwfMovie movie;
@@ -122,19 +123,38 @@ void FlashPlayer::readReports() {
   }
 }
 
+// Asks the program to end and lets it go on its own: the show does not wait
+// for the web engine to shut down. One that does not end in time is killed.
 void FlashPlayer::endProcess() {
+  pending_.clear();
   if (!process_) return;
   std::unique_ptr<QProcess> p = std::move(process_);
   p->disconnect(this);
-  if (p->state() != QProcess::NotRunning) {
-    p->write("quit\n");
-    p->closeWriteChannel();
+  if (p->state() == QProcess::NotRunning) return;
+  p->write("quit\n");
+  p->closeWriteChannel();
+  QProcess* raw = p.get();
+  connect(raw, &QProcess::finished, this, [this, raw] {
+    // Not deleted inside its own signal: handed to the event loop.
+    for (std::unique_ptr<QProcess>& q : ending_)
+      if (q.get() == raw) q.release()->deleteLater();
+    std::erase(ending_, nullptr);
+  });
+  QTimer::singleShot(kQuitWaitMs, raw, [raw] { raw->kill(); });
+  ending_.push_back(std::move(p));
+}
+
+// On the way out, every program is seen to its end.
+void FlashPlayer::waitForEnded() {
+  endProcess();
+  for (const std::unique_ptr<QProcess>& p : ending_) {
+    p->disconnect(this);
     if (!p->waitForFinished(kQuitWaitMs)) {
       p->kill();
       p->waitForFinished(kQuitWaitMs);
     }
   }
-  pending_.clear();
+  ending_.clear();
 }
 
 void FlashPlayer::play() {

@@ -12,6 +12,7 @@
 #include <functional>
 #include <memory>
 #include <string>
+#include <vector>
 
 #include "players/flash_session.h"
 #include "players/player_controls.h"
@@ -63,6 +64,7 @@ class FlashPlayer : public QWidget, public FlashPlayerControl {
  private:
   void launch();
   void endProcess();
+  void waitForEnded();
   void send(const std::string& line);
   void readReports();
 
@@ -71,6 +73,7 @@ class FlashPlayer : public QWidget, public FlashPlayerControl {
   SwfMovie swf_;
   FlashSession session_;
   std::unique_ptr<QProcess> process_;
+  std::vector<std::unique_ptr<QProcess>> ending_;  // told to quit, not yet ended
   QByteArray pending_;  // output not yet ended by a newline
   std::int64_t loadStartMs_ = 0;  // when the movie was handed to the program
 };

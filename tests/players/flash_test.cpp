@@ -261,7 +261,7 @@ TEST_F(FlashPlayerTest, PlaysOverThePipeAndStopEndsTheProgram) {
   EXPECT_EQ(flash.frameNum(), held);
   EXPECT_FALSE(flash.failed());
   const std::string load = "load " + path("m.swf") + "\n";
-  EXPECT_EQ(log(), load + load + "pause\nquit\n");
+  EXPECT_TRUE(waitFor([&] { return log() == load + load + "pause\nquit\n"; })) << log();
 
   // Play after stop starts the movie again.
   flash.play();
