@@ -181,8 +181,16 @@ class FlashTest(unittest.TestCase):
         write_media_list(d, paths)
         started = time.time()
         show = self.start()
-        first = self.wait_for(lambda s: square_x(self.x, s) is not None, 25)
+        # Until its first frame the movie's place is black: never white.
+        whites = []
+
+        def shown_or_white(s):
+            points = [self.x.pixel(s, px, py) for px in (100, 512, 900) for py in (100, 384, 700)]
+            whites.extend(c for c in points if min(c) > 200)
+            return square_x(self.x, s) is not None
+        first = self.wait_for(shown_or_white, 25)
         self.assertIsNotNone(first, "the moving movie never showed")
+        self.assertEqual(whites, [], "white before the movie's first frame")
         print("\nfirst frame of the movie on screen %.2f s after the show started" % (time.time() - started))
         x0 = square_x(self.x, first)
         self.save("flash-moving-1.png")
