@@ -6,6 +6,7 @@ when they end, end the show on a key without leaving a player behind; a
 killed player or a missing Ruffle lets the show go on with the next entry;
 the settings window's preview plays a movie with its frame count."""
 import os
+import select
 import shutil
 import subprocess
 import sys
@@ -276,6 +277,48 @@ class FlashTest(unittest.TestCase):
         self.assertEqual(self.x.pixel(self.x.screenshot(), *inside(200, 150)), (0, 0, 0))
         window.terminate()
         self.assertIsNotNone(wait_exit(window, 10))
+
+    def test_the_player_pauses_and_resumes(self):
+        """The player program on its own, driven over its pipe."""
+        movie = write(os.path.join(self.home, "moving.swf"), swf_movies.moving(frames=300))
+        env = dict(self.x.env, QTWEBENGINE_CHROMIUM_FLAGS=CHROMIUM_FLAGS, HOME=self.user_home,
+                   XDG_RUNTIME_DIR=self.runtime)
+        player = subprocess.Popen([FLASH, "--size", "400x300"], env=env, stdin=subprocess.PIPE,
+                                  stdout=subprocess.PIPE, stderr=subprocess.DEVNULL, text=True, bufsize=1)
+        player.stdin.write("load %s\n" % movie)
+        player.stdin.flush()
+        frames = {"playing": [], "paused": [], "resumed": []}
+        state, shown, end = "playing", None, time.time() + 40
+        while time.time() < end:
+            ready, _, _ = select.select([player.stdout], [], [], 0.05)
+            now = time.time()
+            if ready:
+                line = player.stdout.readline().strip()
+                if line == "shown":
+                    shown = now
+                elif shown and line.startswith("frame "):
+                    frames[state].append(int(line.split()[1]))
+            if not shown:
+                continue
+            if state == "playing" and now - shown > 1.5:
+                player.stdin.write("pause\n")
+                player.stdin.flush()
+                state, paused_at = "paused", now
+            elif state == "paused" and now - paused_at > 2.0:
+                player.stdin.write("play\n")
+                player.stdin.flush()
+                state, resumed_at = "resumed", now
+            elif state == "resumed" and now - resumed_at > 1.5:
+                break
+        player.stdin.write("quit\n")
+        player.stdin.flush()
+        self.assertEqual(player.wait(15), 0)
+        self.assertIsNotNone(shown, "the movie never showed")
+        self.assertGreater(len(frames["playing"]), 5, frames)
+        # A frame or two may be on their way when the pause arrives.
+        self.assertLessEqual(len(frames["paused"]), 2, frames)
+        self.assertGreater(len(frames["resumed"]), 5, frames)
+        self.assertGreater(frames["resumed"][0], frames["playing"][-1], "resumed from the start")
 
 
 if __name__ == "__main__":
