@@ -18,19 +18,34 @@ def make_home(*args, prefix="lumora-e2e-"):
 
 class XSession:
     def __init__(self, width=1024, height=768):
-        self.display = ":%d" % random.randint(100, 400)
         self.width, self.height = width, height
-        self.server = subprocess.Popen(
-            ["Xvfb", self.display, "-screen", "0", "%dx%dx24" % (width, height), "-nolisten", "tcp"],
-            stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL)
-        self.env = dict(os.environ, DISPLAY=self.display, LUMORA_SHUTDOWN="print")
-        self.env.pop("QT_QPA_PLATFORM", None)
-        self.env.pop("WAYLAND_DISPLAY", None)
-        for _ in range(100):
-            if subprocess.run(["xdpyinfo"], env=self.env, stdout=subprocess.DEVNULL,
-                              stderr=subprocess.DEVNULL).returncode == 0:
-                return
-            time.sleep(0.1)
+        # Other test runs on the machine have servers of their own: a display
+        # number already taken (our server then ends at once) is never used,
+        # or the tests would look at someone else's screen.
+        for _ in range(20):
+            number = random.randint(100, 400)
+            if os.path.exists("/tmp/.X%d-lock" % number):
+                continue
+            self.display = ":%d" % number
+            self.server = subprocess.Popen(
+                ["Xvfb", self.display, "-screen", "0", "%dx%dx24" % (width, height), "-nolisten", "tcp"],
+                stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL)
+            self.env = dict(os.environ, DISPLAY=self.display, LUMORA_SHUTDOWN="print")
+            self.env.pop("QT_QPA_PLATFORM", None)
+            self.env.pop("WAYLAND_DISPLAY", None)
+            for _ in range(100):
+                if self.server.poll() is not None:
+                    break
+                if subprocess.run(["xdpyinfo"], env=self.env, stdout=subprocess.DEVNULL,
+                                  stderr=subprocess.DEVNULL).returncode == 0:
+                    time.sleep(0.2)
+                    if self.server.poll() is None:
+                        return
+                    break
+                time.sleep(0.1)
+            if self.server.poll() is None:
+                self.server.kill()
+            self.server.wait()
         raise RuntimeError("Xvfb did not start")
 
     def close(self):
