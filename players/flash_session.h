@@ -16,7 +16,7 @@ namespace lumora {
 class FlashSession {
  public:
   // A movie that is not on screen this long after its start has failed.
-  static constexpr std::int64_t kShowTimeoutMs = 15000;
+  static constexpr std::int64_t kShowTimeoutMs = 20000;
   // A movie that reports frames but sent none this long after it showed is
   // counted from the clock instead.
   static constexpr std::int64_t kReportGraceMs = 1000;

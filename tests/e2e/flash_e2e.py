@@ -168,7 +168,7 @@ class FlashTest(unittest.TestCase):
 
         for name, test in (("blue-fws", blue), ("gradient-cws", gradient), ("jpeg-fws", bitmap),
                            ("blue-cws", blue), ("jpeg-cws", bitmap)):
-            shot = self.wait_for(test, 25)
+            shot = self.wait_for(test, 40)
             self.save("flash-%s.png" % name)
             self.assertIsNotNone(shot, "the movie %s never showed as it should" % name)
         # After the last movie the song plays and the slideshow comes back.
@@ -192,7 +192,7 @@ class FlashTest(unittest.TestCase):
             points = [self.x.pixel(s, px, py) for px in (100, 512, 900) for py in (100, 384, 700)]
             whites.extend(c for c in points if min(c) > 200)
             return square_x(self.x, s) is not None
-        first = self.wait_for(shown_or_white, 25)
+        first = self.wait_for(shown_or_white, 40)
         self.assertIsNotNone(first, "the moving movie never showed")
         self.assertEqual(whites, [], "white before the movie's first frame")
         print("\nfirst frame of the movie on screen %.2f s after the show started" % (time.time() - started))
@@ -206,7 +206,7 @@ class FlashTest(unittest.TestCase):
         back = self.wait_for(self.is_picture, 15)
         self.assertIsNotNone(back, "the slideshow did not resume after the movie")
         # The song ends; the stopped movie stands at its first frame.
-        shot = self.wait_for(lambda s: square_x(self.x, s) is not None, 25)
+        shot = self.wait_for(lambda s: square_x(self.x, s) is not None, 40)
         self.assertIsNotNone(shot, "the stopped movie never showed")
         time.sleep(1.0)
         a = square_x(self.x, self.x.screenshot())
@@ -229,7 +229,7 @@ class FlashTest(unittest.TestCase):
         self.assertEqual(len(players), 1)
         os.kill(players[0], 9)
         # The next entry, the moving square, in a new player.
-        shot = self.wait_for(lambda s: square_x(self.x, s) is not None, 25)
+        shot = self.wait_for(lambda s: square_x(self.x, s) is not None, 40)
         self.assertIsNotNone(shot, "the show did not go on with the next movie")
         self.assertIsNone(show.poll())
         self.end_show(show, click=True)
@@ -248,7 +248,7 @@ class FlashTest(unittest.TestCase):
         movie = write(os.path.join(self.home, "blue.swf"), swf_movies.blue_on_red(compressed=True, frames=77))
         write_media_list(self.home, [movie])
         window = self.start(("/C",))
-        win = self.x.window_named("Lumora V3.70", timeout=20)
+        win = self.x.window_named("Lumora V3.70", timeout=45)
         self.assertIsNotNone(win)
         time.sleep(1.0)
         geometry = self.x.run("xdotool", "getwindowgeometry", win, capture_output=True, text=True).stdout
@@ -265,7 +265,7 @@ class FlashTest(unittest.TestCase):
         # The 400 x 300 movie in the 209 x 153 area: 0.51 times, centred.
         inside = lambda mx, my: (box[0] + 2 + int(mx * 0.51), box[1] + int(my * 0.51))  # noqa: E731
         shown = self.wait_for(lambda s: near(self.x.pixel(s, *inside(200, 150)), (0, 0, 255))
-                              and near(self.x.pixel(s, *inside(30, 30)), (255, 0, 0)), 25)
+                              and near(self.x.pixel(s, *inside(30, 30)), (255, 0, 0)), 40)
         self.save("flash-preview.png")
         self.assertIsNotNone(shown, "the preview did not show the movie")
         self.assertEqual(len(players_of(window.pid)), 1)
