@@ -240,7 +240,10 @@ class FlashTest(unittest.TestCase):
         make_song(song, 20)
         write_media_list(d, [write(os.path.join(d, "blue.swf"), swf_movies.blue_on_red(frames=300)), song])
         show = self.start(env={"LUMORA_RUFFLE_DIR": os.path.join(d, "no-ruffle-here")})
-        self.assertIsNotNone(self.wait_for(self.is_picture, 15), "the slideshow did not go on")
+        if self.wait_for(self.is_picture, 40) is None:
+            self.save("flash-no-ruffle.png")
+            show.kill()
+            self.fail("the slideshow did not go on: %s" % show.communicate()[1].decode(errors="replace"))
         self.assertIsNone(show.poll())
         self.end_show(show)
 
