@@ -185,15 +185,21 @@ class FlashTest(unittest.TestCase):
         write_media_list(d, paths)
         started = time.time()
         show = self.start()
-        # Until its first frame the movie's place is black: never white.
-        whites = []
+        # Once the show covers the screen (before it, Xvfb's root pattern
+        # shows), the movie's place is black until its first frame: never
+        # white.
+        whites, covered = [], []
 
         def shown_or_white(s):
-            points = [self.x.pixel(s, px, py) for px in (100, 512, 900) for py in (100, 384, 700)]
-            whites.extend(c for c in points if min(c) > 200)
+            points = [self.x.pixel(s, px, py) for px in (100, 512, 900, 101, 513, 901) for py in (100, 384, 700)]
+            if not covered and all(c == (0, 0, 0) for c in points):
+                covered.append(True)
+            if covered:
+                whites.extend(c for c in points if min(c) > 200)
             return square_x(self.x, s) is not None
         first = self.wait_for(shown_or_white, 40)
         self.assertIsNotNone(first, "the moving movie never showed")
+        self.assertTrue(covered, "the screen was never black before the movie")
         self.assertEqual(whites, [], "white before the movie's first frame")
         print("\nfirst frame of the movie on screen %.2f s after the show started" % (time.time() - started))
         x0 = square_x(self.x, first)
