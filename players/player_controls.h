@@ -46,6 +46,9 @@ class FlashPlayerControl {
   virtual int totalFrames() const = 0;
   // Shows or hides the control (in the saver window it covers the show).
   virtual void setMovieVisible(bool visible) = 0;
+  // True when the movie that was loaded cannot be played after all (the
+  // player ended or showed nothing in time); the playlist then moves on.
+  virtual bool failed() const { return false; }
 };
 
 }  // namespace lumora

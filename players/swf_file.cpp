@@ -96,14 +96,18 @@ void walkTags(SwfMovie& movie, const std::uint8_t* p, std::size_t size) {
 
 }  // namespace
 
-SwfMovie readSwf(const std::uint8_t* data, std::size_t size) {
+std::vector<std::uint8_t> readSwfBody(const std::uint8_t* data, std::size_t size, SwfMovie& movie) {
   if (size < kHeaderSize || data[1] != 'W' || data[2] != 'S' || (data[0] != 'F' && data[0] != 'C' && data[0] != 'Z'))
     throw SwfError("Not a Flash movie.");
-  SwfMovie movie;
   movie.compression = char(data[0]);
   movie.version = data[3];
   movie.fileLength = le32(data + 4);
-  const std::vector<std::uint8_t> b = body(movie, data, size);
+  return body(movie, data, size);
+}
+
+SwfMovie readSwf(const std::uint8_t* data, std::size_t size) {
+  SwfMovie movie;
+  const std::vector<std::uint8_t> b = readSwfBody(data, size, movie);
 
   BitReader bits(b.data(), b.size());
   const int n = int(bits.bits(5));
@@ -120,14 +124,17 @@ SwfMovie readSwf(const std::uint8_t* data, std::size_t size) {
   return movie;
 }
 
-SwfMovie readSwfFile(const std::string& path) {
+std::vector<std::uint8_t> readSwfBytes(const std::string& path) {
   // A compressed movie is never larger than its uncompressed limit.
-  std::vector<std::uint8_t> data;
   try {
-    data = readRegularFile(path, kSwfMaxSize + 64);
+    return readRegularFile(path, kSwfMaxSize + 64);
   } catch (const RegularFileError& e) {
     throw SwfError(e.what());
   }
+}
+
+SwfMovie readSwfFile(const std::string& path) {
+  const std::vector<std::uint8_t> data = readSwfBytes(path);
   return readSwf(data.data(), data.size());
 }
 

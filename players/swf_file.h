@@ -42,6 +42,12 @@ struct SwfMovie {
 inline constexpr std::size_t kSwfMaxSize = std::size_t(64) << 20;
 
 SwfMovie readSwf(const std::uint8_t* data, std::size_t size);
+// The movie uncompressed: everything after the 8-byte header (the frame
+// size, rate, count and the tags), at most kSwfMaxSize bytes. Fills the
+// header fields of `movie` (compression, version, declared file length).
+std::vector<std::uint8_t> readSwfBody(const std::uint8_t* data, std::size_t size, SwfMovie& movie);
+// Reads a whole file of at most kSwfMaxSize (plus room for a header) bytes.
+std::vector<std::uint8_t> readSwfBytes(const std::string& path);
 // Reads the file (throws SwfError when it cannot be read).
 SwfMovie readSwfFile(const std::string& path);
 

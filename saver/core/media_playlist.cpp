@@ -74,7 +74,10 @@ void MediaPlaylist::tick() {
 
   const int f = flash_.frameNum();
   host_.showCursor();
-  if (f > lastFrame_ || flash_.totalFrames() / 2 >= lastFrame_) {
+  // A player that could not play the movie ends it: the show goes on with
+  // the next entry.
+  const bool failed = flash_.failed();
+  if (!failed && (f > lastFrame_ || flash_.totalFrames() / 2 >= lastFrame_)) {
     // Still playing.
     lastFrame_ = f;
     host_.setSlideTimer(false);
@@ -82,6 +85,7 @@ void MediaPlaylist::tick() {
     return;
   }
   // The frame number stopped growing past the middle: the movie has ended.
+  if (failed) flash_.setMovieVisible(false);
   const int i = nextEntry();
   host_.setLyricTimer(false);
   if (!media_.valid(i)) return;

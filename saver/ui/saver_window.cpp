@@ -97,6 +97,8 @@ SaverWindow::SaverWindow(SaverServices services, QWidget* parent)
   realAudio1_ = std::make_unique<AudioPlayer>(services_.audio);
   shockwaveFlash1_ = new FlashPlayer(this);
   shockwaveFlash1_->hide();
+  // A key or a button on the movie is input on the saver window.
+  connect(shockwaveFlash1_, &FlashPlayer::inputReceived, this, [this] { close(); });
   bool timer1On = true, timer2On = true, timer3On = false;
 
   // FormCreate, in order.
@@ -343,6 +345,7 @@ void SaverWindow::formClose() {
   timer4_.stop();
   hostTimer_.stop();
   realAudio1_->stop();
+  shockwaveFlash1_->stop();  // no player program outlives the show
   if (!hosted()) showTaskbar();
   cursor_.reset();
   if (errorReport_) errorReport_->hide();

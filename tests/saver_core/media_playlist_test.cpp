@@ -68,7 +68,9 @@ class FakeFlash : public FlashPlayerControl {
   }
   int totalFrames() const override { return frames; }
   void setMovieVisible(bool v) override { visible = v; }
+  bool failed() const override { return failing && movie.find("crash") != std::string::npos; }
 
+  bool failing = false;  // movies named "crash" fail once started
   int frames = 20;
   int frozen = -1;  // >= 0: the frame number stays here
   bool visible = false;
@@ -313,6 +315,35 @@ TEST(MediaPlaylist, AMovieThatStopsEndsOnlyPastItsMiddle) {
   s.run(100);
   EXPECT_EQ(s.playlist.currentExt(), ".mp3");
   EXPECT_EQ(s.audio.played, std::vector<std::string>{"/m/a.mp3"});
+}
+
+}  // namespace
+}  // namespace lumora
+
+namespace lumora {
+namespace {
+
+// A player that crashes or never shows the movie: the show goes on with the
+// next entry, at the next tick, and the media keep playing.
+TEST(MediaPlaylist, AFailedMovieMovesOnToTheNextEntry) {
+  Show s({"/m/crash.swf", "/m/a.mp3", "/m/crash2.swf", "/m/good.swf"});
+  s.audio.lengths["/m/a.mp3"] = 1500;
+  s.flash.failing = true;
+  s.playlist.start();
+  EXPECT_TRUE(s.flash.visible);
+  EXPECT_FALSE(s.host.slideTimer);
+  s.run(100);
+  EXPECT_EQ(s.audio.played, std::vector<std::string>{"/m/a.mp3"});
+  EXPECT_FALSE(s.flash.visible);
+  EXPECT_TRUE(s.host.slideTimer);  // the slideshow resumes with the song
+  EXPECT_TRUE(s.host.mediaTimer);
+  s.run(1000);  // the song ends; the second crash is skipped as well
+  ASSERT_EQ(s.flash.movies.size(), 3u);
+  EXPECT_EQ(s.flash.movies[1], "/m/crash2.swf");
+  s.run(100);
+  EXPECT_EQ(s.flash.movies.back(), "/m/good.swf");
+  EXPECT_TRUE(s.flash.visible);
+  EXPECT_TRUE(s.host.mediaTimer);
 }
 
 }  // namespace

@@ -1,0 +1,201 @@
+#include "flash_host/host_window.h"
+
+#include <QApplication>
+#include <QKeyEvent>
+#include <QUrl>
+#include <QWebEngineSettings>
+#include <QWindow>
+#include <cstdio>
+#include <unistd.h>
+
+#include "flash_host/player_page.h"
+#include "players/swf_frame_reports.h"
+
+namespace lumora {
+
+void HostPage::javaScriptConsoleMessage(JavaScriptConsoleMessageLevel, const QString& message, int line,
+                                        const QString& source) {
+  if (message.startsWith(QLatin1String(kReportPrefix)))
+    emit report(message.mid(int(std::char_traits<char>::length(kReportPrefix))));
+  else if (qEnvironmentVariableIsSet("LUMORA_FLASH_DEBUG"))
+    std::fprintf(stderr, "lumora-flash: %s:%d: %s\n", qPrintable(source), line, qPrintable(message));
+}
+
+HostWindow::HostWindow(const QString& ruffleDir, unsigned long long parentWindow, int width, int height)
+    : profile_(std::make_unique<QWebEngineProfile>()),  // no storage name: off the record
+      scheme_(new LumoraSchemeHandler(ruffleDir, profile_.get())),
+      interceptor_(new OfflineInterceptor(profile_.get())),
+      page_(new HostPage(profile_.get(), profile_.get())),
+      view_(std::make_unique<QWebEngineView>()),
+      stdin_(STDIN_FILENO, QSocketNotifier::Read) {
+  profile_->setHttpCacheType(QWebEngineProfile::MemoryHttpCache);
+  profile_->setPersistentCookiesPolicy(QWebEngineProfile::NoPersistentCookies);
+  profile_->setSpellCheckEnabled(false);
+  profile_->installUrlSchemeHandler(kSchemeName, scheme_);
+  profile_->setUrlRequestInterceptor(interceptor_);
+  page_->setBackgroundColor(Qt::black);
+  QWebEngineSettings* s = page_->settings();
+  s->setAttribute(QWebEngineSettings::PlaybackRequiresUserGesture, false);
+  s->setAttribute(QWebEngineSettings::LocalContentCanAccessRemoteUrls, false);
+  s->setAttribute(QWebEngineSettings::ShowScrollBars, false);
+  s->setAttribute(QWebEngineSettings::ErrorPageEnabled, false);
+  connect(page_, &HostPage::report, this, &HostWindow::pageReport);
+  connect(page_, &QWebEnginePage::renderProcessTerminated, this,
+          [this](QWebEnginePage::RenderProcessTerminationStatus, int code) {
+            send("error The web engine's page process ended (" + std::to_string(code) + ")");
+          });
+  connect(page_, &QWebEnginePage::loadFinished, this, [this](bool ok) {
+    if (!ok) send("error The player page did not load");
+  });
+
+  view_->setPage(page_);
+  view_->setContextMenuPolicy(Qt::NoContextMenu);
+  view_->setWindowFlags(Qt::FramelessWindowHint);
+  QPalette pal = view_->palette();
+  pal.setColor(QPalette::Window, Qt::black);
+  view_->setPalette(pal);
+  view_->setAutoFillBackground(true);
+  // Played inside another window, the view first comes up as a window of
+  // its own: far off the screen, so nothing shows before it is moved in.
+  view_->setGeometry(parentWindow ? -30000 : 0, parentWindow ? -30000 : 0, width, height);
+  qApp->installEventFilter(this);
+  connect(&stdin_, &QSocketNotifier::activated, this, &HostWindow::readCommands);
+  page_->load(QUrl(QString::fromLatin1(kPageUrl)));
+  view_->show();
+  // Inside the given window; once shown, so that showing does not undo it.
+  if (parentWindow) {
+    parent_.reset(QWindow::fromWinId(WId(parentWindow)));
+    if (parent_) {
+      view_->windowHandle()->setParent(parent_.get());
+      view_->windowHandle()->setPosition(0, 0);
+    }
+  }
+}
+
+HostWindow::~HostWindow() {
+  qApp->removeEventFilter(this);
+  view_.reset();
+  // The page belongs to the profile and must go before it.
+  delete page_;
+}
+
+// A key or a mouse button on the movie is the show's input: report it.
+bool HostWindow::eventFilter(QObject* watched, QEvent* event) {
+  switch (event->type()) {
+    case QEvent::KeyPress:
+      if (!static_cast<QKeyEvent*>(event)->isAutoRepeat()) send("input key");
+      return true;
+    case QEvent::MouseButtonPress:
+      send("input button");
+      return true;
+    case QEvent::KeyRelease:
+    case QEvent::MouseButtonRelease:
+    case QEvent::MouseButtonDblClick:
+      return true;
+    default:
+      return QObject::eventFilter(watched, event);
+  }
+}
+
+void HostWindow::send(const std::string& line) {
+  std::fputs((line + "\n").c_str(), stdout);
+  std::fflush(stdout);
+}
+
+// Before the page is ready there is nothing to drive (the movie starts
+// playing when it is loaded).
+void HostWindow::runScript(const QString& script) {
+  if (pageReady_) page_->runJavaScript(script);
+}
+
+void HostWindow::readCommands() {
+  char buf[4096];
+  const ssize_t n = ::read(STDIN_FILENO, buf, sizeof buf);
+  if (n <= 0) {  // the show has gone: so does the player
+    stdin_.setEnabled(false);
+    QApplication::quit();
+    return;
+  }
+  pending_.append(buf, std::size_t(n));
+  std::size_t eol;
+  while ((eol = pending_.find('\n')) != std::string::npos) {
+    std::string line = pending_.substr(0, eol);
+    pending_.erase(0, eol + 1);
+    if (!line.empty() && line.back() == '\r') line.pop_back();
+    command(line);
+  }
+}
+
+void HostWindow::command(const std::string& line) {
+  const std::size_t space = line.find(' ');
+  const std::string verb = line.substr(0, space);
+  const std::string arg = space == std::string::npos ? std::string() : line.substr(space + 1);
+  if (verb == "load") {
+    // Everything reported after this line is about the new movie.
+    send("loading");
+    load(arg);
+  } else if (verb == "play") {
+    runScript(QStringLiteral("lumoraResume()"));
+  } else if (verb == "pause") {
+    runScript(QStringLiteral("lumoraPause()"));
+  } else if (verb == "volume") {
+    const double v = std::clamp(std::atof(arg.c_str()), 0.0, 100.0) / 100.0;
+    runScript(QStringLiteral("lumoraVolume(%1)").arg(v));
+  } else if (verb == "size") {
+    int w = 0, h = 0;
+    if (std::sscanf(arg.c_str(), "%d %d", &w, &h) == 2 && w > 0 && h > 0) view_->resize(w, h);
+  } else if (verb == "stop" || verb == "quit") {
+    QApplication::quit();
+  } else if (!verb.empty()) {
+    send("error Unknown command: " + verb);
+  }
+}
+
+void HostWindow::load(const std::string& path) {
+  if (!pageReady_) {
+    queuedLoad_ = path;
+    return;
+  }
+  try {
+    const std::vector<std::uint8_t> file = readSwfBytes(path);
+    const SwfWithReports movie = addFrameReports(file.data(), file.size());
+    scheme_->setMovie(QByteArray(reinterpret_cast<const char*>(movie.movie.data()), qsizetype(movie.movie.size())));
+    send(std::string("reports ") + (movie.reportsFrames ? "1" : "0"));
+  } catch (const SwfError& e) {
+    send(std::string("error ") + e.what());
+    return;
+  }
+  lastFrame_ = -1;
+  // A new address per movie, so the engine never serves an older one.
+  ++loads_;
+  runScript(QStringLiteral("lumoraLoad('%1?%2', %2)").arg(QLatin1String(kMovieUrl)).arg(loads_));
+}
+
+void HostWindow::pageReport(const QString& line) {
+  const std::string text = line.toStdString();
+  if (text == "ready") {
+    pageReady_ = true;
+    send("ready");
+    if (!queuedLoad_.empty()) load(std::exchange(queuedLoad_, std::string()));
+    return;
+  }
+  // "movie", "shown" and "frame" carry the movie's generation: reports of
+  // an earlier movie are dropped, the generation is not passed on.
+  for (const char* verb : {"movie ", "shown ", "frame "}) {
+    if (text.rfind(verb, 0) != 0) continue;
+    const std::string rest = text.substr(6);
+    const std::size_t space = rest.find(' ');
+    if (std::atoi(rest.substr(0, space).c_str()) != loads_) return;
+    const std::string args = space == std::string::npos ? std::string() : rest.substr(space);
+    if (text[0] == 'f') {
+      const int frame = std::atoi(args.c_str());
+      if (frame < lastFrame_) send("end");
+      lastFrame_ = frame;
+    }
+    send(std::string(verb, 5) + args);
+    return;
+  }
+  send(text);
+}
+
+}  // namespace lumora

@@ -1,0 +1,64 @@
+// The player program's window: a frameless web view playing one movie
+// through Ruffle, driven by commands on standard input and reporting on
+// standard output, one line each (see docs/MEDIA.md for the protocol).
+#pragma once
+
+#include <QObject>
+#include <QSocketNotifier>
+#include <QWebEnginePage>
+#include <QWebEngineProfile>
+#include <QWebEngineView>
+#include <QWindow>
+#include <memory>
+#include <string>
+
+#include "flash_host/scheme.h"
+
+namespace lumora {
+
+class HostPage : public QWebEnginePage {
+  Q_OBJECT
+ public:
+  using QWebEnginePage::QWebEnginePage;
+ signals:
+  void report(const QString& line);
+
+ protected:
+  void javaScriptConsoleMessage(JavaScriptConsoleMessageLevel level, const QString& message, int line,
+                                const QString& source) override;
+};
+
+class HostWindow : public QObject {
+  Q_OBJECT
+ public:
+  // `parentWindow`: the window to play in (0: a top-level window of the
+  // given size).
+  HostWindow(const QString& ruffleDir, unsigned long long parentWindow, int width, int height);
+  ~HostWindow() override;
+
+ protected:
+  bool eventFilter(QObject* watched, QEvent* event) override;
+
+ private:
+  void readCommands();
+  void command(const std::string& line);
+  void pageReport(const QString& line);
+  void load(const std::string& path);
+  void send(const std::string& line);
+  void runScript(const QString& script);
+
+  std::unique_ptr<QWebEngineProfile> profile_;
+  LumoraSchemeHandler* scheme_;
+  OfflineInterceptor* interceptor_;
+  HostPage* page_;
+  std::unique_ptr<QWindow> parent_;  // the foreign window we play in
+  std::unique_ptr<QWebEngineView> view_;
+  QSocketNotifier stdin_;
+  std::string pending_;       // input not yet ended by a newline
+  bool pageReady_ = false;
+  std::string queuedLoad_;    // a load that came before the page was ready
+  int loads_ = 0;
+  int lastFrame_ = -1;
+};
+
+}  // namespace lumora

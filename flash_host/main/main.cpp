@@ -1,0 +1,76 @@
+// lumora-flash: plays one Flash movie through Ruffle in a web view, for the
+// show and the settings window's preview, which drive it over a pipe.
+//
+//   lumora-flash [--parent WINDOW-ID] [--size WxH] [--ruffle DIR]
+#include <QApplication>
+#include <QCoreApplication>
+#include <QDir>
+#include <QFileInfo>
+#include <cstdio>
+#include <cstdlib>
+#include <cstring>
+#include <string>
+#include <sys/prctl.h>
+#include <csignal>
+#include <unistd.h>
+
+#include "flash_host/host_window.h"
+#include "flash_host/scheme.h"
+
+namespace {
+
+// Ruffle's folder: --ruffle, else LUMORA_RUFFLE_DIR, else "ruffle" beside the
+// program.
+QString ruffleDir(const QString& given) {
+  if (!given.isEmpty()) return given;
+  if (const char* env = std::getenv("LUMORA_RUFFLE_DIR"); env && *env) return QString::fromLocal8Bit(env);
+  return QCoreApplication::applicationDirPath() + QStringLiteral("/ruffle");
+}
+
+int usage() {
+  std::fputs("usage: lumora-flash [--parent WINDOW-ID] [--size WxH] [--ruffle DIR]\n", stderr);
+  return 2;
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+  // The player never outlives the program that drives it.
+  prctl(PR_SET_PDEATHSIG, SIGTERM);
+  unsigned long long parent = 0;
+  int width = 640, height = 480;
+  QString ruffle;
+  for (int i = 1; i < argc; ++i) {
+    const std::string a = argv[i];
+    if (i + 1 >= argc) return usage();
+    if (a == "--parent")
+      parent = std::strtoull(argv[++i], nullptr, 0);
+    else if (a == "--size") {
+      if (std::sscanf(argv[++i], "%dx%d", &width, &height) != 2 || width <= 0 || height <= 0) return usage();
+    } else if (a == "--ruffle")
+      ruffle = QString::fromLocal8Bit(argv[++i]);
+    else
+      return usage();
+  }
+  // The web engine's sandbox cannot run as root.
+  if (::geteuid() == 0) setenv("QTWEBENGINE_DISABLE_SANDBOX", "1", 1);
+  // Movies start with their sound, without waiting for a click.
+  QByteArray flags = qgetenv("QTWEBENGINE_CHROMIUM_FLAGS");
+  flags += " --autoplay-policy=no-user-gesture-required";
+  qputenv("QTWEBENGINE_CHROMIUM_FLAGS", flags.trimmed());
+
+  lumora::registerLumoraScheme();
+  QCoreApplication::setAttribute(Qt::AA_ShareOpenGLContexts);
+  // Nothing of ours on disk: no shader cache in the user's home.
+  QCoreApplication::setAttribute(Qt::AA_DisableShaderDiskCache);
+  QApplication app(argc, argv);
+  QApplication::setApplicationName(QStringLiteral("lumora-flash"));
+  const QString dir = ruffleDir(ruffle);
+  if (!QFileInfo::exists(dir + QStringLiteral("/ruffle.js"))) {
+    std::printf("error Ruffle is missing: %s\n", qPrintable(dir));
+    std::fflush(stdout);
+    return 1;
+  }
+  lumora::HostWindow host(dir, parent, width, height);
+  return app.exec();
+}

@@ -1,0 +1,107 @@
+#include "flash_host/player_page.h"
+
+namespace lumora {
+
+QByteArray playerPageHtml() {
+  return QByteArrayLiteral(R"HTML(<!DOCTYPE html>
+<html><head><meta charset="utf-8">
+<style>
+html, body { margin: 0; padding: 0; width: 100%; height: 100%; overflow: hidden; background: #000; }
+ruffle-player { display: block; width: 100%; height: 100%; }
+</style>
+<script>
+// The web engine lets our scheme through XMLHttpRequest but not through
+// fetch: Ruffle's fetches of its own files and of the movie go through XHR.
+(function () {
+  const nativeFetch = window.fetch.bind(window);
+  window.fetch = function (input, init) {
+    const href = typeof input === "string" ? input : (input && input.url) ? input.url : String(input);
+    const url = new URL(href, document.baseURI);
+    if (url.protocol !== "lumora:") return nativeFetch(input, init);
+    return new Promise(function (resolve, reject) {
+      const xhr = new XMLHttpRequest();
+      xhr.open((init && init.method) || "GET", url.href);
+      xhr.responseType = "arraybuffer";
+      xhr.onload = function () {
+        const type = xhr.getResponseHeader("Content-Type") || "application/octet-stream";
+        const status = xhr.status >= 200 && xhr.status < 600 ? xhr.status : 200;
+        resolve(new Response(xhr.response, { status: status, headers: { "Content-Type": type } }));
+      };
+      xhr.onerror = function () { reject(new TypeError("Failed to fetch " + url.href)); };
+      xhr.send();
+    });
+  };
+})();
+
+function lumoraReport(text) { console.log("lumora:" + text); }
+window.addEventListener("error", function (e) { lumoraReport("error " + (e.message || "script error")); });
+window.addEventListener("unhandledrejection", function (e) { lumoraReport("error " + e.reason); });
+
+window.RufflePlayer = window.RufflePlayer || {};
+window.RufflePlayer.config = {
+  publicPath: "lumora://flash/ruffle/",
+  polyfills: false,
+  autoplay: "on",
+  unmuteOverlay: "hidden",
+  splashScreen: false,
+  contextMenu: "off",
+  letterbox: "on",
+  warnOnUnsupportedContent: false,
+  showSwfDownload: false,
+  openUrlMode: "deny",
+  allowScriptAccess: true,
+  upgradeToHttps: false,
+  logLevel: "error",
+};
+
+let lumoraPlayer = null;
+let lumoraApi = null;
+
+// `generation` tags the reports of this movie, so that late reports of the
+// movie before it are told apart.
+function lumoraLoad(url, generation) {
+  if (!window.RufflePlayer || typeof window.RufflePlayer.newest !== "function") {
+    lumoraReport("error Ruffle did not load");
+    return;
+  }
+  if (lumoraPlayer) { lumoraPlayer.remove(); lumoraPlayer = null; }
+  const player = window.RufflePlayer.newest().createPlayer();
+  lumoraPlayer = player;
+  lumoraApi = typeof player.ruffle === "function" ? player.ruffle() : player;
+  const onCommand = function (command, args) {
+    if (command === "lumora_frame") { lumoraReport("frame " + generation + " " + args); return true; }
+    return false;
+  };
+  player.onFSCommand = onCommand;
+  if (lumoraApi !== player) lumoraApi.onFSCommand = onCommand;
+  player.addEventListener("loadedmetadata", function () {
+    const m = lumoraApi.metadata || player.metadata || {};
+    lumoraReport("movie " + generation + " " + (m.numFrames | 0) + " " + (m.frameRate || 0) + " " + (m.width | 0) + " " +
+                 (m.height | 0) + " " + (m.isActionScript3 ? 1 : 0));
+  });
+  player.addEventListener("loadeddata", function () {
+    requestAnimationFrame(function () { requestAnimationFrame(function () { lumoraReport("shown " + generation); }); });
+  });
+  document.body.appendChild(player);
+  Promise.resolve(lumoraApi.load({ url: url })).catch(function (e) { lumoraReport("error " + e); });
+}
+function lumoraPause() {
+  if (!lumoraApi) return;
+  if (typeof lumoraApi.suspend === "function") lumoraApi.suspend(); else lumoraApi.pause();
+}
+function lumoraResume() {
+  if (!lumoraApi) return;
+  if (typeof lumoraApi.resume === "function") lumoraApi.resume(); else lumoraApi.play();
+}
+function lumoraVolume(v) { if (lumoraApi) lumoraApi.volume = v; }
+</script>
+</head><body>
+<!-- Last in the body, so that the body exists when the host hears "ready". -->
+<script src="lumora://flash/ruffle/ruffle.js"
+        onload="lumoraReport('ready')"
+        onerror="lumoraReport('error Ruffle is missing')"></script>
+</body></html>
+)HTML");
+}
+
+}  // namespace lumora
