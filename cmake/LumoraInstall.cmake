@@ -16,6 +16,13 @@ endfunction()
 if(LUMORA_GUI)
   install(TARGETS lumora RUNTIME DESTINATION ${CMAKE_INSTALL_BINDIR})
   lumora_install_helper(lumora_audio_backend)
+  if(TARGET lumora-flash)
+    # The Flash player program and Ruffle's files, which it serves from the
+    # folder "ruffle" beside itself.
+    lumora_install_helper(lumora-flash)
+    install(DIRECTORY ${CMAKE_BINARY_DIR}/ruffle/ DESTINATION ${LUMORA_HELPER_DIR}/ruffle
+      OPTIONAL FILES_MATCHING PATTERN "*.js" PATTERN "*.wasm" PATTERN "LICENSE*" PATTERN "package.json")
+  endif()
   install(FILES data/lumora.desktop DESTINATION ${CMAKE_INSTALL_DATADIR}/applications)
   install(FILES data/lumora.svg DESTINATION ${CMAKE_INSTALL_DATADIR}/icons/hicolor/scalable/apps)
   install(FILES data/lumora.1 DESTINATION ${CMAKE_INSTALL_MANDIR}/man1)

@@ -23,7 +23,7 @@ QString FlashPlayer::programPath() {
   const QString dir = QCoreApplication::applicationDirPath();
   const QString beside = dir + QStringLiteral("/lumora-flash");
   if (QFileInfo(beside).isExecutable()) return beside;
-  return dir + QStringLiteral("/../libexec/lumora/lumora-flash");
+  return dir + QStringLiteral("/../lib/lumora/lumora-flash");
 }
 
 FlashPlayer::FlashPlayer(QWidget* parent, std::function<std::int64_t()> clockMs)

@@ -17,6 +17,7 @@ FILES = [
     "bin/lumora",
     "bin/lumora-tool",
     "lib/lumora/liblumora_audio_backend.so",
+    "lib/lumora/lumora-flash",
     "share/applications/lumora.desktop",
     "share/icons/hicolor/scalable/apps/lumora.svg",
     "share/man/man1/lumora.1",
@@ -47,7 +48,11 @@ class InstallTest(unittest.TestCase):
     def test_every_file_is_installed(self):
         for rel in FILES:
             self.assertTrue(os.path.isfile(self.path(rel)), rel)
-        for rel in ("bin/lumora", "bin/lumora-tool"):
+        # Ruffle's files go beside the Flash player program when the build
+        # could fetch them.
+        if os.path.isfile(os.path.join(BUILD, "ruffle", "ruffle.js")):
+            self.assertTrue(os.path.isfile(self.path("lib/lumora/ruffle/ruffle.js")))
+        for rel in ("bin/lumora", "bin/lumora-tool", "lib/lumora/lumora-flash"):
             self.assertTrue(os.access(self.path(rel), os.X_OK), rel)
 
     def test_desktop_entries_validate(self):
