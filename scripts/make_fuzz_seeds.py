@@ -395,6 +395,7 @@ def made_seeds():
         # Orientation byte, then the start of the base picture (the target pads it).
         "photocd": {"o%d" % o: bytes([o]) + ramp(768 * 4) for o in range(4)} | {"cut": bytes([0x40]) + ramp(900)},
         "swf": {"plain.swf": swf("F"), "zlib.swf": swf("C"), "lzma.swf": swf("Z")},
+        "swf_frame_reports": {"plain.swf": swf("F"), "zlib.swf": swf("C"), "lzma.swf": swf("Z")},
         "decoders": decoders(),
         "bmp": {"grey.bmp": b"BM" + le32(0) + le32(0) + le32(14 + 40 + 1024) + le32(40) + le32(3) + le32(2)
                 + le16(1) + le16(8) + le32(0) + le32(0) + le32(0) + le32(0) + le32(0) + le32(0)
