@@ -29,8 +29,8 @@ PICTURES = {(255, 0, 0), (0, 255, 0), (0, 0, 255)}
 # Places in the settings window, in window coordinates.
 MEDIA_TAB = (150, 19)
 MEDIA_LIST_FIRST = (340, 46)
-FLASH_BOX = (268, 273)  # top left of the 209 x 153 preview area
-STOP_PREVIEW = (215, 414)
+FLASH_BOX = (285, 287)  # top left of the 209 x 153 preview area
+STOP_PREVIEW = (224, 428)
 
 
 def near(c, rgb, tol=40):
