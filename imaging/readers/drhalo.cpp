@@ -1,12 +1,12 @@
 // Dr. Halo cut files: 8-bit run-length coded rows, with the palette in a
 // ".pal" file beside the picture (a grey ramp when there is none).
-#include <fstream>
 #include <string>
 #include <vector>
 
 #include "imaging/byte_reader.h"
 #include "imaging/decoders.h"
 #include "imaging/readers/readers.h"
+#include "platform/core/regular_file.h"
 
 namespace lumora {
 
@@ -30,13 +30,15 @@ std::vector<std::string> paletteNames(const std::string& path) {
   return {stem + ".pal", stem + ".PAL"};
 }
 
+// A palette file that is not a regular file (a FIFO, a device) counts as
+// missing: opening one must not block or read without end.
 bool readPaletteFile(const std::string& path, std::vector<std::uint8_t>& bytes) {
-  std::ifstream f(path, std::ios::binary);
-  if (!f) return false;
-  bytes.resize(kMaxPaletteFile);
-  f.read(reinterpret_cast<char*>(bytes.data()), std::streamsize(bytes.size()));
-  bytes.resize(std::size_t(f.gcount()));
-  return true;
+  try {
+    bytes = readRegularFileHead(path, kMaxPaletteFile);
+    return true;
+  } catch (const RegularFileError&) {
+    return false;
+  }
 }
 
 // Entries of 6 bytes (three 16-bit values, their low bytes red, green and

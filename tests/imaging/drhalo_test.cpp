@@ -1,5 +1,7 @@
 #include <gtest/gtest.h>
 
+#include <sys/stat.h>
+
 #include <fstream>
 
 #include "reader_test_util.h"
@@ -73,6 +75,17 @@ TEST(DrHalo, FilesCutShortFail) {
   const Bytes shortRows = FileBuilder().le16(3).le16(2).le16(0).le16(3).raw({0x81, 7, 0}).le16(1).raw({0}).bytes;
   const Picture p = test::decode(shortRows, "cut");
   EXPECT_EQ(test::row(p, 0, 3), (Bytes{7, 0, 0}));
+}
+
+TEST_F(DrHaloFiles, APaletteNameThatIsNoRegularFileCountsAsMissing) {
+  // A FIFO would block the open for ever, a folder cannot be read: both
+  // leave the picture in grey.
+  ASSERT_EQ(::mkfifo((dir_ / "f.pal").c_str(), 0600), 0);
+  std::filesystem::create_directory(dir_ / "d.pal");
+  for (const char* name : {"f.cut", "d.cut"}) {
+    const Picture p = test::decode(haloFile(), "cut", (dir_ / name).string());
+    EXPECT_EQ(p.pixel(0, 0), rgb(7, 7, 7)) << name;
+  }
 }
 
 TEST_F(DrHaloFiles, TruncatedPaletteFileAndHostileHeaders) {
