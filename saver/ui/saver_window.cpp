@@ -326,7 +326,8 @@ void SaverWindow::closeEvent(QCloseEvent* event) {
 void SaverWindow::endShow() {
   if (closeGranted_) return;
   closeGranted_ = true;
-  step_.cancel();  // a step waiting for its picture gives up
+  step_.cancel();       // a step waiting for its picture gives up
+  stage_->stopPacing();  // a transition running now ends at once, not at its pace
   formClose();
   emit showEnded();
   // In module mode exit, not quit: quit asks every window to close first,

@@ -8,6 +8,7 @@
 #include <QScreen>
 #include <array>
 #include <thread>
+#include <utility>
 
 #include "region/region_form.h"
 
@@ -177,7 +178,14 @@ void StageWindow::waitHandlingEvents(nanoseconds time) {
   // The deferred present fires inside this loop when it comes due.
   QEventLoop loop;
   QTimer::singleShot(wholeMsAtLeast(time), Qt::PreciseTimer, &loop, &QEventLoop::quit);
+  QEventLoop* const outer = std::exchange(waitLoop_, &loop);
   loop.exec();
+  waitLoop_ = outer;
+}
+
+void StageWindow::stopPacing() {
+  pace_.reset();
+  if (waitLoop_) waitLoop_->quit();
 }
 
 void StageWindow::waitPresenting(nanoseconds time) {

@@ -8,6 +8,7 @@
 #pragma once
 
 #include <QElapsedTimer>
+#include <QEventLoop>
 #include <QImage>
 #include <QTimer>
 #include <QWidget>
@@ -72,6 +73,9 @@ class StageWindow : public QWidget, public EffectHost {
   void transitionEnded() override;
   // Brings the whole screen up to date now.
   void present();
+  // The show is ending: a transition still running finishes at the
+  // machine's speed, and a pacing wait in progress returns at once.
+  void stopPacing();
 
   // The screen's refresh rate in Hz (60 when the screen does not say).
   double refreshRate() const;
@@ -114,6 +118,7 @@ class StageWindow : public QWidget, public EffectHost {
   QRect dirtyBounds_;              // their bounding rectangle
   long long presents_ = 0;
   std::optional<TransitionPace> pace_;  // while a paced transition runs
+  QEventLoop* waitLoop_ = nullptr;      // the pacing wait at a pump, while it runs
   QElapsedTimer transitionClock_;
   std::string label2_;
   StageFont stageFont_;

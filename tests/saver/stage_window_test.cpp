@@ -2,6 +2,7 @@
 
 #include <QCoreApplication>
 #include <QElapsedTimer>
+#include <QTimer>
 
 #include "saver/ui/stage_window.h"
 #include "tests/saver/qt_app.h"
@@ -53,6 +54,27 @@ TEST(StageWindowPace, ShortTransitionIsSpreadOverTheMinimum) {
   const auto [pacedMs, pacedFrames] = transition(400);
   EXPECT_GE(pacedMs, 395);
   EXPECT_GE(pacedFrames, 8);  // ten steps, each its own frame (a scheduling hiccup may merge one or two)
+}
+
+// The show ending during a paced transition (a key handled at a pump) ends
+// the wait in progress, and the rest of the transition runs unpaced.
+TEST(StageWindowPace, StoppingThePaceEndsTheWaitAndTheRestRunsAtOnce) {
+  testing::qtApp();
+  StageWindow stage;
+  stage.show();
+  QElapsedTimer t;
+  t.start();
+  stage.transitionStarting({10, 10}, 20000);  // two seconds a step
+  QTimer::singleShot(100, &stage, [&] { stage.stopPacing(); });
+  int drawn = 0;
+  for (int k = 0; k < 10; ++k) {
+    stage.stageDrawn({0, k, 10, k + 1});
+    stage.pump();
+    ++drawn;
+  }
+  stage.transitionEnded();
+  EXPECT_EQ(drawn, 10);
+  EXPECT_LT(t.elapsed(), 10000);  // paced, it would take 20 s
 }
 
 }  // namespace
