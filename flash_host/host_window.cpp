@@ -2,16 +2,24 @@
 
 #include <QApplication>
 #include <QKeyEvent>
+#include <QTimer>
 #include <QUrl>
 #include <QWebEngineSettings>
 #include <QWindow>
 #include <cstdio>
+#include <utility>
 #include <unistd.h>
 
 #include "flash_host/player_page.h"
 #include "players/swf_frame_reports.h"
 
 namespace lumora {
+
+namespace {
+// How long the view waits for the first frame before it goes into the window
+// to play in all the same.
+constexpr int kPlaceAnywayMs = 8000;
+}  // namespace
 
 void HostPage::javaScriptConsoleMessage(JavaScriptConsoleMessageLevel, const QString& message, int line,
                                         const QString& source) {
@@ -62,13 +70,22 @@ HostWindow::HostWindow(const QString& ruffleDir, unsigned long long parentWindow
   connect(&stdin_, &QSocketNotifier::activated, this, &HostWindow::readCommands);
   page_->load(QUrl(QString::fromLatin1(kPageUrl)));
   view_->show();
-  // Inside the given window; once shown, so that showing does not undo it.
-  if (parentWindow) {
-    parent_.reset(QWindow::fromWinId(WId(parentWindow)));
-    if (parent_) {
-      view_->windowHandle()->setParent(parent_.get());
-      view_->windowHandle()->setPosition(0, 0);
-    }
+  // The view goes into the given window when the first movie's first frame
+  // is drawn: before that the web engine may show its own white surface,
+  // and the show's window (black) is to stay in view instead. A movie that
+  // never reports it (an error, a page that does not load) is placed after
+  // a few seconds anyway.
+  parentId_ = parentWindow;
+  if (parentId_) QTimer::singleShot(kPlaceAnywayMs, this, &HostWindow::placeInParent);
+}
+
+void HostWindow::placeInParent() {
+  if (!parentId_) return;
+  // Once shown, so that showing does not undo it.
+  parent_.reset(QWindow::fromWinId(WId(std::exchange(parentId_, 0))));
+  if (parent_) {
+    view_->windowHandle()->setParent(parent_.get());
+    view_->windowHandle()->setPosition(0, 0);
   }
 }
 
@@ -187,6 +204,7 @@ void HostWindow::pageReport(const QString& line) {
     const std::size_t space = rest.find(' ');
     if (std::atoi(rest.substr(0, space).c_str()) != loads_) return;
     const std::string args = space == std::string::npos ? std::string() : rest.substr(space);
+    if (text[0] == 's') placeInParent();
     if (text[0] == 'f') {
       const int frame = std::atoi(args.c_str());
       if (frame < lastFrame_) send("end");
