@@ -162,6 +162,16 @@ std::filesystem::path lockPathOf(const std::filesystem::path& path) {
   return std::filesystem::path(path.string() + ".lock");
 }
 
+// Takes the registry file's lock for a read-change-write, or fails with the
+// registry's error.
+void lockForUpdate(std::optional<FileLock>& lock, const std::filesystem::path& path) {
+  try {
+    lock.emplace(lockPathOf(path));
+  } catch (const std::system_error& e) {
+    throw RegistryError(std::string("registry file: ") + e.what());
+  }
+}
+
 std::filesystem::path asidePathOf(const std::filesystem::path& path) {
   const std::time_t now = std::chrono::system_clock::to_time_t(std::chrono::system_clock::now());
   std::tm local{};
@@ -383,11 +393,7 @@ RegistryFile RegistryFile::load(const std::filesystem::path& path) {
 bool RegistryFile::update(const std::filesystem::path& path,
                           const std::function<bool(RegistryFile&)>& change) {
   std::optional<FileLock> lock;
-  try {
-    lock.emplace(lockPathOf(path));
-  } catch (const std::system_error& e) {
-    throw RegistryError(std::string("registry file: ") + e.what());
-  }
+  lockForUpdate(lock, path);
   RegistryFile registry = loadUnlocked(path);
   if (!change(registry)) return false;
   writeUnlocked(path, registry.serialize());
@@ -397,11 +403,7 @@ bool RegistryFile::update(const std::filesystem::path& path,
 bool RegistryFile::updateTogether(const std::filesystem::path& path, AtomicFileSet& files,
                                   const std::function<bool(RegistryFile&)>& change) {
   std::optional<FileLock> lock;
-  try {
-    lock.emplace(lockPathOf(path));
-  } catch (const std::system_error& e) {
-    throw RegistryError(std::string("registry file: ") + e.what());
-  }
+  lockForUpdate(lock, path);
   RegistryFile registry = loadUnlocked(path);
   if (!change(registry)) return false;
   try {
