@@ -11,8 +11,8 @@ namespace lumora {
 // ~/.config/autostart/lumora-idle.desktop.
 std::filesystem::path idleAutostartPath();
 
-// The entry's text, running `program --idle` (program quoted as the Desktop
-// Entry specification asks when it holds a blank or a reserved character).
+// The entry's text, running `program --idle` (program quoted, as desktop
+// entries want, when it holds a blank or a reserved character).
 std::string idleAutostartEntry(const std::string& program);
 
 // Writes the entry (atomically, creating its folder) or removes it; removing

@@ -40,7 +40,7 @@ void previewRow(SettingsWindow& w, int row) {
 TEST(PictureTypes, FileListFilterAndUprightPreviewSize) {
   WindowFixture f;
   const auto dir = f.home.path() / "pics";
-  test::PngSpec png;
+  test::PngLayout png;
   png.width = 300;
   png.height = 60;
   f.writeFile(dir / "a.png", asString(test::encodePng(png, std::vector<std::uint8_t>(300 * 3 * 60, 90))));

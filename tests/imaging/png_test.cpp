@@ -16,7 +16,7 @@
 namespace lumora {
 namespace {
 
-using test::PngSpec;
+using test::PngLayout;
 using test::Samples;
 
 int channelsOf(int colourType) {
@@ -29,10 +29,10 @@ int channelsOf(int colourType) {
   }
 }
 
-std::size_t rowBytesOf(const PngSpec& s) { return (std::size_t(s.width) * channelsOf(s.colourType) * s.depth + 7) / 8; }
+std::size_t rowBytesOf(const PngLayout& s) { return (std::size_t(s.width) * channelsOf(s.colourType) * s.depth + 7) / 8; }
 
 // Sample k of row y, as stored (1 to 16 bits, most significant first).
-unsigned sampleAt(const PngSpec& s, const Samples& rows, int y, std::size_t k) {
+unsigned sampleAt(const PngLayout& s, const Samples& rows, int y, std::size_t k) {
   const std::uint8_t* row = &rows[std::size_t(y) * rowBytesOf(s)];
   if (s.depth == 16) return (unsigned(row[2 * k]) << 8) | row[2 * k + 1];
   if (s.depth == 8) return row[k];
@@ -50,7 +50,7 @@ unsigned to8(unsigned v, int depth) {
 unsigned over(unsigned c, unsigned a) { return (c * a + 127) / 255; }
 
 // The colour a viewer shows for pixel (x, y): alpha composed over black.
-Pixel expected(const PngSpec& s, const Samples& rows, int x, int y) {
+Pixel expected(const PngLayout& s, const Samples& rows, int x, int y) {
   const int n = channelsOf(s.colourType);
   auto at = [&](int c) { return sampleAt(s, rows, y, std::size_t(x) * n + c); };
   switch (s.colourType) {
@@ -76,7 +76,7 @@ Pixel expected(const PngSpec& s, const Samples& rows, int x, int y) {
   }
 }
 
-Samples randomRows(const PngSpec& s, unsigned seed) {
+Samples randomRows(const PngLayout& s, unsigned seed) {
   std::mt19937 random(seed);
   Samples rows(rowBytesOf(s) * std::size_t(s.height));
   for (auto& b : rows) b = std::uint8_t(random());
@@ -87,7 +87,7 @@ Samples randomRows(const PngSpec& s, unsigned seed) {
 
 Picture readBytes(const std::vector<std::uint8_t>& b) { return readPng(ReaderInput{b, {}}); }
 
-void expectDecodes(const PngSpec& s, unsigned seed) {
+void expectDecodes(const PngLayout& s, unsigned seed) {
   const Samples rows = randomRows(s, seed);
   const Picture p = readBytes(test::encodePng(s, rows));
   const std::string what = "type " + std::to_string(s.colourType) + " depth " + std::to_string(s.depth) +
@@ -118,7 +118,7 @@ TEST(PngReader, EveryColourTypeAndDepthInterlacedOrNot) {
   for (const Kind& k : kinds)
     for (int depth : k.depths)
       for (bool interlaced : {false, true}) {
-        PngSpec s;
+        PngLayout s;
         s.width = 37;  // not a multiple of a byte's pixels nor of the interlace's 8
         s.height = 13;
         s.colourType = k.colourType;
@@ -131,7 +131,7 @@ TEST(PngReader, EveryColourTypeAndDepthInterlacedOrNot) {
 }
 
 TEST(PngReader, PaletteTransparencyComposedOverBlack) {
-  PngSpec s;
+  PngLayout s;
   s.width = 16;
   s.height = 4;
   s.colourType = PNG_COLOR_TYPE_PALETTE;
@@ -177,7 +177,7 @@ TEST(PngReader, GreyWithATransparentValue) {
 }
 
 TEST(PngReader, DamagedFilesFailWithAMessageNamingPng) {
-  PngSpec s;
+  PngLayout s;
   s.width = 40;
   s.height = 30;
   const std::vector<std::uint8_t> good = test::encodePng(s, randomRows(s, 3));
@@ -213,7 +213,7 @@ TEST(PngReader, AHeaderAskingForTooMuchMemoryIsRefusedBeforeAllocating) {
 }
 
 TEST(PngReader, LoaderTakesTheExtensionInAnyCase) {
-  PngSpec s;
+  PngLayout s;
   s.width = 5;
   s.height = 3;
   const Samples rows = randomRows(s, 9);

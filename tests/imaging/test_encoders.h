@@ -88,7 +88,7 @@ inline std::vector<std::uint8_t> exifBlock(unsigned orientation, bool bigEndian 
 
 // Options of a PNG written by libpng from 8- or 16-bit samples (16-bit
 // samples given big-endian, as the file stores them).
-struct PngSpec {
+struct PngLayout {
   int width = 0, height = 0;
   int colourType = PNG_COLOR_TYPE_RGB;
   int depth = 8;
@@ -97,7 +97,7 @@ struct PngSpec {
   std::vector<std::uint8_t> paletteAlpha;  // tRNS of a palette file
 };
 
-inline std::vector<std::uint8_t> encodePng(const PngSpec& spec, const Samples& packedRows) {
+inline std::vector<std::uint8_t> encodePng(const PngLayout& layout, const Samples& packedRows) {
   png_structp png = png_create_write_struct(PNG_LIBPNG_VER_STRING, nullptr, nullptr, nullptr);
   png_infop info = png_create_info_struct(png);
   std::vector<std::uint8_t> out;
@@ -112,16 +112,16 @@ inline std::vector<std::uint8_t> encodePng(const PngSpec& spec, const Samples& p
         o->insert(o->end(), data, data + n);
       },
       nullptr);
-  png_set_IHDR(png, info, png_uint_32(spec.width), png_uint_32(spec.height), spec.depth, spec.colourType,
-               spec.interlaced ? PNG_INTERLACE_ADAM7 : PNG_INTERLACE_NONE, PNG_COMPRESSION_TYPE_DEFAULT,
+  png_set_IHDR(png, info, png_uint_32(layout.width), png_uint_32(layout.height), layout.depth, layout.colourType,
+               layout.interlaced ? PNG_INTERLACE_ADAM7 : PNG_INTERLACE_NONE, PNG_COMPRESSION_TYPE_DEFAULT,
                PNG_FILTER_TYPE_DEFAULT);
-  if (!spec.palette.empty()) png_set_PLTE(png, info, spec.palette.data(), int(spec.palette.size()));
-  if (!spec.paletteAlpha.empty())
-    png_set_tRNS(png, info, spec.paletteAlpha.data(), int(spec.paletteAlpha.size()), nullptr);
+  if (!layout.palette.empty()) png_set_PLTE(png, info, layout.palette.data(), int(layout.palette.size()));
+  if (!layout.paletteAlpha.empty())
+    png_set_tRNS(png, info, layout.paletteAlpha.data(), int(layout.paletteAlpha.size()), nullptr);
   png_write_info(png, info);
   const std::size_t rowBytes = png_get_rowbytes(png, info);
-  std::vector<png_bytep> rows(std::size_t(spec.height));
-  for (int y = 0; y < spec.height; ++y) rows[std::size_t(y)] = const_cast<png_bytep>(&packedRows[std::size_t(y) * rowBytes]);
+  std::vector<png_bytep> rows(std::size_t(layout.height));
+  for (int y = 0; y < layout.height; ++y) rows[std::size_t(y)] = const_cast<png_bytep>(&packedRows[std::size_t(y) * rowBytes]);
   png_write_image(png, rows.data());
   png_write_end(png, nullptr);
   png_destroy_write_struct(&png, &info);
