@@ -1,8 +1,8 @@
 #include "imaging/decoders.h"
 
 #include <algorithm>
-#include <cstring>
 #include <array>
+#include <cstring>
 #include <memory>
 #include <vector>
 
@@ -110,31 +110,49 @@ std::size_t decodePcxRle(ByteReader& in, std::span<std::uint8_t> out) {
 }
 
 std::size_t decodePackBits(ByteReader& in, std::size_t packedCount, std::span<std::uint8_t> out) {
-  // The hottest run-length decoder (TIFF and Photoshop pictures): pointers
-  // instead of the reader and writer, packets copied in words.
-  const std::uint8_t* const start = in.rest().data();
-  const std::uint8_t* p = start;
-  const std::uint8_t* const end = start + std::min(packedCount, in.remaining());
+  const std::size_t count = std::min(packedCount, in.remaining());
+  PackBitsReader reader(in.rest().first(count));
+  const std::size_t written = reader.read(out);
+  in.skip(count);  // all of the packed bytes, as many as out had room for
+  return written;
+}
+
+std::size_t PackBitsReader::read(std::span<std::uint8_t> out) {
+  // The hottest run-length decoder (TIFF and Photoshop pictures): the state
+  // in locals (stores through `o` could otherwise reach the members), packets
+  // copied in words.
+  const std::uint8_t* p = state_.p;
+  const std::uint8_t* const end = state_.end;
+  std::size_t literal = state_.literal, run = state_.run;
+  std::uint8_t runByte = state_.runByte;
   std::uint8_t* const o = out.data();
   const std::size_t size = out.size();
   std::size_t w = 0;
-  while (p < end) {
-    const int a = static_cast<std::int8_t>(*p++);
-    if (a >= 0) {
-      const std::size_t n = std::min<std::size_t>(std::size_t(a) + 1, std::size_t(end - p));
-      const std::size_t k = std::min(n, size - w);
+  for (;;) {
+    if (literal) {
+      const std::size_t k = std::min(literal, size - w);
       if (k) copyBytes(o + w, p, k);
       w += k;
-      p += n;
+      p += k;
+      literal -= k;
+    }
+    if (run) {
+      const std::size_t k = std::min(run, size - w);
+      if (k) fillBytes(o + w, runByte, k);
+      w += k;
+      run -= k;
+    }
+    if (w == size || p >= end) break;
+    const int a = static_cast<std::int8_t>(*p++);
+    if (a >= 0) {
+      literal = std::min<std::size_t>(std::size_t(a) + 1, std::size_t(end - p));
     } else if (a != -128) {
       if (p >= end) break;
-      const std::size_t k = std::min(std::size_t(1 - a), size - w);
-      if (k) fillBytes(o + w, *p, k);
-      w += k;
-      ++p;
+      runByte = *p++;
+      run = std::size_t(1 - a);
     }
   }
-  in.skip(std::size_t(p - start));
+  state_ = {p, end, literal, run, runByte};
   return w;
 }
 

@@ -34,6 +34,29 @@ std::size_t decodePcxRle(ByteReader& in, std::span<std::uint8_t> out);
 // bytes written to out.
 std::size_t decodePackBits(ByteReader& in, std::size_t packedCount, std::span<std::uint8_t> out);
 
+// PackBits unpacked a piece at a time: each read() goes on where the one
+// before stopped, inside a packet if need be, so a strip can be unpacked one
+// row at a time into a buffer that stays in the cache. The bytes given by
+// successive reads are those decodePackBits gives in one call.
+class PackBitsReader {
+ public:
+  explicit PackBitsReader(std::span<const std::uint8_t> packed)
+      : state_{packed.data(), packed.data() + packed.size()} {}
+  // Fills out as far as the data go; returns the number of bytes written,
+  // less than out.size() only when the data have run out.
+  std::size_t read(std::span<std::uint8_t> out);
+
+ private:
+  struct State {  // where the next read goes on
+    const std::uint8_t* p;
+    const std::uint8_t* end;
+    std::size_t literal = 0;  // bytes of a copy packet not yet given
+    std::size_t run = 0;      // repeats of runByte not yet given
+    std::uint8_t runByte = 0;
+  };
+  State state_;
+};
+
 // SGI run-length, one row of one channel. bytesPerSample is 1 or 2; with 2,
 // controls and samples are 16-bit big-endian values and each sample is
 // written as its high byte alone. A control whose count (low 7 bits) is 0

@@ -43,15 +43,24 @@ class PngDecoder {
   PngDecoder& operator=(const PngDecoder&) = delete;
 
   // Reads the header and sets the transformations to 8-bit blue, green,
-  // red, alpha; false after a libpng error.
+  // red, with alpha when the file has any (an alpha channel or tRNS);
+  // false after a libpng error.
   bool readHeader(png_uint_32* width, png_uint_32* height) {
     if (setjmp(png_jmpbuf(png_))) return false;
     png_read_info(png_, info_);
-    png_set_expand(png_);  // palette, low-depth grey and tRNS to full samples with alpha
+    // The chunks' CRCs and the zlib stream's Adler-32 are not checked, as
+    // in most viewers: they cost a tenth of the decoding, and a picture whose
+    // data decode is worth showing. A stream that does not decode still fails.
+    png_set_crc_action(png_, PNG_CRC_QUIET_USE, PNG_CRC_QUIET_USE);
+#ifdef PNG_IGNORE_ADLER32
+    png_set_option(png_, PNG_IGNORE_ADLER32, PNG_OPTION_ON);
+#endif
+    alpha_ = (png_get_color_type(png_, info_) & PNG_COLOR_MASK_ALPHA) != 0 ||
+             png_get_valid(png_, info_, PNG_INFO_tRNS) != 0;
+    png_set_expand(png_);  // palette, low-depth grey and tRNS to full samples
     png_set_strip_16(png_);
     png_set_gray_to_rgb(png_);
     png_set_bgr(png_);
-    png_set_filler(png_, 0xFF, PNG_FILLER_AFTER);  // opaque alpha where the file has none
     png_set_interlace_handling(png_);
     png_read_update_info(png_, info_);
     *width = png_get_image_width(png_, info_);
@@ -69,9 +78,10 @@ class PngDecoder {
     return true;
   }
 
-  // Reads a file that is not interlaced one row at a time through `row`
-  // (rowBytes() long) into the picture; false after a libpng error.
-  bool readRowsInto(Picture& picture, png_bytep row) {
+  // Reads a file with alpha that is not interlaced one row at a time
+  // through `row` (rowBytes() long) into the picture; false after a libpng
+  // error.
+  bool readRowsOverBlack(Picture& picture, png_bytep row) {
     if (setjmp(png_jmpbuf(png_))) return false;
     for (int y = 0; y < picture.height(); ++y) {
       png_read_row(png_, row, nullptr);
@@ -80,6 +90,7 @@ class PngDecoder {
     return true;
   }
 
+  bool alpha() const { return alpha_; }
   bool interlaced() const { return interlaced_; }
 
   std::size_t rowBytes() const { return rowBytes_; }
@@ -104,6 +115,7 @@ class PngDecoder {
   png_structp png_ = nullptr;
   png_infop info_ = nullptr;
   std::size_t rowBytes_ = 0;
+  bool alpha_ = false;
   bool interlaced_ = false;
   char message_[200] = {};
 };
@@ -115,21 +127,30 @@ Picture readPng(const ReaderInput& input) {
   PngDecoder decoder(input.data);
   png_uint_32 width = 0, height = 0;
   if (!decoder.readHeader(&width, &height)) throw PictureError(std::string("PNG: ") + decoder.message());
-  if (decoder.rowBytes() != std::size_t(width) * 4) throw PictureError("PNG: wrong pixel format");
+  if (decoder.rowBytes() != std::size_t(width) * (decoder.alpha() ? 4 : 3))
+    throw PictureError("PNG: wrong pixel format");
   if (std::uint64_t(width) * height * 4 > Picture::kMaxBytes) throw PictureError("Picture too large.");
 
   Picture pic;
-  pic.allocate(int(width), int(height), 24);
+  pic.allocateForOverwrite(int(width), int(height), 24);  // every row is read or the reading fails
+  auto failed = [&decoder] { return PictureError(std::string("PNG: ") + decoder.message()); };
+  if (!decoder.alpha()) {
+    // Blue, green, red straight into the picture's rows, every pass.
+    std::vector<png_bytep> rows(height);
+    for (png_uint_32 y = 0; y < height; ++y) rows[y] = pic.row(int(y));
+    if (!decoder.readRows(rows.data())) throw failed();
+    return pic;
+  }
   if (!decoder.interlaced()) {
     std::vector<std::uint8_t> row(decoder.rowBytes());
-    if (!decoder.readRowsInto(pic, row.data())) throw PictureError(std::string("PNG: ") + decoder.message());
+    if (!decoder.readRowsOverBlack(pic, row.data())) throw failed();
     return pic;
   }
   // The passes of an interlaced file fill the whole picture in turn.
   std::vector<std::uint8_t> bgra(std::size_t(width) * height * 4);
   std::vector<png_bytep> rows(height);
   for (png_uint_32 y = 0; y < height; ++y) rows[y] = bgra.data() + std::size_t(y) * width * 4;
-  if (!decoder.readRows(rows.data())) throw PictureError(std::string("PNG: ") + decoder.message());
+  if (!decoder.readRows(rows.data())) throw failed();
   for (png_uint_32 y = 0; y < height; ++y) bgraOverBlack(rows[y], pic.row(int(y)), width);
   return pic;
 }

@@ -294,10 +294,9 @@ void convertRow(const Layout& l, const std::uint8_t* src, std::size_t rowBytes, 
   }
 }
 
-// Largest output a strip of `packed` bytes can unpack to: PackBits turns two
-// bytes into at most 128, an LZW code of at least 9 bits into at most 4096.
+// Largest output a strip of `packed` bytes can unpack to: an LZW code of at
+// least 9 bits gives at most 4096 bytes.
 std::uint64_t maxUnpacked(std::uint32_t compression, std::uint64_t packed) {
-  if (compression == kPackBits) return packed * 64 + 128;
   if (isDeflate(compression)) return packed * 1032 + 1024;  // Deflate's best ratio is about 1032:1
   return packed * 8 / 9 * 4096 + 4096;
 }
@@ -381,6 +380,21 @@ Picture readTiff(const ReaderInput& input) {
     stripStart += std::uint32_t(rows);
     const std::uint64_t wanted = rows * rowBytes;
     const std::size_t offset = offsets[k];
+    if (compression == kPackBits) {
+      // Unpacked row by row into a buffer that stays in the cache: one pass
+      // over the picture instead of a whole strip written and read again.
+      PackBitsReader packed(data.subspan(offset, k < counts.size() ? counts[k] : 0));
+      rowCopy.resize(rowBytes);
+      for (; y < stripStart; ++y) {
+        const std::size_t got = packed.read(rowCopy);
+        if (got == 0) break;
+        std::fill(rowCopy.begin() + std::ptrdiff_t(got), rowCopy.end(), std::uint8_t(0));
+        if (predictor) undoPredictor(rowCopy.data(), rowBytes, spp, width);
+        convertRow(layout, rowCopy.data(), rowBytes, int(width), pic, int(y));
+      }
+      reached = y;
+      continue;
+    }
     std::size_t produced = 0;
     const std::uint8_t* unpacked = nullptr;
     if (compression == kNone) {
@@ -392,11 +406,8 @@ Picture readTiff(const ReaderInput& input) {
       strip.resize(std::size_t(std::min(wanted, maxUnpacked(compression, packed))));
       if (compression == kLzw) {
         produced = decodeTiffLzw(data.subspan(offset, packed), strip);
-      } else if (isDeflate(compression)) {
-        produced = inflateZlib(data.subspan(offset, packed), strip);
       } else {
-        ByteReader packedIn(data.subspan(offset, packed));
-        produced = decodePackBits(packedIn, packed, strip);
+        produced = inflateZlib(data.subspan(offset, packed), strip);
       }
       unpacked = strip.data();
     }

@@ -61,6 +61,32 @@ TEST(PackBits, CutsAtOutputAndConsumesTheCount) {
   EXPECT_EQ(s.consumed, 3u);
 }
 
+TEST(PackBits, PiecesGiveTheBytesOfOneCall) {
+  // Random packets, a -128 and a run whose byte is missing at the end; read
+  // back in pieces of every size from 1 to 130 (inside literals and runs,
+  // across packets), the bytes are those of one call.
+  std::mt19937 random(7);
+  Bytes packed;
+  for (int i = 0; i < 300; ++i) {
+    const int a = int(random() % 256) - 128;
+    packed.push_back(std::uint8_t(a));
+    if (a >= 0)
+      for (int k = 0; k <= a; ++k) packed.push_back(std::uint8_t(random()));
+    else if (a != -128)
+      packed.push_back(std::uint8_t(random()));
+  }
+  packed.push_back(0xF0);
+  Bytes whole(packed.size() * 64 + 128);
+  ByteReader in(packed);
+  whole.resize(decodePackBits(in, packed.size(), whole));
+  for (std::size_t piece = 1; piece <= 130; ++piece) {
+    PackBitsReader reader(packed);
+    Bytes got, buffer(piece);
+    for (std::size_t n; (n = reader.read(buffer)) > 0;) got.insert(got.end(), buffer.begin(), buffer.begin() + n);
+    ASSERT_EQ(got, whole) << "pieces of " << piece;
+  }
+}
+
 TEST(SgiRle, OneByteSamples) {
   auto r = run({0x83, 1, 2, 3, 0x02, 9, 0x80, 5, 5}, 8,
                [](ByteReader& in, auto out) { return decodeSgiRle(in, 1, out); });

@@ -2,6 +2,8 @@
 // and grey with transparency, each compared pixel by pixel with the samples
 // libpng wrote; damaged files fail with a message naming PNG.
 #include <gtest/gtest.h>
+
+#include <algorithm>
 #include <zlib.h>
 
 #include <cstdint>
@@ -193,6 +195,17 @@ TEST(PngReader, DamagedFilesFailWithAMessageNamingPng) {
   test::Bytes flipped = good;
   flipped[20] ^= 0x40;
   EXPECT_EQ(test::errorOf(flipped, "png").rfind("PNG: ", 0), 0u);
+  // Only the picture data's checksum wrong (the data whole): the picture
+  // loads, as in other viewers; the header's checksum is still checked.
+  test::Bytes badSum = good;
+  const auto idat = std::search(badSum.begin(), badSum.end(), std::begin("IDAT"), std::end("IDAT") - 1);
+  ASSERT_NE(idat, badSum.end());
+  const std::size_t length = (std::size_t(idat[-4]) << 24) | (std::size_t(idat[-3]) << 16) |
+                             (std::size_t(idat[-2]) << 8) | std::size_t(idat[-1]);
+  idat[std::ptrdiff_t(4 + length)] ^= 0x01;
+  ASSERT_EQ(test::errorOf(badSum, "png"), "");
+  const Picture loaded = test::decode(badSum, "png"), whole = test::decode(good, "png");
+  EXPECT_TRUE(std::equal(loaded.data().begin(), loaded.data().end(), whole.data().begin(), whole.data().end()));
   // Garbage after the signature, of every length up to a header's.
   test::Bytes noise(good.begin(), good.begin() + 8);
   for (int i = 0; i < 40; ++i) {
