@@ -7,7 +7,6 @@
 #include <QPainter>
 #include <QScreen>
 #include <array>
-#include <thread>
 #include <utility>
 
 #include "region/region_form.h"
@@ -147,7 +146,7 @@ void StageWindow::stageDrawn(const Rect& area) {
   markDirty(QRect(QPoint(area.left, area.top), QPoint(area.right - 1, area.bottom - 1)));
   if (pace_) {
     const nanoseconds wait = pace_->atStageOp(sinceTransitionStart());
-    if (wait > nanoseconds::zero()) waitPresenting(wait);
+    if (wait > nanoseconds::zero()) waitHandlingEvents(wait);
   }
   presentIfDue();
 }
@@ -186,17 +185,6 @@ void StageWindow::waitHandlingEvents(nanoseconds time) {
 void StageWindow::stopPacing() {
   pace_.reset();
   if (waitLoop_) waitLoop_->quit();
-}
-
-void StageWindow::waitPresenting(nanoseconds time) {
-  const auto end = std::chrono::steady_clock::now() + time;
-  for (;;) {
-    presentIfDue();
-    const auto now = std::chrono::steady_clock::now();
-    if (now >= end) return;
-    const nanoseconds toFrame = frameInterval() - nanoseconds(sinceFrame_.nsecsElapsed());
-    std::this_thread::sleep_until(std::min(end, now + std::max(toFrame, nanoseconds(100'000))));
-  }
 }
 
 void StageWindow::paintEvent(QPaintEvent* event) {

@@ -101,10 +101,11 @@ class StageWindow : public QWidget, public EffectHost {
   void presentDirty();
   std::chrono::nanoseconds frameInterval() const;
   std::chrono::nanoseconds sinceTransitionStart() const;
-  // Waits for `time`: handling events (at a pump) or only presenting at
-  // each refresh (at a Stage operation, where the effect does not pump).
+  // Waits for `time` at a pacing point (a pump, or a Stage operation of a
+  // transition that pumps less often than the screen refreshes), handling
+  // events meanwhile: input is answered within a frame even while a
+  // transition that pumps once is spread over the minimum time.
   void waitHandlingEvents(std::chrono::nanoseconds time);
-  void waitPresenting(std::chrono::nanoseconds time);
   // The Stage is allocated at the screen's size when first needed, which
   // keeps 8 MB of filling out of the show's start-up.
   void ensureStage();

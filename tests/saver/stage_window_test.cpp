@@ -77,5 +77,27 @@ TEST(StageWindowPace, StoppingThePaceEndsTheWaitAndTheRestRunsAtOnce) {
   EXPECT_LT(t.elapsed(), 10000);  // paced, it would take 20 s
 }
 
+// A transition that pumps only at its end is paced at its Stage operations;
+// input (here a timer standing for a key) is still handled during those
+// waits, so ending the show does not wait for the pump.
+TEST(StageWindowPace, EventsAreHandledWhileWaitingAtStageOperations) {
+  testing::qtApp();
+  StageWindow stage;
+  stage.show();
+  QElapsedTimer t;
+  t.start();
+  stage.transitionStarting({1, 40}, 20000);  // half a second a Stage operation
+  qint64 stoppedAfter = -1;
+  QTimer::singleShot(100, &stage, [&] {
+    stoppedAfter = t.elapsed();
+    stage.stopPacing();
+  });
+  for (int k = 0; k < 40; ++k) stage.stageDrawn({0, k, 10, k + 1});
+  stage.pump();
+  stage.transitionEnded();
+  EXPECT_GE(stoppedAfter, 0);
+  EXPECT_LT(t.elapsed(), 5000);  // paced, it would take 20 s
+}
+
 }  // namespace
 }  // namespace lumora
