@@ -33,19 +33,27 @@ void dirtyTheHeap(std::size_t bytes) {
   }
 }
 
-TEST(SwapRedBlue, EveryLengthInPlaceOrNotAndNothingPastTheEnd) {
+TEST(SwapRedBlue, EveryLengthAndAlignmentInPlaceOrNotAndNothingOutside) {
   std::mt19937 gen(1);
-  for (std::size_t pixels = 0; pixels <= 70; ++pixels) {
+  for (std::size_t pixels = 0; pixels <= 140; ++pixels) {
     Bytes src(3 * pixels);
     for (auto& b : src) b = std::uint8_t(gen());
     Bytes expected = src;
     for (std::size_t i = 0; i < pixels; ++i) std::swap(expected[3 * i], expected[3 * i + 2]);
 
-    Bytes dst(3 * pixels + 16, kUntouched);
-    swapRedBlue(src.data(), dst.data(), pixels);
-    EXPECT_TRUE(std::equal(expected.begin(), expected.end(), dst.begin())) << pixels;
-    EXPECT_TRUE(std::all_of(dst.begin() + std::ptrdiff_t(3 * pixels), dst.end(), [](auto b) { return b == kUntouched; }))
-        << pixels;
+    // The destination at every offset from a 64-byte boundary, with guard
+    // bytes on both sides.
+    for (std::size_t shift = 0; shift < 64; shift += pixels < 30 ? 1 : 7) {
+      Bytes dst(3 * pixels + 256, kUntouched);
+      const std::size_t base = 64 - reinterpret_cast<std::uintptr_t>(dst.data()) % 64 + shift;
+      swapRedBlue(src.data(), dst.data() + base, pixels);
+      EXPECT_TRUE(std::equal(expected.begin(), expected.end(), dst.begin() + std::ptrdiff_t(base)))
+          << pixels << " at " << shift;
+      EXPECT_TRUE(std::all_of(dst.begin(), dst.begin() + std::ptrdiff_t(base), [](auto b) { return b == kUntouched; }));
+      EXPECT_TRUE(std::all_of(dst.begin() + std::ptrdiff_t(base + 3 * pixels), dst.end(),
+                              [](auto b) { return b == kUntouched; }))
+          << pixels << " at " << shift;
+    }
 
     Bytes inPlace = src;
     swapRedBlue(inPlace.data(), inPlace.data(), pixels);
