@@ -2,14 +2,11 @@
 // the reduced decoding for the slide step, and damaged files.
 #include <gtest/gtest.h>
 
-#include <cstdio>
-#include <jpeglib.h>
-
 #include <cstdint>
-#include <cstdlib>
 #include <filesystem>
 #include <vector>
 
+#include "imaging/jpeg_writer.h"
 #include "imaging/loader.h"
 #include "imaging/readers/readers.h"
 
@@ -20,31 +17,10 @@ using Bytes = std::vector<std::uint8_t>;
 
 // A flat picture of one colour (components as the colour space wants them).
 Bytes encodeJpeg(int width, int height, J_COLOR_SPACE space, std::vector<std::uint8_t> colour) {
-  jpeg_compress_struct c{};
-  jpeg_error_mgr err{};
-  c.err = jpeg_std_error(&err);
-  jpeg_create_compress(&c);
-  unsigned char* buffer = nullptr;
-  unsigned long size = 0;
-  jpeg_mem_dest(&c, &buffer, &size);
-  c.image_width = JDIMENSION(width);
-  c.image_height = JDIMENSION(height);
-  c.input_components = int(colour.size());
-  c.in_color_space = space;
-  jpeg_set_defaults(&c);
-  jpeg_set_quality(&c, 95, TRUE);
-  jpeg_start_compress(&c, TRUE);
-  std::vector<std::uint8_t> row(std::size_t(width) * colour.size());
-  for (std::size_t i = 0; i < row.size(); ++i) row[i] = colour[i % colour.size()];
-  while (c.next_scanline < c.image_height) {
-    JSAMPROW r = row.data();
-    jpeg_write_scanlines(&c, &r, 1);
-  }
-  jpeg_finish_compress(&c);
-  Bytes out(buffer, buffer + size);
-  jpeg_destroy_compress(&c);
-  std::free(buffer);
-  return out;
+  const int components = int(colour.size());
+  return test::writeJpeg(width, height, {components, space, 95, true, {}}, [&](int, std::uint8_t* row) {
+    for (std::size_t i = 0; i < std::size_t(width) * colour.size(); ++i) row[i] = colour[i % colour.size()];
+  });
 }
 
 Picture read(const Bytes& b) { return readJpeg(ReaderInput{b, {}}); }

@@ -3,8 +3,6 @@
 // through libpng, from rows of 8-bit samples.
 #pragma once
 
-#include <cstdio>
-#include <jpeglib.h>
 #include <png.h>
 
 #include <algorithm>
@@ -12,6 +10,8 @@
 #include <cstdlib>
 #include <stdexcept>
 #include <vector>
+
+#include "imaging/jpeg_writer.h"
 
 namespace lumora::test {
 
@@ -36,31 +36,11 @@ inline Samples quarters(int width, int height) {
 // not empty, is written as an APP1 block right after the start of the file.
 inline std::vector<std::uint8_t> encodeJpeg(const Samples& samples, int width, int height, int components = 3,
                                             const std::vector<std::uint8_t>& app1 = {}) {
-  jpeg_compress_struct c{};
-  jpeg_error_mgr err{};
-  c.err = jpeg_std_error(&err);
-  jpeg_create_compress(&c);
-  unsigned char* buffer = nullptr;
-  unsigned long size = 0;
-  jpeg_mem_dest(&c, &buffer, &size);
-  c.image_width = JDIMENSION(width);
-  c.image_height = JDIMENSION(height);
-  c.input_components = components;
-  c.in_color_space = components == 1 ? JCS_GRAYSCALE : JCS_RGB;
-  jpeg_set_defaults(&c);
-  jpeg_set_quality(&c, 95, TRUE);
-  c.write_JFIF_header = FALSE;
-  jpeg_start_compress(&c, TRUE);
-  if (!app1.empty()) jpeg_write_marker(&c, JPEG_APP0 + 1, app1.data(), unsigned(app1.size()));
-  while (c.next_scanline < c.image_height) {
-    JSAMPROW r = const_cast<JSAMPROW>(&samples[std::size_t(c.next_scanline) * width * components]);
-    jpeg_write_scanlines(&c, &r, 1);
-  }
-  jpeg_finish_compress(&c);
-  std::vector<std::uint8_t> out(buffer, buffer + size);
-  jpeg_destroy_compress(&c);
-  std::free(buffer);
-  return out;
+  const JpegSettings settings{components, components == 1 ? JCS_GRAYSCALE : JCS_RGB, 95, false, app1};
+  const std::size_t rowSize = std::size_t(width) * std::size_t(components);
+  return writeJpeg(width, height, settings, [&](int y, std::uint8_t* row) {
+    std::copy_n(&samples[std::size_t(y) * rowSize], rowSize, row);
+  });
 }
 
 // An Exif APP1 payload whose first directory holds the orientation tag,
