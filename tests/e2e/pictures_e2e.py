@@ -12,7 +12,7 @@ import time
 import unittest
 
 sys.path.insert(0, os.path.dirname(__file__))
-from xsession import XSession, make_home, start_xvfb, wait_exit  # noqa: E402
+from xsession import XSession, make_home, ppm_pixels, wait_exit  # noqa: E402
 
 LUMORA = os.environ["LUMORA_BIN"]
 TOOL = os.environ["LUMORA_TOOL"]
@@ -40,8 +40,7 @@ def composed(picture, width, height, folder):
     subprocess.run([TOOL, "compose", picture, "--screen", "%dx%d" % (width, height), "--tptc", "0",
                     "--pp", "-1", "--out", out], check=True, stdout=subprocess.DEVNULL)
     with open(out, "rb") as f:
-        data = f.read()
-    return data.split(b"\n", 3)[3]
+        return ppm_pixels(f.read())[2]
 
 
 def differing_box(a, b, width, height):
@@ -170,29 +169,15 @@ class TwoScreens(XSession):
     shows."""
 
     def __init__(self):
-        self.width, self.height = 1024, 768
-        self.server, self.display = start_xvfb("-wr", "-screen", "0", "1024x768x24", "-screen", "1", "1024x768x24",
-                                               "-nolisten", "tcp")
-        self.env = dict(os.environ, DISPLAY=self.display, LUMORA_SHUTDOWN="print")
-        self.env.pop("QT_QPA_PLATFORM", None)
-        self.env.pop("WAYLAND_DISPLAY", None)
-        for _ in range(100):
-            if subprocess.run(["xdpyinfo"], env=self.env, stdout=subprocess.DEVNULL,
-                              stderr=subprocess.DEVNULL).returncode == 0:
-                return
-            time.sleep(0.1)
-        raise RuntimeError("Xvfb did not start")
+        super().__init__(1024, 768, ["-wr", "-screen", "0", "1024x768x24", "-screen", "1", "1024x768x24"])
 
     def on_screen(self, n):
         """The environment of a client of screen n."""
         return dict(self.env, DISPLAY="%s.%d" % (self.display, n))
 
     def shot_of(self, n):
-        data = subprocess.run(["import", "-silent", "-window", "root", "-depth", "8", "ppm:-"],
-                              env=self.on_screen(n), capture_output=True).stdout
-        parts = data.split(b"\n", 3)
-        w, h = map(int, parts[1].split())
-        return w, h, parts[3]
+        return ppm_pixels(subprocess.run(["import", "-silent", "-window", "root", "-depth", "8", "ppm:-"],
+                                         env=self.on_screen(n), capture_output=True).stdout)
 
 
 class TwoMonitorsTest(unittest.TestCase):

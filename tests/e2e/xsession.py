@@ -34,10 +34,20 @@ def start_xvfb(*args):
     return server, ":" + number
 
 
+def ppm_pixels(data):
+    """A binary PPM ("P6\n<w> <h>\n255\n" then RGB triples) as (width,
+    height, bytes)."""
+    parts = data.split(b"\n", 3)
+    w, h = map(int, parts[1].split())
+    return w, h, parts[3]
+
+
 class XSession:
-    def __init__(self, width=1024, height=768):
+    def __init__(self, width=1024, height=768, screens=None):
+        """One screen of width x height, or the Xvfb screen arguments given."""
         self.width, self.height = width, height
-        self.server, self.display = start_xvfb("-screen", "0", "%dx%dx24" % (width, height), "-nolisten", "tcp")
+        screens = screens or ["-screen", "0", "%dx%dx24" % (width, height)]
+        self.server, self.display = start_xvfb(*screens, "-nolisten", "tcp")
         self.env = dict(os.environ, DISPLAY=self.display, LUMORA_SHUTDOWN="print")
         self.env.pop("QT_QPA_PLATFORM", None)
         self.env.pop("WAYLAND_DISPLAY", None)
@@ -78,11 +88,8 @@ class XSession:
 
     def screenshot(self):
         """The screen as (width, height, bytes of RGB triples)."""
-        data = self.run("import", "-silent", "-window", "root", "-depth", "8", "ppm:-", capture_output=True).stdout
-        # P6\n<w> <h>\n255\n
-        parts = data.split(b"\n", 3)
-        w, h = map(int, parts[1].split())
-        return w, h, parts[3]
+        return ppm_pixels(self.run("import", "-silent", "-window", "root", "-depth", "8", "ppm:-",
+                                   capture_output=True).stdout)
 
     def pixel(self, shot, x, y):
         w, _, rgb = shot
