@@ -463,7 +463,16 @@ void SaverWindow::setLyricTimer(bool on) {
     timer4_.stop();
 }
 
-void SaverWindow::hideStage() { stage_->hide(); }
+void SaverWindow::hideStage() {
+  stage_->hide();
+  // The keyboard comes back to the show's window (and the movie inside it);
+  // else it would go wherever the desktop puts the focus next, perhaps a
+  // program under the show, and a key would no longer end the show.
+  if (!hosted() && !closed_) {
+    activateWindow();
+    setFocus();
+  }
+}
 
 void SaverWindow::showCursor() {
   if (cursor_) cursor_->show();
