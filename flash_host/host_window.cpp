@@ -2,6 +2,7 @@
 
 #include <QApplication>
 #include <QKeyEvent>
+#include <QQuickWidget>
 #include <QTimer>
 #include <QUrl>
 #include <QWebEngineSettings>
@@ -105,6 +106,15 @@ bool HostWindow::eventFilter(QObject* watched, QEvent* event) {
     case QEvent::MouseButtonPress:
       send("input button");
       return true;
+    case QEvent::ChildPolished:
+      // The web engine draws through a QQuickWidget, which shows its clear
+      // colour, white by default, wherever it has no frame of the page yet:
+      // a white flash over the show when the view comes into its window on
+      // a busy machine. Black is the show's own colour.
+      if (watched == view_.get())
+        if (auto* surface = qobject_cast<QQuickWidget*>(static_cast<QChildEvent*>(event)->child()))
+          surface->setClearColor(Qt::black);
+      return QObject::eventFilter(watched, event);
     case QEvent::KeyRelease:
     case QEvent::MouseButtonRelease:
     case QEvent::MouseButtonDblClick:
