@@ -373,6 +373,11 @@ Picture readTiff(const ReaderInput& input) {
     for (; from < to; ++from) std::fill_n(pic.row(int(from)), pic.stride(), std::uint8_t(0));
   };
   std::vector<std::uint8_t> strip, rowCopy;
+  // Row y from rowCopy (rowBytes long), its predictor undone first.
+  auto convertCopiedRow = [&](std::uint32_t y) {
+    if (predictor) undoPredictor(rowCopy.data(), rowBytes, spp, width);
+    convertRow(layout, rowCopy.data(), rowBytes, int(width), pic, int(y));
+  };
   for (std::size_t k = 0; k < offsets.size() && stripStart < height; ++k) {
     const std::uint64_t rows = rowsOf(k, stripStart);
     std::uint32_t y = stripStart;
@@ -380,17 +385,17 @@ Picture readTiff(const ReaderInput& input) {
     stripStart += std::uint32_t(rows);
     const std::uint64_t wanted = rows * rowBytes;
     const std::size_t offset = offsets[k];
+    const std::size_t packed = k < counts.size() ? counts[k] : 0;
     if (compression == kPackBits) {
       // Unpacked row by row into a buffer that stays in the cache: one pass
       // over the picture instead of a whole strip written and read again.
-      PackBitsReader packed(data.subspan(offset, k < counts.size() ? counts[k] : 0));
+      PackBitsReader reader(data.subspan(offset, packed));
       rowCopy.resize(rowBytes);
       for (; y < stripStart; ++y) {
-        const std::size_t got = packed.read(rowCopy);
+        const std::size_t got = reader.read(rowCopy);
         if (got == 0) break;
         std::fill(rowCopy.begin() + std::ptrdiff_t(got), rowCopy.end(), std::uint8_t(0));
-        if (predictor) undoPredictor(rowCopy.data(), rowBytes, spp, width);
-        convertRow(layout, rowCopy.data(), rowBytes, int(width), pic, int(y));
+        convertCopiedRow(y);
       }
       reached = y;
       continue;
@@ -402,7 +407,6 @@ Picture readTiff(const ReaderInput& input) {
       produced = std::size_t(std::min<std::uint64_t>(wanted, data.size() - offset));
       unpacked = data.data() + offset;
     } else {
-      const std::size_t packed = k < counts.size() ? counts[k] : 0;
       strip.resize(std::size_t(std::min(wanted, maxUnpacked(compression, packed))));
       if (compression == kLzw) {
         produced = decodeTiffLzw(data.subspan(offset, packed), strip);
@@ -418,10 +422,10 @@ Picture readTiff(const ReaderInput& input) {
       if (predictor || produced - at < rowBytes) {
         rowCopy.assign(row, row + std::min<std::size_t>(rowBytes, produced - at));
         rowCopy.resize(rowBytes, 0);
-        if (predictor) undoPredictor(rowCopy.data(), rowBytes, spp, width);
-        row = rowCopy.data();
+        convertCopiedRow(y);
+      } else {
+        convertRow(layout, row, rowBytes, int(width), pic, int(y));
       }
-      convertRow(layout, row, rowBytes, int(width), pic, int(y));
     }
     reached = y;
   }

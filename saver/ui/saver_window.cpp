@@ -254,8 +254,7 @@ void SaverWindow::showEvent(QShowEvent* event) {
       covers_ = std::make_unique<ScreenCovers>();
       connect(covers_.get(), &ScreenCovers::inputReceived, this, [this] { close(); });
     }
-    activateWindow();
-    setFocus();
+    takeKeyboard();
   }
   // The first media entry starts when the window is first shown.
   if (!mediaStarted_ && timer2_.isActive()) {
@@ -468,10 +467,12 @@ void SaverWindow::hideStage() {
   // The keyboard comes back to the show's window (and the movie inside it);
   // else it would go wherever the desktop puts the focus next, perhaps a
   // program under the show, and a key would no longer end the show.
-  if (!hosted() && !closed_) {
-    activateWindow();
-    setFocus();
-  }
+  if (!hosted() && !closed_) takeKeyboard();
+}
+
+void SaverWindow::takeKeyboard() {
+  activateWindow();
+  setFocus();
 }
 
 void SaverWindow::showCursor() {

@@ -118,6 +118,7 @@ class SaverWindow : public QWidget, private SlideHost, private MediaHost {
   void loadLists();
   void formClose();
   void stageInput();
+  void takeKeyboard();  // the show's window gets the keyboard focus
   void embedInHost();
   void followHost();  // module mode: the host's size, polled
 
