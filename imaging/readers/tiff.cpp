@@ -390,6 +390,18 @@ Picture readTiff(const ReaderInput& input) {
       // Unpacked row by row into a buffer that stays in the cache: one pass
       // over the picture instead of a whole strip written and read again.
       PackBitsReader reader(data.subspan(offset, packed));
+      if (layout.kind == Kind::Rgb && layout.pixelBytes == 3 && !predictor) {
+        // 8-bit RGB, the common case: red and blue exchanged straight from
+        // the packed bytes into the picture's rows.
+        for (; y < stripStart; ++y) {
+          const std::span<std::uint8_t> row(pic.row(int(y)), rowBytes);
+          const std::size_t got = reader.readSwapped(row);
+          if (got == 0) break;
+          std::fill(row.begin() + std::ptrdiff_t(got), row.end(), std::uint8_t(0));
+        }
+        reached = y;
+        continue;
+      }
       rowCopy.resize(rowBytes);
       for (; y < stripStart; ++y) {
         const std::size_t got = reader.read(rowCopy);
