@@ -35,7 +35,7 @@ void dirtyTheHeap(std::size_t bytes) {
 
 TEST(SwapRedBlue, EveryLengthAndAlignmentInPlaceOrNotAndNothingOutside) {
   std::mt19937 gen(1);
-  for (std::size_t pixels = 0; pixels <= 140; ++pixels) {
+  for (std::size_t pixels = 0; pixels <= 280; ++pixels) {
     Bytes src(3 * pixels);
     for (auto& b : src) b = std::uint8_t(gen());
     Bytes expected = src;
@@ -43,7 +43,7 @@ TEST(SwapRedBlue, EveryLengthAndAlignmentInPlaceOrNotAndNothingOutside) {
 
     // The destination at every offset from a 64-byte boundary, with guard
     // bytes on both sides.
-    for (std::size_t shift = 0; shift < 64; shift += pixels < 30 ? 1 : 7) {
+    for (std::size_t shift = 0; shift < 64; shift += pixels < 30 ? 1 : 13) {
       Bytes dst(3 * pixels + 256, kUntouched);
       const std::size_t base = 64 - reinterpret_cast<std::uintptr_t>(dst.data()) % 64 + shift;
       swapRedBlue(src.data(), dst.data() + base, pixels);
