@@ -3,7 +3,8 @@
 program (Ruffle in a web view): movies written byte by byte are drawn as
 they should be, move or stand still, give the screen back to the slideshow
 when they end, end the show on a key without leaving a player behind; a
-killed player or a missing Ruffle lets the show go on with the next entry;
+killed player or a missing Ruffle lets the show go on with the next entry, a
+killed show leaves no player behind;
 the settings window's preview plays a movie with its frame count."""
 import os
 import select
@@ -63,6 +64,15 @@ def players_of(pid):
     """The player programs started by the process `pid`."""
     out = subprocess.run(["pgrep", "-P", str(pid), "-f", FLASH], capture_output=True, text=True).stdout
     return [int(p) for p in out.split()]
+
+
+def running(pid):
+    """Whether process `pid` runs (a zombie waiting for its parent does not)."""
+    try:
+        with open("/proc/%d/stat" % pid) as f:
+            return f.read().rsplit(")", 1)[1].split()[0] != "Z"
+    except OSError:
+        return False
 
 
 def square_x(x, shot):
@@ -246,6 +256,25 @@ class FlashTest(unittest.TestCase):
         self.assertIsNotNone(shot, "the show did not go on with the next movie")
         self.assertIsNone(show.poll())
         self.end_show(show, click=True)
+
+    def test_a_killed_show_leaves_no_player(self):
+        # The show killed outright while a movie plays in its window: its
+        # player ends too, soon, and does not go on using the processor.
+        d = self.home
+        write_media_list(d, [write(os.path.join(d, "long.swf"), swf_movies.blue_on_red(frames=900))])
+        show = self.start()
+        self.assertIsNotNone(self.wait_for(lambda s: near(self.at(s, 200, 150), (0, 0, 255)), 25))
+        players = players_of(show.pid)
+        self.assertEqual(len(players), 1)
+        show.kill()
+        show.wait()
+        end = time.time() + 20
+        while time.time() < end and running(players[0]):
+            time.sleep(0.1)
+        left = running(players[0])
+        if left:
+            os.kill(players[0], 9)
+        self.assertFalse(left, "the player outlived the show by 20 s")
 
     def test_without_ruffle_the_show_goes_on_with_the_next_entry(self):
         d = self.home
