@@ -9,6 +9,7 @@
 #include "imaging/byte_reader.h"
 #include "imaging/decoders.h"
 #include "imaging/readers/color_conversion.h"
+#include "imaging/readers/pixel_rows.h"
 #include "imaging/readers/readers.h"
 
 namespace lumora {
@@ -106,6 +107,13 @@ void readPlanes(const Header& h, ByteReader& in, bool packBits, const RowCounts&
   auto sample16 = [&](std::size_t channel, std::uint64_t i) { return (at(channel, i) << 8) | at(channel, i + 1); };
   for (std::uint32_t y = 0; y < h.height; ++y) {
     std::uint8_t* dst = pic.row(int(y));
+    const std::uint64_t rowStart = std::uint64_t(y) * h.width;
+    if (h.mode == kRgb && b == 1 && h.channels >= 3 && 2 * planeBytes + rowStart + h.width <= planes.size()) {
+      // 8-bit RGB with the whole row there, the common case.
+      const std::uint8_t* red = planes.data() + rowStart;
+      interleaveBgr(red, red + planeBytes, red + 2 * planeBytes, dst, h.width);
+      continue;
+    }
     for (std::uint32_t x = 0; x < h.width; ++x, dst += 3) {
       const std::uint64_t i = (std::uint64_t(y) * h.width + x) * b;  // 16-bit samples: the high byte first
       switch (h.mode) {

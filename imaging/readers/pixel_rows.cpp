@@ -86,6 +86,46 @@ __attribute__((target("avx512f,avx512bw,avx512vbmi"))) std::size_t swapPermuted(
   return i;
 }
 
+// Three planes interleaved into blue, green, red: 64 pixels a step (AVX-512
+// VBMI), each 64-byte result one two-register permutation of the blue and
+// green planes and one masked permutation of the red plane over it.
+struct InterleaveOrder {
+  alignas(64) std::uint8_t blueGreen[3][64];
+  alignas(64) std::uint8_t red[3][64];
+  std::uint64_t redMask[3];
+};
+constexpr InterleaveOrder makeInterleaveOrder() {
+  InterleaveOrder order{};
+  for (std::size_t b = 0; b < 3; ++b)
+    for (std::size_t k = 0; k < 64; ++k) {
+      const std::size_t out = 64 * b + k, pixel = out / 3, channel = out % 3;  // 0 blue, 1 green, 2 red
+      order.blueGreen[b][k] = std::uint8_t(channel == 1 ? 64 + pixel : pixel);
+      order.red[b][k] = std::uint8_t(pixel);
+      if (channel == 2) order.redMask[b] |= std::uint64_t(1) << k;
+    }
+  return order;
+}
+constexpr InterleaveOrder kInterleaveOrder = makeInterleaveOrder();
+
+__attribute__((target("avx512f,avx512bw,avx512vbmi"))) std::size_t interleavePermuted(const std::uint8_t* red,
+                                                                                      const std::uint8_t* green,
+                                                                                      const std::uint8_t* blue,
+                                                                                      std::uint8_t* dst,
+                                                                                      std::size_t pixels) {
+  std::size_t i = 0;
+  for (; i + 64 <= pixels; i += 64) {
+    const __m512i r = _mm512_loadu_si512(red + i), g = _mm512_loadu_si512(green + i);
+    const __m512i b = _mm512_loadu_si512(blue + i);
+    for (int k = 0; k < 3; ++k) {
+      const __m512i bg = _mm512_permutex2var_epi8(b, _mm512_load_si512(kInterleaveOrder.blueGreen[k]), g);
+      const __m512i bgr = _mm512_mask_permutexvar_epi8(bg, kInterleaveOrder.redMask[k],
+                                                       _mm512_load_si512(kInterleaveOrder.red[k]), r);
+      _mm512_storeu_si512(dst + 3 * i + 64 * k, bgr);
+    }
+  }
+  return i;
+}
+
 bool hasVbmi() {
   return __builtin_cpu_supports("avx512f") && __builtin_cpu_supports("avx512bw") &&
          __builtin_cpu_supports("avx512vbmi");
@@ -101,6 +141,19 @@ void swapRedBlue(const std::uint8_t* src, std::uint8_t* dst, std::size_t pixels)
   if (__builtin_cpu_supports("ssse3")) done += swapShuffled(src + 3 * done, dst + 3 * done, pixels - done);
 #endif
   swapPixels(src, dst, done, pixels);
+}
+
+void interleaveBgr(const std::uint8_t* red, const std::uint8_t* green, const std::uint8_t* blue, std::uint8_t* dst,
+                   std::size_t pixels) {
+  std::size_t i = 0;
+#if defined(__x86_64__) || defined(__i386__)
+  if (hasVbmi()) i = interleavePermuted(red, green, blue, dst, pixels);
+#endif
+  for (; i < pixels; ++i) {
+    dst[3 * i] = blue[i];
+    dst[3 * i + 1] = green[i];
+    dst[3 * i + 2] = red[i];
+  }
 }
 
 }  // namespace lumora

@@ -12,4 +12,10 @@ namespace lumora {
 // dst may be the same row; otherwise they must not overlap.
 void swapRedBlue(const std::uint8_t* src, std::uint8_t* dst, std::size_t pixels);
 
+// Writes `pixels` 3-byte pixels to dst as blue, green, red, taking each
+// colour from its own plane (the planes' bytes side by side). dst must not
+// overlap the planes.
+void interleaveBgr(const std::uint8_t* red, const std::uint8_t* green, const std::uint8_t* blue, std::uint8_t* dst,
+                   std::size_t pixels);
+
 }  // namespace lumora

@@ -61,6 +61,30 @@ TEST(SwapRedBlue, EveryLengthAndAlignmentInPlaceOrNotAndNothingOutside) {
   }
 }
 
+TEST(InterleaveBgr, EveryLengthAndAlignmentAndNothingOutside) {
+  std::mt19937 gen(2);
+  for (std::size_t pixels = 0; pixels <= 200; ++pixels) {
+    // Planes of exactly their size, so that a read past one is seen by the
+    // sanitizer build.
+    Bytes red(pixels), green(pixels), blue(pixels);
+    for (Bytes* plane : {&red, &green, &blue})
+      for (auto& b : *plane) b = std::uint8_t(gen());
+    Bytes expected;
+    for (std::size_t i = 0; i < pixels; ++i) expected.insert(expected.end(), {blue[i], green[i], red[i]});
+    for (std::size_t shift = 0; shift < 64; shift += pixels < 30 ? 1 : 11) {
+      Bytes dst(3 * pixels + 256, kUntouched);
+      const std::size_t base = 64 - reinterpret_cast<std::uintptr_t>(dst.data()) % 64 + shift;
+      interleaveBgr(red.data(), green.data(), blue.data(), dst.data() + base, pixels);
+      EXPECT_TRUE(std::equal(expected.begin(), expected.end(), dst.begin() + std::ptrdiff_t(base)))
+          << pixels << " at " << shift;
+      EXPECT_TRUE(std::all_of(dst.begin(), dst.begin() + std::ptrdiff_t(base), [](auto b) { return b == kUntouched; }));
+      EXPECT_TRUE(std::all_of(dst.begin() + std::ptrdiff_t(base + 3 * pixels), dst.end(),
+                              [](auto b) { return b == kUntouched; }))
+          << pixels << " at " << shift;
+    }
+  }
+}
+
 // PackBits as the format defines it, one byte at a time.
 Bytes packBitsReference(const Bytes& packed, std::size_t room) {
   Bytes out;
