@@ -33,6 +33,24 @@ void dirtyTheHeap(std::size_t bytes) {
   }
 }
 
+// write(dst) puts a row of expected.size() bytes at dst: tried with the
+// destination at offsets from a 64-byte boundary (every one for short
+// rows), with guard bytes on both sides that must stay untouched.
+template <class Write>
+void expectAtEveryOffset(const Bytes& expected, Write write) {
+  const std::size_t n = expected.size();
+  for (std::size_t shift = 0; shift < 64; shift += n < 90 ? 1 : 13) {
+    Bytes dst(n + 256, kUntouched);
+    const std::size_t base = 64 - reinterpret_cast<std::uintptr_t>(dst.data()) % 64 + shift;
+    write(dst.data() + base);
+    EXPECT_TRUE(std::equal(expected.begin(), expected.end(), dst.begin() + std::ptrdiff_t(base)))
+        << n << " bytes at " << shift;
+    EXPECT_TRUE(std::all_of(dst.begin(), dst.begin() + std::ptrdiff_t(base), [](auto b) { return b == kUntouched; }));
+    EXPECT_TRUE(std::all_of(dst.begin() + std::ptrdiff_t(base + n), dst.end(), [](auto b) { return b == kUntouched; }))
+        << n << " bytes at " << shift;
+  }
+}
+
 TEST(SwapRedBlue, EveryLengthAndAlignmentInPlaceOrNotAndNothingOutside) {
   std::mt19937 gen(1);
   for (std::size_t pixels = 0; pixels <= 280; ++pixels) {
@@ -41,19 +59,7 @@ TEST(SwapRedBlue, EveryLengthAndAlignmentInPlaceOrNotAndNothingOutside) {
     Bytes expected = src;
     for (std::size_t i = 0; i < pixels; ++i) std::swap(expected[3 * i], expected[3 * i + 2]);
 
-    // The destination at every offset from a 64-byte boundary, with guard
-    // bytes on both sides.
-    for (std::size_t shift = 0; shift < 64; shift += pixels < 30 ? 1 : 13) {
-      Bytes dst(3 * pixels + 256, kUntouched);
-      const std::size_t base = 64 - reinterpret_cast<std::uintptr_t>(dst.data()) % 64 + shift;
-      swapRedBlue(src.data(), dst.data() + base, pixels);
-      EXPECT_TRUE(std::equal(expected.begin(), expected.end(), dst.begin() + std::ptrdiff_t(base)))
-          << pixels << " at " << shift;
-      EXPECT_TRUE(std::all_of(dst.begin(), dst.begin() + std::ptrdiff_t(base), [](auto b) { return b == kUntouched; }));
-      EXPECT_TRUE(std::all_of(dst.begin() + std::ptrdiff_t(base + 3 * pixels), dst.end(),
-                              [](auto b) { return b == kUntouched; }))
-          << pixels << " at " << shift;
-    }
+    expectAtEveryOffset(expected, [&](std::uint8_t* dst) { swapRedBlue(src.data(), dst, pixels); });
 
     Bytes inPlace = src;
     swapRedBlue(inPlace.data(), inPlace.data(), pixels);
@@ -71,17 +77,8 @@ TEST(InterleaveBgr, EveryLengthAndAlignmentAndNothingOutside) {
       for (auto& b : *plane) b = std::uint8_t(gen());
     Bytes expected;
     for (std::size_t i = 0; i < pixels; ++i) expected.insert(expected.end(), {blue[i], green[i], red[i]});
-    for (std::size_t shift = 0; shift < 64; shift += pixels < 30 ? 1 : 11) {
-      Bytes dst(3 * pixels + 256, kUntouched);
-      const std::size_t base = 64 - reinterpret_cast<std::uintptr_t>(dst.data()) % 64 + shift;
-      interleaveBgr(red.data(), green.data(), blue.data(), dst.data() + base, pixels);
-      EXPECT_TRUE(std::equal(expected.begin(), expected.end(), dst.begin() + std::ptrdiff_t(base)))
-          << pixels << " at " << shift;
-      EXPECT_TRUE(std::all_of(dst.begin(), dst.begin() + std::ptrdiff_t(base), [](auto b) { return b == kUntouched; }));
-      EXPECT_TRUE(std::all_of(dst.begin() + std::ptrdiff_t(base + 3 * pixels), dst.end(),
-                              [](auto b) { return b == kUntouched; }))
-          << pixels << " at " << shift;
-    }
+    expectAtEveryOffset(
+        expected, [&](std::uint8_t* dst) { interleaveBgr(red.data(), green.data(), blue.data(), dst, pixels); });
   }
 }
 
