@@ -5,6 +5,8 @@
 #include <QMessageBox>
 #include <QPalette>
 #include <QScreen>
+#include <QTimer>
+#include <QWindow>
 #include <cstdio>
 #include <filesystem>
 
@@ -255,6 +257,7 @@ void SaverWindow::showEvent(QShowEvent* event) {
       connect(covers_.get(), &ScreenCovers::inputReceived, this, [this] { close(); });
     }
     takeKeyboard();
+    if (!closed_) grabInput(true);
   }
   // The first media entry starts when the window is first shown.
   if (!mediaStarted_ && timer2_.isActive()) {
@@ -278,11 +281,13 @@ void SaverWindow::resizeEvent(QResizeEvent* event) {
 }
 
 // In module mode the desktop owns input: keys and buttons end nothing.
+// Otherwise the grab brings every key and button here, those on the stage
+// too: the stage goes first, so that the password prompt is not under it.
 void SaverWindow::keyPressEvent(QKeyEvent*) {
-  if (!hosted()) close();
+  if (!hosted()) stageInput();
 }
 void SaverWindow::mousePressEvent(QMouseEvent*) {
-  if (!hosted()) close();
+  if (!hosted()) stageInput();
 }
 
 void SaverWindow::stageInput() {
@@ -312,9 +317,11 @@ void SaverWindow::closeEvent(QCloseEvent* event) {
     PasswordPrompt* form4 = prompt();
     form4->move((screen.width() - form4->width()) / 2, (screen.height() - form4->height()) / 2);
     promptOpen_ = true;
+    grabInput(false);  // the prompt takes the typing
     form4->exec();
     promptOpen_ = false;
     granted = utf8ToAnsi(form4->maskEdit1()->text().toStdString()) == password;
+    if (!granted) grabInput(true);
     if (!granted && !listBox1_.empty()) timer1_.start();
   }
   if (!granted) return;
@@ -325,6 +332,7 @@ void SaverWindow::closeEvent(QCloseEvent* event) {
 void SaverWindow::endShow() {
   if (closeGranted_) return;
   closeGranted_ = true;
+  grabInput(false);
   step_.cancel();       // a step waiting for its picture gives up
   stage_->stopPacing();  // a transition running now ends at once, not at its pace
   formClose();
@@ -473,6 +481,23 @@ void SaverWindow::hideStage() {
 void SaverWindow::takeKeyboard() {
   activateWindow();
   setFocus();
+}
+
+void SaverWindow::grabInput(bool on) {
+  grabbing_ = on && !hosted() && !closeGranted_;
+  QWindow* window = windowHandle();
+  if (!window) return;
+  if (!grabbing_) {
+    window->setKeyboardGrabEnabled(false);
+    window->setMouseGrabEnabled(false);
+    return;
+  }
+  const bool keyboard = window->setKeyboardGrabEnabled(true);
+  const bool pointer = window->setMouseGrabEnabled(true);
+  if (!keyboard || !pointer)
+    QTimer::singleShot(100, this, [this] {
+      if (grabbing_) grabInput(true);
+    });
 }
 
 void SaverWindow::showCursor() {

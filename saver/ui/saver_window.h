@@ -119,6 +119,10 @@ class SaverWindow : public QWidget, private SlideHost, private MediaHost {
   void formClose();
   void stageInput();
   void takeKeyboard();  // the show's window gets the keyboard focus
+  // The keyboard and the pointer grabbed for the show's window (on) or let
+  // go (off, around the password prompt); a grab the X server refuses for
+  // now (the window not yet mapped, another program's grab) is tried again.
+  void grabInput(bool on);
   void embedInHost();
   void followHost();  // module mode: the host's size, polled
 
@@ -172,6 +176,7 @@ class SaverWindow : public QWidget, private SlideHost, private MediaHost {
   // Stage under it; the step comes when the caption is done instead.
   bool captionPainting_ = false;
   bool closed_ = false;
+  bool grabbing_ = false;  // grabInput(true) holds until grabInput(false)
   QSize hostSize_;   // module mode: the size the show last took from the host
   QTimer hostTimer_;  // module mode: polls the host window
 };

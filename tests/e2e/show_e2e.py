@@ -1,7 +1,7 @@
 #!/usr/bin/env python3
 """End-to-end tests of the show on a real X server: the opening caption, the
-end on a key, the password set through "/A" and asked at the end, and the
-pictures shown in list order."""
+end on a key (also while another window has the focus), the password set
+through "/A" and asked at the end, and the pictures shown in list order."""
 import os
 import subprocess
 import sys
@@ -12,6 +12,7 @@ sys.path.insert(0, os.path.dirname(__file__))
 from xsession import XSession, make_home, wait_exit  # noqa: E402
 
 LUMORA = os.environ["LUMORA_BIN"]
+HOST_WINDOW = os.environ.get("HOST_WINDOW")  # a window that takes the focus
 SHOTS = os.environ.get("LUMORA_SHOTS")
 
 
@@ -50,6 +51,28 @@ class ShowTest(unittest.TestCase):
         self.assertEqual(self.yellow_pixels(shot, 0, 200), 0)
         self.x.key("space")
         self.assertEqual(wait_exit(show, 10), 0)
+
+    @unittest.skipUnless(HOST_WINDOW, "HOST_WINDOW is not set")
+    def test_a_key_ends_the_show_while_another_window_has_the_focus(self):
+        # A program that takes the input focus while the show runs (a
+        # notification, a window that maps itself) does not get the keys:
+        # the show has grabbed the keyboard and the pointer.
+        home = make_home("--value", "qssz=0")
+        show = self.start(home, "/S")
+        time.sleep(2.0)
+        other = subprocess.Popen([HOST_WINDOW, "0", "0", "10", "10", "--focus"], env=self.x.env,
+                                 stdout=subprocess.PIPE, stderr=subprocess.DEVNULL)
+        try:
+            other.stdout.readline()  # its id: it is mapped and has the focus
+            time.sleep(0.5)
+            self.x.key("space")
+            self.assertEqual(wait_exit(show, 10), 0, "the key went to the other window")
+        finally:
+            other.kill()
+            other.wait()
+            if show.poll() is None:
+                show.kill()
+                show.wait()
 
     def test_password_set_with_slash_a_is_asked_at_the_end(self):
         home = make_home("--desktop", "ScreenSaveUsePassword=1")
