@@ -15,7 +15,6 @@
 #pragma once
 
 #include <cstddef>
-#include <algorithm>
 #include <cstdint>
 #include <span>
 
@@ -52,9 +51,9 @@ class PackBitsReader {
   // from the packed bytes into out, one pass with no buffer between. Writes
   // whole pixels only (out.size() rounded down to a multiple of 3); a pixel
   // the data end inside is completed with zeros before the exchange. Returns
-  // the bytes written, a multiple of 3.
-  // The instructions it exchanges with: Best, the widest this processor
-  // has; the others for tests, each where available() says so.
+  // the bytes written, a multiple of 3. kernel: the instructions it
+  // exchanges with; Best is the widest this processor has, the others are
+  // for tests, each where available() says so.
   enum class Kernel { Best, OneByOne, Shuffled, Permuted };
   static bool available(Kernel kernel);
   std::size_t readSwapped(std::span<std::uint8_t> out, Kernel kernel = Kernel::Best);
@@ -69,7 +68,6 @@ class PackBitsReader {
   };
   State state_;
 };
-
 
 // SGI run-length, one row of one channel. bytesPerSample is 1 or 2; with 2,
 // controls and samples are 16-bit big-endian values and each sample is

@@ -7,6 +7,7 @@
 
 #include "imaging/decoders.h"
 #include "imaging/packbits_packet.h"
+#include "imaging/pixel_swap.h"
 
 #if defined(__x86_64__) || defined(__i386__)
 #include <immintrin.h>
@@ -93,16 +94,6 @@ __attribute__((always_inline)) inline std::size_t unpackSwapped(const std::uint8
   return w;
 }
 
-// k bytes of whole pixels from src exchanged into dst, one at a time.
-inline void swapPixelBytes(const std::uint8_t* src, std::uint8_t* dst, std::size_t k) {
-  for (std::size_t i = 0; i < k; i += 3) {
-    const std::uint8_t a = src[i];
-    dst[i] = src[i + 2];
-    dst[i + 1] = src[i + 1];
-    dst[i + 2] = a;
-  }
-}
-
 // Kernels without a path of their own for runs of full copy packets.
 struct NoFullPackets {
   std::size_t fullPackets(const std::uint8_t*&, const std::uint8_t*, std::uint8_t*, std::size_t) const { return 0; }
@@ -110,7 +101,7 @@ struct NoFullPackets {
 
 struct SwapOneByOne : NoFullPackets {
   void operator()(const std::uint8_t* src, std::uint8_t* dst, std::size_t k, std::size_t) const {
-    swapPixelBytes(src, dst, k);
+    swapPixelsOneByOne(src, dst, 0, k / 3);
   }
 };
 
@@ -120,15 +111,9 @@ struct SwapOneByOne : NoFullPackets {
 struct SwapShuffled : NoFullPackets {
   __attribute__((target("ssse3"))) void operator()(const std::uint8_t* src, std::uint8_t* dst, std::size_t k,
                                                    std::size_t room) const {
-    using Bytes16 = std::uint8_t __attribute__((vector_size(16)));
     std::size_t i = 0;
-    for (; i < k && i + 16 <= room; i += 15) {
-      Bytes16 v;
-      std::memcpy(&v, src + i, 16);
-      v = __builtin_shufflevector(v, v, 2, 1, 0, 5, 4, 3, 8, 7, 6, 11, 10, 9, 14, 13, 12, 15);
-      std::memcpy(dst + i, &v, 16);
-    }
-    if (i < k) swapPixelBytes(src + i, dst + i, k - i);
+    for (; i < k && i + 16 <= room; i += 15) swapFivePixels(src + i, dst + i);
+    if (i < k) swapPixelsOneByOne(src + i, dst + i, 0, (k - i) / 3);
   }
 };
 
@@ -233,8 +218,7 @@ bool PackBitsReader::available(Kernel kernel) {
 #if defined(__x86_64__) || defined(__i386__)
     case Kernel::Shuffled: return __builtin_cpu_supports("ssse3");
     case Kernel::Permuted:
-      return __builtin_cpu_supports("avx512f") && __builtin_cpu_supports("avx512bw") &&
-             __builtin_cpu_supports("avx512vbmi");
+      return hasAvx512Vbmi();
 #else
     default: return false;
 #endif

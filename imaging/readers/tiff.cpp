@@ -387,27 +387,19 @@ Picture readTiff(const ReaderInput& input) {
     const std::size_t offset = offsets[k];
     const std::size_t packed = k < counts.size() ? counts[k] : 0;
     if (compression == kPackBits) {
-      // Unpacked row by row into a buffer that stays in the cache: one pass
-      // over the picture instead of a whole strip written and read again.
+      // Unpacked row by row, one pass over the picture: 8-bit RGB, the
+      // common case, straight into the picture's rows with red and blue
+      // exchanged on the way; the rest into rowCopy, which stays in the
+      // cache, then converted.
       PackBitsReader reader(data.subspan(offset, packed));
-      if (layout.kind == Kind::Rgb && layout.pixelBytes == 3 && !predictor) {
-        // 8-bit RGB, the common case: red and blue exchanged straight from
-        // the packed bytes into the picture's rows.
-        for (; y < stripStart; ++y) {
-          const std::span<std::uint8_t> row(pic.row(int(y)), rowBytes);
-          const std::size_t got = reader.readSwapped(row);
-          if (got == 0) break;
-          std::fill(row.begin() + std::ptrdiff_t(got), row.end(), std::uint8_t(0));
-        }
-        reached = y;
-        continue;
-      }
-      rowCopy.resize(rowBytes);
+      const bool swapped = layout.kind == Kind::Rgb && layout.pixelBytes == 3 && !predictor;
+      if (!swapped) rowCopy.resize(rowBytes);
       for (; y < stripStart; ++y) {
-        const std::size_t got = reader.read(rowCopy);
+        const std::span<std::uint8_t> row = swapped ? std::span(pic.row(int(y)), rowBytes) : std::span(rowCopy);
+        const std::size_t got = swapped ? reader.readSwapped(row) : reader.read(row);
         if (got == 0) break;
-        std::fill(rowCopy.begin() + std::ptrdiff_t(got), rowCopy.end(), std::uint8_t(0));
-        convertCopiedRow(y);
+        std::fill(row.begin() + std::ptrdiff_t(got), row.end(), std::uint8_t(0));
+        if (!swapped) convertCopiedRow(y);
       }
       reached = y;
       continue;
