@@ -20,6 +20,8 @@ namespace {
 // How long the view waits for the first frame before it goes into the window
 // to play in all the same.
 constexpr int kPlaceAnywayMs = 8000;
+// Where in the window to play in the view waits, out of sight.
+constexpr int kOutside = -30000;
 }  // namespace
 
 void HostPage::javaScriptConsoleMessage(JavaScriptConsoleMessageLevel, const QString& message, int line,
@@ -64,30 +66,28 @@ HostWindow::HostWindow(const QString& ruffleDir, unsigned long long parentWindow
   pal.setColor(QPalette::Window, Qt::black);
   view_->setPalette(pal);
   view_->setAutoFillBackground(true);
-  // Played inside another window, the view first comes up as a window of
-  // its own: far off the screen, so nothing shows before it is moved in.
-  view_->setGeometry(parentWindow ? -30000 : 0, parentWindow ? -30000 : 0, width, height);
   qApp->installEventFilter(this);
   connect(&stdin_, &QSocketNotifier::activated, this, &HostWindow::readCommands);
   page_->load(QUrl(QString::fromLatin1(kPageUrl)));
+  // Played inside another window, the view goes into it before it is shown,
+  // but outside its area, and moves into view when the first movie's first
+  // frame is drawn: until then the show's window (black) stays in view. A
+  // movie that never reports it (an error, a page that does not load) is
+  // moved in after a few seconds anyway.
+  view_->resize(width, height);
+  if (parentWindow) {
+    parent_.reset(QWindow::fromWinId(WId(parentWindow)));
+    view_->winId();  // the view's own window, to put into the parent
+    view_->windowHandle()->setParent(parent_.get());
+    view_->windowHandle()->setPosition(kOutside, kOutside);
+    QTimer::singleShot(kPlaceAnywayMs, this, &HostWindow::placeInParent);
+  }
   view_->show();
-  // The view goes into the given window when the first movie's first frame
-  // is drawn: before that the web engine may show its own white surface,
-  // and the show's window (black) is to stay in view instead. A movie that
-  // never reports it (an error, a page that does not load) is placed after
-  // a few seconds anyway.
-  parentId_ = parentWindow;
-  if (parentId_) QTimer::singleShot(kPlaceAnywayMs, this, &HostWindow::placeInParent);
 }
 
 void HostWindow::placeInParent() {
-  if (!parentId_) return;
-  // Once shown, so that showing does not undo it.
-  parent_.reset(QWindow::fromWinId(WId(std::exchange(parentId_, 0))));
-  if (parent_) {
-    view_->windowHandle()->setParent(parent_.get());
-    view_->windowHandle()->setPosition(0, 0);
-  }
+  if (parent_ && !placed_) view_->windowHandle()->setPosition(0, 0);
+  placed_ = true;
 }
 
 HostWindow::~HostWindow() {
@@ -108,9 +108,8 @@ bool HostWindow::eventFilter(QObject* watched, QEvent* event) {
       return true;
     case QEvent::ChildPolished:
       // The web engine draws through a QQuickWidget, which shows its clear
-      // colour, white by default, wherever it has no frame of the page yet:
-      // a white flash over the show when the view comes into its window on
-      // a busy machine. Black is the show's own colour.
+      // colour, white by default, wherever it has no frame of the page yet.
+      // Black is the show's own colour.
       if (watched == view_.get())
         if (auto* surface = qobject_cast<QQuickWidget*>(static_cast<QChildEvent*>(event)->child()))
           surface->setClearColor(Qt::black);
@@ -183,11 +182,13 @@ void HostWindow::load(const std::string& path) {
     queuedLoad_ = path;
     return;
   }
+  QString background;  // "#rrggbb": the colour the first frame sets
   try {
     const std::vector<std::uint8_t> file = readSwfBytes(path);
     const SwfWithReports movie = addFrameReports(file.data(), file.size());
     scheme_->setMovie(QByteArray(reinterpret_cast<const char*>(movie.movie.data()), qsizetype(movie.movie.size())));
     send(std::string("reports ") + (movie.reportsFrames ? "1" : "0"));
+    if (movie.background) background = QStringLiteral("#%1").arg(*movie.background, 6, 16, QLatin1Char('0'));
   } catch (const SwfError& e) {
     send(std::string("error ") + e.what());
     return;
@@ -195,7 +196,7 @@ void HostWindow::load(const std::string& path) {
   lastFrame_ = -1;
   // A new address per movie, so the engine never serves an older one.
   ++loads_;
-  runScript(QStringLiteral("lumoraLoad('%1?%2', %2)").arg(QLatin1String(kMovieUrl)).arg(loads_));
+  runScript(QStringLiteral("lumoraLoad('%1?%2', %2, '%3')").arg(QLatin1String(kMovieUrl)).arg(loads_).arg(background));
 }
 
 void HostWindow::pageReport(const QString& line) {

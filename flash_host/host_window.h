@@ -46,7 +46,7 @@ class HostWindow : public QObject {
   void load(const std::string& path);
   void send(const std::string& line);
   void runScript(const QString& script);
-  // Moves the view into the window to play in (once).
+  // Moves the view into sight in the window it plays in (once).
   void placeInParent();
 
   std::unique_ptr<QWebEngineProfile> profile_;
@@ -54,7 +54,7 @@ class HostWindow : public QObject {
   OfflineInterceptor* interceptor_;
   HostPage* page_;
   std::unique_ptr<QWindow> parent_;  // the foreign window we play in
-  unsigned long long parentId_ = 0;  // its id, until the view is placed there
+  bool placed_ = false;              // the view has moved into its area
   std::unique_ptr<QWebEngineView> view_;
   QSocketNotifier stdin_;
   std::string pending_;       // input not yet ended by a newline

@@ -58,8 +58,10 @@ let lumoraPlayer = null;
 let lumoraApi = null;
 
 // `generation` tags the reports of this movie, so that late reports of the
-// movie before it are told apart.
-function lumoraLoad(url, generation) {
+// movie before it are told apart. `background` ("#rrggbb", or empty) is the
+// colour the movie's first frame sets: given before the movie runs, Ruffle
+// draws its first picture in it rather than in its own white.
+function lumoraLoad(url, generation, background) {
   if (!window.RufflePlayer || typeof window.RufflePlayer.newest !== "function") {
     lumoraReport("error Ruffle did not load");
     return;
@@ -83,7 +85,7 @@ function lumoraLoad(url, generation) {
     requestAnimationFrame(function () { requestAnimationFrame(function () { lumoraReport("shown " + generation); }); });
   });
   document.body.appendChild(player);
-  Promise.resolve(lumoraApi.load({ url: url })).catch(function (e) { lumoraReport("error " + e); });
+  Promise.resolve(lumoraApi.load({ url: url, backgroundColor: background || null })).catch(function (e) { lumoraReport("error " + e); });
 }
 function lumoraPause() {
   if (!lumoraApi) return;

@@ -9,6 +9,7 @@ namespace {
 enum : int {
   kTagEnd = 0,
   kTagShowFrame = 1,
+  kTagSetBackgroundColor = 9,
   kTagDoAction = 12,
   kTagFileAttributes = 69,
   kTagDoAbc = 72,
@@ -108,6 +109,10 @@ SwfWithReports addFrameReports(const std::uint8_t* data, std::size_t size) {
       const std::vector<std::uint8_t> report = frameReportTag(frame);
       m.insert(m.end(), report.begin(), report.end());
       ++out.reports;
+    }
+    if (t.code == kTagSetBackgroundColor && frame == 0 && !out.background && t.end - t.dataStart >= 3) {
+      const std::uint8_t* rgb = body.data() + t.dataStart;
+      out.background = std::uint32_t(rgb[0]) << 16 | std::uint32_t(rgb[1]) << 8 | rgb[2];
     }
     if (t.code == kTagShowFrame) ++frame;
     m.insert(m.end(), body.begin() + std::ptrdiff_t(t.start), body.begin() + std::ptrdiff_t(t.end));

@@ -10,6 +10,7 @@
 
 #include <cstddef>
 #include <cstdint>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -28,6 +29,9 @@ struct SwfWithReports {
   bool reportsFrames = false;       // false for ActionScript 3
   bool actionScript3 = false;
   int reports = 0;                  // actions added
+  // 0xRRGGBB of a SetBackgroundColor in the first frame: the player is to
+  // start in it rather than in its own white before the frame runs.
+  std::optional<std::uint32_t> background;
 };
 
 SwfWithReports addFrameReports(const std::uint8_t* data, std::size_t size);

@@ -95,6 +95,23 @@ TEST(FrameReports, TheActionIsAnFsCommandGetUrl) {
   EXPECT_EQ(t.back(), 0);
 }
 
+// The player starts in the colour the first frame sets; a colour set later
+// (or none) leaves it to the player, as the movie would.
+TEST(FrameReports, TheFirstFramesBackgroundIsTold) {
+  const Bytes coloured = fws(body(0x1E00, 2, 2, 0x0A0B0C));
+  EXPECT_EQ(addFrameReports(coloured.data(), coloured.size()).background, 0x0A0B0Cu);
+  const Bytes plain = fws(body(0x1E00, 2, 2, std::nullopt));
+  EXPECT_FALSE(addFrameReports(plain.data(), plain.size()).background);
+  Bytes late = body(0x1E00, 2, 1, std::nullopt);
+  late.resize(late.size() - 2);  // without its End
+  put16(late, 9u << 6 | 3u);      // SetBackgroundColor in the second frame
+  late.insert(late.end(), {1, 2, 3});
+  put16(late, 1u << 6);
+  put16(late, 0);
+  const Bytes file = fws(late);
+  EXPECT_FALSE(addFrameReports(file.data(), file.size()).background);
+}
+
 TEST(FrameReports, ActionScript3MoviesAreLeftAsTheyAre) {
   Bytes b = body(0x1E00, 3, 0, {});
   b.resize(b.size() - 2);  // without its End
