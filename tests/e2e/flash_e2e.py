@@ -124,6 +124,28 @@ class FlashTest(unittest.TestCase):
             time.sleep(0.1)
         return None
 
+    def wait_without_white(self, test, timeout=40):
+        """wait_for(test), watching the screen on the way: once the show
+        covers it (before that, Xvfb's root pattern shows), a movie's place
+        is black until its first frame, never white, whatever the movie's
+        own background. (shot or None, whether it was covered, the white
+        places seen)."""
+        places = [(px, py) for px in (100, 512, 900, 101, 513, 901) for py in (100, 384, 700)]
+        covered, whites = [], []
+
+        def watched(s):
+            points = [self.x.pixel(s, px, py) for px, py in places]
+            if not covered and all(c == (0, 0, 0) for c in points):
+                covered.append(True)
+            if covered:
+                white = [(px, py) for (px, py), c in zip(places, points) if min(c) > 200]
+                if white and not whites and SHOTS:
+                    with open(os.path.join(SHOTS, "flash-white.ppm"), "wb") as f:
+                        f.write(b"P6\n%d %d\n255\n" % s[:2] + s[2])
+                whites.extend(white)
+            return test(s)
+        return self.wait_for(watched, timeout), bool(covered), whites
+
     def save(self, name):
         if SHOTS:
             self.x.save_png(os.path.join(SHOTS, name))
@@ -178,8 +200,14 @@ class FlashTest(unittest.TestCase):
             return (near(self.at(s, 132, 107), (0, 255, 0), 60) and near(self.at(s, 50, 50), (255, 0, 0))
                     and near(self.at(s, 180, 107), (255, 0, 0)))
 
-        for name, test in (("blue-fws", blue), ("gradient-cws", gradient), ("jpeg-fws", bitmap),
-                           ("blue-cws", blue), ("jpeg-cws", bitmap)):
+        # The first movie's background is red: its first picture is red,
+        # not the player's white.
+        shot, covered, whites = self.wait_without_white(blue)
+        self.save("flash-blue-fws.png")
+        self.assertIsNotNone(shot, "the movie blue-fws never showed as it should")
+        self.assertTrue(covered, "the screen was never black before the movie")
+        self.assertEqual(whites, [], "white before the red movie's first frame")
+        for name, test in (("gradient-cws", gradient), ("jpeg-fws", bitmap), ("blue-cws", blue), ("jpeg-cws", bitmap)):
             shot = self.wait_for(test, 40)
             self.save("flash-%s.png" % name)
             self.assertIsNotNone(shot, "the movie %s never showed as it should" % name)
@@ -197,24 +225,7 @@ class FlashTest(unittest.TestCase):
         write_media_list(d, paths)
         started = time.time()
         show = self.start()
-        # Once the show covers the screen (before it, Xvfb's root pattern
-        # shows), the movie's place is black until its first frame: never
-        # white.
-        whites, covered = [], []
-
-        def shown_or_white(s):
-            places = [(px, py) for px in (100, 512, 900, 101, 513, 901) for py in (100, 384, 700)]
-            points = [self.x.pixel(s, px, py) for px, py in places]
-            if not covered and all(c == (0, 0, 0) for c in points):
-                covered.append(True)
-            if covered:
-                white = [(px, py) for (px, py), c in zip(places, points) if min(c) > 200]
-                if white and not whites and SHOTS:
-                    with open(os.path.join(SHOTS, "flash-white.ppm"), "wb") as f:
-                        f.write(b"P6\n%d %d\n255\n" % s[:2] + s[2])
-                whites.extend(white)
-            return square_x(self.x, s) is not None
-        first = self.wait_for(shown_or_white, 40)
+        first, covered, whites = self.wait_without_white(lambda s: square_x(self.x, s) is not None)
         self.assertIsNotNone(first, "the moving movie never showed")
         self.assertTrue(covered, "the screen was never black before the movie")
         self.assertEqual(whites, [], "white before the movie's first frame")
