@@ -124,12 +124,11 @@ class FlashTest(unittest.TestCase):
             time.sleep(0.1)
         return None
 
-    def wait_without_white(self, test, timeout=40):
-        """wait_for(test), watching the screen on the way: once the show
-        covers it (before that, Xvfb's root pattern shows), a movie's place
-        is black until its first frame, never white, whatever the movie's
-        own background. (shot or None, whether it was covered, the white
-        places seen)."""
+    def wait_without_white(self, test, what, timeout=40):
+        """wait_for(test) for the movie `what`, watching the screen on the
+        way: once the show covers it (before that, Xvfb's root pattern
+        shows), the movie's place is black until its first frame, never
+        white, whatever the movie's own background. The shot."""
         places = [(px, py) for px in (100, 512, 900, 101, 513, 901) for py in (100, 384, 700)]
         covered, whites = [], []
 
@@ -144,7 +143,11 @@ class FlashTest(unittest.TestCase):
                         f.write(b"P6\n%d %d\n255\n" % s[:2] + s[2])
                 whites.extend(white)
             return test(s)
-        return self.wait_for(watched, timeout), bool(covered), whites
+        shot = self.wait_for(watched, timeout)
+        self.assertIsNotNone(shot, "the movie %s never showed as it should" % what)
+        self.assertTrue(covered, "the screen was never black before the movie %s" % what)
+        self.assertEqual(whites, [], "white before the first frame of the movie %s" % what)
+        return shot
 
     def save(self, name):
         if SHOTS:
@@ -202,11 +205,8 @@ class FlashTest(unittest.TestCase):
 
         # The first movie's background is red: its first picture is red,
         # not the player's white.
-        shot, covered, whites = self.wait_without_white(blue)
+        self.wait_without_white(blue, "blue-fws")
         self.save("flash-blue-fws.png")
-        self.assertIsNotNone(shot, "the movie blue-fws never showed as it should")
-        self.assertTrue(covered, "the screen was never black before the movie")
-        self.assertEqual(whites, [], "white before the red movie's first frame")
         for name, test in (("gradient-cws", gradient), ("jpeg-fws", bitmap), ("blue-cws", blue), ("jpeg-cws", bitmap)):
             shot = self.wait_for(test, 40)
             self.save("flash-%s.png" % name)
@@ -225,10 +225,7 @@ class FlashTest(unittest.TestCase):
         write_media_list(d, paths)
         started = time.time()
         show = self.start()
-        first, covered, whites = self.wait_without_white(lambda s: square_x(self.x, s) is not None)
-        self.assertIsNotNone(first, "the moving movie never showed")
-        self.assertTrue(covered, "the screen was never black before the movie")
-        self.assertEqual(whites, [], "white before the movie's first frame")
+        first = self.wait_without_white(lambda s: square_x(self.x, s) is not None, "moving")
         print("\nfirst frame of the movie on screen %.2f s after the show started" % (time.time() - started))
         x0 = square_x(self.x, first)
         self.save("flash-moving-1.png")
