@@ -99,15 +99,16 @@ void readBinaryPixels(MapReader& in, Picture& p) {
   const std::size_t rowBytes = 3 * std::size_t(p.width());
   ByteReader& bytes = in.bytes();
   const std::size_t pictureBytes = rowBytes * std::size_t(p.height());
+  const Writes writes = writesFor(p.data().size());
   if (p.stride() == rowBytes && bytes.remaining() >= pictureBytes) {
     // Rows without padding, all there: one run over the whole picture.
-    swapRedBlue(bytes.rest().data(), p.row(0), std::size_t(p.width()) * std::size_t(p.height()));
+    swapRedBlue(bytes.rest().data(), p.row(0), std::size_t(p.width()) * std::size_t(p.height()), writes);
     bytes.skip(pictureBytes);
     return;
   }
   for (int y = 0; y < p.height(); ++y) {
     if (bytes.remaining() < rowBytes) throw PictureError(kReadError);
-    swapRedBlue(bytes.rest().data(), p.row(y), std::size_t(p.width()));
+    swapRedBlue(bytes.rest().data(), p.row(y), std::size_t(p.width()), writes);
     bytes.skip(rowBytes);
   }
 }

@@ -260,7 +260,7 @@ void convertRow(const Layout& l, const std::uint8_t* src, std::size_t rowBytes, 
       return;
     case Kind::Rgb:
       if (s == 1) {
-        swapRedBlue(src, dst, std::size_t(width));
+        swapRedBlue(src, dst, std::size_t(width), writesFor(pic.data().size()));
         return;
       }
       [[fallthrough]];

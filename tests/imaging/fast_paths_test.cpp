@@ -59,11 +59,13 @@ TEST(SwapRedBlue, EveryLengthAndAlignmentInPlaceOrNotAndNothingOutside) {
     Bytes expected = src;
     for (std::size_t i = 0; i < pixels; ++i) std::swap(expected[3 * i], expected[3 * i + 2]);
 
-    expectAtEveryOffset(expected, [&](std::uint8_t* dst) { swapRedBlue(src.data(), dst, pixels); });
+    for (const Writes writes : {Writes::Cached, Writes::Streamed}) {
+      expectAtEveryOffset(expected, [&](std::uint8_t* dst) { swapRedBlue(src.data(), dst, pixels, writes); });
 
-    Bytes inPlace = src;
-    swapRedBlue(inPlace.data(), inPlace.data(), pixels);
-    EXPECT_EQ(inPlace, expected) << pixels;
+      Bytes inPlace = src;
+      swapRedBlue(inPlace.data(), inPlace.data(), pixels, writes);
+      EXPECT_EQ(inPlace, expected) << pixels;
+    }
   }
 }
 
