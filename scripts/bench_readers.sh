@@ -5,7 +5,10 @@
 # Photoshop, PPM and PNG against stb_image, at 1920x1080 and 6000x4000), and
 # prints the table of ratios ours / reference that docs/PERFORMANCE.md
 # reports (below 1: ours is faster). CPU time, median of REPS repetitions
-# (default 5) run in random order.
+# (default 5) run in random order. ROUNDS=N runs the whole benchmark N times
+# and gives each ratio as the median of the N runs' ratios with their range
+# (the figures near 1.0 move by up to 10% between runs); FILTER=REGEX times
+# only the benchmarks it matches (for example FILTER='ppm|tiff_none').
 #
 #   scripts/bench_readers.sh                           the in-process table
 #   scripts/bench_readers.sh --imagemagick [WxH]       also whole processes
@@ -29,9 +32,14 @@ ninja -C "$build" -j 2 readers_bench lumora-tool >/dev/null
 
 results="$build/results"
 mkdir -p "$results"
-"$build/bench/readers_bench" --benchmark_repetitions="${REPS:-5}" --benchmark_enable_random_interleaving=true \
-  --benchmark_report_aggregates_only=true --benchmark_out="$results/readers.json" --benchmark_out_format=json \
-  >/dev/null
+rm -f "$results"/readers*.json
+for round in $(seq 1 "${ROUNDS:-1}"); do
+  out="$results/readers.json"
+  [ "$round" = 1 ] || out="$results/readers-$round.json"
+  "$build/bench/readers_bench" --benchmark_repetitions="${REPS:-5}" --benchmark_enable_random_interleaving=true \
+    --benchmark_filter="${FILTER:-.}" --benchmark_report_aggregates_only=true --benchmark_out="$out" \
+    --benchmark_out_format=json >/dev/null
+done
 python3 "$root/scripts/bench_report.py" "$results" | sed -n '/^## Picture readers/,$p'
 
 [ "${1:-}" = "--imagemagick" ] || exit 0

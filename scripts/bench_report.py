@@ -81,35 +81,54 @@ READER_ROWS = [
 
 
 def readers_table(res):
-    path = os.path.join(res, "readers.json")
-    r = load(path)
-    if not r:
+    # One file per round of scripts/bench_readers.sh (readers.json, then
+    # readers-2.json and on): with several rounds each ratio is the median
+    # of the rounds' ratios, with their range, since figures near 1.0 move
+    # by up to 10% from run to run on a shared machine.
+    paths = sorted((os.path.join(res, n) for n in os.listdir(res) if n.startswith("readers") and n.endswith(".json")),
+                   key=lambda p: (len(p), p)) if os.path.isdir(res) else []
+    rounds = [r for r in (load(p) for p in paths) if r]
+    if not rounds:
         return
-    with open(path) as f:
-        sizes = {}
+    sizes = {}
+    with open(paths[0]) as f:
         for b in json.load(f)["benchmarks"]:
             name = b.get("run_name", b["name"])
             if "file_MB" in b and b.get("aggregate_name", "median") == "median":
                 sizes[name] = b["file_MB"]
-    print("## Picture readers against the reference libraries (CPU time, median)\n")
+    title = "CPU time, median" if len(rounds) == 1 else "CPU time, median; ratio the median of %d runs" % len(rounds)
+    print("## Picture readers against the reference libraries (%s)\n" % title)
     print("| File | Size | File size | Ours | Reference | Ours / reference | Target |")
     print("|---|---|---|---|---|---|---|")
     for size in ["1920x1080", "6000x4000"]:
         for key, title, ref, target in READER_ROWS:
-            ours = r.get("%s/%s/ours" % (key, size))
-            theirs = r.get("%s/%s/%s" % (key, size, ref))
+            ours_key, ref_key = "%s/%s/ours" % (key, size), "%s/%s/%s" % (key, size, ref)
+            theirs = median([r[ref_key] for r in rounds if ref_key in r])
             if theirs is None:
                 continue
-            mb = sizes.get("%s/%s/%s" % (key, size, ref))
+            mb = sizes.get(ref_key)
             mb = "%.1f MB" % mb if mb else ""
+            ours = median([r[ours_key] for r in rounds if ours_key in r])
             if ours is None:
                 print("| %s | %s | %s | (no reader yet) | %s %s | | %.2f |" % (title, size, mb, ref, fmt(theirs), target))
                 continue
-            ratio = ours / theirs
+            ratios = [r[ours_key] / r[ref_key] for r in rounds if ours_key in r and ref_key in r]
+            ratio = median(ratios)
+            shown = "%.2f" % ratio
+            if len(ratios) > 1:
+                shown += " (%.2f to %.2f)" % (min(ratios), max(ratios))
             verdict = "met" if ratio <= target else "missed"
-            print("| %s | %s | %s | %s | %s %s | %.2f | %.2f (%s) |"
-                  % (title, size, mb, fmt(ours), ref, fmt(theirs), ratio, target, verdict))
+            print("| %s | %s | %s | %s | %s %s | %s | %.2f (%s) |"
+                  % (title, size, mb, fmt(ours), ref, fmt(theirs), shown, target, verdict))
     print()
+
+
+def median(values):
+    if not values:
+        return None
+    v = sorted(values)
+    n = len(v)
+    return v[n // 2] if n % 2 else (v[n // 2 - 1] + v[n // 2]) / 2
 
 
 if __name__ == "__main__":
