@@ -121,7 +121,7 @@ TEST(PngReader, EveryColourTypeAndDepthInterlacedOrNot) {
     for (int depth : k.depths)
       for (bool interlaced : {false, true}) {
         PngLayout s;
-        s.width = 37;  // not a multiple of a byte's pixels nor of the interlace's 8
+        s.width = 301;  // not a multiple of 8; wider than the widest red/blue exchange step
         s.height = 13;
         s.colourType = k.colourType;
         s.depth = depth;
