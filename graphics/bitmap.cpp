@@ -6,10 +6,28 @@
 
 namespace lumora {
 
+namespace {
+
+// Pixels of a bitmap of width x height (each at least 0), or
+// std::length_error for more than a bitmap may hold.
+std::size_t pixelCount(int width, int height) {
+  if (std::uint64_t(width) * std::uint64_t(height) > kMaxBitmapPixels) throw std::length_error("Picture too large.");
+  return std::size_t(width) * std::size_t(height);
+}
+
+}  // namespace
+
 Bitmap::Bitmap(int width, int height, Pixel fill)
     : width_(std::max(width, 0)), height_(std::max(height, 0)) {
-  if (std::uint64_t(width_) * std::uint64_t(height_) > kMaxBitmapPixels) throw std::length_error("Picture too large.");
-  pixels_.assign(std::size_t(width_) * std::size_t(height_), fill);
+  pixels_.assign(pixelCount(width_, height_), fill);
+}
+
+Bitmap Bitmap::forOverwrite(int width, int height) {
+  Bitmap b;
+  b.width_ = std::max(width, 0);
+  b.height_ = std::max(height, 0);
+  b.pixels_.resize(pixelCount(b.width_, b.height_));
+  return b;
 }
 
 void Bitmap::fill(Pixel p) { std::fill(pixels_.begin(), pixels_.end(), p); }

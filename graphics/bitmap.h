@@ -8,6 +8,8 @@
 #include <cstdint>
 #include <vector>
 
+#include "graphics/pixel_memory.h"
+
 namespace lumora {
 
 using Pixel = std::uint32_t;
@@ -38,6 +40,9 @@ class Bitmap {
   Bitmap() = default;
   // Throws std::length_error for more than kMaxBitmapPixels pixels.
   Bitmap(int width, int height, Pixel fill = kWhite);
+  // A bitmap whose pixels are left as the memory comes, for a maker that
+  // writes every one of them before anything reads it.
+  static Bitmap forOverwrite(int width, int height);
 
   int width() const { return width_; }
   int height() const { return height_; }
@@ -62,7 +67,7 @@ class Bitmap {
 
  private:
   int width_ = 0, height_ = 0;
-  std::vector<Pixel> pixels_;
+  std::vector<Pixel, UninitialisedAllocator<Pixel>> pixels_;
 };
 
 // The stretching rectangle copy. On each axis a rectangle (a, b) covers

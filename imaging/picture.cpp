@@ -1,36 +1,11 @@
 #include "imaging/picture.h"
 
-#include <sys/mman.h>
-
 #include <algorithm>
-#include <cstdlib>
-#include <new>
+#include <cstring>
+
+#include "imaging/readers/pixel_rows.h"
 
 namespace lumora {
-
-namespace {
-constexpr std::size_t kHugePage = std::size_t(2) << 20;
-// Smaller blocks come from the heap, which reuses freed memory without
-// faulting it in again; from 32 MB on, the C library maps fresh memory for
-// every block anyway.
-constexpr std::size_t kHugeFrom = std::size_t(32) << 20;
-}  // namespace
-
-void* allocatePixelMemory(std::size_t bytes) {
-  if (bytes < kHugeFrom) return ::operator new(bytes);
-  const std::size_t rounded = (bytes + kHugePage - 1) / kHugePage * kHugePage;
-  void* p = std::aligned_alloc(kHugePage, rounded);
-  if (!p) throw std::bad_alloc();
-#ifdef MADV_HUGEPAGE
-  madvise(p, rounded, MADV_HUGEPAGE);  // a hint: without huge pages nothing changes
-#endif
-  return p;
-}
-
-void freePixelMemory(void* p, std::size_t bytes) noexcept {
-  if (bytes < kHugeFrom) ::operator delete(p);
-  else std::free(p);
-}
 
 void Picture::allocate(int width, int height, int bits) {
   allocateForOverwrite(width, height, bits);
@@ -78,12 +53,18 @@ Pixel Picture::pixel(int x, int y) const {
 }
 
 Bitmap Picture::toBitmap() const {
-  Bitmap b(width_, height_);
+  Bitmap b = Bitmap::forOverwrite(width_, height_);  // every pixel is written below
   for (int y = 0; y < height_; ++y) {
     Pixel* out = b.row(y);
     const std::uint8_t* in = row(y);
-    if (bits_ == 24) {  // the common case, without the per-pixel switch
-      for (int x = 0; x < width_; ++x, in += 3) out[x] = rgb(in[2], in[1], in[0]);
+    if (bits_ == 24) {  // the common cases, without the per-pixel switch
+      bgrToPixels(in, out, std::size_t(width_));
+    } else if (bits_ == 32) {
+      for (int x = 0; x < width_; ++x, in += 4) {
+        Pixel p;
+        std::memcpy(&p, in, 4);
+        out[x] = p | 0xFF000000u;  // blue, green, red as they are; alpha dropped
+      }
     } else {
       for (int x = 0; x < width_; ++x) out[x] = pixel(x, y);
     }

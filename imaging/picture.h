@@ -13,6 +13,7 @@
 #include <vector>
 
 #include "graphics/bitmap.h"
+#include "graphics/pixel_memory.h"
 
 namespace lumora {
 
@@ -27,34 +28,8 @@ struct PaletteEntry {
   bool operator==(const PaletteEntry&) const = default;
 };
 
-// Large pixel memory comes in huge pages where the system offers them (far
-// fewer page faults while a reader fills a picture of tens of megabytes).
-void* allocatePixelMemory(std::size_t bytes);
-void freePixelMemory(void* p, std::size_t bytes) noexcept;
-
 // Pixel memory: a byte vector whose resize leaves new bytes as they come,
 // for readers that write every byte themselves (Picture::allocateForOverwrite).
-template <class T>
-struct UninitialisedAllocator {
-  using value_type = T;
-  UninitialisedAllocator() = default;
-  template <class U>
-  UninitialisedAllocator(const UninitialisedAllocator<U>&) noexcept {}
-  T* allocate(std::size_t n) { return static_cast<T*>(allocatePixelMemory(n * sizeof(T))); }
-  void deallocate(T* p, std::size_t n) noexcept { freePixelMemory(p, n * sizeof(T)); }
-  template <class U>
-  void construct(U* p) noexcept {
-    ::new (static_cast<void*>(p)) U;
-  }
-  template <class U, class... Args>
-  void construct(U* p, Args&&... args) {
-    ::new (static_cast<void*>(p)) U(std::forward<Args>(args)...);
-  }
-  template <class U>
-  bool operator==(const UninitialisedAllocator<U>&) const noexcept {
-    return true;
-  }
-};
 using PixelBytes = std::vector<std::uint8_t, UninitialisedAllocator<std::uint8_t>>;
 
 class Picture {

@@ -86,6 +86,49 @@ __attribute__((target("avx512f,avx512bw,avx512vbmi"))) std::size_t swapStreamed(
   return lead + swapPermuted<true>(src + 3 * lead, dst + 3 * lead, pixels - lead);
 }
 
+// 3-byte pixels widened to 4 bytes with an opaque alpha: 16 pixels a step
+// from one 64-byte load (48 bytes used) by one byte permutation, the alpha
+// bytes taken from a vector of 0xFF (AVX-512 VBMI); 4 pixels a step by one
+// 16-byte shuffle (SSSE3). Each stops while its load still fits in src.
+struct WidenOrder {
+  alignas(64) std::uint8_t index[64];
+  std::uint64_t colourMask;
+};
+constexpr WidenOrder makeWidenOrder() {
+  WidenOrder order{};
+  for (std::size_t k = 0; k < 64; ++k) {
+    const std::size_t channel = k % 4;
+    order.index[k] = std::uint8_t(channel < 3 ? 3 * (k / 4) + channel : 0);
+    if (channel < 3) order.colourMask |= std::uint64_t(1) << k;
+  }
+  return order;
+}
+constexpr WidenOrder kWidenOrder = makeWidenOrder();
+
+__attribute__((target("avx512f,avx512bw,avx512vbmi"))) std::size_t widenPermuted(const std::uint8_t* src,
+                                                                                std::uint32_t* dst,
+                                                                                std::size_t pixels) {
+  const __m512i order = _mm512_load_si512(kWidenOrder.index);
+  const __m512i opaque = _mm512_set1_epi8(char(0xFF));
+  std::size_t i = 0;
+  for (; 3 * i + 64 <= 3 * pixels; i += 16)
+    _mm512_storeu_si512(dst + i,
+                        _mm512_mask_permutexvar_epi8(opaque, kWidenOrder.colourMask, order, _mm512_loadu_si512(src + 3 * i)));
+  return i;
+}
+
+__attribute__((target("ssse3"))) std::size_t widenShuffled(const std::uint8_t* src, std::uint32_t* dst,
+                                                           std::size_t pixels) {
+  const __m128i order = _mm_setr_epi8(0, 1, 2, -1, 3, 4, 5, -1, 6, 7, 8, -1, 9, 10, 11, -1);
+  const __m128i opaque = _mm_set1_epi32(int(0xFF000000u));
+  std::size_t i = 0;
+  for (; 3 * i + 16 <= 3 * pixels; i += 4) {
+    const __m128i v = _mm_loadu_si128(reinterpret_cast<const __m128i*>(src + 3 * i));
+    _mm_storeu_si128(reinterpret_cast<__m128i*>(dst + i), _mm_or_si128(_mm_shuffle_epi8(v, order), opaque));
+  }
+  return i;
+}
+
 // Three planes interleaved into blue, green, red: 64 pixels a step (AVX-512
 // VBMI), each 64-byte result one two-register permutation of the blue and
 // green planes and one masked permutation of the red plane over it.
@@ -146,6 +189,16 @@ void swapRedBlue(const std::uint8_t* src, std::uint8_t* dst, std::size_t pixels,
   if (__builtin_cpu_supports("ssse3")) done += swapShuffled(src + 3 * done, dst + 3 * done, pixels - done);
 #endif
   swapPixelsOneByOne(src, dst, done, pixels);
+}
+
+void bgrToPixels(const std::uint8_t* src, std::uint32_t* dst, std::size_t pixels) {
+  std::size_t i = 0;
+#if defined(__x86_64__) || defined(__i386__)
+  if (hasAvx512Vbmi()) i = widenPermuted(src, dst, pixels);
+  if (__builtin_cpu_supports("ssse3")) i += widenShuffled(src + 3 * i, dst + i, pixels - i);
+#endif
+  for (; i < pixels; ++i)
+    dst[i] = 0xFF000000u | (std::uint32_t(src[3 * i + 2]) << 16) | (std::uint32_t(src[3 * i + 1]) << 8) | src[3 * i];
 }
 
 void interleaveBgr(const std::uint8_t* red, const std::uint8_t* green, const std::uint8_t* blue, std::uint8_t* dst,

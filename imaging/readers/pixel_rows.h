@@ -22,6 +22,10 @@ Writes writesFor(std::size_t pictureBytes);
 // is not dst.
 void swapRedBlue(const std::uint8_t* src, std::uint8_t* dst, std::size_t pixels, Writes writes = Writes::Cached);
 
+// Widens `pixels` 3-byte blue, green, red pixels to 0xFFRRGGBB words (the
+// bitmap's pixels).
+void bgrToPixels(const std::uint8_t* src, std::uint32_t* dst, std::size_t pixels);
+
 // Writes `pixels` 3-byte pixels to dst as blue, green, red, taking each
 // colour from its own plane (the planes' bytes side by side). dst must not
 // overlap the planes.

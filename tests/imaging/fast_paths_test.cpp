@@ -69,6 +69,40 @@ TEST(SwapRedBlue, EveryLengthAndAlignmentInPlaceOrNotAndNothingOutside) {
   }
 }
 
+TEST(BgrToPixels, EveryLengthAndNothingReadOrWrittenOutside) {
+  std::mt19937 gen(3);
+  for (std::size_t pixels = 0; pixels <= 200; ++pixels) {
+    // Both of exactly their size, so that a read or write past either is
+    // seen by the sanitizer build.
+    Bytes src(3 * pixels);
+    for (auto& b : src) b = std::uint8_t(gen());
+    std::vector<Pixel> dst(pixels, 0x12345678u);
+    bgrToPixels(src.data(), dst.data(), pixels);
+    for (std::size_t i = 0; i < pixels; ++i)
+      ASSERT_EQ(dst[i], rgb(src[3 * i + 2], src[3 * i + 1], src[3 * i])) << pixels << " pixels, at " << i;
+  }
+}
+
+// The bitmap of a picture is its pixels one by one, whatever the memory
+// held before, for the formats with their own fast paths and with rows
+// padded to 4 bytes.
+TEST(PictureToBitmap, EveryPixelAsPixelGivesIt) {
+  std::mt19937 gen(4);
+  for (const int bits : {24, 32, 8, 15})
+    for (const int width : {1, 3, 21, 22, 70, 97}) {
+      dirtyTheHeap(std::size_t(width) * 4 * 5);
+      Picture p;
+      p.allocate(width, 5, bits);
+      for (auto& b : p.data()) b = std::uint8_t(gen());
+      if (bits == 8) p.palette().assign(256, {1, 2, 3});
+      const Bitmap b = p.toBitmap();
+      ASSERT_EQ(b.width(), width);
+      ASSERT_EQ(b.height(), 5);
+      for (int y = 0; y < 5; ++y)
+        for (int x = 0; x < width; ++x) ASSERT_EQ(b.at(x, y), p.pixel(x, y)) << bits << " bits, " << width << " wide";
+    }
+}
+
 TEST(InterleaveBgr, EveryLengthAndAlignmentAndNothingOutside) {
   std::mt19937 gen(2);
   for (std::size_t pixels = 0; pixels <= 200; ++pixels) {
