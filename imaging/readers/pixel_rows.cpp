@@ -2,6 +2,7 @@
 
 #include <cstring>
 
+#include "graphics/bitmap.h"
 #include "imaging/pixel_swap.h"
 
 #if defined(__x86_64__) || defined(__i386__)
@@ -111,9 +112,10 @@ __attribute__((target("avx512f,avx512bw,avx512vbmi"))) std::size_t widenPermuted
   const __m512i order = _mm512_load_si512(kWidenOrder.index);
   const __m512i opaque = _mm512_set1_epi8(char(0xFF));
   std::size_t i = 0;
-  for (; 3 * i + 64 <= 3 * pixels; i += 16)
-    _mm512_storeu_si512(dst + i,
-                        _mm512_mask_permutexvar_epi8(opaque, kWidenOrder.colourMask, order, _mm512_loadu_si512(src + 3 * i)));
+  for (; 3 * i + 64 <= 3 * pixels; i += 16) {
+    const __m512i bgr = _mm512_loadu_si512(src + 3 * i);
+    _mm512_storeu_si512(dst + i, _mm512_mask_permutexvar_epi8(opaque, kWidenOrder.colourMask, order, bgr));
+  }
   return i;
 }
 
@@ -197,8 +199,7 @@ void bgrToPixels(const std::uint8_t* src, std::uint32_t* dst, std::size_t pixels
   if (hasAvx512Vbmi()) i = widenPermuted(src, dst, pixels);
   if (__builtin_cpu_supports("ssse3")) i += widenShuffled(src + 3 * i, dst + i, pixels - i);
 #endif
-  for (; i < pixels; ++i)
-    dst[i] = 0xFF000000u | (std::uint32_t(src[3 * i + 2]) << 16) | (std::uint32_t(src[3 * i + 1]) << 8) | src[3 * i];
+  for (; i < pixels; ++i) dst[i] = rgb(src[3 * i + 2], src[3 * i + 1], src[3 * i]);
 }
 
 void interleaveBgr(const std::uint8_t* red, const std::uint8_t* green, const std::uint8_t* blue, std::uint8_t* dst,

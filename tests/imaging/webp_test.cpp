@@ -79,10 +79,11 @@ TEST(WebpReader, LossyAndLosslessWithAndWithoutAlpha) {
       const Picture p = read(file);
       EXPECT_EQ(p.bits(), 24);
       expectMatchesLibwebp(p, file);
-      if (lossless)  // exact: the samples themselves, over black
+      if (lossless) {  // exact: the samples themselves, over black
         for (int y = 0; y < kH; ++y)
           for (int x = 0; x < kW; ++x)
             ASSERT_EQ(p.pixel(x, y), overBlack(&samples[(std::size_t(y) * kW + x) * 4])) << x << "," << y;
+      }
       if (alpha) EXPECT_EQ(p.pixel(0, 5), kBlack);  // fully transparent column
     }
 }
