@@ -84,7 +84,9 @@ TEST(WebpReader, LossyAndLosslessWithAndWithoutAlpha) {
           for (int x = 0; x < kW; ++x)
             ASSERT_EQ(p.pixel(x, y), overBlack(&samples[(std::size_t(y) * kW + x) * 4])) << x << "," << y;
       }
-      if (alpha) EXPECT_EQ(p.pixel(0, 5), kBlack);  // fully transparent column
+      if (alpha) {
+        EXPECT_EQ(p.pixel(0, 5), kBlack);  // fully transparent column
+      }
     }
 }
 
