@@ -19,7 +19,8 @@ std::size_t pixelCount(int width, int height) {
 
 Bitmap::Bitmap(int width, int height, Pixel fill)
     : width_(std::max(width, 0)), height_(std::max(height, 0)) {
-  pixels_.assign(pixelCount(width_, height_), fill);
+  pixels_.resize(pixelCount(width_, height_));  // left as it comes, then filled in one pass
+  std::fill(pixels_.begin(), pixels_.end(), fill);
 }
 
 Bitmap Bitmap::forOverwrite(int width, int height) {
