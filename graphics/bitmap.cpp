@@ -6,28 +6,17 @@
 
 namespace lumora {
 
-namespace {
-
-// Pixels of a bitmap of width x height (each at least 0), or
-// std::length_error for more than a bitmap may hold.
-std::size_t pixelCount(int width, int height) {
-  if (std::uint64_t(width) * std::uint64_t(height) > kMaxBitmapPixels) throw std::length_error("Picture too large.");
-  return std::size_t(width) * std::size_t(height);
-}
-
-}  // namespace
-
-Bitmap::Bitmap(int width, int height, Pixel fill)
-    : width_(std::max(width, 0)), height_(std::max(height, 0)) {
-  pixels_.resize(pixelCount(width_, height_));  // left as it comes, then filled in one pass
-  std::fill(pixels_.begin(), pixels_.end(), fill);
+Bitmap::Bitmap(int width, int height, Pixel fill) : Bitmap(forOverwrite(width, height)) {
+  std::fill(pixels_.begin(), pixels_.end(), fill);  // one pass over memory left as it came
 }
 
 Bitmap Bitmap::forOverwrite(int width, int height) {
   Bitmap b;
   b.width_ = std::max(width, 0);
   b.height_ = std::max(height, 0);
-  b.pixels_.resize(pixelCount(b.width_, b.height_));
+  if (std::uint64_t(b.width_) * std::uint64_t(b.height_) > kMaxBitmapPixels)
+    throw std::length_error("Picture too large.");
+  b.pixels_.resize(std::size_t(b.width_) * std::size_t(b.height_));
   return b;
 }
 

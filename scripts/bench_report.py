@@ -3,6 +3,7 @@
 each figure with its baseline from the same run."""
 import json
 import os
+import statistics
 import sys
 
 
@@ -103,17 +104,19 @@ def readers_table(res):
     for size in ["1920x1080", "6000x4000"]:
         for key, title, ref, target in READER_ROWS:
             ours_key, ref_key = "%s/%s/ours" % (key, size), "%s/%s/%s" % (key, size, ref)
-            theirs = median([r[ref_key] for r in rounds if ref_key in r])
-            if theirs is None:
+            theirs = [r[ref_key] for r in rounds if ref_key in r]
+            if not theirs:
                 continue
+            theirs = statistics.median(theirs)
             mb = sizes.get(ref_key)
             mb = "%.1f MB" % mb if mb else ""
-            ours = median([r[ours_key] for r in rounds if ours_key in r])
-            if ours is None:
+            ours = [r[ours_key] for r in rounds if ours_key in r]
+            if not ours:
                 print("| %s | %s | %s | (no reader yet) | %s %s | | %.2f |" % (title, size, mb, ref, fmt(theirs), target))
                 continue
+            ours = statistics.median(ours)
             ratios = [r[ours_key] / r[ref_key] for r in rounds if ours_key in r and ref_key in r]
-            ratio = median(ratios)
+            ratio = statistics.median(ratios)
             shown = "%.2f" % ratio
             if len(ratios) > 1:
                 shown += " (%.2f to %.2f)" % (min(ratios), max(ratios))
@@ -121,14 +124,6 @@ def readers_table(res):
             print("| %s | %s | %s | %s | %s %s | %s | %.2f (%s) |"
                   % (title, size, mb, fmt(ours), ref, fmt(theirs), shown, target, verdict))
     print()
-
-
-def median(values):
-    if not values:
-        return None
-    v = sorted(values)
-    n = len(v)
-    return v[n // 2] if n % 2 else (v[n // 2 - 1] + v[n // 2]) / 2
 
 
 if __name__ == "__main__":
