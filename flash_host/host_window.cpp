@@ -3,6 +3,7 @@
 #include <QApplication>
 #include <QKeyEvent>
 #include <QQuickWidget>
+#include <QScreen>
 #include <QTimer>
 #include <QUrl>
 #include <QWebEngineSettings>
@@ -32,8 +33,9 @@ void HostPage::javaScriptConsoleMessage(JavaScriptConsoleMessageLevel, const QSt
     std::fprintf(stderr, "lumora-flash: %s:%d: %s\n", qPrintable(source), line, qPrintable(message));
 }
 
-HostWindow::HostWindow(const QString& ruffleDir, unsigned long long parentWindow, int width, int height)
-    : profile_(std::make_unique<QWebEngineProfile>()),  // no storage name: off the record
+HostWindow::HostWindow(const QString& ruffleDir, const HostPlace& place)
+    : place_(place),
+      profile_(std::make_unique<QWebEngineProfile>()),  // no storage name: off the record
       scheme_(new LumoraSchemeHandler(ruffleDir, profile_.get())),
       interceptor_(new OfflineInterceptor(profile_.get())),
       page_(new HostPage(profile_.get(), profile_.get())),
@@ -74,15 +76,41 @@ HostWindow::HostWindow(const QString& ruffleDir, unsigned long long parentWindow
   // frame is drawn: until then the show's window (black) stays in view. A
   // movie that never reports it (an error, a page that does not load) is
   // moved in after a few seconds anyway.
-  view_->resize(width, height);
-  if (parentWindow) {
-    parent_.reset(QWindow::fromWinId(WId(parentWindow)));
+  view_->resize(place.width, place.height);
+  view_->setWindowTitle(QStringLiteral("Lumora Flash"));
+  if (place.parentWindow) {
+    parent_.reset(QWindow::fromWinId(WId(place.parentWindow)));
     view_->winId();  // the view's own window, to put into the parent
     view_->windowHandle()->setParent(parent_.get());
     view_->windowHandle()->setPosition(kOutside, kOutside);
     QTimer::singleShot(kPlaceAnywayMs, this, &HostWindow::placeInParent);
+    view_->show();
+    return;
   }
-  view_->show();
+  // A window of our own (Wayland): it covers its output at once, black until
+  // the movie's first frame. It cannot wait out of sight as inside another
+  // window: the web engine draws nothing for a page that is not shown.
+  if (place.fullScreen) {
+    QScreen* screen = QGuiApplication::primaryScreen();
+    for (QScreen* s : QGuiApplication::screens())
+      if (s->name() == place.output) screen = s;
+    view_->winId();
+    if (screen) {
+      view_->windowHandle()->setScreen(screen);
+      view_->setGeometry(screen->geometry());
+    }
+  }
+  if (!place.hidden) showOwnWindow(true);
+}
+
+void HostWindow::showOwnWindow(bool shown) {
+  if (parent_) return;
+  if (!shown)
+    view_->hide();
+  else if (place_.fullScreen)
+    view_->showFullScreen();
+  else
+    view_->show();
 }
 
 void HostWindow::placeInParent() {
@@ -168,8 +196,11 @@ void HostWindow::command(const std::string& line) {
     const double v = std::clamp(std::atof(arg.c_str()), 0.0, 100.0) / 100.0;
     runScript(QStringLiteral("lumoraVolume(%1)").arg(v));
   } else if (verb == "size") {
+    // A full-screen window keeps its output's size.
     int w = 0, h = 0;
-    if (std::sscanf(arg.c_str(), "%d %d", &w, &h) == 2 && w > 0 && h > 0) view_->resize(w, h);
+    if (std::sscanf(arg.c_str(), "%d %d", &w, &h) == 2 && w > 0 && h > 0 && !place_.fullScreen) view_->resize(w, h);
+  } else if (verb == "show" || verb == "hide") {
+    showOwnWindow(verb == "show");
   } else if (verb == "stop" || verb == "quit") {
     QApplication::quit();
   } else if (!verb.empty()) {

@@ -28,12 +28,20 @@ class HostPage : public QWebEnginePage {
                                 const QString& source) override;
 };
 
+// Where the view plays (see players/flash_placement.h for who asks which).
+struct HostPlace {
+  unsigned long long parentWindow = 0;  // the window to play in (X11); 0: a window of our own
+  bool fullScreen = false;              // our own window full screen on `output`
+  QString output;                       // by name; the primary screen when none has it
+  int width = 640;                      // our own window's size when not full screen
+  int height = 480;
+  bool hidden = false;  // our own window waits for "show"
+};
+
 class HostWindow : public QObject {
   Q_OBJECT
  public:
-  // `parentWindow`: the window to play in (0: a top-level window of the
-  // given size).
-  HostWindow(const QString& ruffleDir, unsigned long long parentWindow, int width, int height);
+  HostWindow(const QString& ruffleDir, const HostPlace& place);
   ~HostWindow() override;
 
  protected:
@@ -48,7 +56,10 @@ class HostWindow : public QObject {
   void runScript(const QString& script);
   // Moves the view into sight in the window it plays in (once).
   void placeInParent();
+  // Shows or hides a window of our own (not one inside another window).
+  void showOwnWindow(bool shown);
 
+  HostPlace place_;
   std::unique_ptr<QWebEngineProfile> profile_;
   LumoraSchemeHandler* scheme_;
   OfflineInterceptor* interceptor_;

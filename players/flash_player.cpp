@@ -2,7 +2,9 @@
 
 #include <QCoreApplication>
 #include <QFileInfo>
+#include <QGuiApplication>
 #include <QPainter>
+#include <QScreen>
 #include <QTimer>
 #include <chrono>
 #include <cstdio>
@@ -26,8 +28,10 @@ QString FlashPlayer::programPath() {
   return dir + QStringLiteral("/../lib/lumora/lumora-flash");
 }
 
-FlashPlayer::FlashPlayer(QWidget* parent, std::function<std::int64_t()> clockMs)
-    : QWidget(parent), clock_(clockMs ? std::move(clockMs) : steadyMs) {
+FlashPlayer::FlashPlayer(QWidget* parent, std::function<std::int64_t()> clockMs, std::string platform)
+    : QWidget(parent),
+      clock_(clockMs ? std::move(clockMs) : steadyMs),
+      platform_(platform.empty() ? QGuiApplication::platformName().toStdString() : std::move(platform)) {
   setObjectName(QStringLiteral("ShockwaveFlash1"));
   setAttribute(Qt::WA_OpaquePaintEvent);
   // Input on the black area goes to the window below (a key or a button
@@ -83,11 +87,19 @@ void FlashPlayer::launch() {
   connect(process_.get(), &QProcess::errorOccurred, this, [this](QProcess::ProcessError e) {
     if (e == QProcess::FailedToStart) session_.onExit();
   });
-  // The player's window is placed inside this one (winId makes it a window
-  // of its own).
-  const QStringList args = {QStringLiteral("--parent"), QString::number(qulonglong(winId())), QStringLiteral("--size"),
-                            QStringLiteral("%1x%2").arg(std::max(1, width())).arg(std::max(1, height()))};
+  placement_ = flashPlacement(platform_, overShow_);
+  FlashWindowPlace place;
+  place.width = width();
+  place.height = height();
+  place.visible = isVisible();
+  if (placement_ == FlashPlacement::InsideWindow)
+    place.windowId = qulonglong(winId());  // winId makes this widget a window of its own
+  else if (const QScreen* output = screen())
+    place.output = output->name().toStdString();
+  QStringList args;
+  for (const std::string& a : flashPlayerArguments(placement_, place)) args << QString::fromStdString(a);
   process_->start(program, args);
+  if (place.visible) ownWindowUp();
   send("load " + path_);
 }
 
@@ -105,7 +117,7 @@ void FlashPlayer::readReports() {
     pending_.remove(0, eol + 1);
     switch (session_.onLine(line, clock_())) {
       case FlashSession::Event::Input:
-        emit inputReceived();
+        movieInput();
         break;
       case FlashSession::Event::Shown:
         if (qEnvironmentVariableIsSet("LUMORA_FLASH_DEBUG"))
@@ -121,6 +133,36 @@ void FlashPlayer::readReports() {
         break;
     }
   }
+}
+
+// A window of the player's own above the show would hide the password
+// prompt the input may open, and take its typing: it goes while the show
+// answers the input (the prompt runs inside the signal), and comes back when
+// the show goes on with the movie.
+void FlashPlayer::movieInput() {
+  const bool above = placement_ == FlashPlacement::FullScreenOutput && process_;
+  if (above) {
+    send("hide");
+    ownWindowGone();
+  }
+  emit inputReceived();
+  if (above && process_ && isVisible()) {
+    ownWindowUp();
+    send("show");
+  }
+}
+
+// Some compositors (sway) let one window per output be full screen: the
+// player's full-screen window takes that from the show's, which is then
+// tiled under it. When the player's window goes, the show's gets it back.
+void FlashPlayer::ownWindowUp() {
+  if (placement_ == FlashPlacement::FullScreenOutput) showWasFullScreen_ = showWasFullScreen_ || window()->isFullScreen();
+}
+
+void FlashPlayer::ownWindowGone() {
+  if (placement_ != FlashPlacement::FullScreenOutput || !showWasFullScreen_) return;
+  QWidget* show = window();
+  if (!show->isFullScreen()) show->setWindowState(show->windowState() | Qt::WindowFullScreen);
 }
 
 // Asks the program to end and lets it go on its own: the show does not wait
@@ -169,7 +211,9 @@ void FlashPlayer::play() {
 
 void FlashPlayer::stop() {
   session_.stop(clock_());
+  const bool wasRunning = running();
   endProcess();
+  if (wasRunning) ownWindowGone();
   update();
 }
 
@@ -187,6 +231,21 @@ bool FlashPlayer::failed() const { return session_.failed(clock_()); }
 void FlashPlayer::paintEvent(QPaintEvent*) {
   QPainter p(this);
   p.fillRect(rect(), Qt::black);
+}
+
+// A window of the player's own is seen only while this widget is.
+void FlashPlayer::showEvent(QShowEvent* event) {
+  QWidget::showEvent(event);
+  if (!process_ || !flashWindowIsApart(placement_)) return;
+  ownWindowUp();
+  send("show");
+}
+
+void FlashPlayer::hideEvent(QHideEvent* event) {
+  QWidget::hideEvent(event);
+  if (!process_ || !flashWindowIsApart(placement_)) return;
+  send("hide");
+  ownWindowGone();
 }
 
 void FlashPlayer::resizeEvent(QResizeEvent* event) {

@@ -1,10 +1,13 @@
 // `ShockwaveFlash1`: the Flash player control. A widget that, while visible,
 // covers its parent (the saver window, or the preview area of the settings
 // window); the movie plays in the Flash player program (lumora-flash, Ruffle
-// in a web view), whose window is placed inside this widget's window and
-// driven over a pipe. The widget itself is black, so nothing white shows
-// before the movie's first frame. A program that crashes, cannot run or
-// shows nothing in time makes failed() true.
+// in a web view), driven over a pipe. Under X11 the program's window is
+// placed inside this widget's window; under Wayland it is a window of its
+// own (full screen on the show's output above the show, see
+// flash_placement.h) that is shown and hidden with this widget. The widget
+// itself is black, so nothing white shows before the movie's first frame. A
+// program that crashes, cannot run or shows nothing in time makes failed()
+// true.
 #pragma once
 
 #include <QProcess>
@@ -14,6 +17,7 @@
 #include <string>
 #include <vector>
 
+#include "players/flash_placement.h"
 #include "players/flash_session.h"
 #include "players/player_controls.h"
 #include "players/swf_file.h"
@@ -24,8 +28,10 @@ class FlashPlayer : public QWidget, public FlashPlayerControl {
   Q_OBJECT
 
  public:
-  // `clockMs` gives the time in ms on a monotonic clock (replaceable in tests).
-  explicit FlashPlayer(QWidget* parent = nullptr, std::function<std::int64_t()> clockMs = {});
+  // `clockMs` gives the time in ms on a monotonic clock, `platform` Qt's
+  // platform plugin (both replaceable in tests; empty: the real ones).
+  explicit FlashPlayer(QWidget* parent = nullptr, std::function<std::int64_t()> clockMs = {},
+                       std::string platform = {});
   ~FlashPlayer() override;
 
   // `Movie`: reads the movie's header, starts the player program and loads
@@ -44,9 +50,16 @@ class FlashPlayer : public QWidget, public FlashPlayerControl {
   bool failed() const override;
   void setMovieVisible(bool visible) override { setVisible(visible); }
 
+  // This widget plays the full-screen show's movies: under Wayland they play
+  // full screen on its output, above the show; otherwise (the settings
+  // window's preview) in a window of its own of this widget's size.
+  void setPlaysOverShow(bool overShow) { overShow_ = overShow; }
+
   const SwfMovie& loaded() const { return swf_; }
   bool running() const { return process_ != nullptr; }
   const FlashSession& session() const { return session_; }
+  // Where the running (or last) program shows the movie.
+  FlashPlacement placement() const { return placement_; }
   // The program that plays the movies: LUMORA_FLASH_BIN, else lumora-flash
   // beside this program, else in ../libexec/lumora.
   static QString programPath();
@@ -60,6 +73,8 @@ class FlashPlayer : public QWidget, public FlashPlayerControl {
  protected:
   void paintEvent(QPaintEvent* event) override;
   void resizeEvent(QResizeEvent* event) override;
+  void showEvent(QShowEvent* event) override;
+  void hideEvent(QHideEvent* event) override;
 
  private:
   void launch();
@@ -67,8 +82,17 @@ class FlashPlayer : public QWidget, public FlashPlayerControl {
   void waitForEnded();
   void send(const std::string& line);
   void readReports();
+  // Input on the movie, passed on as the show's input.
+  void movieInput();
+  // Our window goes up above the show / has gone (FullScreenOutput).
+  void ownWindowUp();
+  void ownWindowGone();
 
   std::function<std::int64_t()> clock_;
+  std::string platform_;
+  bool overShow_ = false;
+  FlashPlacement placement_ = FlashPlacement::InsideWindow;
+  bool showWasFullScreen_ = false;  // the show's window was full screen under the player's
   std::string path_;
   SwfMovie swf_;
   FlashSession session_;

@@ -1,7 +1,11 @@
 // lumora-flash: plays one Flash movie through Ruffle in a web view, for the
 // show and the settings window's preview, which drive it over a pipe.
 //
-//   lumora-flash [--parent WINDOW-ID] [--size WxH] [--ruffle DIR]
+//   lumora-flash [--parent WINDOW-ID | --screen OUTPUT] [--size WxH] [--hidden] [--ruffle DIR]
+//
+// --parent plays inside that (X11) window; --screen in a window of our own,
+// full screen on that output; else in a window of our own of the given size.
+// --hidden: our own window waits for the "show" command.
 #include <QApplication>
 #include <QCoreApplication>
 #include <QDir>
@@ -28,7 +32,8 @@ QString ruffleDir(const QString& given) {
 }
 
 int usage() {
-  std::fputs("usage: lumora-flash [--parent WINDOW-ID] [--size WxH] [--ruffle DIR]\n", stderr);
+  std::fputs("usage: lumora-flash [--parent WINDOW-ID | --screen OUTPUT] [--size WxH] [--hidden] [--ruffle DIR]\n",
+             stderr);
   return 2;
 }
 
@@ -37,21 +42,30 @@ int usage() {
 int main(int argc, char** argv) {
   // The player never outlives the program that drives it.
   prctl(PR_SET_PDEATHSIG, SIGTERM);
-  unsigned long long parent = 0;
-  int width = 640, height = 480;
+  lumora::HostPlace place;
   QString ruffle;
   for (int i = 1; i < argc; ++i) {
     const std::string a = argv[i];
+    if (a == "--hidden") {
+      place.hidden = true;
+      continue;
+    }
     if (i + 1 >= argc) return usage();
-    if (a == "--parent")
-      parent = std::strtoull(argv[++i], nullptr, 0);
-    else if (a == "--size") {
-      if (std::sscanf(argv[++i], "%dx%d", &width, &height) != 2 || width <= 0 || height <= 0) return usage();
-    } else if (a == "--ruffle")
+    if (a == "--parent") {
+      place.parentWindow = std::strtoull(argv[++i], nullptr, 0);
+    } else if (a == "--screen") {
+      place.fullScreen = true;
+      place.output = QString::fromLocal8Bit(argv[++i]);
+    } else if (a == "--size") {
+      if (std::sscanf(argv[++i], "%dx%d", &place.width, &place.height) != 2 || place.width <= 0 || place.height <= 0)
+        return usage();
+    } else if (a == "--ruffle") {
       ruffle = QString::fromLocal8Bit(argv[++i]);
-    else
+    } else {
       return usage();
+    }
   }
+  if (place.parentWindow && place.fullScreen) return usage();
   // The web engine's sandbox cannot run as root.
   if (::geteuid() == 0) setenv("QTWEBENGINE_DISABLE_SANDBOX", "1", 1);
   // Movies start with their sound, without waiting for a click.
@@ -71,6 +85,6 @@ int main(int argc, char** argv) {
     std::fflush(stdout);
     return 1;
   }
-  lumora::HostWindow host(dir, parent, width, height);
+  lumora::HostWindow host(dir, place);
   return app.exec();
 }

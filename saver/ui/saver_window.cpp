@@ -98,6 +98,7 @@ SaverWindow::SaverWindow(SaverServices services, QWidget* parent)
 
   realAudio1_ = std::make_unique<AudioPlayer>(services_.audio);
   shockwaveFlash1_ = new FlashPlayer(this);
+  shockwaveFlash1_->setPlaysOverShow(true);
   shockwaveFlash1_->hide();
   // A key or a button on the movie is input on the saver window.
   connect(shockwaveFlash1_, &FlashPlayer::inputReceived, this, [this] { close(); });
