@@ -5,6 +5,7 @@
 
 #include <QCoreApplication>
 #include <QElapsedTimer>
+#include <QScreen>
 #include <filesystem>
 #include <fstream>
 #include <unistd.h>
@@ -235,11 +236,12 @@ class FlashPlayerTest : public ::testing::Test {
     unsetenv("LUMORA_FLASH_BIN");
     unsetenv("FAKE_FLASH_MODE");
     unsetenv("FAKE_FLASH_LOG");
+    unsetenv("FAKE_FLASH_ARGS");
     std::filesystem::remove_all(dir_);
   }
   std::string path(const char* name) const { return (dir_ / name).string(); }
-  std::string log() const {
-    std::ifstream in(path("log"));
+  std::string log(const char* name = "log") const {
+    std::ifstream in(path(name));
     return std::string(std::istreambuf_iterator<char>(in), {});
   }
   // Runs the event loop until `done` or 10 s.
@@ -310,6 +312,135 @@ TEST_F(FlashPlayerTest, InputOnTheMovieComesBack) {
   QObject::connect(&flash, &FlashPlayer::inputReceived, [&] { ++inputs; });
   flash.setMovie(path("m.swf"));
   EXPECT_TRUE(waitFor([&] { return inputs == 1; }));
+}
+
+// The show's movies under X11 (the program inside our window, which it
+// follows) and under Wayland (the program's own full-screen window, told to
+// show and hide with the widget).
+TEST_F(FlashPlayerTest, AWindowOfItsOwnIsShownAndHiddenWithTheWidget) {
+  setenv("FAKE_FLASH_ARGS", path("args").c_str(), 1);
+  const struct {
+    const char* platform;
+    bool overShow;
+    const char* firstArg;
+    bool told;  // show and hide are told to the program
+  } cases[] = {
+      {"offscreen", true, "--parent", false},
+      {"wayland", true, "--screen", true},
+      {"wayland", false, "--size", true},
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(std::string(c.platform) + (c.overShow ? " show" : " preview"));
+    std::filesystem::remove(path("log"));
+    std::filesystem::remove(path("args"));
+    QWidget show;
+    show.resize(320, 240);
+    auto* flash = new FlashPlayer(&show, {}, c.platform);
+    flash->setPlaysOverShow(c.overShow);
+    flash->setGeometry(show.rect());
+    show.show();
+    flash->setMovie(path("m.swf"));
+    ASSERT_TRUE(waitFor([&] { return flash->session().shown(); }));
+    const std::string args = log("args");
+    EXPECT_EQ(args.substr(0, args.find(' ')), c.firstArg) << args;
+    if (std::string(c.firstArg) == "--screen") {
+      EXPECT_EQ(args, "--screen " + flash->screen()->name().toStdString() + " --size 320x240\n");
+    }
+    flash->hide();
+    pump(100);
+    flash->show();
+    pump(100);
+    flash->stop();
+    const std::string load = "load " + path("m.swf") + "\n";
+    const std::string expected = c.told ? load + "hide\nshow\nquit\n" : load + "quit\n";
+    EXPECT_TRUE(waitFor([&] { return log() == expected; })) << log();
+  }
+}
+
+// A key on the player's own full-screen window (Wayland) is the show's
+// input: the window goes while the show answers it (a password prompt must
+// be seen and typed into) and comes back when the show goes on.
+TEST_F(FlashPlayerTest, InputHidesTheWindowAboveTheShowWhileTheShowAnswers) {
+  setenv("FAKE_FLASH_MODE", "input", 1);
+  const std::string load = "load " + path("m.swf") + "\n";
+  const struct {
+    const char* platform;
+    bool showEnds;  // the answer ends the show (no password)
+    std::string whileAnswering;
+    std::string after;
+  } cases[] = {
+      {"wayland", false, load + "hide\n", load + "hide\nshow\n"},
+      {"wayland", true, load + "hide\n", load + "hide\nquit\n"},
+      {"offscreen", false, load, load},
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(std::string(c.platform) + (c.showEnds ? " ends" : " goes on"));
+    std::filesystem::remove(path("log"));
+    QWidget show;
+    auto* flash = new FlashPlayer(&show, {}, c.platform);
+    flash->setPlaysOverShow(true);
+    show.show();
+    bool seen = false;
+    QObject::connect(flash, &FlashPlayer::inputReceived, [&] {
+      // The prompt's event loop runs here.
+      seen = waitFor([&] { return log() == c.whileAnswering; });
+      if (c.showEnds) flash->stop();
+    });
+    flash->setMovie(path("m.swf"));
+    ASSERT_TRUE(waitFor([&] { return flash->session().shown(); }));
+    EXPECT_TRUE(waitFor([&] { return seen; })) << log();
+    pump(100);
+    EXPECT_EQ(log(), c.after);
+    flash->stop();
+  }
+}
+
+// sway keeps one full-screen window per output: the player's took it from
+// the show's, which gets it back when the player's window goes, however it
+// goes. A show that was not full screen is left as it is, and so is every
+// window under X11.
+TEST_F(FlashPlayerTest, TheShowGetsItsFullScreenBackWhenThePlayersWindowGoes) {
+  enum class Ending { Stop, Hide, Input };
+  const struct {
+    const char* platform;
+    bool fullScreen;
+    Ending ending;
+    bool fullScreenAfter;
+  } cases[] = {
+      {"wayland", true, Ending::Stop, true},  {"wayland", true, Ending::Hide, true},
+      {"wayland", true, Ending::Input, true}, {"wayland", false, Ending::Stop, false},
+      {"offscreen", true, Ending::Stop, false},
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(std::string(c.platform) + (c.fullScreen ? " full" : " window") + " " + std::to_string(int(c.ending)));
+    setenv("FAKE_FLASH_MODE", c.ending == Ending::Input ? "input" : "play", 1);
+    QWidget show;
+    auto* flash = new FlashPlayer(&show, {}, c.platform);
+    flash->setPlaysOverShow(true);
+    if (c.fullScreen)
+      show.showFullScreen();
+    else
+      show.show();
+    bool taken = false;
+    QObject::connect(flash, &FlashPlayer::inputReceived, [&] { taken = show.isFullScreen(); });
+    flash->setMovie(path("m.swf"));
+    // The compositor takes the show's full screen for the player's window.
+    show.setWindowState(Qt::WindowNoState);
+    ASSERT_TRUE(waitFor([&] { return flash->session().shown(); }));
+    switch (c.ending) {
+      case Ending::Stop:
+        flash->stop();
+        break;
+      case Ending::Hide:
+        flash->hide();
+        break;
+      case Ending::Input:
+        ASSERT_TRUE(waitFor([&] { return taken; }));  // back before the show answers
+        break;
+    }
+    EXPECT_EQ(show.isFullScreen(), c.fullScreenAfter);
+    flash->stop();
+  }
 }
 
 }  // namespace
