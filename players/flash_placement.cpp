@@ -10,6 +10,11 @@ FlashPlacement flashPlacement(const std::string& platform, bool overShow) {
   return overShow ? FlashPlacement::FullScreenOutput : FlashPlacement::OwnWindow;
 }
 
+std::string flashPlayerPlatform(const std::string& platform) {
+  if (platform == "xcb" || platform.rfind("wayland", 0) == 0) return platform;
+  return {};
+}
+
 std::vector<std::string> flashPlayerArguments(FlashPlacement placement, const FlashWindowPlace& place) {
   const std::string size = std::to_string(std::max(1, place.width)) + "x" + std::to_string(std::max(1, place.height));
   std::vector<std::string> args;

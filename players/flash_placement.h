@@ -34,6 +34,12 @@ struct FlashWindowPlace {
 // The player program's command line for this placement.
 std::vector<std::string> flashPlayerArguments(FlashPlacement placement, const FlashWindowPlace& place);
 
+// The platform plugin the program must use (QT_QPA_PLATFORM), or "" to
+// leave it to the environment: the show's own where the program shares a
+// window id or an output with it. Qt on its own may choose otherwise (it
+// runs on Xwayland under GNOME's Wayland session, for one).
+std::string flashPlayerPlatform(const std::string& platform);
+
 // Whether the player's window is apart from ours, so that showing and hiding
 // our widget must be told to the program.
 inline bool flashWindowIsApart(FlashPlacement placement) { return placement != FlashPlacement::InsideWindow; }

@@ -98,6 +98,11 @@ void FlashPlayer::launch() {
     place.output = output->name().toStdString();
   QStringList args;
   for (const std::string& a : flashPlayerArguments(placement_, place)) args << QString::fromStdString(a);
+  if (const std::string qpa = flashPlayerPlatform(platform_); !qpa.empty()) {
+    QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
+    env.insert(QStringLiteral("QT_QPA_PLATFORM"), QString::fromStdString(qpa));
+    process_->setProcessEnvironment(env);
+  }
   process_->start(program, args);
   if (place.visible) ownWindowUp();
   send("load " + path_);

@@ -4,7 +4,8 @@ FAKE_FLASH_MODE: "play" (shows the movie and reports a frame every 20 ms),
 "clock" (shows it, reports no frames), "silent" (never shows it), "crash"
 (ends with status 3 right after showing it), "input" (reports a key once
 the movie shows). Every command it reads is
-appended to FAKE_FLASH_LOG when set, its arguments to FAKE_FLASH_ARGS."""
+appended to FAKE_FLASH_LOG when set; its platform plugin (QT_QPA_PLATFORM)
+and arguments to FAKE_FLASH_ARGS."""
 import os
 import select
 import sys
@@ -14,7 +15,7 @@ mode = os.environ.get("FAKE_FLASH_MODE", "play")
 log = os.environ.get("FAKE_FLASH_LOG")
 if os.environ.get("FAKE_FLASH_ARGS"):
     with open(os.environ["FAKE_FLASH_ARGS"], "a") as f:
-        f.write(" ".join(sys.argv[1:]) + "\n")
+        f.write(" ".join([os.environ.get("QT_QPA_PLATFORM", "")] + sys.argv[1:]) + "\n")
 
 
 def say(line):

@@ -56,6 +56,14 @@ TEST(FlashPlacement, ArgumentsNameTheWindowTheOutputOrTheSize) {
   }
 }
 
+TEST(FlashPlacement, TheProgramRunsOnTheShowsDisplayServer) {
+  const struct {
+    const char* platform;
+    const char* expected;
+  } cases[] = {{"xcb", "xcb"}, {"wayland", "wayland"}, {"wayland-egl", "wayland-egl"}, {"offscreen", ""}, {"", ""}};
+  for (const auto& c : cases) EXPECT_EQ(flashPlayerPlatform(c.platform), c.expected) << c.platform;
+}
+
 TEST(FlashPlacement, AnEmptyWidgetStillAsksForAWindowOfOnePixel) {
   FlashWindowPlace place;
   place.width = 0;
