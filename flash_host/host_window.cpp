@@ -100,7 +100,19 @@ HostWindow::HostWindow(const QString& ruffleDir, const HostPlace& place)
       view_->setGeometry(screen->geometry());
     }
   }
+  else {
+    // Fixed: tiling compositors (sway) float a window whose size is fixed,
+    // at that size, rather than tile it.
+    view_->setFixedSize(place.width, place.height);
+  }
   if (!place.hidden) showOwnWindow(true);
+}
+
+void HostWindow::resizeView(int width, int height) {
+  if (parent_)
+    view_->resize(width, height);
+  else if (!place_.fullScreen)  // a full-screen window keeps its output's size
+    view_->setFixedSize(width, height);
 }
 
 void HostWindow::showOwnWindow(bool shown) {
@@ -196,9 +208,8 @@ void HostWindow::command(const std::string& line) {
     const double v = std::clamp(std::atof(arg.c_str()), 0.0, 100.0) / 100.0;
     runScript(QStringLiteral("lumoraVolume(%1)").arg(v));
   } else if (verb == "size") {
-    // A full-screen window keeps its output's size.
     int w = 0, h = 0;
-    if (std::sscanf(arg.c_str(), "%d %d", &w, &h) == 2 && w > 0 && h > 0 && !place_.fullScreen) view_->resize(w, h);
+    if (std::sscanf(arg.c_str(), "%d %d", &w, &h) == 2 && w > 0 && h > 0) resizeView(w, h);
   } else if (verb == "show" || verb == "hide") {
     showOwnWindow(verb == "show");
   } else if (verb == "stop" || verb == "quit") {

@@ -58,6 +58,8 @@ class HostWindow : public QObject {
   void placeInParent();
   // Shows or hides a window of our own (not one inside another window).
   void showOwnWindow(bool shown);
+  // The "size" command.
+  void resizeView(int width, int height);
 
   HostPlace place_;
   std::unique_ptr<QWebEngineProfile> profile_;
