@@ -16,6 +16,7 @@
 #include "start/display.h"
 #include "start/idle_mode.h"
 #include "start/module_mode.h"
+#include "start/show_termination.h"
 
 namespace lumora {
 
@@ -63,6 +64,7 @@ int runShow() {
   services.powerOff = powerOff.get();
   if (const char* fx = std::getenv("LUMORA_EFFECT")) services.forcedEffect = std::atoi(fx);
   SaverWindow saver(services);
+  ShowTermination termination(saver);
   FirstFrameExit firstFrame;
   if (std::getenv("LUMORA_EXIT_AFTER_FIRST_FRAME")) saver.installEventFilter(&firstFrame);
   saver.showFullScreen();

@@ -5,6 +5,7 @@ movie (played by the Flash player program) hides the stage and shows its
 background colour until it ends."""
 import os
 import shutil
+import signal
 import struct
 import subprocess
 import sys
@@ -152,6 +153,45 @@ class MediaTest(unittest.TestCase):
         self.assertEqual(kinds[:3], ["movie", "picture", "movie"], runs)
         self.assertGreater(runs[0][2] - runs[0][1], 1.8, runs)
         self.assertGreater(runs[2][2] - runs[2][1], 1.0, runs)
+
+    def centre_colour(self):
+        shot = self.x.screenshot()
+        return self.x.pixel(shot, self.x.width // 2, self.x.height // 2)
+
+    def test_short_songs_never_hold_the_pictures_back(self):
+        # Songs shorter than the pause end during every pause; the pictures
+        # must still change at their own time.
+        home = make_home("--solid", "3", "--value", "jgsj=1", "--value", "tpbh=0", "--value", "fxms=0")
+        songs = []
+        for i, seconds in enumerate((0.5, 1.5)):
+            songs.append(os.path.join(home, "short%d.mp3" % i))
+            make_song(songs[-1], seconds)
+        write_media_list(home, songs)
+        show = self.start(home, env={"LUMORA_EFFECT": "0"})
+        pictures = {(255, 0, 0), (0, 255, 0), (0, 0, 255)}
+        changes, last = 0, None
+        end = time.time() + 12
+        while time.time() < end and changes < 4:
+            c = self.centre_colour()
+            if c in pictures and c != last:
+                changes += 1
+                last = c
+            time.sleep(0.1)
+        self.x.key("space")
+        self.assertEqual(wait_exit(show, 10), 0)
+        self.assertGreaterEqual(changes, 4, "the pictures stopped changing while short songs played")
+
+    def test_sigterm_during_a_song_ends_the_show(self):
+        home = make_home("--solid", "2", "--value", "jgsj=1", "--value", "tpbh=0")
+        song = os.path.join(home, "long.mp3")
+        make_song(song, 60)
+        write_media_list(home, [song])
+        show = self.start(home, env={"LUMORA_EFFECT": "0"})
+        end = time.time() + 15
+        while time.time() < end and self.centre_colour() not in {(255, 0, 0), (0, 255, 0)}:
+            time.sleep(0.1)
+        show.send_signal(signal.SIGTERM)
+        self.assertEqual(wait_exit(show, 2), 0, "SIGTERM did not end the show while a song played")
 
 
 if __name__ == "__main__":
