@@ -193,6 +193,28 @@ class MediaTest(unittest.TestCase):
         show.send_signal(signal.SIGTERM)
         self.assertEqual(wait_exit(show, 2), 0, "SIGTERM did not end the show while a song played")
 
+    def test_a_one_frame_movie_gives_the_slides_back(self):
+        home = make_home("--solid", "2", "--value", "jgsj=1", "--value", "tpbh=0")
+        movie = os.path.join(home, "one.swf")
+        make_swf(movie, (0, 128, 255), 1, 12)
+        song = os.path.join(home, "song.mp3")
+        make_song(song, 60)
+        write_media_list(home, [movie, song])
+        show = self.start(home, env={"LUMORA_EFFECT": "0"})
+        seen = []
+        end = time.time() + 30
+        while time.time() < end:
+            c = self.centre_colour()
+            kind = "movie" if c == (0, 128, 255) else "picture" if c in {(255, 0, 0), (0, 255, 0)} else None
+            if kind and (not seen or seen[-1] != kind):
+                seen.append(kind)
+            if seen[-2:] == ["movie", "picture"]:
+                break
+            time.sleep(0.1)
+        self.x.key("space")
+        self.assertEqual(wait_exit(show, 10), 0)
+        self.assertEqual(seen[-2:], ["movie", "picture"], seen)
+
 
 if __name__ == "__main__":
     unittest.main()
