@@ -13,7 +13,7 @@ packages=(
   libgif-dev libtiff-dev libstb-dev
   libheif-examples webp libavif-bin desktop-file-utils x11-xserver-utils ccache
   fonts-wqy-zenhei fonts-arphic-ukai fonts-arphic-uming
-  xvfb xdotool x11-utils imagemagick ffmpeg dbus
+  xvfb xdotool x11-utils imagemagick ffmpeg dbus openbox
   man-db dpkg-dev file
 )
 # Ruffle's files are fetched with npm; a machine with its own Node.js keeps it.

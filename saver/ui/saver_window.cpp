@@ -245,6 +245,7 @@ void SaverWindow::loadOpening() {
 }
 
 void SaverWindow::loadLists() {
+  if (services_.plain) return;
   auto load = [](const char* name, IndexedList& list) {
     const auto path = listFilePath(name);
     if (listFileExists(path)) list.items = readListFile(path);
