@@ -33,15 +33,16 @@ def make_song(path, seconds):
                    check=True, stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL)
 
 
-def make_swf(path, rgb, frames, fps):
+def make_swf(path, rgb, frames, fps, shown=None):
     """A zlib-compressed movie: a 550 x 400 stage, the background colour, and
-    `frames` empty frames at `fps`."""
+    `frames` empty frames at `fps` (the header's count; `shown` of them are
+    really there, all when None)."""
     bits = "{:05b}".format(15) + "".join("{:015b}".format(v) for v in (0, 11000, 0, 8000))
     bits += "0" * (-len(bits) % 8)
     rect = bytes(int(bits[i:i + 8], 2) for i in range(0, len(bits), 8))
     body = rect + struct.pack("<HH", int(fps * 256), frames)
     body += struct.pack("<H", 9 << 6 | 3) + bytes(rgb)       # SetBackgroundColor
-    body += struct.pack("<H", 1 << 6) * frames + b"\0\0"      # ShowFrame..., End
+    body += struct.pack("<H", 1 << 6) * (frames if shown is None else shown) + b"\0\0"  # ShowFrame..., End
     with open(path, "wb") as f:
         f.write(b"CWS" + bytes([10]) + struct.pack("<I", len(body) + 8) + zlib.compress(body))
 
@@ -193,10 +194,12 @@ class MediaTest(unittest.TestCase):
         show.send_signal(signal.SIGTERM)
         self.assertEqual(wait_exit(show, 2), 0, "SIGTERM did not end the show while a song played")
 
-    def test_a_one_frame_movie_gives_the_slides_back(self):
+    def test_a_cut_movie_gives_the_slides_back(self):
+        # The header claims a minute of frames, the file holds one: the
+        # player reports no frame after the first, and the movie is over.
         home = make_home("--solid", "2", "--value", "jgsj=1", "--value", "tpbh=0")
-        movie = os.path.join(home, "one.swf")
-        make_swf(movie, (0, 128, 255), 1, 12)
+        movie = os.path.join(home, "cut.swf")
+        make_swf(movie, (0, 128, 255), 720, 12, shown=1)
         song = os.path.join(home, "song.mp3")
         make_song(song, 60)
         write_media_list(home, [movie, song])
