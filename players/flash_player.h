@@ -48,6 +48,7 @@ class FlashPlayer : public QWidget, public FlashPlayerControl {
   int frameNum() const override;
   int totalFrames() const override;
   bool failed() const override;
+  bool ended() const override;
   void setMovieVisible(bool visible) override { setVisible(visible); }
 
   // This widget plays the full-screen show's movies: under Wayland they play
