@@ -99,8 +99,7 @@ HostWindow::HostWindow(const QString& ruffleDir, const HostPlace& place)
       view_->windowHandle()->setScreen(screen);
       view_->setGeometry(screen->geometry());
     }
-  }
-  else {
+  } else {
     // Fixed: tiling compositors (sway) float a window whose size is fixed,
     // at that size, rather than tile it.
     view_->setFixedSize(place.width, place.height);

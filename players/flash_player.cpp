@@ -161,7 +161,7 @@ void FlashPlayer::movieInput() {
 // player's full-screen window takes that from the show's, which is then
 // tiled under it. When the player's window goes, the show's gets it back.
 void FlashPlayer::ownWindowUp() {
-  if (placement_ == FlashPlacement::FullScreenOutput) showWasFullScreen_ = showWasFullScreen_ || window()->isFullScreen();
+  if (placement_ == FlashPlacement::FullScreenOutput && window()->isFullScreen()) showWasFullScreen_ = true;
 }
 
 void FlashPlayer::ownWindowGone() {

@@ -59,8 +59,6 @@ class FlashPlayer : public QWidget, public FlashPlayerControl {
   const SwfMovie& loaded() const { return swf_; }
   bool running() const { return process_ != nullptr; }
   const FlashSession& session() const { return session_; }
-  // Where the running (or last) program shows the movie.
-  FlashPlacement placement() const { return placement_; }
   // The program that plays the movies: LUMORA_FLASH_BIN, else lumora-flash
   // beside this program, else in ../libexec/lumora.
   static QString programPath();
