@@ -1,0 +1,24 @@
+// Which source the idle watcher asks, by what the session has, first match
+// first: GNOME's Mutter when the session bus (only one the session already
+// has) carries org.gnome.Mutter.IdleMonitor; the Wayland compositor when
+// WAYLAND_DISPLAY is set; the X server when DISPLAY is set.
+#pragma once
+
+#include <memory>
+#include <string>
+
+#include "idle/idle_source.h"
+
+namespace lumora {
+
+struct ChosenIdleSource {
+  std::unique_ptr<IdleSource> source;
+  std::string name;  // what it is, for the watcher's first line
+};
+
+// Throws std::runtime_error with one line when neither WAYLAND_DISPLAY nor
+// DISPLAY is set, or when no source the session has could be opened (each
+// one's reason).
+ChosenIdleSource openIdleSource();
+
+}  // namespace lumora

@@ -1,0 +1,188 @@
+// Idle sources: the news of a compositor turned into idle times, the choice
+// of source, the session bus only when the session has one, and the watcher's
+// refusals (no display, a lock file it cannot use) as one line and status 1.
+#include <gtest/gtest.h>
+#include <sys/socket.h>
+#include <sys/un.h>
+#include <unistd.h>
+
+#include <filesystem>
+#include <fstream>
+#include <optional>
+#include <stdexcept>
+#include <string>
+#include <system_error>
+
+#include "idle/idle_policy.h"
+#include "idle/idle_sources.h"
+#include "idle/idle_transitions.h"
+#include "idle/idle_watcher.h"
+#include "idle/session_bus.h"
+#include "idle/single_instance.h"
+#include "platform/temp_home.h"
+
+namespace lumora {
+namespace {
+
+using Clock = IdleTransitions::Clock;
+using std::chrono::milliseconds;
+
+TEST(IdleTransitions, GiveEveryChangeInOrderThenTheCurrentIdleTime) {
+  IdleTransitions t;
+  const Clock::time_point start = Clock::now();
+  t.restart(2000);
+  EXPECT_EQ(t.take(start), (std::vector<std::int64_t>{0}));
+  t.idled(start);
+  EXPECT_EQ(t.take(start + milliseconds(500)), (std::vector<std::int64_t>{2000, 2500}));
+  // Idle news twice (a compositor's repeat) counts once; the time goes on.
+  t.idled(start + milliseconds(600));
+  EXPECT_EQ(t.take(start + milliseconds(900)), (std::vector<std::int64_t>{2900}));
+  // Use and idle again, both between two looks: the use is kept.
+  t.resumed();
+  t.idled(start + milliseconds(5000));
+  EXPECT_EQ(t.take(start + milliseconds(5000)), (std::vector<std::int64_t>{0, 2000, 2000}));
+  // A new watched time forgets what was not taken and starts in use.
+  t.resumed();
+  t.restart(60000);
+  EXPECT_FALSE(t.idle());
+  EXPECT_EQ(t.take(start + milliseconds(6000)), (std::vector<std::int64_t>{0}));
+}
+
+// The watcher feeds every idle time to the policy: a short use between two
+// idle periods that a compositor reports within one wait re-arms the start.
+TEST(IdleTransitions, AShortUseBetweenTwoLooksStartsTheShowAgain) {
+  IdleTransitions t;
+  IdlePolicy policy(1000);
+  const Clock::time_point now = Clock::now();
+  t.restart(1000);
+  auto starts = [&](bool running) {
+    int n = 0;
+    for (std::int64_t ms : t.take(now)) n += policy.shouldStart(IdleSample{ms, false, running});
+    return n;
+  };
+  EXPECT_EQ(starts(false), 0);
+  t.idled(now);
+  EXPECT_EQ(starts(false), 1);
+  EXPECT_EQ(starts(true), 0);   // the show runs
+  EXPECT_EQ(starts(false), 0);  // it ended without input: still the same idle period
+  t.resumed();
+  t.idled(now);
+  EXPECT_EQ(starts(false), 1);
+}
+
+// A listening Unix socket at path, closed with the object.
+class ListeningSocket {
+ public:
+  explicit ListeningSocket(const std::filesystem::path& path) : fd_(::socket(AF_UNIX, SOCK_STREAM, 0)) {
+    sockaddr_un address{};
+    address.sun_family = AF_UNIX;
+    std::snprintf(address.sun_path, sizeof address.sun_path, "%s", path.c_str());
+    if (fd_ < 0 || ::bind(fd_, reinterpret_cast<sockaddr*>(&address), sizeof address) != 0)
+      throw std::runtime_error("cannot bind " + path.string());
+  }
+  ~ListeningSocket() { ::close(fd_); }
+
+ private:
+  int fd_;
+};
+
+TEST(SessionBus, OnlyTheSessionsOwnBusIsUsed) {
+  test::TempHome home;
+  const std::filesystem::path runtime = home.dir() / "run dir";
+  std::filesystem::create_directories(runtime);
+  test::ScopedEnv runtimeDir("XDG_RUNTIME_DIR", runtime.c_str());
+  {
+    test::ScopedEnv address("DBUS_SESSION_BUS_ADDRESS", "unix:path=/run/user/1000/bus");
+    EXPECT_EQ(sessionBusAddress(), "unix:path=/run/user/1000/bus");
+  }
+  test::ScopedEnv noAddress("DBUS_SESSION_BUS_ADDRESS", nullptr);
+  EXPECT_EQ(sessionBusAddress(), std::nullopt);  // no socket: no bus, none started
+  std::ofstream(runtime / "bus") << "not a socket";
+  EXPECT_EQ(sessionBusAddress(), std::nullopt);
+  std::filesystem::remove(runtime / "bus");
+  const ListeningSocket bus(runtime / "bus");
+  EXPECT_EQ(sessionBusAddress(), "unix:path=" + home.dir().string() + "/run%20dir/bus");
+  test::ScopedEnv noRuntime("XDG_RUNTIME_DIR", nullptr);
+  EXPECT_EQ(sessionBusAddress(), std::nullopt);
+}
+
+TEST(IdleSources, NoDisplayIsOneLineWithoutTouchingAnyBus) {
+  test::ScopedEnv wayland("WAYLAND_DISPLAY", nullptr);
+  test::ScopedEnv display("DISPLAY", nullptr);
+  test::ScopedEnv bus("DBUS_SESSION_BUS_ADDRESS", "unix:path=/nonexistent/bus");
+  try {
+    openIdleSource();
+    FAIL() << "a source without a display";
+  } catch (const std::runtime_error& e) {
+    EXPECT_STREQ(e.what(), "no display: neither WAYLAND_DISPLAY nor DISPLAY is set");
+  }
+}
+
+TEST(IdleSources, ADisplayThatCannotBeReachedIsNamed) {
+  test::TempHome home;
+  test::ScopedEnv runtime("XDG_RUNTIME_DIR", home.dir().c_str());
+  test::ScopedEnv bus("DBUS_SESSION_BUS_ADDRESS", nullptr);
+  test::ScopedEnv wayland("WAYLAND_DISPLAY", "wayland-nowhere");
+  test::ScopedEnv display("DISPLAY", nullptr);
+  try {
+    openIdleSource();
+    FAIL() << "a source without a compositor";
+  } catch (const std::runtime_error& e) {
+    EXPECT_NE(std::string(e.what()).find("cannot connect to the Wayland display wayland-nowhere"), std::string::npos)
+        << e.what();
+  }
+}
+
+// The watcher's refusals: status 1 and one line on standard error.
+struct Refusal {
+  const char* name;
+  const char* wayland;
+  bool lockIsAFolder;
+  const char* expected;  // in the line; "@LOCK@" stands for the lock file
+};
+
+class IdleWatcherRefusal : public testing::TestWithParam<Refusal> {};
+
+TEST_P(IdleWatcherRefusal, IsOneLineAndStatusOne) {
+  const Refusal& r = GetParam();
+  test::TempHome home;
+  test::ScopedEnv runtime("XDG_RUNTIME_DIR", home.dir().c_str());
+  test::ScopedEnv bus("DBUS_SESSION_BUS_ADDRESS", nullptr);
+  test::ScopedEnv wayland("WAYLAND_DISPLAY", r.wayland);
+  test::ScopedEnv display("DISPLAY", nullptr);
+  const std::filesystem::path lock = idleLockPath();
+  ASSERT_EQ(lock, home.dir() / "lumora-idle.lock");
+  // A folder where the lock file should be: not even root can open it.
+  if (r.lockIsAFolder) std::filesystem::create_directories(lock);
+  std::string expected = r.expected;
+  if (const auto at = expected.find("@LOCK@"); at != std::string::npos) expected.replace(at, 6, lock.string());
+
+  testing::internal::CaptureStderr();
+  const int status = runIdleWatcher("/bin/false");
+  const std::string err = testing::internal::GetCapturedStderr();
+  EXPECT_EQ(status, 1);
+  EXPECT_NE(err.find(expected), std::string::npos) << err;
+  EXPECT_EQ(err.find('\n'), err.size() - 1) << err;
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Cases, IdleWatcherRefusal,
+    testing::Values(Refusal{"NoDisplay", nullptr, false, "lumora: no display"},
+                    Refusal{"LockFileUnusable", "wayland-nowhere", true, "lumora: cannot use the lock file @LOCK@: "},
+                    Refusal{"CompositorUnreachable", "wayland-nowhere", false, "cannot connect to the Wayland display"}),
+    [](const testing::TestParamInfo<Refusal>& info) { return std::string(info.param.name); });
+
+TEST(SingleInstance, ALockFileThatCannotBeOpenedIsNamedInTheError) {
+  test::TempHome home;
+  const auto lock = home.dir() / "not-a-folder" / "idle.lock";
+  std::ofstream(home.dir() / "not-a-folder") << "a file where a folder should be";
+  try {
+    SingleInstance instance(lock);
+    FAIL() << "the lock was taken";
+  } catch (const std::system_error& e) {
+    EXPECT_NE(std::string(e.what()).find(lock.string()), std::string::npos) << e.what();
+  }
+}
+
+}  // namespace
+}  // namespace lumora
