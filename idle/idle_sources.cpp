@@ -13,6 +13,9 @@ namespace lumora {
 
 namespace {
 
+// As every other mode of the program says it.
+constexpr const char* kNoDisplay = "cannot open the display";
+
 std::string environment(const char* name) {
   const char* value = std::getenv(name);
   return value ? value : "";
@@ -29,19 +32,17 @@ ChosenIdleSource openMutter() {
 }
 
 ChosenIdleSource openWayland() {
-  const std::string display = environment("WAYLAND_DISPLAY");
-  if (display.empty()) return {};
+  if (environment("WAYLAND_DISPLAY").empty()) return {};
   auto source = WaylandIdle::open();
-  if (!source) throw std::runtime_error("cannot connect to the Wayland display " + display);
+  if (!source) throw std::runtime_error(kNoDisplay);
   const std::string name = std::string("the Wayland compositor (") + source->protocol() + ")";
   return {std::move(source), name};
 }
 
 ChosenIdleSource openX11() {
-  const std::string display = environment("DISPLAY");
-  if (display.empty()) return {};
+  if (environment("DISPLAY").empty()) return {};
   auto source = X11Session::open();
-  if (!source) throw std::runtime_error("cannot open the display " + display);
+  if (!source) throw std::runtime_error(kNoDisplay);
   return {std::move(source), "the X server (MIT-SCREEN-SAVER)"};
 }
 
@@ -51,16 +52,16 @@ constexpr ChosenIdleSource (*kOpeners[])() = {openMutter, openWayland, openX11};
 
 ChosenIdleSource openIdleSource() {
   if (environment("WAYLAND_DISPLAY").empty() && environment("DISPLAY").empty())
-    throw std::runtime_error("no display: neither WAYLAND_DISPLAY nor DISPLAY is set");
+    throw std::runtime_error(kNoDisplay);
   std::string reasons;
   for (const auto open : kOpeners) {
     try {
       if (ChosenIdleSource chosen = open(); chosen.source) return chosen;
     } catch (const std::exception& e) {
-      reasons += (reasons.empty() ? "" : "; ") + std::string(e.what());
+      if (reasons.find(e.what()) == std::string::npos) reasons += (reasons.empty() ? "" : "; ") + std::string(e.what());
     }
   }
-  throw std::runtime_error("cannot watch the idle time: " + reasons);
+  throw std::runtime_error(reasons);
 }
 
 }  // namespace lumora

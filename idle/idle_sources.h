@@ -16,9 +16,9 @@ struct ChosenIdleSource {
   std::string name;  // what it is, for the watcher's first line
 };
 
-// Throws std::runtime_error with one line when neither WAYLAND_DISPLAY nor
-// DISPLAY is set, or when no source the session has could be opened (each
-// one's reason).
+// Throws std::runtime_error with one line: "cannot open the display" when
+// neither WAYLAND_DISPLAY nor DISPLAY is set or none can be reached, else
+// each reason why the session's sources cannot be used.
 ChosenIdleSource openIdleSource();
 
 }  // namespace lumora

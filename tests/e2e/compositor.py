@@ -10,7 +10,10 @@ What the throwaway user must be able to reach: every directory on the way to
 the programs under test (the build tree, e.g. /work/wt/x/build/lumora) must be
 traversable by others (o+x) and the programs readable and executable by them
 (CMake's defaults give that; a home or worktree of mode 0700 does not):
-`check_reachable(path)` says which directory is missing it. Files the user
+`check_reachable(path)` says which directory is missing it, and
+`runnable(path)` gives a copy of a single program in a place the user can
+reach when the build tree is not (a program that needs files beside it must
+have its tree reachable instead). Files the user
 writes or reads, such as a LUMORA_HOME made by scripts/make_home.py, are
 handed over with `give(path)` (chown -R to the user).
 
@@ -29,6 +32,7 @@ in that environment (the `env` argument adds to it), in a process group of its
 own; `close` (or leaving the `with`) ends the compositor and everything
 started through `spawn`, group by group.
 """
+import atexit
 import glob
 import json
 import os
@@ -95,6 +99,24 @@ def check_reachable(path):
     if st.st_uid != account.pw_uid and not st.st_mode & 0o004:
         return "%s is not readable by others (chmod o+r)" % path
     return None
+
+
+_copies = []
+
+
+def runnable(path):
+    """path when the user can run it; otherwise a copy in a fresh directory
+    of mode 0755 (removed when the test process ends)."""
+    if check_reachable(path) is None:
+        return path
+    if not _copies:
+        _copies.append(tempfile.mkdtemp(prefix="lumora-e2e-bin-"))
+        os.chmod(_copies[0], 0o755)
+        atexit.register(shutil.rmtree, _copies[0], True)
+    copy = os.path.join(_copies[0], os.path.basename(path))
+    shutil.copy2(path, copy)
+    os.chmod(copy, 0o755)
+    return copy
 
 
 def _demote(account):

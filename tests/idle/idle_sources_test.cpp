@@ -114,22 +114,21 @@ TEST(IdleSources, NoDisplayIsOneLineWithoutTouchingAnyBus) {
     openIdleSource();
     FAIL() << "a source without a display";
   } catch (const std::runtime_error& e) {
-    EXPECT_STREQ(e.what(), "no display: neither WAYLAND_DISPLAY nor DISPLAY is set");
+    EXPECT_STREQ(e.what(), "cannot open the display");
   }
 }
 
-TEST(IdleSources, ADisplayThatCannotBeReachedIsNamed) {
+TEST(IdleSources, DisplaysThatCannotBeReachedAreOneReason) {
   test::TempHome home;
   test::ScopedEnv runtime("XDG_RUNTIME_DIR", home.dir().c_str());
   test::ScopedEnv bus("DBUS_SESSION_BUS_ADDRESS", nullptr);
   test::ScopedEnv wayland("WAYLAND_DISPLAY", "wayland-nowhere");
-  test::ScopedEnv display("DISPLAY", nullptr);
+  test::ScopedEnv display("DISPLAY", ":59999");
   try {
     openIdleSource();
     FAIL() << "a source without a compositor";
   } catch (const std::runtime_error& e) {
-    EXPECT_NE(std::string(e.what()).find("cannot connect to the Wayland display wayland-nowhere"), std::string::npos)
-        << e.what();
+    EXPECT_STREQ(e.what(), "cannot open the display");
   }
 }
 
@@ -167,9 +166,9 @@ TEST_P(IdleWatcherRefusal, IsOneLineAndStatusOne) {
 
 INSTANTIATE_TEST_SUITE_P(
     Cases, IdleWatcherRefusal,
-    testing::Values(Refusal{"NoDisplay", nullptr, false, "lumora: no display"},
+    testing::Values(Refusal{"NoDisplay", nullptr, false, "lumora: cannot open the display"},
                     Refusal{"LockFileUnusable", "wayland-nowhere", true, "lumora: cannot use the lock file @LOCK@: "},
-                    Refusal{"CompositorUnreachable", "wayland-nowhere", false, "cannot connect to the Wayland display"}),
+                    Refusal{"CompositorUnreachable", "wayland-nowhere", false, "lumora: cannot open the display"}),
     [](const testing::TestParamInfo<Refusal>& info) { return std::string(info.param.name); });
 
 TEST(SingleInstance, ALockFileThatCannotBeOpenedIsNamedInTheError) {
