@@ -15,6 +15,9 @@ packages=(
   fonts-wqy-zenhei fonts-arphic-ukai fonts-arphic-uming
   xvfb xdotool x11-utils imagemagick ffmpeg dbus
   man-db dpkg-dev file
+  # The idle watcher on Wayland, and the compositors its tests run under.
+  libwayland-dev wayland-protocols plasma-wayland-protocols qt6-wayland
+  sway swaybg mutter grim wtype libglib2.0-bin procps
 )
 # Ruffle's files are fetched with npm; a machine with its own Node.js keeps it.
 command -v npm >/dev/null || packages+=(npm)
