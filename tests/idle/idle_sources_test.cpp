@@ -136,8 +136,8 @@ TEST(IdleSources, DisplaysThatCannotBeReachedAreOneReason) {
 struct Refusal {
   const char* name;
   const char* wayland;
-  bool lockIsAFolder;
-  const char* expected;  // in the line; "@LOCK@" stands for the lock file
+  const char* folderInstead;  // a file of LUMORA_HOME made a folder: not even root can use it
+  const char* expected;       // in the line; "@HOME@" stands for LUMORA_HOME
 };
 
 class IdleWatcherRefusal : public testing::TestWithParam<Refusal> {};
@@ -149,12 +149,10 @@ TEST_P(IdleWatcherRefusal, IsOneLineAndStatusOne) {
   test::ScopedEnv bus("DBUS_SESSION_BUS_ADDRESS", nullptr);
   test::ScopedEnv wayland("WAYLAND_DISPLAY", r.wayland);
   test::ScopedEnv display("DISPLAY", nullptr);
-  const std::filesystem::path lock = idleLockPath();
-  ASSERT_EQ(lock, home.dir() / "lumora-idle.lock");
-  // A folder where the lock file should be: not even root can open it.
-  if (r.lockIsAFolder) std::filesystem::create_directories(lock);
+  ASSERT_EQ(idleLockPath(), home.dir() / "lumora-idle.lock");
+  if (r.folderInstead) std::filesystem::create_directories(home.dir() / r.folderInstead);
   std::string expected = r.expected;
-  if (const auto at = expected.find("@LOCK@"); at != std::string::npos) expected.replace(at, 6, lock.string());
+  if (const auto at = expected.find("@HOME@"); at != std::string::npos) expected.replace(at, 6, home.dir().string());
 
   testing::internal::CaptureStderr();
   const int status = runIdleWatcher("/bin/false");
@@ -166,9 +164,12 @@ TEST_P(IdleWatcherRefusal, IsOneLineAndStatusOne) {
 
 INSTANTIATE_TEST_SUITE_P(
     Cases, IdleWatcherRefusal,
-    testing::Values(Refusal{"NoDisplay", nullptr, false, "lumora: cannot open the display"},
-                    Refusal{"LockFileUnusable", "wayland-nowhere", true, "lumora: cannot use the lock file @LOCK@: "},
-                    Refusal{"CompositorUnreachable", "wayland-nowhere", false, "lumora: cannot open the display"}),
+    testing::Values(
+        Refusal{"NoDisplay", nullptr, nullptr, "lumora: cannot open the display"},
+        Refusal{"LockFileUnusable", "wayland-nowhere", "lumora-idle.lock",
+                "lumora: cannot use the lock file @HOME@/lumora-idle.lock: Is a directory"},
+        Refusal{"RegistryFileUnusable", "wayland-nowhere", "registry.reg", "@HOME@/registry.reg"},
+        Refusal{"CompositorUnreachable", "wayland-nowhere", nullptr, "lumora: cannot open the display"}),
     [](const testing::TestParamInfo<Refusal>& info) { return std::string(info.param.name); });
 
 TEST(SingleInstance, ALockFileThatCannotBeOpenedIsNamedInTheError) {
