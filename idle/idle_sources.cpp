@@ -34,7 +34,7 @@ ChosenIdleSource openMutter() {
 ChosenIdleSource openWayland() {
   if (environment("WAYLAND_DISPLAY").empty()) return {};
   auto source = WaylandIdle::open();
-  if (!source) throw std::runtime_error(kNoDisplay);
+  if (!source) return {};  // no compositor there after all
   const std::string name = std::string("the Wayland compositor (") + source->protocol() + ")";
   return {std::move(source), name};
 }
@@ -46,7 +46,15 @@ ChosenIdleSource openX11() {
   return {std::move(source), "the X server (MIT-SCREEN-SAVER)"};
 }
 
-constexpr ChosenIdleSource (*kOpeners[])() = {openMutter, openWayland, openX11};
+struct Opener {
+  ChosenIdleSource (*open)();
+  // The session has this source but it cannot be used: stop there. A
+  // Wayland session's X server is Xwayland, whose idle time sees no input
+  // to Wayland windows and would start the show while the user works.
+  bool failureIsFinal;
+};
+
+constexpr Opener kOpeners[] = {{openMutter, false}, {openWayland, true}, {openX11, false}};
 
 }  // namespace
 
@@ -54,14 +62,15 @@ ChosenIdleSource openIdleSource() {
   if (environment("WAYLAND_DISPLAY").empty() && environment("DISPLAY").empty())
     throw std::runtime_error(kNoDisplay);
   std::string reasons;
-  for (const auto open : kOpeners) {
+  for (const Opener& opener : kOpeners) {
     try {
-      if (ChosenIdleSource chosen = open(); chosen.source) return chosen;
+      if (ChosenIdleSource chosen = opener.open(); chosen.source) return chosen;
     } catch (const std::exception& e) {
       if (reasons.find(e.what()) == std::string::npos) reasons += (reasons.empty() ? "" : "; ") + std::string(e.what());
+      if (opener.failureIsFinal) break;
     }
   }
-  throw std::runtime_error(reasons);
+  throw std::runtime_error(reasons.empty() ? kNoDisplay : reasons);
 }
 
 }  // namespace lumora

@@ -1,7 +1,9 @@
 // Which source the idle watcher asks, by what the session has, first match
 // first: GNOME's Mutter when the session bus (only one the session already
 // has) carries org.gnome.Mutter.IdleMonitor; the Wayland compositor when
-// WAYLAND_DISPLAY is set; the X server when DISPLAY is set.
+// WAYLAND_DISPLAY is set; the X server when DISPLAY is set, but not after a
+// compositor that was reached lacks the idle protocols (Xwayland's idle time
+// knows nothing of Wayland input).
 #pragma once
 
 #include <memory>

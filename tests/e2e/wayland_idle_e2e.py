@@ -25,7 +25,7 @@ import unittest
 
 sys.path.insert(0, os.path.dirname(__file__))
 import compositor  # noqa: E402
-from xsession import make_home, wait_exit  # noqa: E402
+from xsession import XSession, make_home, wait_exit  # noqa: E402
 
 LUMORA = os.environ["LUMORA_BIN"]
 STUB = os.environ.get("SESSION_MANAGER_STUB")
@@ -146,6 +146,23 @@ class MutterIdleTest(WatcherCase):
                 inhibitor.terminate()
                 inhibitor.wait()
             self.check_cycle(watcher, use)
+
+    def test_no_xwayland_fallback_when_the_compositor_lacks_the_protocols(self):
+        # mutter 43 offers neither idle protocol: without its bus the watcher
+        # must not fall back to an X server, whose idle time would not see
+        # the input to Wayland windows.
+        x = XSession(320, 240)
+        try:
+            with compositor.Mutter(640, 480) as mutter:
+                home = compositor.give(make_home("--value", "idle=1"))
+                out = mutter.run([compositor.runnable(LUMORA), "--idle"],
+                                 env={"LUMORA_HOME": home, "LUMORA_IDLE_SECONDS": "1",
+                                      "DBUS_SESSION_BUS_ADDRESS": "", "DISPLAY": x.display})
+                self.assertEqual(out.returncode, 1, out.stderr)
+                self.assertEqual(out.stderr.decode(), "lumora: the Wayland compositor offers neither "
+                                 "ext-idle-notify-v1 nor org_kde_kwin_idle\n")
+        finally:
+            x.close()
 
 
 if __name__ == "__main__":
