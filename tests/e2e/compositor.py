@@ -119,6 +119,22 @@ def runnable(path):
     return copy
 
 
+def _reachable_sanitizer_files(env):
+    """A sanitizer build's suppression files (ASAN_OPTIONS, LSAN_OPTIONS,
+    UBSAN_OPTIONS) must be readable by the user, or every program dies at its
+    start: unreachable ones are copied (runnable)."""
+    for name in ("ASAN_OPTIONS", "LSAN_OPTIONS", "UBSAN_OPTIONS"):
+        if name not in env:
+            continue
+        options = []
+        for option in env[name].split(":"):
+            key, _, value = option.partition("=")
+            if key == "suppressions" and value and os.path.exists(value):
+                option = "suppressions=" + runnable(value)
+            options.append(option)
+        env[name] = ":".join(options)
+
+
 def _demote(account):
     """Popen arguments that run the child as account (none when it is us)."""
     if account.pw_uid == os.geteuid():
@@ -170,6 +186,7 @@ class Compositor:
         self.env = {k: v for k, v in os.environ.items() if k not in _SESSION_VARS}
         self.env.update(XDG_RUNTIME_DIR=self._runtime, HOME=self.user.pw_dir, USER=self.user.pw_name,
                         LOGNAME=self.user.pw_name)
+        _reachable_sanitizer_files(self.env)
         self.server = None
         self._clients = []
 

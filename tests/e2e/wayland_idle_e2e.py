@@ -16,6 +16,7 @@ session is used; after use and a new idle period it comes again; SIGTERM ends
 the watcher and its show. Compositors refuse root: as root everything runs as
 a throwaway user (compositor.py)."""
 import os
+import shutil
 import signal
 import subprocess
 import sys
@@ -50,7 +51,10 @@ class WatcherCase(unittest.TestCase):
         self.program = compositor.runnable(LUMORA)
         self.home = compositor.give(make_home("--solid", "1", "--value", "idle=%d" % IDLE_SECONDS))
         self.env = {"LUMORA_HOME": self.home, "LUMORA_IDLE_SECONDS": "1", "LUMORA_SHUTDOWN": "print"}
-        self.err_path = os.path.join(tempfile.mkdtemp(prefix="lumora-e2e-log-"), "watcher.err")
+        self.addCleanup(shutil.rmtree, self.home, True)
+        log_dir = tempfile.mkdtemp(prefix="lumora-e2e-log-")
+        self.addCleanup(shutil.rmtree, log_dir, True)
+        self.err_path = os.path.join(log_dir, "watcher.err")
         # The shows write there too (they inherit it): a file, never a pipe
         # that fills up.
         with open(self.err_path, "wb") as err:
@@ -113,6 +117,7 @@ class SwayIdleTest(WatcherCase):
         with compositor.Sway(outputs=1) as sway:
             program = compositor.runnable(LUMORA)
             home = compositor.give(make_home("--value", "idle=1"))
+            self.addCleanup(shutil.rmtree, home, True)
             lock = os.path.join(home, "lumora-idle.lock")
             with open(lock, "w"):
                 pass
@@ -155,6 +160,7 @@ class MutterIdleTest(WatcherCase):
         try:
             with compositor.Mutter(640, 480) as mutter:
                 home = compositor.give(make_home("--value", "idle=1"))
+                self.addCleanup(shutil.rmtree, home, True)
                 out = mutter.run([compositor.runnable(LUMORA), "--idle"],
                                  env={"LUMORA_HOME": home, "LUMORA_IDLE_SECONDS": "1",
                                       "DBUS_SESSION_BUS_ADDRESS": "", "DISPLAY": x.display})
