@@ -13,16 +13,18 @@ traversable by others (o+x) and the programs readable and executable by them
 `check_reachable(path)` says which directory is missing it, and
 `runnable(path)` gives a copy of a single program in a place the user can
 reach when the build tree is not (a program that needs files beside it must
-have its tree reachable instead). Files the user
-writes or reads, such as a LUMORA_HOME made by scripts/make_home.py, are
-handed over with `give(path)` (chown -R to the user).
+have its tree reachable instead; sanitizer suppression files named in
+ASAN_OPTIONS/LSAN_OPTIONS are copied so by themselves). Files the user writes
+or reads, such as a LUMORA_HOME made by scripts/make_home.py, are handed over
+with `give(path)` (chown -R to the user).
 
     with Sway(outputs=2) as sway:            # HEADLESS-1, HEADLESS-2
         proc = sway.spawn([LUMORA, "/S"], env={"LUMORA_HOME": home})
         shot = sway.screenshot("HEADLESS-1")  # (width, height, RGB bytes)
         sway.key("space")
     with Mutter(1280, 800) as mutter:        # mutter.env has its bus address
-        mutter.run(["gdbus", "call", "--session", ...])
+        mutter.call("org.gnome.Mutter.IdleMonitor", "/org/gnome/Mutter/IdleMonitor/Core",
+                    "org.gnome.Mutter.IdleMonitor.GetIdletime")   # "(uint64 1234,)"
 
 `env` is the environment for clients: WAYLAND_DISPLAY, XDG_RUNTIME_DIR (a
 private directory of mode 0700 owned by the user), HOME, USER, and SWAYSOCK
