@@ -9,6 +9,7 @@
 #include <filesystem>
 #include <fstream>
 #include <optional>
+#include <ostream>
 #include <stdexcept>
 #include <string>
 #include <system_error>
@@ -139,6 +140,8 @@ struct Refusal {
   const char* folderInstead;  // a file of LUMORA_HOME made a folder: not even root can use it
   const char* expected;       // in the line; "@HOME@" stands for LUMORA_HOME
 };
+
+void PrintTo(const Refusal& r, std::ostream* out) { *out << r.name; }
 
 class IdleWatcherRefusal : public testing::TestWithParam<Refusal> {};
 
