@@ -5,9 +5,9 @@
 #include <stdexcept>
 
 #include "idle/mutter_idle.h"
-#include "idle/session_bus.h"
 #include "idle/wayland_idle.h"
 #include "idle/x11_session.h"
+#include "platform/core/session_bus.h"
 
 namespace lumora {
 
@@ -24,9 +24,9 @@ std::string environment(const char* name) {
 // Each opener gives nullptr when the session does not have its source, and
 // throws with the reason when it has it but the source cannot be used.
 ChosenIdleSource openMutter() {
-  const auto address = sessionBusAddress();
-  if (!address) return {};
-  auto source = MutterIdle::open(*address);
+  const std::string address = sessionBusAddress(std::getenv("DBUS_SESSION_BUS_ADDRESS"), std::getenv("XDG_RUNTIME_DIR"));
+  if (address == kNoSessionBus) return {};
+  auto source = MutterIdle::open(address);
   if (!source) return {};
   return {std::move(source), "GNOME's Mutter (org.gnome.Mutter.IdleMonitor)"};
 }

@@ -1,9 +1,6 @@
 // Idle sources: the news of a compositor turned into idle times, the choice
-// of source, the session bus only when the session has one, and the watcher's
-// refusals (no display, a lock file it cannot use) as one line and status 1.
+// of source, and the watcher's refusals (no display, a lock file it cannot use) as one line and status 1.
 #include <gtest/gtest.h>
-#include <sys/socket.h>
-#include <sys/un.h>
 #include <unistd.h>
 
 #include <filesystem>
@@ -18,7 +15,6 @@
 #include "idle/idle_sources.h"
 #include "idle/idle_transitions.h"
 #include "idle/idle_watcher.h"
-#include "idle/session_bus.h"
 #include "idle/single_instance.h"
 #include "platform/temp_home.h"
 
@@ -69,42 +65,6 @@ TEST(IdleTransitions, AShortUseBetweenTwoLooksStartsTheShowAgain) {
   t.resumed();
   t.idled(now);
   EXPECT_EQ(starts(false), 1);
-}
-
-// A listening Unix socket at path, closed with the object.
-class ListeningSocket {
- public:
-  explicit ListeningSocket(const std::filesystem::path& path) : fd_(::socket(AF_UNIX, SOCK_STREAM, 0)) {
-    sockaddr_un address{};
-    address.sun_family = AF_UNIX;
-    std::snprintf(address.sun_path, sizeof address.sun_path, "%s", path.c_str());
-    if (fd_ < 0 || ::bind(fd_, reinterpret_cast<sockaddr*>(&address), sizeof address) != 0)
-      throw std::runtime_error("cannot bind " + path.string());
-  }
-  ~ListeningSocket() { ::close(fd_); }
-
- private:
-  int fd_;
-};
-
-TEST(SessionBus, OnlyTheSessionsOwnBusIsUsed) {
-  test::TempHome home;
-  const std::filesystem::path runtime = home.dir() / "run dir";
-  std::filesystem::create_directories(runtime);
-  test::ScopedEnv runtimeDir("XDG_RUNTIME_DIR", runtime.c_str());
-  {
-    test::ScopedEnv address("DBUS_SESSION_BUS_ADDRESS", "unix:path=/run/user/1000/bus");
-    EXPECT_EQ(sessionBusAddress(), "unix:path=/run/user/1000/bus");
-  }
-  test::ScopedEnv noAddress("DBUS_SESSION_BUS_ADDRESS", nullptr);
-  EXPECT_EQ(sessionBusAddress(), std::nullopt);  // no socket: no bus, none started
-  std::ofstream(runtime / "bus") << "not a socket";
-  EXPECT_EQ(sessionBusAddress(), std::nullopt);
-  std::filesystem::remove(runtime / "bus");
-  const ListeningSocket bus(runtime / "bus");
-  EXPECT_EQ(sessionBusAddress(), "unix:path=" + home.dir().string() + "/run%20dir/bus");
-  test::ScopedEnv noRuntime("XDG_RUNTIME_DIR", nullptr);
-  EXPECT_EQ(sessionBusAddress(), std::nullopt);
 }
 
 TEST(IdleSources, NoDisplayIsOneLineWithoutTouchingAnyBus) {
