@@ -18,6 +18,9 @@ packages=(
   # With dbus-x11, libdbus starts a session bus for programs that ask for
   # one where there is none: the suite must pass with it installed.
   dbus-x11
+  # The idle watcher on Wayland, and the compositors its tests run under.
+  libwayland-dev wayland-protocols plasma-wayland-protocols qt6-wayland
+  sway swaybg mutter grim wtype libglib2.0-bin procps
 )
 # Ruffle's files are fetched with npm; a machine with its own Node.js keeps it.
 command -v npm >/dev/null || packages+=(npm)
