@@ -24,8 +24,6 @@ packages=(
 )
 # Ruffle's files are fetched with npm; a machine with its own Node.js keeps it.
 command -v npm >/dev/null || packages+=(npm)
-# Flash movies on Wayland (the player on Qt's Wayland plugin) and their test on sway.
-packages+=(qt6-wayland sway grim wtype)
 if [ "${LUMORA_FUZZ_TOOLS:-0}" = 1 ]; then packages+=(clang libclang-rt-14-dev); fi
 
 missing=()
