@@ -173,12 +173,16 @@ void HostWindow::runScript(const QString& script) {
   if (pageReady_) page_->runJavaScript(script);
 }
 
+// exit, not quit: quit first asks every window to close, and the window we
+// play in when given --parent is the show's, which refuses.
+void HostWindow::leave() { QCoreApplication::exit(0); }
+
 void HostWindow::readCommands() {
   char buf[4096];
   const ssize_t n = ::read(STDIN_FILENO, buf, sizeof buf);
   if (n <= 0) {  // the show has gone: so does the player
     stdin_.setEnabled(false);
-    QApplication::quit();
+    leave();
     return;
   }
   pending_.append(buf, std::size_t(n));
@@ -212,7 +216,7 @@ void HostWindow::command(const std::string& line) {
   } else if (verb == "show" || verb == "hide") {
     showOwnWindow(verb == "show");
   } else if (verb == "stop" || verb == "quit") {
-    QApplication::quit();
+    leave();
   } else if (!verb.empty()) {
     send("error Unknown command: " + verb);
   }

@@ -49,6 +49,8 @@ class HostWindow : public QObject {
 
  private:
   void readCommands();
+  // Ends the program (on "quit", "stop" or the end of the commands).
+  void leave();
   void command(const std::string& line);
   void pageReport(const QString& line);
   void load(const std::string& path);

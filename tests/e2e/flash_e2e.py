@@ -379,6 +379,36 @@ class FlashTest(unittest.TestCase):
         self.assertGreater(len(frames["resumed"]), 5, frames)
         self.assertGreater(frames["resumed"][0], frames["playing"][-1], "resumed from the start")
 
+    def test_the_player_in_another_window_ends_on_quit_and_at_the_end_of_input(self):
+        """Given --parent, the player ends at once on "quit" and when its
+        input ends, so a show that played a movie exits without waiting."""
+        movie = write(os.path.join(self.home, "moving.swf"), swf_movies.moving(frames=300))
+        root = self.x.run("xwininfo", "-root", capture_output=True, text=True).stdout
+        root_id = root.split("Window id:")[1].split()[0]
+        env = dict(self.x.env, QTWEBENGINE_CHROMIUM_FLAGS=CHROMIUM_FLAGS, HOME=self.user_home,
+                   XDG_RUNTIME_DIR=self.runtime)
+        for how in ("quit", "end of input"):
+            player = subprocess.Popen([FLASH, "--parent", root_id], env=env, stdin=subprocess.PIPE,
+                                      stdout=subprocess.PIPE, stderr=subprocess.DEVNULL, text=True, bufsize=1)
+            player.stdin.write("load %s\n" % movie)
+            player.stdin.flush()
+            end = time.time() + 40
+            while time.time() < end and player.stdout.readline().strip() != "shown":
+                pass
+            if how == "quit":
+                player.stdin.write("quit\n")
+                player.stdin.flush()
+            else:
+                player.stdin.close()
+            told = time.time()
+            status = wait_exit(player, 10)
+            took = time.time() - told
+            if status is None:
+                player.kill()
+                player.wait()
+            self.assertEqual(status, 0, how)
+            self.assertLess(took, 1.0, "the player took %.1f s to end on %s" % (took, how))
+
 
 if __name__ == "__main__":
     unittest.main()
