@@ -530,6 +530,16 @@ bool RegistryFile::keyExists(std::string_view key) const {
   const auto next = keyIndex_.lower_bound(below);
   return next != keyIndex_.end() && next->first.starts_with(below);
 }
+std::vector<RegistryFile::ValueView> RegistryFile::values() const {
+  std::vector<ValueView> out;
+  for (const Section& section : sections_) {
+    if (!section.isKey || section.removed) continue;
+    for (const Value& v : section.values)
+      if (!v.removed && v.kept.empty()) out.push_back(ValueView{section.path, v.name, v.type, v.dword, v.data});
+  }
+  return out;
+}
+
 bool RegistryFile::valueExists(std::string_view key, std::string_view name) const {
   return findValue(key, name) != nullptr;
 }

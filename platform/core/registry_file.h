@@ -121,6 +121,17 @@ class RegistryFile {
   // cannot be read are kept (see above) and named in problems().
   static RegistryFile parse(std::string_view text);
 
+  // Every value, key by key in file order: what a write and a later read
+  // must give back (tests and fuzzing compare with it).
+  struct ValueView {
+    std::string key, name;  // as first written
+    Type type;
+    std::uint32_t dword;
+    std::string data;  // string bytes, or the raw text after '=' for Other
+    bool operator==(const ValueView&) const = default;
+  };
+  std::vector<ValueView> values() const;
+
   // What parse() could not read, one entry per kept line or group of lines:
   // "line N: why".
   const std::vector<std::string>& problems() const { return problems_; }
