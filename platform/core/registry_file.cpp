@@ -240,12 +240,14 @@ ValueLine readValueLine(std::string_view line, const std::vector<std::string_vie
   } else if (line == "-") {
     value.remove = true;
   } else {
-    // hex data, possibly continued over several lines ending in '\'.
+    // hex data, possibly continued over several lines: each line that ends
+    // in '\' goes on with the next one.
     std::string data(line);
-    while (!data.empty() && data.back() == '\\') {
+    for (std::string_view piece = line; piece.ends_with('\\');) {
       data.pop_back();
       if (index + 1 >= lines.size()) return fail("a continued value has no next line");
-      data += trimLeft(trimRight(lines[++index]));
+      piece = trimLeft(trimRight(lines[++index]));
+      data += piece;
     }
     if (!isOtherTypeData(data)) return fail("a value has data of no known form");
     if (std::optional<std::string> text = stringFromHex1(data)) {

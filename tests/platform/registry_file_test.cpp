@@ -206,6 +206,9 @@ TEST_F(RegistryFileTest, KeptLinesKeepTheirPlaceAcrossWrites) {
       // A continued value at the end of the file must not take in what is
       // written after it.
       {"REGEDIT4\n[K]\n\"a\"=\"v\"\n[L]\n\"c\"=\"v\"\n[K]\n\"h\"=hex:01,\\\n", 1, {{"K", "a"}, {"L", "c"}}},
+      // A line ending in two backslashes continues once, onto the next line
+      // only, however its data ends.
+      {"REGEDIT4\n[K]\n\"a\"=\"v\"\n[L]\n\"c\"=\"v\"\n[K]\n\"h\"=\\\\\n\n", 1, {{"K", "a"}, {"L", "c"}}},
       // A bad line under a deleted key stays after the deletion.
       {"REGEDIT4\n[K]\n\"a\"=\"old\"\n[-K]\nbad\n[K]\n\"a\"=\"v\"\n", 1, {{"K", "a"}}},
   };
