@@ -51,7 +51,7 @@ namespace lumora {
 
 class AtomicFileSet;
 
-// A registry file that could not be read, kept aside or written. The message
+// A registry file that could not be read or written. The message
 // names the file and the system's reason.
 class RegistryError : public std::runtime_error {
  public:
