@@ -13,8 +13,11 @@ packages=(
   libgif-dev libtiff-dev libstb-dev
   libheif-examples webp libavif-bin desktop-file-utils x11-xserver-utils ccache
   fonts-wqy-zenhei fonts-arphic-ukai fonts-arphic-uming
-  xvfb xdotool x11-utils imagemagick ffmpeg dbus
-  man-db dpkg-dev file
+  xvfb xdotool x11-utils imagemagick ffmpeg dbus openbox
+  man-db dpkg-dev file lintian
+  # With dbus-x11, libdbus starts a session bus for programs that ask for
+  # one where there is none: the suite must pass with it installed.
+  dbus-x11
 )
 # Ruffle's files are fetched with npm; a machine with its own Node.js keeps it.
 command -v npm >/dev/null || packages+=(npm)
