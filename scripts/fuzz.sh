@@ -56,7 +56,7 @@ extensions_of() {
     bmp) echo "bmp dib rle" ;;
     jpeg) echo "jpg jpeg" ;;
     heif) echo "heic heif" ;;
-    decoders|photocd) echo "" ;;  # inputs of their own layout: committed seeds only
+    decoders|photocd|lyrics|list_file|registry_file) echo "" ;;  # inputs of their own layout: committed seeds only
     *) echo "$1" ;;
   esac
 }

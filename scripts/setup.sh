@@ -9,7 +9,7 @@ packages=(
   qt6-base-dev libqt6dbus6 qt6-qpa-plugins
   libjpeg62-turbo-dev zlib1g-dev liblzma-dev
   libavformat-dev libavcodec-dev libswresample-dev libavutil-dev libsdl2-dev
-  libpng-dev libwebp-dev libheif-dev libxss-dev qt6-webengine-dev qt6-declarative-dev
+  libpng-dev libwebp-dev libheif-dev libcrypt-dev libxss-dev qt6-webengine-dev qt6-declarative-dev
   libgif-dev libtiff-dev libstb-dev
   libheif-examples webp libavif-bin desktop-file-utils x11-xserver-utils ccache
   fonts-wqy-zenhei fonts-arphic-ukai fonts-arphic-uming

@@ -61,12 +61,20 @@ ShowSettings loadShowSettings(const std::filesystem::path& registryPath) {
   } catch (const RegistryError& e) {
     std::cerr << "lumora: " << e.what() << "\n";
   }
-  return readShowSettings(RegistryFile::load(registryPath));
+  try {
+    return readShowSettings(RegistryFile::load(registryPath));
+  } catch (const RegistryError& e) {
+    std::cerr << "lumora: " << e.what() << "; the show runs with its built-in settings\n";
+    return ShowSettings{};
+  }
 }
 
 std::string closeQueryPassword(const RegistryFile& registry) {
   if (registry.dword(kDesktopKey, kScreenSaveUsePassword) != std::optional<std::uint32_t>(1)) return {};
-  return decodeStoredText(registry.string(kDesktopKey, kMima).value_or(std::string()));
+  std::string stored = registry.string(kDesktopKey, kMima).value_or(std::string());
+  // An old stored form that decodes to nothing ("" or one byte) asks nothing.
+  if (!isPasswordHash(stored) && decodeStoredText(stored).empty()) return {};
+  return stored;
 }
 
 std::string closeQueryPassword(const std::filesystem::path& registryPath) {
@@ -80,8 +88,9 @@ std::string closeQueryPassword(const std::filesystem::path& registryPath) {
 }
 
 void writePassword(const std::filesystem::path& registryPath, const std::string& ansiPassword) {
+  const std::string stored = hashPassword(ansiPassword);  // slow on purpose: outside the lock
   RegistryFile::update(registryPath, [&](RegistryFile& registry) {
-    registry.setString(kDesktopKey, kMima, encodeStoredText(ansiPassword));
+    registry.setString(kDesktopKey, kMima, stored);
     return true;
   });
 }

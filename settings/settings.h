@@ -8,6 +8,7 @@
 #include <string>
 
 #include "platform/core/registry_file.h"
+#include "settings/password_hash.h"
 
 namespace lumora {
 
@@ -73,20 +74,25 @@ void ensureShowKey(const std::filesystem::path& registryPath);
 // The saver's start-up: creates kShowKey in the registry file when it is
 // missing (a locked read-modify-write; a failure to write is reported on
 // standard error and the show goes on), then reads the show's values.
-// Throws RegistryError when the file exists but cannot be read.
+// A file that exists but cannot be read (or is too large) gives the built-in
+// settings, with a message on standard error: the show still covers the
+// screen.
 ShowSettings loadShowSettings(const std::filesystem::path& registryPath);
 
-// The password the close query compares with (ANSI bytes): when
-// ScreenSaveUsePassword exists and is 1, the decoded "mima" (missing reads as
-// empty); otherwise empty. Creates nothing. The path form reads the file
-// afresh; a file that cannot be read counts as a desktop key that cannot be
-// opened: no password (reported on standard error).
+// The stored password the close query checks typed text against with
+// passwordMatches(): when ScreenSaveUsePassword exists and is 1, "mima" as
+// stored (a hash, or the old stored-text form); empty when no password is
+// asked (switch off, "mima" missing, or a stored form of the empty
+// password). Creates nothing. The path form reads the file afresh; a file
+// that cannot be read counts as a desktop key that cannot be opened: no
+// password (reported on standard error).
 std::string closeQueryPassword(const RegistryFile& registry);
 std::string closeQueryPassword(const std::filesystem::path& registryPath);
 
-// Stores a new password (ANSI bytes) as "mima" in its stored form (an empty
-// password as an empty string), leaving every other value alone; does not
-// touch ScreenSaveUsePassword. Throws RegistryError when it cannot write. The desktop
+// Stores a new password (ANSI bytes) as "mima": its salted hash
+// (hashPassword; an empty password as an empty string), leaving every other
+// value alone; does not touch ScreenSaveUsePassword. Throws RegistryError
+// when it cannot write, PasswordHashError when it cannot hash. The desktop
 // key is created when missing: on this system it lives only in Lumora's own
 // registry file, so there is no desktop to have created it.
 void writePassword(const std::filesystem::path& registryPath, const std::string& ansiPassword);

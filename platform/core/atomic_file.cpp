@@ -156,7 +156,7 @@ void AtomicFileSet::commit() {
   for (const auto& folder : folders) syncFolder(folder);
 }
 
-std::optional<std::string> readWholeFile(const std::filesystem::path& path) {
+std::optional<std::string> readWholeFile(const std::filesystem::path& path, std::size_t maxBytes) {
   Fd fd(::open(path.c_str(), O_RDONLY | O_CLOEXEC));
   if (fd.get() < 0) {
     if (errno == ENOENT) return std::nullopt;
@@ -171,6 +171,8 @@ std::optional<std::string> readWholeFile(const std::filesystem::path& path) {
       throwErrno(errno, "cannot read", path);
     }
     if (n == 0) break;
+    if (static_cast<std::size_t>(n) > maxBytes - bytes.size())
+      throwErrno(EFBIG, "more than " + std::to_string(maxBytes) + " bytes in", path);
     bytes.append(buffer, static_cast<std::size_t>(n));
   }
   return bytes;
@@ -181,7 +183,7 @@ FileLock::FileLock(const std::filesystem::path& lockPath) {
     std::error_code ignored;
     std::filesystem::create_directories(lockPath.parent_path(), ignored);
   }
-  fd_ = ::open(lockPath.c_str(), O_RDWR | O_CREAT | O_CLOEXEC, 0600);
+  fd_ = ::open(lockPath.c_str(), O_RDWR | O_CREAT | O_CLOEXEC | O_NOFOLLOW, 0600);
   if (fd_ < 0) throwErrno(errno, "cannot open the lock file", lockPath);
   while (::flock(fd_, LOCK_EX) != 0) {
     if (errno == EINTR) continue;

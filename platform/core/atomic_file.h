@@ -63,11 +63,16 @@ class AtomicFileSet {
 };
 
 // Reads a whole file. Returns nothing when it does not exist; throws
-// std::system_error naming the file for any other failure.
-std::optional<std::string> readWholeFile(const std::filesystem::path& path);
+// std::system_error naming the file for any other failure, and with
+// std::errc::file_too_large when the file holds more than maxBytes (nothing
+// past maxBytes is read).
+std::optional<std::string> readWholeFile(const std::filesystem::path& path,
+                                         std::size_t maxBytes = std::string().max_size());
 
 // An exclusive advisory lock (flock) on a lock file, held while the object
 // lives. The lock file is created (mode 0600) when missing, with its folder.
+// A symbolic link in its place is not followed: the lock then fails (ELOOP),
+// so that nobody can point it at another file the owner can write.
 class FileLock {
  public:
   explicit FileLock(const std::filesystem::path& lockPath);

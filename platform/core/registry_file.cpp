@@ -2,9 +2,7 @@
 
 #include <algorithm>
 #include <cctype>
-#include <chrono>
 #include <cstdio>
-#include <ctime>
 #include <iostream>
 #include <system_error>
 
@@ -27,18 +25,14 @@ std::string_view trimLeft(std::string_view s) {
   return s;
 }
 
-[[noreturn]] void parseError(std::size_t line, const std::string& what) {
-  throw RegistryError("line " + std::to_string(line) + ": " + what);
-}
-
-// Reads a quoted string starting at text[0] == '"'; returns its bytes and
-// leaves `text` after the closing quote. "\\" and "\"" are escapes; any other
-// backslash stands for itself.
-std::string readQuoted(std::string_view& text, std::size_t line) {
-  std::string out;
+// Reads a quoted string starting at text[0] == '"' into out and leaves `text`
+// after the closing quote; false when it has none. "\\" and "\"" are
+// escapes; any other backslash stands for itself.
+bool readQuoted(std::string_view& text, std::string& out) {
+  out.clear();
   std::size_t i = 1;
   for (;;) {
-    if (i >= text.size()) parseError(line, "a quoted text has no closing quote");
+    if (i >= text.size()) return false;
     const char c = text[i];
     if (c == '"') break;
     if (c == '\\' && i + 1 < text.size() && (text[i + 1] == '\\' || text[i + 1] == '"')) {
@@ -50,7 +44,7 @@ std::string readQuoted(std::string_view& text, std::size_t line) {
     ++i;
   }
   text.remove_prefix(i + 1);
-  return out;
+  return true;
 }
 
 std::string quote(std::string_view bytes) {
@@ -125,7 +119,9 @@ std::optional<std::string> stringFromHex1(std::string_view data) {
     }
   }
   if (!flush()) return std::nullopt;
-  if (const std::size_t end = bytes.find('\0'); end != std::string::npos) bytes.resize(end);
+  // The data ends in the string's terminating 0 byte; 0 bytes before it are
+  // the string's own.
+  if (!bytes.empty() && bytes.back() == '\0') bytes.pop_back();
   return bytes;
 }
 
@@ -172,43 +168,24 @@ void lockForUpdate(std::optional<FileLock>& lock, const std::filesystem::path& p
   }
 }
 
-std::filesystem::path asidePathOf(const std::filesystem::path& path) {
-  const std::time_t now = std::chrono::system_clock::to_time_t(std::chrono::system_clock::now());
-  std::tm local{};
-  localtime_r(&now, &local);
-  char stamp[32];
-  std::strftime(stamp, sizeof stamp, "%Y%m%d-%H%M%S", &local);
-  const std::string base = path.string() + ".bad-" + stamp;
-  std::filesystem::path aside(base);
-  for (int n = 2; std::filesystem::exists(std::filesystem::symlink_status(aside)); ++n)
-    aside = base + "-" + std::to_string(n);
-  return aside;
-}
-
-// Reads and parses the file; the caller holds the lock. An unparsable file is
-// renamed aside with a message on standard error.
-RegistryFile loadUnlocked(const std::filesystem::path& path) {
+// Reads and parses the file, saying on standard error what it had to keep
+// unread. A missing file is an empty registry.
+RegistryFile readRegistry(const std::filesystem::path& path) {
   std::optional<std::string> text;
   try {
-    text = readWholeFile(path);
+    text = readWholeFile(path, kMaxRegistryFileBytes);
   } catch (const std::system_error& e) {
+    if (e.code() == std::errc::file_too_large)
+      throw RegistryError("registry file " + path.string() + " is larger than " +
+                          std::to_string(kMaxRegistryFileBytes >> 20) + " MB: not read");
     throw RegistryError(std::string("registry file: ") + e.what());
   }
-  RegistryFile registry;
-  if (text) {
-    try {
-      registry = RegistryFile::parse(*text);
-    } catch (const RegistryError& e) {
-      const std::filesystem::path aside = asidePathOf(path);
-      if (std::rename(path.c_str(), aside.c_str()) != 0) {
-        const std::error_code error(errno, std::generic_category());
-        throw RegistryError("registry file " + path.string() + " cannot be parsed (" + e.what() +
-                            ") and cannot be kept aside: " + error.message());
-      }
-      std::cerr << "lumora: registry file " << path.string() << " cannot be parsed (" << e.what()
-                << "); kept aside as " << aside.string() << ", starting with empty settings\n";
-      registry = RegistryFile();
-    }
+  RegistryFile registry = text ? RegistryFile::parse(*text) : RegistryFile();
+  if (const std::vector<std::string>& problems = registry.problems(); !problems.empty()) {
+    std::cerr << "lumora: registry file " << path.string() << ": " << problems.size()
+              << (problems.size() == 1 ? " line" : " lines")
+              << " cannot be read and will be kept as written (" << problems.front()
+              << (problems.size() > 1 ? ", ..." : "") << ")\n";
   }
   registry.setPath(path);
   return registry;
@@ -220,6 +197,104 @@ void writeUnlocked(const std::filesystem::path& path, const std::string& text) {
     writeFileAtomically(path, text, 0600);
   } catch (const std::system_error& e) {  // filesystem_error included
     throw RegistryError(std::string("registry file: ") + e.what());
+  }
+}
+
+// One value line (with the lines it continues onto, which advance `index`):
+// its name and value, or why it cannot be read.
+struct ValueLine {
+  const char* error = nullptr;
+  std::string name;
+  RegistryFile::Type type = RegistryFile::Type::String;
+  std::uint32_t dword = 0;
+  std::string data;
+  bool remove = false;  // "name"=-
+};
+
+ValueLine readValueLine(std::string_view line, const std::vector<std::string_view>& lines, std::size_t& index) {
+  ValueLine value;
+  auto fail = [&](const char* why) {
+    value.error = why;
+    return std::move(value);
+  };
+  if (line.front() == '@') {
+    line.remove_prefix(1);
+  } else if (line.front() == '"') {
+    if (!readQuoted(line, value.name)) return fail("a quoted text has no closing quote");
+  } else {
+    return fail("a value line starts with neither \" nor @");
+  }
+  line = trimLeft(line);
+  if (line.empty() || line.front() != '=') return fail("a value has no =");
+  line = trimLeft(line.substr(1));
+
+  if (!line.empty() && line.front() == '"') {
+    if (!readQuoted(line, value.data)) return fail("a quoted text has no closing quote");
+    if (!trimLeft(line).empty()) return fail("text follows a quoted value");
+    value.type = RegistryFile::Type::String;
+  } else if (startsWithNoCase(line, "dword:")) {
+    const std::optional<std::uint32_t> number = parseHexDword(line.substr(6));
+    if (!number) return fail("a dword is not 1 to 8 hexadecimal digits");
+    value.type = RegistryFile::Type::Dword;
+    value.dword = *number;
+  } else if (line == "-") {
+    value.remove = true;
+  } else {
+    // hex data, possibly continued over several lines: each line that ends
+    // in '\' goes on with the next one.
+    std::string data(line);
+    for (std::string_view piece = line; piece.ends_with('\\');) {
+      data.pop_back();
+      if (index + 1 >= lines.size()) return fail("a continued value has no next line");
+      piece = trimLeft(trimRight(lines[++index]));
+      data += piece;
+    }
+    if (!isOtherTypeData(data)) return fail("a value has data of no known form");
+    if (std::optional<std::string> text = stringFromHex1(data)) {
+      value.type = RegistryFile::Type::String;
+      value.data = std::move(*text);
+    } else {
+      value.type = RegistryFile::Type::Other;
+      value.data = std::move(data);
+    }
+  }
+  return value;
+}
+
+void writeValue(std::string& out, std::string_view name, RegistryFile::Type type, std::uint32_t dword,
+                std::string_view data) {
+  out += name.empty() ? std::string("@") : quote(name);
+  out += "=";
+  switch (type) {
+    case RegistryFile::Type::Dword: {
+      char digits[9];
+      std::snprintf(digits, sizeof digits, "%08x", dword);
+      out += "dword:";
+      out += digits;
+      break;
+    }
+    case RegistryFile::Type::String:
+      out += needsHex1(data) ? hex1FromString(data) : quote(data);
+      break;
+    case RegistryFile::Type::Other:
+      out += data;
+      break;
+  }
+  out += kLineEnd;
+}
+
+// Kept lines as they were. When the last one ends in '\' (a value that was
+// to continue past the end of the file), a comment line follows for it to
+// continue onto: otherwise it would take in the line written after it, and
+// that comment keeps the value unreadable, as it was.
+void writeKept(std::string& out, const std::vector<std::string>& kept) {
+  for (const std::string& line : kept) {
+    out += line;
+    out += kLineEnd;
+  }
+  if (!kept.empty() && trimRight(kept.back()).ends_with('\\')) {
+    out += "; (the line above continued past the end of the file)";
+    out += kLineEnd;
   }
 }
 
@@ -235,99 +310,119 @@ std::string foldAnsiCase(std::string_view ansi) {
   return out;
 }
 
+RegistryFile::Section& RegistryFile::addSection(Section section) {
+  sections_.push_back(std::move(section));
+  return sections_.back();
+}
+
+void RegistryFile::removeKeyTree(const std::string& foldedKey) {
+  if (auto it = keyIndex_.find(foldedKey); it != keyIndex_.end()) {
+    sections_[it->second].removed = true;
+    keyIndex_.erase(it);
+  }
+  const std::string below = foldedKey + "\\";
+  for (auto it = keyIndex_.lower_bound(below); it != keyIndex_.end() && it->first.starts_with(below);) {
+    sections_[it->second].removed = true;
+    it = keyIndex_.erase(it);
+  }
+}
+
 RegistryFile RegistryFile::parse(std::string_view text) {
   if (text.size() >= 3 && text.substr(0, 3) == "\xEF\xBB\xBF") text.remove_prefix(3);
   RegistryFile registry;
   const std::vector<std::string_view> lines = splitLines(text);
   bool headerSeen = false;
-  Key* current = nullptr;  // nullptr also inside a "[-key]" section
-  bool inDeletedKey = false;
-  for (std::size_t index = 0; index < lines.size(); ++index) {
-    const std::size_t lineNumber = index + 1;
-    std::string_view line = trimRight(lines[index]);
-    if (trimLeft(line).empty()) continue;
-    if (!headerSeen) {
-      if (trimLeft(line) != kHeader) parseError(lineNumber, "the file does not start with REGEDIT4");
-      headerSeen = true;
-      continue;
+  // Where lines go: a key, the lines of no key (before the first key line,
+  // under a key line that cannot be read), or a deleted key ("[-key]").
+  enum class Place { NoKey, Key, DeletedKey } place = Place::NoKey;
+  std::size_t current = 0;
+  bool haveSection = false;
+
+  auto keep = [&](std::size_t first, std::size_t last, std::string why) {
+    if (!haveSection) {
+      registry.addSection(Section{{}, {}, false, false, {}, {}});
+      current = registry.sections_.size() - 1;
+      haveSection = true;
     }
-    line = trimLeft(line);
+    Value kept;
+    for (std::size_t i = first; i <= last; ++i) kept.kept.emplace_back(lines[i]);
+    registry.sections_[current].values.push_back(std::move(kept));
+    if (!why.empty()) registry.problems_.push_back("line " + std::to_string(first + 1) + ": " + why);
+  };
+  auto openNoKey = [&](std::string_view header, Place where) {
+    registry.addSection(Section{{}, std::string(header), false, false, {}, {}});
+    current = registry.sections_.size() - 1;
+    haveSection = true;
+    place = where;
+  };
+
+  for (std::size_t index = 0; index < lines.size(); ++index) {
+    const std::size_t first = index;
+    std::string_view line = trimLeft(trimRight(lines[index]));
+    if (line.empty()) continue;
+    if (!headerSeen) {
+      headerSeen = true;
+      if (line == kHeader) continue;
+      // Read on: the lines themselves may be fine.
+      registry.problems_.push_back("line " + std::to_string(index + 1) + ": the file does not start with REGEDIT4");
+    }
     if (line.front() == ';') continue;
     if (line.front() == '[') {
-      if (line.back() != ']') parseError(lineNumber, "a key line does not end with ]");
-      std::string_view key = line.substr(1, line.size() - 2);
-      if (!key.empty() && key.front() == '-') {
-        key.remove_prefix(1);
-        const std::string folded = foldAnsiCase(key);
-        std::erase_if(registry.keys_, [&](const Key& k) {
-          const std::string f = foldAnsiCase(k.path);
-          return f == folded || f.starts_with(folded + "\\");
-        });
-        current = nullptr;
-        inDeletedKey = true;
+      std::string_view key = line.substr(1, line.size() - 1);
+      if (line.back() != ']' || line.size() < 2) {
+        openNoKey(lines[index], Place::NoKey);
+        registry.problems_.push_back("line " + std::to_string(index + 1) + ": a key line does not end with ]");
         continue;
       }
-      if (key.empty()) parseError(lineNumber, "a key has no name");
-      current = &registry.ensureKey(key);
-      inDeletedKey = false;
+      key.remove_suffix(1);
+      if (!key.empty() && key.front() == '-') {
+        key.remove_prefix(1);
+        registry.removeKeyTree(foldAnsiCase(key));
+        openNoKey(lines[index], Place::DeletedKey);
+        continue;
+      }
+      if (key.empty()) {
+        openNoKey(lines[index], Place::NoKey);
+        registry.problems_.push_back("line " + std::to_string(index + 1) + ": a key has no name");
+        continue;
+      }
+      Section& section = registry.ensureKey(key);
+      current = static_cast<std::size_t>(&section - registry.sections_.data());
+      haveSection = true;
+      place = Place::Key;
       continue;
     }
-    if (!current && !inDeletedKey) parseError(lineNumber, "a value stands before any key");
 
-    std::string name;
-    if (line.front() == '@') {
-      line.remove_prefix(1);
-    } else if (line.front() == '"') {
-      name = readQuoted(line, lineNumber);
-    } else {
-      parseError(lineNumber, "a value line starts with neither \" nor @");
+    ValueLine value = readValueLine(line, lines, index);
+    if (value.error) {
+      keep(first, index, value.error);
+      continue;
     }
-    line = trimLeft(line);
-    if (line.empty() || line.front() != '=') parseError(lineNumber, "a value has no =");
-    line = trimLeft(line.substr(1));
-
-    Value value;
-    value.name = name;
-    bool remove = false;
-    if (!line.empty() && line.front() == '"') {
-      value.type = Type::String;
-      value.data = readQuoted(line, lineNumber);
-      if (!trimLeft(line).empty()) parseError(lineNumber, "text follows a quoted value");
-    } else if (startsWithNoCase(line, "dword:")) {
-      const std::optional<std::uint32_t> number = parseHexDword(line.substr(6));
-      if (!number) parseError(lineNumber, "a dword is not 1 to 8 hexadecimal digits");
-      value.type = Type::Dword;
-      value.dword = *number;
-    } else if (line == "-") {
-      remove = true;
-    } else {
-      // hex data, possibly continued over several lines ending in '\'.
-      std::string data(line);
-      while (!data.empty() && data.back() == '\\') {
-        data.pop_back();
-        if (++index >= lines.size()) parseError(lineNumber, "a continued value has no next line");
-        data += trimLeft(trimRight(lines[index]));
-      }
-      if (!isOtherTypeData(data)) parseError(lineNumber, "a value has data of no known form");
-      if (std::optional<std::string> text = stringFromHex1(data)) {
-        value.type = Type::String;
-        value.data = std::move(*text);
-      } else {
-        value.type = Type::Other;
-        value.data = std::move(data);
-      }
+    if (place == Place::DeletedKey) continue;
+    if (place == Place::NoKey) {
+      // Under a key line that cannot be read the line is fine: its key is not.
+      const bool underUnreadKey = haveSection && !registry.sections_[current].header.empty();
+      keep(first, index, underUnreadKey ? std::string() : std::string("a value stands before any key"));
+      continue;
     }
-    if (inDeletedKey) continue;
+    Section& section = registry.sections_[current];
     const std::string folded = foldAnsiCase(value.name);
-    auto it = std::find_if(current->values.begin(), current->values.end(),
-                           [&](const Value& v) { return foldAnsiCase(v.name) == folded; });
-    if (remove) {
-      if (it != current->values.end()) current->values.erase(it);
-    } else if (it != current->values.end()) {
-      value.name = it->name;
-      *it = std::move(value);
+    const auto found = section.index.find(folded);
+    if (value.remove) {
+      if (found != section.index.end()) {
+        section.values[found->second].removed = true;
+        section.index.erase(found);
+      }
+      continue;
+    }
+    Value stored{std::move(value.name), value.type, value.dword, std::move(value.data), false, {}};
+    if (found != section.index.end()) {
+      Value& old = section.values[found->second];
+      stored.name = std::move(old.name);
+      old = std::move(stored);
     } else {
-      current->values.push_back(std::move(value));
+      section.index.emplace(folded, section.values.size());
+      section.values.push_back(std::move(stored));
     }
   }
   return registry;
@@ -336,29 +431,23 @@ RegistryFile RegistryFile::parse(std::string_view text) {
 std::string RegistryFile::serialize() const {
   std::string out(kHeader);
   out += kLineEnd;
-  for (const Key& key : keys_) {
+  for (const Section& section : sections_) {
+    if (section.removed) continue;
+    if (!section.isKey && section.values.empty()) continue;
     out += kLineEnd;
-    out += "[" + key.path + "]";
-    out += kLineEnd;
-    for (const Value& value : key.values) {
-      out += value.name.empty() ? std::string("@") : quote(value.name);
-      out += "=";
-      switch (value.type) {
-        case Type::Dword: {
-          char digits[9];
-          std::snprintf(digits, sizeof digits, "%08x", value.dword);
-          out += "dword:";
-          out += digits;
-          break;
-        }
-        case Type::String:
-          out += needsHex1(value.data) ? hex1FromString(value.data) : quote(value.data);
-          break;
-        case Type::Other:
-          out += value.data;
-          break;
-      }
+    if (section.isKey) {
+      out += "[" + section.path + "]";
       out += kLineEnd;
+    } else if (!section.header.empty()) {
+      out += section.header;
+      out += kLineEnd;
+    }
+    for (const Value& value : section.values) {
+      if (value.removed) continue;
+      if (!value.kept.empty())
+        writeKept(out, value.kept);
+      else
+        writeValue(out, value.name, value.type, value.dword, value.data);
     }
   }
   out += kLineEnd;
@@ -367,34 +456,15 @@ std::string RegistryFile::serialize() const {
 
 RegistryFile RegistryFile::load(const std::filesystem::path& path) {
   // Readers need no lock: writers replace the file by a rename, so a reader
-  // sees either the old file or the new one. Only keeping a bad file aside
-  // must not race with a writer.
-  std::optional<std::string> text;
-  try {
-    text = readWholeFile(path);
-  } catch (const std::system_error& e) {
-    throw RegistryError(std::string("registry file: ") + e.what());
-  }
-  if (text) {
-    try {
-      RegistryFile registry = parse(*text);
-      registry.setPath(path);
-      return registry;
-    } catch (const RegistryError&) {
-      FileLock lock(lockPathOf(path));
-      return loadUnlocked(path);
-    }
-  }
-  RegistryFile registry;
-  registry.setPath(path);
-  return registry;
+  // sees either the old file or the new one.
+  return readRegistry(path);
 }
 
 bool RegistryFile::update(const std::filesystem::path& path,
                           const std::function<bool(RegistryFile&)>& change) {
   std::optional<FileLock> lock;
   lockForUpdate(lock, path);
-  RegistryFile registry = loadUnlocked(path);
+  RegistryFile registry = readRegistry(path);
   if (!change(registry)) return false;
   writeUnlocked(path, registry.serialize());
   return true;
@@ -404,7 +474,7 @@ bool RegistryFile::updateTogether(const std::filesystem::path& path, AtomicFileS
                                   const std::function<bool(RegistryFile&)>& change) {
   std::optional<FileLock> lock;
   lockForUpdate(lock, path);
-  RegistryFile registry = loadUnlocked(path);
+  RegistryFile registry = readRegistry(path);
   if (!change(registry)) return false;
   try {
     if (path.has_parent_path()) std::filesystem::create_directories(path.parent_path());
@@ -426,48 +496,50 @@ void RegistryFile::save() const {
   }
 }
 
-RegistryFile::Key* RegistryFile::findKey(std::string_view key) {
-  const std::string folded = foldAnsiCase(key);
-  for (Key& k : keys_)
-    if (foldAnsiCase(k.path) == folded) return &k;
-  return nullptr;
+RegistryFile::Section* RegistryFile::findKey(std::string_view key) {
+  const auto found = keyIndex_.find(foldAnsiCase(key));
+  return found == keyIndex_.end() ? nullptr : &sections_[found->second];
 }
 
-const RegistryFile::Key* RegistryFile::findKey(std::string_view key) const {
+const RegistryFile::Section* RegistryFile::findKey(std::string_view key) const {
   return const_cast<RegistryFile*>(this)->findKey(key);
 }
 
-RegistryFile::Key& RegistryFile::ensureKey(std::string_view key) {
-  if (Key* found = findKey(key)) return *found;
-  keys_.push_back(Key{std::string(key), {}});
-  return keys_.back();
+RegistryFile::Section& RegistryFile::ensureKey(std::string_view key) {
+  if (Section* found = findKey(key)) return *found;
+  keyIndex_.emplace(foldAnsiCase(key), sections_.size());
+  return addSection(Section{std::string(key), {}, true, false, {}, {}});
 }
 
 const RegistryFile::Value* RegistryFile::findValue(std::string_view key, std::string_view name) const {
-  const Key* k = findKey(key);
-  if (!k) return nullptr;
-  const std::string folded = foldAnsiCase(name);
-  for (const Value& v : k->values)
-    if (foldAnsiCase(v.name) == folded) return &v;
-  return nullptr;
+  const Section* section = findKey(key);
+  if (!section) return nullptr;
+  const auto found = section->index.find(foldAnsiCase(name));
+  return found == section->index.end() ? nullptr : &section->values[found->second];
 }
 
 RegistryFile::Value& RegistryFile::ensureValue(std::string_view key, std::string_view name) {
-  Key& k = ensureKey(key);
-  const std::string folded = foldAnsiCase(name);
-  for (Value& v : k.values)
-    if (foldAnsiCase(v.name) == folded) return v;
-  k.values.push_back(Value{std::string(name), Type::String, 0, {}});
-  return k.values.back();
+  Section& section = ensureKey(key);
+  const auto [slot, added] = section.index.emplace(foldAnsiCase(name), section.values.size());
+  if (added) section.values.push_back(Value{std::string(name), Type::String, 0, {}, false, {}});
+  return section.values[slot->second];
 }
 
 bool RegistryFile::keyExists(std::string_view key) const {
   const std::string folded = foldAnsiCase(key);
+  if (keyIndex_.contains(folded)) return true;
   const std::string below = folded + "\\";
-  return std::any_of(keys_.begin(), keys_.end(), [&](const Key& k) {
-    const std::string f = foldAnsiCase(k.path);
-    return f == folded || f.starts_with(below);
-  });
+  const auto next = keyIndex_.lower_bound(below);
+  return next != keyIndex_.end() && next->first.starts_with(below);
+}
+std::vector<RegistryFile::ValueView> RegistryFile::values() const {
+  std::vector<ValueView> out;
+  for (const Section& section : sections_) {
+    if (!section.isKey || section.removed) continue;
+    for (const Value& v : section.values)
+      if (!v.removed && v.kept.empty()) out.push_back(ValueView{section.path, v.name, v.type, v.dword, v.data});
+  }
+  return out;
 }
 
 bool RegistryFile::valueExists(std::string_view key, std::string_view name) const {
@@ -509,11 +581,13 @@ void RegistryFile::setString(std::string_view key, std::string_view name, std::s
 void RegistryFile::createKey(std::string_view key) { ensureKey(key); }
 
 bool RegistryFile::deleteValue(std::string_view key, std::string_view name) {
-  Key* k = findKey(key);
-  if (!k) return false;
-  const std::string folded = foldAnsiCase(name);
-  const auto removed = std::erase_if(k->values, [&](const Value& v) { return foldAnsiCase(v.name) == folded; });
-  return removed > 0;
+  Section* section = findKey(key);
+  if (!section) return false;
+  const auto found = section->index.find(foldAnsiCase(name));
+  if (found == section->index.end()) return false;
+  section->values[found->second].removed = true;
+  section->index.erase(found);
+  return true;
 }
 
 }  // namespace lumora

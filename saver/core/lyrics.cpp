@@ -14,8 +14,7 @@ namespace {
 constexpr std::int64_t kWindowMs = 510;
 constexpr const char* kShownTag = "00:00.00";
 constexpr std::size_t kSchemeLength = 7;  // "file://"
-// A lyric file larger than this is read up to it.
-constexpr std::size_t kMaxFileSize = std::size_t(4) << 20;
+constexpr std::size_t kMaxFileSize = Lyrics::kMaxFileBytes;
 
 bool isDigit(char c) { return c >= '0' && c <= '9'; }
 
@@ -29,6 +28,19 @@ int digitsAt(std::string_view s, std::size_t& i, std::int64_t& value, int maxDig
     ++n;
   }
   return n;
+}
+
+// The longest head of ANSI (GB18030) text of at most maxBytes that ends on a
+// character boundary.
+std::string_view headOfAnsi(std::string_view ansi, std::size_t maxBytes) {
+  if (ansi.size() <= maxBytes) return ansi;
+  std::size_t end = 0;
+  while (end < ansi.size()) {
+    const std::size_t next = end + gb18030SequenceLength(ansi, end);
+    if (next > maxBytes) break;
+    end = next;
+  }
+  return ansi.substr(0, end);
 }
 
 }  // namespace
@@ -113,14 +125,14 @@ void Lyrics::parseLine(std::string_view line) {
     }
   }
   if (j == std::string_view::npos) return;
-  const std::string rest(line.substr(j + 1));
+  const std::string rest(headOfAnsi(line.substr(j + 1), kMaxLineBytes));
   std::string acc;
   for (std::size_t k = 0; k <= j; ++k) {
     if (line[k] == ']') {
       if (count_ < kTableSize) {
         ++count_;
         lines_[std::size_t(count_)] = rest;
-        tags_[std::size_t(count_)] = acc;
+        tags_[std::size_t(count_)] = headOfAnsi(acc, kMaxLineBytes);
       }
       acc.clear();
     } else if (line[k] != '[') {

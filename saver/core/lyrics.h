@@ -5,7 +5,10 @@
 //
 // Lyric files are untrusted: any bytes give some table (lines without a
 // closing tag are ignored, entries past the 500th are dropped, tags that are
-// no clock time are never shown).
+// no clock time are never shown), and what it costs is bounded: a file is
+// read up to kMaxFileBytes, and each entry's text and tag are cut at
+// kMaxLineBytes on a character boundary, so that a line carrying hundreds of
+// tags cannot copy a huge text into each entry.
 #pragma once
 
 #include <array>
@@ -21,6 +24,8 @@ namespace lumora {
 class Lyrics {
  public:
   static constexpr int kTableSize = 500;
+  static constexpr std::size_t kMaxFileBytes = std::size_t(1) << 20;
+  static constexpr std::size_t kMaxLineBytes = 1024;
 
   // `dgc`: empties the tables, then reads the lyric file of the clip whose
   // source the audio player reports ("file://" + path): the same path with

@@ -87,7 +87,9 @@ class ShowTest(unittest.TestCase):
         self.x.key("Return")  # the success message
         self.assertEqual(wait_exit(setter, 10), 0)
         with open(os.path.join(home, "registry.reg"), "rb") as f:
-            self.assertIn(b'"mima"="aAbAcA"', f.read())
+            text = f.read()
+        self.assertIn(b'"mima"="$y$', text)  # a salted hash, never the password itself
+        self.assertNotIn(b"aAbAcA", text)
 
         show = self.start(home, "/S")
         time.sleep(2.0)

@@ -4,7 +4,9 @@
 #include <sys/wait.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <csignal>
+#include <cstring>
 #include <fstream>
 #include <sstream>
 
@@ -140,39 +142,169 @@ TEST_F(RegistryFileTest, FileIsReadableByItsOwnerOnly) {
   EXPECT_EQ(info.st_mode & 0777, 0600u);
 }
 
-TEST_F(RegistryFileTest, UnparsableFileIsKeptAsideAndReported) {
-  const std::string garbage = "this is not a registry file\n\"tpbh\"=dword:1\n";
-  writeFile(file, garbage);
+// Lines that cannot be read cost no other value: a garbled line next to the
+// password keeps the password, the file stays where it is, and the lines are
+// written back as they were.
+TEST_F(RegistryFileTest, BadLinesAreKeptAndCostNoOtherValue) {
+  const std::string text =
+      "REGEDIT4\r\n\r\n"
+      "[HKEY_CURRENT_USER\\Control Panel\\Desktop]\r\n"
+      "\"ScreenSaveUsePassword\"=dword:00000001\r\n"
+      "garbage \x01\xff line\r\n"
+      "\"mima\"=\"$y$abc\"\r\n"
+      "\"open\"=\"no closing quote\r\n"
+      "\"big\"=dword:123456789\r\n"
+      "\r\n[HKEY_CURRENT_USER\\software\\vistel]\r\n"
+      "\"speed\"=dword:00000004\r\n";
+  writeFile(file, text);
   ::testing::internal::CaptureStderr();
   const RegistryFile reg = RegistryFile::load(file);
   const std::string message = ::testing::internal::GetCapturedStderr();
-  EXPECT_FALSE(reg.keyExists(kShow));
-  EXPECT_NE(message.find("kept aside"), std::string::npos) << message;
+  EXPECT_EQ(reg.dword(kDesk, "ScreenSaveUsePassword"), 1u);
+  EXPECT_EQ(reg.string(kDesk, "mima"), "$y$abc");
+  EXPECT_EQ(reg.dword(kShow, "speed"), 4u);
+  EXPECT_FALSE(reg.valueExists(kDesk, "open"));
+  EXPECT_FALSE(reg.valueExists(kDesk, "big"));
+  ASSERT_EQ(reg.problems().size(), 3u);
+  EXPECT_EQ(reg.problems()[0].rfind("line 5: ", 0), 0u) << reg.problems()[0];
+  EXPECT_NE(message.find("3 lines cannot be read"), std::string::npos) << message;
+  EXPECT_EQ(readFile(file), text);  // reading replaced nothing
+  EXPECT_EQ(filesIn(home.dir()), std::vector<std::filesystem::path>{"registry.reg"});
 
-  EXPECT_FALSE(std::filesystem::exists(file));
-  std::filesystem::path aside;
-  for (const auto& name : filesIn(home.dir()))
-    if (name.string().starts_with("registry.reg.bad-")) aside = home.dir() / name;
-  ASSERT_FALSE(aside.empty());
-  EXPECT_EQ(readFile(aside), garbage);
-
-  // A later write starts afresh and leaves the kept file alone.
   RegistryFile::update(file, [](RegistryFile& r) {
-    r.setDword(kShow, "tpbh", 1);
+    r.setDword(kShow, "tpbh", 2);
+    r.setString(kDesk, "label", "x");
     return true;
   });
-  EXPECT_EQ(readFile(aside), garbage);
-  EXPECT_EQ(RegistryFile::load(file).dword(kShow, "tpbh"), 1u);
+  const std::string written = readFile(file);
+  for (const char* kept : {"\r\ngarbage \x01\xff line\r\n", "\r\n\"open\"=\"no closing quote\r\n",
+                           "\r\n\"big\"=dword:123456789\r\n"})
+    EXPECT_NE(written.find(kept), std::string::npos) << kept;
+  const RegistryFile back = RegistryFile::load(file);
+  EXPECT_EQ(back.string(kDesk, "mima"), "$y$abc");
+  EXPECT_EQ(back.string(kDesk, "label"), "x");
+  EXPECT_EQ(back.dword(kShow, "tpbh"), 2u);
+  EXPECT_EQ(back.problems().size(), 3u);
 }
 
-TEST_F(RegistryFileTest, ParseErrorsNameTheLine) {
+// Where a bad line stands decides where it is kept, and what follows it is
+// read as it was: each case is read, written and read again.
+TEST_F(RegistryFileTest, KeptLinesKeepTheirPlaceAcrossWrites) {
+  struct Case {
+    const char* text;
+    std::size_t problems;
+    std::vector<std::pair<const char*, const char*>> strings;  // key, name -> "v"
+  };
+  const std::vector<Case> cases = {
+      // No header: the lines are read all the same.
+      {"[K]\n\"a\"=\"v\"\n", 1, {{"K", "a"}}},
+      // A value before any key is kept, not given to the first key.
+      {"REGEDIT4\n\"x\"=\"v\"\n[K]\n\"a\"=\"v\"\n", 1, {{"K", "a"}}},
+      // Values under a key line that cannot be read belong to no key.
+      {"REGEDIT4\n[K]\n\"a\"=\"v\"\n[Broken\n\"b\"=\"v\"\n[L]\n\"c\"=\"v\"\n", 1, {{"K", "a"}, {"L", "c"}}},
+      {"REGEDIT4\n[]\n\"b\"=\"v\"\n[L]\n\"c\"=\"v\"\n", 1, {{"L", "c"}}},
+      // A continued value at the end of the file must not take in what is
+      // written after it.
+      {"REGEDIT4\n[K]\n\"a\"=\"v\"\n[L]\n\"c\"=\"v\"\n[K]\n\"h\"=hex:01,\\\n", 1, {{"K", "a"}, {"L", "c"}}},
+      // A line ending in two backslashes continues once, onto the next line
+      // only, however its data ends.
+      {"REGEDIT4\n[K]\n\"a\"=\"v\"\n[L]\n\"c\"=\"v\"\n[K]\n\"h\"=\\\\\n\n", 1, {{"K", "a"}, {"L", "c"}}},
+      // A bad line under a deleted key stays after the deletion.
+      {"REGEDIT4\n[K]\n\"a\"=\"old\"\n[-K]\nbad\n[K]\n\"a\"=\"v\"\n", 1, {{"K", "a"}}},
+  };
+  for (const Case& c : cases) {
+    const RegistryFile first = RegistryFile::parse(c.text);
+    EXPECT_EQ(first.problems().size(), c.problems) << c.text;
+    const RegistryFile second = RegistryFile::parse(first.serialize());
+    for (const RegistryFile* reg : {&first, &second}) {
+      for (const auto& [key, name] : c.strings) EXPECT_EQ(reg->string(key, name), "v") << c.text << name;
+      EXPECT_FALSE(reg->valueExists("K", "x")) << c.text;
+      EXPECT_FALSE(reg->valueExists("K", "b")) << c.text;
+      EXPECT_FALSE(reg->valueExists("K", "h")) << c.text;
+    }
+    EXPECT_EQ(second.serialize(), first.serialize()) << c.text;
+  }
+}
+
+TEST_F(RegistryFileTest, ProblemsNameTheLine) {
   for (const char* text : {"REGEDIT4\n\"a\"=dword:1\n", "REGEDIT4\n[k]\n\"a\"=dword:123456789\n",
                            "REGEDIT4\n[k]\n\"a\"=\"open\n", "REGEDIT4\n[k]\nnot a value\n",
                            "Windows Registry Editor Version 5.00\n"}) {
-    EXPECT_THROW(RegistryFile::parse(text), RegistryError) << text;
+    const RegistryFile reg = RegistryFile::parse(text);
+    ASSERT_FALSE(reg.problems().empty()) << text;
+    const std::size_t lines = std::count(text, text + std::strlen(text), '\n');
+    EXPECT_EQ(reg.problems().back().rfind("line " + std::to_string(lines) + ": ", 0), 0u) << reg.problems().back();
   }
-  EXPECT_NO_THROW(RegistryFile::parse(""));
-  EXPECT_NO_THROW(RegistryFile::parse("\n\n"));
+  EXPECT_TRUE(RegistryFile::parse("").problems().empty());
+  EXPECT_TRUE(RegistryFile::parse("\n\n").problems().empty());
+}
+
+// A string holding NUL bytes comes back whole; the 0 byte that ends hex(1)
+// data is not part of the string.
+TEST_F(RegistryFileTest, StringsWithNulBytesRoundTripWhole) {
+  const std::vector<std::string> texts = {std::string("a\0b", 3), std::string("\0", 1), std::string("x\0\0", 3),
+                                          std::string("line\r\n\0end", 10)};
+  RegistryFile reg;
+  reg.setPath(file);
+  for (std::size_t i = 0; i < texts.size(); ++i) reg.setString(kShow, "s" + std::to_string(i), texts[i]);
+  reg.save();
+  const RegistryFile back = RegistryFile::load(file);
+  for (std::size_t i = 0; i < texts.size(); ++i) EXPECT_EQ(back.string(kShow, "s" + std::to_string(i)), texts[i]) << i;
+  // Windows writes a string's terminating 0 byte; one without it reads too.
+  const RegistryFile windows = RegistryFile::parse("REGEDIT4\n[K]\n\"a\"=hex(1):61,62,00\n\"b\"=hex(1):61\n");
+  EXPECT_EQ(windows.string("K", "a"), "ab");
+  EXPECT_EQ(windows.string("K", "b"), "a");
+}
+
+TEST_F(RegistryFileTest, FileLargerThanTheLimitIsRefusedAndLeftAlone) {
+  std::string text = "REGEDIT4\r\n[K]\r\n";
+  while (text.size() <= kMaxRegistryFileBytes) text += "\"name\"=\"" + std::string(1000, 'x') + "\"\r\n";
+  writeFile(file, text);
+  try {
+    RegistryFile::load(file);
+    ADD_FAILURE() << "a file over the limit was read";
+  } catch (const RegistryError& e) {
+    EXPECT_NE(std::string(e.what()).find("larger than 16 MB"), std::string::npos) << e.what();
+  }
+  EXPECT_THROW(RegistryFile::update(file, [](RegistryFile&) { return true; }), RegistryError);
+  EXPECT_EQ(std::filesystem::file_size(file), text.size());
+}
+
+// The lock file is never opened through a symbolic link: that would let
+// anyone who can write the folder make the writer create or lock a file
+// of the link's choosing.
+TEST_F(RegistryFileTest, LockFileIsNotOpenedThroughASymlink) {
+  const std::filesystem::path target = home.dir() / "elsewhere";
+  std::filesystem::create_symlink(target, home.dir() / "registry.reg.lock");
+  EXPECT_THROW(RegistryFile::update(file, [](RegistryFile& reg) {
+                 reg.setDword(kShow, "tpbh", 1);
+                 return true;
+               }),
+               RegistryError);
+  EXPECT_FALSE(std::filesystem::exists(target));
+  EXPECT_FALSE(std::filesystem::exists(file));
+}
+
+// Many values in one key and many keys: lookups by name, replacement of
+// earlier duplicates and deletion of key trees all still hold.
+TEST_F(RegistryFileTest, ManyKeysAndValues) {
+  std::string text = "REGEDIT4\n[K]\n";
+  for (int i = 0; i < 3000; ++i) text += "\"v" + std::to_string(i) + "\"=dword:" + std::to_string(i % 10) + "\n";
+  text += "\"V7\"=dword:ff\n\"v8\"=-\n";
+  for (int i = 0; i < 300; ++i) text += "[K\\sub" + std::to_string(i) + "]\n\"a\"=\"b\"\n";
+  text += "[-k\\SUB1]\n[K\\sub10\\deeper]\n";
+  const RegistryFile reg = RegistryFile::parse(text);
+  EXPECT_TRUE(reg.problems().empty());
+  EXPECT_EQ(reg.dword("K", "v2999"), 9u);
+  EXPECT_EQ(reg.dword("K", "v7"), 0xffu);
+  EXPECT_FALSE(reg.valueExists("K", "v8"));
+  EXPECT_FALSE(reg.keyExists("K\\sub1"));
+  EXPECT_TRUE(reg.keyExists("K\\sub10"));
+  EXPECT_TRUE(reg.keyExists("K\\sub12"));
+  EXPECT_FALSE(reg.keyExists("K\\sub300"));
+  const std::string written = reg.serialize();
+  EXPECT_NE(written.find("\"v7\"=dword:000000ff\r\n\"v9\""), std::string::npos);  // in place, first spelling
+  EXPECT_EQ(written.find("[K\\sub1]"), std::string::npos);
 }
 
 TEST_F(RegistryFileTest, LeftoverTemporaryFileDoesNotDisturbTheRealOne) {

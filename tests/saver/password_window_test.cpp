@@ -3,6 +3,7 @@
 #include <QMessageBox>
 
 #include "password/password_window.h"
+#include "platform/core/ansi.h"
 #include "platform/core/registry_file.h"
 #include "saver/ui/masked_edit.h"
 #include "settings/settings.h"
@@ -40,15 +41,18 @@ TEST(PasswordWindow, DifferentEntriesWriteNothingAndEmptyBoth) {
   EXPECT_EQ(w.result(), 0);
 }
 
-TEST(PasswordWindow, ThreeLettersAreStoredAsSixAndReadBack) {
+TEST(PasswordWindow, PasswordIsStoredAsASaltedHash) {
   qtApp();
   ScratchHome home;
   home.writeRegistry("REGEDIT4\r\n\r\n[HKEY_CURRENT_USER\\Control Panel\\Desktop]\r\n"
                      "\"ScreenSaveUsePassword\"=dword:00000001\r\n\"Wallpaper\"=\"x\"\r\n");
   PasswordWindow w(home.registry());
   EXPECT_EQ(confirm(w, "abc", "abc"), QStringList{QStringLiteral("密码修改成功!")});
-  EXPECT_EQ(storedMima(home), "aAbAcA");
-  EXPECT_EQ(closeQueryPassword(home.registry()), "abc");
+  const std::string stored = storedMima(home).value_or("");
+  EXPECT_TRUE(stored.starts_with("$y$")) << stored;
+  EXPECT_EQ(closeQueryPassword(home.registry()), stored);
+  EXPECT_TRUE(passwordMatches(stored, "abc"));
+  EXPECT_FALSE(passwordMatches(stored, "abd"));
   // Other values of the desktop key survive.
   EXPECT_EQ(RegistryFile::load(home.registry()).string(kDesktopKey, "Wallpaper"), "x");
   EXPECT_EQ(w.result(), int(QDialog::Accepted));
@@ -74,7 +78,7 @@ TEST(PasswordWindow, ChineseAndCancel) {
   }
   const auto before = storedMima(home);
   ASSERT_TRUE(before);
-  EXPECT_EQ(before->size(), 8u);  // two GB18030 characters, four bytes, each followed by 'A'
+  EXPECT_TRUE(passwordMatches(*before, utf8ToAnsi("密码")));  // two GB18030 characters
   PasswordWindow w(home.registry());
   w.maskEdit1()->setText("new");
   w.maskEdit2()->setText("new");

@@ -8,6 +8,7 @@
 #include <set>
 #include <unistd.h>
 #include <sstream>
+#include <vector>
 
 #include "saver/core/lyrics.h"
 
@@ -169,6 +170,70 @@ TEST(LyricReader, HostileBytesNeverFail) {
     Lyrics l = parse(text);
     ASSERT_LE(l.count(), Lyrics::kTableSize);
     for (std::int64_t pos = 0; pos < 100000; pos += 5000) l.due(pos);
+  }
+}
+
+// An entry's text without the header suffix its line may carry.
+std::string textOf(const Lyrics& l, int i) {
+  std::string line = l.line(i);
+  while (line.ends_with(kNoHeader)) line.resize(line.size() - kNoHeader.size());
+  return line;
+}
+
+// Each entry's text is cut at 1,024 bytes, never inside a character: the
+// cut falls before a 2- or 4-byte GB18030 character that would cross it,
+// also for UTF-8 files, which are cut after their conversion.
+TEST(LyricBounds, LongTextIsCutAtACharacterBoundary) {
+  const std::string two = "\xC4\xE3", four = "\x81\x30\x81\x30";
+  auto times = [](const std::string& s, int n) {
+    std::string out;
+    for (int i = 0; i < n; ++i) out += s;
+    return out;
+  };
+  struct Case {
+    std::string text, expected;
+  };
+  const std::vector<Case> cases = {
+      {times("a", 2000), times("a", 1024)},
+      {times("a", 1024), times("a", 1024)},
+      {"a" + times(two, 600), "a" + times(two, 511)},
+      {"ab" + times(four, 300), "ab" + times(four, 255)},
+      {times("你", 600), times(two, 512)},  // UTF-8 in, GB18030 out
+  };
+  for (const Case& c : cases) {
+    const Lyrics l = parse("[00:01.00]" + c.text + "\n");
+    ASSERT_EQ(l.count(), 1);
+    EXPECT_EQ(textOf(l, 1), c.expected) << c.text.size();
+  }
+  const Lyrics header = parse("[ti:" + times("t", 3000) + "]\n[ar:" + times(two, 1000) + "]\n[00:01.00]x\n");
+  EXPECT_EQ(header.title(), times("t", 1021));  // the tag "ti:..." is cut at 1,024 bytes
+  EXPECT_EQ(header.artist(), times(two, 510));  // "ar:" and 510 characters fill 1,023 bytes
+}
+
+// A line carrying hundreds of tags before a long text: each entry gets at
+// most 1,024 bytes of it, and entries stop at the table's end.
+TEST(LyricBounds, ManyTagsOnALongLineStayBounded) {
+  std::string line;
+  for (int i = 0; i < 700; ++i) line += "[00:" + std::to_string(10 + i % 50) + ".00]";
+  line += std::string(900000, 'w');
+  const Lyrics l = parse(line + "\n[00:01.00]after\n");
+  ASSERT_EQ(l.count(), Lyrics::kTableSize);
+  std::size_t total = 0;
+  for (int i = 1; i <= l.count(); ++i) {
+    EXPECT_EQ(textOf(l, i), std::string(1024, 'w')) << i;
+    total += l.line(i).size();
+  }
+  EXPECT_LE(total, std::size_t(Lyrics::kTableSize) * (1024 + 2 * kNoHeader.size()));
+}
+
+// A lyric file is read up to 1 MB: a tag that ends past it is not read.
+TEST(LyricBounds, ReadsTheFirstMegabyteOnly) {
+  for (const bool pastTheEnd : {false, true}) {
+    const std::string tail = "[00:01.00]late\n";  // its "]" is 6 bytes before its end
+    std::string text(Lyrics::kMaxFileBytes - tail.size() + (pastTheEnd ? 6 : 0), 'x');
+    text.back() = '\n';
+    const Lyrics l = parse(text + tail);
+    EXPECT_EQ(l.count(), pastTheEnd ? 0 : 1) << pastTheEnd;
   }
 }
 

@@ -1,5 +1,7 @@
 #include <gtest/gtest.h>
 
+#include <fstream>
+
 #include "platform/core/ansi.h"
 #include "platform/core/paths.h"
 #include "platform/temp_home.h"
@@ -82,7 +84,8 @@ TEST_F(SettingsTest, PasswordLookup) {
   auto password = [&] { return closeQueryPassword(file); };
   EXPECT_EQ(password(), "");  // nothing at all
   writePassword(file, "abc");
-  EXPECT_EQ(RegistryFile::load(file).string(kDesktopKey, kMima), "aAbAcA");
+  const std::string stored = RegistryFile::load(file).string(kDesktopKey, kMima).value_or("");
+  EXPECT_TRUE(stored.starts_with("$y$")) << stored;  // a hash, not the password
   EXPECT_EQ(password(), "");  // switch missing
 
   set([](RegistryFile& reg) { reg.setDword(kDesktopKey, kScreenSaveUsePassword, 0); });
@@ -90,7 +93,9 @@ TEST_F(SettingsTest, PasswordLookup) {
   set([](RegistryFile& reg) { reg.setString(kDesktopKey, kScreenSaveUsePassword, "1"); });
   EXPECT_EQ(password(), "");  // switch of the wrong type
   set([](RegistryFile& reg) { reg.setDword(kDesktopKey, kScreenSaveUsePassword, 1); });
-  EXPECT_EQ(password(), "abc");
+  EXPECT_EQ(password(), stored);
+  EXPECT_TRUE(passwordMatches(password(), "abc"));
+  EXPECT_FALSE(passwordMatches(password(), "abd"));
 
   writePassword(file, "");
   EXPECT_EQ(RegistryFile::load(file).string(kDesktopKey, kMima), "");
@@ -101,8 +106,39 @@ TEST_F(SettingsTest, PasswordLookup) {
 
   const std::string chinese = utf8ToAnsi("密码");
   writePassword(file, chinese);
-  EXPECT_EQ(password(), chinese);
+  EXPECT_TRUE(passwordMatches(password(), chinese));
   EXPECT_EQ(RegistryFile::load(file).dword(kDesktopKey, kScreenSaveUsePassword), 1u);
+
+  // The old stored form is still asked for and accepted; one that decodes
+  // to nothing asks nothing.
+  set([](RegistryFile& reg) { reg.setString(kDesktopKey, kMima, "aAbAcA"); });
+  EXPECT_EQ(password(), "aAbAcA");
+  EXPECT_TRUE(passwordMatches(password(), "abc"));
+  set([](RegistryFile& reg) { reg.setString(kDesktopKey, kMima, "a"); });
+  EXPECT_EQ(password(), "");
+}
+
+// A bad line in the file keeps the password and its switch.
+TEST_F(SettingsTest, BadLineKeepsThePassword) {
+  writePassword(file, "abc");
+  set([](RegistryFile& reg) { reg.setDword(kDesktopKey, kScreenSaveUsePassword, 1); });
+  std::ofstream(file, std::ios::binary | std::ios::app) << "this line is no registry line\r\n\"tpbh\"=dword:xyz\r\n";
+  ::testing::internal::CaptureStderr();
+  EXPECT_TRUE(passwordMatches(closeQueryPassword(file), "abc"));
+  writeAllSettings(file, SettingsToWrite{});
+  EXPECT_TRUE(passwordMatches(closeQueryPassword(file), "abc"));
+  EXPECT_NE(::testing::internal::GetCapturedStderr().find("cannot be read"), std::string::npos);
+}
+
+// A file too large to read: the show starts with its built-in settings.
+TEST_F(SettingsTest, TooLargeFileGivesTheBuiltInSettings) {
+  std::ofstream(file, std::ios::binary) << "REGEDIT4\r\n[HKEY_CURRENT_USER\\software\\vistel]\r\n\"jgsj\"=dword:00000009\r\n"
+                                        << std::string(kMaxRegistryFileBytes, ';');
+  ::testing::internal::CaptureStderr();
+  const ShowSettings s = loadShowSettings(file);
+  EXPECT_NE(::testing::internal::GetCapturedStderr().find("built-in settings"), std::string::npos);
+  EXPECT_FALSE(s.jgsj);
+  EXPECT_EQ(s.intervalMs(), kDefaultIntervalSeconds * 1000);
 }
 
 TEST_F(SettingsTest, ReadingThePasswordCreatesNothing) {
