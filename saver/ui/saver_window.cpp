@@ -331,7 +331,7 @@ void SaverWindow::closeEvent(QCloseEvent* event) {
     grabInput(false);  // the prompt takes the typing
     form4->exec();
     promptOpen_ = false;
-    granted = utf8ToAnsi(form4->maskEdit1()->text().toStdString()) == password;
+    granted = passwordMatches(password, utf8ToAnsi(form4->maskEdit1()->text().toStdString()));
     if (!granted) grabInput(true);
     if (!granted && !listBox1_.empty()) timer1_.start();
   }
