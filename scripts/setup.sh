@@ -15,6 +15,11 @@ packages=(
   fonts-wqy-zenhei fonts-arphic-ukai fonts-arphic-uming
   xvfb xdotool x11-utils imagemagick ffmpeg dbus
   man-db dpkg-dev file
+  # The show on Wayland (Qt's plugin; the idle-inhibit protocol through
+  # Qt's native interface) and the window managers and compositor its
+  # end-to-end tests run it under.
+  qt6-wayland qt6-base-private-dev libwayland-dev wayland-protocols
+  mutter openbox sway grim wtype xserver-xephyr
 )
 # Ruffle's files are fetched with npm; a machine with its own Node.js keeps it.
 command -v npm >/dev/null || packages+=(npm)

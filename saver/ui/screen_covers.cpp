@@ -5,10 +5,12 @@
 #include <QScreen>
 #include <algorithm>
 
+#include "saver/ui/show_placement.h"
+
 namespace lumora {
 
-CoverWindow::CoverWindow(QScreen* screen)
-    : QWidget(nullptr, Qt::Window | Qt::FramelessWindowHint | Qt::WindowStaysOnTopHint), screen_(screen) {
+CoverWindow::CoverWindow(QScreen* screen, bool bypassWindowManager)
+    : QWidget(nullptr, showWindowFlags(bypassWindowManager)), screen_(screen), bypass_(bypassWindowManager) {
   setObjectName(QStringLiteral("ScreenCover"));
   QPalette pal = palette();
   pal.setColor(QPalette::Window, Qt::black);
@@ -16,19 +18,21 @@ CoverWindow::CoverWindow(QScreen* screen)
   setAutoFillBackground(true);
   setCursor(Qt::BlankCursor);
   setFocusPolicy(Qt::StrongFocus);
-  fit();
   connect(screen, &QScreen::geometryChanged, this, &CoverWindow::fit);
 }
 
 void CoverWindow::fit() {
-  setScreen(screen_);
-  setGeometry(screen_->geometry());
+  if (isVisible())
+    setGeometry(screen_->geometry());
+  else
+    showOnScreen(this, screen_, bypass_);
 }
 
 void CoverWindow::keyPressEvent(QKeyEvent*) { emit inputReceived(); }
 void CoverWindow::mousePressEvent(QMouseEvent*) { emit inputReceived(); }
 
-ScreenCovers::ScreenCovers(QObject* parent) : QObject(parent) {
+ScreenCovers::ScreenCovers(bool bypassWindowManager, QObject* parent)
+    : QObject(parent), bypass_(bypassWindowManager) {
   auto* app = qGuiApp;
   connect(app, &QGuiApplication::screenAdded, this, &ScreenCovers::update);
   connect(app, &QGuiApplication::screenRemoved, this, &ScreenCovers::update);
@@ -49,10 +53,9 @@ void ScreenCovers::update() {
     const bool covered = std::any_of(covers_.begin(), covers_.end(),
                                      [s](const std::unique_ptr<CoverWindow>& c) { return c->coveredScreen() == s; });
     if (covered) continue;
-    auto cover = std::make_unique<CoverWindow>(s);
+    auto cover = std::make_unique<CoverWindow>(s, bypass_);
     connect(cover.get(), &CoverWindow::inputReceived, this, &ScreenCovers::inputReceived);
-    cover->show();
-    cover->raise();
+    cover->fit();
     covers_.push_back(std::move(cover));
   }
 }

@@ -27,14 +27,14 @@ constexpr std::array<std::uint8_t, 4> kEmptyRegionProperty{0, 0, 0, 0};
 }
 
 StageWindow::StageWindow(QWidget* parent)
-    : QWidget(parent, Qt::Window | Qt::FramelessWindowHint | Qt::WindowStaysOnTopHint) {
+    : QWidget(parent, parent ? Qt::Widget : Qt::Window | Qt::FramelessWindowHint) {
   setAttribute(Qt::WA_OpaquePaintEvent);
   setAttribute(Qt::WA_NoSystemBackground);
   setAutoFillBackground(false);
   setFocusPolicy(Qt::StrongFocus);
   // FormCreate: at (0, 0) with the screen's size, hidden.
-  const QRect screen = QGuiApplication::primaryScreen()->geometry();
-  setGeometry(screen);
+  hide();
+  fitArea();
   sinceFrame_.start();
   deferredPresent_.setSingleShot(true);
   deferredPresent_.setTimerType(Qt::PreciseTimer);
@@ -67,7 +67,14 @@ void StageWindow::ensureStage() {
   const QRect screen = area();
   if (stage_.width() == screen.width() && stage_.height() == screen.height()) return;
   resizeStage(screen.width(), screen.height());
-  setGeometry(screen);
+  fitArea();
+}
+
+void StageWindow::fitArea() {
+  // Inside the show's window the stage fills it from its corner; alone, it
+  // is a window of its own on the area's place.
+  const QRect screen = area();
+  setGeometry(isWindow() ? screen : QRect(QPoint(0, 0), screen.size()));
 }
 
 void StageWindow::resizeStage(int w, int h) {
@@ -86,7 +93,8 @@ void StageWindow::showAbove(QWidget* below) {
     show();
   }
   raise();
-  if (!(windowFlags() & Qt::WindowDoesNotAcceptFocus)) activateWindow();
+  if (isWindow() && !(windowFlags() & Qt::WindowDoesNotAcceptFocus)) activateWindow();
+  if (focusPolicy() != Qt::NoFocus) setFocus(Qt::OtherFocusReason);
   present();
 }
 

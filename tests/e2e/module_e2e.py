@@ -117,6 +117,22 @@ class ModuleTest(unittest.TestCase):
         self.assertIsNone(show.poll(), "input ended the show in module mode")
         self.end_with_sigterm(show)
 
+    def test_windows_smaller_than_the_screen_show_the_pictures_at_their_size(self):
+        # Preview panes and desktops' saver windows of any size: the picture
+        # fills each window whole and nothing is drawn outside it.
+        for w, h in ((400, 300), (700, 400)):
+            with self.subTest(size=(w, h)):
+                wid = self.host(50, 60, w, h)
+                host = self.procs[-1]
+                before = self.x.screenshot()
+                show = self.lumora("-window-id", hex(wid))
+                self.check_inside_only(before, (50, 60, w, h))
+                if SHOTS:
+                    self.x.save_png(os.path.join(SHOTS, "module-%dx%d.png" % (w, h)))
+                self.end_with_sigterm(show)
+                host.kill()
+                host.wait()
+
     def test_root_uses_xscreensaver_window(self):
         wid = self.host(300, 200, 320, 240)
         before = self.x.screenshot()

@@ -1,0 +1,105 @@
+#!/usr/bin/env python3
+"""The show on Wayland: sway on its headless back end with two outputs, run
+by a throwaway user when the test runs as root (compositor.py). Both
+outputs are covered, the pictures on the first, the other black; a key ends
+the show; the compositor's idle is inhibited on the show's surface; and
+nothing is written to standard error while it plays (no grab warnings)."""
+import os
+import shutil
+import subprocess
+import sys
+import time
+import unittest
+
+sys.path.insert(0, os.path.dirname(__file__))
+import compositor  # noqa: E402
+from xsession import make_home, wait_exit  # noqa: E402
+
+LUMORA = os.environ["LUMORA_BIN"]
+SHOTS = os.environ.get("LUMORA_SHOTS")
+
+COLOURS = {(255, 0, 0): "red", (0, 255, 0): "green", (0, 0, 255): "blue"}
+
+
+def is_black(p):
+    return max(p) < 16
+
+
+def views(node):
+    """Every application window in a sway tree."""
+    if node.get("type") in ("con", "floating_con") and node.get("pid"):
+        yield node
+    for child in node.get("nodes", []) + node.get("floating_nodes", []):
+        yield from views(child)
+
+
+def output_of(tree, view_id):
+    for output in tree.get("nodes", []):
+        if any(v["id"] == view_id for v in views(output)):
+            return output["name"]
+    return None
+
+
+@unittest.skipUnless(compositor.available("sway", "grim", "wtype", "swaymsg"), "sway, grim or wtype missing")
+class SwayTwoOutputsTest(unittest.TestCase):
+    def setUp(self):
+        try:
+            account = compositor.user()
+        except (subprocess.CalledProcessError, OSError) as e:
+            self.skipTest("no throwaway user for the compositor: %s" % e)
+        unreachable = compositor.check_reachable(LUMORA)
+        if unreachable:
+            self.skipTest("the user %s cannot run the show: %s" % (account.pw_name, unreachable))
+        self.sway = compositor.Sway(outputs=2, width=1024, height=640)
+        self.addCleanup(self.sway.close)
+        self.home = make_home("--solid", "3", "--value", "jgsj=1", "--value", "tptc=-1", prefix="lumora-wl-")
+        self.addCleanup(shutil.rmtree, self.home, True)
+        compositor.give(self.home)
+
+    def await_colours(self, output, point, wanted, timeout=25):
+        seen = []
+        end = time.time() + timeout
+        while time.time() < end and len(set(seen)) < wanted:
+            c = COLOURS.get(compositor.pixel(self.sway.screenshot(output), *point))
+            if c and (not seen or seen[-1] != c):
+                seen.append(c)
+            time.sleep(0.3)
+        return seen
+
+    def test_both_outputs_covered_pictures_on_the_first_and_a_key_ends(self):
+        show = self.sway.spawn([LUMORA, "/S"], env={"LUMORA_HOME": self.home, "LUMORA_EFFECT": "0",
+                                                    "LUMORA_SHUTDOWN": "print"})
+        seen = self.await_colours("HEADLESS-1", (512, 320), 2)
+        self.assertIsNone(show.poll(), show.stderr.read().decode(errors="replace") if show.poll() is not None else "")
+        self.assertGreaterEqual(len(set(seen)), 2, "no pictures on the first output: %s\n%s" % (seen, self.sway.log()[-2000:]))
+        first = self.sway.screenshot("HEADLESS-1")
+        corners = [compositor.pixel(first, x, y) for x, y in ((3, 3), (1020, 3), (3, 636), (1020, 636))]
+        self.assertTrue(all(c in COLOURS for c in corners), corners)
+        second = self.sway.screenshot("HEADLESS-2")
+        grid = [compositor.pixel(second, x, y) for x in range(0, 1024, 41) for y in range(0, 640, 41)]
+        self.assertTrue(all(is_black(p) for p in grid), "the second output is not black")
+
+        # Two full-screen windows of the show, one on each output; the
+        # show's own holds the compositor's idle off.
+        tree = self.sway.swaymsg("-t", "get_tree")
+        mine = [v for v in views(tree) if v.get("pid") == show.pid]
+        self.assertEqual(sorted(output_of(tree, v["id"]) for v in mine), ["HEADLESS-1", "HEADLESS-2"])
+        self.assertTrue(all(v.get("fullscreen_mode") == 1 for v in mine), mine)
+        inhibiting = [output_of(tree, v["id"]) for v in mine if v.get("inhibit_idle")]
+        self.assertEqual(inhibiting, ["HEADLESS-1"])
+
+        if SHOTS:
+            self.sway.run(["grim", os.path.join(self.sway.runtime_dir, "both.png")])
+            shutil.copy(os.path.join(self.sway.runtime_dir, "both.png"),
+                        os.path.join(SHOTS, "desktop-sway-two-outputs.png"))
+        self.sway.key("space")
+        status = wait_exit(show, 10)
+        err = show.stderr.read().decode(errors="replace")
+        self.assertEqual(status, 0, err)
+        self.assertNotIn("grabbing", err)
+        # Nothing per frame: a few start-up lines at most.
+        self.assertLess(len(err.splitlines()), 5, err)
+
+
+if __name__ == "__main__":
+    unittest.main()
