@@ -20,7 +20,16 @@ PasswordPrompt::PasswordPrompt(QWidget* parent) : QFrame(parent) {
   setObjectName(QStringLiteral("TForm4"));
   setFixedSize(kWidth, kHeight);
   setAutoFillBackground(true);
-  setPalette(QApplication::palette());
+  // The application's colours, every role set: inherited, the show's black
+  // window and yellow caption colour would come through.
+  QPalette pal = QApplication::palette();
+  for (int group = 0; group < QPalette::NColorGroups; ++group)
+    for (int role = 0; role < QPalette::NColorRoles; ++role) {
+      const auto g = QPalette::ColorGroup(group);
+      const auto r = QPalette::ColorRole(role);
+      pal.setColor(g, r, pal.color(g, r));
+    }
+  setPalette(pal);
   setFrameStyle(QFrame::Box | QFrame::Plain);
   setLineWidth(1);
   auto* label = new QLabel(QStringLiteral("请输入屏保密码："), this);

@@ -45,7 +45,11 @@ ScreenCovers::~ScreenCovers() = default;
 void ScreenCovers::update() {
   const QList<QScreen*> screens = QGuiApplication::screens();
   QScreen* primary = QGuiApplication::primaryScreen();
-  auto wanted = [&](QScreen* s) { return s != primary && screens.contains(s); };
+  // A screen that overlaps the primary one (a mirror, or an area spanning
+  // several monitors) already shows the show there: a cover would hide it.
+  auto wanted = [&](QScreen* s) {
+    return s != primary && screens.contains(s) && !(primary && s->geometry().intersects(primary->geometry()));
+  };
   // Release the covers of screens that went away or became the primary one.
   std::erase_if(covers_, [&](const std::unique_ptr<CoverWindow>& c) { return !wanted(c->coveredScreen()); });
   for (QScreen* s : screens) {
