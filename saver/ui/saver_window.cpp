@@ -539,7 +539,8 @@ void SaverWindow::holdOffIdle() {
 void SaverWindow::grabInput(bool on) {
   // Wayland has no grabs (asking prints a warning each time); input
   // reaches the focused window, a cover or this one.
-  grabbing_ = on && !hosted() && !closeGranted_ && onX11();
+  if (!onX11()) return;
+  grabbing_ = on && !hosted() && !closeGranted_;
   QWindow* window = windowHandle();
   if (!window) return;
   if (!grabbing_) {

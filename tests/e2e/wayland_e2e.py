@@ -13,7 +13,7 @@ import unittest
 
 sys.path.insert(0, os.path.dirname(__file__))
 import compositor  # noqa: E402
-from xsession import make_home, wait_exit  # noqa: E402
+from xsession import make_home, wait_exit, write_png  # noqa: E402
 
 LUMORA = os.environ["LUMORA_BIN"]
 SHOTS = os.environ.get("LUMORA_SHOTS")
@@ -50,7 +50,7 @@ class SwayTwoOutputsTest(unittest.TestCase):
         unreachable = compositor.check_reachable(LUMORA)
         if unreachable:
             self.skipTest("the user %s cannot run the show: %s" % (account.pw_name, unreachable))
-        self.sway = compositor.Sway(outputs=2, width=1024, height=640)
+        self.sway = compositor.Sway(outputs=2, width=1024, height=768)
         self.addCleanup(self.sway.close)
         self.home = make_home("--solid", "3", "--value", "jgsj=1", "--value", "tptc=-1", prefix="lumora-wl-")
         self.addCleanup(shutil.rmtree, self.home, True)
@@ -69,14 +69,14 @@ class SwayTwoOutputsTest(unittest.TestCase):
     def test_both_outputs_covered_pictures_on_the_first_and_a_key_ends(self):
         show = self.sway.spawn([LUMORA, "/S"], env={"LUMORA_HOME": self.home, "LUMORA_EFFECT": "0",
                                                     "LUMORA_SHUTDOWN": "print"})
-        seen = self.await_colours("HEADLESS-1", (512, 320), 2)
+        seen = self.await_colours("HEADLESS-1", (512, 384), 2)
         self.assertIsNone(show.poll(), show.stderr.read().decode(errors="replace") if show.poll() is not None else "")
         self.assertGreaterEqual(len(set(seen)), 2, "no pictures on the first output: %s\n%s" % (seen, self.sway.log()[-2000:]))
         first = self.sway.screenshot("HEADLESS-1")
-        corners = [compositor.pixel(first, x, y) for x, y in ((3, 3), (1020, 3), (3, 636), (1020, 636))]
+        corners = [compositor.pixel(first, x, y) for x, y in ((3, 3), (1020, 3), (3, 764), (1020, 764))]
         self.assertTrue(all(c in COLOURS for c in corners), corners)
         second = self.sway.screenshot("HEADLESS-2")
-        grid = [compositor.pixel(second, x, y) for x in range(0, 1024, 41) for y in range(0, 640, 41)]
+        grid = [compositor.pixel(second, x, y) for x in range(0, 1024, 41) for y in range(0, 768, 41)]
         self.assertTrue(all(is_black(p) for p in grid), "the second output is not black")
 
         # Two full-screen windows of the show, one on each output; the
@@ -89,11 +89,24 @@ class SwayTwoOutputsTest(unittest.TestCase):
         self.assertEqual(inhibiting, ["HEADLESS-1"])
 
         if SHOTS:
-            self.sway.run(["grim", os.path.join(self.sway.runtime_dir, "both.png")])
-            shutil.copy(os.path.join(self.sway.runtime_dir, "both.png"),
-                        os.path.join(SHOTS, "desktop-sway-two-outputs.png"))
-        self.sway.key("space")
+            # Both outputs, half size, while a picture stands whole.
+            end = time.time() + 10
+            while True:
+                both = self.sway.screenshot()
+                still = {COLOURS.get(compositor.pixel(both, x, y)) for x, y in
+                         ((3, 3), (1020, 764), (512, 384), (512, 3), (512, 764))}
+                if len(still) == 1 and None not in still or time.time() > end:
+                    break
+                time.sleep(0.1)
+            write_png(both, os.path.join(SHOTS, "desktop-sway-two-outputs.png"), 50)
+        # The headless seat has no keyboard until wtype makes its virtual one;
+        # wtype waits a moment before the key, so that the show has bound the
+        # new keyboard and been given its focus (a real seat has one already).
+        self.sway.run(["wtype", "-s", "800", "-k", "space"], timeout=10, check=True)
         status = wait_exit(show, 10)
+        if status is None:
+            show.kill()
+            show.wait()
         err = show.stderr.read().decode(errors="replace")
         self.assertEqual(status, 0, err)
         self.assertNotIn("grabbing", err)

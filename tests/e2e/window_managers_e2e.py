@@ -14,7 +14,7 @@ import time
 import unittest
 
 sys.path.insert(0, os.path.dirname(__file__))
-from xsession import XSession, make_home, wait_exit  # noqa: E402
+from xsession import XSession, make_home, wait_exit, write_png  # noqa: E402
 
 LUMORA = os.environ["LUMORA_BIN"]
 SHOTS = os.environ.get("LUMORA_SHOTS")
@@ -83,9 +83,20 @@ class WindowManagerCase(unittest.TestCase):
             time.sleep(0.2)
         return seen
 
-    def save_shot(self, name):
-        if SHOTS:
-            self.x.save_png(os.path.join(SHOTS, name))
+    def save_shot(self, name, still_points=()):
+        """With LUMORA_SHOTS set, a half-size picture of the screen there; taken
+        when every one of still_points shows one picture colour (no transition
+        under way)."""
+        if not SHOTS:
+            return
+        end = time.time() + 10
+        while True:
+            shot = self.x.screenshot()
+            colours = {COLOURS.get(self.x.pixel(shot, *p)) for p in still_points}
+            if len(colours) <= 1 and None not in colours or time.time() > end:
+                break
+            time.sleep(0.1)
+        write_png(shot, os.path.join(SHOTS, name), 50)
 
 
 class MutterTest(WindowManagerCase):
@@ -113,7 +124,7 @@ class MutterTest(WindowManagerCase):
         shot = self.x.screenshot()
         corners = [self.x.pixel(shot, x, y) for x, y in ((3, 3), (1020, 3), (3, 764), (1020, 764))]
         self.assertTrue(all(c in COLOURS for c in corners), corners)
-        self.save_shot("desktop-mutter-x11.png")
+        self.save_shot("desktop-mutter-x11.png", [(3, 3), (1020, 764), (512, 384), (512, 3), (512, 764)])
         self.x.key("space")
         self.assertEqual(wait_exit(show, 10), 0)
 
@@ -166,7 +177,7 @@ class OpenboxTwoMonitorsTest(WindowManagerCase):
         self.assertTrue(all(is_black(p) for p in left), "the other monitor is not black")
         right = [self.x.pixel(shot, x, y) for x, y in ((803, 3), (1596, 3), (803, 596), (1596, 596))]
         self.assertTrue(all(p in COLOURS for p in right), right)
-        self.save_shot("desktop-openbox-two-monitors.png")
+        self.save_shot("desktop-openbox-two-monitors.png", [(803, 3), (1596, 596), (1200, 300), (1200, 3), (1200, 596)])
         # A key, with the pointer over the black monitor, ends the show.
         self.x.run("xdotool", "mousemove", "300", "300")
         self.x.key("space")
