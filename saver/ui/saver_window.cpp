@@ -467,7 +467,7 @@ void SaverWindow::screenSize(int& w, int& h) {
 }
 
 void SaverWindow::showStage() {
-  stage_->showAbove(this);
+  stage_->showAbove(this, {errorReport_, prompt_});
   errorReport_->keepOnTop();
   if (promptOpen_) {
     prompt_->raise();

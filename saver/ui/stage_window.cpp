@@ -82,11 +82,22 @@ void StageWindow::resizeStage(int w, int h) {
   view_ = QImage(stage_.bytes(), w, h, int(stage_.bytesPerLine()), QImage::Format_RGB32);
 }
 
-void StageWindow::showAbove(QWidget* below) {
+void StageWindow::showAbove(QWidget* below, const QList<QWidget*>& over) {
   ensureStage();
   if (!isVisible()) {
     if (below) {
-      const QImage shown = below->grab().toImage().convertToFormat(QImage::Format_RGB32);
+      // What `below` shows, with its children but without this stage and
+      // the parts that stay over it (a prompt, a report).
+      QImage shown(below->size(), QImage::Format_RGB32);
+      shown.fill(Qt::black);
+      QPainter painter(&shown);
+      below->render(&painter, QPoint(), QRegion(), QWidget::DrawWindowBackground);
+      for (QObject* o : below->children()) {
+        auto* child = qobject_cast<QWidget*>(o);
+        if (!child || child == this || child->isWindow() || child->isHidden() || over.contains(child)) continue;
+        child->render(&painter, child->pos(), QRegion(), QWidget::DrawWindowBackground | QWidget::DrawChildren);
+      }
+      painter.end();
       QPainter p(&view_);
       p.drawImage(0, 0, shown);
     }

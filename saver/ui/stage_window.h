@@ -46,8 +46,9 @@ class StageWindow : public QWidget, public EffectHost {
 
   // Shows the stage above its siblings (and so above `below`). When it was
   // hidden, the Stage first takes what `below` shows (the stage never erases
-  // its background).
-  void showAbove(QWidget* below);
+  // its background), less the children of `below` in `over` (parts that
+  // stay above the stage, such as the password prompt).
+  void showAbove(QWidget* below, const QList<QWidget*>& over = {});
 
   // `Label2`: the current caption (ANSI bytes).
   const std::string& label2() const { return label2_; }

@@ -79,6 +79,30 @@ TEST(ShowWindows, PictureErrorReportSitsAtTheTopOfTheWindowAboveTheStage) {
   EXPECT_TRUE(top == report || report->isAncestorOf(top));
 }
 
+// The stage shown over the opening takes the opening's picture, never the
+// prompt or report that stay above it.
+TEST(ShowWindows, StageStartsAsTheOpeningWithoutThePartsAboveIt) {
+  qtApp();
+  ScratchHome home;
+  SaverWindow saver({});
+  saver.showOnPrimaryScreen();
+  PasswordPrompt* prompt = saver.prompt();
+  prompt->move(10, 10);
+  prompt->show();
+  saver.stageWindow()->showAbove(&saver, {prompt, saver.pictureErrorReport()});
+  const Bitmap& stage = saver.stageWindow()->stage();
+  EXPECT_EQ(stage.at(10 + 120, 10 + 70) & 0xFFFFFFu, 0u);  // black where the prompt is
+  // The yellow opening caption is on the Stage.
+  const QRect label = saver.label1()->geometry();
+  int yellow = 0;
+  for (int y = label.top(); y <= label.bottom(); ++y)
+    for (int x = label.left(); x <= label.right(); ++x) {
+      const Pixel p = stage.at(x, y);
+      yellow += ((p >> 16) & 0xFF) > 200 && ((p >> 8) & 0xFF) > 200 && (p & 0xFF) < 80;
+    }
+  EXPECT_GT(yellow, 20);
+}
+
 class PromptInsideTheShow : public ::testing::Test {
  protected:
   void SetUp() override {
