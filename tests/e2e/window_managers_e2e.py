@@ -83,6 +83,20 @@ class WindowManagerCase(unittest.TestCase):
             time.sleep(0.2)
         return seen
 
+    def show_windows(self, show):
+        """The show's visible top-level windows: {id: xwininfo text}, with
+        xprop's _NET_WM_STATE."""
+        ids = self.x.run("xdotool", "search", "--onlyvisible", "--pid", str(show.pid),
+                         capture_output=True, text=True).stdout.split()
+        out = {}
+        for w in ids:
+            info = self.x.run("xwininfo", "-id", w, capture_output=True, text=True).stdout
+            if "Width: 1024" not in info and "Width: 800" not in info:
+                continue  # not a full-screen window (Qt's helper windows)
+            state = self.x.run("xprop", "-id", w, "_NET_WM_STATE", capture_output=True, text=True).stdout
+            out[w] = info + state
+        return out
+
     def save_shot(self, name, still_points=()):
         """With LUMORA_SHOTS set, a half-size picture of the screen there; taken
         when every one of still_points shows one picture colour (no transition
@@ -125,6 +139,12 @@ class MutterTest(WindowManagerCase):
         corners = [self.x.pixel(shot, x, y) for x, y in ((3, 3), (1020, 3), (3, 764), (1020, 764))]
         self.assertTrue(all(c in COLOURS for c in corners), corners)
         self.save_shot("desktop-mutter-x11.png", [(3, 3), (1020, 764), (512, 384), (512, 3), (512, 764)])
+        # One window, managed: full screen and above the others.
+        windows = self.show_windows(show)
+        self.assertEqual(len(windows), 1, windows)
+        info = next(iter(windows.values()))
+        self.assertIn("Override Redirect State: no", info)
+        self.assertIn("_NET_WM_STATE_FULLSCREEN", info)
         self.x.key("space")
         self.assertEqual(wait_exit(show, 10), 0)
 
@@ -133,6 +153,10 @@ class MutterTest(WindowManagerCase):
                          "--desktop", "ScreenSaveUsePassword=1", "--desktop", "mima=abc")
         show = self.start_show(home)
         self.assertEqual(self.await_colours((512, 384), 1), ["red"])
+        # The lock's window bypasses the window manager.
+        windows = self.show_windows(show)
+        self.assertEqual(len(windows), 1, windows)
+        self.assertIn("Override Redirect State: yes", next(iter(windows.values())))
         self.x.key("space")
         # The prompt's 246 x 147 box in the middle, not red, not black.
         end = time.time() + 10
