@@ -91,11 +91,19 @@ class WindowManagerCase(unittest.TestCase):
         out = {}
         for w in ids:
             info = self.x.run("xwininfo", "-id", w, capture_output=True, text=True).stdout
-            if "Width: 1024" not in info and "Width: 800" not in info:
+            if not any("Width: %d" % w in info for w in (1024, 800, 400)):
                 continue  # not a full-screen window (Qt's helper windows)
             state = self.x.run("xprop", "-id", w, "_NET_WM_STATE", capture_output=True, text=True).stdout
             out[w] = info + state
         return out
+
+    def await_windows(self, show, count, timeout=10):
+        end = time.time() + timeout
+        while time.time() < end:
+            if len(self.show_windows(show)) == count:
+                return True
+            time.sleep(0.2)
+        return False
 
     def save_shot(self, name, still_points=()):
         """With LUMORA_SHOTS set, a half-size picture of the screen there; taken
@@ -202,6 +210,12 @@ class OpenboxTwoMonitorsTest(WindowManagerCase):
         right = [self.x.pixel(shot, x, y) for x, y in ((803, 3), (1596, 3), (803, 596), (1596, 596))]
         self.assertTrue(all(p in COLOURS for p in right), right)
         self.save_shot("desktop-openbox-two-monitors.png", [(803, 3), (1596, 596), (1200, 300), (1200, 3), (1200, 596)])
+        self.assertEqual(len(self.show_windows(show)), 2)
+        # A monitor that goes away is released, one that comes is covered.
+        self.x.run("xrandr", "--delmonitor", "LEFT", stdout=subprocess.DEVNULL)
+        self.x.run("xrandr", "--setmonitor", "SIDE", "800/211x600/158+0+0", "none", stdout=subprocess.DEVNULL)
+        self.x.run("xrandr", "--setmonitor", "LEFT", "400/105x600/158+0+0", "screen", stdout=subprocess.DEVNULL)
+        self.assertTrue(self.await_windows(show, 3), self.show_windows(show))
         # A key, with the pointer over the black monitor, ends the show.
         self.x.run("xdotool", "mousemove", "300", "300")
         self.x.key("space")
