@@ -119,6 +119,33 @@ class ShowTest(unittest.TestCase):
         self.x.key("Return")
         self.assertEqual(wait_exit(show, 10), 0)
 
+    @unittest.skipUnless(HOST_WINDOW, "HOST_WINDOW is not set")
+    def test_the_prompt_keeps_the_typing_while_another_window_takes_the_focus(self):
+        # The prompt is inside the show's window, which keeps its grab while
+        # the prompt is open: a window that maps itself and takes the focus
+        # then gets none of the password.
+        home = make_home("--desktop", "ScreenSaveUsePassword=1", "--desktop", "mima=abc")
+        show = self.start(home, "/S")
+        other = None
+        try:
+            time.sleep(2.0)
+            self.x.key("space")
+            self.assertTrue(self.prompt_shown(), "no password prompt")
+            other = subprocess.Popen([HOST_WINDOW, "0", "0", "10", "10", "--focus"], env=self.x.env,
+                                     stdout=subprocess.PIPE, stderr=subprocess.DEVNULL)
+            other.stdout.readline()  # mapped, with the focus
+            time.sleep(0.5)
+            self.x.type("abc")
+            self.x.key("Return")
+            self.assertEqual(wait_exit(show, 10), 0, "the password went to the other window")
+        finally:
+            if other:
+                other.kill()
+                other.wait()
+            if show.poll() is None:
+                show.kill()
+                show.wait()
+
     def test_pictures_come_in_list_order(self):
         home = make_home("--solid", "3", "--value", "jgsj=1", "--value", "tpbh=0")
         show = self.start(home, "/S", env={"LUMORA_EFFECT": "0"})  # ends with the whole picture
