@@ -45,11 +45,13 @@ ScreenCovers::~ScreenCovers() = default;
 void ScreenCovers::update() {
   const QList<QScreen*> screens = QGuiApplication::screens();
   QScreen* primary = QGuiApplication::primaryScreen();
-  // A screen that overlaps the primary one (a mirror, or an area spanning
-  // several monitors) already shows the show there: a cover would hide it.
-  auto wanted = [&](QScreen* s) {
-    return s != primary && screens.contains(s) && !(primary && s->geometry().intersects(primary->geometry()));
+  // A screen that overlaps the primary one on the same desktop (a mirror, or
+  // an area spanning several monitors) already shows the show there: a
+  // cover would hide it. Separate X screens each start at (0, 0).
+  auto overlapsPrimary = [&](QScreen* s) {
+    return primary && primary->virtualSiblings().contains(s) && s->geometry().intersects(primary->geometry());
   };
+  auto wanted = [&](QScreen* s) { return s != primary && screens.contains(s) && !overlapsPrimary(s); };
   // Release the covers of screens that went away or became the primary one.
   std::erase_if(covers_, [&](const std::unique_ptr<CoverWindow>& c) { return !wanted(c->coveredScreen()); });
   for (QScreen* s : screens) {
