@@ -113,6 +113,32 @@ class SwayTwoOutputsTest(unittest.TestCase):
         # Nothing per frame: a few start-up lines at most.
         self.assertLess(len(err.splitlines()), 5, err)
 
+    def test_the_password_prompt_comes_up_on_the_first_output_and_takes_the_typing(self):
+        home = make_home("--solid", "1", "--value", "jgsj=1", "--value", "tptc=-1",
+                         "--desktop", "ScreenSaveUsePassword=1", "--desktop", "mima=abc", prefix="lumora-wl-")
+        self.addCleanup(shutil.rmtree, home, True)
+        compositor.give(home)
+        show = self.sway.spawn([LUMORA, "/S"], env={"LUMORA_HOME": home, "LUMORA_SHUTDOWN": "print"})
+        self.assertEqual(self.await_colours("HEADLESS-1", (512, 384), 1), ["red"])
+        self.sway.run(["wtype", "-s", "800", "-k", "space"], timeout=10, check=True)
+        # The prompt's light box in the middle of the first output.
+        end = time.time() + 10
+        shown = False
+        while time.time() < end and not shown:
+            shot = self.sway.screenshot("HEADLESS-1")
+            inside = [compositor.pixel(shot, x, y) for x in range(400, 620, 20) for y in range(330, 440, 20)]
+            shown = sum(1 for p in inside if min(p) > 150) > len(inside) // 2
+            time.sleep(0.2)
+        self.assertTrue(shown, "no password prompt on the first output")
+        self.assertIsNone(show.poll(), "the show ended without the password")
+        self.sway.run(["wtype", "-s", "300", "abc"], timeout=10, check=True)
+        self.sway.run(["wtype", "-s", "300", "-k", "Return"], timeout=10, check=True)
+        status = wait_exit(show, 10)
+        if status is None:
+            show.kill()
+            show.wait()
+        self.assertEqual(status, 0, "the right password did not end the show")
+
 
 if __name__ == "__main__":
     unittest.main()
