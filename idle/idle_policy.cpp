@@ -11,7 +11,7 @@ bool IdlePolicy::shouldStart(const IdleSample& sample) {
     armed_ = true;
     return false;
   }
-  if (!armed_ || sample.fullScreenFocused) return false;
+  if (!armed_ || sample.heldOff) return false;
   armed_ = false;
   return true;
 }

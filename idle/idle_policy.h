@@ -1,5 +1,6 @@
 // When the idle watcher starts the show: the session has been idle for the
-// threshold, the focused window is not full screen, and no show runs. After a
+// threshold, nothing holds the start off (a focused full-screen window, an
+// idle inhibitor of the session), and no show runs. After a
 // show (or at the watcher's start) it waits for the session to be used again
 // (idle time below the threshold) before the next idle period counts, so a
 // show that ends without input is not started again at once.
@@ -11,7 +12,7 @@ namespace lumora {
 
 struct IdleSample {
   std::int64_t idleMs = 0;          // time since the last input
-  bool fullScreenFocused = false;   // the focused window covers the screen
+  bool heldOff = false;             // a full-screen window or an inhibitor holds it off
   bool showRunning = false;         // the watcher's show is still running
 };
 

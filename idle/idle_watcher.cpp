@@ -9,11 +9,10 @@
 #include <cstdio>
 #include <cstdlib>
 #include <exception>
-#include <thread>
 
 #include "idle/idle_policy.h"
 #include "idle/single_instance.h"
-#include "idle/x11_session.h"
+#include "idle/idle_sources.h"
 #include "platform/core/paths.h"
 #include "settings/desktop_options.h"
 
@@ -47,67 +46,88 @@ std::int64_t readThresholdMs(std::int64_t previous) {
   }
 }
 
-// The show as a child process; 0 when it cannot be started.
-pid_t startShow(const std::string& program) {
-  const std::string mode = "/S";
-  char* argv[] = {const_cast<char*>(program.c_str()), const_cast<char*>(mode.c_str()), nullptr};
-  pid_t pid = 0;
-  if (posix_spawn(&pid, program.c_str(), nullptr, nullptr, argv, environ) != 0) {
-    std::fprintf(stderr, "lumora: cannot start %s /S\n", program.c_str());
-    return 0;
+// The show as a child process: ended with SIGTERM when the watcher ends.
+class ShowProcess {
+ public:
+  ShowProcess() = default;
+  ~ShowProcess() {
+    if (pid_ == 0) return;
+    ::kill(pid_, SIGTERM);
+    ::waitpid(pid_, nullptr, 0);
   }
-  return pid;
+  ShowProcess(const ShowProcess&) = delete;
+  ShowProcess& operator=(const ShowProcess&) = delete;
+
+  bool running() {
+    if (pid_ != 0 && ::waitpid(pid_, nullptr, WNOHANG) == pid_) pid_ = 0;
+    return pid_ != 0;
+  }
+
+  void start(const std::string& program) {
+    const std::string mode = "/S";
+    char* argv[] = {const_cast<char*>(program.c_str()), const_cast<char*>(mode.c_str()), nullptr};
+    if (posix_spawn(&pid_, program.c_str(), nullptr, nullptr, argv, environ) != 0) {
+      pid_ = 0;
+      std::fprintf(stderr, "lumora: cannot start %s /S\n", program.c_str());
+    }
+  }
+
+ private:
+  pid_t pid_ = 0;
+};
+
+// The loop of a watcher that holds the lock and has its source.
+int watch(IdleSource& session, const std::string& program) {
+  installStopHandlers();
+  const bool seconds = std::getenv("LUMORA_IDLE_SECONDS") != nullptr;
+  const auto poll = std::chrono::milliseconds(seconds ? 200 : 1000);
+  const auto rereadEvery = std::chrono::seconds(seconds ? 1 : 10);
+  IdlePolicy policy(readThresholdMs(0));
+  if (policy.threshold() > 0) session.watch(policy.threshold());
+  auto lastRead = std::chrono::steady_clock::now();
+  ShowProcess show;
+  while (!stopRequested) {
+    if (std::chrono::steady_clock::now() - lastRead >= rereadEvery) {
+      const std::int64_t threshold = readThresholdMs(policy.threshold());
+      if (threshold != policy.threshold()) {
+        policy.setThreshold(threshold);
+        if (threshold > 0) session.watch(threshold);
+      }
+      lastRead = std::chrono::steady_clock::now();
+    }
+    if (policy.threshold() <= 0 && !show.running()) {
+      std::fputs("lumora: the idle start is switched off\n", stderr);
+      return 0;
+    }
+    for (const std::int64_t idleMs : session.idleTimes(poll)) {
+      const bool running = show.running();
+      // Asked only when it matters: over D-Bus it is a call.
+      const bool heldOff = !running && idleMs >= policy.threshold() && session.heldOff();
+      if (policy.shouldStart(IdleSample{idleMs, heldOff, running})) show.start(program);
+    }
+  }
+  return 0;
 }
 
 }  // namespace
 
 int runIdleWatcher(const std::string& program) {
-  const SingleInstance instance(idleLockPath());
-  if (!instance.held()) {
-    std::fputs("lumora: the idle start is already running\n", stderr);
-    return 0;
-  }
-  std::unique_ptr<X11Session> session;
   try {
-    session = X11Session::open();
+    const SingleInstance instance(idleLockPath());
+    if (!instance.held()) {
+      std::fputs("lumora: the idle start is already running\n", stderr);
+      return 0;
+    }
+    // The settings must be readable at the start; later a failed read keeps
+    // the time in force.
+    readDesktopOptions(RegistryFile::load(registryFilePath()));
+    ChosenIdleSource chosen = openIdleSource();
+    std::fprintf(stderr, "lumora: idle time from %s\n", chosen.name.c_str());
+    return watch(*chosen.source, program);
   } catch (const std::exception& e) {
     std::fprintf(stderr, "lumora: %s\n", e.what());
     return 1;
   }
-  if (!session) {
-    std::fputs("lumora: cannot open the display\n", stderr);
-    return 1;
-  }
-  installStopHandlers();
-
-  IdlePolicy policy(readThresholdMs(0));
-  const bool seconds = std::getenv("LUMORA_IDLE_SECONDS") != nullptr;
-  const auto poll = std::chrono::milliseconds(seconds ? 200 : 1000);
-  const auto rereadEvery = std::chrono::seconds(seconds ? 1 : 10);
-  auto lastRead = std::chrono::steady_clock::now();
-  pid_t show = 0;
-  while (!stopRequested) {
-    if (show != 0) {
-      int status = 0;
-      if (::waitpid(show, &status, WNOHANG) == show) show = 0;
-    }
-    if (std::chrono::steady_clock::now() - lastRead >= rereadEvery) {
-      policy.setThreshold(readThresholdMs(policy.threshold()));
-      lastRead = std::chrono::steady_clock::now();
-    }
-    if (policy.threshold() <= 0 && show == 0) {
-      std::fputs("lumora: the idle start is switched off\n", stderr);
-      return 0;
-    }
-    const IdleSample sample{session->idleMs(), show == 0 && session->fullScreenFocused(), show != 0};
-    if (policy.shouldStart(sample)) show = startShow(program);
-    std::this_thread::sleep_for(poll);
-  }
-  if (show != 0) {
-    ::kill(show, SIGTERM);
-    ::waitpid(show, nullptr, 0);
-  }
-  return 0;
 }
 
 }  // namespace lumora

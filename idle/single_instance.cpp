@@ -25,8 +25,13 @@ SingleInstance::SingleInstance(const std::filesystem::path& lockPath) {
   std::error_code ec;
   std::filesystem::create_directories(lockPath.parent_path(), ec);
   fd_ = ::open(lockPath.c_str(), O_RDWR | O_CREAT | O_CLOEXEC, 0600);
-  if (fd_ < 0) throw std::system_error(errno, std::generic_category(), lockPath.string());
+  if (fd_ < 0) throw std::system_error(errno, std::generic_category(), "cannot use the lock file " + lockPath.string());
   held_ = ::flock(fd_, LOCK_EX | LOCK_NB) == 0;
+  if (!held_ && errno != EWOULDBLOCK) {
+    const int error = errno;
+    ::close(fd_);
+    throw std::system_error(error, std::generic_category(), "cannot lock " + lockPath.string());
+  }
 }
 
 SingleInstance::~SingleInstance() {

@@ -12,8 +12,9 @@ std::filesystem::path idleLockPath();
 
 class SingleInstance {
  public:
-  // Tries to take the lock; held() tells whether it was got. Throws
-  // std::system_error when the lock file cannot be opened.
+  // Tries to take the lock; held() tells whether it was got (false: another
+  // process holds it). Throws std::system_error naming the file when it
+  // cannot be opened or locked (another user's file, a folder in its place).
   explicit SingleInstance(const std::filesystem::path& lockPath);
   ~SingleInstance();
   SingleInstance(const SingleInstance&) = delete;

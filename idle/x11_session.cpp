@@ -5,6 +5,7 @@
 #include <X11/extensions/scrnsaver.h>
 
 #include <stdexcept>
+#include <thread>
 #include <vector>
 
 namespace lumora {
@@ -92,6 +93,11 @@ std::unique_ptr<X11Session> X11Session::open() {
 std::int64_t X11Session::idleMs() {
   if (!XScreenSaverQueryInfo(impl_->display, impl_->root, impl_->info)) return 0;
   return std::int64_t(impl_->info->idle);
+}
+
+std::vector<std::int64_t> X11Session::idleTimes(std::chrono::milliseconds wait) {
+  std::this_thread::sleep_for(wait);
+  return {idleMs()};
 }
 
 bool X11Session::fullScreenFocused() {

@@ -183,6 +183,7 @@ void FlashPlayer::setVolume(int percent) { send("volume " + std::to_string(std::
 int FlashPlayer::frameNum() const { return session_.frameNum(clock_()); }
 int FlashPlayer::totalFrames() const { return path_.empty() ? 0 : int(swf_.frameCount); }
 bool FlashPlayer::failed() const { return session_.failed(clock_()); }
+bool FlashPlayer::ended() const { return session_.ended(clock_()); }
 
 void FlashPlayer::paintEvent(QPaintEvent*) {
   QPainter p(this);

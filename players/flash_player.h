@@ -42,6 +42,7 @@ class FlashPlayer : public QWidget, public FlashPlayerControl {
   int frameNum() const override;
   int totalFrames() const override;
   bool failed() const override;
+  bool ended() const override;
   void setMovieVisible(bool visible) override { setVisible(visible); }
 
   const SwfMovie& loaded() const { return swf_; }

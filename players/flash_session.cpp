@@ -1,5 +1,6 @@
 #include "players/flash_session.h"
 
+#include <algorithm>
 #include <cstdlib>
 
 namespace lumora {
@@ -13,6 +14,9 @@ void FlashSession::start(const SwfMovie& header, std::int64_t nowMs) {
   started_ = true;
   startedAt_ = nowMs;
   clock_.load(header.frameCount, header.frameRate88);
+  // A rate of 0 counts as the slowest, 1/256 frame a second.
+  const std::int64_t rate88 = header.frameRate88 ? header.frameRate88 : 1;
+  declaredMs_ = std::int64_t(clock_.frameCount()) * 1000 * 256 / rate88;
 }
 
 FlashSession::Event FlashSession::onLine(const std::string& line, std::int64_t nowMs) {
@@ -27,7 +31,10 @@ FlashSession::Event FlashSession::onLine(const std::string& line, std::int64_t n
   if (startsWith(line, "frame ")) {
     char* end = nullptr;
     const long f = std::strtol(line.c_str() + 6, &end, 10);
-    if (end != line.c_str() + 6 && f >= 0 && f < (1L << 30)) lastReport_ = int(f);
+    if (end != line.c_str() + 6 && f >= 0 && f < (1L << 30)) {
+      lastReport_ = int(f);
+      lastReportAt_ = nowMs;
+    }
     return Event::None;
   }
   if (line == "shown") {
@@ -72,6 +79,13 @@ int FlashSession::frameNum(std::int64_t nowMs) const {
   if (!shown_) return 0;
   if (reportsFrames_ && nowMs - shownAt_ < kReportGraceMs) return 0;
   return clock_.frameNum(nowMs);
+}
+
+bool FlashSession::ended(std::int64_t nowMs) const {
+  if (!shown_ || stopped_) return false;
+  if (lastReport_ >= clock_.frameCount() - 1) return true;
+  if (nowMs - shownAt_ >= declaredMs_ + kReportGraceMs) return true;
+  return reportsFrames_ && nowMs - std::max(shownAt_, lastReportAt_) >= kSilentMs;
 }
 
 bool FlashSession::failed(std::int64_t nowMs) const {

@@ -20,6 +20,9 @@ class FlashSession {
   // A movie that reports frames but sent none this long after it showed is
   // counted from the clock instead.
   static constexpr std::int64_t kReportGraceMs = 1000;
+  // A movie that reports frames and sent none this long is over (it stopped
+  // itself, or its data ended before its declared frames).
+  static constexpr std::int64_t kSilentMs = 3000;
 
   enum class Event { None, Shown, Input, Failed };
 
@@ -37,6 +40,11 @@ class FlashSession {
 
   int frameNum(std::int64_t nowMs) const;
   bool failed(std::int64_t nowMs) const;
+  // The movie on screen is over: its last frame was reported, its declared
+  // length (frames at its rate) has passed since it showed, or it reports
+  // frames and has sent none for kSilentMs. A movie that claims one frame,
+  // or is cut short, so gives the screen back.
+  bool ended(std::int64_t nowMs) const;
   bool started() const { return started_; }
   bool shown() const { return shown_; }
   bool exited() const { return exited_; }
@@ -54,6 +62,8 @@ class FlashSession {
   int stoppedFrame_ = 0;
   bool reportsFrames_ = true;  // until the program says the movie cannot
   int lastReport_ = -1;
+  std::int64_t lastReportAt_ = 0;
+  std::int64_t declaredMs_ = 0;  // the header's frames at its rate
   std::int64_t startedAt_ = 0;
   std::int64_t shownAt_ = 0;
   std::string error_;

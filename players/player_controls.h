@@ -49,6 +49,10 @@ class FlashPlayerControl {
   // True when the movie that was loaded cannot be played after all (the
   // player ended or showed nothing in time); the playlist then moves on.
   virtual bool failed() const { return false; }
+  // True when the movie on screen is over by the player's own account (its
+  // last frame shown, its declared length passed, or no frame reported for
+  // a while), whatever its frame number says.
+  virtual bool ended() const { return false; }
 };
 
 }  // namespace lumora

@@ -13,13 +13,17 @@ packages=(
   libgif-dev libtiff-dev libstb-dev
   libheif-examples webp libavif-bin desktop-file-utils x11-xserver-utils ccache
   fonts-wqy-zenhei fonts-arphic-ukai fonts-arphic-uming
-  xvfb xdotool x11-utils imagemagick ffmpeg dbus
-  man-db dpkg-dev file
-  # The show on Wayland (Qt's plugin; the idle-inhibit protocol through
-  # Qt's native interface) and the window managers and compositor its
-  # end-to-end tests run it under.
-  qt6-wayland qt6-base-private-dev libwayland-dev wayland-protocols
-  mutter openbox sway grim wtype xserver-xephyr
+  xvfb xdotool x11-utils imagemagick ffmpeg dbus openbox
+  man-db dpkg-dev file lintian
+  # With dbus-x11, libdbus starts a session bus for programs that ask for
+  # one where there is none: the suite must pass with it installed.
+  dbus-x11
+  # The idle watcher on Wayland, and the compositors its tests run under.
+  libwayland-dev wayland-protocols plasma-wayland-protocols qt6-wayland
+  sway swaybg mutter grim wtype libglib2.0-bin procps
+  # The show on Wayland (the idle-inhibit protocol through Qt's native
+  # interface) and the window managers its end-to-end tests run it under.
+  qt6-base-private-dev xserver-xephyr
 )
 # Ruffle's files are fetched with npm; a machine with its own Node.js keeps it.
 command -v npm >/dev/null || packages+=(npm)

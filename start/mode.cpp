@@ -13,10 +13,13 @@
 #include "password/password_window.h"
 #include "saver/ui/face_names.h"
 #include "saver/ui/saver_window.h"
+#include "settings/settings.h"
 #include "start/command_line.h"
 #include "start/display.h"
 #include "start/idle_mode.h"
 #include "start/module_mode.h"
+#include "start/show_termination.h"
+#include "start/show_watch.h"
 
 namespace lumora {
 
@@ -63,7 +66,10 @@ int runShow() {
   SaverServices services;
   services.powerOff = powerOff.get();
   if (const char* fx = std::getenv("LUMORA_EFFECT")) services.forcedEffect = std::atoi(fx);
+  const char* watched = std::getenv(kWatchedShowVariable);
+  services.plain = watched && std::string(watched) == "plain";
   SaverWindow saver(services);
+  ShowTermination termination(saver);
   FirstFrameExit firstFrame;
   if (std::getenv("LUMORA_EXIT_AFTER_FIRST_FRAME")) saver.installEventFilter(&firstFrame);
   saver.showOnPrimaryScreen();
@@ -138,6 +144,11 @@ int withApplication(int argc, char** argv, WindowKind kind, Body body) {
 
 int runMode(Mode mode, int argc, char** argv) {
   if (mode == Mode::None) return 0;
+  // With the password on, the show runs watched, so that a crash of it does
+  // not open the lock.
+  if (mode == Mode::Show && !std::getenv(kWatchedShowVariable) && displayAvailable() &&
+      !closeQueryPassword(registryFilePath()).empty())
+    return watchShow(argv);
   return withApplication(argc, argv, mode == Mode::Show ? WindowKind::Show : WindowKind::Ordinary, [mode] {
     if (mode == Mode::Settings) return runSettings();
     return mode == Mode::Show ? runShow() : runPassword();

@@ -3,12 +3,8 @@
 #include <QApplication>
 #include <QTimer>
 #include <QWindow>
-#include <csignal>
 #include <cstdio>
-#include <filesystem>
-#include <fstream>
 #include <string>
-#include <unistd.h>
 #include <cstdlib>
 #include <memory>
 
@@ -16,15 +12,11 @@
 #include "platform/desktop/x11_window.h"
 #include "saver/ui/saver_window.h"
 #include "start/command_line.h"
-#include "start/termination_signals.h"
+#include "start/show_termination.h"
 
 namespace lumora {
 
 namespace {
-
-// How long the end may wait for a running transition to return to the main
-// loop before the process leaves without it (the media are stopped by then).
-constexpr int kEndGraceMs = 700;
 
 std::optional<std::uint32_t> targetWindow(std::optional<std::uint32_t> windowId) {
   if (windowId) return windowId;
@@ -36,27 +28,6 @@ std::optional<std::uint32_t> targetWindow(std::optional<std::uint32_t> windowId)
   const std::uint32_t root = x11RootWindow();
   if (root == 0) return std::nullopt;
   return root;
-}
-
-// Helper processes this process started (players) end with it, also when
-// the end cannot wait for their owners' destructors.
-void endChildProcesses() {
-  const pid_t self = ::getpid();
-  std::error_code ec;
-  for (const auto& entry : std::filesystem::directory_iterator("/proc", ec)) {
-    const std::string name = entry.path().filename().string();
-    if (name.empty() || name.find_first_not_of("0123456789") != std::string::npos) continue;
-    std::ifstream stat(entry.path() / "stat");
-    std::string line;
-    std::getline(stat, line);
-    // pid (comm) state ppid ...: the command may hold blanks and parentheses.
-    const std::size_t close = line.rfind(')');
-    if (close == std::string::npos) continue;
-    char state = 0;
-    long ppid = 0;
-    if (std::sscanf(line.c_str() + close + 1, " %c %ld", &state, &ppid) == 2 && ppid == self)
-      ::kill(pid_t(std::stol(name)), SIGTERM);
-  }
 }
 
 }  // namespace
@@ -81,18 +52,8 @@ int runModule(std::optional<std::uint32_t> windowId) {
   services.hostId = *id;
   if (const char* fx = std::getenv("LUMORA_EFFECT")) services.forcedEffect = std::atoi(fx);
 
-  TerminationSignals termination;
   SaverWindow saver(services);
-  QObject::connect(&termination, &TerminationSignals::received, &saver, [&saver] {
-    // A transition that is running keeps the main loop waiting until it
-    // returns; the desktop wants the window back now.
-    QTimer::singleShot(kEndGraceMs, [] {
-      std::fputs("lumora: ended without waiting for the running transition\n", stderr);
-      endChildProcesses();
-      std::_Exit(0);
-    });
-    saver.endShow();
-  });
+  ShowTermination termination(saver);
   saver.show();
   QApplication::exec();
   return 0;

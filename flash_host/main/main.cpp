@@ -15,6 +15,7 @@
 #include <unistd.h>
 
 #include "flash_host/host_window.h"
+#include "platform/core/session_bus.h"
 #include "flash_host/scheme.h"
 
 namespace {
@@ -35,6 +36,9 @@ int usage() {
 }  // namespace
 
 int main(int argc, char** argv) {
+  // Before the web engine reads the environment: its processes inherit the
+  // decision and never start a bus of their own.
+  lumora::settleSessionBus();
   // The player never outlives the program that drives it.
   prctl(PR_SET_PDEATHSIG, SIGTERM);
   unsigned long long parent = 0;

@@ -40,6 +40,21 @@ std::string execArgument(const std::string& arg) {
   return value;
 }
 
+// A string key's value: backslashes and control characters escaped.
+std::string stringValue(const std::string& text) {
+  std::string value;
+  for (char c : text) {
+    switch (c) {
+      case '\\': value += "\\\\"; break;
+      case '\n': value += "\\n"; break;
+      case '\t': value += "\\t"; break;
+      case '\r': value += "\\r"; break;
+      default: value += c;
+    }
+  }
+  return value;
+}
+
 }  // namespace
 
 std::filesystem::path idleAutostartPath() {
@@ -59,6 +74,8 @@ std::string idleAutostartEntry(const std::string& program) {
          "Name[zh_CN]=Lumora 空闲时自动启动\n"
          "Comment=Starts the Lumora picture show when the session is idle\n"
          "Exec=" + execArgument(program) + " --idle\n"
+         // The session skips the entry once the program is gone.
+         "TryExec=" + stringValue(program) + "\n"
          "Icon=lumora\n"
          "Terminal=false\n"
          "NoDisplay=true\n"

@@ -5,6 +5,8 @@
 #include <QDBusMessage>
 #include <QString>
 
+#include "platform/core/session_bus.h"
+
 namespace lumora {
 namespace {
 
@@ -22,7 +24,9 @@ QString applicationName() {
 }  // namespace
 
 ScreenSaverInhibit::ScreenSaverInhibit(const std::string& reason) {
-  if (qEnvironmentVariableIsEmpty("DBUS_SESSION_BUS_ADDRESS")) return;
+  // Without a session bus, Qt must not be asked for one (libdbus would
+  // start one through dbus-launch when the address is unset).
+  if (!hasSessionBus()) return;
   QDBusConnection bus = QDBusConnection::sessionBus();
   if (!bus.isConnected()) return;
   for (const char* path : kPaths) {

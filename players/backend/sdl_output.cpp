@@ -65,6 +65,10 @@ class SdlOutput : public AudioOutput {
 void releaseSdlThreadState() { SDL_TLSCleanup(); }
 
 std::unique_ptr<AudioOutput> openSdlOutput() {
+  // SDL's audio brings up its event subsystem, which would otherwise take
+  // SIGINT and SIGTERM for a quit event nobody reads: the show must end on
+  // them whatever plays.
+  SDL_SetHint(SDL_HINT_NO_SIGNAL_HANDLERS, "1");
   if (SDL_InitSubSystem(SDL_INIT_AUDIO) != 0) {
     releaseSdlAudio();
     return nullptr;

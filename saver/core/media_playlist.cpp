@@ -77,14 +77,19 @@ void MediaPlaylist::tick() {
   // A player that could not play the movie ends it: the show goes on with
   // the next entry.
   const bool failed = flash_.failed();
-  if (!failed && (f > lastFrame_ || flash_.totalFrames() / 2 >= lastFrame_)) {
+  // The player's own end (last frame shown, declared length passed, no frame
+  // for a while) also ends it: else a one-frame or truncated movie, whose
+  // frame number never passes the middle and falls back, would keep the
+  // screen for good.
+  if (!failed && !flash_.ended() && (f > lastFrame_ || flash_.totalFrames() / 2 >= lastFrame_)) {
     // Still playing.
     lastFrame_ = f;
     host_.setSlideTimer(false);
     host_.hideStage();
     return;
   }
-  // The frame number stopped growing past the middle: the movie has ended.
+  // The frame number stopped growing past the middle, or the player says
+  // the movie is over.
   if (failed) flash_.setMovieVisible(false);
   const int i = nextEntry();
   host_.setLyricTimer(false);

@@ -36,7 +36,8 @@ class SlideHost {
   virtual ~SlideHost() = default;
   virtual void hideCursor() = 0;        // one more hide request
   virtual void hideOpening() = 0;       // Image1 and Label1 of the saver window
-  virtual void setSlideTimer(bool on) = 0;  // Timer1
+  // Timer1 on or off; switched on while it runs, it keeps its time.
+  virtual void setSlideTimer(bool on) = 0;
   virtual void screenSize(int& w, int& h) = 0;
   // Shows the stage window above the saver window. When it was hidden, the
   // Stage first takes what the screen showed at its place.

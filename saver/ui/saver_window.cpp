@@ -41,6 +41,15 @@ namespace {
 const char* const kWelcomeCaption = "欢迎使用《Lumora》";
 
 
+// A timer switched on keeps its time when it already runs: a song that ends
+// during a picture's pause must not put the next picture off.
+void switchTimer(QTimer& timer, bool on) {
+  if (!on)
+    timer.stop();
+  else if (!timer.isActive())
+    timer.start();
+}
+
 QImage toQImage(const Bitmap& b) {
   QImage image(b.width(), b.height(), QImage::Format_RGB32);
   for (int y = 0; y < b.height(); ++y)
@@ -271,6 +280,7 @@ void SaverWindow::loadOpening() {
 }
 
 void SaverWindow::loadLists() {
+  if (services_.plain) return;
   auto load = [](const char* name, IndexedList& list) {
     const auto path = listFilePath(name);
     if (listFileExists(path)) list.items = readListFile(path);
@@ -453,12 +463,7 @@ void SaverWindow::hideOpening() {
   label1_->hide();
 }
 
-void SaverWindow::setSlideTimer(bool on) {
-  if (on)
-    timer1_.start();
-  else
-    timer1_.stop();
-}
+void SaverWindow::setSlideTimer(bool on) { switchTimer(timer1_, on); }
 
 void SaverWindow::screenSize(int& w, int& h) {
   const QRect s = screenRect();
@@ -498,19 +503,9 @@ void SaverWindow::reportError(const std::string& message) {
 
 // MediaHost
 
-void SaverWindow::setMediaTimer(bool on) {
-  if (on)
-    timer2_.start();
-  else
-    timer2_.stop();
-}
+void SaverWindow::setMediaTimer(bool on) { switchTimer(timer2_, on); }
 
-void SaverWindow::setLyricTimer(bool on) {
-  if (on)
-    timer4_.start();
-  else
-    timer4_.stop();
-}
+void SaverWindow::setLyricTimer(bool on) { switchTimer(timer4_, on); }
 
 void SaverWindow::hideStage() {
   stage_->hide();

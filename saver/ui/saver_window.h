@@ -49,6 +49,9 @@ struct SaverServices {
   // inhibit changes, and the show follows the window's size.
   QWindow* host = nullptr;
   std::uint32_t hostId = 0;  // the host's X window id
+  // The plain show, run after the show kept crashing: black, no pictures or
+  // media, the password still asked.
+  bool plain = false;
 };
 
 // The whole clock minutes from start to now, seconds ignored (10:00:59 to

@@ -10,16 +10,21 @@ What the throwaway user must be able to reach: every directory on the way to
 the programs under test (the build tree, e.g. /work/wt/x/build/lumora) must be
 traversable by others (o+x) and the programs readable and executable by them
 (CMake's defaults give that; a home or worktree of mode 0700 does not):
-`check_reachable(path)` says which directory is missing it. Files the user
-writes or reads, such as a LUMORA_HOME made by scripts/make_home.py, are
-handed over with `give(path)` (chown -R to the user).
+`check_reachable(path)` says which directory is missing it, and
+`runnable(path)` gives a copy of a single program in a place the user can
+reach when the build tree is not (a program that needs files beside it must
+have its tree reachable instead; sanitizer suppression files named in
+ASAN_OPTIONS/LSAN_OPTIONS are copied so by themselves). Files the user writes
+or reads, such as a LUMORA_HOME made by scripts/make_home.py, are handed over
+with `give(path)` (chown -R to the user).
 
     with Sway(outputs=2) as sway:            # HEADLESS-1, HEADLESS-2
         proc = sway.spawn([LUMORA, "/S"], env={"LUMORA_HOME": home})
         shot = sway.screenshot("HEADLESS-1")  # (width, height, RGB bytes)
         sway.key("space")
     with Mutter(1280, 800) as mutter:        # mutter.env has its bus address
-        mutter.run(["gdbus", "call", "--session", ...])
+        mutter.call("org.gnome.Mutter.IdleMonitor", "/org/gnome/Mutter/IdleMonitor/Core",
+                    "org.gnome.Mutter.IdleMonitor.GetIdletime")   # "(uint64 1234,)"
 
 `env` is the environment for clients: WAYLAND_DISPLAY, XDG_RUNTIME_DIR (a
 private directory of mode 0700 owned by the user), HOME, USER, and SWAYSOCK
@@ -29,6 +34,7 @@ in that environment (the `env` argument adds to it), in a process group of its
 own; `close` (or leaving the `with`) ends the compositor and everything
 started through `spawn`, group by group.
 """
+import atexit
 import glob
 import json
 import os
@@ -97,6 +103,40 @@ def check_reachable(path):
     return None
 
 
+_copies = []
+
+
+def runnable(path):
+    """path when the user can run it; otherwise a copy in a fresh directory
+    of mode 0755 (removed when the test process ends)."""
+    if check_reachable(path) is None:
+        return path
+    if not _copies:
+        _copies.append(tempfile.mkdtemp(prefix="lumora-e2e-bin-"))
+        os.chmod(_copies[0], 0o755)
+        atexit.register(shutil.rmtree, _copies[0], True)
+    copy = os.path.join(_copies[0], os.path.basename(path))
+    shutil.copy2(path, copy)
+    os.chmod(copy, 0o755)
+    return copy
+
+
+def _reachable_sanitizer_files(env):
+    """A sanitizer build's suppression files (ASAN_OPTIONS, LSAN_OPTIONS,
+    UBSAN_OPTIONS) must be readable by the user, or every program dies at its
+    start: unreachable ones are copied (runnable)."""
+    for name in ("ASAN_OPTIONS", "LSAN_OPTIONS", "UBSAN_OPTIONS"):
+        if name not in env:
+            continue
+        options = []
+        for option in env[name].split(":"):
+            key, _, value = option.partition("=")
+            if key == "suppressions" and value and os.path.exists(value):
+                option = "suppressions=" + runnable(value)
+            options.append(option)
+        env[name] = ":".join(options)
+
+
 def _demote(account):
     """Popen arguments that run the child as account (none when it is us)."""
     if account.pw_uid == os.geteuid():
@@ -148,6 +188,7 @@ class Compositor:
         self.env = {k: v for k, v in os.environ.items() if k not in _SESSION_VARS}
         self.env.update(XDG_RUNTIME_DIR=self._runtime, HOME=self.user.pw_dir, USER=self.user.pw_name,
                         LOGNAME=self.user.pw_name)
+        _reachable_sanitizer_files(self.env)
         self.server = None
         self._clients = []
 

@@ -5,6 +5,7 @@ movie (played by the Flash player program) hides the stage and shows its
 background colour until it ends."""
 import os
 import shutil
+import signal
 import struct
 import subprocess
 import sys
@@ -32,15 +33,16 @@ def make_song(path, seconds):
                    check=True, stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL)
 
 
-def make_swf(path, rgb, frames, fps):
+def make_swf(path, rgb, frames, fps, shown=None):
     """A zlib-compressed movie: a 550 x 400 stage, the background colour, and
-    `frames` empty frames at `fps`."""
+    `frames` empty frames at `fps` (the header's count; `shown` of them are
+    really there, all when None)."""
     bits = "{:05b}".format(15) + "".join("{:015b}".format(v) for v in (0, 11000, 0, 8000))
     bits += "0" * (-len(bits) % 8)
     rect = bytes(int(bits[i:i + 8], 2) for i in range(0, len(bits), 8))
     body = rect + struct.pack("<HH", int(fps * 256), frames)
     body += struct.pack("<H", 9 << 6 | 3) + bytes(rgb)       # SetBackgroundColor
-    body += struct.pack("<H", 1 << 6) * frames + b"\0\0"      # ShowFrame..., End
+    body += struct.pack("<H", 1 << 6) * (frames if shown is None else shown) + b"\0\0"  # ShowFrame..., End
     with open(path, "wb") as f:
         f.write(b"CWS" + bytes([10]) + struct.pack("<I", len(body) + 8) + zlib.compress(body))
 
@@ -152,6 +154,69 @@ class MediaTest(unittest.TestCase):
         self.assertEqual(kinds[:3], ["movie", "picture", "movie"], runs)
         self.assertGreater(runs[0][2] - runs[0][1], 1.8, runs)
         self.assertGreater(runs[2][2] - runs[2][1], 1.0, runs)
+
+    def centre_colour(self):
+        shot = self.x.screenshot()
+        return self.x.pixel(shot, self.x.width // 2, self.x.height // 2)
+
+    def test_short_songs_never_hold_the_pictures_back(self):
+        # Songs shorter than the pause end during every pause; the pictures
+        # must still change at their own time.
+        home = make_home("--solid", "3", "--value", "jgsj=1", "--value", "tpbh=0", "--value", "fxms=0")
+        songs = []
+        for i, seconds in enumerate((0.5, 1.5)):
+            songs.append(os.path.join(home, "short%d.mp3" % i))
+            make_song(songs[-1], seconds)
+        write_media_list(home, songs)
+        show = self.start(home, env={"LUMORA_EFFECT": "0"})
+        pictures = {(255, 0, 0), (0, 255, 0), (0, 0, 255)}
+        changes, last = 0, None
+        end = time.time() + 12
+        while time.time() < end and changes < 4:
+            c = self.centre_colour()
+            if c in pictures and c != last:
+                changes += 1
+                last = c
+            time.sleep(0.1)
+        self.x.key("space")
+        self.assertEqual(wait_exit(show, 10), 0)
+        self.assertGreaterEqual(changes, 4, "the pictures stopped changing while short songs played")
+
+    def test_sigterm_during_a_song_ends_the_show(self):
+        home = make_home("--solid", "2", "--value", "jgsj=1", "--value", "tpbh=0")
+        song = os.path.join(home, "long.mp3")
+        make_song(song, 60)
+        write_media_list(home, [song])
+        show = self.start(home, env={"LUMORA_EFFECT": "0"})
+        end = time.time() + 15
+        while time.time() < end and self.centre_colour() not in {(255, 0, 0), (0, 255, 0)}:
+            time.sleep(0.1)
+        show.send_signal(signal.SIGTERM)
+        self.assertEqual(wait_exit(show, 2), 0, "SIGTERM did not end the show while a song played")
+
+    def test_a_cut_movie_gives_the_slides_back(self):
+        # The header claims a minute of frames, the file holds one: the
+        # player reports no frame after the first, and the movie is over.
+        home = make_home("--solid", "2", "--value", "jgsj=1", "--value", "tpbh=0")
+        movie = os.path.join(home, "cut.swf")
+        make_swf(movie, (0, 128, 255), 720, 12, shown=1)
+        song = os.path.join(home, "song.mp3")
+        make_song(song, 60)
+        write_media_list(home, [movie, song])
+        show = self.start(home, env={"LUMORA_EFFECT": "0"})
+        seen = []
+        end = time.time() + 30
+        while time.time() < end:
+            c = self.centre_colour()
+            kind = "movie" if c == (0, 128, 255) else "picture" if c in {(255, 0, 0), (0, 255, 0)} else None
+            if kind and (not seen or seen[-1] != kind):
+                seen.append(kind)
+            if seen[-2:] == ["movie", "picture"]:
+                break
+            time.sleep(0.1)
+        self.x.key("space")
+        self.assertEqual(wait_exit(show, 10), 0)
+        self.assertEqual(seen[-2:], ["movie", "picture"], seen)
 
 
 if __name__ == "__main__":

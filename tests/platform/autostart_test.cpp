@@ -9,12 +9,26 @@
 namespace lumora {
 namespace {
 
-TEST(IdleAutostart, ExecQuotesProgramsThatNeedIt) {
-  EXPECT_NE(idleAutostartEntry("/usr/bin/lumora").find("\nExec=/usr/bin/lumora --idle\n"), std::string::npos);
-  // A blank or a dollar quotes the program; the key's value doubles the
-  // backslash of each escape.
-  EXPECT_NE(idleAutostartEntry("/opt/my apps/lu$mora").find("\nExec=\"/opt/my apps/lu\\\\$mora\" --idle\n"),
-            std::string::npos);
+TEST(IdleAutostart, ExecQuotesProgramsThatNeedItAndTryExecNamesThem) {
+  // A blank or a dollar quotes the program in Exec; the key's value doubles
+  // the backslash of each escape. TryExec holds the path alone, with only
+  // a string value's escapes.
+  struct Case {
+    const char* program;
+    const char* exec;
+    const char* tryExec;
+  };
+  const Case cases[] = {
+      {"/usr/bin/lumora", "/usr/bin/lumora --idle", "/usr/bin/lumora"},
+      {"lumora", "lumora --idle", "lumora"},
+      {"/opt/my apps/lu$mora", "\"/opt/my apps/lu\\\\$mora\" --idle", "/opt/my apps/lu$mora"},
+      {"/opt/back\\slash/lumora", "\"/opt/back\\\\\\\\slash/lumora\" --idle", "/opt/back\\\\slash/lumora"},
+  };
+  for (const Case& c : cases) {
+    const std::string entry = idleAutostartEntry(c.program);
+    EXPECT_NE(entry.find(std::string("\nExec=") + c.exec + "\n"), std::string::npos) << entry;
+    EXPECT_NE(entry.find(std::string("\nTryExec=") + c.tryExec + "\n"), std::string::npos) << entry;
+  }
 }
 
 TEST(IdleAutostart, WrittenWithItsFolderAndRemovedTwice) {

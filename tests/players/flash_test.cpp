@@ -3,6 +3,9 @@
 // running a stand-in program over its pipe.
 #include <gtest/gtest.h>
 
+#include <utility>
+#include <vector>
+
 #include <QCoreApplication>
 #include <QElapsedTimer>
 #include <filesystem>
@@ -215,6 +218,49 @@ TEST(FlashSession, APlayerThatEndsErrsOrShowsNothingHasFailed) {
   s.onExit();  // a crash while playing
   EXPECT_TRUE(s.failed(30));
   EXPECT_EQ(s.onLine("frame 3", 40), FlashSession::Event::None);
+}
+
+// When a movie on screen is over: its last frame reported, its declared
+// length passed, or no report for a while; never before it shows.
+TEST(FlashSession, AMovieIsOverAtItsLastFrameItsLengthOrSilence) {
+  struct Case {
+    const char* what;
+    int frames;
+    bool reports;
+    std::vector<std::pair<std::int64_t, int>> reportsAt;  // (ms, frame)
+    std::int64_t notOverAt, overAt;                     // -1: never checked
+  };
+  const std::int64_t silent = FlashSession::kSilentMs, grace = FlashSession::kReportGraceMs;
+  const Case cases[] = {
+      {"one frame", 1, true, {{100, 0}}, 99, 100},
+      {"last of 30 reported", 30, true, {{100, 0}, {200, 28}, {300, 29}}, 299, 300},
+      {"stopped on a frame", 30, true, {{100, 0}, {200, 5}}, 200 + silent - 1, 200 + silent},
+      {"cut short, nothing reported", 30, true, {}, silent - 1, silent},
+      // 30 frames at 10 a second: 3 s, with the grace after it.
+      {"declared length, clock only", 30, false, {}, 3000 + grace - 1, 3000 + grace},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.what);
+    SwfMovie header;
+    header.frameCount = std::uint16_t(c.frames);
+    header.frameRate88 = 10 * 256;
+    FlashSession s;
+    s.start(header, 0);
+    s.onLine("loading", 0);
+    if (!c.reports) s.onLine("reports 0", 0);
+    EXPECT_FALSE(s.ended(100000));  // not on screen yet
+    s.onLine("shown", 0);
+    for (auto [ms, frame] : c.reportsAt) {
+      if (ms <= c.notOverAt) s.onLine("frame " + std::to_string(frame), ms);
+    }
+    EXPECT_FALSE(s.ended(c.notOverAt));
+    for (auto [ms, frame] : c.reportsAt) {
+      if (ms > c.notOverAt) s.onLine("frame " + std::to_string(frame), ms);
+    }
+    EXPECT_TRUE(s.ended(c.overAt));
+    s.stop(c.overAt);
+    EXPECT_FALSE(s.ended(c.overAt));  // we ended it ourselves
+  }
 }
 
 // The control with a stand-in player program.

@@ -69,8 +69,10 @@ class FakeFlash : public FlashPlayerControl {
   int totalFrames() const override { return frames; }
   void setMovieVisible(bool v) override { visible = v; }
   bool failed() const override { return failing && movie.find("crash") != std::string::npos; }
+  bool ended() const override { return over; }
 
   bool failing = false;  // movies named "crash" fail once started
+  bool over = false;     // the player says the movie is over
   int frames = 20;
   int frozen = -1;  // >= 0: the frame number stays here
   bool visible = false;
@@ -344,6 +346,29 @@ TEST(MediaPlaylist, AFailedMovieMovesOnToTheNextEntry) {
   EXPECT_EQ(s.flash.movies.back(), "/m/good.swf");
   EXPECT_TRUE(s.flash.visible);
   EXPECT_TRUE(s.host.mediaTimer);
+}
+
+}  // namespace
+}  // namespace lumora
+
+namespace lumora {
+namespace {
+
+// A movie stuck in its first half (one frame, or cut short) holds the screen
+// only until the player says it is over; then the slides come back.
+TEST(MediaPlaylist, AMovieThePlayerCallsOverGivesTheSlidesBack) {
+  Show s({"/m/one-frame.swf", "/m/a.mp3"});
+  s.flash.frames = 1;
+  s.flash.frozen = 0;
+  s.playlist.start();
+  s.run(2000);
+  EXPECT_EQ(s.playlist.currentExt(), ".swf");
+  EXPECT_FALSE(s.host.slideTimer);
+  s.flash.over = true;
+  s.run(100);
+  EXPECT_EQ(s.playlist.currentExt(), ".mp3");
+  EXPECT_FALSE(s.flash.visible);
+  EXPECT_TRUE(s.host.slideTimer);
 }
 
 }  // namespace
