@@ -86,8 +86,13 @@ class WindowManagerCase(unittest.TestCase):
     def show_windows(self, show):
         """The show's visible top-level windows: {id: xwininfo text}, with
         xprop's _NET_WM_STATE."""
-        ids = self.x.run("xdotool", "search", "--onlyvisible", "--pid", str(show.pid),
-                         capture_output=True, text=True).stdout.split()
+        # With the password on, the show's windows are its drawing child's.
+        kids = subprocess.run(["ps", "-o", "pid=", "--ppid", str(show.pid)], capture_output=True,
+                              text=True).stdout.split()
+        ids = []
+        for pid in [str(show.pid)] + kids:
+            ids += self.x.run("xdotool", "search", "--onlyvisible", "--pid", pid,
+                              capture_output=True, text=True).stdout.split()
         out = {}
         for w in ids:
             info = self.x.run("xwininfo", "-id", w, capture_output=True, text=True).stdout
