@@ -198,6 +198,12 @@ SaverWindow::SaverWindow(SaverServices services, QWidget* parent)
     connect(stage_, &StageWindow::inputReceived, this, &SaverWindow::stageInput);
     connect(errorReport_, &PictureErrorReport::inputReceived, this, &SaverWindow::stageInput);
     connect(qApp, &QGuiApplication::primaryScreenChanged, this, &SaverWindow::followPrimaryScreen);
+    // Iconified or unmapped by anyone, the show comes straight back.
+    new ShowWindowKeeper(this, bypassWindowManager_, [this] {
+      if (closed_) return;
+      hide();
+      showOnPrimaryScreen();
+    });
   }
 
   playlist_ = std::make_unique<MediaPlaylist>(MediaSettings{settings_.yysz, settings_.gcbh}, listBox2_, slide_,

@@ -19,6 +19,10 @@ CoverWindow::CoverWindow(QScreen* screen, bool bypassWindowManager)
   setCursor(Qt::BlankCursor);
   setFocusPolicy(Qt::StrongFocus);
   connect(screen, &QScreen::geometryChanged, this, &CoverWindow::fit);
+  new ShowWindowKeeper(this, bypass_, [this] {
+    hide();
+    fit();
+  });
 }
 
 void CoverWindow::fit() {

@@ -7,7 +7,11 @@
 // screen or output.
 #pragma once
 
+#include <QObject>
+#include <QPointer>
+#include <QTimer>
 #include <Qt>
+#include <functional>
 
 class QScreen;
 class QWidget;
@@ -22,5 +26,24 @@ Qt::WindowFlags showWindowFlags(bool bypassWindowManager);
 
 // Shows `window` over the whole of `screen`.
 void showOnScreen(QWidget* window, QScreen* screen, bool bypassWindowManager);
+
+// Keeps a show window up: when anyone iconifies it, or unmaps one that
+// bypasses the window manager behind Qt's back (X11; a window manager unmaps
+// managed windows itself, on other workspaces), `reshow` is called to put it
+// back at once. Lives as a child of the window.
+class ShowWindowKeeper : public QObject {
+ public:
+  ShowWindowKeeper(QWidget* window, bool bypassWindowManager, std::function<void()> reshow);
+  bool eventFilter(QObject* watched, QEvent* event) override;
+
+ private:
+  void checkSoon();
+  void check();
+
+  QWidget* window_;
+  bool bypass_;
+  std::function<void()> reshow_;
+  QTimer settle_;  // an unmap is acted on when it lasts (not a flicker)
+};
 
 }  // namespace lumora

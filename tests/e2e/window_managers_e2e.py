@@ -102,6 +102,17 @@ class WindowManagerCase(unittest.TestCase):
             out[w] = info + state
         return out
 
+    def await_viewable(self, window, timeout=5):
+        """True once the window is mapped again (after a moment to go away)."""
+        time.sleep(0.5)
+        end = time.time() + timeout
+        while time.time() < end:
+            info = self.x.run("xwininfo", "-id", window, capture_output=True, text=True).stdout
+            if "Map State: IsViewable" in info:
+                return True
+            time.sleep(0.2)
+        return False
+
     def await_windows(self, show, count, timeout=10):
         end = time.time() + timeout
         while time.time() < end:
@@ -170,6 +181,10 @@ class MutterTest(WindowManagerCase):
         windows = self.show_windows(show)
         self.assertEqual(len(windows), 1, windows)
         self.assertIn("Override Redirect State: yes", next(iter(windows.values())))
+        # Unmapped by another program, the lock is mapped again at once.
+        window = next(iter(windows))
+        self.x.run("xdotool", "windowunmap", window)
+        self.assertTrue(self.await_viewable(window), "the unmapped lock did not come back")
         self.x.key("space")
         # The prompt's 246 x 147 box in the middle, not red, not black.
         end = time.time() + 10
@@ -221,6 +236,14 @@ class OpenboxTwoMonitorsTest(WindowManagerCase):
         self.x.run("xrandr", "--setmonitor", "SIDE", "800/211x600/158+0+0", "none", stdout=subprocess.DEVNULL)
         self.x.run("xrandr", "--setmonitor", "LEFT", "400/105x600/158+0+0", "screen", stdout=subprocess.DEVNULL)
         self.assertTrue(self.await_windows(show, 3), self.show_windows(show))
+        # Iconified by the window manager, the show and its covers come
+        # straight back.
+        windows = list(self.show_windows(show))
+        for w in windows:
+            self.x.run("xdotool", "windowminimize", w)
+        for w in windows:
+            self.assertTrue(self.await_viewable(w), "an iconified window of the show did not come back")
+        self.assertGreaterEqual(len(set(self.await_colours((1200, 300), 2, timeout=10))), 1)
         # A key, with the pointer over the black monitor, ends the show.
         self.x.run("xdotool", "mousemove", "300", "300")
         self.x.key("space")
