@@ -21,6 +21,9 @@ packages=(
   # The idle watcher on Wayland, and the compositors its tests run under.
   libwayland-dev wayland-protocols plasma-wayland-protocols qt6-wayland
   sway swaybg mutter grim wtype libglib2.0-bin procps
+  # The show on Wayland (the idle-inhibit protocol through Qt's native
+  # interface) and the window managers its end-to-end tests run it under.
+  qt6-base-private-dev xserver-xephyr
 )
 # Ruffle's files are fetched with npm; a machine with its own Node.js keeps it.
 command -v npm >/dev/null || packages+=(npm)

@@ -32,4 +32,24 @@ bool displayAvailable() {
   return xServerAnswers();
 }
 
+std::string platformFor(WindowKind kind, const std::string& qtQpaPlatform, const std::string& waylandDisplay,
+                        const std::string& x11Display) {
+  if (!qtQpaPlatform.empty()) return {};
+  const bool x = !x11Display.empty();
+  switch (kind) {
+    case WindowKind::InsideXWindow:
+      return x ? "xcb" : "";
+    case WindowKind::Show:
+      if (!waylandDisplay.empty()) return x ? "wayland;xcb" : "wayland";
+      return x ? "xcb" : "";
+    case WindowKind::Ordinary:
+      break;
+  }
+  return {};
+}
+
+std::string platformFor(WindowKind kind) {
+  return platformFor(kind, env("QT_QPA_PLATFORM"), env("WAYLAND_DISPLAY"), env("DISPLAY"));
+}
+
 }  // namespace lumora

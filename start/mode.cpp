@@ -5,6 +5,7 @@
 #include <cstdio>
 #include <cstdlib>
 #include <string>
+#include <vector>
 
 #include "config/settings_window.h"
 #include "platform/core/paths.h"
@@ -71,7 +72,7 @@ int runShow() {
   ShowTermination termination(saver);
   FirstFrameExit firstFrame;
   if (std::getenv("LUMORA_EXIT_AFTER_FIRST_FRAME")) saver.installEventFilter(&firstFrame);
-  saver.showFullScreen();
+  saver.showOnPrimaryScreen();
   return QApplication::exec() == 0 ? 0 : 1;
 }
 
@@ -106,15 +107,26 @@ void startupMessage(QtMsgType type, const QMessageLogContext&, const QString& me
   std::_Exit(1);
 }
 
-// Runs `body` in a started application; what it throws is reported.
+// Runs `body` in a started application on the platform chosen for `kind`
+// (passed as Qt's -platform argument, so that programs the run starts make
+// their own choice); what it throws is reported.
 template <typename Body>
-int withApplication(int argc, char** argv, Body body) {
+int withApplication(int argc, char** argv, WindowKind kind, Body body) {
   if (!displayAvailable()) {
     std::fputs(kNoDisplayMessage, stderr);
     return 1;
   }
+  std::vector<char*> args(argv, argv + argc);
+  std::string platformOption = "-platform";
+  std::string platform = platformFor(kind);
+  if (!platform.empty()) {
+    args.push_back(platformOption.data());
+    args.push_back(platform.data());
+  }
+  int count = int(args.size());
+  args.push_back(nullptr);
   const QtMessageHandler previous = qInstallMessageHandler(startupMessage);
-  QApplication app(argc, argv);
+  QApplication app(count, args.data());
   qInstallMessageHandler(previous);
   std::fputs(startupMessages().c_str(), stderr);
   startupMessages().clear();
@@ -137,7 +149,7 @@ int runMode(Mode mode, int argc, char** argv) {
   if (mode == Mode::Show && !std::getenv(kWatchedShowVariable) && displayAvailable() &&
       !closeQueryPassword(registryFilePath()).empty())
     return watchShow(argv);
-  return withApplication(argc, argv, [mode] {
+  return withApplication(argc, argv, mode == Mode::Show ? WindowKind::Show : WindowKind::Ordinary, [mode] {
     if (mode == Mode::Settings) return runSettings();
     return mode == Mode::Show ? runShow() : runPassword();
   });
@@ -159,7 +171,7 @@ int runLumora(int argc, char** argv) {
     case Launch::Idle:
       return runIdle(argv[0]);
     case Launch::Module:
-      return withApplication(argc, argv, [&line] { return runModule(line.windowId); });
+      return withApplication(argc, argv, WindowKind::InsideXWindow, [&line] { return runModule(line.windowId); });
     case Launch::Mode:
       break;
   }

@@ -1,22 +1,54 @@
 // TForm4, the password prompt of the show: "密码", a masked edit, "确定"
-// and "取消". The edit keeps what was typed between prompts.
+// and "取消", 246 x 147. It is a child widget of the show's window (never a
+// window of its own, which a window manager could stack under the show):
+// exec() shows it and waits in a local event loop until a button, Return or
+// Escape closes it; meanwhile every key typed anywhere in the application
+// goes to its edit and buttons outside it do nothing. The edit keeps what
+// was typed between prompts.
 #pragma once
 
-#include <QDialog>
+#include <QEventLoop>
+#include <QFrame>
+#include <QPointer>
 
 namespace lumora {
 
 class MaskedEdit;
 
-class PasswordPrompt : public QDialog {
+class PasswordPrompt : public QFrame {
   Q_OBJECT
 
  public:
+  static constexpr int kWidth = 246;
+  static constexpr int kHeight = 147;
+
   explicit PasswordPrompt(QWidget* parent = nullptr);
+  ~PasswordPrompt() override;
   MaskedEdit* maskEdit1() const { return maskEdit1_; }  // MaskEdit1
+  QString caption() const;                               // "密码"
+
+  // Shows the prompt above its siblings and returns when it is closed:
+  // 1 by "确定" or Return, 0 by "取消" or Escape.
+  int exec();
+  bool isOpen() const { return loop_ != nullptr; }
+
+ public slots:
+  void accept() { done(1); }
+  void reject() { done(0); }
+
+ protected:
+  void paintEvent(QPaintEvent* event) override;
+  void keyPressEvent(QKeyEvent* event) override;
+  bool eventFilter(QObject* watched, QEvent* event) override;
 
  private:
+  void done(int result);
+  bool inside(QObject* object) const;
+
   MaskedEdit* maskEdit1_;
+  QPointer<QEventLoop> loop_;
+  int result_ = 0;
+  bool forwarding_ = false;  // a key from elsewhere is being typed in
 };
 
 }  // namespace lumora

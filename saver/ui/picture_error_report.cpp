@@ -17,12 +17,10 @@ constexpr int kTopMargin = 24;
 constexpr int kFrameWidth = 2;
 }  // namespace
 
-PictureErrorReport::PictureErrorReport(QWidget* parent)
-    : QWidget(parent, Qt::Window | Qt::FramelessWindowHint | Qt::WindowStaysOnTopHint |
-                          Qt::WindowDoesNotAcceptFocus | Qt::X11BypassWindowManagerHint) {
+PictureErrorReport::PictureErrorReport(QWidget* parent) : QWidget(parent) {
   setObjectName(QStringLiteral("PictureErrorReport"));
-  setAttribute(Qt::WA_ShowWithoutActivating);
   setFocusPolicy(Qt::NoFocus);
+  hide();
   QPalette pal = palette();
   pal.setColor(QPalette::Window, QColor::fromRgb(kBoxColour));
   pal.setColor(QPalette::WindowText, QColor::fromRgb(kTextColour));
@@ -46,7 +44,9 @@ void PictureErrorReport::report(const QString& message, const QRect& screen) {
   adjustSize();
   const int w = std::min(width(), screen.width());
   resize(w, height());
-  move(screen.x() + (screen.width() - w) / 2, screen.y() + kTopMargin);
+  // A child of the show's window: placed in its coordinates.
+  const QPoint origin = isWindow() ? screen.topLeft() : QPoint(0, 0);
+  move(origin.x() + (screen.width() - w) / 2, origin.y() + kTopMargin);
   show();
   keepOnTop();
   hideTimer_.start();

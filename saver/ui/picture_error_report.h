@@ -1,8 +1,9 @@
 // The report of a picture that cannot be read: a small box at the top of the
 // screen with the loader's message, over the show, that removes itself after
 // a few seconds. It never takes the keyboard and never waits: the show goes
-// on beneath it. Being a window of its own, it leaves the Stage untouched,
-// so what lay beneath it comes back whole when it goes.
+// on beneath it. A child widget of the show's window above the stage, it
+// leaves the Stage untouched, so what lay beneath it comes back whole when it
+// goes.
 #pragma once
 
 #include <QLabel>
@@ -20,10 +21,10 @@ class PictureErrorReport : public QWidget {
 
   explicit PictureErrorReport(QWidget* parent = nullptr);
 
-  // Shows `message` (UTF-8) at the top of `screen`, above every other window
-  // of the show, for kShownMs (a new report replaces one still shown).
+  // Shows `message` (UTF-8) at the top of `screen` (the show's area), above
+  // the stage, for kShownMs (a new report replaces one still shown).
   void report(const QString& message, const QRect& screen);
-  // Puts the box back on top (after another window of the show was raised).
+  // Puts the box back on top (after the stage was raised).
   void keepOnTop();
   QString text() const { return label_->text(); }
 

@@ -18,6 +18,7 @@
 #include "platform/desktop/power_off.h"
 #include "platform/desktop/screensaver_inhibit.h"
 #include "platform/desktop/taskbar.h"
+#include "platform/desktop/wayland_idle_inhibit.h"
 #include "platform/desktop/x11_window.h"
 #include "players/audio_player.h"
 #include "players/flash_player.h"
@@ -28,6 +29,7 @@
 #include "saver/ui/password_prompt.h"
 #include "saver/ui/picture_error_report.h"
 #include "saver/ui/screen_covers.h"
+#include "saver/ui/show_placement.h"
 #include "saver/ui/stage_window.h"
 #include "settings/list_file.h"
 #include "settings/stored_text.h"
@@ -69,10 +71,28 @@ qint64 wholeMinutesBetween(const QDateTime& start, const QDateTime& now) {
   return minuteOf(now) - minuteOf(start);
 }
 
+namespace {
+
+// True when the show is a lock: the password is switched on and set.
+bool passwordOn(bool hosted) {
+  if (hosted) return false;
+  try {
+    return !closeQueryPassword(registryFilePath()).empty();
+  } catch (const std::exception&) {
+    return false;  // as the close query counts it
+  }
+}
+
+}  // namespace
+
 SaverWindow::SaverWindow(SaverServices services, QWidget* parent)
-    : QWidget(parent, Qt::Window | Qt::FramelessWindowHint | Qt::WindowStaysOnTopHint),
+    : QWidget(parent, Qt::Window),
       services_(std::move(services)),
       step_(slide_, *this) {
+  // With the password on, on X11, the show's windows bypass the window
+  // manager: none can stack anything over the lock, move or iconify it.
+  bypassWindowManager_ = passwordOn(hosted()) && onX11();
+  setWindowFlags(showWindowFlags(bypassWindowManager_));
   installFaceNameSubstitutions();
   setObjectName(QStringLiteral("TForm1"));
   QPalette pal = palette();
@@ -132,7 +152,8 @@ SaverWindow::SaverWindow(SaverServices services, QWidget* parent)
   label1_->adjustSize();
   label1_->move((screen.width() - label1_->width()) / 2, screen.height() / 2 - 10);
 
-  if (!hosted()) inhibit_ = std::make_unique<ScreenSaverInhibit>();
+  // On Wayland the show's surface holds the idle off once shown (holdOffIdle).
+  if (!hosted() && !onWaylandPlatform()) inhibit_ = std::make_unique<ScreenSaverInhibit>();
   loadLists();
   if (listBox1_.empty())
     timer1On = false;
@@ -165,12 +186,25 @@ SaverWindow::SaverWindow(SaverServices services, QWidget* parent)
   slide_.slideIdle = true;
   if (services_.forcedEffect >= 0) step_.setForcedEffect(services_.forcedEffect);
 
-  stage_ = std::make_unique<StageWindow>();
+  // TForm3 and TForm4, and the picture error report: child widgets of this
+  // window, stacked above the opening as they come up.
+  stage_ = new StageWindow(this);
+  errorReport_ = new PictureErrorReport(this);
+  prompt_ = new PasswordPrompt(this);
   if (hosted()) {
+    stage_->setFocusPolicy(Qt::NoFocus);
     embedInHost();
   } else {
     cursor_ = std::make_unique<AppCursor>();
-    connect(stage_.get(), &StageWindow::inputReceived, this, &SaverWindow::stageInput);
+    connect(stage_, &StageWindow::inputReceived, this, &SaverWindow::stageInput);
+    connect(errorReport_, &PictureErrorReport::inputReceived, this, &SaverWindow::stageInput);
+    connect(qApp, &QGuiApplication::primaryScreenChanged, this, &SaverWindow::followPrimaryScreen);
+    // Iconified or unmapped by anyone, the show comes straight back.
+    new ShowWindowKeeper(this, bypassWindowManager_, [this] {
+      if (closed_) return;
+      hide();
+      showOnPrimaryScreen();
+    });
   }
 
   playlist_ = std::make_unique<MediaPlaylist>(MediaSettings{settings_.yysz, settings_.gcbh}, listBox2_, slide_,
@@ -186,19 +220,15 @@ SaverWindow::SaverWindow(SaverServices services, QWidget* parent)
 SaverWindow::~SaverWindow() { formClose(); }
 
 void SaverWindow::embedInHost() {
-  // Both windows become native children of the host: X clips them to it,
-  // input goes through them to the desktop, and they never take the focus.
-  const QRect area = screenRect();
+  // The window becomes a native child of the host: X clips it to it, input
+  // goes through it to the desktop, and it never takes the focus.
   stage_->setShowArea([this] { return screenRect(); });
-  for (QWidget* w : {static_cast<QWidget*>(this), static_cast<QWidget*>(stage_.get())}) {
-    w->setWindowFlags(Qt::Window | Qt::FramelessWindowHint | Qt::WindowTransparentForInput |
-                      Qt::WindowDoesNotAcceptFocus);
-    w->setAttribute(Qt::WA_ShowWithoutActivating);
-    w->setFocusPolicy(Qt::NoFocus);
-    w->winId();
-    w->windowHandle()->setParent(services_.host);
-    w->setGeometry(area);
-  }
+  setWindowFlags(Qt::Window | Qt::FramelessWindowHint | Qt::WindowTransparentForInput | Qt::WindowDoesNotAcceptFocus);
+  setAttribute(Qt::WA_ShowWithoutActivating);
+  setFocusPolicy(Qt::NoFocus);
+  winId();
+  windowHandle()->setParent(services_.host);
+  setGeometry(screenRect());
   connect(&hostTimer_, &QTimer::timeout, this, &SaverWindow::followHost);
   hostTimer_.start(250);
 }
@@ -222,9 +252,20 @@ void SaverWindow::followHost() {
   }
 }
 
-PasswordPrompt* SaverWindow::prompt() {
-  if (!prompt_) prompt_ = std::make_unique<PasswordPrompt>();
-  return prompt_.get();
+void SaverWindow::showOnPrimaryScreen() {
+  if (hosted()) {
+    show();
+    return;
+  }
+  showOnScreen(this, QGuiApplication::primaryScreen(), bypassWindowManager_);
+}
+
+void SaverWindow::followPrimaryScreen() {
+  if (closed_ || !isVisible()) return;
+  // Another screen became the primary one (or the old one went away): the
+  // show moves there, and the covers follow (ScreenCovers).
+  showOnScreen(this, QGuiApplication::primaryScreen(), bypassWindowManager_);
+  label1_->move((width() - label1_->width()) / 2, height() / 2 - 10);
 }
 
 void SaverWindow::loadOpening() {
@@ -264,11 +305,15 @@ void SaverWindow::showEvent(QShowEvent* event) {
   // input to the show. The desktop's saver window covers no other screen.
   if (!hosted()) {
     if (!covers_ && !closed_) {
-      covers_ = std::make_unique<ScreenCovers>();
+      covers_ = std::make_unique<ScreenCovers>(bypassWindowManager_);
       connect(covers_.get(), &ScreenCovers::inputReceived, this, [this] { close(); });
     }
     takeKeyboard();
     if (!closed_) grabInput(true);
+    // On Wayland the desktop's idle blanking is held off on the show's own
+    // surface, which exists once the window is shown.
+    if (!closed_ && onWaylandPlatform() && !waylandInhibit_)
+      QTimer::singleShot(0, this, &SaverWindow::holdOffIdle);
   }
   // The first media entry starts when the window is first shown.
   if (!mediaStarted_ && timer2_.isActive()) {
@@ -302,6 +347,7 @@ void SaverWindow::mousePressEvent(QMouseEvent*) {
 }
 
 void SaverWindow::stageInput() {
+  if (promptOpen_) return;  // the prompt takes the input
   stage_->hide();
   close();
 }
@@ -324,15 +370,15 @@ void SaverWindow::closeEvent(QCloseEvent* event) {
   timer1_.stop();
   bool granted = password.empty();
   if (!granted) {
+    // The prompt is inside this window, which keeps the grab: the typing
+    // comes here whatever else takes the focus meanwhile.
     const QRect screen = screenRect();
     PasswordPrompt* form4 = prompt();
     form4->move((screen.width() - form4->width()) / 2, (screen.height() - form4->height()) / 2);
     promptOpen_ = true;
-    grabInput(false);  // the prompt takes the typing
     form4->exec();
     promptOpen_ = false;
     granted = passwordMatches(password, utf8ToAnsi(form4->maskEdit1()->text().toStdString()));
-    if (!granted) grabInput(true);
     if (!granted && !listBox1_.empty()) timer1_.start();
   }
   if (!granted) return;
@@ -360,6 +406,7 @@ void SaverWindow::formClose() {
   if (closed_) return;
   closed_ = true;
   inhibit_.reset();
+  waylandInhibit_.reset();
   timer2_.stop();
   timer4_.stop();
   hostTimer_.stop();
@@ -367,7 +414,7 @@ void SaverWindow::formClose() {
   shockwaveFlash1_->stop();  // no player program outlives the show
   if (!hosted()) showTaskbar();
   cursor_.reset();
-  if (errorReport_) errorReport_->hide();
+  errorReport_->hide();
   covers_.reset();
 }
 
@@ -432,22 +479,23 @@ void SaverWindow::screenSize(int& w, int& h) {
 }
 
 void SaverWindow::showStage() {
-  stage_->showAbove(this);
-  if (errorReport_) errorReport_->keepOnTop();
+  stage_->showAbove(this, {errorReport_, prompt_});
+  errorReport_->keepOnTop();
+  if (promptOpen_) {
+    prompt_->raise();
+    prompt_->maskEdit1()->setFocus();
+  }
 }
 
 Bitmap& SaverWindow::stage() { return stage_->stage(); }
 
-EffectHost* SaverWindow::effectHost() { return stage_.get(); }
+EffectHost* SaverWindow::effectHost() { return stage_; }
 
 void SaverWindow::reportPictureError(const std::string& path, const std::string& message) {
   std::fprintf(stderr, "lumora: %s: %s\n", ansiToUtf8(path).c_str(), message.c_str());
   if (hosted()) return;  // nothing comes up over the desktop's saver window
-  if (!errorReport_) {
-    errorReport_ = std::make_unique<PictureErrorReport>();
-    connect(errorReport_.get(), &PictureErrorReport::inputReceived, this, &SaverWindow::stageInput);
-  }
   errorReport_->report(QString::fromStdString(message), screenRect());
+  if (promptOpen_) prompt_->raise();
 }
 
 void SaverWindow::reportError(const std::string& message) {
@@ -456,7 +504,7 @@ void SaverWindow::reportError(const std::string& message) {
     std::fprintf(stderr, "lumora: %s\n", message.c_str());
     return;
   }
-  QMessageBox::critical(stage_->isVisible() ? static_cast<QWidget*>(stage_.get()) : this,
+  QMessageBox::critical(this,
                         QStringLiteral("Lumora"), QString::fromStdString(message));
 }
 
@@ -476,10 +524,24 @@ void SaverWindow::hideStage() {
 
 void SaverWindow::takeKeyboard() {
   activateWindow();
-  setFocus();
+  if (promptOpen_)
+    prompt_->maskEdit1()->setFocus();
+  else
+    setFocus();
+}
+
+void SaverWindow::holdOffIdle() {
+  if (closed_ || waylandInhibit_) return;
+  waylandInhibit_ = std::make_unique<WaylandIdleInhibit>(windowHandle());
+  // Where the compositor has no idle-inhibit protocol, the session's
+  // screensaver service is asked instead (done at start-up).
+  if (!waylandInhibit_->active() && !inhibit_) inhibit_ = std::make_unique<ScreenSaverInhibit>();
 }
 
 void SaverWindow::grabInput(bool on) {
+  // Wayland has no grabs (asking prints a warning each time); input
+  // reaches the focused window, a cover or this one.
+  if (!onX11()) return;
   grabbing_ = on && !hosted() && !closeGranted_;
   QWindow* window = windowHandle();
   if (!window) return;

@@ -1,7 +1,10 @@
-// TForm1, the saver window: the show's main window. Borderless, black,
-// stay-on-top, full screen; shows the opening caption (`Label1`) or picture
-// (`Image1`) until the first slide step; owns the show's timers and its one
-// state; ends the show on a key or mouse button through the close query.
+// TForm1, the saver window: the show's one window on the primary screen.
+// Borderless, black, full screen, stay-on-top; shows the opening caption
+// (`Label1`) or picture (`Image1`) until the first slide step; holds
+// everything else the show draws as child widgets (the stage, the picture
+// error report, the password prompt); covers the other screens black; owns
+// the show's timers and its one state; ends the show on a key or mouse
+// button through the close query.
 #pragma once
 
 #include <QDateTime>
@@ -32,6 +35,7 @@ class PowerOff;
 class ScreenSaverInhibit;
 class ScreenCovers;
 class StageWindow;
+class WaylandIdleInhibit;
 
 // What the show takes from outside, replaceable in tests.
 struct SaverServices {
@@ -76,13 +80,20 @@ class SaverWindow : public QWidget, private SlideHost, private MediaHost {
   QTimer& timer4() { return timer4_; }
   QLabel* label1() const { return label1_; }
   QLabel* image1() const { return image1_; }
-  StageWindow* stageWindow() const { return stage_.get(); }
-  // The report of a picture that cannot be read (made at the first one).
-  PictureErrorReport* pictureErrorReport() const { return errorReport_.get(); }
+  // TForm3, a child widget filling this window, above the opening when shown.
+  StageWindow* stageWindow() const { return stage_; }
+  // The report of a picture that cannot be read, a child widget at the top.
+  PictureErrorReport* pictureErrorReport() const { return errorReport_; }
   ScreenCovers* screenCovers() const { return covers_.get(); }
-  // TForm4, made the first time the show asks for the password (it then
-  // lives, and keeps its entry, until the show ends).
-  PasswordPrompt* prompt();
+  // TForm4, a child widget in the middle, shown while the show asks for the
+  // password; it keeps its entry until the show ends.
+  PasswordPrompt* prompt() const { return prompt_; }
+  // True when the show's windows bypass the window manager (the password
+  // on, on X11).
+  bool bypassesWindowManager() const { return bypassWindowManager_; }
+  // Shows the window over the whole primary screen (module mode: inside the
+  // host window); the other screens are covered once it is shown.
+  void showOnPrimaryScreen();
   const QDateTime& startTime() const { return startTime_; }
   bool closeGranted() const { return closeGranted_; }
   // Ends the show as a granted close does (system state restored, media
@@ -122,10 +133,13 @@ class SaverWindow : public QWidget, private SlideHost, private MediaHost {
   void formClose();
   void stageInput();
   void takeKeyboard();  // the show's window gets the keyboard focus
-  // The keyboard and the pointer grabbed for the show's window (on) or let
-  // go (off, around the password prompt); a grab the X server refuses for
-  // now (the window not yet mapped, another program's grab) is tried again.
+  // The keyboard and the pointer grabbed for the show's window (on, X11
+  // only) for the whole show, prompt included, or let go at its end; a grab
+  // the X server refuses for now (the window not yet mapped, another
+  // program's grab) is tried again.
   void grabInput(bool on);
+  void followPrimaryScreen();
+  void holdOffIdle();  // Wayland: the idle inhibitor on the shown surface
   void embedInHost();
   void followHost();  // module mode: the host's size, polled
 
@@ -160,12 +174,14 @@ class SaverWindow : public QWidget, private SlideHost, private MediaHost {
   QLabel* label1_;
   QLabel* image1_;
   QTimer timer1_, timer2_, timer3_, timer4_;
-  std::unique_ptr<StageWindow> stage_;
+  StageWindow* stage_;                    // child widget
   std::unique_ptr<ScreenCovers> covers_;  // the other screens, black, while shown
-  std::unique_ptr<PasswordPrompt> prompt_;
-  std::unique_ptr<PictureErrorReport> errorReport_;
+  PasswordPrompt* prompt_;                // child widget
+  PictureErrorReport* errorReport_;       // child widget
   std::unique_ptr<AppCursor> cursor_;
   std::unique_ptr<ScreenSaverInhibit> inhibit_;
+  std::unique_ptr<WaylandIdleInhibit> waylandInhibit_;
+  bool bypassWindowManager_ = false;
   std::unique_ptr<AudioPlayer> realAudio1_;
   FlashPlayer* shockwaveFlash1_;  // child widget filling the window
   Lyrics lyrics_;

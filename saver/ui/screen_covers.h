@@ -1,7 +1,8 @@
-// The show's covers of the screens beside the primary one: each is a black,
-// borderless, stay-on-top window without a cursor over its whole screen, so
-// that nothing of the desktop shows anywhere while the show runs. Screens
-// that come or go while it runs are covered or released.
+// The show's covers of the screens beside the primary one: each is a black
+// full-screen window without a cursor on its own screen (output, on
+// Wayland), placed as the show's window is (show_placement.h), so that
+// nothing of the desktop shows anywhere while the show runs. Screens that
+// come or go while it runs are covered or released.
 #pragma once
 
 #include <QObject>
@@ -18,9 +19,10 @@ class CoverWindow : public QWidget {
   Q_OBJECT
 
  public:
-  explicit CoverWindow(QScreen* screen);
+  CoverWindow(QScreen* screen, bool bypassWindowManager);
   QScreen* coveredScreen() const { return screen_; }
-  // Follows the screen's place and size.
+  // Shows the cover over its screen; later calls follow the screen's place
+  // and size.
   void fit();
 
  signals:
@@ -32,6 +34,7 @@ class CoverWindow : public QWidget {
 
  private:
   QScreen* screen_;
+  bool bypass_;
 };
 
 class ScreenCovers : public QObject {
@@ -39,7 +42,7 @@ class ScreenCovers : public QObject {
 
  public:
   // Covers every screen but the primary one at once.
-  explicit ScreenCovers(QObject* parent = nullptr);
+  explicit ScreenCovers(bool bypassWindowManager = false, QObject* parent = nullptr);
   ~ScreenCovers() override;
 
   const std::vector<std::unique_ptr<CoverWindow>>& covers() const { return covers_; }
@@ -52,6 +55,7 @@ class ScreenCovers : public QObject {
   // Brings the covers in line with the screens there are now.
   void update();
 
+  bool bypass_;
   std::vector<std::unique_ptr<CoverWindow>> covers_;
 };
 

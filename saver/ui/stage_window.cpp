@@ -27,14 +27,14 @@ constexpr std::array<std::uint8_t, 4> kEmptyRegionProperty{0, 0, 0, 0};
 }
 
 StageWindow::StageWindow(QWidget* parent)
-    : QWidget(parent, Qt::Window | Qt::FramelessWindowHint | Qt::WindowStaysOnTopHint) {
+    : QWidget(parent, parent ? Qt::Widget : Qt::Window | Qt::FramelessWindowHint) {
   setAttribute(Qt::WA_OpaquePaintEvent);
   setAttribute(Qt::WA_NoSystemBackground);
   setAutoFillBackground(false);
   setFocusPolicy(Qt::StrongFocus);
   // FormCreate: at (0, 0) with the screen's size, hidden.
-  const QRect screen = QGuiApplication::primaryScreen()->geometry();
-  setGeometry(screen);
+  hide();
+  fitArea();
   sinceFrame_.start();
   deferredPresent_.setSingleShot(true);
   deferredPresent_.setTimerType(Qt::PreciseTimer);
@@ -67,7 +67,14 @@ void StageWindow::ensureStage() {
   const QRect screen = area();
   if (stage_.width() == screen.width() && stage_.height() == screen.height()) return;
   resizeStage(screen.width(), screen.height());
-  setGeometry(screen);
+  fitArea();
+}
+
+void StageWindow::fitArea() {
+  // Inside the show's window the stage fills it from its corner; alone, it
+  // is a window of its own on the area's place.
+  const QRect screen = area();
+  setGeometry(isWindow() ? screen : QRect(QPoint(0, 0), screen.size()));
 }
 
 void StageWindow::resizeStage(int w, int h) {
@@ -75,18 +82,30 @@ void StageWindow::resizeStage(int w, int h) {
   view_ = QImage(stage_.bytes(), w, h, int(stage_.bytesPerLine()), QImage::Format_RGB32);
 }
 
-void StageWindow::showAbove(QWidget* below) {
+void StageWindow::showAbove(QWidget* below, const QList<QWidget*>& over) {
   ensureStage();
   if (!isVisible()) {
     if (below) {
-      const QImage shown = below->grab().toImage().convertToFormat(QImage::Format_RGB32);
+      // What `below` shows, with its children but without this stage and
+      // the parts that stay over it (a prompt, a report).
+      QImage shown(below->size(), QImage::Format_RGB32);
+      shown.fill(Qt::black);
+      QPainter painter(&shown);
+      below->render(&painter, QPoint(), QRegion(), QWidget::DrawWindowBackground);
+      for (QObject* o : below->children()) {
+        auto* child = qobject_cast<QWidget*>(o);
+        if (!child || child == this || child->isWindow() || child->isHidden() || over.contains(child)) continue;
+        child->render(&painter, child->pos(), QRegion(), QWidget::DrawWindowBackground | QWidget::DrawChildren);
+      }
+      painter.end();
       QPainter p(&view_);
       p.drawImage(0, 0, shown);
     }
     show();
   }
   raise();
-  if (!(windowFlags() & Qt::WindowDoesNotAcceptFocus)) activateWindow();
+  if (isWindow() && !(windowFlags() & Qt::WindowDoesNotAcceptFocus)) activateWindow();
+  if (focusPolicy() != Qt::NoFocus) setFocus(Qt::OtherFocusReason);
   present();
 }
 

@@ -1,4 +1,5 @@
-// TForm3, the stage window: borderless, black, stay-on-top, the size of the
+// TForm3, the stage: a child widget filling the show's window (alone, as in
+// tests and benchmarks, a borderless window of its own), the size of the
 // screen. Its canvas, the Stage, is a 32-bit image that every transition,
 // caption and lyric line draws into at once; the window shows it, brought up
 // to date at most once per display refresh. A change that comes before the
@@ -43,9 +44,11 @@ class StageWindow : public QWidget, public EffectHost {
     return view_;
   }
 
-  // Shows the window above `below`. When it was hidden, the Stage first takes
-  // what `below` shows (the stage never erases its background).
-  void showAbove(QWidget* below);
+  // Shows the stage above its siblings (and so above `below`). When it was
+  // hidden, the Stage first takes what `below` shows (the stage never erases
+  // its background), less the children of `below` in `over` (parts that
+  // stay above the stage, such as the password prompt).
+  void showAbove(QWidget* below, const QList<QWidget*>& over = {});
 
   // `Label2`: the current caption (ANSI bytes).
   const std::string& label2() const { return label2_; }
@@ -110,6 +113,7 @@ class StageWindow : public QWidget, public EffectHost {
   // keeps 8 MB of filling out of the show's start-up.
   void ensureStage();
   QRect area() const;
+  void fitArea();  // the widget's geometry from area()
 
   Bitmap stage_;
   QImage view_;

@@ -117,6 +117,34 @@ class ModuleTest(unittest.TestCase):
         self.assertIsNone(show.poll(), "input ended the show in module mode")
         self.end_with_sigterm(show)
 
+    def test_windows_smaller_than_the_screen_show_the_pictures_at_their_size(self):
+        # Preview panes and desktops' saver windows of any size: the 4:3
+        # picture is fitted to each window (its proportions kept, centred,
+        # black beside it) and nothing is drawn outside the window.
+        for w, h in ((400, 300), (700, 400)):
+            with self.subTest(size=(w, h)):
+                wid = self.host(50, 60, w, h)
+                host = self.procs[-1]
+                before = self.x.screenshot()
+                show = self.lumora("-window-id", hex(wid))
+                fw, fh = min(w, h * 4 // 3), min(h, w * 3 // 4)
+                fx, fy = 50 + (w - fw) // 2, 60 + (h - fh) // 2
+                shot = self.wait_red(self.grid(fx + 2, fy + 2, fx + fw - 2, fy + fh - 2))
+                self.assertIsNotNone(shot, "the picture was not fitted to the %d x %d window" % (w, h))
+                beside = [(x, y) for x, y in self.grid(52, 62, 50 + w - 2, 60 + h - 2, 9)
+                          if not (fx - 2 <= x < fx + fw + 2 and fy - 2 <= y < fy + fh + 2)]
+                self.assertTrue(all(max(self.x.pixel(shot, x, y)) < 16 for x, y in beside),
+                                "the window is not black beside the picture")
+                outside = [(x, y) for x, y in self.grid(0, 0, 800, 600, 7)
+                           if not (50 <= x < 50 + w and 60 <= y < 60 + h)]
+                self.assertEqual([p for p in outside if self.x.pixel(shot, *p) != self.x.pixel(before, *p)][:5], [],
+                                 "the show drew outside its window")
+                if SHOTS:
+                    self.x.save_png(os.path.join(SHOTS, "module-%dx%d.png" % (w, h)))
+                self.end_with_sigterm(show)
+                host.kill()
+                host.wait()
+
     def test_root_uses_xscreensaver_window(self):
         wid = self.host(300, 200, 320, 240)
         before = self.x.screenshot()

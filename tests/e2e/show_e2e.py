@@ -29,6 +29,19 @@ class ShowTest(unittest.TestCase):
         e = dict(self.x.env, LUMORA_HOME=home, **(env or {}))
         return subprocess.Popen([LUMORA, *args], env=e, stdout=subprocess.PIPE, stderr=subprocess.PIPE)
 
+    def prompt_shown(self, timeout=10):
+        """True once the prompt's light 246 x 147 box is in the middle of the
+        screen (it is inside the show's window, not a window of its own)."""
+        end = time.time() + timeout
+        while True:
+            shot = self.x.screenshot()
+            inside = [self.x.pixel(shot, x, y) for x in range(400, 620, 20) for y in range(330, 440, 20)]
+            if sum(1 for p in inside if min(p) > 150) > len(inside) // 2:
+                return True
+            if time.time() >= end:
+                return False
+            time.sleep(0.2)
+
     def yellow_pixels(self, shot, y0, y1):
         w = shot[0]
         count = 0
@@ -94,19 +107,46 @@ class ShowTest(unittest.TestCase):
         show = self.start(home, "/S")
         time.sleep(2.0)
         self.x.key("space")
-        self.assertIsNotNone(self.x.window_named("密码"))
-        time.sleep(0.5)
+        self.assertTrue(self.prompt_shown(), "no password prompt")
         self.x.type("ABC")
         self.x.key("Return")
         time.sleep(1.5)
         self.assertIsNone(show.poll(), "a wrong password must keep the show")
+        self.assertFalse(self.prompt_shown(timeout=0), "the prompt stayed after its answer")
         self.x.key("space")
-        self.assertIsNotNone(self.x.window_named("密码"))
+        self.assertTrue(self.prompt_shown(), "no password prompt the second time")
         # The prompt keeps the previous entry: clear it, then the right one.
         self.x.key("ctrl+a", "BackSpace")
         self.x.type("abc")
         self.x.key("Return")
         self.assertEqual(wait_exit(show, 10), 0)
+
+    @unittest.skipUnless(HOST_WINDOW, "HOST_WINDOW is not set")
+    def test_the_prompt_keeps_the_typing_while_another_window_takes_the_focus(self):
+        # The prompt is inside the show's window, which keeps its grab while
+        # the prompt is open: a window that maps itself and takes the focus
+        # then gets none of the password.
+        home = make_home("--desktop", "ScreenSaveUsePassword=1", "--desktop", "mima=abc")
+        show = self.start(home, "/S")
+        other = None
+        try:
+            time.sleep(2.0)
+            self.x.key("space")
+            self.assertTrue(self.prompt_shown(), "no password prompt")
+            other = subprocess.Popen([HOST_WINDOW, "0", "0", "10", "10", "--focus"], env=self.x.env,
+                                     stdout=subprocess.PIPE, stderr=subprocess.DEVNULL)
+            other.stdout.readline()  # mapped, with the focus
+            time.sleep(0.5)
+            self.x.type("abc")
+            self.x.key("Return")
+            self.assertEqual(wait_exit(show, 10), 0, "the password went to the other window")
+        finally:
+            if other:
+                other.kill()
+                other.wait()
+            if show.poll() is None:
+                show.kill()
+                show.wait()
 
     def test_pictures_come_in_list_order(self):
         home = make_home("--solid", "3", "--value", "jgsj=1", "--value", "tpbh=0")

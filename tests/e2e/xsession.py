@@ -42,6 +42,14 @@ def ppm_pixels(data):
     return w, h, parts[3]
 
 
+def write_png(shot, path, scale=100):
+    """Writes a screenshot ((width, height, RGB bytes)) as PNG, scaled to
+    scale percent (ImageMagick)."""
+    w, h, rgb = shot
+    subprocess.run(["convert", "ppm:-", "-resize", "%d%%" % scale, path],
+                   input=b"P6\n%d %d\n255\n" % (w, h) + rgb, check=True)
+
+
 class XSession:
     def __init__(self, width=1024, height=768, screens=None):
         """One screen of width x height, or the Xvfb screen arguments given."""

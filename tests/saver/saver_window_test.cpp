@@ -158,8 +158,8 @@ class CloseQuery : public ::testing::Test {
   // Closes the saver; answers the prompt with `typed` when it comes up.
   bool closeWith(SaverWindow& saver, const QString& typed, bool* prompted = nullptr) {
     bool shown = false;
-    testing::whenModal(&saver, [&] {
-      shown = saver.prompt()->isVisible();
+    testing::whenTrue(&saver, [&] { return saver.prompt()->isOpen(); }, [&] {
+      shown = !saver.prompt()->isHidden();  // shown inside the (unshown) window
       saver.prompt()->maskEdit1()->setText(typed);
       saver.prompt()->accept();
     });
@@ -215,8 +215,8 @@ TEST_F(CloseQuery, ShutdownComesAfterWholeMinutesAndWaitsForThePrompt) {
   EXPECT_TRUE(saver.timer3().isActive());
   now = QDateTime(QDate(2026, 12, 8), QTime(0, 20, 0));
   bool answered = false;
-  testing::whenModal(&saver, [&] {
-    answered = saver.prompt()->isVisible();
+  testing::whenTrue(&saver, [&] { return saver.prompt()->isOpen(); }, [&] {
+    answered = !saver.prompt()->isHidden();
     EXPECT_EQ(power.calls, 0);  // not before the prompt is answered
     saver.prompt()->maskEdit1()->setText(QStringLiteral("wrong"));
     saver.prompt()->reject();

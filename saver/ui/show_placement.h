@@ -1,0 +1,49 @@
+// How the show's full-screen windows (the show on the primary screen, the
+// black covers of the others) come up on their screens. With the password
+// on, on X11, they bypass the window manager (override-redirect): no window
+// manager can stack, move or iconify a lock. Otherwise they are ordinary
+// borderless stay-on-top windows in the full-screen state, which window
+// managers and Wayland compositors put above panels, each on its own
+// screen or output.
+#pragma once
+
+#include <QObject>
+#include <QPointer>
+#include <QTimer>
+#include <Qt>
+#include <functional>
+
+class QScreen;
+class QWidget;
+
+namespace lumora {
+
+// True on Qt's Wayland platform (no grabs, no override-redirect).
+bool onWaylandPlatform();
+
+// The window flags of a show window.
+Qt::WindowFlags showWindowFlags(bool bypassWindowManager);
+
+// Shows `window` over the whole of `screen`.
+void showOnScreen(QWidget* window, QScreen* screen, bool bypassWindowManager);
+
+// Keeps a show window up: when anyone iconifies it, or unmaps one that
+// bypasses the window manager behind Qt's back (X11; a window manager unmaps
+// managed windows itself, on other workspaces), `reshow` is called to put it
+// back at once. Lives as a child of the window.
+class ShowWindowKeeper : public QObject {
+ public:
+  ShowWindowKeeper(QWidget* window, bool bypassWindowManager, std::function<void()> reshow);
+  bool eventFilter(QObject* watched, QEvent* event) override;
+
+ private:
+  void checkSoon();
+  void check();
+
+  QWidget* window_;
+  bool bypass_;
+  std::function<void()> reshow_;
+  QTimer settle_;  // an unmap is acted on when it lasts (not a flicker)
+};
+
+}  // namespace lumora
