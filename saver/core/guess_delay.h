@@ -17,6 +17,8 @@ class GuessDelay {
   void wrongGuess(std::int64_t nowMs);
   // Whether a password may be given at `nowMs`.
   bool mayAnswer(std::int64_t nowMs) const { return nowMs >= until_; }
+  // Milliseconds left to wait at `nowMs` (0 when none).
+  std::int64_t msLeft(std::int64_t nowMs) const { return mayAnswer(nowMs) ? 0 : until_ - nowMs; }
   // Whole seconds left to wait at `nowMs`, rounded up (0 when none).
   int secondsLeft(std::int64_t nowMs) const;
   int wrongGuesses() const { return wrong_; }

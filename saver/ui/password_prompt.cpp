@@ -14,6 +14,7 @@ namespace lumora {
 namespace {
 constexpr int kTitleHeight = 22;
 const char* const kCaption = "密码";
+const char* const kQuestion = "请输入屏保密码：";
 }  // namespace
 
 PasswordPrompt::PasswordPrompt(QWidget* parent) : QFrame(parent) {
@@ -32,19 +33,21 @@ PasswordPrompt::PasswordPrompt(QWidget* parent) : QFrame(parent) {
   setPalette(pal);
   setFrameStyle(QFrame::Box | QFrame::Plain);
   setLineWidth(1);
-  auto* label = new QLabel(QStringLiteral("请输入屏保密码："), this);
-  label->setGeometry(16, kTitleHeight + 10, 214, 20);
+  question_ = new QLabel(QString::fromUtf8(kQuestion), this);
+  question_->setGeometry(16, kTitleHeight + 10, 214, 20);
   maskEdit1_ = new MaskedEdit(this);
   maskEdit1_->setObjectName(QStringLiteral("MaskEdit1"));
   maskEdit1_->setGeometry(16, kTitleHeight + 36, 214, 24);
-  auto* ok = new QPushButton(QStringLiteral("确定"), this);
-  ok->setObjectName(QStringLiteral("OkButton"));
-  ok->setGeometry(40, kTitleHeight + 80, 75, 27);
-  ok->setDefault(true);
+  ok_ = new QPushButton(QStringLiteral("确定"), this);
+  ok_->setObjectName(QStringLiteral("OkButton"));
+  ok_->setGeometry(40, kTitleHeight + 80, 75, 27);
+  ok_->setDefault(true);
   auto* cancel = new QPushButton(QStringLiteral("取消"), this);
   cancel->setObjectName(QStringLiteral("CancelButton"));
   cancel->setGeometry(131, kTitleHeight + 80, 75, 27);
-  connect(ok, &QPushButton::clicked, this, &PasswordPrompt::accept);
+  connect(ok_, &QPushButton::clicked, this, &PasswordPrompt::accept);
+  waitTimer_.setInterval(200);
+  connect(&waitTimer_, &QTimer::timeout, this, &PasswordPrompt::showWait);
   connect(cancel, &QPushButton::clicked, this, &PasswordPrompt::reject);
   hide();
 }
@@ -72,6 +75,27 @@ int PasswordPrompt::exec() {
   qApp->removeEventFilter(this);
   hide();
   return result_;
+}
+
+void PasswordPrompt::setWait(std::function<std::int64_t()> msLeft) {
+  msLeft_ = std::move(msLeft);
+  showWait();
+}
+
+void PasswordPrompt::showWait() {
+  const std::int64_t left = msLeft_ ? msLeft_() : 0;
+  ok_->setEnabled(left <= 0);
+  if (left <= 0) {
+    waitTimer_.stop();
+    question_->setText(QString::fromUtf8(kQuestion));
+    return;
+  }
+  question_->setText(QStringLiteral("密码错误，请等待 %1 秒").arg((left + 999) / 1000));
+  if (!waitTimer_.isActive()) waitTimer_.start();
+}
+
+void PasswordPrompt::accept() {
+  if (!waiting()) done(1);
 }
 
 void PasswordPrompt::done(int result) {

@@ -10,6 +10,12 @@
 #include <QEventLoop>
 #include <QFrame>
 #include <QPointer>
+#include <QTimer>
+#include <cstdint>
+#include <functional>
+
+class QLabel;
+class QPushButton;
 
 namespace lumora {
 
@@ -31,9 +37,13 @@ class PasswordPrompt : public QFrame {
   // 1 by "确定" or Return, 0 by "取消" or Escape.
   int exec();
   bool isOpen() const { return loop_ != nullptr; }
+  // Answers are refused while `msLeft()` is above 0 (after a wrong password):
+  // "确定" and Return do nothing, and the prompt counts the seconds down.
+  void setWait(std::function<std::int64_t()> msLeft);
+  bool waiting() const { return msLeft_ && msLeft_() > 0; }
 
  public slots:
-  void accept() { done(1); }
+  void accept();
   void reject() { done(0); }
 
  protected:
@@ -44,8 +54,13 @@ class PasswordPrompt : public QFrame {
  private:
   void done(int result);
   bool inside(QObject* object) const;
+  void showWait();  // the countdown, or the question once the wait is over
 
   MaskedEdit* maskEdit1_;
+  QLabel* question_;
+  QPushButton* ok_;
+  std::function<std::int64_t()> msLeft_;
+  QTimer waitTimer_;
   QPointer<QEventLoop> loop_;
   int result_ = 0;
   bool forwarding_ = false;  // a key from elsewhere is being typed in

@@ -73,14 +73,12 @@ qint64 wholeMinutesBetween(const QDateTime& start, const QDateTime& now) {
 
 namespace {
 
-// True when the show is a lock: the password is switched on and set.
-bool passwordOn(bool hosted) {
-  if (hosted) return false;
-  try {
-    return !closeQueryPassword(registryFilePath()).empty();
-  } catch (const std::exception&) {
-    return false;  // as the close query counts it
-  }
+// The password the close query asks for, read once when the show starts and
+// held for the run: a registry file changed, garbled or removed meanwhile
+// cannot open the lock. Empty when none is asked (module mode: the desktop
+// locks itself).
+std::string heldPassword(bool hosted) {
+  return hosted ? std::string() : closeQueryPassword(registryFilePath());
 }
 
 }  // namespace
@@ -91,7 +89,9 @@ SaverWindow::SaverWindow(SaverServices services, QWidget* parent)
       step_(slide_, *this) {
   // With the password on, on X11, the show's windows bypass the window
   // manager: none can stack anything over the lock, move or iconify it.
-  bypassWindowManager_ = passwordOn(hosted()) && onX11();
+  password_ = heldPassword(hosted());
+  bypassWindowManager_ = !password_.empty() && onX11();
+  guessClock_.start();
   setWindowFlags(showWindowFlags(bypassWindowManager_));
   installFaceNameSubstitutions();
   setObjectName(QStringLiteral("TForm1"));
@@ -359,26 +359,25 @@ void SaverWindow::closeEvent(QCloseEvent* event) {
   }
   event->ignore();
   if (promptOpen_) return;
-  std::string password;
-  try {
-    // In module mode the desktop locks the screen itself: no prompt.
-    if (!hosted()) password = closeQueryPassword(registryFilePath());
-  } catch (const std::exception& e) {
-    // An unreadable desktop key counts as no password.
-    std::fprintf(stderr, "lumora: %s\n", e.what());
-  }
   timer1_.stop();
-  bool granted = password.empty();
+  bool granted = password_.empty();
   if (!granted) {
     // The prompt is inside this window, which keeps the grab: the typing
     // comes here whatever else takes the focus meanwhile.
     const QRect screen = screenRect();
     PasswordPrompt* form4 = prompt();
     form4->move((screen.width() - form4->width()) / 2, (screen.height() - form4->height()) / 2);
+    // After a wrong password the prompt refuses answers for a while.
+    form4->setWait([this] { return guessDelay_.msLeft(guessClock_.elapsed()); });
     promptOpen_ = true;
-    form4->exec();
+    const bool answered = form4->exec() == 1;
     promptOpen_ = false;
-    granted = passwordMatches(password, utf8ToAnsi(form4->maskEdit1()->text().toStdString()));
+    granted = answered && passwordMatches(password_, utf8ToAnsi(form4->maskEdit1()->text().toStdString()));
+    if (answered && !granted) {
+      guessDelay_.wrongGuess(guessClock_.elapsed());
+      std::fprintf(stderr, "lumora: wrong password; the prompt waits %d s\n",
+                   guessDelay_.secondsLeft(guessClock_.elapsed()));
+    }
     if (!granted && !listBox1_.empty()) timer1_.start();
   }
   if (!granted) return;

@@ -8,6 +8,7 @@
 #pragma once
 
 #include <QDateTime>
+#include <QElapsedTimer>
 #include <QLabel>
 #include <QTimer>
 #include <QWidget>
@@ -18,6 +19,7 @@
 
 #include "graphics/random.h"
 #include "players/audio_output.h"
+#include "saver/core/guess_delay.h"
 #include "saver/core/indexed_list.h"
 #include "saver/core/lyrics.h"
 #include "saver/core/media_playlist.h"
@@ -189,6 +191,9 @@ class SaverWindow : public QWidget, private SlideHost, private MediaHost {
   bool mediaStarted_ = false;
   bool firstPrepared_ = false;
   bool promptOpen_ = false;
+  std::string password_;      // as stored: asked when not empty
+  GuessDelay guessDelay_;     // the wait after wrong passwords
+  QElapsedTimer guessClock_;  // its clock
   bool closeGranted_ = false;
   // True while the caption painter runs: it pumps, and a slide step started
   // from there (Timer1 restarted by a refused close) would draw into the

@@ -4,7 +4,11 @@
 #include <QScreen>
 #include <QWidget>
 #include <QWindow>
+#include <cstdio>
+#include <cstdlib>
 #include <utility>
+
+#include "platform/desktop/x11_window.h"
 
 namespace lumora {
 
@@ -39,6 +43,21 @@ ShowWindowKeeper::ShowWindowKeeper(QWidget* window, bool bypassWindowManager, st
   window->installEventFilter(this);
   window->winId();
   window->windowHandle()->installEventFilter(this);
+  if (bypass_) {
+    raise_.setInterval(kRaiseMs);
+    connect(&raise_, &QTimer::timeout, this, &ShowWindowKeeper::keepOnTop);
+    raise_.start();
+  }
+}
+
+void ShowWindowKeeper::keepOnTop() {
+  if (!window_->isVisible()) return;
+  if (!x11WindowSize(std::uint32_t(window_->winId()))) {
+    std::fputs("lumora: another program destroyed the show's window\n", stderr);
+    std::fflush(stderr);
+    std::_Exit(kLostWindowStatus);
+  }
+  window_->raise();
 }
 
 bool ShowWindowKeeper::eventFilter(QObject* watched, QEvent* event) {

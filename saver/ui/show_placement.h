@@ -30,20 +30,29 @@ void showOnScreen(QWidget* window, QScreen* screen, bool bypassWindowManager);
 // Keeps a show window up: when anyone iconifies it, or unmaps one that
 // bypasses the window manager behind Qt's back (X11; a window manager unmaps
 // managed windows itself, on other workspaces), `reshow` is called to put it
-// back at once. Lives as a child of the window.
+// back at once. A window that bypasses the window manager is also raised
+// twice a second (another program's window may have been put over it), and
+// when another program destroys it the process ends with kLostWindowStatus:
+// the watcher of a show with the password on then covers the screen again.
+// Lives as a child of the window.
 class ShowWindowKeeper : public QObject {
  public:
+  static constexpr int kLostWindowStatus = 3;
+  static constexpr int kRaiseMs = 500;
+
   ShowWindowKeeper(QWidget* window, bool bypassWindowManager, std::function<void()> reshow);
   bool eventFilter(QObject* watched, QEvent* event) override;
 
  private:
   void checkSoon();
   void check();
+  void keepOnTop();
 
   QWidget* window_;
   bool bypass_;
   std::function<void()> reshow_;
   QTimer settle_;  // an unmap is acted on when it lasts (not a flicker)
+  QTimer raise_;   // bypassing: raised again now and then
 };
 
 }  // namespace lumora

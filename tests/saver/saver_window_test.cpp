@@ -193,7 +193,27 @@ TEST_F(CloseQuery, WrongPasswordKeepsTheShowAndTheEntry) {
   EXPECT_FALSE(closeWith(saver, "ABC", &prompted));
   EXPECT_TRUE(prompted);
   EXPECT_EQ(saver.prompt()->maskEdit1()->text(), QStringLiteral("ABC"));
-  EXPECT_TRUE(closeWith(saver, "abc"));
+  // The prompt then refuses every answer, the right one too, until its wait
+  // is over; then the right password ends the show.
+  bool refused = false;
+  testing::whenTrue(&saver, [&] { return saver.prompt()->isOpen(); }, [&] {
+    saver.prompt()->maskEdit1()->setText(QStringLiteral("abc"));
+    saver.prompt()->accept();
+    refused = saver.prompt()->isOpen() && saver.prompt()->waiting();
+    testing::whenTrue(&saver, [&] { return !saver.prompt()->waiting(); }, [&] { saver.prompt()->accept(); });
+  });
+  saver.close();
+  EXPECT_TRUE(refused);
+  EXPECT_TRUE(saver.closeGranted());
+}
+
+TEST_F(CloseQuery, ThePasswordIsHeldFromTheStart) {
+  withPassword("aAbAcA");
+  SaverWindow saver({});
+  // Removed or garbled while the show runs: the lock stays.
+  home_.writeRegistry("garbage\r\n");
+  EXPECT_FALSE(closeWith(saver, "", nullptr));
+  EXPECT_FALSE(saver.closeGranted());
 }
 
 TEST_F(CloseQuery, ShutdownComesAfterWholeMinutesAndWaitsForThePrompt) {
