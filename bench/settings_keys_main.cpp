@@ -95,7 +95,7 @@ int main(int argc, char** argv) {
 
   SettingsWindow window;
   window.show();
-  QTest::qWaitForWindowExposed(&window);
+  if (!QTest::qWaitForWindowExposed(&window)) std::fprintf(stderr, "the window was not exposed\n");
   FileListBox* files = window.fileListBox1();
   files->setDirectory(dir.string());
   files->setFocus();

@@ -4,6 +4,7 @@
 #include <QTimer>
 #include <cstdio>
 #include <cstdlib>
+#include <optional>
 #include <string>
 
 #include "config/settings_window.h"
@@ -16,6 +17,7 @@
 #include "start/display.h"
 #include "start/idle_mode.h"
 #include "start/module_mode.h"
+#include "start/step_times.h"
 
 namespace lumora {
 
@@ -65,6 +67,8 @@ int runShow() {
   SaverWindow saver(services);
   FirstFrameExit firstFrame;
   if (std::getenv("LUMORA_EXIT_AFTER_FIRST_FRAME")) saver.installEventFilter(&firstFrame);
+  std::optional<StepTimes> stepTimes;
+  if (std::getenv("LUMORA_STEP_TIMES")) stepTimes.emplace(saver.timer1());
   saver.showFullScreen();
   return QApplication::exec() == 0 ? 0 : 1;
 }
