@@ -31,6 +31,7 @@ class DriveComboBox;
 class FileListBox;
 class FilterComboBox;
 class FlashPlayer;
+class PreviewLoader;
 class RadioGroup;
 struct SettingsToWrite;
 
@@ -160,6 +161,7 @@ class SettingsWindow : public QWidget {
   std::unique_ptr<TDADirScanTreeView> dirScan2_;
   QLabel* image1_ = nullptr;
   QLabel* label1_ = nullptr;
+  PreviewLoader* previewLoader_ = nullptr;  // child: decodes Image1's picture
   QLabel* label23_ = nullptr;
   FlashPlayer* shockwaveFlash1_ = nullptr;
   std::unique_ptr<AudioPlayerControl> realAudio1_;

@@ -8,9 +8,9 @@
 #include "config/file_list_box.h"
 #include "config/file_names.h"
 #include "config/list_entries.h"
+#include "config/preview_loader.h"
 #include "config/preview_size.h"
 #include "config/settings_window.h"
-#include "imaging/loader.h"
 #include "players/flash_player.h"
 #include "players/player_controls.h"
 
@@ -38,20 +38,19 @@ void SettingsWindow::listBox1Click() {
 }
 
 void SettingsWindow::previewPicture(const std::string& path) {
-  try {
-    const Picture picture = loadPicture(path);
-    const Bitmap bitmap = picture.toBitmap();
-    QImage image;
-    if (!bitmap.empty())
-      image = QImage(bitmap.bytes(), bitmap.width(), bitmap.height(), qsizetype(bitmap.bytesPerLine()),
-                     QImage::Format_RGB32)
-                  .copy();
-    image1_->setPixmap(QPixmap::fromImage(image));
-    seepic(picture.width(), picture.height());
-  } catch (const std::exception& e) {
+  // Decoded on the loader's worker: the window goes on answering the keys,
+  // and Image1 follows when the newest chosen picture is ready.
+  if (!previewLoader_) {
+    previewLoader_ = new PreviewLoader(decodePreview, this);
+    connect(previewLoader_, &PreviewLoader::pictureReady, this, [this](const QImage& image, int w, int h) {
+      image1_->setPixmap(QPixmap::fromImage(image));
+      seepic(w, h);
+    });
     // Image1 and its size text keep what they showed.
-    report(e);
+    connect(previewLoader_, &PreviewLoader::pictureFailed, this,
+            [this](const QString& message) { report(message); });
   }
+  previewLoader_->request(path);
 }
 
 void SettingsWindow::seepic(int width, int height) {

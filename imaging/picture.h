@@ -64,6 +64,14 @@ class Picture {
   int height() const { return height_; }
   int bits() const { return bits_; }
   bool empty() const { return width_ <= 0 || height_ <= 0; }
+  // The picture's size in its file (upright): its own size, unless a reader
+  // decoded it reduced (a JPEG at one of libjpeg's scales).
+  int fullWidth() const { return fullWidth_ > 0 ? fullWidth_ : width_; }
+  int fullHeight() const { return fullHeight_ > 0 ? fullHeight_ : height_; }
+  void setFullSize(int width, int height) {
+    fullWidth_ = width;
+    fullHeight_ = height;
+  }
   std::size_t stride() const { return stride_; }
 
   std::uint8_t* row(int y) { return data_.data() + std::size_t(y) * stride_; }
@@ -83,6 +91,7 @@ class Picture {
 
  private:
   int width_ = 0, height_ = 0, bits_ = 24;
+  int fullWidth_ = 0, fullHeight_ = 0;  // 0: the picture's own size
   std::size_t stride_ = 0;
   PixelBytes data_;
   std::vector<PaletteEntry> palette_;

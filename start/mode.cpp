@@ -4,6 +4,7 @@
 #include <QTimer>
 #include <cstdio>
 #include <cstdlib>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -20,6 +21,7 @@
 #include "start/module_mode.h"
 #include "start/show_termination.h"
 #include "start/show_watch.h"
+#include "start/step_times.h"
 
 namespace lumora {
 
@@ -72,6 +74,8 @@ int runShow() {
   ShowTermination termination(saver);
   FirstFrameExit firstFrame;
   if (std::getenv("LUMORA_EXIT_AFTER_FIRST_FRAME")) saver.installEventFilter(&firstFrame);
+  std::optional<StepTimes> stepTimes;
+  if (std::getenv("LUMORA_STEP_TIMES")) stepTimes.emplace(saver.timer1());
   saver.showOnPrimaryScreen();
   return QApplication::exec() == 0 ? 0 : 1;
 }

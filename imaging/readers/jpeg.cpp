@@ -164,7 +164,12 @@ Picture decode(const ReaderInput& input, int fitWidth, int fitHeight) {
     if (cmyk) cmykRowToBgr(cmykRow.data(), pic.row(int(y)), width, inverted);
   }
   jpeg_finish_decompress(d.get());
-  return turnUpright(std::move(pic), orientation);
+  Picture upright = turnUpright(std::move(pic), orientation);
+  if (orientationSwapsSides(orientation))
+    upright.setFullSize(int(fullH), int(fullW));
+  else
+    upright.setFullSize(int(fullW), int(fullH));
+  return upright;
 }
 
 }  // namespace

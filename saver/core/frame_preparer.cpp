@@ -26,6 +26,21 @@ PreparedFrame prepareFrame(const FrameJob& job, std::stop_token stop) {
   if (stop.stop_requested()) return out;
   out.frame = Bitmap(job.screenW, job.screenH, kBlack);
   composeFrame(pixels, layout, out.frame);
+  if (job.plan && !stop.stop_requested()) out.transition = countPlannedTransition(*job.plan, out.frame);
+  return out;
+}
+
+CountedTransition countPlannedTransition(const TransitionPlan& plan, Bitmap& frame) {
+  CountedTransition out;
+  out.seed = plan.seed;
+  out.width = frame.width();
+  out.height = frame.height();
+  out.speed = plan.speed;
+  Random random(plan.seed);
+  out.effect = plan.forcedEffect >= 0 ? plan.forcedEffect : random.next(kEffectCount);
+  // A dry run reads only the bitmaps' sizes, and the step's four bitmaps are
+  // all the screen's size: the frame stands for each of them.
+  out.counts = countEffect(out.effect, {frame, frame, frame, frame}, out.width, out.height, plan.speed, random);
   return out;
 }
 

@@ -4,6 +4,7 @@
 #pragma once
 
 #include <chrono>
+#include <cstdint>
 #include <condition_variable>
 #include <functional>
 #include <mutex>
@@ -12,16 +13,39 @@
 #include <string>
 #include <thread>
 
+#include "effects/effect.h"
 #include "graphics/bitmap.h"
 
 namespace lumora {
 
+// The transition a paced step is expected to run, to be counted ahead: the
+// show's generator as the step should find it (the effect is drawn from it,
+// unless forced), and the speed. The dry run that counts the pumps takes up
+// to several hundred milliseconds at full-screen sizes; done here, during the
+// pause, the transition starts as soon as the pause ends.
+struct TransitionPlan {
+  std::uint32_t seed = 0;
+  int forcedEffect = -1;  // >= 0: this effect, without a draw
+  int speed = 1;
+};
+
+// What the dry run found for a plan: the effect and its counts, valid for a
+// step that finds the generator at `seed` and runs `effect` at this size and
+// speed.
+struct CountedTransition {
+  std::uint32_t seed = 0;
+  int effect = -1;
+  int width = 0, height = 0, speed = 1;
+  EffectCounts counts;
+};
+
 // What to prepare: a picture file for a screen size, with the fitting and
-// tiling settings.
+// tiling settings, and the transition to count when the step is paced.
 struct FrameJob {
   std::string path;  // ANSI bytes, as the picture list holds it
   int screenW = 0, screenH = 0;
   int tptc = 0, pp = -1;
+  std::optional<TransitionPlan> plan;
 };
 
 // The outcome: FrameBitmap (screenW x screenH, the picture over black or
@@ -30,8 +54,15 @@ struct PreparedFrame {
   FrameJob job;
   Bitmap frame;
   std::string error;  // not empty: the picture cannot be read
+  std::optional<CountedTransition> transition;  // counted when the job had a plan
   bool failed() const { return !error.empty(); }
 };
+
+// Counts the planned transition for a frame of `width` x `height` as the
+// step would: a copy of the generator at the plan's seed draws the effect
+// (unless forced), and the dry run goes on from there. The show's generator
+// is not touched.
+CountedTransition countPlannedTransition(const TransitionPlan& plan, Bitmap& frame);
 
 // Loads and composes on the calling thread; a picture that cannot be read
 // gives its message in `error` rather than an exception. Stops early, with an

@@ -26,6 +26,9 @@ void SlideStep::startPreparing(const std::string& path) {
   host_.screenSize(job.screenW, job.screenH);
   job.tptc = state_.tptc;
   job.pp = state_.pp;
+  // A paced step's transition is counted ahead, for the generator as it
+  // stands now; the step uses the count only if it finds it so.
+  if (state_.fxms > 0) job.plan = TransitionPlan{state_.random->seed(), forcedEffect_, state_.speed};
   preparer_.start(std::move(job));
 }
 
@@ -116,10 +119,14 @@ void SlideStep::run() {
     Bitmap work(screenW, screenH, kWhite), spare(screenW, screenH, kWhite);
 
     host_.showStage();
+    const std::uint32_t seed = state_.random->seed();
     const int n = forcedEffect_ >= 0 ? forcedEffect_ : state_.random->next(kEffectCount);
+    const std::optional<CountedTransition>& ahead = prepared->transition;
+    const bool counted = ahead && ahead->seed == seed && ahead->effect == n && ahead->width == screenW &&
+                         ahead->height == screenH && ahead->speed == state_.speed;
     EffectContext ctx({frame, work, spare, host_.stage()}, screenW, screenH, state_.speed, *state_.random,
                       host_.effectHost());
-    runPacedEffect(n, ctx, *state_.random, state_.fxms);
+    runPacedEffect(n, ctx, *state_.random, state_.fxms, counted ? &ahead->counts : nullptr);
     settleStage(frame, host_.stage(), host_.effectHost());
   }
   prepared.reset();

@@ -5,15 +5,19 @@
 
 namespace lumora {
 
-void runPacedEffect(int n, EffectContext& ctx, const Random& random, int minimumMs) {
+void runPacedEffect(int n, EffectContext& ctx, const Random& random, int minimumMs, const EffectCounts* counted) {
   EffectHost* host = ctx.host();
   if (!host || minimumMs <= 0) {
     runEffect(n, ctx);
     return;
   }
-  const EffectBitmaps bitmaps{ctx.bitmap(Surface::Frame), ctx.bitmap(Surface::Work), ctx.bitmap(Surface::Spare),
-                              ctx.bitmap(Surface::Stage)};
-  host->transitionStarting(countEffect(n, bitmaps, ctx.W, ctx.H, ctx.speed, random), minimumMs);
+  if (counted) {
+    host->transitionStarting(*counted, minimumMs);
+  } else {
+    const EffectBitmaps bitmaps{ctx.bitmap(Surface::Frame), ctx.bitmap(Surface::Work),
+                                ctx.bitmap(Surface::Spare), ctx.bitmap(Surface::Stage)};
+    host->transitionStarting(countEffect(n, bitmaps, ctx.W, ctx.H, ctx.speed, random), minimumMs);
+  }
   runEffect(n, ctx);
   host->transitionEnded();
 }

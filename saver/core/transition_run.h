@@ -6,10 +6,13 @@
 
 namespace lumora {
 
-// Runs effect n. When `minimumMs` > 0 and there is a host, the effect is
-// first counted by a dry run and the host is told before and after, so that
-// it can spread the transition over at least `minimumMs`.
-void runPacedEffect(int n, EffectContext& ctx, const Random& random, int minimumMs);
+// Runs effect n. When `minimumMs` > 0 and there is a host, the host is told
+// the effect's counts before and after, so that it can spread the
+// transition over at least `minimumMs`: `counted` when the dry run was made
+// ahead (for this effect, generator state, size and speed), else a dry run
+// now, from `random`.
+void runPacedEffect(int n, EffectContext& ctx, const Random& random, int minimumMs,
+                    const EffectCounts* counted = nullptr);
 
 // Draws `frame` whole onto `stage` when they differ anywhere (some
 // transitions leave pixels of the previous picture at some screen sizes) and

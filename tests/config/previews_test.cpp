@@ -79,7 +79,8 @@ TEST(PicturePreview, SizeTextAndTheBoxRule) {
   for (const Case& c : cases) {
     selectOnly(w->fileListBox1(), c.row);
     w->fileListBox1Click();
-    EXPECT_EQ(w->label1()->text(), c.text);
+    EXPECT_TRUE(testing::waitUntil([&] { return w->label1()->text() == QString(c.text); }));  // decoded on the preview's worker
+    EXPECT_EQ(w->label1()->text(), QString(c.text));
     EXPECT_EQ(w->image1()->size(), c.size) << c.text;
     EXPECT_EQ(w->image1()->pos(), QPoint(0, 0));
     EXPECT_FALSE(w->image1()->pixmap().isNull());
@@ -88,13 +89,13 @@ TEST(PicturePreview, SizeTextAndTheBoxRule) {
   // A damaged picture: the message, and the preview keeps what it showed.
   selectOnly(w->fileListBox1(), 4);
   w->fileListBox1Click();
-  ASSERT_EQ(f.messages.size(), 1);
+  EXPECT_TRUE(testing::waitUntil([&] { return f.messages.size() == 1; }));
   EXPECT_EQ(w->label1()->text(), "30*600");
   EXPECT_EQ(w->image1()->size(), QSize(6, 120));
   // The current item deselected: an empty path, which cannot load.
   w->fileListBox1()->item(4)->setSelected(false);
   w->fileListBox1Click();
-  EXPECT_EQ(f.messages.size(), 2);
+  EXPECT_TRUE(testing::waitUntil([&] { return f.messages.size() == 2; }));
 }
 
 TEST(PicturePreview, PictureListEntryAndAClickOnTheList) {
@@ -108,11 +109,12 @@ TEST(PicturePreview, PictureListEntryAndAClickOnTheList) {
   ASSERT_EQ(w->listBox(1)->count(), 2);
   w->listBox(1)->setCurrentRow(1);
   w->listBox1Click();
-  EXPECT_EQ(w->label1()->text(), "800*600");
+  EXPECT_TRUE(testing::waitUntil([&] { return w->label1()->text() == QString("800*600"); }));
+  EXPECT_EQ(w->label1()->text(), QString("800*600"));
   EXPECT_EQ(w->image1()->size(), QSize(160, 120));
   w->listBox(1)->setCurrentRow(0);
   w->listBox1Click();
-  EXPECT_EQ(f.messages.size(), 1);  // missing file
+  EXPECT_TRUE(testing::waitUntil([&] { return f.messages.size() == 1; }));  // missing file
   EXPECT_EQ(w->label1()->text(), "800*600");
 }
 
@@ -128,9 +130,11 @@ TEST(PicturePreview, KeysMovingThroughTheFileListPreview) {
                                                         QItemSelectionModel::NoUpdate);
   EXPECT_EQ(w->label1()->text(), "");
   QTest::keyClick(w->fileListBox1(), Qt::Key_Down);
-  EXPECT_EQ(w->label1()->text(), "20*40");
+  EXPECT_TRUE(testing::waitUntil([&] { return w->label1()->text() == QString("20*40"); }));
+  EXPECT_EQ(w->label1()->text(), QString("20*40"));
   QTest::keyClick(w->fileListBox1(), Qt::Key_Up);
-  EXPECT_EQ(w->label1()->text(), "40*20");
+  EXPECT_TRUE(testing::waitUntil([&] { return w->label1()->text() == QString("40*20"); }));
+  EXPECT_EQ(w->label1()->text(), QString("40*20"));
   EXPECT_TRUE(f.messages.isEmpty());
 }
 

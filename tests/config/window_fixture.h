@@ -5,8 +5,10 @@
 #include <gtest/gtest.h>
 
 #include <QStringList>
+#include <QTest>
 #include <filesystem>
 #include <fstream>
+#include <functional>
 #include <memory>
 #include <string>
 #include <vector>
@@ -17,6 +19,11 @@
 #include "tests/saver/qt_app.h"
 
 namespace lumora::testing {
+
+// Lets the window's events run until `done` holds (the picture preview is
+// decoded on a worker and shown through the event loop); false when it
+// does not within 10 s.
+inline bool waitUntil(const std::function<bool()>& done) { return QTest::qWaitFor(done, 10000); }
 
 // Records what the window asks of the audio player; play() can be made to fail.
 class FakeAudio : public AudioPlayerControl {

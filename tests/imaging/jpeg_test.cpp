@@ -68,6 +68,8 @@ TEST(JpegReader, ReducedDecodingKeepsAtLeastTheRequestedSize) {
   fit.fitHeight = 120;
   const Picture p = decodePicture(big, "JPG", {}, fit);
   EXPECT_EQ(p.width(), 200);
+  // The size in the file stays known (the settings window's size text).
+  EXPECT_EQ(std::pair(p.fullWidth(), p.fullHeight()), std::pair(800, 600));
   expectNear(p.pixel(50, 50), 10, 20, 30);
   EXPECT_EQ(decodePicture(big, "jpg").width(), 800);
 }

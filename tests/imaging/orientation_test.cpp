@@ -113,6 +113,8 @@ TEST(JpegOrientation, ReducedDecodingMeasuresTheUprightPicture) {
   const Picture reduced = readJpegToFit(ReaderInput{bytes, {}}, 1600, 400);
   EXPECT_EQ(reduced.width(), 1600);
   EXPECT_EQ(reduced.height(), 400);
+  EXPECT_EQ(reduced.fullWidth(), 3200);  // the upright size in the file
+  EXPECT_EQ(reduced.fullHeight(), 800);
   const Picture full = readJpeg(ReaderInput{bytes, {}});
   EXPECT_EQ(full.width(), 3200);
   EXPECT_EQ(full.height(), 800);

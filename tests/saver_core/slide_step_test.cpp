@@ -45,6 +45,7 @@ class FakeHost : public SlideHost, public EffectHost {
     setSlideTimer(true);  // the painter re-arms the timer at its end
   }
   void stageChanged() override {}
+  void transitionStarting(const EffectCounts& counts, int) override { started.push_back(counts); }
   void pump() override {
     ++pumps;
     if (onPump) onPump();
@@ -58,6 +59,7 @@ class FakeHost : public SlideHost, public EffectHost {
   std::vector<bool> timerCalls;
   std::vector<std::string> errors, errorPaths, captions;
   std::function<void()> onPump;
+  std::vector<EffectCounts> started;  // the counts each paced transition was announced with
 };
 
 // Solid 24-bit bitmaps written as .bmp files into a scratch folder.
@@ -382,6 +384,80 @@ TEST(SlideStep, AStepThatFiresWhileOneRunsIsDropped) {
   show.host.onPump = nullptr;
   show.step.run();  // the next step runs as usual
   EXPECT_EQ(show.host.stageShown, 2);
+}
+
+}  // namespace
+}  // namespace lumora
+
+namespace lumora {
+namespace {
+
+// The dry run of a paced step is made on the worker during the pause, from a
+// copy of the generator as the step ended; the step uses it only when it
+// finds the generator, the effect, the size and the speed as counted.
+TEST(SlideStep, PacedTransitionIsCountedAheadForTheGeneratorAsTheStepFindsIt) {
+  struct Case {
+    const char* what;
+    bool drawBetween;  // something else draws from the generator during the pause
+    bool ahead;        // the counts come from the worker
+  } cases[] = {{"generator untouched", false, true}, {"generator moved on", true, false}};
+  for (const Case& c : cases) {
+    // A maker that marks its counts, so the test sees which count was used.
+    std::mutex mutex;
+    std::vector<FrameJob> jobs;
+    Show show([&](const FrameJob& job, std::stop_token) {
+      PreparedFrame out;
+      out.job = job;
+      out.frame = Bitmap(job.screenW, job.screenH, rgb(1, 2, 3));
+      if (job.plan) {
+        out.transition = countPlannedTransition(*job.plan, out.frame);
+        out.transition->counts.pumps += 1000000;
+      }
+      std::lock_guard lock(mutex);
+      jobs.push_back(job);
+      return out;
+    });
+    show.step.setForcedEffect(-1);
+    show.state.fxms = 1000;
+    show.pictures.items = {"/p/0.bmp", "/p/1.bmp"};
+    show.step.prepareNext();
+    ASSERT_TRUE(show.step.waitNextReady(std::chrono::seconds(10)));
+    const std::uint32_t seedAtPrepare = show.random.seed();
+    if (c.drawBetween) show.random.next(5);
+    // What the step will do, from a copy of the generator as it stands.
+    Random expected = show.random;
+    const int n = expected.next(kEffectCount);
+    Bitmap f(64, 48, kWhite), w(64, 48, kWhite), sp(64, 48, kWhite), st(64, 48, kWhite);
+    const EffectCounts real = countEffect(n, {f, w, sp, st}, 64, 48, 1, expected);
+    show.step.run();
+    ASSERT_EQ(show.host.started.size(), 1u) << c.what;
+    EXPECT_EQ(show.host.started[0].pumps, real.pumps + (c.ahead ? 1000000 : 0)) << c.what;
+    EXPECT_EQ(show.host.started[0].stageOps, real.stageOps) << c.what;
+    std::lock_guard lock(mutex);
+    ASSERT_FALSE(jobs.empty());
+    ASSERT_TRUE(jobs[0].plan.has_value());
+    EXPECT_EQ(jobs[0].plan->seed, seedAtPrepare) << c.what;
+  }
+}
+
+// Counted ahead or at the step, the counts are the same: the effect is the
+// one the generator's copy draws, the dry run goes on from there.
+TEST(SlideStep, CountingAheadGivesTheStepsOwnCounts) {
+  for (std::uint32_t seed : {0u, 7u, 123456789u, 0xFFFFFFFFu}) {
+    for (int forced : {-1, 0, 56, 121}) {
+      Bitmap frame(160, 120, kBlack);
+      const CountedTransition ahead = countPlannedTransition({seed, forced, 2}, frame);
+      Random random(seed);
+      const int n = forced >= 0 ? forced : random.next(kEffectCount);
+      Bitmap f(160, 120, kBlack), w(160, 120, kWhite), sp(160, 120, kWhite), st(160, 120, kBlack);
+      const EffectCounts counts = countEffect(n, {f, w, sp, st}, 160, 120, 2, random);
+      EXPECT_EQ(ahead.effect, n) << seed << " " << forced;
+      EXPECT_EQ(ahead.seed, seed);
+      EXPECT_EQ(ahead.counts.pumps, counts.pumps) << seed << " " << forced;
+      EXPECT_EQ(ahead.counts.stageOps, counts.stageOps) << seed << " " << forced;
+      EXPECT_EQ(frame.at(5, 5), kBlack);  // a dry run draws nothing
+    }
+  }
 }
 
 }  // namespace

@@ -1,0 +1,306 @@
+#!/usr/bin/env python3
+"""The show against a peer: `lumora /S` and feh's full-screen slideshow
+(`feh -F -D PAUSE`) on the same photographs and pause, alternating, each on
+the same virtual X server (Xvfb 1920 x 1080, started here). For each program:
+CPU seconds per minute of the process tree and of the X server, average and
+peak RSS of the tree, and wake-ups per second during pauses (the tree's
+voluntary + involuntary context switches while the X server draws nothing),
+then the ratios to feh.
+
+usage: bench_show.py LUMORA [--seconds S] [--rounds R] [--pause P]
+                     [--variants plain,captions,song] [--pictures DIR]
+
+Variants of the show: "plain" (no captions, no media), "captions" (a caption
+list painted over every picture) and "song" (a looping MP3 in the media
+list; SDL's dummy audio driver unless SDL_AUDIODRIVER is set). The 20
+pictures (ten 4000 x 3000 and ten 6000 x 4000 photograph-like JPEGs) are made
+with ImageMagick once and kept in DIR. Needs Xvfb, feh (`apt-get install
+feh`), ImageMagick's convert and ffmpeg (for the song). Prints Markdown.
+"""
+import argparse
+import glob
+import os
+import shutil
+import statistics
+import subprocess
+import sys
+import tempfile
+import time
+
+HERE = os.path.dirname(os.path.abspath(__file__))
+TICK = os.sysconf("SC_CLK_TCK")
+PAGE_KB = os.sysconf("SC_PAGE_SIZE") // 1024
+SAMPLE = 0.1        # seconds between samples
+QUIET_NS = 1.0e6    # the X server used less than this per sample: nothing drawn
+PAUSE_MIN = 2.0     # a quiet stretch this long is a pause
+PAUSE_TRIM = 0.5    # seconds left out at each end of a pause
+
+
+def make_pictures(folder):
+    os.makedirs(folder, exist_ok=True)
+    paths = []
+    for i in range(20):
+        w, h = (4000, 3000) if i % 2 == 0 else (6000, 4000)
+        path = os.path.join(folder, "photo%02d_%dx%d.jpg" % (i + 1, w, h))
+        if not os.path.exists(path):
+            # Soft fractal shading scaled up, with camera-like grain.
+            subprocess.run(["convert", "-seed", str(i + 1), "-size", "%dx%d" % (w // 10, h // 10),
+                            "plasma:fractal", "-blur", "0x2", "-resize", "%dx%d!" % (w, h),
+                            "-attenuate", "0.4", "+noise", "Gaussian", "-quality", "90", path + ".tmp.jpg"],
+                           check=True)
+            os.rename(path + ".tmp.jpg", path)
+        paths.append(path)
+    return paths
+
+
+def make_song(path):
+    if not os.path.exists(path):
+        subprocess.run(["ffmpeg", "-loglevel", "error", "-y", "-f", "lavfi", "-i",
+                        "sine=frequency=440:duration=600", "-c:a", "libmp3lame", path], check=True)
+    return path
+
+
+def make_home(variant, pictures, pause, song):
+    home = tempfile.mkdtemp(prefix="lumora-bench-show-")
+    values = ["jgsj=%d" % pause, "tpbh=0", "tptc=-1", "yysz=0", "wzbh=0"]
+    captions = []
+    if variant == "captions":
+        values[-1] = "wzbh=1"
+        captions = ["湖光山色 %d" % i for i in range(1, 6)]
+    if variant == "song":
+        values[-2] = "yysz=1"
+    args = [sys.executable, os.path.join(HERE, "make_home.py"), home]
+    for v in values:
+        args += ["--value", v]
+    if captions:
+        args += ["--captions"] + captions
+    subprocess.run(args, check=True, stdout=subprocess.DEVNULL)
+    lists = os.path.join(home, "Lumora_Studio")
+    with open(os.path.join(lists, "pic.txt"), "wb") as f:
+        f.write(b"".join(p.encode() + b"\r\n" for p in pictures))
+    if variant == "song":
+        with open(os.path.join(lists, "music.txt"), "wb") as f:
+            f.write(song.encode() + b"\r\n")
+    return home
+
+
+def read(path):
+    try:
+        with open(path) as f:
+            return f.read()
+    except OSError:
+        return None
+
+
+def children_map():
+    kids = {}
+    for stat in glob.glob("/proc/[0-9]*/stat"):
+        text = read(stat)
+        if not text:
+            continue
+        fields = text[text.rfind(")") + 2:].split()
+        kids.setdefault(int(fields[1]), []).append(int(stat.split("/")[2]))
+    return kids
+
+
+def tree(root):
+    kids, found, todo = children_map(), [root], [root]
+    while todo:
+        for c in kids.get(todo.pop(), []):
+            found.append(c)
+            todo.append(c)
+    return found
+
+
+def cpu_ns(pid):
+    """CPU time of the live threads of a process, in ns (schedstat: finer
+    than the clock ticks of /proc/PID/stat, for telling pauses)."""
+    total = 0
+    for t in glob.glob("/proc/%d/task/*/schedstat" % pid):
+        text = read(t)
+        if text:
+            total += int(text.split()[0])
+    return total
+
+
+def switches(pid):
+    """Per thread: voluntary + involuntary context switches."""
+    out = {}
+    for t in glob.glob("/proc/%d/task/*/status" % pid):
+        text = read(t)
+        if not text:
+            continue
+        n = 0
+        for line in text.split("\n"):
+            if line.startswith(("voluntary_ctxt_switches", "nonvoluntary_ctxt_switches")):
+                n += int(line.split()[1])
+        out[(pid, int(t.split("/")[4]))] = n
+    return out
+
+
+def rss_kb(pid):
+    text = read("/proc/%d/statm" % pid)
+    return int(text.split()[1]) * PAGE_KB if text else 0
+
+
+def process_cpu_ns(pid):
+    """CPU time of a process, threads that ended included (utime + stime)."""
+    text = read("/proc/%d/stat" % pid)
+    if not text:
+        return 0
+    f = text[text.rfind(")") + 2:].split()
+    return (int(f[11]) + int(f[12])) * 1e9 / TICK
+
+
+class Sampler:
+    """Samples a process tree and the X server every SAMPLE seconds."""
+
+    def __init__(self, root, xserver):
+        self.root, self.xserver = root, xserver
+        self.cpu = {}        # pid -> last seen CPU ns (exited processes keep theirs)
+        self.ctx = {}        # (pid, tid) -> last seen switches
+        self.samples = []    # (time, tree CPU ns, X CPU ns, switches, RSS kB)
+
+    def sample(self):
+        pids = tree(self.root)
+        rss = 0
+        for p in pids:
+            ns = process_cpu_ns(p)
+            if ns:
+                self.cpu[p] = ns
+            self.ctx.update(switches(p))
+            rss += rss_kb(p)
+        self.samples.append((time.monotonic(), sum(self.cpu.values()), cpu_ns(self.xserver),
+                             sum(self.ctx.values()), rss, process_cpu_ns(self.xserver)))
+
+    def baseline(self):
+        self.samples = []
+        self.sample()
+
+    def figures(self):
+        s = self.samples
+        minutes = (s[-1][0] - s[0][0]) / 60
+        rss = [x[4] for x in s[1:]]
+        # Pauses: the X server draws nothing for at least PAUSE_MIN seconds.
+        pause_time, pause_switches, start = 0.0, 0, None
+        for i in range(1, len(s)):
+            quiet = s[i][2] - s[i - 1][2] < QUIET_NS
+            if quiet and start is None:
+                start = i - 1
+            if (not quiet or i == len(s) - 1) and start is not None:
+                end = i - 1 if not quiet else i
+                if s[end][0] - s[start][0] >= PAUSE_MIN:
+                    a = next(k for k in range(start, end + 1) if s[k][0] >= s[start][0] + PAUSE_TRIM)
+                    b = max(k for k in range(start, end + 1) if s[k][0] <= s[end][0] - PAUSE_TRIM)
+                    if b > a:
+                        pause_time += s[b][0] - s[a][0]
+                        pause_switches += s[b][3] - s[a][3]
+                start = None
+        return {
+            "cpu": (s[-1][1] - s[0][1]) / 1e9 / minutes,
+            "xcpu": (s[-1][5] - s[0][5]) / 1e9 / minutes,
+            "rss_avg": statistics.mean(rss) / 1024,
+            "rss_peak": max(rss) / 1024,
+            "wakeups": pause_switches / pause_time if pause_time else float("nan"),
+            "pause_s": pause_time,
+        }
+
+
+def run_one(cmd, env, xserver, warmup, seconds):
+    proc = subprocess.Popen(cmd, env=env, stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL)
+    try:
+        sampler = Sampler(proc.pid, xserver)
+        deadline = time.monotonic() + warmup
+        while time.monotonic() < deadline:
+            sampler.sample()  # learns the tree's threads before the window
+            time.sleep(SAMPLE)
+        if proc.poll() is not None:
+            raise SystemExit("%s ended early (status %s)" % (cmd[0], proc.returncode))
+        sampler.baseline()
+        end = time.monotonic() + seconds
+        while time.monotonic() < end:
+            time.sleep(SAMPLE)
+            sampler.sample()
+        return sampler.figures()
+    finally:
+        proc.terminate()
+        try:
+            proc.wait(timeout=20)
+        except subprocess.TimeoutExpired:
+            proc.kill()
+            proc.wait()
+
+
+def start_xvfb():
+    for n in range(80, 100):
+        if not os.path.exists("/tmp/.X%d-lock" % n):
+            display = ":%d" % n
+            xvfb = subprocess.Popen(["Xvfb", display, "-screen", "0", "1920x1080x24", "-nolisten", "tcp",
+                                     "-noreset"], stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL)
+            for _ in range(100):
+                if os.path.exists("/tmp/.X11-unix/X%d" % n):
+                    return xvfb, display
+                time.sleep(0.05)
+            xvfb.kill()
+    raise SystemExit("no free display for Xvfb")
+
+
+def main():
+    ap = argparse.ArgumentParser()
+    ap.add_argument("lumora")
+    ap.add_argument("--seconds", type=float, default=60, help="measured time of each run")
+    ap.add_argument("--warmup", type=float, default=8, help="time before measuring")
+    ap.add_argument("--rounds", type=int, default=2)
+    ap.add_argument("--pause", type=int, default=5)
+    ap.add_argument("--variants", default="plain")
+    ap.add_argument("--pictures", default=os.path.join(tempfile.gettempdir(), "lumora-bench-show-pictures"))
+    args = ap.parse_args()
+    for tool in ("Xvfb", "feh", "convert"):
+        if not shutil.which(tool):
+            raise SystemExit("%s is missing (apt-get install xvfb feh imagemagick)" % tool)
+    pictures = make_pictures(args.pictures)
+    variants = [v for v in args.variants.split(",") if v]
+    song = make_song(os.path.join(args.pictures, "song.mp3")) if "song" in variants else None
+    xvfb, display = start_xvfb()
+    try:
+        base = dict(os.environ, DISPLAY=display, LUMORA_SHUTDOWN="print")
+        base.pop("WAYLAND_DISPLAY", None)
+        base.setdefault("SDL_AUDIODRIVER", "dummy")
+        runs = {"feh": []}
+        programs = [("feh", ["feh", "-F", "-Z", "-Y", "-D", str(args.pause)] + pictures, base)]
+        for v in variants:
+            env = dict(base, LUMORA_HOME=make_home(v, pictures, args.pause, song))
+            programs.append(("lumora " + v, [args.lumora, "/S"], env))
+            runs["lumora " + v] = []
+        for r in range(args.rounds):
+            order = programs if r % 2 == 0 else list(reversed(programs))
+            for name, cmd, env in order:
+                runs[name].append(run_one(cmd, env, xvfb.pid, args.warmup, args.seconds))
+                print("round %d %s: %s" % (r + 1, name, runs[name][-1]), file=sys.stderr)
+    finally:
+        xvfb.terminate()
+        xvfb.wait()
+
+    def med(name, key):
+        return statistics.median(x[key] for x in runs[name])
+
+    feh_cpu, feh_x = med("feh", "cpu"), med("feh", "xcpu")
+    print("%d pictures (4000 x 3000 and 6000 x 4000 JPEGs), pause %d s, Xvfb 1920 x 1080; "
+          "median of %d runs of %.0f s each" % (len(pictures), args.pause, args.rounds, args.seconds))
+    print()
+    print("| Program | CPU s/min (tree) | X server CPU s/min | Tree + X | Avg RSS | Peak RSS "
+          "| Wake-ups/s in pauses | Tree CPU / feh | Tree + X / feh |")
+    print("|---|---|---|---|---|---|---|---|---|")
+    for name in runs:
+        cpu, x = med(name, "cpu"), med(name, "xcpu")
+        print("| %s | %.2f | %.2f | %.2f | %.0f MB | %.0f MB | %.1f | %.2f | %.2f |"
+              % (name, cpu, x, cpu + x, med(name, "rss_avg"), med(name, "rss_peak"), med(name, "wakeups"),
+                 cpu / feh_cpu, (cpu + x) / (feh_cpu + feh_x)))
+    if "lumora plain" in runs and "lumora captions" in runs:
+        print()
+        print("Captions against the plain show (tree CPU): %.2fx"
+              % (med("lumora captions", "cpu") / med("lumora plain", "cpu")))
+
+
+if __name__ == "__main__":
+    main()

@@ -1,0 +1,39 @@
+#include "start/step_times.h"
+
+#include <QCoreApplication>
+#include <QEvent>
+#include <QTimer>
+#include <QTimerEvent>
+#include <cstdio>
+
+#include "saver/ui/stage_window.h"
+
+namespace lumora {
+
+StepTimes::StepTimes(QTimer& timer1) : timer1_(timer1) { QCoreApplication::instance()->installEventFilter(this); }
+
+bool StepTimes::eventFilter(QObject* watched, QEvent* event) {
+  switch (event->type()) {
+    case QEvent::Timer:
+      if (watched == &timer1_ && static_cast<QTimerEvent*>(event)->timerId() == timer1_.timerId()) {
+        sincePauseEnd_.start();
+        paints_ = 0;
+      }
+      break;
+    case QEvent::Show:
+      if (qobject_cast<StageWindow*>(watched)) paints_ = -1;
+      break;
+    case QEvent::Paint:
+      if (paints_ >= 0 && qobject_cast<StageWindow*>(watched) && ++paints_ == 2) {
+        std::fprintf(stderr, "transition start delay %.1f ms\n", double(sincePauseEnd_.nsecsElapsed()) / 1e6);
+        std::fflush(stderr);
+        paints_ = -1;
+      }
+      break;
+    default:
+      break;
+  }
+  return QObject::eventFilter(watched, event);
+}
+
+}  // namespace lumora

@@ -1,0 +1,29 @@
+// LUMORA_STEP_TIMES=1: the show prints, for every slide step, the time from
+// the end of the pause (Timer1 firing) to the transition's first frame on
+// the screen, as "transition start delay N.N ms" on standard error. The
+// stage's first paint in a step is its showing (the Stage as it was); the
+// second is the transition's first frame. A step in which the stage window
+// was just shown is left out (the window system may paint it once more).
+#pragma once
+
+#include <QElapsedTimer>
+#include <QObject>
+
+class QTimer;
+
+namespace lumora {
+
+class StepTimes : public QObject {
+ public:
+  // Watches `timer1` and every stage window (installs itself on the
+  // application).
+  explicit StepTimes(QTimer& timer1);
+  bool eventFilter(QObject* watched, QEvent* event) override;
+
+ private:
+  QTimer& timer1_;
+  QElapsedTimer sincePauseEnd_;
+  int paints_ = -1;  // stage paints since Timer1 fired; -1: none awaited
+};
+
+}  // namespace lumora
