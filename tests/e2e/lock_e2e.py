@@ -1,8 +1,11 @@
 #!/usr/bin/env python3
 """End-to-end tests of the show as a lock, under openbox on a real X server
-whose desktop is magenta: with the password on, a crash of the process that
-draws the show covers the screen again within a second, and the right
-password still ends it."""
+whose desktop is magenta: with the password on, neither the window
+manager's keys nor another program minimising, unmapping or destroying the
+show's windows, nor a crash of the process that draws it, leaves the
+desktop visible for more than a second; a registry file garbled while the
+show runs keeps the password; guesses are slowed; and the right password
+still ends the show."""
 import os
 import signal
 import subprocess
@@ -96,6 +99,63 @@ class LockTest(unittest.TestCase):
             self.assertFalse(os.path.exists("/proc/%d" % pid) and
                              open("/proc/%d/stat" % pid).read().split()[2] != "Z",
                              "the show outlived its watcher")
+
+    def start_locked(self, *extra):
+        home = make_home("--solid", "2", "--value", "jgsj=1", "--desktop", "ScreenSaveUsePassword=1",
+                         "--desktop", "mima=pw", *extra)
+        show = subprocess.Popen([LUMORA, "/S"], env=dict(self.x.env, LUMORA_HOME=home),
+                                stdout=subprocess.DEVNULL, stderr=subprocess.PIPE)
+        self.addCleanup(lambda: (show.poll() is None and show.kill(), show.wait()))
+        self.assertTrue(self.wait_covered(10), "the show never covered the screen")
+        return home, show
+
+    def show_windows(self, show):
+        drawn = children(show.pid)
+        self.assertEqual(len(drawn), 1)
+        out = self.x.run("xdotool", "search", "--pid", str(drawn[0]), capture_output=True, text=True).stdout
+        return out.split()
+
+    def test_the_window_manager_and_other_programs_cannot_uncover_the_desktop(self):
+        _, show = self.start_locked()
+        time.sleep(1.0)
+        actions = [("the show-desktop key", lambda: self.x.key("super+d"))]
+        for w in self.show_windows(show):
+            actions.append(("minimising %s" % w, lambda w=w: self.x.run("xdotool", "windowminimize", w)))
+            actions.append(("unmapping %s" % w, lambda w=w: self.x.run("xdotool", "windowunmap", w)))
+        windows = self.show_windows(show)
+        actions.append(("closing %s" % windows[0], lambda: self.x.run("xdotool", "windowclose", windows[0])))
+        for what, act in actions:
+            act()
+            time.sleep(1.0)
+            self.assertFalse(self.desktop_visible(), "the desktop was visible a second after %s" % what)
+            self.assertIsNone(show.poll(), what)
+
+    def test_a_garbled_registry_keeps_the_password_and_guesses_are_slowed(self):
+        home, show = self.start_locked()
+        with open(os.path.join(home, "registry.reg"), "wb") as f:
+            f.write(b"\x00\xffnot a registry file at all\r\n[[[\r\n")
+        time.sleep(1.0)
+        # Wrong passwords as fast as a person can type them, for 5 s.
+        start = time.time()
+        while time.time() - start < 5.0:
+            self.x.key("space")
+            self.x.key("ctrl+a", "BackSpace")
+            self.x.type("no")
+            self.x.key("Return")
+        self.assertIsNone(show.poll(), "a wrong password ended the show")
+        # The right one, again and again until the wait is over.
+        end = time.time() + 40
+        while time.time() < end and show.poll() is None:
+            self.x.key("space")
+            self.x.key("ctrl+a", "BackSpace")
+            self.x.type("pw")
+            self.x.key("Return")
+            time.sleep(0.5)
+        self.assertEqual(wait_exit(show, 5), 0, "the right password did not end the show")
+        wrong = show.stderr.read().decode(errors="replace").count("wrong password")
+        # 1, 2 and 4 s of waiting: at most four guesses were taken in 5 s.
+        self.assertGreaterEqual(wrong, 1)
+        self.assertLessEqual(wrong, 4, "%d wrong passwords taken in 5 s" % wrong)
 
 
 if __name__ == "__main__":
