@@ -24,7 +24,7 @@ bool StepTimes::eventFilter(QObject* watched, QEvent* event) {
       if (qobject_cast<StageWindow*>(watched)) paints_ = -1;
       break;
     case QEvent::Paint:
-      if (paints_ >= 0 && qobject_cast<StageWindow*>(watched) && ++paints_ == 2) {
+      if (paints_ >= 0 && qobject_cast<StageWindow*>(watched) && ++paints_ == 1) {
         std::fprintf(stderr, "transition start delay %.1f ms\n", double(sincePauseEnd_.nsecsElapsed()) / 1e6);
         std::fflush(stderr);
         paints_ = -1;

@@ -1,9 +1,9 @@
 // LUMORA_STEP_TIMES=1: the show prints, for every slide step, the time from
 // the end of the pause (Timer1 firing) to the transition's first frame on
 // the screen, as "transition start delay N.N ms" on standard error. The
-// stage's first paint in a step is its showing (the Stage as it was); the
-// second is the transition's first frame. A step in which the stage window
-// was just shown is left out (the window system may paint it once more).
+// stage stays up between steps, so its first paint in a step is the
+// transition's first frame. A step in which the stage window was just shown
+// is left out (its showing paints it whole first).
 #pragma once
 
 #include <QElapsedTimer>

@@ -26,6 +26,10 @@ PreparedFrame prepareFrame(const FrameJob& job, std::stop_token stop) {
   if (stop.stop_requested()) return out;
   out.frame = Bitmap(job.screenW, job.screenH, kBlack);
   composeFrame(pixels, layout, out.frame);
+  pixels = Bitmap();
+  if (stop.stop_requested()) return out;
+  out.work = Bitmap(job.screenW, job.screenH, kWhite);
+  out.spare = Bitmap(job.screenW, job.screenH, kWhite);
   if (job.plan && !stop.stop_requested()) out.transition = countPlannedTransition(*job.plan, out.frame);
   return out;
 }

@@ -53,6 +53,9 @@ struct FrameJob {
 struct PreparedFrame {
   FrameJob job;
   Bitmap frame;
+  // The transition's two scratch bitmaps (WorkBitmap, SpareBitmap), white,
+  // the frame's size: made here, so the step starts without filling 2 x 8 MB.
+  Bitmap work, spare;
   std::string error;  // not empty: the picture cannot be read
   std::optional<CountedTransition> transition;  // counted when the job had a plan
   bool failed() const { return !error.empty(); }

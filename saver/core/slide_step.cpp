@@ -116,7 +116,13 @@ void SlideStep::run() {
   {
     Bitmap& frame = prepared->frame;
     const int screenW = frame.width(), screenH = frame.height();
-    Bitmap work(screenW, screenH, kWhite), spare(screenW, screenH, kWhite);
+    // White scratch bitmaps of the frame's size, normally made with it.
+    auto scratch = [&](Bitmap& made) -> Bitmap& {
+      if (made.width() != screenW || made.height() != screenH) made = Bitmap(screenW, screenH, kWhite);
+      return made;
+    };
+    Bitmap& work = scratch(prepared->work);
+    Bitmap& spare = scratch(prepared->spare);
 
     host_.showStage();
     const std::uint32_t seed = state_.random->seed();

@@ -84,7 +84,8 @@ void StageWindow::resizeStage(int w, int h) {
 
 void StageWindow::showAbove(QWidget* below, const QList<QWidget*>& over) {
   ensureStage();
-  if (!isVisible()) {
+  const bool wasHidden = !isVisible();
+  if (wasHidden) {
     if (below) {
       // What `below` shows, with its children but without this stage and
       // the parts that stay over it (a prompt, a report).
@@ -106,7 +107,10 @@ void StageWindow::showAbove(QWidget* below, const QList<QWidget*>& over) {
   raise();
   if (isWindow() && !(windowFlags() & Qt::WindowDoesNotAcceptFocus)) activateWindow();
   if (focusPolicy() != Qt::NoFocus) setFocus(Qt::OtherFocusReason);
-  present();
+  // Shown just now, the whole Stage comes up. Already up, the screen holds
+  // it: a present would repaint it unchanged and put the transition's first
+  // frame off by a refresh.
+  if (wasHidden) present();
 }
 
 double StageWindow::refreshRate() const {

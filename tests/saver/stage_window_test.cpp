@@ -33,6 +33,22 @@ TEST(StageWindowPresent, ChangeInsideAFrameIsPresentedAtTheNextRefresh) {
   EXPECT_EQ(stage.presentCount(), before + 1);  // nothing new, nothing presented
 }
 
+// Showing a stage that is already up repaints nothing: the transition that
+// follows brings its first drawing up at once, not a refresh later.
+TEST(StageWindowPresent, ShowingAStageThatIsUpPresentsNothing) {
+  testing::qtApp();
+  StageWindow stage;
+  stage.showAbove(nullptr);
+  const long long shown = stage.presentCount();
+  EXPECT_GE(shown, 1);  // shown just now: presented whole
+  handleEventsFor(int(2000 / stage.refreshRate()) + 10);
+  stage.showAbove(nullptr);
+  EXPECT_EQ(stage.presentCount(), shown);
+  stage.stage().at(3, 3) = kWhite;
+  stage.stageDrawn({3, 3, 4, 4});
+  EXPECT_EQ(stage.presentCount(), shown + 1);
+}
+
 // A short transition lasts at least the minimum and comes up frame by frame.
 TEST(StageWindowPace, ShortTransitionIsSpreadOverTheMinimum) {
   testing::qtApp();
