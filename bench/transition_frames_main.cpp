@@ -47,7 +47,12 @@ int main(int argc, char** argv) {
   for (int n = first; n <= last; ++n) {
     lumora::drawBitmap(oldPicture, stage.stage(), 0, 0);
     stage.present();
-    QCoreApplication::processEvents();
+    // As in the show, where the picture before has stood for the pause: a
+    // refresh passes before the transition, so its first drawing is not held
+    // back by the present just made.
+    QElapsedTimer settle;
+    settle.start();
+    while (settle.elapsed() < qint64(1000 / hz) + 2) QCoreApplication::processEvents(QEventLoop::AllEvents, 5);
     lumora::Bitmap work(w, h, lumora::kWhite), spare(w, h, lumora::kWhite);
     lumora::Random random(std::uint32_t(1000 + n));
     lumora::EffectContext ctx({frame, work, spare, stage.stage()}, w, h, speed, random, &stage);

@@ -14,12 +14,8 @@ TransitionPace::TransitionPace(const EffectCounts& counts, int minimumMs, double
 TransitionPace::Duration TransitionPace::next(Duration elapsed) {
   if (points_ <= 0 || minimum_ <= Duration::zero()) return Duration::zero();
   passed_ = std::min(passed_ + 1, points_);
-  // Point k of P (from 1) is due at minimum * (k - 1) / (P - 1): the first
-  // at once, so the transition's first frame comes with the end of the
-  // pause, the last at the minimum. A lone point is due at the minimum. In
-  // long double: P may be large.
-  const long double share = points_ == 1 ? 1.0L : static_cast<long double>(passed_ - 1) / (points_ - 1);
-  const auto due = Duration(static_cast<Duration::rep>(static_cast<long double>(minimum_.count()) * share));
+  // Point k of P is due at minimum * k / P (in long double: P may be large).
+  const auto due = Duration(static_cast<Duration::rep>(static_cast<long double>(minimum_.count()) * passed_ / points_));
   const Duration wait = due - elapsed;
   return wait >= kShortestWait ? wait : Duration::zero();
 }

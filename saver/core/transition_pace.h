@@ -1,7 +1,6 @@
 // The pacing of one transition: its pacing points (pumps, and the Stage
 // operations too when the pumps are fewer than the display frames of the
-// minimum time) are spread evenly over that minimum, the first at its
-// start and the last at its end. The sequence of
+// minimum time) are spread evenly over that minimum. The sequence of
 // operations is untouched; the host only waits before a point that comes
 // early. A transition slower than the minimum never waits.
 #pragma once
