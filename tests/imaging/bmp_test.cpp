@@ -23,7 +23,7 @@ void put32(Bytes& b, std::uint32_t v) {
   put16(b, v >> 16);
 }
 
-struct BmpSpec {
+struct BmpLayout {
   std::int32_t width = 0, height = 0;
   unsigned bits = 24;
   std::uint32_t compression = 0;
@@ -33,7 +33,7 @@ struct BmpSpec {
   bool fileHeader = true;
 };
 
-Bytes makeBmp(const BmpSpec& s) {
+Bytes makeBmp(const BmpLayout& s) {
   Bytes info;
   put32(info, 40);
   put32(info, std::uint32_t(s.width));
@@ -63,7 +63,7 @@ Bytes makeBmp(const BmpSpec& s) {
 Picture read(const Bytes& b) { return readBmp(ReaderInput{b, {}}); }
 
 TEST(BmpReader, TwentyFourBitRowsRunBottomUpUnlessHeightIsNegative) {
-  BmpSpec s;
+  BmpLayout s;
   s.width = 2;
   s.height = 2;
   // Rows of 6 bytes padded to 8: first stored row red, green; second blue, white.
@@ -82,7 +82,7 @@ TEST(BmpReader, TwentyFourBitRowsRunBottomUpUnlessHeightIsNegative) {
 }
 
 TEST(BmpReader, PaletteFormatsAndHeaderlessDib) {
-  BmpSpec s;
+  BmpLayout s;
   s.width = 9;
   s.height = 1;
   s.bits = 1;
@@ -130,7 +130,7 @@ TEST(BmpReader, CoreHeaderWithThreeBytePaletteEntries) {
 }
 
 TEST(BmpReader, SixteenBitFormats) {
-  BmpSpec s;
+  BmpLayout s;
   s.width = 1;
   s.height = 1;
   s.bits = 16;
@@ -151,7 +151,7 @@ TEST(BmpReader, SixteenBitFormats) {
 }
 
 TEST(BmpReader, ThirtyTwoBitWithAndWithoutBitFields) {
-  BmpSpec s;
+  BmpLayout s;
   s.width = 1;
   s.height = 1;
   s.bits = 32;
@@ -167,7 +167,7 @@ TEST(BmpReader, ThirtyTwoBitWithAndWithoutBitFields) {
 }
 
 TEST(BmpReader, Rle8RunsAbsoluteDeltaAndOverflowingRows) {
-  BmpSpec s;
+  BmpLayout s;
   s.width = 4;
   s.height = 3;
   s.bits = 8;
@@ -194,7 +194,7 @@ TEST(BmpReader, Rle8RunsAbsoluteDeltaAndOverflowingRows) {
 }
 
 TEST(BmpReader, Rle4AlternatesNibbles) {
-  BmpSpec s;
+  BmpLayout s;
   s.width = 5;
   s.height = 2;
   s.bits = 4;
@@ -228,7 +228,7 @@ TEST(BmpReader, RejectsBadFilesWithAMessage) {
     return std::string("loaded");
   };
   EXPECT_EQ(message({'B', 'M', 0, 0}), "Bitmap image is not valid.");
-  BmpSpec s;
+  BmpLayout s;
   s.width = 0;
   s.height = 1;
   s.pixels = {0, 0, 0, 0};
@@ -248,7 +248,7 @@ TEST(BmpReader, RejectsBadFilesWithAMessage) {
 TEST(BmpReader, FilesCutShortFail) {
   const std::string cut = "Bitmap: pixel data past the end of the file";
   // 3 x 2 at 8 bits: rows of 4 bytes; the last row may lack its padding.
-  BmpSpec s;
+  BmpLayout s;
   s.width = 3;
   s.height = 2;
   s.bits = 8;

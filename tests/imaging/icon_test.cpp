@@ -8,14 +8,14 @@ namespace {
 using test::Bytes;
 using test::FileBuilder;
 
-struct IconSpec {
+struct IconLayout {
   int width, height, bits;
   std::vector<std::uint32_t> palette;  // 0x00RRGGBB
   Bytes colourRows;                    // bottom-up, padded to 4 bytes
   Bytes maskRows;                      // bottom-up, padded to 4 bytes
 };
 
-Bytes imageData(const IconSpec& s) {
+Bytes imageData(const IconLayout& s) {
   FileBuilder f;
   f.le32(40).le32(std::uint32_t(s.width)).le32(std::uint32_t(s.height * 2)).le16(1).le16(s.bits);
   f.le32(0).le32(0).le32(0).le32(0).le32(std::uint32_t(s.palette.size())).le32(0);

@@ -8,13 +8,13 @@ namespace {
 using test::Bytes;
 using test::FileBuilder;
 
-struct PcxSpec {
+struct PcxLayout {
   int maker = 10, version = 5, encoding = 1, bits = 8, planes = 1;
   int width = 1, height = 1, bytesPerLine = 1, paletteInfo = 1;
   std::vector<PaletteEntry> palette16 = {};
 };
 
-FileBuilder pcxHeader(const PcxSpec& s) {
+FileBuilder pcxHeader(const PcxLayout& s) {
   FileBuilder f;
   f.u8(s.maker).u8(s.version).u8(s.encoding).u8(s.bits);
   f.le16(0).le16(0).le16(s.width - 1).le16(s.height - 1).le32(0);
