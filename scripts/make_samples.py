@@ -16,9 +16,11 @@ tests/data/samples.txt lists every sample, one a line:
 
 FILE and EXPECTED relative to tests/data; BITS the reader's pixel format;
 TOLERANCE the largest difference allowed in any colour component (0: exact);
-CUT "fails" when every shortened copy of the file must be refused, "partial"
-when a shortened copy may still give a picture (decoders that show what
-arrived, as libjpeg does).
+CUT "fails" when a shortened copy must be refused (or, where only bytes the
+reader does not use were cut, come out as the whole file does), "partial"
+when it may give a picture of the whole one's size with what arrived: libjpeg
+shows what it has, a GIF's rows beyond its data stay unfilled, a metafile
+plays the records it holds, an icon without its whole mask is opaque.
 
 Run with the system's Python: /usr/bin/python3 scripts/make_samples.py
 (scripts/setup.sh installs the tools). It rewrites tests/data whole.
@@ -310,7 +312,7 @@ def make_icon():
             for x in range(W):
                 if transparent(x, y) == 0:
                     ep[x, y] = (0, 0, 0)
-        add(f"ico/bits{bits}_mask.ico", expected, 32)
+        add(f"ico/bits{bits}_mask.ico", expected, 32, 0, "partial")
     # ImageMagick's icon: 32 bits with alpha.
     rgba = with_alpha(busy(16, 16))
     run(CONVERT, save_png(rgba, "icon.png"), target("ico/bits32_alpha.ico"))
@@ -332,9 +334,13 @@ def make_jpeg():
         rel = f"jpeg/{name}.jpg"
         run("cjpeg", "-quality", "90", *args, "-outfile", target(rel), ppm)
         add(rel, ppm_of(target(rel), djpeg), bits, 0, "partial")
+    shutil.copy(target("jpeg/colour.jpg"), target("jpeg/colour.jpeg"))
+    add("jpeg/colour.jpeg", ppm_of(target("jpeg/colour.jpg"), djpeg), 24, 0, "partial")
     # Exif orientations: the photograph is stored turned, the reader turns it
     # upright again.
     upright = smooth(16, 8)
+    upright.save(target("jpeg/upright.jpg"), quality=90)
+    add("jpeg/upright.jpg", ppm_of(target("jpeg/upright.jpg"), djpeg), 24, 0, "partial")
     for orientation, stored in ((3, upright.transpose(Image.Transpose.ROTATE_180)),
                                 (6, upright.transpose(Image.Transpose.ROTATE_90)),
                                 (8, upright.transpose(Image.Transpose.ROTATE_270))):
@@ -367,9 +373,9 @@ def make_png():
     rgba = with_alpha(src)
     rgba.save(target("png/rgba8.png"))
     add("png/rgba8.png", over_black(rgba), 24)
-    run(CONVERT, save_png(src, "busy.png"), "-depth", "16", "PNG48:" + target("png/rgb16.png"))
+    run(CONVERT, save_png(src, "busy.png"), "-depth", "16", "-strip", "PNG48:" + target("png/rgb16.png"))
     add("png/rgb16.png", src, 24)
-    run(CONVERT, save_png(src, "busy.png"), "-interlace", "PNG", target("png/interlaced.png"))
+    run(CONVERT, save_png(src, "busy.png"), "-interlace", "PNG", "-strip", target("png/interlaced.png"))
     add("png/interlaced.png", src, 24)
     # A palette with one transparent entry (tRNS).
     tp = palette_image(PALETTE16)
@@ -406,6 +412,10 @@ def make_heif():
         decoded = scratch("heif.png")
         run("heif-convert", target(rel), decoded)
         add(rel, Image.open(decoded).convert("RGB"), 24, 3, "fails")
+    shutil.copy(target("heif/lossy.heic"), target("heif/lossy.heif"))
+    decoded = scratch("heif.png")
+    run("heif-convert", target("heif/lossy.heif"), decoded)
+    add("heif/lossy.heif", Image.open(decoded).convert("RGB"), 24, 3, "fails")
     rel = "heif/avifenc.avif"
     run("avifenc", "--min", "8", "--max", "12", save_png(src, "smooth.png"), target(rel), stdout=subprocess.DEVNULL)
     decoded = scratch("avif.png")
@@ -418,15 +428,15 @@ def make_heif():
 def make_gif():
     p16 = palette_image(PALETTE16)
     p16.save(target("gif/palette16.gif"), interlace=False, optimize=False)
-    add("gif/palette16.gif", rgb_of(p16), 8)
+    add("gif/palette16.gif", rgb_of(p16), 8, 0, "partial")
     p256 = palette256(W, 21)
     p256.save(target("gif/interlaced.gif"), interlace=True, optimize=False)
-    add("gif/interlaced.gif", rgb_of(p256), 8)
+    add("gif/interlaced.gif", rgb_of(p256), 8, 0, "partial")
     two = palette_image([(0, 0, 0), (255, 255, 255)])
     two.save(target("gif/two_colours.gif"), interlace=False, optimize=False)
-    add("gif/two_colours.gif", rgb_of(two), 8)
+    add("gif/two_colours.gif", rgb_of(two), 8, 0, "partial")
     run(CONVERT, save_png(busy(), "busy.png"), "-colors", "200", "+dither", target("gif/magick.gif"))
-    add("gif/magick.gif", Image.open(target("gif/magick.gif")).convert("RGB"), 8)
+    add("gif/magick.gif", Image.open(target("gif/magick.gif")).convert("RGB"), 8, 0, "partial")
 
 
 # TIFF ------------------------------------------------------------------
@@ -447,6 +457,8 @@ def make_tiff():
         rel = f"tiff/rgb_{compression.replace('tiff_', '')}.tif"
         src.save(target(rel), compression=compression)
         add(rel, src, 24)
+    shutil.copy(target("tiff/rgb_raw.tif"), target("tiff/rgb_raw.tiff"))
+    add("tiff/rgb_raw.tiff", src, 24)
     grey().save(target("tiff/grey8.tif"))
     add("tiff/grey8.tif", rgb_of(grey()), 8)
     bilevel().save(target("tiff/bits1.tif"))
@@ -799,7 +811,7 @@ def make_metafile():
     expected = Image.new("RGB", (w, h), (255, 255, 255))
     for colour, (left, top, right, bottom) in boxes:
         expected.paste(colour, (left, top, right, bottom))
-    add("metafile/boxes.wmf", expected, 32)
+    add("metafile/boxes.wmf", expected, 32, 0, "partial")
 
     def emf_record(kind, *values):
         body = b"".join(struct.pack("<i", v - (1 << 32) if v >= 1 << 31 else v) for v in values)
@@ -818,7 +830,7 @@ def make_metafile():
     header += le16(4) + le16(0) + le32(0) * 3 + struct.pack("<4i", 960, 960, 254, 254)
     header += le32(0) * 3 + struct.pack("<2i", 254000, 254000)
     write("metafile/boxes.emf", header + body + eof)
-    add("metafile/boxes.emf", expected, 32)
+    add("metafile/boxes.emf", expected, 32, 0, "partial")
 
 
 MAKERS = [make_bmp, make_icon, make_jpeg, make_png, make_webp, make_heif, make_gif, make_tiff, make_targa,
