@@ -1,4 +1,4 @@
-// The real metafiles among the sample pictures, and the loader's entries.
+// The committed sample metafiles, and the loader's entries.
 #include <gtest/gtest.h>
 
 #include <filesystem>
@@ -9,34 +9,27 @@
 namespace lumora::test {
 namespace {
 
-std::filesystem::path sample(const char* name) { return std::filesystem::path(LUMORA_TESTIMAGES) / name; }
-
-TEST(RealMetafiles, InkscapeCircleAsEmf) {
-  if (!std::filesystem::exists(sample("drawing.emf"))) GTEST_SKIP() << "no sample pictures";
-  // Frame 28.99 mm square: 110 pixels at 96 per inch.
-  const Picture p = loadPicture(sample("drawing.emf"));
-  EXPECT_EQ(p.width(), 110);
-  EXPECT_EQ(p.height(), 110);
-  EXPECT_EQ(p.pixel(55, 55), kRed);
-  EXPECT_EQ(p.pixel(1, 1), kWhite);
-  // The black outline crosses the middle row near both edges.
-  int dark = 0;
-  for (int x = 0; x < 6; ++x) dark += redOf(p.pixel(x, 55)) < 80 ? 1 : 0;
-  EXPECT_GE(dark, 1);
+std::filesystem::path sample(const char* name) {
+  return std::filesystem::path(LUMORA_SOURCE_DIR) / "tests" / "data" / "metafile" / name;
 }
 
-TEST(RealMetafiles, InkscapeCircleAsPlaceableWmf) {
-  if (!std::filesystem::exists(sample("drawing.wmf"))) GTEST_SKIP() << "no sample pictures";
-  // 1369 units at 1200 per inch: 110 pixels. The file's window is 0..1369,
-  // while its polygon is centred on (925, 925), so the circle reaches past
-  // the right and bottom edges.
-  const Picture p = loadPicture(sample("drawing.wmf"));
-  EXPECT_EQ(p.width(), 110);
-  EXPECT_EQ(p.height(), 110);
-  EXPECT_EQ(p.pixel(75, 75), kRed);
-  EXPECT_EQ(p.pixel(5, 5), kWhite);
-  EXPECT_EQ(p.pixel(109, 75), kRed);
+// The committed samples (scripts/make_samples.py): a 24 x 24 picture with a
+// red box (2, 2)-(12, 9) and a blue box (10, 6)-(22, 15) over it, filled
+// without outlines, as a placeable Windows metafile at 96 units per inch and
+// as an enhanced metafile whose frame is 24 x 24 pixels at 96 per inch.
+void expectBoxes(const Picture& p) {
+  EXPECT_EQ(p.width(), 24);
+  EXPECT_EQ(p.height(), 24);
+  EXPECT_EQ(p.pixel(2, 2), rgb(200, 30, 40));
+  EXPECT_EQ(p.pixel(9, 8), rgb(200, 30, 40));
+  EXPECT_EQ(p.pixel(11, 8), rgb(20, 40, 200));  // drawn later, on top
+  EXPECT_EQ(p.pixel(21, 14), rgb(20, 40, 200));
+  for (auto [x, y] : {std::pair{1, 1}, {12, 2}, {22, 15}, {23, 23}, {5, 20}}) EXPECT_EQ(p.pixel(x, y), kWhite) << x << "," << y;
 }
+
+TEST(RealMetafiles, BoxesAsEmf) { expectBoxes(loadPicture(sample("boxes.emf"))); }
+
+TEST(RealMetafiles, BoxesAsPlaceableWmf) { expectBoxes(loadPicture(sample("boxes.wmf"))); }
 
 TEST(RealMetafiles, LoaderNeedsTheRendererAndNamesWhatIsMissing) {
   const Bytes wmf = WmfBuilder().placeable(0, 0, 10, 10, 96);

@@ -1,7 +1,7 @@
 // Every sample picture of tests/data, read through the loader: it must come
-// out as the expected picture beside it, and every shortened copy of it must
-// be refused with a message (or, for the decoders that show what arrived,
-// give a picture no larger than the whole one), never read past its end.
+// out as the expected picture beside it, in the reader's pixel format; and
+// shortened copies of it must be refused with a message, never read past
+// their end (the rule for each is at ShortenedCopiesAreRefusedWithAMessage).
 #include <gtest/gtest.h>
 
 #include <algorithm>
