@@ -222,6 +222,27 @@ def bmp_rows16(im, green_bits):
     return bytes(out)
 
 
+def bmp_rle4(im):
+    """RLE4 rows, bottom-up: runs of up to 8 pixels (two colours
+    alternating in one byte), each row ended by 0 0, the picture by 0 1."""
+    px = im.load()
+    out = bytearray()
+    for y in range(im.height - 1, -1, -1):
+        row = [px[x, y] for x in range(im.width)]
+        for start in range(0, len(row), 8):
+            part = row[start:start + 8]
+            second = part[1] if len(part) > 1 else 0
+            if all(v == part[i % 2] for i, v in enumerate(part)):
+                out += bytes((len(part), part[0] << 4 | second))
+            else:  # absolute mode: the pixels as they are, padded to 2 bytes
+                packed = bytearray((len(part) + 1) // 2)
+                for i, v in enumerate(part):
+                    packed[i // 2] |= v << (4 if i % 2 == 0 else 0)
+                out += bytes((0, len(part))) + packed + bytes(len(packed) % 2)
+        out += b"\0\0"
+    return bytes(out[:-2]) + b"\0\1"
+
+
 # BMP, DIB, RLE ---------------------------------------------------------
 
 def make_bmp():
@@ -234,6 +255,9 @@ def make_bmp():
     with open(target("bmp/bits4.bmp"), "wb") as out:
         run("ppmtobmp", "-bpp=4", p16_ppm, stdout=out)
     add("bmp/bits4.bmp", rgb_of(p16), 4)
+    write("bmp/rle4.bmp", bmp_file(bmp_info(4, 2), b"".join(bytes((b, g, r, 0)) for r, g, b in PALETTE16),
+                                   bmp_rle4(p16)))
+    add("bmp/rle4.bmp", rgb_of(p16), 4)
     p256 = palette256()
     p256.save(target("bmp/bits8.bmp"))
     add("bmp/bits8.bmp", rgb_of(p256), 8)
@@ -330,7 +354,8 @@ def make_jpeg():
     ppm = scratch("smooth.ppm")
     src.save(ppm)
     for name, args, bits in (("colour", [], 24), ("progressive", ["-progressive"], 24),
-                             ("grey", ["-grayscale"], 8), ("colour_444", ["-sample", "1x1"], 24)):
+                             ("grey", ["-grayscale"], 8), ("colour_444", ["-sample", "1x1"], 24),
+                             ("restart_markers", ["-restart", "1B"], 24)):
         rel = f"jpeg/{name}.jpg"
         run("cjpeg", "-quality", "90", *args, "-outfile", target(rel), ppm)
         add(rel, ppm_of(target(rel), djpeg), bits, 0, "partial")
@@ -365,6 +390,12 @@ def make_png():
     add("png/bits1.png", rgb_of(bilevel()), 24)
     grey().save(target("png/grey8.png"))
     add("png/grey8.png", rgb_of(grey()), 24)
+    grey_alpha = with_alpha(grey()).convert("LA")
+    grey_alpha.save(target("png/grey_alpha.png"))
+    add("png/grey_alpha.png", over_black(grey_alpha.convert("RGBA")), 24)
+    run(CONVERT, save_png(grey(), "grey.png"), "-depth", "16", "-define", "png:color-type=0", "-define", "png:bit-depth=16", "-strip",
+        target("png/grey16.png"))
+    add("png/grey16.png", rgb_of(grey()), 24)
     p16 = palette_image(PALETTE16)
     p16.save(target("png/palette4.png"), bits=4)
     add("png/palette4.png", rgb_of(p16), 24)
@@ -400,6 +431,9 @@ def make_webp():
     rel = "webp/lossless_alpha.webp"
     run("cwebp", "-quiet", "-lossless", "-exact", save_png(rgba, "rgba.png"), "-o", target(rel))
     add(rel, over_black(rgba), 24)
+    rel = "webp/animated.webp"
+    src.save(target(rel), save_all=True, append_images=[smooth()], lossless=True, duration=200)
+    add(rel, src, 24)
     rel = "webp/lossy.webp"
     run("cwebp", "-quiet", "-q", "90", save_png(smooth(), "smooth.png"), "-o", target(rel))
     add(rel, ppm_of(target(rel), lambda p, o: ["dwebp", "-quiet", p, "-ppm", "-o", o]), 24, 2)
@@ -432,6 +466,11 @@ def make_gif():
     p256 = palette256(W, 21)
     p256.save(target("gif/interlaced.gif"), interlace=True, optimize=False)
     add("gif/interlaced.gif", rgb_of(p256), 8, 0, "partial")
+    # A graphic control extension (its transparency is not used) and a
+    # comment before the image.
+    p16.save(target("gif/extensions.gif"), interlace=False, optimize=False, transparency=3, duration=100,
+             comment=b"made by make_samples.py")
+    add("gif/extensions.gif", rgb_of(p16), 8, 0, "partial")
     two = palette_image([(0, 0, 0), (255, 255, 255)])
     two.save(target("gif/two_colours.gif"), interlace=False, optimize=False)
     add("gif/two_colours.gif", rgb_of(two), 8, 0, "partial")
@@ -449,6 +488,43 @@ def cmyk_to_rgb(c, m, y, k):
 
 def cmyk_source(w=W, h=H):
     return [((x * 20) % 256, (y * 36) % 256, (x * y * 3) % 256, (x + y) * 6) for y in range(h) for x in range(w)]
+
+
+def small_tiff(photometric, bits, strip):
+    """A little-endian TIFF of one uncompressed strip, written here for the
+    layouts the tools do not write."""
+    spp = len(bits)
+    tags = {256: (3, [W]), 257: (3, [H]), 258: (3, bits), 259: (3, [1]), 262: (3, [photometric]),
+            273: (4, [0]), 277: (3, [spp]), 278: (3, [H]), 279: (4, [len(strip)])}
+    ifd_size = 2 + 12 * len(tags) + 4
+    extra_at = 8 + ifd_size
+    extra = b"".join(le16(v) for v in bits) if spp > 2 else b""
+    tags[273] = (4, [extra_at + len(extra)])
+    ifd = le16(len(tags))
+    for tag, (kind, values) in sorted(tags.items()):
+        if kind == 3 and len(values) > 2:
+            value = le32(extra_at)
+        elif kind == 3:
+            value = b"".join(le16(v) for v in values).ljust(4, b"\0")
+        else:
+            value = le32(values[0])
+        ifd += le16(tag) + le16(kind) + le32(len(values)) + value
+    return b"II*\0" + le32(8) + ifd + le32(0) + extra + strip
+
+
+def lab_to_rgb(L, a, b):
+    """8-bit CIE L*a*b* (a and b signed) to red, green, blue."""
+    l = L / 2.55
+    if l < 7.9996:
+        y = l / 903.3
+        x, z = y + a / 3893.5, y - b / 1557.4
+    else:
+        f = (l + 16) / 116
+        x, y, z = (f + a / 500) ** 3, f ** 3, (f - b / 200) ** 3
+    blue = 0.099 * x - 0.198 * y + 1.099 * z
+    green = -0.952 * x + 1.893 * y + 0.059 * z
+    red = 2.998 * x - 1.458 * y - 0.541 * z
+    return tuple(max(0, min(255, round(v * 255))) for v in (red, green, blue))
 
 
 def make_tiff():
@@ -483,6 +559,22 @@ def make_tiff():
     add("tiff/grey_deflate_big_endian.tif", rgb_of(grey()), 8)
     run(CONVERT, save_png(src, "busy.png"), "-depth", "16", "-compress", "None", target("tiff/rgb16.tif"))
     add("tiff/rgb16.tif", src, 24)
+    # Written here: 4-bit grey where white is zero, and CIE L*a*b*.
+    values = [(x + 2 * y) % 16 for y in range(H) for x in range(W)]
+    strip = bytearray()
+    for y in range(H):
+        row = bytearray((W + 1) // 2)
+        for x in range(W):
+            row[x // 2] |= values[y * W + x] << (4 if x % 2 == 0 else 0)
+        strip += row
+    write("tiff/grey4_white_is_zero.tif", small_tiff(0, [4], bytes(strip)))
+    add("tiff/grey4_white_is_zero.tif", Image.frombytes("L", (W, H), bytes(16 * (15 - v) for v in values)).convert("RGB"), 4)
+    lab = [((x * 19 + y * 7) % 256, (x * 11 - 64) % 256 - 256 * ((x * 11 - 64) % 256 > 127),
+            (y * 23 - 70) % 256 - 256 * ((y * 23 - 70) % 256 > 127)) for y in range(H) for x in range(W)]
+    write("tiff/lab.tif", small_tiff(8, [8, 8, 8], bytes(v & 0xFF for p in lab for v in p)))
+    expected = Image.new("RGB", (W, H))
+    expected.putdata([lab_to_rgb(*p) for p in lab])
+    add("tiff/lab.tif", expected, 24, 1)  # 1: the formula's last bit may round either way
     # Orientation 6: stored turned, shown upright.
     upright = busy()
     upright.transpose(Image.Transpose.ROTATE_90).save(target("tiff/orientation_6.tif"))
@@ -585,6 +677,8 @@ def make_sgi():
         run("pnmtosgi", "-rle", pgm, stdout=out)
     add("sgi/grey_rle.sgi", rgb_of(grey()), 8)
     run(CONVERT, save_png(src, "busy.png"), "-depth", "16", "-compress", "RLE", "SGI:" + target("sgi/rgb16_rle.sgi"))
+    run(CONVERT, save_png(with_alpha(src), "rgba.png"), "-compress", "RLE", "SGI:" + target("sgi/rgba_rle.sgi"))
+    add("sgi/rgba_rle.sgi", src, 32)
     add("sgi/rgb16_rle.sgi", src, 24)
 
 
@@ -623,6 +717,8 @@ def make_photoshop():
                                        ("grey_rle", ["-colorspace", "Gray"], None, 8)):
         run(CONVERT, save_png(src if name != "grey_rle" else grey(), "in.png"), *args, target(f"psd/{name}.psd"))
         add(f"psd/{name}.psd", expected if expected else rgb_of(grey()), bits)
+    run(CONVERT, save_png(src, "in.png"), "-depth", "16", target("psd/rgb16_rle.psd"))
+    add("psd/rgb16_rle.psd", src, 24)
     shutil.copy(target("psd/rgb_rle.psd"), target("psd/rgb_rle.pdd"))
     add("psd/rgb_rle.pdd", src, 24)
     # Written here: CMYK planes (stored inverted, 255 = no ink) and an
