@@ -26,7 +26,6 @@ Run with the system's Python: /usr/bin/python3 scripts/make_samples.py
 (scripts/setup.sh installs the tools). It rewrites tests/data whole.
 """
 
-import io
 import os
 import shutil
 import struct
@@ -393,8 +392,8 @@ def make_png():
     grey_alpha = with_alpha(grey()).convert("LA")
     grey_alpha.save(target("png/grey_alpha.png"))
     add("png/grey_alpha.png", over_black(grey_alpha.convert("RGBA")), 24)
-    run(CONVERT, save_png(grey(), "grey.png"), "-depth", "16", "-define", "png:color-type=0", "-define", "png:bit-depth=16", "-strip",
-        target("png/grey16.png"))
+    run(CONVERT, save_png(grey(), "grey.png"), "-depth", "16", "-define", "png:color-type=0",
+        "-define", "png:bit-depth=16", "-strip", target("png/grey16.png"))
     add("png/grey16.png", rgb_of(grey()), 24)
     p16 = palette_image(PALETTE16)
     p16.save(target("png/palette4.png"), bits=4)
@@ -568,7 +567,8 @@ def make_tiff():
             row[x // 2] |= values[y * W + x] << (4 if x % 2 == 0 else 0)
         strip += row
     write("tiff/grey4_white_is_zero.tif", small_tiff(0, [4], bytes(strip)))
-    add("tiff/grey4_white_is_zero.tif", Image.frombytes("L", (W, H), bytes(16 * (15 - v) for v in values)).convert("RGB"), 4)
+    white_is_zero = Image.frombytes("L", (W, H), bytes(16 * (15 - v) for v in values))
+    add("tiff/grey4_white_is_zero.tif", rgb_of(white_is_zero), 4)
     lab = [((x * 19 + y * 7) % 256, (x * 11 - 64) % 256 - 256 * ((x * 11 - 64) % 256 > 127),
             (y * 23 - 70) % 256 - 256 * ((y * 23 - 70) % 256 > 127)) for y in range(H) for x in range(W)]
     write("tiff/lab.tif", small_tiff(8, [8, 8, 8], bytes(v & 0xFF for p in lab for v in p)))
@@ -628,6 +628,16 @@ def make_targa():
     for name, top_down, rle in (("bits15_bottom_up", False, False), ("bits15_top_down_rle", True, True)):
         write(f"targa/{name}.tga", targa16(runs, top_down, rle))
         add(f"targa/{name}.tga", runs, 15)
+    # A colour map of 16-bit entries: each 5-bit component shifted up by 3.
+    colours = [((i * 7) % 32, (i * 13 + 5) % 32, (31 - i * 2) % 32) for i in range(16)]
+    header = bytes((0, 1, 1)) + le16(0) + le16(len(colours)) + bytes((16,)) + le16(0) + le16(0) + le16(W) + le16(H)
+    header += bytes((8, 0x20))
+    cmap = b"".join(le16(r << 10 | g << 5 | b) for r, g, b in colours)
+    indices = palette_image(PALETTE16)
+    write("targa/map16_top_down.tga", header + cmap + indices.tobytes())
+    expected = Image.new("RGB", (W, H))
+    expected.putdata([tuple(c << 3 for c in colours[i]) for i in indices.getdata()])
+    add("targa/map16_top_down.tga", expected, 8)
     for ext in ("vst", "vda", "icb", "win"):
         shutil.copy(target("targa/rgb_bottom_up.tga"), target(f"targa/rgb_bottom_up.{ext}"))
         add(f"targa/rgb_bottom_up.{ext}", src, 24)
