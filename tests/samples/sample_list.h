@@ -17,10 +17,10 @@ std::filesystem::path sampleData();
 
 // One line of tests/data/samples.txt: FILE EXPECTED BITS TOLERANCE CUT.
 struct Sample {
-  std::string file;      // relative to sampleData()
-  std::string expected;  // the picture it must come out as (PPM, or PNG)
-  int bits = 0;          // the reader's pixel format
-  int tolerance = 0;     // largest difference allowed in a colour component
+  std::string file;         // relative to sampleData()
+  std::string expected;     // the picture it must come out as (PPM, or PNG)
+  int bits = 0;             // the reader's pixel format
+  int tolerance = 0;        // largest difference allowed in a colour component
   bool cutMayLoad = false;  // a shortened copy may still give a picture
 };
 // Test messages name a sample by its file.

@@ -24,14 +24,15 @@ void expectBoxes(const Picture& p) {
   EXPECT_EQ(p.pixel(9, 8), rgb(200, 30, 40));
   EXPECT_EQ(p.pixel(11, 8), rgb(20, 40, 200));  // drawn later, on top
   EXPECT_EQ(p.pixel(21, 14), rgb(20, 40, 200));
-  for (auto [x, y] : {std::pair{1, 1}, {12, 2}, {22, 15}, {23, 23}, {5, 20}}) EXPECT_EQ(p.pixel(x, y), kWhite) << x << "," << y;
+  for (auto [x, y] : {std::pair{1, 1}, {12, 2}, {22, 15}, {23, 23}, {5, 20}})
+    EXPECT_EQ(p.pixel(x, y), kWhite) << x << "," << y;
 }
 
-TEST(RealMetafiles, BoxesAsEmf) { expectBoxes(loadPicture(sample("boxes.emf"))); }
+TEST(MetafileSamples, BoxesAsEmf) { expectBoxes(loadPicture(sample("boxes.emf"))); }
 
-TEST(RealMetafiles, BoxesAsPlaceableWmf) { expectBoxes(loadPicture(sample("boxes.wmf"))); }
+TEST(MetafileSamples, BoxesAsPlaceableWmf) { expectBoxes(loadPicture(sample("boxes.wmf"))); }
 
-TEST(RealMetafiles, LoaderNeedsTheRendererAndNamesWhatIsMissing) {
+TEST(MetafileSamples, LoaderNeedsTheRendererAndNamesWhatIsMissing) {
   const Bytes wmf = WmfBuilder().placeable(0, 0, 10, 10, 96);
   setMetafileRenderer(nullptr);
   EXPECT_EQ(errorOf(wmf, "wmf"), "Metafiles cannot be shown in this build.");
