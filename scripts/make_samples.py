@@ -584,11 +584,12 @@ def make_tiff():
 
 # Targa -----------------------------------------------------------------
 
-def targa16(im, top_down, rle):
-    """15-bit Targa (depth 16): words 0RRRRRGGGGGBBBBB."""
+def targa16(im, top_down, rle, depth=16):
+    """15-bit Targa (depth 15 or 16, two bytes a pixel either way): words
+    0RRRRRGGGGGBBBBB."""
     px = im.load()
     header = bytes((0, 0, 10 if rle else 2)) + bytes(5) + le16(0) + le16(0) + le16(im.width) + le16(im.height)
-    header += bytes((16, 0x20 if top_down else 0))
+    header += bytes((depth, 0x20 if top_down else 0))
     out = bytearray(header)
     ys = range(im.height) if top_down else range(im.height - 1, -1, -1)
     for y in ys:
@@ -625,8 +626,10 @@ def make_targa():
     # Repeated pixels so the run packets are used.
     runs = Image.new("RGB", (W, H))
     runs.putdata([five_bit().getpixel((x // 4, y)) for y in range(H) for x in range(W)])
-    for name, top_down, rle in (("bits15_bottom_up", False, False), ("bits15_top_down_rle", True, True)):
-        write(f"targa/{name}.tga", targa16(runs, top_down, rle))
+    for name, top_down, rle, depth in (("bits15_bottom_up", False, False, 16),
+                                       ("bits15_top_down_rle", True, True, 16),
+                                       ("depth15_bottom_up", False, False, 15)):
+        write(f"targa/{name}.tga", targa16(runs, top_down, rle, depth))
         add(f"targa/{name}.tga", runs, 15)
     # A colour map of 16-bit entries: each 5-bit component shifted up by 3.
     colours = [((i * 7) % 32, (i * 13 + 5) % 32, (31 - i * 2) % 32) for i in range(16)]
@@ -645,6 +648,45 @@ def make_targa():
 
 # PCX -------------------------------------------------------------------
 
+# The Windows 16-colour palette, in its order.
+WINDOWS16 = [(0, 0, 0), (128, 0, 0), (0, 128, 0), (128, 128, 0), (0, 0, 128), (128, 0, 128), (0, 128, 128),
+             (192, 192, 192), (128, 128, 128), (255, 0, 0), (0, 255, 0), (255, 255, 0), (0, 0, 255),
+             (255, 0, 255), (0, 255, 255), (255, 255, 255)]
+
+
+def pcx_rle(data):
+    """PCX run-length: runs of up to 63, and bytes from 192 up always as runs."""
+    out, i = bytearray(), 0
+    while i < len(data):
+        n = 1
+        while i + n < len(data) and data[i + n] == data[i] and n < 63:
+            n += 1
+        if n > 1 or data[i] >= 192:
+            out += bytes((0xC0 | n, data[i]))
+        else:
+            out.append(data[i])
+        i += n
+    return bytes(out)
+
+
+def pcx_planes4(im, version):
+    """A PCX of four 1-bit planes, run-length coded, header palette black."""
+    per_line = ((im.width + 7) // 8 + 1) // 2 * 2
+    header = bytes((10, version, 1, 1)) + le16(0) + le16(0) + le16(im.width - 1) + le16(im.height - 1)
+    header += le16(72) + le16(72) + bytes(48) + bytes((0, 4)) + le16(per_line) + le16(1)
+    header = header.ljust(128, b"\0")
+    px = im.load()
+    data = bytearray()
+    for y in range(im.height):
+        for plane in range(4):
+            row = bytearray(per_line)
+            for x in range(im.width):
+                if px[x, y] >> plane & 1:
+                    row[x // 8] |= 0x80 >> (x % 8)
+            data += row
+    return header + pcx_rle(bytes(data))
+
+
 def make_pcx():
     src = busy()
     for name, im, expected, bits in (("bits1", bilevel(), rgb_of(bilevel()), 1),
@@ -660,6 +702,12 @@ def make_pcx():
     with open(target("pcx/planes4.pcx"), "wb") as out:
         run("ppmtopcx", ppm, stdout=out)
     add("pcx/planes4.pcx", p16, 4)
+    # Version 3: four planes with the system's 16 colours, not the header's.
+    indices = palette_image(PALETTE16)
+    write("pcx/version3_planes4.pcx", pcx_planes4(indices, version=3))
+    expected = Image.new("RGB", (W, H))
+    expected.putdata([WINDOWS16[i] for i in indices.getdata()])
+    add("pcx/version3_planes4.pcx", expected, 4)
     for ext in ("pcc", "scr"):
         shutil.copy(target("pcx/palette8.pcx"), target(f"pcx/palette8.{ext}"))
         add(f"pcx/palette8.{ext}", rgb_of(palette256()), 8)
@@ -705,6 +753,11 @@ def make_portable_map():
         with open(target(plain), "wb") as out:
             run("pnmtoplainpnm", target(rel), stdout=out)
         add(plain, expected, bits)
+    # A text bit map whose digits stand together, with no white space.
+    bits = bilevel()
+    digits = b"\n".join(b"".join(b"1" if bits.getpixel((x, y)) == 0 else b"0" for x in range(W)) for y in range(H))
+    write("pnm/plain_digits_together.pbm", b"P1\n%d %d\n" % (W, H) + digits + b"\n")
+    add("pnm/plain_digits_together.pbm", rgb_of(bits), 1)
     # Values are not scaled by the largest value: 15 is a dark grey. The
     # numbers share the first line, and comments stand between them.
     g = grey()
