@@ -84,7 +84,7 @@ class HostileListsTest(ShowCase):
         show = self.start(home, "/S", env={"LUMORA_EFFECT": "0"})
         seen, peak = [], 0
         end = time.time() + seconds
-        while time.time() < end and not (len(seen) >= 4 and set(seen) == set(COLOURS.values())):
+        while time.time() < end:
             if show.poll() is not None:
                 self.fail("the show ended by itself (status %s, colours %s): %r"
                           % (show.returncode, seen, show.stderr.read()[-2000:]))
@@ -93,6 +93,8 @@ class HostileListsTest(ShowCase):
             c = self.x.pixel(self.x.screenshot(), 512, 384)
             if c in COLOURS and (not seen or seen[-1] != COLOURS[c]):
                 seen.append(COLOURS[c])
+                if len(seen) >= 4 and set(seen) == set(COLOURS.values()):
+                    break  # round the list: red has just come again
             time.sleep(0.15)
         # The pictures kept changing: each colour came, some more than once.
         self.assertGreaterEqual(len(seen), 4, seen)
@@ -102,12 +104,14 @@ class HostileListsTest(ShowCase):
         # given just after red has come (the first entry), so that the next
         # step, and with it the next error report (a modal box that would take
         # the key itself), is a second or more away.
+        # The watch above stops as red comes round: that red will do.
         status, took = None, 0.0
-        for _ in range(3):
+        red_just_came = seen[-1] == "red"
+        for attempt in range(3):
             self.dismiss_reports()
             previous = None
             deadline = time.time() + 15
-            while time.time() < deadline:
+            while time.time() < deadline and not (attempt == 0 and red_just_came):
                 c = COLOURS.get(self.x.pixel(self.x.screenshot(), 512, 384))
                 if c == "red" and previous not in (None, "red"):
                     break
