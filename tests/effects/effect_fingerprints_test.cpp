@@ -4,11 +4,13 @@
 // screen sizes, run here in one process rather than one tool launch each.
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <fstream>
 #include <map>
 #include <ostream>
 #include <sstream>
 #include <string>
+#include <vector>
 
 #include "effects/effect.h"
 #include "effects/sha256.h"
@@ -103,23 +105,49 @@ TEST(Sha256Buf, HashesWhatIsWrittenInAnyPieces) {
   EXPECT_EQ(abc.hex(), "ba7816bf8f01cfea414140de5dae2223b00361a396177a9cb410ff61f20015ad");
 }
 
-class EffectFingerprints : public ::testing::TestWithParam<FingerprintRun> {};
+// One test per size and quarter of the effects, so that ctest spreads the
+// large screens' runs over its jobs.
+struct FingerprintGroup {
+  FingerprintRun run;
+  int first, last;  // effect numbers, inclusive
+};
+
+std::vector<FingerprintGroup> fingerprintGroups() {
+  std::vector<FingerprintGroup> out;
+  for (const auto& run : kRuns)
+    for (int first = 0; first < kEffectCount; first += 31)
+      out.push_back({run, first, std::min(first + 30, kEffectCount - 1)});
+  return out;
+}
+
+class EffectFingerprints : public ::testing::TestWithParam<FingerprintGroup> {};
 
 TEST_P(EffectFingerprints, TraceAndFinalPictureUnchanged) {
   static const auto recorded = recordedFingerprints();
   ASSERT_EQ(recorded.size(), std::size(kRuns) * kEffectCount) << "effect_fingerprints.txt incomplete";
-  const FingerprintRun& r = GetParam();
-  for (int n = 0; n < kEffectCount; ++n) {
-    const std::string key = runKey(n, r);
+  const FingerprintGroup& g = GetParam();
+  for (int n = g.first; n <= g.last; ++n) {
+    const std::string key = runKey(n, g.run);
     const auto it = recorded.find(key);
     ASSERT_NE(it, recorded.end()) << "no fingerprint recorded for " << key;
-    EXPECT_EQ(fingerprint(n, r), it->second) << "changed: " << key;
+    EXPECT_EQ(fingerprint(n, g.run), it->second) << "changed: " << key;
   }
 }
 
-INSTANTIATE_TEST_SUITE_P(Sizes, EffectFingerprints, ::testing::ValuesIn(kRuns),
+// Every effect of every size is in exactly one group.
+TEST(EffectFingerprintGroups, CoverEveryEffectAtEverySizeOnce) {
+  std::map<std::string, int> times;
+  for (const auto& g : fingerprintGroups())
+    for (int n = g.first; n <= g.last; ++n) ++times[runKey(n, g.run)];
+  EXPECT_EQ(times.size(), std::size(kRuns) * kEffectCount);
+  for (const auto& [key, count] : times) EXPECT_EQ(count, 1) << key;
+}
+
+INSTANTIATE_TEST_SUITE_P(Sizes, EffectFingerprints, ::testing::ValuesIn(fingerprintGroups()),
                          [](const auto& info) {
-                           return std::to_string(info.param.width) + "x" + std::to_string(info.param.height);
+                           const FingerprintGroup& g = info.param;
+                           return std::to_string(g.run.width) + "x" + std::to_string(g.run.height) + "_effects_" +
+                                  std::to_string(g.first) + "_to_" + std::to_string(g.last);
                          });
 
 }  // namespace
