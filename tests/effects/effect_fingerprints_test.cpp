@@ -112,6 +112,11 @@ struct FingerprintGroup {
   int first, last;  // effect numbers, inclusive
 };
 
+// How ctest's test list shows a group.
+void PrintTo(const FingerprintGroup& g, std::ostream* os) {
+  *os << g.run.width << "x" << g.run.height << " effects " << g.first << " to " << g.last;
+}
+
 std::vector<FingerprintGroup> fingerprintGroups() {
   std::vector<FingerprintGroup> out;
   for (const auto& run : kRuns)
