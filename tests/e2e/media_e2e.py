@@ -164,7 +164,9 @@ class MediaTest(ShowCase):
         show = self.start(home, env={"LUMORA_EFFECT": "0"})
         pictures = {(255, 0, 0), (0, 255, 0), (0, 0, 255)}
         changes, last = 0, None
-        end = time.time() + 12
+        # Four changes take about five seconds; the deadline leaves room for
+        # a busy machine (the loop ends as soon as they came).
+        end = time.time() + 20
         while time.time() < end and changes < 4:
             c = self.centre()
             if c in pictures and c != last:
