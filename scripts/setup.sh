@@ -6,6 +6,8 @@ set -euo pipefail
 packages=(
   cmake ninja-build g++ pkg-config python3
   libgtest-dev libgmock-dev libbenchmark-dev
+  # SHA-256 for the effect fingerprint test (libcrypto).
+  libssl-dev
   qt6-base-dev libqt6dbus6 qt6-qpa-plugins
   libjpeg62-turbo-dev zlib1g-dev liblzma-dev
   libavformat-dev libavcodec-dev libswresample-dev libavutil-dev libsdl2-dev

@@ -3,6 +3,18 @@
 # with AddressSanitizer and UndefinedBehaviorSanitizer (build-asan/), and
 # every fuzz target for 15 s on its seed corpus (build-fuzz/, clang).
 # Installs what it needs first.
+#
+# The normal build runs everything: unit, reader and fingerprint tests, the
+# command line, the package, and the end-to-end tests on real display
+# servers (Xvfb, mutter, openbox, sway). The sanitizer build runs the unit,
+# reader, fingerprint and command-line tests only: the end-to-end tests are
+# not registered there (tests/CMakeLists.txt): they spend their time waiting
+# for screens, and the show's code they drive runs under the sanitizers in
+# the unit tests (Qt's offscreen platform), all but what needs a real X
+# server or compositor (grabs, override-redirect, Wayland). ctest runs
+# two tests at a time (-j nproc); end-to-end tests that share something
+# (the compositors' throwaway user) hold a lock, those that start the web
+# engine take both processors. docs/DEVELOPING.md has the times.
 set -euo pipefail
 cd "$(dirname "$0")/.."
 scripts/setup.sh

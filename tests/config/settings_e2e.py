@@ -3,17 +3,14 @@
 window ("lumora /C") with the mouse and the keyboard, confirmed, and then
 played by the show ("lumora /S") from the same LUMORA_HOME."""
 import os
-import shutil
 import subprocess
 import sys
-import tempfile
 import time
 import unittest
 
 SOURCE = os.environ["LUMORA_SOURCE_DIR"]
-LUMORA = os.environ["LUMORA_BIN"]
 sys.path.insert(0, os.path.join(SOURCE, "tests", "e2e"))
-from xsession import XSession, wait_exit  # noqa: E402
+from show_case import ShowCase, until, wait_exit  # noqa: E402
 
 # Places in the window (594 x 480 at first), in window coordinates.
 TAB = {"pictures": (47, 19), "text": (248, 19), "options": (328, 19)}
@@ -24,12 +21,10 @@ PAUSE = (497, 316)            # Edit4 / UpDown2
 CONFIRM = (460, 464)          # "确  定"
 
 
-class SettingsRoundTrip(unittest.TestCase):
+class SettingsRoundTrip(ShowCase):
     def setUp(self):
-        self.x = XSession()
-        self.home = tempfile.mkdtemp(prefix="lumora-e2e-settings-")
-        subprocess.run([sys.executable, os.path.join(SOURCE, "scripts", "make_home.py"), self.home, "--solid", "3"],
-                       check=True, stdout=subprocess.DEVNULL)
+        super().setUp()
+        self.home = self.new_home("--solid", "3", prefix="lumora-e2e-settings-")
         # The pictures are on disk but in no list yet. The scratch home is
         # the user's home too, with its pictures folder as the Pictures place.
         open(os.path.join(self.home, "Lumora_Studio", "pic.txt"), "wb").close()
@@ -37,15 +32,15 @@ class SettingsRoundTrip(unittest.TestCase):
         with open(os.path.join(self.home, "config", "user-dirs.dirs"), "w") as f:
             f.write('XDG_PICTURES_DIR="$HOME/pictures"\n')
 
-    def tearDown(self):
-        self.x.close()
-        shutil.rmtree(self.home, ignore_errors=True)
-
     def start(self, *args, env=None):
-        e = dict(self.x.env, LUMORA_HOME=self.home, LUMORA_AUDIO="silent", HOME=self.home,
-                 XDG_CONFIG_HOME=os.path.join(self.home, "config"), **(env or {}))
-        return subprocess.Popen([LUMORA, *args], env=e, cwd=os.path.join(self.home, "pictures"),
-                                stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL)
+        e = dict(LUMORA_AUDIO="silent", HOME=self.home, XDG_CONFIG_HOME=os.path.join(self.home, "config"),
+                 **(env or {}))
+        return super().start(self.home, *args, env=e, cwd=os.path.join(self.home, "pictures"),
+                             stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL)
+
+    def yellow_pixels(self, shot):
+        return sum(1 for y in range(340, 480, 2) for x in range(0, shot[0], 2)
+                   if (lambda p: p[0] > 200 and p[1] > 200 and p[2] < 80)(self.x.pixel(shot, x, y)))
 
     def click(self, win, where):
         self.x.run("xdotool", "mousemove", "--window", win, str(where[0]), str(where[1]), "click", "1")
@@ -84,11 +79,8 @@ class SettingsRoundTrip(unittest.TestCase):
         self.assertIn(b'"qssz"=dword:00000000', reg)
 
         show = self.start("/S", env={"LUMORA_EFFECT": "0"})
-        time.sleep(1.5)
-        shot = self.x.screenshot()
-        yellow = sum(1 for y in range(340, 480, 2) for x in range(0, shot[0], 2)
-                     if (lambda p: p[0] > 200 and p[1] > 200 and p[2] < 80)(self.x.pixel(shot, x, y)))
-        self.assertGreater(yellow, 100, "the opening caption confirmed in the window")
+        yellow = until(lambda: self.yellow_pixels(self.x.screenshot()) > 100, 10, 0.2)
+        self.assertTrue(yellow, "the opening caption confirmed in the window")
         colours = {(255, 0, 0): 0, (0, 255, 0): 1, (0, 0, 255): 2}
         seen = []
         end = time.time() + 25

@@ -7,15 +7,13 @@ Each time the show must keep changing pictures, a key must end it with status
 size, VmHWM)."""
 import os
 import struct
-import subprocess
 import sys
 import time
 import unittest
 
 sys.path.insert(0, os.path.dirname(__file__))
-from xsession import XSession, make_home, wait_exit  # noqa: E402
+from show_case import ShowCase, wait_exit  # noqa: E402
 
-LUMORA = os.environ["LUMORA_BIN"]
 COLOURS = {(255, 0, 0): "red", (0, 255, 0): "green", (0, 0, 255): "blue"}
 ONE_GB_KB = 1024 * 1024
 
@@ -41,16 +39,10 @@ def peak_kb(pid):
     return 0
 
 
-class HostileListsTest(unittest.TestCase):
-    def setUp(self):
-        self.x = XSession()
-
-    def tearDown(self):
-        self.x.close()
-
+class HostileListsTest(ShowCase):
     def home(self, pictures_after, captions=None):
         """Three solid pictures (red, green, blue), then the given entries."""
-        home = make_home("--solid", "3", "--value", "jgsj=1", "--value", "tpbh=0",
+        home = self.new_home("--solid", "3", "--value", "jgsj=1", "--value", "tpbh=0",
                          "--value", "wzbh=%d" % (1 if captions else 0))
         lists = os.path.join(home, "Lumora_Studio")
         pics = [os.path.join(home, "pictures", "solid%d.bmp" % i) for i in (1, 2, 3)]
@@ -84,11 +76,12 @@ class HostileListsTest(unittest.TestCase):
             self.x.key("Return")
         return bool(boxes)
 
-    def run_show(self, home, seconds=12):
-        """Runs the show on `home` for `seconds`, watching the middle of the
-        screen, then ends it with a key; returns the colours seen in order."""
-        env = dict(self.x.env, LUMORA_HOME=home, LUMORA_EFFECT="0")
-        show = subprocess.Popen([LUMORA, "/S"], env=env, stdout=subprocess.PIPE, stderr=subprocess.PIPE)
+    def run_show(self, home, seconds=30):
+        """Runs the show on `home`, watching the middle of the screen, until
+        the pictures have gone round the list past the hostile entries (at
+        most `seconds`), then ends it with a key; returns the colours seen in
+        order."""
+        show = self.start(home, "/S", env={"LUMORA_EFFECT": "0"})
         seen, peak = [], 0
         end = time.time() + seconds
         while time.time() < end:
@@ -100,6 +93,8 @@ class HostileListsTest(unittest.TestCase):
             c = self.x.pixel(self.x.screenshot(), 512, 384)
             if c in COLOURS and (not seen or seen[-1] != COLOURS[c]):
                 seen.append(COLOURS[c])
+                if len(seen) >= 4 and set(seen) == set(COLOURS.values()):
+                    break  # round the list: red has just come again
             time.sleep(0.15)
         # The pictures kept changing: each colour came, some more than once.
         self.assertGreaterEqual(len(seen), 4, seen)
@@ -109,12 +104,14 @@ class HostileListsTest(unittest.TestCase):
         # given just after red has come (the first entry), so that the next
         # step, and with it the next error report (a modal box that would take
         # the key itself), is a second or more away.
+        # The watch above stops as red comes round: that red will do.
         status, took = None, 0.0
-        for _ in range(3):
+        red_just_came = seen[-1] == "red"
+        for attempt in range(3):
             self.dismiss_reports()
             previous = None
             deadline = time.time() + 15
-            while time.time() < deadline:
+            while time.time() < deadline and not (attempt == 0 and red_just_came):
                 c = COLOURS.get(self.x.pixel(self.x.screenshot(), 512, 384))
                 if c == "red" and previous not in (None, "red"):
                     break
@@ -130,11 +127,6 @@ class HostileListsTest(unittest.TestCase):
             took = time.time() - start
             if status is not None or not self.dismiss_reports():
                 break
-        if status is None:
-            show.kill()
-            show.wait()
-        show.stdout.close()
-        show.stderr.close()
         print("colours %s, ended in %.2f s, peak %d kB" % (" ".join(seen), took, peak), file=sys.stderr)
         self.assertEqual(status, 0, "ended in %.2f s" % took)
         self.assertLess(peak, ONE_GB_KB, "peak resident size %d kB" % peak)
@@ -164,7 +156,7 @@ class HostileListsTest(unittest.TestCase):
 
     def test_caption_line_of_one_megabyte(self):
         # Every caption is typed to its 1,024th byte, a few seconds each.
-        self.run_show(self.home([], captions=[b"x" * (1 << 20)]), seconds=20)
+        self.run_show(self.home([], captions=[b"x" * (1 << 20)]), seconds=40)
 
 
 if __name__ == "__main__":

@@ -11,9 +11,8 @@ import time
 import unittest
 
 sys.path.insert(0, os.path.dirname(__file__))
-from xsession import XSession, make_home, wait_exit  # noqa: E402
+from show_case import LUMORA, ShowCase, until, wait_exit  # noqa: E402
 
-LUMORA = os.environ["LUMORA_BIN"]
 HOST_WINDOW = os.environ["HOST_WINDOW"]
 IDLE_SECONDS = 2
 
@@ -26,41 +25,27 @@ def shows_of(pid):
             if line.split()[2:] == [LUMORA, "/S"] and not line.split()[1].startswith("Z")]
 
 
-class IdleTest(unittest.TestCase):
+class IdleTest(ShowCase):
+    screen = (640, 480)
+
     def setUp(self):
-        self.x = XSession(640, 480)
-        self.home = make_home("--solid", "1", "--value", "idle=%d" % IDLE_SECONDS)
-        self.env = dict(self.x.env, LUMORA_HOME=self.home, LUMORA_IDLE_SECONDS="1")
-        self.procs = []
+        super().setUp()
+        self.home = self.new_home("--solid", "1", "--value", "idle=%d" % IDLE_SECONDS)
 
-    def tearDown(self):
-        for p in self.procs:
-            if p.poll() is None:
-                p.kill()
-                p.wait()
-        self.x.close()
-
-    def spawn(self, *args):
-        proc = subprocess.Popen(list(args), env=self.env, stdout=subprocess.PIPE, stderr=subprocess.PIPE)
-        self.procs.append(proc)
-        return proc
+    def run_watched(self, *args):
+        """A program with the idle time counted in seconds."""
+        return self.spawn(args, env={"LUMORA_HOME": self.home, "LUMORA_IDLE_SECONDS": "1"})
 
     def wait_for(self, predicate, timeout):
-        end = time.time() + timeout
-        while time.time() < end:
-            value = predicate()
-            if value:
-                return value
-            time.sleep(0.2)
-        return predicate()
+        return until(predicate, timeout, 0.2)
 
     def test_idle_start_cycle(self):
-        watcher = self.spawn(LUMORA, "--idle")
+        watcher = self.run_watched(LUMORA, "--idle")
         time.sleep(0.5)
         self.x.key("shift")  # the session is in use
 
         # A second watcher leaves at once.
-        second = self.spawn(LUMORA, "--idle")
+        second = self.run_watched(LUMORA, "--idle")
         self.assertEqual(wait_exit(second, 5), 0)
         self.assertIn(b"already running", second.stderr.read())
 
@@ -80,7 +65,7 @@ class IdleTest(unittest.TestCase):
         self.assertTrue(self.wait_for(lambda: not shows_of(watcher.pid), 8))
 
         # A focused window covering the screen (a video, a game) holds it off.
-        host = self.spawn(HOST_WINDOW, "0", "0", str(self.x.width), str(self.x.height), "--focus")
+        host = self.run_watched(HOST_WINDOW, "0", "0", str(self.x.width), str(self.x.height), "--focus")
         host.stdout.readline()
         self.x.key("shift")
         time.sleep(IDLE_SECONDS + 3)
@@ -98,7 +83,7 @@ class IdleTest(unittest.TestCase):
                          "zombie" not in open("/proc/%d/status" % show).read())
 
     def test_switching_it_off_ends_the_watcher(self):
-        watcher = self.spawn(LUMORA, "--idle")
+        watcher = self.run_watched(LUMORA, "--idle")
         time.sleep(1.0)
         self.assertIsNone(watcher.poll())
         reg = os.path.join(self.home, "registry.reg")

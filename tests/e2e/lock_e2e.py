@@ -14,9 +14,8 @@ import time
 import unittest
 
 sys.path.insert(0, os.path.dirname(__file__))
-from xsession import XSession, make_home, wait_exit  # noqa: E402
+from show_case import ShowCase, until, wait_exit  # noqa: E402
 
-LUMORA = os.environ["LUMORA_BIN"]
 MAGENTA = (255, 0, 255)
 # How long the desktop may show after the show's window or process is lost:
 # a second; a new process of the sanitizer build takes longer to start.
@@ -39,61 +38,45 @@ def children(pid):
     return out
 
 
-class LockTest(unittest.TestCase):
-    def setUp(self):
-        self.x = XSession()
-        self.x.run("xsetroot", "-solid", "magenta")
-        self.wm = subprocess.Popen(["openbox", "--sm-disable"], env=self.x.env,
-                                   stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL)
+class LockTest(ShowCase):
+    wm = ["openbox", "--sm-disable"]
 
-    def tearDown(self):
-        self.wm.terminate()
-        self.wm.wait()
-        self.x.close()
+    def make_session(self):
+        x = super().make_session()
+        x.run("xsetroot", "-solid", "magenta")
+        return x
 
     def desktop_visible(self):
-        return self.x.pixel(self.x.screenshot(), self.x.width // 2, self.x.height // 2) == MAGENTA
+        return self.centre() == MAGENTA
 
     def wait_covered(self, timeout):
-        end = time.time() + timeout
-        while time.time() < end:
-            if not self.desktop_visible():
-                return True
-            time.sleep(0.05)
-        return False
+        return until(lambda: not self.desktop_visible(), timeout, 0.05)
 
     def test_a_crash_of_the_show_covers_the_screen_again(self):
-        home = make_home("--solid", "2", "--value", "jgsj=1", "--desktop", "ScreenSaveUsePassword=1",
-                         "--desktop", "mima=pw")
-        show = subprocess.Popen([LUMORA, "/S"], env=dict(self.x.env, LUMORA_HOME=home),
-                                stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL)
-        try:
-            self.assertTrue(self.wait_covered(10), "the show never covered the screen")
-            for _ in range(2):
-                drawn = children(show.pid)
-                self.assertEqual(len(drawn), 1, "the watched show is not the watcher's one child")
-                os.kill(drawn[0], signal.SIGSEGV)
-                # The desktop may show for a moment; a second later it is
-                # covered again.
-                time.sleep(UNCOVERED_S)
-                self.assertTrue(self.wait_covered(0.3), "not covered again within a second of the crash")
-                self.assertIsNone(show.poll())
-            # The password still ends it.
-            time.sleep(1.0)
-            self.x.key("space")
-            time.sleep(1.0)
-            self.x.type("pw")
-            self.x.key("Return")
-            self.assertEqual(wait_exit(show, 10), 0)
-        finally:
-            if show.poll() is None:
-                show.kill()
-                show.wait()
+        home = self.new_home("--solid", "2", "--value", "jgsj=1", "--desktop", "ScreenSaveUsePassword=1",
+                             "--desktop", "mima=pw")
+        show = self.start(home, "/S", stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL)
+        self.assertTrue(self.wait_covered(10), "the show never covered the screen")
+        for _ in range(2):
+            drawn = children(show.pid)
+            self.assertEqual(len(drawn), 1, "the watched show is not the watcher's one child")
+            os.kill(drawn[0], signal.SIGSEGV)
+            # The desktop may show for a moment; a second later it is
+            # covered again.
+            time.sleep(UNCOVERED_S)
+            self.assertTrue(self.wait_covered(0.3), "not covered again within a second of the crash")
+            self.assertIsNone(show.poll())
+        # The password still ends it.
+        time.sleep(1.0)
+        self.x.key("space")
+        time.sleep(1.0)
+        self.x.type("pw")
+        self.x.key("Return")
+        self.assertEqual(wait_exit(show, 10), 0)
 
     def test_sigterm_to_the_watched_show_ends_it(self):
-        home = make_home("--solid", "2", "--desktop", "ScreenSaveUsePassword=1", "--desktop", "mima=pw")
-        show = subprocess.Popen([LUMORA, "/S"], env=dict(self.x.env, LUMORA_HOME=home),
-                                stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL)
+        home = self.new_home("--solid", "2", "--desktop", "ScreenSaveUsePassword=1", "--desktop", "mima=pw")
+        show = self.start(home, "/S", stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL)
         self.assertTrue(self.wait_covered(10))
         drawn = children(show.pid)
         show.send_signal(signal.SIGTERM)
@@ -104,11 +87,9 @@ class LockTest(unittest.TestCase):
                              "the show outlived its watcher")
 
     def start_locked(self, *extra):
-        home = make_home("--solid", "2", "--value", "jgsj=1", "--desktop", "ScreenSaveUsePassword=1",
-                         "--desktop", "mima=pw", *extra)
-        show = subprocess.Popen([LUMORA, "/S"], env=dict(self.x.env, LUMORA_HOME=home),
-                                stdout=subprocess.DEVNULL, stderr=subprocess.PIPE)
-        self.addCleanup(lambda: (show.poll() is None and show.kill(), show.wait()))
+        home = self.new_home("--solid", "2", "--value", "jgsj=1", "--desktop", "ScreenSaveUsePassword=1",
+                             "--desktop", "mima=pw", *extra)
+        show = self.start(home, "/S", stdout=subprocess.DEVNULL)
         self.assertTrue(self.wait_covered(10), "the show never covered the screen")
         return home, show
 

@@ -14,13 +14,9 @@ import unittest
 import zlib
 
 sys.path.insert(0, os.path.dirname(__file__))
-from xsession import XSession, make_home, wait_exit  # noqa: E402
+from show_case import ShowCase, until, wait_exit  # noqa: E402
 
-LUMORA = os.environ["LUMORA_BIN"]
 SHOTS = os.environ.get("LUMORA_SHOTS")
-
-
-
 
 def write_media_list(home, entries):
     with open(os.path.join(home, "Lumora_Studio", "music.txt"), "wb") as f:
@@ -47,19 +43,16 @@ def make_swf(path, rgb, frames, fps, shown=None):
         f.write(b"CWS" + bytes([10]) + struct.pack("<I", len(body) + 8) + zlib.compress(body))
 
 
-class MediaTest(unittest.TestCase):
+class MediaTest(ShowCase):
     def setUp(self):
         if not shutil.which("ffmpeg"):
             self.skipTest("the ffmpeg tool is needed to make the songs")
-        self.x = XSession()
+        super().setUp()
 
-    def tearDown(self):
-        self.x.close()
-
-    def start(self, home, env=None):
-        e = dict(self.x.env, LUMORA_HOME=home, SDL_AUDIODRIVER="dummy", QTWEBENGINE_CHROMIUM_FLAGS="--disable-gpu",
-                 **(env or {}))
-        return subprocess.Popen([LUMORA, "/S"], env=e, stdout=subprocess.PIPE, stderr=subprocess.PIPE)
+    def start(self, home, *args, env=None, **kw):
+        """The show (/S) with silent audio and the web engine without GPU."""
+        env = dict({"SDL_AUDIODRIVER": "dummy", "QTWEBENGINE_CHROMIUM_FLAGS": "--disable-gpu"}, **(env or {}))
+        return super().start(home, *(args or ("/S",)), env=env, **kw)
 
     def yellow_columns(self, shot, y0, y1):
         """The x of every yellow pixel in rows y0..y1-1 (every other pixel)."""
@@ -73,7 +66,7 @@ class MediaTest(unittest.TestCase):
         return xs
 
     def test_lyric_lines_come_at_the_bottom_in_time(self):
-        home = make_home()
+        home = self.new_home()
         song = os.path.join(home, "song.mp3")
         make_song(song, 12)
         with open(os.path.join(home, "song.lrc"), "wb") as f:
@@ -119,7 +112,7 @@ class MediaTest(unittest.TestCase):
         self.assertGreater(first_seen, 2.0, events)
 
     def test_a_movie_hides_the_stage_until_it_ends(self):
-        home = make_home("--solid", "3", "--value", "jgsj=1", "--value", "tpbh=0")
+        home = self.new_home("--solid", "3", "--value", "jgsj=1", "--value", "tpbh=0")
         movie = os.path.join(home, "movie.swf")
         make_swf(movie, (0, 128, 255), 48, 12)  # 4 s
         song = os.path.join(home, "song.mp3")
@@ -130,8 +123,12 @@ class MediaTest(unittest.TestCase):
         runs = []  # [kind, first seen, last seen]
         start = time.time()
         # The player program starts the web engine for each movie after a
-        # song: a few seconds under load.
-        while time.time() - start < 26:
+        # song: a few seconds under load. Watched until the second showing
+        # of the movie has lasted what is asked of it, or has ended.
+        def movie_again_seen():
+            return len(runs) >= 4 or (len(runs) == 3 and runs[2][2] - runs[2][1] > 1.0)
+
+        while time.time() - start < 26 and not movie_again_seen():
             shot = self.x.screenshot()
             c = self.x.pixel(shot, self.x.width // 2, self.x.height // 2)
             kind = "movie" if c == (0, 128, 255) else "picture" if c in pictures else None
@@ -155,14 +152,10 @@ class MediaTest(unittest.TestCase):
         self.assertGreater(runs[0][2] - runs[0][1], 1.8, runs)
         self.assertGreater(runs[2][2] - runs[2][1], 1.0, runs)
 
-    def centre_colour(self):
-        shot = self.x.screenshot()
-        return self.x.pixel(shot, self.x.width // 2, self.x.height // 2)
-
     def test_short_songs_never_hold_the_pictures_back(self):
         # Songs shorter than the pause end during every pause; the pictures
         # must still change at their own time.
-        home = make_home("--solid", "3", "--value", "jgsj=1", "--value", "tpbh=0", "--value", "fxms=0")
+        home = self.new_home("--solid", "3", "--value", "jgsj=1", "--value", "tpbh=0", "--value", "fxms=0")
         songs = []
         for i, seconds in enumerate((0.5, 1.5)):
             songs.append(os.path.join(home, "short%d.mp3" % i))
@@ -171,9 +164,11 @@ class MediaTest(unittest.TestCase):
         show = self.start(home, env={"LUMORA_EFFECT": "0"})
         pictures = {(255, 0, 0), (0, 255, 0), (0, 0, 255)}
         changes, last = 0, None
-        end = time.time() + 12
+        # Four changes take about five seconds; the deadline leaves room for
+        # a busy machine (the loop ends as soon as they came).
+        end = time.time() + 20
         while time.time() < end and changes < 4:
-            c = self.centre_colour()
+            c = self.centre()
             if c in pictures and c != last:
                 changes += 1
                 last = c
@@ -183,21 +178,19 @@ class MediaTest(unittest.TestCase):
         self.assertGreaterEqual(changes, 4, "the pictures stopped changing while short songs played")
 
     def test_sigterm_during_a_song_ends_the_show(self):
-        home = make_home("--solid", "2", "--value", "jgsj=1", "--value", "tpbh=0")
+        home = self.new_home("--solid", "2", "--value", "jgsj=1", "--value", "tpbh=0")
         song = os.path.join(home, "long.mp3")
         make_song(song, 60)
         write_media_list(home, [song])
         show = self.start(home, env={"LUMORA_EFFECT": "0"})
-        end = time.time() + 15
-        while time.time() < end and self.centre_colour() not in {(255, 0, 0), (0, 255, 0)}:
-            time.sleep(0.1)
+        until(lambda: self.centre() in {(255, 0, 0), (0, 255, 0)}, 15)
         show.send_signal(signal.SIGTERM)
         self.assertEqual(wait_exit(show, 2), 0, "SIGTERM did not end the show while a song played")
 
     def test_a_cut_movie_gives_the_slides_back(self):
         # The header claims a minute of frames, the file holds one: the
         # player reports no frame after the first, and the movie is over.
-        home = make_home("--solid", "2", "--value", "jgsj=1", "--value", "tpbh=0")
+        home = self.new_home("--solid", "2", "--value", "jgsj=1", "--value", "tpbh=0")
         movie = os.path.join(home, "cut.swf")
         make_swf(movie, (0, 128, 255), 720, 12, shown=1)
         song = os.path.join(home, "song.mp3")
@@ -207,7 +200,7 @@ class MediaTest(unittest.TestCase):
         seen = []
         end = time.time() + 30
         while time.time() < end:
-            c = self.centre_colour()
+            c = self.centre()
             kind = "movie" if c == (0, 128, 255) else "picture" if c in {(255, 0, 0), (0, 255, 0)} else None
             if kind and (not seen or seen[-1] != kind):
                 seen.append(kind)

@@ -11,9 +11,8 @@ import time
 import unittest
 
 sys.path.insert(0, os.path.dirname(__file__))
-from xsession import XSession, make_home, wait_exit  # noqa: E402
+from show_case import ShowCase, until, wait_exit  # noqa: E402
 
-LUMORA = os.environ["LUMORA_BIN"]
 HOST_WINDOW = os.environ["HOST_WINDOW"]
 SHOTS = os.environ.get("LUMORA_SHOTS")
 
@@ -37,40 +36,30 @@ def alive(pid):
     return bool(state.strip()) and not state.strip().startswith("Z")
 
 
-class ModuleTest(unittest.TestCase):
-    def setUp(self):
-        self.x = XSession(800, 600)
-        # One red picture, fitted to the whole area, a new one every second.
-        self.home = make_home("--solid", "1", "--value", "jgsj=1", "--value", "tptc=-1")
-        self.procs = []
+def is_yellow(p):
+    return p[0] > 200 and p[1] > 200 and p[2] < 80
 
-    def tearDown(self):
-        for p in self.procs:
-            if p.poll() is None:
-                p.kill()
-                p.wait()
-        self.x.close()
+
+class ModuleTest(ShowCase):
+    screen = (800, 600)
+
+    def setUp(self):
+        super().setUp()
+        # One red picture, fitted to the whole area, a new one every second.
+        self.home = self.new_home("--solid", "1", "--value", "jgsj=1", "--value", "tptc=-1")
 
     def host(self, x, y, w, h):
-        proc = subprocess.Popen([HOST_WINDOW, str(x), str(y), str(w), str(h)], env=self.x.env,
-                                stdout=subprocess.PIPE, text=True)
-        self.procs.append(proc)
+        proc = self.spawn([HOST_WINDOW, str(x), str(y), str(w), str(h)], stderr=None, text=True)
         return int(proc.stdout.readline())
 
     def lumora(self, *args, env=None):
-        e = dict(self.x.env, LUMORA_HOME=self.home, **(env or {}))
-        proc = subprocess.Popen([LUMORA, *args], env=e, stdout=subprocess.PIPE, stderr=subprocess.PIPE)
-        self.procs.append(proc)
-        return proc
+        return self.start(self.home, *args, env=env)
 
     def wait_red(self, points, timeout=15):
-        end = time.time() + timeout
-        while time.time() < end:
+        def all_red():
             shot = self.x.screenshot()
-            if all(is_red(self.x.pixel(shot, x, y)) for x, y in points):
-                return shot
-            time.sleep(0.3)
-        return None
+            return shot if all(is_red(self.x.pixel(shot, x, y)) for x, y in points) else None
+        return until(all_red, timeout, 0.3)
 
     def grid(self, x0, y0, x1, y1, step=20):
         return [(x, y) for y in range(y0, y1, step) for x in range(x0, x1, step)]
@@ -168,10 +157,13 @@ class ModuleTest(unittest.TestCase):
     def test_sigterm_between_transitions_ends_through_the_normal_close(self):
         # No pictures: no transition runs, so the end must not need the
         # fallback that leaves without waiting for one.
-        self.home = make_home("--value", "qssz=0", "--value", "label=Lumora")
+        self.home = self.new_home("--value", "qssz=0", "--value", "label=Lumora")
         wid = self.host(100, 80, 400, 300)
         show = self.lumora("-window-id", str(wid))
-        time.sleep(3)
+        # Running: its opening caption is drawn in the window.
+        inside = self.grid(100, 80, 500, 380, 2)
+        self.assertTrue(until(lambda: (lambda shot: any(is_yellow(self.x.pixel(shot, *p)) for p in inside))(
+            self.x.screenshot()), 10, 0.2), "the opening caption never came")
         start = time.time()
         show.send_signal(signal.SIGTERM)
         self.assertEqual(wait_exit(show, 2), 0)

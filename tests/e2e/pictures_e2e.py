@@ -5,6 +5,7 @@ as `lumora-tool compose` fits it (outside the caption, when captions are on);
 and with two monitors both are covered and a key on the second ends the show.
 """
 import os
+import shutil
 import subprocess
 import sys
 import tempfile
@@ -12,11 +13,12 @@ import time
 import unittest
 
 sys.path.insert(0, os.path.dirname(__file__))
-from xsession import XSession, make_home, ppm_pixels, wait_exit  # noqa: E402
+from show_case import ShowCase, until, wait_exit  # noqa: E402
+from xsession import XSession, ppm_pixels  # noqa: E402
 
-LUMORA = os.environ["LUMORA_BIN"]
 TOOL = os.environ["LUMORA_TOOL"]
 SHOTS = os.environ.get("LUMORA_SHOTS")
+# The longest watch; it ends sooner once every picture has stood still.
 WATCH_SECONDS = float(os.environ.get("LUMORA_WATCH_SECONDS", "30"))
 
 # Four photograph-like pictures (fractal plasma, JPEG), every one larger than
@@ -62,15 +64,22 @@ def differing_box(a, b, width, height):
     return box, len(x) - x.count(0)
 
 
-class StillScreensTest(unittest.TestCase):
-    def setUp(self):
-        self.x = XSession(1024, 768)
-        self.tmp = tempfile.mkdtemp(prefix="lumora-pictures-")
-        self.photos = make_photos(self.tmp)
-        self.frames = [composed(p, 1024, 768, self.tmp) for p in self.photos]
+def nearest_frame(shot, frames):
+    """The index of the picture the screenshot differs least from."""
+    return min(range(len(frames)), key=lambda i: differing_box(shot, frames[i], 1024, 768)[1])
 
-    def tearDown(self):
-        self.x.close()
+
+class StillScreensTest(ShowCase):
+    @classmethod
+    def setUpClass(cls):
+        # The pictures and how the slide step fits them, made once.
+        cls.tmp = tempfile.mkdtemp(prefix="lumora-pictures-")
+        cls.photos = make_photos(cls.tmp)
+        cls.frames = [composed(p, 1024, 768, cls.tmp) for p in cls.photos]
+
+    @classmethod
+    def tearDownClass(cls):
+        shutil.rmtree(cls.tmp, ignore_errors=True)
 
     def save(self, shot, name):
         """Keeps a screenshot as PPM in LUMORA_SHOTS (or the scratch folder);
@@ -85,29 +94,29 @@ class StillScreensTest(unittest.TestCase):
 
     def watch(self, home, caption_share=0.0):
         """Screenshots every 0.4 s from the first picture on (up to
-        `caption_share` of it may differ, for a caption); the second of each
-        pair of equal consecutive screenshots."""
-        show = subprocess.Popen([LUMORA, "/S"], env=dict(self.x.env, LUMORA_HOME=home),
-                                stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL)
+        `caption_share` of it may differ, for a caption), until at least ten
+        screens stood still and every picture was among them (at most
+        WATCH_SECONDS); the second of each pair of equal consecutive
+        screenshots."""
+        show = self.start(home, "/S", stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL)
         try:
-            end = time.time() + 30
-            started = False
-            while time.time() < end and not started:
-                time.sleep(0.3)
+            def picture_shown():
                 shot = self.x.screenshot()[2]
-                started = any(shot == f for f in self.frames) or (
+                return any(shot == f for f in self.frames) or (
                     caption_share > 0 and self.close_to_a_picture(shot, caption_share))
-            self.assertTrue(started, "no picture came")
-            shots, still = [], []
+            self.assertTrue(until(picture_shown, 30, 0.3), "no picture came")
+            shots, still, pictures = [], [], set()
             t0 = time.time()
             next_shot = t0
-            while time.time() - t0 < WATCH_SECONDS:
+            while time.time() - t0 < WATCH_SECONDS and (len(still) < 10 or len(pictures) < len(self.frames)):
                 time.sleep(max(0.0, next_shot - time.time()))
                 next_shot += 0.4
                 shot = self.x.screenshot()[2]
                 if shots and shot == shots[-1]:
                     still.append(shot)
+                    pictures.add(nearest_frame(shot, self.frames))
                 shots.append(shot)
+            watched = time.time() - t0
             self.assertIsNone(show.poll(), "the show ended by itself")
         finally:
             self.x.key("space")
@@ -115,13 +124,13 @@ class StillScreensTest(unittest.TestCase):
         if SHOTS:
             for k in sorted({0, len(still) // 2, len(still) - 1} if still else ()):
                 self.save(still[k], "%s-still-%d.ppm" % (self._testMethodName, k))
-        self.assertGreaterEqual(len(shots), int(WATCH_SECONDS / 0.4) // 2)
+        self.assertGreaterEqual(len(shots), int(watched / 0.4) // 2)
         # With 2 s pauses there are still moments in every picture's turn.
         self.assertGreaterEqual(len(still), 10)
         return still
 
     def test_still_screens_show_a_whole_picture(self):
-        home = make_home("--value", "jgsj=2", "--value", "tpbh=0", "--value", "wzbh=0",
+        home = self.new_home("--value", "jgsj=2", "--value", "tpbh=0", "--value", "wzbh=0",
                          "--value", "yysz=0", "--value", "tptc=0", "--value", "pp=-1")
         self.write_pictures(home)
         still = self.watch(home)
@@ -129,15 +138,14 @@ class StillScreensTest(unittest.TestCase):
         for k, shot in enumerate(still):
             matches = [i for i, f in enumerate(self.frames) if f == shot]
             if not matches:
-                box, count = differing_box(shot, min(self.frames, key=lambda f: differing_box(shot, f, 1024, 768)[1]),
-                                           1024, 768)
+                box, count = differing_box(shot, self.frames[nearest_frame(shot, self.frames)], 1024, 768)
                 self.fail("still screen %d is no whole picture: %d bytes differ in %s (%s)"
                           % (k, count, box, self.save(shot, "not-whole-%d.ppm" % k)))
             shown.update(matches)
         self.assertGreaterEqual(len(shown), 3, "the show should have gone through the pictures")
 
     def test_with_captions_the_picture_is_whole_outside_the_caption(self):
-        home = make_home("--value", "jgsj=2", "--value", "tpbh=0", "--value", "wzbh=1",
+        home = self.new_home("--value", "jgsj=2", "--value", "tpbh=0", "--value", "wzbh=1",
                          "--value", "yysz=0", "--value", "tptc=0", "--value", "pp=-1",
                          "--captions", "你好世界", "春眠不觉晓")
         self.write_pictures(home)
@@ -180,20 +188,21 @@ class TwoScreens(XSession):
                                          env=self.on_screen(n), capture_output=True).stdout)
 
 
-class TwoMonitorsTest(unittest.TestCase):
-    def setUp(self):
-        self.x = TwoScreens()
+class TwoMonitorsTest(ShowCase):
+    def make_session(self):
+        return TwoScreens()
 
-    def tearDown(self):
-        self.x.close()
+    def white_on_first(self, first):
+        return sum(1 for x in range(0, 1024, 8) for y in range(0, 768, 8)
+                   if self.x.pixel(first, x, y) == (255, 255, 255))
 
     def test_both_covered_and_a_key_on_the_second_ends_the_show(self):
-        home = make_home("--pictures", "2", "--value", "jgsj=1", "--value", "yysz=0")
+        home = self.new_home("--pictures", "2", "--value", "jgsj=1", "--value", "yysz=0")
         self.assertEqual(set(self.x.shot_of(1)[2]), {255}, "the second screen starts white")
-        show = subprocess.Popen([LUMORA, "/S"], env=dict(self.x.env, LUMORA_HOME=home),
-                                stdout=subprocess.DEVNULL, stderr=subprocess.PIPE)
+        show = self.start(home, "/S", stdout=subprocess.DEVNULL)
         try:
-            time.sleep(4)
+            # Until both screens are covered (or 10 s): then the checks.
+            until(lambda: set(self.x.shot_of(1)[2]) == {0} and self.white_on_first(self.x.shot_of(0)) == 0, 10, 0.3)
             first, second = self.x.shot_of(0), self.x.shot_of(1)
             if SHOTS:
                 for n in (0, 1):
@@ -203,9 +212,7 @@ class TwoMonitorsTest(unittest.TestCase):
             # The second screen is black all over; nothing white (the
             # desktop) on the first, where the show runs.
             self.assertEqual(set(second[2]), {0})
-            white = sum(1 for x in range(0, 1024, 8) for y in range(0, 768, 8)
-                        if self.x.pixel(first, x, y) == (255, 255, 255))
-            self.assertEqual(white, 0, "the desktop shows on the first screen")
+            self.assertEqual(self.white_on_first(first), 0, "the desktop shows on the first screen")
             # A key on the second screen's cover ends the show.
             env = self.x.on_screen(1)
             windows = subprocess.run(["xdotool", "search", "--onlyvisible", "--screen", "1", "--name", ".*"],

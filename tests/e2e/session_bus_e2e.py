@@ -9,15 +9,13 @@ import shutil
 import signal
 import subprocess
 import sys
-import tempfile
 import time
 import unittest
 
 sys.path.insert(0, os.path.dirname(__file__))
 import swf_movies  # noqa: E402
-from xsession import XSession, make_home, wait_exit  # noqa: E402
+from show_case import LUMORA, ShowCase, until, wait_exit  # noqa: E402
 
-LUMORA = os.environ["LUMORA_BIN"]
 FLASH = os.environ.get("LUMORA_FLASH_BIN", os.path.join(os.path.dirname(LUMORA), "lumora-flash"))
 RUFFLE = os.path.join(os.path.dirname(FLASH), "ruffle")
 BUS_PROGRAMS = ("dbus-launch", "dbus-daemon")
@@ -46,47 +44,33 @@ def bus_processes_of(home):
 
 def window_shown(x, timeout):
     """Whether a visible window of ours shows up within timeout seconds."""
-    end = time.time() + timeout
-    while time.time() < end:
-        if x.run("xdotool", "search", "--onlyvisible", "--class", "lumora", capture_output=True).stdout.split():
-            return True
-        time.sleep(0.2)
-    return False
+    return bool(until(lambda: x.run("xdotool", "search", "--onlyvisible", "--class", "lumora",
+                                    capture_output=True).stdout.split(), timeout, 0.2))
 
 
 @unittest.skipUnless(shutil.which("dbus-launch"), "dbus-x11 is not installed: nothing would start a bus")
-class NoSessionBusTest(unittest.TestCase):
+class NoSessionBusTest(ShowCase):
     def setUp(self):
-        self.x = XSession()
-        self.home = make_home("--solid", "2", "--value", "jgsj=1", "--value", "tpbh=0")
-        self.user_home = tempfile.mkdtemp(prefix="lumora-e2e-user-")
-        self.runtime = tempfile.mkdtemp(prefix="lumora-e2e-run-")
-        self.env = dict(self.x.env, LUMORA_HOME=self.home, HOME=self.user_home, XDG_RUNTIME_DIR=self.runtime,
-                        SDL_AUDIODRIVER="dummy", LUMORA_EFFECT="0", LUMORA_FLASH_BIN=FLASH,
-                        QTWEBENGINE_CHROMIUM_FLAGS="--disable-gpu")
-        for name in ("DBUS_SESSION_BUS_ADDRESS", "DBUS_SESSION_BUS_PID", "DBUS_SESSION_BUS_WINDOWID"):
-            self.env.pop(name, None)
-        self.procs = []
+        super().setUp()
+        self.home = self.new_home("--solid", "2", "--value", "jgsj=1", "--value", "tpbh=0")
+        self.user_home = self.scratch("lumora-e2e-user-")
+        self.runtime = self.scratch("lumora-e2e-run-")
+        # Whatever a failing run started goes too (after the programs).
+        self.addCleanup(self.end_bus_processes)
 
-    def tearDown(self):
-        for p in self.procs:
-            if p.poll() is None:
-                p.kill()
-                p.wait()
-        # Whatever a failing run started goes too.
+    def end_bus_processes(self):
         for entry in bus_processes_of(self.user_home):
             try:
                 os.kill(int(entry.split()[0]), signal.SIGKILL)
             except ProcessLookupError:
                 pass
-        self.x.close()
-        for d in (self.home, self.user_home, self.runtime):
-            shutil.rmtree(d, ignore_errors=True)
 
     def start(self, *args):
-        proc = subprocess.Popen([LUMORA, *args], env=self.env, stdout=subprocess.DEVNULL, stderr=subprocess.PIPE)
-        self.procs.append(proc)
-        return proc
+        env = dict(LUMORA_HOME=self.home, HOME=self.user_home, XDG_RUNTIME_DIR=self.runtime,
+                   SDL_AUDIODRIVER="dummy", LUMORA_EFFECT="0", LUMORA_FLASH_BIN=FLASH,
+                   QTWEBENGINE_CHROMIUM_FLAGS="--disable-gpu")
+        return self.spawn([LUMORA, *args], env=env, stdout=subprocess.DEVNULL,
+                          unset=("DBUS_SESSION_BUS_ADDRESS", "DBUS_SESSION_BUS_PID", "DBUS_SESSION_BUS_WINDOWID"))
 
     def assert_no_bus(self, what):
         # dbus-launch forks its daemon and exits on its own time: give it a
@@ -120,14 +104,10 @@ class NoSessionBusTest(unittest.TestCase):
         show = self.start("/S")
         # The movie's blue square in the middle of the screen: the player
         # and its web engine are up.
-        end = time.time() + 60
-        blue = False
-        while time.time() < end and not blue:
-            shot = self.x.screenshot()
-            r, g, b = self.x.pixel(shot, self.x.width // 2, self.x.height // 2)
-            blue = b > 200 and r < 60 and g < 60
-            time.sleep(0.2)
-        self.assertTrue(blue, "the movie never showed")
+        def blue():
+            r, g, b = self.centre()
+            return b > 200 and r < 60 and g < 60
+        self.assertTrue(until(blue, 60, 0.2), "the movie never showed")
         self.x.key("space")
         self.assertEqual(wait_exit(show, 15), 0, show.stderr.read()[-2000:].decode(errors="replace"))
         self.assert_no_bus("the Flash player")

@@ -3,41 +3,20 @@
 cannot be read is reported in a box that removes itself while the show goes
 on to the next picture by itself, and input during the report ends the show."""
 import os
-import subprocess
 import sys
 import time
 import unittest
 
 sys.path.insert(0, os.path.dirname(__file__))
-from xsession import XSession, make_home, wait_exit  # noqa: E402
+from show_case import ShowCase, until, wait_exit  # noqa: E402
 
-LUMORA = os.environ["LUMORA_BIN"]
 SHOTS = os.environ.get("LUMORA_SHOTS")
 
 RED, GREEN, BLUE = (255, 0, 0), (0, 255, 0), (0, 0, 255)
 REPORT_BOX = (40, 40, 48)  # the report's background
 
 
-class SlideTest(unittest.TestCase):
-    def setUp(self):
-        self.x = XSession()
-        self.procs = []
-
-    def tearDown(self):
-        for p in self.procs:
-            if p.poll() is None:
-                p.kill()
-                p.wait()
-            p.stdout.close()
-            p.stderr.close()
-        self.x.close()
-
-    def start(self, home, *args, env=None):
-        e = dict(self.x.env, LUMORA_HOME=home, **(env or {}))
-        proc = subprocess.Popen([LUMORA, *args], env=e, stdout=subprocess.PIPE, stderr=subprocess.PIPE)
-        self.procs.append(proc)
-        return proc
-
+class SlideTest(ShowCase):
     def report_pixels(self, shot):
         """Pixels of the report's box in the band at the top of the screen."""
         w = shot[0]
@@ -45,7 +24,7 @@ class SlideTest(unittest.TestCase):
                    if self.x.pixel(shot, x, y) == REPORT_BOX)
 
     def test_unreadable_picture_is_reported_and_the_show_goes_on(self):
-        home = make_home("--solid", "3", "--value", "jgsj=2", "--value", "tpbh=0")
+        home = self.new_home("--solid", "3", "--value", "jgsj=2", "--value", "tpbh=0")
         broken = os.path.join(home, "pictures", "broken.gif")
         with open(broken, "wb") as f:
             f.write(b"this is no picture at all")
@@ -103,17 +82,14 @@ class SlideTest(unittest.TestCase):
         self.assertIn("broken.gif: Not a valid GIF file.", err)
 
     def test_a_key_while_the_report_shows_ends_the_show(self):
-        home = make_home("--value", "jgsj=1")
+        home = self.new_home("--value", "jgsj=1")
         broken = os.path.join(home, "pictures", "broken.gif")
         with open(broken, "wb") as f:
             f.write(b"GIF but not really")
         with open(os.path.join(home, "Lumora_Studio", "pic.txt"), "wb") as f:
             f.write(broken.encode() + b"\r\n")
         show = self.start(home, "/S")
-        end = time.time() + 10
-        while time.time() < end and self.report_pixels(self.x.screenshot()) < 500:
-            time.sleep(0.2)
-        self.assertGreater(self.report_pixels(self.x.screenshot()), 500)
+        self.assertTrue(until(lambda: self.report_pixels(self.x.screenshot()) > 500, 10, 0.2))
         self.x.key("space")
         self.assertEqual(wait_exit(show, 10), 0)
 
