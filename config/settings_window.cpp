@@ -98,69 +98,69 @@ void SettingsWindow::formShow() {
     return;
   }
   if (!s.keyExists) return;
-  if (s.tpbh) radioGroup2_->setItemIndex(*s.tpbh);
-  if (s.wzbh) radioGroup4_->setItemIndex(*s.wzbh);
-  if (s.yysz) radioGroup1_->setItemIndex(*s.yysz);
-  if (s.speed) upDown3_->setValue(*s.speed);
-  upDownFxms_->setValue(s.fxms.value_or(kDefaultFxms));
-  if (s.gjsz) upDown1_->setValue(*s.gjsz);
-  if (s.jgsj) upDown2_->setValue(*s.jgsj);
-  if (s.gcbh) checkBox3_->setChecked(*s.gcbh == 1);
+  if (s.pictureOrder) radioGroup2_->setItemIndex(*s.pictureOrder);
+  if (s.captionOrder) radioGroup4_->setItemIndex(*s.captionOrder);
+  if (s.mediaOrder) radioGroup1_->setItemIndex(*s.mediaOrder);
+  if (s.transitionSpeed) upDown3_->setValue(*s.transitionSpeed);
+  upDownFxms_->setValue(s.shortestTransitionMs.value_or(kDefaultShortestTransitionMs));
+  if (s.shutdownMinutes) upDown1_->setValue(*s.shutdownMinutes);
+  if (s.pauseSeconds) upDown2_->setValue(*s.pauseSeconds);
+  if (s.lyrics) checkBox3_->setChecked(*s.lyrics == 1);
   comboBox1_->setCurrentIndex(0);
   comboBox2_->setCurrentIndex(0);
 
-  const int tptc = s.tptc.value_or(0);
-  if (s.tptc) {
-    if (tptc == -1) {
+  const int threshold = s.fittingThreshold.value_or(0);
+  if (s.fittingThreshold) {
+    if (threshold == -1) {
       // Checking a radio button that was not checked runs its click handler.
       if (!radioButton(1)->isChecked()) {
         radioButton(1)->setChecked(true);
         radioButton1Click();
       }
       comboBox2_->setEnabled(false);
-    } else if (tptc >= 0 && tptc <= 2) {
+    } else if (threshold >= 0 && threshold <= 2) {
       if (!radioButton(2)->isChecked()) {
         radioButton(2)->setChecked(true);
         radioButton2Click();
       }
-      comboBox1_->setCurrentIndex(tptc);
+      comboBox1_->setCurrentIndex(threshold);
     }
   }
-  if (tptc != -1 && s.pp) {
+  if (threshold != -1 && s.tiling) {
     comboBox2_->setEnabled(true);
     checkBox1_->setEnabled(true);
-    if (*s.pp == -1) {
+    if (*s.tiling == -1) {
       checkBox1_->setChecked(false);
-    } else if (*s.pp >= 0 && *s.pp <= 3) {
+    } else if (*s.tiling >= 0 && *s.tiling <= 3) {
       checkBox1_->setChecked(true);
-      comboBox2_->setCurrentIndex(*s.pp);
+      comboBox2_->setCurrentIndex(*s.tiling);
     }
   }
-  if (s.label) edit5_->setText(QString::fromStdString(ansiToUtf8(*s.label)));
-  if (s.spic) edit8_->setText(QString::fromStdString(ansiToUtf8(*s.spic)));
-  if (s.qssz) (*s.qssz != 0 ? radioButton(4) : radioButton(3))->setChecked(true);
+  if (s.openingCaption) edit5_->setText(QString::fromStdString(ansiToUtf8(*s.openingCaption)));
+  if (s.openingPicture) edit8_->setText(QString::fromStdString(ansiToUtf8(*s.openingPicture)));
+  if (s.openingDisplay) (*s.openingDisplay != 0 ? radioButton(4) : radioButton(3))->setChecked(true);
 }
 
 SettingsToWrite SettingsWindow::settingsFromControls() const {
   // Up-down positions are 16-bit numbers.
   auto position = [](const QSpinBox* upDown) { return std::int32_t(std::int16_t(upDown->value())); };
   SettingsToWrite v;
-  v.tpbh = radioGroup2_->itemIndex();
-  v.speed = position(upDown3_);
-  v.fxms = upDownFxms_->value();
-  v.wzbh = radioGroup4_->itemIndex();
-  v.yysz = radioGroup1_->itemIndex();
-  v.gjsz = position(upDown1_);
-  v.jgsj = position(upDown2_);
-  v.gcbh = checkBox3_->isChecked() ? 1 : 0;
+  v.pictureOrder = radioGroup2_->itemIndex();
+  v.transitionSpeed = position(upDown3_);
+  v.shortestTransitionMs = upDownFxms_->value();
+  v.captionOrder = radioGroup4_->itemIndex();
+  v.mediaOrder = radioGroup1_->itemIndex();
+  v.shutdownMinutes = position(upDown1_);
+  v.pauseSeconds = position(upDown2_);
+  v.lyrics = checkBox3_->isChecked() ? 1 : 0;
   if (radioButton(1)->isChecked())
-    v.tptc = -1;
+    v.fittingThreshold = -1;
   else if (radioButton(2)->isChecked())
-    v.tptc = comboBox1_->currentIndex();
-  v.pp = (checkBox1_->isEnabled() && checkBox1_->isChecked()) ? comboBox2_->currentIndex() : -1;
-  v.label = utf8ToAnsi(edit5_->text().toStdString());
-  v.spic = utf8ToAnsi(edit8_->text().toStdString());
-  v.qssz = radioButton(3)->isChecked() ? 0 : 1;
+    v.fittingThreshold = comboBox1_->currentIndex();
+  v.tiling = (checkBox1_->isEnabled() && checkBox1_->isChecked()) ? comboBox2_->currentIndex() : -1;
+  v.openingCaption = utf8ToAnsi(edit5_->text().toStdString());
+  v.openingPicture = utf8ToAnsi(edit8_->text().toStdString());
+  v.openingDisplay = radioButton(3)->isChecked() ? 0 : 1;
   return v;
 }
 

@@ -301,8 +301,8 @@ QWidget* SettingsWindow::buildOptionsTab() {
   upDown3_ = makeUpDown("UpDown3", 1, 100, 1, speedGroup);
   speedRow->addWidget(upDown3_);
   speedRow->addWidget(new QLabel(text("值越大越慢"), speedGroup), 1);
-  // The shortest transition (`fxms`), beside the speed.
-  upDownFxms_ = makeUpDown("UpDownFxms", 0, kLongestFxms, kDefaultFxms, speedGroup);
+  // The shortest transition, beside the speed.
+  upDownFxms_ = makeUpDown("UpDownFxms", 0, kLongestTransitionMs, kDefaultShortestTransitionMs, speedGroup);
   upDownFxms_->setSingleStep(100);
   auto* fxmsLabel = new QLabel(text("过渡最短时间(毫秒)"), speedGroup);
   fxmsLabel->setBuddy(upDownFxms_);

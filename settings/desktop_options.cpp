@@ -2,7 +2,8 @@
 
 #include <algorithm>
 
-#include "settings/settings.h"
+#include "settings/password_store.h"
+#include "settings/stored_settings.h"
 
 namespace lumora {
 

@@ -29,9 +29,10 @@ TEST(SettingsWindowFxms, ShownLoadedAndWritten) {
     box->setValue(0);
     w->button(7)->click();
   }
-  EXPECT_EQ(loadShowSettings(registryFilePath()).fxms, 0);
-  f.home.writeRegistry(
-      "REGEDIT4\r\n\r\n[HKEY_CURRENT_USER\\software\\vistel]\r\n\"fxms\"=dword:000009c4\r\n");
+  EXPECT_EQ(loadShowSettings(registryFilePath()).shortestTransitionMs, 0);
+  SettingCodes codes;
+  codes.shortestTransitionMs = 2500;
+  f.home.writeSettings(codes);
   auto w = f.open();
   w->show();
   EXPECT_EQ(w->upDownFxms()->value(), 2500);

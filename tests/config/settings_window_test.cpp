@@ -228,34 +228,43 @@ TEST(SettingsWindow, FittingChoicesEnableTheTilingControls) {
   EXPECT_TRUE(w->radioButton(1)->isChecked());
   EXPECT_FALSE(w->checkBox1()->isEnabled());
   EXPECT_FALSE(w->comboBox2()->isEnabled());
-  EXPECT_EQ(w->settingsFromControls().tptc, -1);
-  EXPECT_EQ(w->settingsFromControls().pp, -1);
+  EXPECT_EQ(w->settingsFromControls().fittingThreshold, -1);
+  EXPECT_EQ(w->settingsFromControls().tiling, -1);
   QTest::mouseClick(w->radioButton(2), Qt::LeftButton);
   EXPECT_TRUE(w->checkBox1()->isEnabled());
   EXPECT_TRUE(w->comboBox2()->isEnabled());
   w->comboBox1()->setCurrentIndex(1);
   w->checkBox1()->setChecked(true);
   w->comboBox2()->setCurrentIndex(2);
-  EXPECT_EQ(w->settingsFromControls().tptc, 1);
-  EXPECT_EQ(w->settingsFromControls().pp, 2);
+  EXPECT_EQ(w->settingsFromControls().fittingThreshold, 1);
+  EXPECT_EQ(w->settingsFromControls().tiling, 2);
   // An unchecked tiling box writes -1 while the combo box stays usable.
   w->checkBox1()->setChecked(false);
   EXPECT_TRUE(w->comboBox2()->isEnabled());
-  EXPECT_EQ(w->settingsFromControls().pp, -1);
+  EXPECT_EQ(w->settingsFromControls().tiling, -1);
 }
 
 TEST(SettingsWindow, ShowingLoadsStoredOptionsAndConfirmWritesThemBack) {
   WindowFixture f;
-  f.home.writeRegistry(registryWith(
-      "\"tpbh\"=dword:00000001\r\n\"speed\"=dword:00000007\r\n\"yysz\"=dword:00000002\r\n"
-      "\"gjsz\"=dword:0000001e\r\n\"jgsj\"=dword:0000000c\r\n\"gcbh\"=dword:00000000\r\n"
-      "\"tptc\"=dword:00000002\r\n\"pp\"=dword:00000003\r\n\"qssz\"=dword:00000001\r\n"
-      "\"label\"=\"\xC4" "A\xE3" "A\xBA" "A\xC3" "A!A\"\r\n\"spic\"=\"/pics/open.jpg\"\r\n\"other\"=\"kept\"\r\n"));
+  f.home.writeRegistry(registryWith("\"other\"=\"kept\"\r\n"));
+  SettingCodes codes;  // no caption order
+  codes.pictureOrder = 1;
+  codes.transitionSpeed = 7;
+  codes.mediaOrder = 2;
+  codes.shutdownMinutes = 30;
+  codes.pauseSeconds = 12;
+  codes.lyrics = 0;
+  codes.fittingThreshold = 2;
+  codes.tiling = 3;
+  codes.openingDisplay = 1;
+  codes.openingCaption = "\xC4\xE3\xBA\xC3!";
+  codes.openingPicture = "/pics/open.jpg";
+  f.home.writeSettings(codes);
   auto w = f.open();
   w->show();
   EXPECT_EQ(w->radioGroup2()->itemIndex(), 1);
   EXPECT_EQ(w->radioGroup1()->itemIndex(), 2);
-  EXPECT_EQ(w->radioGroup4()->itemIndex(), -1);  // no wzbh stored
+  EXPECT_EQ(w->radioGroup4()->itemIndex(), -1);  // no caption order stored
   EXPECT_EQ(w->upDown3()->value(), 7);
   EXPECT_EQ(w->upDown1()->value(), 30);
   EXPECT_EQ(w->upDown2()->value(), 12);
@@ -272,45 +281,53 @@ TEST(SettingsWindow, ShowingLoadsStoredOptionsAndConfirmWritesThemBack) {
   EXPECT_FALSE(w->isVisible());
   const RegistryFile reg = RegistryFile::load(f.home.registry());
   const StoredSettings s = readStoredSettings(reg);
-  EXPECT_EQ(s.tpbh, 1);
-  EXPECT_EQ(s.speed, 7);
-  EXPECT_EQ(s.wzbh, -1);
-  EXPECT_EQ(s.yysz, 2);
-  EXPECT_EQ(s.gjsz, 30);
-  EXPECT_EQ(s.jgsj, 12);
-  EXPECT_EQ(s.gcbh, 0);
-  EXPECT_EQ(s.tptc, 2);
-  EXPECT_EQ(s.pp, 3);
-  EXPECT_EQ(s.qssz, 1);
-  EXPECT_EQ(reg.string(kShowKey, kLabel), "\xC4" "A\xE3" "A\xBA" "A\xC3" "A!A");
-  EXPECT_EQ(s.spic, "/pics/open.jpg");
+  EXPECT_EQ(s.pictureOrder, 1);
+  EXPECT_EQ(s.transitionSpeed, 7);
+  EXPECT_EQ(s.captionOrder, -1);
+  EXPECT_EQ(s.mediaOrder, 2);
+  EXPECT_EQ(s.shutdownMinutes, 30);
+  EXPECT_EQ(s.pauseSeconds, 12);
+  EXPECT_EQ(s.lyrics, 0);
+  EXPECT_EQ(s.fittingThreshold, 2);
+  EXPECT_EQ(s.tiling, 3);
+  EXPECT_EQ(s.openingDisplay, 1);
+  EXPECT_EQ(s.openingCaption, "\xC4\xE3\xBA\xC3!");
+  EXPECT_EQ(s.openingPicture, "/pics/open.jpg");
   EXPECT_EQ(reg.string(kShowKey, "other"), "kept");
 }
 
-TEST(SettingsWindow, StoredTptcMinusOneDisablesTilingAndWritesPpMinusOne) {
+TEST(SettingsWindow, StoredFitAllDisablesTilingAndWritesNoTiling) {
   WindowFixture f;
-  f.home.writeRegistry(registryWith("\"tptc\"=dword:ffffffff\r\n\"pp\"=dword:00000001\r\n"));
+  SettingCodes codes;
+  codes.fittingThreshold = -1;
+  codes.tiling = 1;
+  f.home.writeSettings(codes);
   auto w = f.open();
   w->show();
   EXPECT_TRUE(w->radioButton(1)->isChecked());
   EXPECT_FALSE(w->checkBox1()->isEnabled());
   EXPECT_FALSE(w->comboBox2()->isEnabled());
-  EXPECT_FALSE(w->checkBox1()->isChecked());  // pp was not read
+  EXPECT_FALSE(w->checkBox1()->isChecked());  // the stored tiling was not read
   w->button(7)->click();
   const StoredSettings s = readStoredSettings(RegistryFile::load(f.home.registry()));
-  EXPECT_EQ(s.tptc, -1);
-  EXPECT_EQ(s.pp, -1);
+  EXPECT_EQ(s.fittingThreshold, -1);
+  EXPECT_EQ(s.tiling, -1);
 }
 
 TEST(SettingsWindow, OutOfRangeValuesLeaveTheControlsAlone) {
   WindowFixture f;
-  f.home.writeRegistry(registryWith("\"tptc\"=dword:00000007\r\n\"pp\"=dword:00000009\r\n\"tpbh\"=dword:00000005\r\n"
-                                    "\"wzbh\"=dword:ffffffff\r\n\"speed\"=dword:000003e8\r\n"));
+  SettingCodes codes;
+  codes.fittingThreshold = 7;
+  codes.tiling = 9;
+  codes.pictureOrder = 5;
+  codes.captionOrder = -1;
+  codes.transitionSpeed = 1000;
+  f.home.writeSettings(codes);
   auto w = f.open();
   w->show();
   EXPECT_TRUE(w->radioButton(2)->isChecked());
   EXPECT_EQ(w->comboBox1()->currentIndex(), 0);
-  EXPECT_TRUE(w->checkBox1()->isEnabled());  // pp was read (tptc is not -1) but 9 marks nothing
+  EXPECT_TRUE(w->checkBox1()->isEnabled());  // the tiling was read (the threshold is not fit-all) but 9 marks nothing
   EXPECT_FALSE(w->checkBox1()->isChecked());
   EXPECT_EQ(w->radioGroup2()->itemIndex(), 0);
   EXPECT_EQ(w->radioGroup4()->itemIndex(), -1);
@@ -319,14 +336,16 @@ TEST(SettingsWindow, OutOfRangeValuesLeaveTheControlsAlone) {
 
 TEST(SettingsWindow, PictureOrderWithoutRepeatsIsTheThirdChoiceAndStoredAsTwo) {
   WindowFixture f;
-  f.home.writeRegistry(registryWith("\"tpbh\"=dword:00000002\r\n"));
+  SettingCodes codes;
+  codes.pictureOrder = 2;
+  f.home.writeSettings(codes);
   auto w = f.open();
   w->show();
   ASSERT_EQ(w->radioGroup2()->count(), 3);
   EXPECT_EQ(w->radioGroup2()->item(2)->text(), QStringLiteral("随机不重复"));
   EXPECT_EQ(w->radioGroup2()->itemIndex(), 2);
   w->button(7)->click();
-  EXPECT_EQ(readStoredSettings(RegistryFile::load(f.home.registry())).tpbh, 2);
+  EXPECT_EQ(readStoredSettings(RegistryFile::load(f.home.registry())).pictureOrder, 2);
 }
 
 TEST(SettingsWindow, ConfirmWritesEveryListAtomicallyAndCancelWritesNothing) {
@@ -345,7 +364,7 @@ TEST(SettingsWindow, ConfirmWritesEveryListAtomicallyAndCancelWritesNothing) {
   }
   EXPECT_EQ(f.fileBytes(f.listFile("pic.txt")), "/p/1.jpg\r\n/p/2.jpg\r\n");
   EXPECT_EQ(f.fileBytes(f.listFile("label.txt")), "a\r\nb\r\n");
-  EXPECT_FALSE(readStoredSettings(RegistryFile::load(f.home.registry())).wzbh);
+  EXPECT_FALSE(readStoredSettings(RegistryFile::load(f.home.registry())).captionOrder);
   EXPECT_FALSE(std::filesystem::exists(f.listFile("music.txt")));
 
   auto w = f.open();
@@ -356,7 +375,7 @@ TEST(SettingsWindow, ConfirmWritesEveryListAtomicallyAndCancelWritesNothing) {
   EXPECT_EQ(f.fileBytes(f.listFile("pic.txt")), "/p/2.jpg\r\n");
   EXPECT_EQ(f.fileBytes(f.listFile("music.txt")), "");
   EXPECT_EQ(f.fileBytes(f.listFile("fontn.txt")), "");
-  EXPECT_EQ(readStoredSettings(RegistryFile::load(f.home.registry())).wzbh, -1);
+  EXPECT_EQ(readStoredSettings(RegistryFile::load(f.home.registry())).captionOrder, -1);
 }
 
 TEST(SettingsWindow, AFailedConfirmReportsAndKeepsTheWindowAndTheFiles) {
@@ -375,7 +394,7 @@ TEST(SettingsWindow, AFailedConfirmReportsAndKeepsTheWindowAndTheFiles) {
   EXPECT_TRUE(w->isVisible());
   EXPECT_EQ(f.fileBytes(f.listFile("pic.txt")), "");        // written before the failure
   EXPECT_EQ(f.fileBytes(f.listFile("fontn.txt")), "old\r\n");  // not reached
-  EXPECT_FALSE(readStoredSettings(RegistryFile::load(f.home.registry())).tpbh);  // values not reached
+  EXPECT_FALSE(readStoredSettings(RegistryFile::load(f.home.registry())).pictureOrder);  // values not reached
   // No temporary file is left behind.
   std::set<std::string> names;
   for (const auto& e : std::filesystem::directory_iterator(f.home.path() / "Lumora_Studio"))
@@ -408,9 +427,9 @@ TEST(SettingsWindow, ChineseOpeningCaptionSurvivesConfirmAndShowing) {
     w->edit5()->setText("春眠不觉晓 Lumora");
     w->button(7)->click();
   }
-  const auto stored = RegistryFile::load(f.home.registry()).string(kShowKey, kLabel);
+  const auto stored = readStoredSettings(RegistryFile::load(f.home.registry())).openingCaption;
   ASSERT_TRUE(stored);
-  EXPECT_EQ(stored->size(), 2u * (5 * 2 + 7));  // five GB18030 characters of 2 bytes, 7 ASCII bytes
+  EXPECT_EQ(stored->size(), 5u * 2 + 7);  // five GB18030 characters of 2 bytes, 7 ASCII bytes
   auto w = f.open();
   w->show();
   EXPECT_EQ(w->edit5()->text(), "春眠不觉晓 Lumora");
@@ -475,17 +494,17 @@ TEST(SettingsWindow, RoundTripIntoTheShow) {
     w->button(7)->click();
   }
   const ShowSettings s = loadShowSettings(registryFilePath());
-  EXPECT_EQ(s.tpbh, 1);
-  EXPECT_EQ(s.wzbh, 1);
-  EXPECT_EQ(s.yysz, 0);
-  EXPECT_EQ(s.speed, 3);
-  EXPECT_EQ(s.intervalMs(), 9000);
-  EXPECT_EQ(s.gjsz, 45);
-  EXPECT_EQ(s.gcbh, 0);
-  EXPECT_EQ(s.tptc, 2);
-  EXPECT_EQ(s.pp, 1);
-  EXPECT_EQ(s.qssz, 0);
-  EXPECT_EQ(s.label, "\xBB\xB6\xD3\xAD");  // 欢迎 in GB18030
+  EXPECT_EQ(s.pictureOrder, PictureOrder::Random);
+  EXPECT_EQ(s.captionOrder, PlayOrder::InList);
+  EXPECT_EQ(s.mediaOrder, PlayOrder::None);
+  EXPECT_EQ(s.transitionSpeed, 3);
+  EXPECT_EQ(s.pauseMs(), 9000);
+  EXPECT_EQ(s.shutdownMinutes, 45);
+  EXPECT_FALSE(s.lyricsOn);
+  EXPECT_EQ(s.fittingThreshold, FittingThreshold::Below1024x768);
+  EXPECT_EQ(s.tiling, Tiling::UpTo500);
+  EXPECT_EQ(s.openingDisplay, OpeningDisplay::Caption);
+  EXPECT_EQ(s.openingCaption, "\xBB\xB6\xD3\xAD");  // 欢迎 in GB18030
   const StringList pictures = readListFile(listFilePath(kPictureListFile));
   ASSERT_EQ(pictures.size(), 2u);
   EXPECT_EQ(pathFromAnsi(pictures[0]), pics / "two.jpg");  // sorted by name: "two" < "你好"

@@ -1,11 +1,11 @@
-#include "saver/core/picture_order.h"
+#include "saver/core/picture_sequence.h"
 
 #include <numeric>
 #include <utility>
 
 namespace lumora {
 
-void PictureOrder::newRound(int count, Random& random) {
+void PictureSequence::newRound(int count, Random& random) {
   round_.resize(std::size_t(count));
   std::iota(round_.begin(), round_.end(), 0);
   // Fisher-Yates from the back: entry i changes place with one of 0..i.
@@ -17,9 +17,9 @@ void PictureOrder::newRound(int count, Random& random) {
   taken_ = 0;
 }
 
-int PictureOrder::next(IndexedList& list, Random& random) {
-  if (tpbh_ == kListOrder) return list.takeInOrder();
-  if (tpbh_ != kShuffledOrder) return random.next(list.count());
+int PictureSequence::next(IndexedList& list, Random& random) {
+  if (order_ == PictureOrder::InList) return list.takeInOrder();
+  if (order_ == PictureOrder::Random) return random.next(list.count());
   if (list.empty()) return -1;
   if (round_.size() != std::size_t(list.count()) || taken_ >= round_.size()) newRound(list.count(), random);
   last_ = round_[taken_++];
