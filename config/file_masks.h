@@ -20,7 +20,7 @@ extern const char* const kPictureMask;
 // The media tab's file list mask.
 extern const char* const kMediaMask;
 
-// FilterComboBox2 (picture tab) and FilterComboBox1 (media tab).
+// The rows of the picture tab's and the media tab's file filters.
 std::span<const FilterRow> pictureFilters();
 std::span<const FilterRow> mediaFilters();
 

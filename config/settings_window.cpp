@@ -38,25 +38,25 @@ SettingsWindow::SettingsWindow(SettingsWindowServices services, QWidget* parent)
                           Qt::WindowMaximizeButtonHint | Qt::WindowCloseButtonHint),
       services_(completeServices(std::move(services))) {
   installFaceNameSubstitutions();
-  setObjectName(QStringLiteral("Form2"));
+  setObjectName(QStringLiteral("SettingsWindow"));
   setWindowTitle(QStringLiteral("Lumora V3.70"));
-  realAudio1_ = services_.makeAudioPlayer();
+  audioPreview_ = services_.makeAudioPlayer();
   buildLayout();
   resize(572, 466);
   connectHandlers();
-  formCreate();
+  loadListsAndFonts();
 }
 
 SettingsWindow::~SettingsWindow() {
   // The players stop with the window.
-  if (realAudio1_) realAudio1_->stop();
+  if (audioPreview_) audioPreview_->stop();
 }
 
 void SettingsWindow::report(const std::exception& error) { report(QString::fromUtf8(error.what())); }
 
 void SettingsWindow::report(const QString& text) { services_.showMessage(this, text); }
 
-void SettingsWindow::formCreate() {
+void SettingsWindow::loadListsAndFonts() {
   try {
     ensureListFolder();
   } catch (const std::exception& e) {
@@ -65,16 +65,16 @@ void SettingsWindow::formCreate() {
   for (int i = 0; i < 4; ++i) {
     try {
       const std::filesystem::path path = listFilePath(kListFiles[i]);
-      if (listFileExists(path)) setListEntries(listBox(i + 1), readListFile(path));
+      if (listFileExists(path)) setListEntries(lists_[std::size_t(i)], readListFile(path));
     } catch (const std::exception& e) {
       report(e);
     }
   }
   QStringList families = QFontDatabase::families();
   std::sort(families.begin(), families.end());
-  comboBox3_->clear();
-  comboBox3_->addItem(QStringLiteral("Default"));
-  comboBox3_->addItems(families);
+  fontChoice_->clear();
+  fontChoice_->addItem(QStringLiteral("Default"));
+  fontChoice_->addItems(families);
   try {
     ensureShowKey(services_.registryPath);
   } catch (const std::exception& e) {
@@ -84,10 +84,10 @@ void SettingsWindow::formCreate() {
 
 void SettingsWindow::showEvent(QShowEvent* event) {
   QWidget::showEvent(event);
-  if (!event->spontaneous()) formShow();
+  if (!event->spontaneous()) loadOptions();
 }
 
-void SettingsWindow::formShow() {
+void SettingsWindow::loadOptions() {
   StoredSettings s;
   try {
     const RegistryFile registry = RegistryFile::load(services_.registryPath);
@@ -98,76 +98,76 @@ void SettingsWindow::formShow() {
     return;
   }
   if (!s.keyExists) return;
-  if (s.pictureOrder) radioGroup2_->setItemIndex(*s.pictureOrder);
-  if (s.captionOrder) radioGroup4_->setItemIndex(*s.captionOrder);
-  if (s.mediaOrder) radioGroup1_->setItemIndex(*s.mediaOrder);
-  if (s.transitionSpeed) upDown3_->setValue(*s.transitionSpeed);
-  upDownFxms_->setValue(s.shortestTransitionMs.value_or(kDefaultShortestTransitionMs));
-  if (s.shutdownMinutes) upDown1_->setValue(*s.shutdownMinutes);
-  if (s.pauseSeconds) upDown2_->setValue(*s.pauseSeconds);
-  if (s.lyrics) checkBox3_->setChecked(*s.lyrics == 1);
-  comboBox1_->setCurrentIndex(0);
-  comboBox2_->setCurrentIndex(0);
+  if (s.pictureOrder) pictureOrderChoice_->setItemIndex(*s.pictureOrder);
+  if (s.captionOrder) captionOrderChoice_->setItemIndex(*s.captionOrder);
+  if (s.mediaOrder) mediaOrderChoice_->setItemIndex(*s.mediaOrder);
+  if (s.transitionSpeed) transitionSpeed_->setValue(*s.transitionSpeed);
+  shortestTransitionMs_->setValue(s.shortestTransitionMs.value_or(kDefaultShortestTransitionMs));
+  if (s.shutdownMinutes) shutdownMinutes_->setValue(*s.shutdownMinutes);
+  if (s.pauseSeconds) pauseSeconds_->setValue(*s.pauseSeconds);
+  if (s.lyrics) lyricsCheck_->setChecked(*s.lyrics == 1);
+  fittingSizeChoice_->setCurrentIndex(0);
+  tilingSizeChoice_->setCurrentIndex(0);
 
   const int threshold = s.fittingThreshold.value_or(0);
   if (s.fittingThreshold) {
     if (threshold == -1) {
       // Checking a radio button that was not checked runs its click handler.
-      if (!radioButton(1)->isChecked()) {
-        radioButton(1)->setChecked(true);
-        radioButton1Click();
+      if (!fitAllChoice()->isChecked()) {
+        fitAllChoice()->setChecked(true);
+        fitAllChosen();
       }
-      comboBox2_->setEnabled(false);
+      tilingSizeChoice_->setEnabled(false);
     } else if (threshold >= 0 && threshold <= 2) {
-      if (!radioButton(2)->isChecked()) {
-        radioButton(2)->setChecked(true);
-        radioButton2Click();
+      if (!fitLargerChoice()->isChecked()) {
+        fitLargerChoice()->setChecked(true);
+        fitLargerChosen();
       }
-      comboBox1_->setCurrentIndex(threshold);
+      fittingSizeChoice_->setCurrentIndex(threshold);
     }
   }
   if (threshold != -1 && s.tiling) {
-    comboBox2_->setEnabled(true);
-    checkBox1_->setEnabled(true);
+    tilingSizeChoice_->setEnabled(true);
+    tilingCheck_->setEnabled(true);
     if (*s.tiling == -1) {
-      checkBox1_->setChecked(false);
+      tilingCheck_->setChecked(false);
     } else if (*s.tiling >= 0 && *s.tiling <= 3) {
-      checkBox1_->setChecked(true);
-      comboBox2_->setCurrentIndex(*s.tiling);
+      tilingCheck_->setChecked(true);
+      tilingSizeChoice_->setCurrentIndex(*s.tiling);
     }
   }
-  if (s.openingCaption) edit5_->setText(QString::fromStdString(ansiToUtf8(*s.openingCaption)));
-  if (s.openingPicture) edit8_->setText(QString::fromStdString(ansiToUtf8(*s.openingPicture)));
-  if (s.openingDisplay) (*s.openingDisplay != 0 ? radioButton(4) : radioButton(3))->setChecked(true);
+  if (s.openingCaption) openingCaptionEdit_->setText(QString::fromStdString(ansiToUtf8(*s.openingCaption)));
+  if (s.openingPicture) openingPictureEdit_->setText(QString::fromStdString(ansiToUtf8(*s.openingPicture)));
+  if (s.openingDisplay) (*s.openingDisplay != 0 ? openingPictureChoice() : openingCaptionChoice())->setChecked(true);
 }
 
 SettingsToWrite SettingsWindow::settingsFromControls() const {
   // Up-down positions are 16-bit numbers.
   auto position = [](const QSpinBox* upDown) { return std::int32_t(std::int16_t(upDown->value())); };
   SettingsToWrite v;
-  v.pictureOrder = radioGroup2_->itemIndex();
-  v.transitionSpeed = position(upDown3_);
-  v.shortestTransitionMs = upDownFxms_->value();
-  v.captionOrder = radioGroup4_->itemIndex();
-  v.mediaOrder = radioGroup1_->itemIndex();
-  v.shutdownMinutes = position(upDown1_);
-  v.pauseSeconds = position(upDown2_);
-  v.lyrics = checkBox3_->isChecked() ? 1 : 0;
-  if (radioButton(1)->isChecked())
+  v.pictureOrder = pictureOrderChoice_->itemIndex();
+  v.transitionSpeed = position(transitionSpeed_);
+  v.shortestTransitionMs = shortestTransitionMs_->value();
+  v.captionOrder = captionOrderChoice_->itemIndex();
+  v.mediaOrder = mediaOrderChoice_->itemIndex();
+  v.shutdownMinutes = position(shutdownMinutes_);
+  v.pauseSeconds = position(pauseSeconds_);
+  v.lyrics = lyricsCheck_->isChecked() ? 1 : 0;
+  if (fitAllChoice()->isChecked())
     v.fittingThreshold = -1;
-  else if (radioButton(2)->isChecked())
-    v.fittingThreshold = comboBox1_->currentIndex();
-  v.tiling = (checkBox1_->isEnabled() && checkBox1_->isChecked()) ? comboBox2_->currentIndex() : -1;
-  v.openingCaption = utf8ToAnsi(edit5_->text().toStdString());
-  v.openingPicture = utf8ToAnsi(edit8_->text().toStdString());
-  v.openingDisplay = radioButton(3)->isChecked() ? 0 : 1;
+  else if (fitLargerChoice()->isChecked())
+    v.fittingThreshold = fittingSizeChoice_->currentIndex();
+  v.tiling = (tilingCheck_->isEnabled() && tilingCheck_->isChecked()) ? tilingSizeChoice_->currentIndex() : -1;
+  v.openingCaption = utf8ToAnsi(openingCaptionEdit_->text().toStdString());
+  v.openingPicture = utf8ToAnsi(openingPictureEdit_->text().toStdString());
+  v.openingDisplay = openingCaptionChoice()->isChecked() ? 0 : 1;
   return v;
 }
 
-void SettingsWindow::button7Click() {
+void SettingsWindow::confirm() {
   try {
     FourLists lists;
-    for (int i = 0; i < 4; ++i) lists[std::size_t(i)] = listEntries(listBox(i + 1));
+    for (int i = 0; i < 4; ++i) lists[std::size_t(i)] = listEntries(lists_[std::size_t(i)]);
     writeConfirmedSettings(services_.registryPath, lists, settingsFromControls());
     desktopOptions_->write(services_.registryPath, services_.autostartPath, services_.idleProgram);
   } catch (const std::exception& e) {
@@ -179,11 +179,11 @@ void SettingsWindow::button7Click() {
   close();
 }
 
-void SettingsWindow::button8Click() { close(); }
+void SettingsWindow::cancel() { close(); }
 
 int SettingsWindow::aboutPictureShown() const { return aboutPictures_[1]->isHidden() ? 0 : 1; }
 
-void SettingsWindow::timer1Timer() {
+void SettingsWindow::showOtherAboutPicture() {
   const int next = 1 - aboutPictureShown();
   aboutPictures_[std::size_t(next)]->setVisible(true);
   aboutPictures_[std::size_t(1 - next)]->setVisible(false);

@@ -1,4 +1,4 @@
-// TForm2, the settings window ("/C"): the picture, media, caption and font
+// The settings window ("/C"): the picture, media, caption and font
 // lists, the show's options, the previews and the directory trees. Lists are
 // loaded when the window is created, options every time it is shown;
 // "确  定" writes everything, "取  消" nothing.
@@ -35,6 +35,16 @@ class PreviewLoader;
 class RadioGroup;
 struct SettingsToWrite;
 
+// The window's push buttons, by job.
+enum class SettingsButton {
+  AddPictures, AddAllPictures, RemovePictures, RemoveAllPictures, SavePictureList, OpenPictureList,
+  AddMedia, AddAllMedia, RemoveMedia, RemoveAllMedia, SaveMediaList, OpenMediaList,
+  AddCaption, RemoveCaptions, RemoveAllCaptions, SaveCaptionList, OpenCaptionList,
+  AddFont, RemoveFonts, RemoveAllFonts,
+  StopPreview, BrowseOpeningPicture, Confirm, Cancel,
+  Count
+};
+
 class SettingsWindow : public QWidget {
   Q_OBJECT
 
@@ -42,81 +52,91 @@ class SettingsWindow : public QWidget {
   explicit SettingsWindow(SettingsWindowServices services = {}, QWidget* parent = nullptr);
   ~SettingsWindow() override;
 
-  // Controls, by their names in the window.
-  QTabWidget* pageControl1() const { return pageControl1_; }
-  QPushButton* button(int n) const { return buttons_.at(std::size_t(n)); }  // Button1 .. Button25
-  QListWidget* listBox(int n) const { return listBoxes_.at(std::size_t(n)); }  // ListBox1 .. ListBox4
-  FileListBox* fileListBox1() const { return fileListBox1_; }
-  FileListBox* fileListBox2() const { return fileListBox2_; }
-  FilterComboBox* filterComboBox1() const { return filterComboBox1_; }
-  FilterComboBox* filterComboBox2() const { return filterComboBox2_; }
-  DriveComboBox* driveComboBox1() const { return driveComboBox1_; }
-  DriveComboBox* driveComboBox2() const { return driveComboBox2_; }
-  QTreeWidget* treeView1() const { return treeView1_; }
-  QTreeWidget* treeView2() const { return treeView2_; }
-  TDADirScanTreeView& dirScanTreeView1() { return *dirScan1_; }
-  TDADirScanTreeView& dirScanTreeView2() { return *dirScan2_; }
-  QLabel* image1() const { return image1_; }
-  QLabel* label1() const { return label1_; }
-  QLabel* label23() const { return label23_; }
-  FlashPlayer* shockwaveFlash1() const { return shockwaveFlash1_; }
-  AudioPlayerControl& realAudio1() const { return *realAudio1_; }
-  QCheckBox* checkBox1() const { return checkBox1_; }
-  QCheckBox* checkBox3() const { return checkBox3_; }
+  // Controls, by their jobs.
+  QTabWidget* tabs() const { return tabs_; }
+  QPushButton* button(SettingsButton which) const { return buttons_.at(std::size_t(which)); }
+  // The four lists, in the order of their files: pictures, media, captions, fonts.
+  QListWidget* pictureList() const { return lists_[0]; }
+  QListWidget* mediaList() const { return lists_[1]; }
+  QListWidget* captionList() const { return lists_[2]; }
+  QListWidget* fontList() const { return lists_[3]; }
+  FileListBox* pictureFiles() const { return pictureFiles_; }
+  FileListBox* mediaFiles() const { return mediaFiles_; }
+  FilterComboBox* mediaFilter() const { return mediaFilter_; }
+  FilterComboBox* pictureFilter() const { return pictureFilter_; }
+  DriveComboBox* picturePlaces() const { return picturePlaces_; }
+  DriveComboBox* mediaPlaces() const { return mediaPlaces_; }
+  QTreeWidget* pictureFolders() const { return pictureFolders_; }
+  QTreeWidget* mediaFolders() const { return mediaFolders_; }
+  TDADirScanTreeView& pictureFolderScan() { return *pictureFolderScan_; }
+  TDADirScanTreeView& mediaFolderScan() { return *mediaFolderScan_; }
+  QLabel* picturePreview() const { return picturePreview_; }
+  QLabel* pictureSizeLabel() const { return pictureSizeLabel_; }
+  QLabel* frameCountLabel() const { return frameCountLabel_; }
+  FlashPlayer* flashPreview() const { return flashPreview_; }
+  AudioPlayerControl& audioPreview() const { return *audioPreview_; }
+  QCheckBox* tilingCheck() const { return tilingCheck_; }
+  QCheckBox* lyricsCheck() const { return lyricsCheck_; }
   // "包含子文件夹" beside "==> 全部添加" (1 picture tab, 2 media tab).
-  QCheckBox* subfoldersBox(int tab) const { return tab == 1 ? subfolders1_ : subfolders2_; }
+  QCheckBox* subfoldersBox(int tab) const { return tab == 1 ? pictureSubfolders_ : mediaSubfolders_; }
   // "共 N 项" under the picture (1) and media (2) lists.
-  QLabel* countLabel(int tab) const { return tab == 1 ? countLabel1_ : countLabel2_; }
-  QComboBox* comboBox1() const { return comboBox1_; }
-  QComboBox* comboBox2() const { return comboBox2_; }
-  QComboBox* comboBox3() const { return comboBox3_; }
-  QRadioButton* radioButton(int n) const { return radioButtons_.at(std::size_t(n)); }  // RadioButton1 .. 4
-  RadioGroup* radioGroup1() const { return radioGroup1_; }
-  RadioGroup* radioGroup2() const { return radioGroup2_; }
-  RadioGroup* radioGroup4() const { return radioGroup4_; }
-  QSpinBox* upDown1() const { return upDown1_; }
-  QSpinBox* upDown2() const { return upDown2_; }
-  QSpinBox* upDown3() const { return upDown3_; }
-  QSpinBox* upDownFxms() const { return upDownFxms_; }  // the shortest transition, ms
-  QLineEdit* edit5() const { return edit5_; }
-  QLineEdit* edit6() const { return edit6_; }
-  QLineEdit* edit8() const { return edit8_; }
-  QTimer* timer1() const { return timer1_; }
+  QLabel* countLabel(int tab) const { return tab == 1 ? pictureCount_ : mediaCount_; }
+  QComboBox* fittingSizeChoice() const { return fittingSizeChoice_; }
+  QComboBox* tilingSizeChoice() const { return tilingSizeChoice_; }
+  QComboBox* fontChoice() const { return fontChoice_; }
+  // Fitting: every picture fitted to the screen, or those from a size up.
+  QRadioButton* fitAllChoice() const { return fitAllChoice_; }
+  QRadioButton* fitLargerChoice() const { return fitLargerChoice_; }
+  // Before the first picture: the opening caption or the opening picture.
+  QRadioButton* openingCaptionChoice() const { return openingCaptionChoice_; }
+  QRadioButton* openingPictureChoice() const { return openingPictureChoice_; }
+  RadioGroup* mediaOrderChoice() const { return mediaOrderChoice_; }
+  RadioGroup* pictureOrderChoice() const { return pictureOrderChoice_; }
+  RadioGroup* captionOrderChoice() const { return captionOrderChoice_; }
+  QSpinBox* shutdownMinutes() const { return shutdownMinutes_; }
+  QSpinBox* pauseSeconds() const { return pauseSeconds_; }
+  QSpinBox* transitionSpeed() const { return transitionSpeed_; }
+  QSpinBox* shortestTransitionMs() const { return shortestTransitionMs_; }
+  QLineEdit* openingCaptionEdit() const { return openingCaptionEdit_; }
+  QLineEdit* captionEdit() const { return captionEdit_; }
+  QLineEdit* openingPictureEdit() const { return openingPictureEdit_; }
+  QTimer* aboutPictureTimer() const { return aboutPictureTimer_; }
   // The idle start and the password switch, in the options tab.
   DesktopOptionsBox* desktopOptions() const { return desktopOptions_; }
   // Which of the about tab's two pictures shows (0 or 1).
   int aboutPictureShown() const;
 
   // Handlers.
-  void formCreate();
-  void formShow();
-  void addFiles(FileListBox* files, QListWidget* list, bool all);  // Button1/4/13/14
-  // Button4/14: every file of the list, or with "包含子文件夹" checked every
-  // matching file below its folder, each entry at most once.
+  void loadListsAndFonts();  // once, when the window is created
+  void loadOptions();        // each time it is shown
+  // The selected files of the file list (all of them with `all`).
+  void addFiles(FileListBox* files, QListWidget* list, bool all);
+  // "==> 全部添加": every file of the list, or with "包含子文件夹" checked
+  // every matching file below its folder, each entry at most once.
   void addAllFiles(int tab);
-  void removeSelected(QListWidget* list);                          // Button2/9/18/23
-  void removeAll(QListWidget* list);                               // Button3/10/19/24
-  void saveList(QListWidget* list);                                // Button5/11/20
-  void openList(QListWidget* list);                                // Button6/12/21
-  void button17Click();  // add Edit6's text as a caption
-  void button22Click();  // add ComboBox3's text as a font
-  void button25Click();  // choose the opening picture
-  void radioButton1Click();
-  void radioButton2Click();
-  void button7Click();  // confirm
-  void button8Click();  // cancel
-  void timer1Timer();
+  void removeSelected(QListWidget* list);
+  void removeAll(QListWidget* list);
+  void saveList(QListWidget* list);
+  void openList(QListWidget* list);
+  void addCaption();            // the caption edit's text, as a caption
+  void addFont();               // the font choice's text, as a font
+  void chooseOpeningPicture();  // a picture dialog fills the opening picture's edit
+  void fitAllChosen();
+  void fitLargerChosen();
+  void confirm();  // writes everything and closes
+  void cancel();   // closes, writing nothing
+  void showOtherAboutPicture();
   // Previews.
-  void fileListBox1Click();
-  void listBox1Click();
-  void seepic(int width, int height);
-  void fileListBox2DblClick();
-  void listBox2DblClick();
-  void button16Click();
+  void previewChosenFile();     // the picture tab's file list
+  void previewListedPicture();  // the picture list
+  void showPreviewSize(int width, int height);
+  void playChosenFile();   // the media tab's file list
+  void playListedMedia();  // the media list
+  void stopPreview();
   // Trees.
-  void driveComboBoxChange(int tab);  // 1 picture tab, 2 media tab
-  void treeViewClick(int tab);
-  void treeViewExpanding(int tab, QTreeWidgetItem* node);
+  void placeChosen(int tab);  // 1 picture tab, 2 media tab
+  void folderClicked(int tab);
+  void folderExpanding(int tab, QTreeWidgetItem* node);
 
   // The values the confirm writes, as the controls hold them now.
   SettingsToWrite settingsFromControls() const;
@@ -131,8 +151,9 @@ class SettingsWindow : public QWidget {
   QWidget* buildTextTab();
   QWidget* buildOptionsTab();
   QWidget* buildAboutTab();
-  QPushButton* makeButton(int n, const char* caption, QWidget* parent);
-  QListWidget* makeListBox(int n, QWidget* parent);
+  QPushButton* makeButton(SettingsButton which, const char* caption, QWidget* parent);
+  // List `index` of the four (pictures, media, captions, fonts).
+  QListWidget* makeList(int index, const char* name, QWidget* parent);
   QCheckBox* makeSubfoldersBox(int tab, QWidget* parent);
   QLabel* makeCountLabel(int tab, QListWidget* list, QWidget* parent);
   // Points the tab's file list at the tree's current folder (a click, or the
@@ -145,47 +166,50 @@ class SettingsWindow : public QWidget {
   void playMedia(const std::string& path);
 
   SettingsWindowServices services_;
-  QTabWidget* pageControl1_ = nullptr;
-  std::array<QPushButton*, 26> buttons_{};
-  std::array<QListWidget*, 5> listBoxes_{};
-  std::array<QRadioButton*, 5> radioButtons_{};
-  DriveComboBox* driveComboBox1_ = nullptr;
-  DriveComboBox* driveComboBox2_ = nullptr;
-  QTreeWidget* treeView1_ = nullptr;
-  QTreeWidget* treeView2_ = nullptr;
-  FileListBox* fileListBox1_ = nullptr;
-  FileListBox* fileListBox2_ = nullptr;
-  FilterComboBox* filterComboBox1_ = nullptr;
-  FilterComboBox* filterComboBox2_ = nullptr;
-  std::unique_ptr<TDADirScanTreeView> dirScan1_;
-  std::unique_ptr<TDADirScanTreeView> dirScan2_;
-  QLabel* image1_ = nullptr;
-  QLabel* label1_ = nullptr;
-  PreviewLoader* previewLoader_ = nullptr;  // child: decodes Image1's picture
-  QLabel* label23_ = nullptr;
-  FlashPlayer* shockwaveFlash1_ = nullptr;
-  std::unique_ptr<AudioPlayerControl> realAudio1_;
-  QCheckBox* checkBox1_ = nullptr;
-  QCheckBox* checkBox3_ = nullptr;
-  QCheckBox* subfolders1_ = nullptr;
-  QCheckBox* subfolders2_ = nullptr;
-  QLabel* countLabel1_ = nullptr;
-  QLabel* countLabel2_ = nullptr;
-  QComboBox* comboBox1_ = nullptr;
-  QComboBox* comboBox2_ = nullptr;
-  QComboBox* comboBox3_ = nullptr;
-  RadioGroup* radioGroup1_ = nullptr;
-  RadioGroup* radioGroup2_ = nullptr;
-  RadioGroup* radioGroup4_ = nullptr;
-  QSpinBox* upDown1_ = nullptr;
-  QSpinBox* upDown2_ = nullptr;
-  QSpinBox* upDown3_ = nullptr;
-  QSpinBox* upDownFxms_ = nullptr;
-  QLineEdit* edit5_ = nullptr;
-  QLineEdit* edit6_ = nullptr;
-  QLineEdit* edit8_ = nullptr;
+  QTabWidget* tabs_ = nullptr;
+  std::array<QPushButton*, std::size_t(SettingsButton::Count)> buttons_{};
+  std::array<QListWidget*, 4> lists_{};
+  QRadioButton* fitAllChoice_ = nullptr;
+  QRadioButton* fitLargerChoice_ = nullptr;
+  QRadioButton* openingCaptionChoice_ = nullptr;
+  QRadioButton* openingPictureChoice_ = nullptr;
+  DriveComboBox* picturePlaces_ = nullptr;
+  DriveComboBox* mediaPlaces_ = nullptr;
+  QTreeWidget* pictureFolders_ = nullptr;
+  QTreeWidget* mediaFolders_ = nullptr;
+  FileListBox* pictureFiles_ = nullptr;
+  FileListBox* mediaFiles_ = nullptr;
+  FilterComboBox* mediaFilter_ = nullptr;
+  FilterComboBox* pictureFilter_ = nullptr;
+  std::unique_ptr<TDADirScanTreeView> pictureFolderScan_;
+  std::unique_ptr<TDADirScanTreeView> mediaFolderScan_;
+  QLabel* picturePreview_ = nullptr;
+  QLabel* pictureSizeLabel_ = nullptr;
+  PreviewLoader* previewLoader_ = nullptr;  // child: decodes the previewed picture
+  QLabel* frameCountLabel_ = nullptr;
+  FlashPlayer* flashPreview_ = nullptr;
+  std::unique_ptr<AudioPlayerControl> audioPreview_;
+  QCheckBox* tilingCheck_ = nullptr;
+  QCheckBox* lyricsCheck_ = nullptr;
+  QCheckBox* pictureSubfolders_ = nullptr;
+  QCheckBox* mediaSubfolders_ = nullptr;
+  QLabel* pictureCount_ = nullptr;
+  QLabel* mediaCount_ = nullptr;
+  QComboBox* fittingSizeChoice_ = nullptr;
+  QComboBox* tilingSizeChoice_ = nullptr;
+  QComboBox* fontChoice_ = nullptr;
+  RadioGroup* mediaOrderChoice_ = nullptr;
+  RadioGroup* pictureOrderChoice_ = nullptr;
+  RadioGroup* captionOrderChoice_ = nullptr;
+  QSpinBox* shutdownMinutes_ = nullptr;
+  QSpinBox* pauseSeconds_ = nullptr;
+  QSpinBox* transitionSpeed_ = nullptr;
+  QSpinBox* shortestTransitionMs_ = nullptr;
+  QLineEdit* openingCaptionEdit_ = nullptr;
+  QLineEdit* captionEdit_ = nullptr;
+  QLineEdit* openingPictureEdit_ = nullptr;
   std::array<QLabel*, 2> aboutPictures_{};
-  QTimer* timer1_ = nullptr;
+  QTimer* aboutPictureTimer_ = nullptr;
   DesktopOptionsBox* desktopOptions_ = nullptr;
 };
 

@@ -34,8 +34,8 @@ void SettingsWindow::addFiles(FileListBox* files, QListWidget* list, bool all) {
 }
 
 void SettingsWindow::addAllFiles(int tab) {
-  FileListBox* files = tab == 1 ? fileListBox1_ : fileListBox2_;
-  QListWidget* list = listBox(tab);
+  FileListBox* files = tab == 1 ? pictureFiles_ : mediaFiles_;
+  QListWidget* list = tab == 1 ? pictureList() : mediaList();
   if (!subfoldersBox(tab)->isChecked()) {
     addFiles(files, list, true);
     return;
@@ -85,37 +85,37 @@ void SettingsWindow::openList(QListWidget* list) {
     // A chosen file that is not there is an error, not an empty list.
     if (!listFileExists(path))
       throw ListFileError("cannot open " + path + ": " + std::make_error_code(std::errc::no_such_file_or_directory).message());
-    const ListKind kind = list == listBox(3) ? ListKind::Text : ListKind::Paths;
+    const ListKind kind = list == captionList() ? ListKind::Text : ListKind::Paths;
     setListEntries(list, readListFile(path, kind));
   } catch (const std::exception& e) {
     report(e);
   }
 }
 
-void SettingsWindow::button17Click() {
-  appendEntry(listBox(3), utf8ToAnsi(edit6_->text().toStdString()));
-  edit6_->clear();
+void SettingsWindow::addCaption() {
+  appendEntry(captionList(), utf8ToAnsi(captionEdit_->text().toStdString()));
+  captionEdit_->clear();
 }
 
-void SettingsWindow::button22Click() { appendEntry(listBox(4), utf8ToAnsi(comboBox3_->currentText().toStdString())); }
+void SettingsWindow::addFont() { appendEntry(fontList(), utf8ToAnsi(fontChoice_->currentText().toStdString())); }
 
-void SettingsWindow::button25Click() {
+void SettingsWindow::chooseOpeningPicture() {
   QStringList rows;
   for (const std::string& row : pictureDialogFilter()) rows << QString::fromStdString(row);
   const QString chosen = services_.choosePicture(this, rows.join(QStringLiteral(";;")));
-  if (!chosen.isEmpty()) edit8_->setText(chosen);
+  if (!chosen.isEmpty()) openingPictureEdit_->setText(chosen);
 }
 
-void SettingsWindow::radioButton1Click() {
-  if (!radioButton(1)->isChecked()) return;
-  checkBox1_->setEnabled(false);
-  comboBox2_->setEnabled(false);
+void SettingsWindow::fitAllChosen() {
+  if (!fitAllChoice()->isChecked()) return;
+  tilingCheck_->setEnabled(false);
+  tilingSizeChoice_->setEnabled(false);
 }
 
-void SettingsWindow::radioButton2Click() {
-  if (!radioButton(2)->isChecked()) return;
-  checkBox1_->setEnabled(true);
-  comboBox2_->setEnabled(true);
+void SettingsWindow::fitLargerChosen() {
+  if (!fitLargerChoice()->isChecked()) return;
+  tilingCheck_->setEnabled(true);
+  tilingSizeChoice_->setEnabled(true);
 }
 
 }  // namespace lumora

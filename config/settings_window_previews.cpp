@@ -29,58 +29,58 @@ const QString kNoCurrentEntry = QStringLiteral("List index out of bounds (-1)");
 
 }  // namespace
 
-void SettingsWindow::fileListBox1Click() { previewPicture(currentFilePath(fileListBox1_)); }
+void SettingsWindow::previewChosenFile() { previewPicture(currentFilePath(pictureFiles_)); }
 
-void SettingsWindow::listBox1Click() {
-  const int row = listBox(1)->currentRow();
+void SettingsWindow::previewListedPicture() {
+  const int row = pictureList()->currentRow();
   if (row < 0) return report(kNoCurrentEntry);
-  previewPicture(fsPathFromAnsi(entryAt(listBox(1), row)));
+  previewPicture(fsPathFromAnsi(entryAt(pictureList(), row)));
 }
 
 void SettingsWindow::previewPicture(const std::string& path) {
   // Decoded on the loader's worker: the window goes on answering the keys,
-  // and Image1 follows when the newest chosen picture is ready.
+  // and the preview follows when the newest chosen picture is ready.
   if (!previewLoader_) {
     previewLoader_ = new PreviewLoader(decodePreview, this);
     connect(previewLoader_, &PreviewLoader::pictureReady, this, [this](const QImage& image, int w, int h) {
-      image1_->setPixmap(QPixmap::fromImage(image));
-      seepic(w, h);
+      picturePreview_->setPixmap(QPixmap::fromImage(image));
+      showPreviewSize(w, h);
     });
-    // Image1 and its size text keep what they showed.
+    // The preview and its size text keep what they showed.
     connect(previewLoader_, &PreviewLoader::pictureFailed, this,
             [this](const QString& message) { report(message); });
   }
   previewLoader_->request(path);
 }
 
-void SettingsWindow::seepic(int width, int height) {
-  image1_->resize(kPreviewBoxWidth, kPreviewBoxHeight);
-  label1_->setText(QString::fromStdString(previewSizeText(width, height)));
+void SettingsWindow::showPreviewSize(int width, int height) {
+  picturePreview_->resize(kPreviewBoxWidth, kPreviewBoxHeight);
+  pictureSizeLabel_->setText(QString::fromStdString(previewSizeText(width, height)));
   const PreviewSize size = previewSize(width, height);
-  image1_->resize(size.width, size.height);
+  picturePreview_->resize(size.width, size.height);
 }
 
-void SettingsWindow::fileListBox2DblClick() { playMedia(currentFilePath(fileListBox2_)); }
+void SettingsWindow::playChosenFile() { playMedia(currentFilePath(mediaFiles_)); }
 
-void SettingsWindow::listBox2DblClick() {
-  const int row = listBox(2)->currentRow();
+void SettingsWindow::playListedMedia() {
+  const int row = mediaList()->currentRow();
   if (row < 0) return report(kNoCurrentEntry);
-  playMedia(fsPathFromAnsi(entryAt(listBox(2), row)));
+  playMedia(fsPathFromAnsi(entryAt(mediaList(), row)));
 }
 
 void SettingsWindow::playMedia(const std::string& path) {
   try {
     if (isFlashMovie(path)) {
-      realAudio1_->stop();
-      shockwaveFlash1_->setMovie(path);
-      shockwaveFlash1_->play();
-      label23_->setText(QString::number(shockwaveFlash1_->totalFrames()));
+      audioPreview_->stop();
+      flashPreview_->setMovie(path);
+      flashPreview_->play();
+      frameCountLabel_->setText(QString::number(flashPreview_->totalFrames()));
       return;
     }
-    shockwaveFlash1_->stop();
-    realAudio1_->setSource(path);
+    flashPreview_->stop();
+    audioPreview_->setSource(path);
     try {
-      realAudio1_->play();
+      audioPreview_->play();
     } catch (const MediaDeviceError&) {
       report(QStringLiteral("设备正在使用或无法播放该类型文件！"));
     }
@@ -89,9 +89,9 @@ void SettingsWindow::playMedia(const std::string& path) {
   }
 }
 
-void SettingsWindow::button16Click() {
-  shockwaveFlash1_->stop();
-  realAudio1_->stop();
+void SettingsWindow::stopPreview() {
+  flashPreview_->stop();
+  audioPreview_->stop();
 }
 
 }  // namespace lumora

@@ -67,10 +67,19 @@ QVBoxLayout* browseColumn(DriveComboBox* drive, QTreeWidget* tree, FileListBox* 
 
 }  // namespace
 
-QPushButton* SettingsWindow::makeButton(int n, const char* caption, QWidget* parent) {
+// The buttons' object names, in the order of SettingsButton.
+constexpr const char* kButtonNames[] = {
+    "AddPictures", "AddAllPictures", "RemovePictures", "RemoveAllPictures", "SavePictureList", "OpenPictureList",
+    "AddMedia", "AddAllMedia", "RemoveMedia", "RemoveAllMedia", "SaveMediaList", "OpenMediaList",
+    "AddCaption", "RemoveCaptions", "RemoveAllCaptions", "SaveCaptionList", "OpenCaptionList",
+    "AddFont", "RemoveFonts", "RemoveAllFonts",
+    "StopPreview", "BrowseOpeningPicture", "Confirm", "Cancel"};
+static_assert(std::size(kButtonNames) == std::size_t(SettingsButton::Count));
+
+QPushButton* SettingsWindow::makeButton(SettingsButton which, const char* caption, QWidget* parent) {
   auto* button = new QPushButton(text(caption), parent);
-  button->setObjectName(QStringLiteral("Button%1").arg(n));
-  buttons_.at(std::size_t(n)) = button;
+  button->setObjectName(QString::fromLatin1(kButtonNames[std::size_t(which)]) + QStringLiteral("Button"));
+  buttons_.at(std::size_t(which)) = button;
   return button;
 }
 
@@ -94,16 +103,16 @@ QLabel* SettingsWindow::makeCountLabel(int tab, QListWidget* list, QWidget* pare
   return label;
 }
 
-QListWidget* SettingsWindow::makeListBox(int n, QWidget* parent) {
+QListWidget* SettingsWindow::makeList(int index, const char* name, QWidget* parent) {
   auto* list = new QListWidget(parent);
-  list->setObjectName(QStringLiteral("ListBox%1").arg(n));
+  list->setObjectName(QString::fromLatin1(name));
   list->setSelectionMode(QAbstractItemView::ExtendedSelection);
   list->setFont(songTi(12));
   list->setItemDelegate(new LineRoomDelegate(list));
   // Long paths are scrolled into view rather than cut.
   list->setTextElideMode(Qt::ElideNone);
   list->setHorizontalScrollBarPolicy(Qt::ScrollBarAsNeeded);
-  listBoxes_.at(std::size_t(n)) = list;
+  lists_.at(std::size_t(index)) = list;
   return list;
 }
 
@@ -111,71 +120,71 @@ void SettingsWindow::buildLayout() {
   setFont(songTi(12));
   auto* outer = new QVBoxLayout(this);
   outer->setContentsMargins(6, 6, 6, 6);
-  pageControl1_ = new QTabWidget(this);
-  pageControl1_->setObjectName(QStringLiteral("PageControl1"));
-  pageControl1_->setFont(songTi(14));
-  pageControl1_->addTab(buildPictureTab(), text("图片清单"));
-  pageControl1_->addTab(buildMediaTab(), text("多媒体文件清单"));
-  pageControl1_->addTab(buildTextTab(), text("文字清单"));
-  pageControl1_->addTab(buildOptionsTab(), text("其它设置"));
-  pageControl1_->addTab(buildAboutTab(), text("版本信息"));
-  outer->addWidget(pageControl1_, 1);
+  tabs_ = new QTabWidget(this);
+  tabs_->setObjectName(QStringLiteral("Tabs"));
+  tabs_->setFont(songTi(14));
+  tabs_->addTab(buildPictureTab(), text("图片清单"));
+  tabs_->addTab(buildMediaTab(), text("多媒体文件清单"));
+  tabs_->addTab(buildTextTab(), text("文字清单"));
+  tabs_->addTab(buildOptionsTab(), text("其它设置"));
+  tabs_->addTab(buildAboutTab(), text("版本信息"));
+  outer->addWidget(tabs_, 1);
   auto* bottom = new QHBoxLayout;
   bottom->addStretch(1);
-  bottom->addWidget(makeButton(7, "确  定", this));
-  bottom->addWidget(makeButton(8, "取  消", this));
+  bottom->addWidget(makeButton(SettingsButton::Confirm, "确  定", this));
+  bottom->addWidget(makeButton(SettingsButton::Cancel, "取  消", this));
   outer->addLayout(bottom);
 }
 
 QWidget* SettingsWindow::buildPictureTab() {
   auto* tab = new QWidget;
-  tab->setObjectName(QStringLiteral("TabSheet1"));
-  driveComboBox1_ = new DriveComboBox(tab);
-  driveComboBox1_->setObjectName(QStringLiteral("DriveComboBox1"));
-  treeView1_ = new QTreeWidget(tab);
-  treeView1_->setObjectName(QStringLiteral("TreeView1"));
-  fileListBox1_ = new FileListBox(kPictureMask, tab);
-  fileListBox1_->setObjectName(QStringLiteral("FileListBox1"));
-  filterComboBox2_ = new FilterComboBox(pictureFilters(), fileListBox1_, tab);
-  filterComboBox2_->setObjectName(QStringLiteral("FilterComboBox2"));
+  tab->setObjectName(QStringLiteral("PictureTab"));
+  picturePlaces_ = new DriveComboBox(tab);
+  picturePlaces_->setObjectName(QStringLiteral("PicturePlaces"));
+  pictureFolders_ = new QTreeWidget(tab);
+  pictureFolders_->setObjectName(QStringLiteral("PictureFolders"));
+  pictureFiles_ = new FileListBox(kPictureMask, tab);
+  pictureFiles_->setObjectName(QStringLiteral("PictureFiles"));
+  pictureFilter_ = new FilterComboBox(pictureFilters(), pictureFiles_, tab);
+  pictureFilter_->setObjectName(QStringLiteral("PictureFilter"));
 
   auto* middle = new QVBoxLayout;
   middle->setSpacing(4);
-  middle->addWidget(makeButton(1, "—> 添加", tab));
-  middle->addWidget(makeButton(4, "==> 全部添加", tab));
-  subfolders1_ = makeSubfoldersBox(1, tab);
-  middle->addWidget(subfolders1_);
-  middle->addWidget(makeButton(2, "<— 移除", tab));
-  middle->addWidget(makeButton(3, "<== 全部移除", tab));
+  middle->addWidget(makeButton(SettingsButton::AddPictures, "—> 添加", tab));
+  middle->addWidget(makeButton(SettingsButton::AddAllPictures, "==> 全部添加", tab));
+  pictureSubfolders_ = makeSubfoldersBox(1, tab);
+  middle->addWidget(pictureSubfolders_);
+  middle->addWidget(makeButton(SettingsButton::RemovePictures, "<— 移除", tab));
+  middle->addWidget(makeButton(SettingsButton::RemoveAllPictures, "<== 全部移除", tab));
   middle->addSpacing(12);
-  middle->addWidget(makeButton(5, "保存清单", tab));
-  middle->addWidget(makeButton(6, "打开清单", tab));
+  middle->addWidget(makeButton(SettingsButton::SavePictureList, "保存清单", tab));
+  middle->addWidget(makeButton(SettingsButton::OpenPictureList, "打开清单", tab));
   middle->addSpacing(12);
-  auto* label2 = new QLabel(text("图片尺寸："), tab);
-  label2->setObjectName(QStringLiteral("Label2"));
-  label1_ = new QLabel(tab);
-  label1_->setObjectName(QStringLiteral("Label1"));
-  middle->addWidget(label2);
-  middle->addWidget(label1_);
+  auto* pictureSizeCaption = new QLabel(text("图片尺寸："), tab);
+  pictureSizeCaption->setObjectName(QStringLiteral("PictureSizeCaption"));
+  pictureSizeLabel_ = new QLabel(tab);
+  pictureSizeLabel_->setObjectName(QStringLiteral("PictureSizeLabel"));
+  middle->addWidget(pictureSizeCaption);
+  middle->addWidget(pictureSizeLabel_);
   middle->addStretch(1);
 
-  // Image1 sits in a box of the preview's largest size, at its top-left.
+  // The preview sits in a box of its largest size, at its top-left.
   auto* imageBox = new QWidget(tab);
   imageBox->setFixedSize(kPreviewBoxWidth, kPreviewBoxHeight);
-  image1_ = new QLabel(imageBox);
-  image1_->setObjectName(QStringLiteral("Image1"));
-  image1_->setScaledContents(true);
-  image1_->setGeometry(0, 0, 210, 120);
+  picturePreview_ = new QLabel(imageBox);
+  picturePreview_->setObjectName(QStringLiteral("PicturePreview"));
+  picturePreview_->setScaledContents(true);
+  picturePreview_->setGeometry(0, 0, 210, 120);
   auto* right = new QVBoxLayout;
   right->setSpacing(4);
   right->addWidget(imageBox);
-  right->addWidget(makeListBox(1, tab), 1);
-  countLabel1_ = makeCountLabel(1, listBox(1), tab);
-  right->addWidget(countLabel1_);
+  right->addWidget(makeList(0, "PictureList", tab), 1);
+  pictureCount_ = makeCountLabel(1, pictureList(), tab);
+  right->addWidget(pictureCount_);
 
   auto* row = new QHBoxLayout(tab);
   row->setContentsMargins(6, 6, 6, 6);
-  row->addLayout(browseColumn(driveComboBox1_, treeView1_, fileListBox1_, filterComboBox2_));
+  row->addLayout(browseColumn(picturePlaces_, pictureFolders_, pictureFiles_, pictureFilter_));
   row->addLayout(middle);
   row->addLayout(right, 1);
   return tab;
@@ -183,60 +192,60 @@ QWidget* SettingsWindow::buildPictureTab() {
 
 QWidget* SettingsWindow::buildMediaTab() {
   auto* tab = new QWidget;
-  tab->setObjectName(QStringLiteral("TabSheet2"));
-  driveComboBox2_ = new DriveComboBox(tab);
-  driveComboBox2_->setObjectName(QStringLiteral("DriveComboBox2"));
-  treeView2_ = new QTreeWidget(tab);
-  treeView2_->setObjectName(QStringLiteral("TreeView2"));
-  fileListBox2_ = new FileListBox(kMediaMask, tab);
-  fileListBox2_->setObjectName(QStringLiteral("FileListBox2"));
-  filterComboBox1_ = new FilterComboBox(mediaFilters(), fileListBox2_, tab);
-  filterComboBox1_->setObjectName(QStringLiteral("FilterComboBox1"));
+  tab->setObjectName(QStringLiteral("MediaTab"));
+  mediaPlaces_ = new DriveComboBox(tab);
+  mediaPlaces_->setObjectName(QStringLiteral("MediaPlaces"));
+  mediaFolders_ = new QTreeWidget(tab);
+  mediaFolders_->setObjectName(QStringLiteral("MediaFolders"));
+  mediaFiles_ = new FileListBox(kMediaMask, tab);
+  mediaFiles_->setObjectName(QStringLiteral("MediaFiles"));
+  mediaFilter_ = new FilterComboBox(mediaFilters(), mediaFiles_, tab);
+  mediaFilter_->setObjectName(QStringLiteral("MediaFilter"));
 
   auto* middle = new QVBoxLayout;
   middle->setSpacing(4);
-  middle->addWidget(makeButton(13, "—> 添加", tab));
-  middle->addWidget(makeButton(14, "==> 全部添加", tab));
-  subfolders2_ = makeSubfoldersBox(2, tab);
-  middle->addWidget(subfolders2_);
-  middle->addWidget(makeButton(9, "<— 移除", tab));
-  middle->addWidget(makeButton(10, "<== 全部移除", tab));
+  middle->addWidget(makeButton(SettingsButton::AddMedia, "—> 添加", tab));
+  middle->addWidget(makeButton(SettingsButton::AddAllMedia, "==> 全部添加", tab));
+  mediaSubfolders_ = makeSubfoldersBox(2, tab);
+  middle->addWidget(mediaSubfolders_);
+  middle->addWidget(makeButton(SettingsButton::RemoveMedia, "<— 移除", tab));
+  middle->addWidget(makeButton(SettingsButton::RemoveAllMedia, "<== 全部移除", tab));
   middle->addSpacing(8);
-  middle->addWidget(makeButton(11, "保存清单", tab));
-  middle->addWidget(makeButton(12, "打开清单", tab));
+  middle->addWidget(makeButton(SettingsButton::SaveMediaList, "保存清单", tab));
+  middle->addWidget(makeButton(SettingsButton::OpenMediaList, "打开清单", tab));
   middle->addSpacing(8);
-  checkBox3_ = new QCheckBox(text("播放歌词"), tab);
-  checkBox3_->setObjectName(QStringLiteral("CheckBox3"));
-  checkBox3_->setChecked(true);
-  middle->addWidget(checkBox3_);
+  lyricsCheck_ = new QCheckBox(text("播放歌词"), tab);
+  lyricsCheck_->setObjectName(QStringLiteral("LyricsCheck"));
+  lyricsCheck_->setChecked(true);
+  middle->addWidget(lyricsCheck_);
   middle->addStretch(1);
-  auto* label24 = new QLabel(text("Flash预览区"), tab);
-  label24->setObjectName(QStringLiteral("Label24"));
-  middle->addWidget(label24);
+  auto* flashPreviewCaption = new QLabel(text("Flash预览区"), tab);
+  flashPreviewCaption->setObjectName(QStringLiteral("FlashPreviewCaption"));
+  middle->addWidget(flashPreviewCaption);
   auto* frames = new QHBoxLayout;
-  auto* label22 = new QLabel(text("总 帧 数："), tab);
-  label22->setObjectName(QStringLiteral("Label22"));
-  label23_ = new QLabel(tab);
-  label23_->setObjectName(QStringLiteral("Label23"));
-  frames->addWidget(label22);
-  frames->addWidget(label23_, 1);
+  auto* frameCountCaption = new QLabel(text("总 帧 数："), tab);
+  frameCountCaption->setObjectName(QStringLiteral("FrameCountCaption"));
+  frameCountLabel_ = new QLabel(tab);
+  frameCountLabel_->setObjectName(QStringLiteral("FrameCountLabel"));
+  frames->addWidget(frameCountCaption);
+  frames->addWidget(frameCountLabel_, 1);
   middle->addLayout(frames);
-  middle->addWidget(makeButton(16, "停止预览", tab));
+  middle->addWidget(makeButton(SettingsButton::StopPreview, "停止预览", tab));
 
   auto* flashBox = new QWidget(tab);
   flashBox->setFixedSize(209, 153);
-  shockwaveFlash1_ = new FlashPlayer(flashBox, services_.flashClockMs);
-  shockwaveFlash1_->setGeometry(0, 0, 209, 153);
+  flashPreview_ = new FlashPlayer(flashBox, services_.flashClockMs);
+  flashPreview_->setGeometry(0, 0, 209, 153);
   auto* right = new QVBoxLayout;
   right->setSpacing(4);
-  right->addWidget(makeListBox(2, tab), 1);
-  countLabel2_ = makeCountLabel(2, listBox(2), tab);
-  right->addWidget(countLabel2_);
+  right->addWidget(makeList(1, "MediaList", tab), 1);
+  mediaCount_ = makeCountLabel(2, mediaList(), tab);
+  right->addWidget(mediaCount_);
   right->addWidget(flashBox);
 
   auto* row = new QHBoxLayout(tab);
   row->setContentsMargins(6, 6, 6, 6);
-  row->addLayout(browseColumn(driveComboBox2_, treeView2_, fileListBox2_, filterComboBox1_));
+  row->addLayout(browseColumn(mediaPlaces_, mediaFolders_, mediaFiles_, mediaFilter_));
   row->addLayout(middle);
   row->addLayout(right, 1);
   return tab;
@@ -244,44 +253,44 @@ QWidget* SettingsWindow::buildMediaTab() {
 
 QWidget* SettingsWindow::buildTextTab() {
   auto* tab = new QWidget;
-  tab->setObjectName(QStringLiteral("TabSheet5"));
+  tab->setObjectName(QStringLiteral("TextTab"));
 
   auto* left = new QVBoxLayout;
-  radioGroup4_ = new RadioGroup(text("文字播放设置"), {text("不播放"), text("顺序播放"), text("随机播放")}, tab);
-  radioGroup4_->setObjectName(QStringLiteral("RadioGroup4"));
-  left->addWidget(radioGroup4_);
+  captionOrderChoice_ = new RadioGroup(text("文字播放设置"), {text("不播放"), text("顺序播放"), text("随机播放")}, tab);
+  captionOrderChoice_->setObjectName(QStringLiteral("CaptionOrderChoice"));
+  left->addWidget(captionOrderChoice_);
   left->addWidget(new QLabel(text("播放时字体及字体清单"), tab));
   auto* fontRow = new QHBoxLayout;
-  comboBox3_ = new QComboBox(tab);
-  comboBox3_->setObjectName(QStringLiteral("ComboBox3"));
-  comboBox3_->setEditable(true);
-  comboBox3_->setFont(songTi(12));
-  comboBox3_->setItemDelegate(new LineRoomDelegate(comboBox3_));
-  comboBox3_->setMinimumContentsLength(10);
-  comboBox3_->setSizeAdjustPolicy(QComboBox::AdjustToMinimumContentsLengthWithIcon);
-  fontRow->addWidget(comboBox3_, 1);
-  fontRow->addWidget(makeButton(22, "添加", tab));
+  fontChoice_ = new QComboBox(tab);
+  fontChoice_->setObjectName(QStringLiteral("FontChoice"));
+  fontChoice_->setEditable(true);
+  fontChoice_->setFont(songTi(12));
+  fontChoice_->setItemDelegate(new LineRoomDelegate(fontChoice_));
+  fontChoice_->setMinimumContentsLength(10);
+  fontChoice_->setSizeAdjustPolicy(QComboBox::AdjustToMinimumContentsLengthWithIcon);
+  fontRow->addWidget(fontChoice_, 1);
+  fontRow->addWidget(makeButton(SettingsButton::AddFont, "添加", tab));
   left->addLayout(fontRow);
-  left->addWidget(makeListBox(4, tab), 1);
+  left->addWidget(makeList(3, "FontList", tab), 1);
   auto* fontButtons = new QHBoxLayout;
-  fontButtons->addWidget(makeButton(23, "<-- 移除", tab));
-  fontButtons->addWidget(makeButton(24, "<== 全部移除", tab));
+  fontButtons->addWidget(makeButton(SettingsButton::RemoveFonts, "<-- 移除", tab));
+  fontButtons->addWidget(makeButton(SettingsButton::RemoveAllFonts, "<== 全部移除", tab));
   left->addLayout(fontButtons);
 
   auto* right = new QVBoxLayout;
   right->addWidget(new QLabel(text("文字清单"), tab));
   auto* captionRow = new QHBoxLayout;
-  edit6_ = new QLineEdit(tab);
-  edit6_->setObjectName(QStringLiteral("Edit6"));
-  captionRow->addWidget(edit6_, 1);
-  captionRow->addWidget(makeButton(17, "添加", tab));
+  captionEdit_ = new QLineEdit(tab);
+  captionEdit_->setObjectName(QStringLiteral("CaptionEdit"));
+  captionRow->addWidget(captionEdit_, 1);
+  captionRow->addWidget(makeButton(SettingsButton::AddCaption, "添加", tab));
   right->addLayout(captionRow);
-  right->addWidget(makeListBox(3, tab), 1);
+  right->addWidget(makeList(2, "CaptionList", tab), 1);
   auto* captionButtons = new QGridLayout;
-  captionButtons->addWidget(makeButton(18, "<— 移除", tab), 0, 0);
-  captionButtons->addWidget(makeButton(19, "<== 全部移除", tab), 0, 1);
-  captionButtons->addWidget(makeButton(20, "保存清单", tab), 1, 0);
-  captionButtons->addWidget(makeButton(21, "打开清单", tab), 1, 1);
+  captionButtons->addWidget(makeButton(SettingsButton::RemoveCaptions, "<— 移除", tab), 0, 0);
+  captionButtons->addWidget(makeButton(SettingsButton::RemoveAllCaptions, "<== 全部移除", tab), 0, 1);
+  captionButtons->addWidget(makeButton(SettingsButton::SaveCaptionList, "保存清单", tab), 1, 0);
+  captionButtons->addWidget(makeButton(SettingsButton::OpenCaptionList, "打开清单", tab), 1, 1);
   right->addLayout(captionButtons);
 
   auto* row = new QHBoxLayout(tab);
@@ -294,83 +303,86 @@ QWidget* SettingsWindow::buildTextTab() {
 
 QWidget* SettingsWindow::buildOptionsTab() {
   auto* tab = new QWidget;
-  tab->setObjectName(QStringLiteral("TabSheet3"));
+  tab->setObjectName(QStringLiteral("OptionsTab"));
 
   auto* speedGroup = new QGroupBox(text("转场速度"), tab);
   auto* speedRow = new QHBoxLayout(speedGroup);
-  upDown3_ = makeUpDown("UpDown3", 1, 100, 1, speedGroup);
-  speedRow->addWidget(upDown3_);
+  transitionSpeed_ = makeUpDown("TransitionSpeed", 1, 100, 1, speedGroup);
+  speedRow->addWidget(transitionSpeed_);
   speedRow->addWidget(new QLabel(text("值越大越慢"), speedGroup), 1);
   // The shortest transition, beside the speed.
-  upDownFxms_ = makeUpDown("UpDownFxms", 0, kLongestTransitionMs, kDefaultShortestTransitionMs, speedGroup);
-  upDownFxms_->setSingleStep(100);
+  shortestTransitionMs_ = makeUpDown("ShortestTransitionMs", 0, kLongestTransitionMs, kDefaultShortestTransitionMs, speedGroup);
+  shortestTransitionMs_->setSingleStep(100);
   auto* fxmsLabel = new QLabel(text("过渡最短时间(毫秒)"), speedGroup);
-  fxmsLabel->setBuddy(upDownFxms_);
+  fxmsLabel->setBuddy(shortestTransitionMs_);
   speedRow->addWidget(fxmsLabel);
-  speedRow->addWidget(upDownFxms_);
+  speedRow->addWidget(shortestTransitionMs_);
 
   auto* pictureGroup = new QGroupBox(text("图片显示"), tab);
   auto* fitting = new QGridLayout(pictureGroup);
   fitting->setVerticalSpacing(2);
   fitting->setContentsMargins(9, 4, 9, 4);
-  radioButtons_[1] = new QRadioButton(text("全部自动缩放至全屏"), pictureGroup);
-  radioButtons_[2] = new QRadioButton(text("缩放至全屏 ≥"), pictureGroup);
-  radioButtons_[2]->setChecked(true);
-  comboBox1_ = new QComboBox(pictureGroup);
-  comboBox1_->addItems({text("640*480"), text("800*600"), text("1024*768")});
-  checkBox1_ = new QCheckBox(text("平铺       ≤"), pictureGroup);
-  comboBox2_ = new QComboBox(pictureGroup);
-  comboBox2_->addItems({text("600*600"), text("500*500"), text("400*400"), text("300*300")});
-  fitting->addWidget(radioButtons_[1], 0, 0, 1, 2);
-  fitting->addWidget(radioButtons_[2], 1, 0);
-  fitting->addWidget(comboBox1_, 1, 1);
-  fitting->addWidget(checkBox1_, 2, 0);
-  fitting->addWidget(comboBox2_, 2, 1);
+  fitAllChoice_ = new QRadioButton(text("全部自动缩放至全屏"), pictureGroup);
+  fitLargerChoice_ = new QRadioButton(text("缩放至全屏 ≥"), pictureGroup);
+  fitLargerChoice_->setChecked(true);
+  fittingSizeChoice_ = new QComboBox(pictureGroup);
+  fittingSizeChoice_->addItems({text("640*480"), text("800*600"), text("1024*768")});
+  tilingCheck_ = new QCheckBox(text("平铺       ≤"), pictureGroup);
+  tilingSizeChoice_ = new QComboBox(pictureGroup);
+  tilingSizeChoice_->addItems({text("600*600"), text("500*500"), text("400*400"), text("300*300")});
+  fitting->addWidget(fitAllChoice_, 0, 0, 1, 2);
+  fitting->addWidget(fitLargerChoice_, 1, 0);
+  fitting->addWidget(fittingSizeChoice_, 1, 1);
+  fitting->addWidget(tilingCheck_, 2, 0);
+  fitting->addWidget(tilingSizeChoice_, 2, 1);
 
-  radioGroup2_ = new RadioGroup(text("图片播放"), {text("顺序播放"), text("随机播放"), text("随机不重复")}, tab);
-  radioGroup2_->setItemIndex(0);
-  radioGroup1_ = new RadioGroup(text("多媒体播放设置"), {text("不播放"), text("顺序播放"), text("随机播放")}, tab);
-  radioGroup1_->setItemIndex(1);
+  pictureOrderChoice_ = new RadioGroup(text("图片播放"), {text("顺序播放"), text("随机播放"), text("随机不重复")}, tab);
+  pictureOrderChoice_->setItemIndex(0);
+  mediaOrderChoice_ = new RadioGroup(text("多媒体播放设置"), {text("不播放"), text("顺序播放"), text("随机播放")}, tab);
+  mediaOrderChoice_->setItemIndex(1);
 
   auto* timeGroup = new QGroupBox(text("时间设置"), tab);
   auto* times = new QGridLayout(timeGroup);
-  upDown1_ = makeUpDown("UpDown1", 0, 200, 0, timeGroup);
-  upDown2_ = makeUpDown("UpDown2", 0, 200, 5, timeGroup);
+  shutdownMinutes_ = makeUpDown("ShutdownMinutes", 0, 200, 0, timeGroup);
+  pauseSeconds_ = makeUpDown("PauseSeconds", 0, 200, 5, timeGroup);
   times->addWidget(new QLabel(text("几分钟后关机"), timeGroup), 0, 0);
-  times->addWidget(upDown1_, 0, 1);
+  times->addWidget(shutdownMinutes_, 0, 1);
   times->addWidget(new QLabel(text("分钟"), timeGroup), 0, 2);
   times->addWidget(new QLabel(text("图片停顿时间"), timeGroup), 1, 0);
-  times->addWidget(upDown2_, 1, 1);
+  times->addWidget(pauseSeconds_, 1, 1);
   times->addWidget(new QLabel(text("秒"), timeGroup), 1, 2);
 
   auto* openingGroup = new QGroupBox(text("起始设置"), tab);
   auto* opening = new QGridLayout(openingGroup);
-  radioButtons_[3] = new QRadioButton(text("起始字幕"), openingGroup);
-  radioButtons_[3]->setChecked(true);
-  radioButtons_[4] = new QRadioButton(text("起始图片"), openingGroup);
-  edit5_ = new QLineEdit(text("欢迎使用《Lumora》"), openingGroup);
-  edit5_->setObjectName(QStringLiteral("Edit5"));
-  edit8_ = new QLineEdit(openingGroup);
-  edit8_->setObjectName(QStringLiteral("Edit8"));
-  opening->addWidget(radioButtons_[3], 0, 0);
-  opening->addWidget(edit5_, 0, 1, 1, 2);
-  opening->addWidget(radioButtons_[4], 1, 0);
-  opening->addWidget(edit8_, 1, 1);
-  opening->addWidget(makeButton(25, "浏览...", openingGroup), 1, 2);
+  openingCaptionChoice_ = new QRadioButton(text("起始字幕"), openingGroup);
+  openingCaptionChoice_->setChecked(true);
+  openingPictureChoice_ = new QRadioButton(text("起始图片"), openingGroup);
+  openingCaptionEdit_ = new QLineEdit(text("欢迎使用《Lumora》"), openingGroup);
+  openingCaptionEdit_->setObjectName(QStringLiteral("OpeningCaptionEdit"));
+  openingPictureEdit_ = new QLineEdit(openingGroup);
+  openingPictureEdit_->setObjectName(QStringLiteral("OpeningPictureEdit"));
+  opening->addWidget(openingCaptionChoice_, 0, 0);
+  opening->addWidget(openingCaptionEdit_, 0, 1, 1, 2);
+  opening->addWidget(openingPictureChoice_, 1, 0);
+  opening->addWidget(openingPictureEdit_, 1, 1);
+  opening->addWidget(makeButton(SettingsButton::BrowseOpeningPicture, "浏览...", openingGroup), 1, 2);
 
-  for (int i = 1; i <= 4; ++i) radioButtons_[std::size_t(i)]->setObjectName(QStringLiteral("RadioButton%1").arg(i));
-  comboBox1_->setObjectName(QStringLiteral("ComboBox1"));
-  comboBox2_->setObjectName(QStringLiteral("ComboBox2"));
-  checkBox1_->setObjectName(QStringLiteral("CheckBox1"));
-  radioGroup1_->setObjectName(QStringLiteral("RadioGroup1"));
-  radioGroup2_->setObjectName(QStringLiteral("RadioGroup2"));
+  fitAllChoice_->setObjectName(QStringLiteral("FitAllChoice"));
+  fitLargerChoice_->setObjectName(QStringLiteral("FitLargerChoice"));
+  openingCaptionChoice_->setObjectName(QStringLiteral("OpeningCaptionChoice"));
+  openingPictureChoice_->setObjectName(QStringLiteral("OpeningPictureChoice"));
+  fittingSizeChoice_->setObjectName(QStringLiteral("FittingSizeChoice"));
+  tilingSizeChoice_->setObjectName(QStringLiteral("TilingSizeChoice"));
+  tilingCheck_->setObjectName(QStringLiteral("TilingCheck"));
+  mediaOrderChoice_->setObjectName(QStringLiteral("MediaOrderChoice"));
+  pictureOrderChoice_->setObjectName(QStringLiteral("PictureOrderChoice"));
 
   auto* grid = new QGridLayout(tab);
   grid->setContentsMargins(8, 8, 8, 8);
   grid->addWidget(speedGroup, 0, 0);
   grid->addWidget(pictureGroup, 1, 0);
-  grid->addWidget(radioGroup2_, 0, 1);
-  grid->addWidget(radioGroup1_, 1, 1);
+  grid->addWidget(pictureOrderChoice_, 0, 1);
+  grid->addWidget(mediaOrderChoice_, 1, 1);
   grid->addWidget(timeGroup, 2, 1);
   desktopOptions_ = new DesktopOptionsBox(tab);
   grid->addWidget(desktopOptions_, 2, 0);
@@ -381,21 +393,21 @@ QWidget* SettingsWindow::buildOptionsTab() {
 
 QWidget* SettingsWindow::buildAboutTab() {
   auto* tab = new QWidget;
-  tab->setObjectName(QStringLiteral("TabSheet4"));
-  // Two pictures in the same place; Timer1 shows one at a time.
+  tab->setObjectName(QStringLiteral("AboutTab"));
+  // Two pictures in the same place; the about-picture timer shows one at a time.
   auto* pictureBox = new QWidget(tab);
   pictureBox->setFixedSize(kAboutPictureWidth, kAboutPictureHeight);
   for (int i = 0; i < 2; ++i) {
     auto* picture = new QLabel(pictureBox);
-    picture->setObjectName(QStringLiteral("Image%1").arg(i + 2));
+    picture->setObjectName(QStringLiteral("AboutPicture%1").arg(i + 1));
     picture->setPixmap(aboutPicture(i));
     picture->setGeometry(0, 0, kAboutPictureWidth, kAboutPictureHeight);
     picture->setVisible(i == 0);
     aboutPictures_[std::size_t(i)] = picture;
   }
-  timer1_ = new QTimer(this);
-  timer1_->setObjectName(QStringLiteral("Timer1"));
-  timer1_->setInterval(1000);
+  aboutPictureTimer_ = new QTimer(this);
+  aboutPictureTimer_->setObjectName(QStringLiteral("AboutPictureTimer"));
+  aboutPictureTimer_->setInterval(1000);
 
   auto* name = new QLabel(text("Lumora"), tab);
   QFont nameFont = songTi(36);

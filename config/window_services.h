@@ -20,12 +20,12 @@ class WalkProgress;
 struct SettingsWindowServices {
   // A chosen file (empty when cancelled). The filter is a file dialog
   // filter ("文本文件(*.txt)", rows separated by ";;").
-  std::function<QString(QWidget* parent, const QString& filter)> chooseOpenFile;   // OpenDialog1
-  std::function<QString(QWidget* parent, const QString& filter)> chooseSaveFile;   // SaveDialog1
-  std::function<QString(QWidget* parent, const QString& filter)> choosePicture;    // OpenPictureDialog1
+  std::function<QString(QWidget* parent, const QString& filter)> chooseOpenFile;   // a list to open
+  std::function<QString(QWidget* parent, const QString& filter)> chooseSaveFile;   // where to save a list
+  std::function<QString(QWidget* parent, const QString& filter)> choosePicture;    // the opening picture
   // A message box with this text (errors and the window's own messages).
   std::function<void(QWidget* parent, const QString& text)> showMessage;
-  // RealAudio1.
+  // The audio player of the media preview.
   std::function<std::unique_ptr<AudioPlayerControl>()> makeAudioPlayer;
   // The Flash player's clock in ms (empty: the monotonic clock).
   std::function<std::int64_t()> flashClockMs;

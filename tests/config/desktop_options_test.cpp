@@ -63,7 +63,7 @@ TEST(DesktopOptions, ConfirmWritesValuesAndAutostartThenRemovesIt) {
     box->idleCheckBox()->setChecked(true);
     box->idleMinutes()->setValue(7);
     box->passwordCheckBox()->setChecked(true);
-    w->button(7)->click();
+    w->button(SettingsButton::Confirm)->click();
   }
   RegistryFile reg = RegistryFile::load(registryFilePath());
   EXPECT_EQ(reg.dword(kShowKey, kIdle), 7u);
@@ -84,7 +84,7 @@ TEST(DesktopOptions, ConfirmWritesValuesAndAutostartThenRemovesIt) {
     EXPECT_EQ(w->desktopOptions()->idleMinutes()->value(), 7);
     w->desktopOptions()->idleCheckBox()->setChecked(false);
     w->desktopOptions()->passwordCheckBox()->setChecked(false);
-    w->button(7)->click();
+    w->button(SettingsButton::Confirm)->click();
   }
   reg = RegistryFile::load(registryFilePath());
   EXPECT_EQ(reg.dword(kShowKey, kIdle), 0u);
@@ -100,7 +100,7 @@ TEST(DesktopOptions, CancelWritesNothing) {
   w->show();
   w->desktopOptions()->idleCheckBox()->setChecked(false);
   w->desktopOptions()->passwordCheckBox()->setChecked(false);
-  w->button(8)->click();
+  w->button(SettingsButton::Cancel)->click();
   EXPECT_EQ(f.fileBytes(registryFilePath()), kRegistry);
   EXPECT_FALSE(std::filesystem::exists(autostart(f)));
 }

@@ -29,14 +29,14 @@ QStringList shownNames(QListWidget* list) {
 }
 
 void previewRow(SettingsWindow& w, int row) {
-  QListWidget* list = w.fileListBox1();
+  QListWidget* list = w.pictureFiles();
   {
     const QSignalBlocker quiet(list);
     list->clearSelection();
     list->setCurrentRow(row);
     list->item(row)->setSelected(true);
   }
-  w.fileListBox1Click();
+  w.previewChosenFile();
 }
 
 TEST(PictureTypes, FileListFilterAndUprightPreviewSize) {
@@ -50,29 +50,29 @@ TEST(PictureTypes, FileListFilterAndUprightPreviewSize) {
   f.writeFile(dir / "b.JPG", asString(test::encodeJpeg(test::quarters(80, 40), 80, 40, 3, test::exifBlock(6))));
   for (const char* name : {"c.WEBP", "d.heic", "e.HEIF", "f.Avif", "g.txt", "h.pngx"}) f.writeFile(dir / name, "x");
   auto w = f.open();
-  w->fileListBox1()->setDirectory(dir.string());
-  EXPECT_EQ(shownNames(w->fileListBox1()), (QStringList{"a.png", "b.JPG", "c.WEBP", "d.heic", "e.HEIF", "f.Avif"}));
+  w->pictureFiles()->setDirectory(dir.string());
+  EXPECT_EQ(shownNames(w->pictureFiles()), (QStringList{"a.png", "b.JPG", "c.WEBP", "d.heic", "e.HEIF", "f.Avif"}));
 
   previewRow(*w, 0);
-  EXPECT_TRUE(testing::waitUntil([&] { return w->label1()->text() == QString("300*60"); }));  // decoded on the preview's worker
-  EXPECT_EQ(w->label1()->text(), QString("300*60"));
-  EXPECT_EQ(w->image1()->size(), QSize(250, 50));
+  EXPECT_TRUE(testing::waitUntil([&] { return w->pictureSizeLabel()->text() == QString("300*60"); }));  // decoded on the preview's worker
+  EXPECT_EQ(w->pictureSizeLabel()->text(), QString("300*60"));
+  EXPECT_EQ(w->picturePreview()->size(), QSize(250, 50));
   previewRow(*w, 1);
-  EXPECT_TRUE(testing::waitUntil([&] { return w->label1()->text() == QString("40*80"); }));
-  EXPECT_EQ(w->label1()->text(), QString("40*80"));
-  EXPECT_EQ(w->image1()->size(), QSize(60, 120));
+  EXPECT_TRUE(testing::waitUntil([&] { return w->pictureSizeLabel()->text() == QString("40*80"); }));
+  EXPECT_EQ(w->pictureSizeLabel()->text(), QString("40*80"));
+  EXPECT_EQ(w->picturePreview()->size(), QSize(60, 120));
   EXPECT_TRUE(f.messages.isEmpty());
   // A file the library refuses is reported; the preview keeps what it showed.
   previewRow(*w, 2);
   EXPECT_TRUE(testing::waitUntil([&] { return f.messages.size() == 1; }));
   EXPECT_EQ(f.messages[0], "Not a valid WebP file.");
-  EXPECT_EQ(w->label1()->text(), "40*80");
+  EXPECT_EQ(w->pictureSizeLabel()->text(), "40*80");
 
   // The line for HEIF and AVIF narrows the list to those.
-  const int line = w->filterComboBox2()->findText("HEIF/AVIF图片(*.heic;*.heif;*.avif)");
+  const int line = w->pictureFilter()->findText("HEIF/AVIF图片(*.heic;*.heif;*.avif)");
   ASSERT_GE(line, 0);
-  w->filterComboBox2()->setCurrentIndex(line);
-  EXPECT_EQ(shownNames(w->fileListBox1()), (QStringList{"d.heic", "e.HEIF", "f.Avif"}));
+  w->pictureFilter()->setCurrentIndex(line);
+  EXPECT_EQ(shownNames(w->pictureFiles()), (QStringList{"d.heic", "e.HEIF", "f.Avif"}));
 }
 
 }  // namespace

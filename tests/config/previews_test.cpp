@@ -69,32 +69,32 @@ TEST(PicturePreview, SizeTextAndTheBoxRule) {
   f.writeFile(dir / "d_tall.bmp", bmpBytes(30, 600));
   f.writeFile(dir / "e_broken.bmp", "BM nonsense");
   auto w = f.open();
-  w->fileListBox1()->setDirectory(dir.string());
-  ASSERT_EQ(w->fileListBox1()->count(), 5);
+  w->pictureFiles()->setDirectory(dir.string());
+  ASSERT_EQ(w->pictureFiles()->count(), 5);
   struct Case {
     int row;
     const char* text;
     QSize size;
   } cases[] = {{0, "500*100", {250, 50}}, {1, "100*100", {120, 120}}, {2, "250*120", {250, 120}}, {3, "30*600", {6, 120}}};
   for (const Case& c : cases) {
-    selectOnly(w->fileListBox1(), c.row);
-    w->fileListBox1Click();
-    EXPECT_TRUE(testing::waitUntil([&] { return w->label1()->text() == QString(c.text); }));  // decoded on the preview's worker
-    EXPECT_EQ(w->label1()->text(), QString(c.text));
-    EXPECT_EQ(w->image1()->size(), c.size) << c.text;
-    EXPECT_EQ(w->image1()->pos(), QPoint(0, 0));
-    EXPECT_FALSE(w->image1()->pixmap().isNull());
+    selectOnly(w->pictureFiles(), c.row);
+    w->previewChosenFile();
+    EXPECT_TRUE(testing::waitUntil([&] { return w->pictureSizeLabel()->text() == QString(c.text); }));  // decoded on the preview's worker
+    EXPECT_EQ(w->pictureSizeLabel()->text(), QString(c.text));
+    EXPECT_EQ(w->picturePreview()->size(), c.size) << c.text;
+    EXPECT_EQ(w->picturePreview()->pos(), QPoint(0, 0));
+    EXPECT_FALSE(w->picturePreview()->pixmap().isNull());
   }
   EXPECT_TRUE(f.messages.isEmpty());
   // A damaged picture: the message, and the preview keeps what it showed.
-  selectOnly(w->fileListBox1(), 4);
-  w->fileListBox1Click();
+  selectOnly(w->pictureFiles(), 4);
+  w->previewChosenFile();
   EXPECT_TRUE(testing::waitUntil([&] { return f.messages.size() == 1; }));
-  EXPECT_EQ(w->label1()->text(), "30*600");
-  EXPECT_EQ(w->image1()->size(), QSize(6, 120));
+  EXPECT_EQ(w->pictureSizeLabel()->text(), "30*600");
+  EXPECT_EQ(w->picturePreview()->size(), QSize(6, 120));
   // The current item deselected: an empty path, which cannot load.
-  w->fileListBox1()->item(4)->setSelected(false);
-  w->fileListBox1Click();
+  w->pictureFiles()->item(4)->setSelected(false);
+  w->previewChosenFile();
   EXPECT_TRUE(testing::waitUntil([&] { return f.messages.size() == 2; }));
 }
 
@@ -104,18 +104,18 @@ TEST(PicturePreview, PictureListEntryAndAClickOnTheList) {
   f.writeFile(pic, bmpBytes(800, 600));
   f.home.writeList("pic.txt", "/nowhere/x.bmp\r\n");
   auto w = f.open();
-  w->fileListBox1()->setDirectory(f.home.path().string());
-  w->button(4)->click();  // the Chinese name goes in as GB18030 and comes back as the file
-  ASSERT_EQ(w->listBox(1)->count(), 2);
-  w->listBox(1)->setCurrentRow(1);
-  w->listBox1Click();
-  EXPECT_TRUE(testing::waitUntil([&] { return w->label1()->text() == QString("800*600"); }));
-  EXPECT_EQ(w->label1()->text(), QString("800*600"));
-  EXPECT_EQ(w->image1()->size(), QSize(160, 120));
-  w->listBox(1)->setCurrentRow(0);
-  w->listBox1Click();
+  w->pictureFiles()->setDirectory(f.home.path().string());
+  w->button(SettingsButton::AddAllPictures)->click();  // the Chinese name goes in as GB18030 and comes back as the file
+  ASSERT_EQ(w->pictureList()->count(), 2);
+  w->pictureList()->setCurrentRow(1);
+  w->previewListedPicture();
+  EXPECT_TRUE(testing::waitUntil([&] { return w->pictureSizeLabel()->text() == QString("800*600"); }));
+  EXPECT_EQ(w->pictureSizeLabel()->text(), QString("800*600"));
+  EXPECT_EQ(w->picturePreview()->size(), QSize(160, 120));
+  w->pictureList()->setCurrentRow(0);
+  w->previewListedPicture();
   EXPECT_TRUE(testing::waitUntil([&] { return f.messages.size() == 1; }));  // missing file
-  EXPECT_EQ(w->label1()->text(), "800*600");
+  EXPECT_EQ(w->pictureSizeLabel()->text(), "800*600");
 }
 
 TEST(PicturePreview, KeysMovingThroughTheFileListPreview) {
@@ -124,17 +124,17 @@ TEST(PicturePreview, KeysMovingThroughTheFileListPreview) {
   f.writeFile(dir / "a.bmp", bmpBytes(40, 20));
   f.writeFile(dir / "b.bmp", bmpBytes(20, 40));
   auto w = f.open();
-  w->fileListBox1()->setDirectory(dir.string());
+  w->pictureFiles()->setDirectory(dir.string());
   // Becoming current without being chosen previews nothing.
-  w->fileListBox1()->selectionModel()->setCurrentIndex(w->fileListBox1()->model()->index(0, 0),
+  w->pictureFiles()->selectionModel()->setCurrentIndex(w->pictureFiles()->model()->index(0, 0),
                                                         QItemSelectionModel::NoUpdate);
-  EXPECT_EQ(w->label1()->text(), "");
-  QTest::keyClick(w->fileListBox1(), Qt::Key_Down);
-  EXPECT_TRUE(testing::waitUntil([&] { return w->label1()->text() == QString("20*40"); }));
-  EXPECT_EQ(w->label1()->text(), QString("20*40"));
-  QTest::keyClick(w->fileListBox1(), Qt::Key_Up);
-  EXPECT_TRUE(testing::waitUntil([&] { return w->label1()->text() == QString("40*20"); }));
-  EXPECT_EQ(w->label1()->text(), QString("40*20"));
+  EXPECT_EQ(w->pictureSizeLabel()->text(), "");
+  QTest::keyClick(w->pictureFiles(), Qt::Key_Down);
+  EXPECT_TRUE(testing::waitUntil([&] { return w->pictureSizeLabel()->text() == QString("20*40"); }));
+  EXPECT_EQ(w->pictureSizeLabel()->text(), QString("20*40"));
+  QTest::keyClick(w->pictureFiles(), Qt::Key_Up);
+  EXPECT_TRUE(testing::waitUntil([&] { return w->pictureSizeLabel()->text() == QString("40*20"); }));
+  EXPECT_EQ(w->pictureSizeLabel()->text(), QString("40*20"));
   EXPECT_TRUE(f.messages.isEmpty());
 }
 
@@ -157,40 +157,40 @@ struct MediaFixture : WindowFixture {
 TEST(MediaPreview, MoviesInTheFlashPreviewSongsInTheAudioPlayer) {
   MediaFixture f;
   auto w = f.open();
-  w->fileListBox2()->setDirectory(f.dir.string());
-  w->fileListBox2()->setMask("*.*");
+  w->mediaFiles()->setDirectory(f.dir.string());
+  w->mediaFiles()->setMask("*.*");
   const auto row = [&](const char* name) {
-    for (int i = 0; i < w->fileListBox2()->count(); ++i)
-      if (w->fileListBox2()->fileName(i) == name) return i;
+    for (int i = 0; i < w->mediaFiles()->count(); ++i)
+      if (w->mediaFiles()->fileName(i) == name) return i;
     return -1;
   };
-  selectOnly(w->fileListBox2(), row("movie.swf"));
-  w->fileListBox2DblClick();
+  selectOnly(w->mediaFiles(), row("movie.swf"));
+  w->playChosenFile();
   EXPECT_EQ(*f.audioLog, std::vector<std::string>{"stop"});
-  EXPECT_EQ(w->label23()->text(), "42");
-  EXPECT_EQ(w->shockwaveFlash1()->movie(), f.path("movie.swf"));
-  EXPECT_TRUE(w->shockwaveFlash1()->running());
+  EXPECT_EQ(w->frameCountLabel()->text(), "42");
+  EXPECT_EQ(w->flashPreview()->movie(), f.path("movie.swf"));
+  EXPECT_TRUE(w->flashPreview()->running());
 
   // A song stops the movie first.
-  selectOnly(w->fileListBox2(), row("x.swf.mp3"));
-  w->fileListBox2DblClick();
+  selectOnly(w->mediaFiles(), row("x.swf.mp3"));
+  w->playChosenFile();
   EXPECT_EQ(*f.audioLog, (std::vector<std::string>{"stop", "source " + f.path("x.swf.mp3"), "play"}));
-  EXPECT_FALSE(w->shockwaveFlash1()->running());
+  EXPECT_FALSE(w->flashPreview()->running());
 
   // Upper-case .SWF is a movie; the song stops.
-  selectOnly(w->fileListBox2(), row("LOUD.SWF"));
-  w->fileListBox2DblClick();
+  selectOnly(w->mediaFiles(), row("LOUD.SWF"));
+  w->playChosenFile();
   EXPECT_EQ(f.audioLog->back(), "stop");
-  EXPECT_EQ(w->label23()->text(), "7");
+  EXPECT_EQ(w->frameCountLabel()->text(), "7");
 
   // Stop: both players; the movie and its count stay.
   f.audioLog->clear();
-  w->button(16)->click();
+  w->button(SettingsButton::StopPreview)->click();
   EXPECT_EQ(*f.audioLog, std::vector<std::string>{"stop"});
-  EXPECT_EQ(w->label23()->text(), "7");
-  EXPECT_EQ(w->shockwaveFlash1()->movie(), f.path("LOUD.SWF"));
-  EXPECT_FALSE(w->shockwaveFlash1()->running());
-  w->button(16)->click();  // again, with nothing playing
+  EXPECT_EQ(w->frameCountLabel()->text(), "7");
+  EXPECT_EQ(w->flashPreview()->movie(), f.path("LOUD.SWF"));
+  EXPECT_FALSE(w->flashPreview()->running());
+  w->button(SettingsButton::StopPreview)->click();  // again, with nothing playing
   EXPECT_TRUE(f.messages.isEmpty());
 }
 
@@ -198,30 +198,30 @@ TEST(MediaPreview, DeviceErrorAndOtherFailures) {
   MediaFixture f;
   f.home.writeList("music.txt", "");
   auto w = f.open();
-  w->listBox2DblClick();  // no current entry
+  w->playListedMedia();  // no current entry
   ASSERT_EQ(f.messages.size(), 1);
   EXPECT_TRUE(f.audioLog->empty());
 
   testing::FakeAudio::failPlay = true;
-  w->fileListBox2()->setDirectory(f.dir.string());
-  w->button(14)->click();
-  for (int i = 0; i < w->listBox(2)->count(); ++i)
-    if (w->listBox(2)->item(i)->text().endsWith("song.mp3")) w->listBox(2)->setCurrentRow(i);
-  w->listBox2DblClick();
+  w->mediaFiles()->setDirectory(f.dir.string());
+  w->button(SettingsButton::AddAllMedia)->click();
+  for (int i = 0; i < w->mediaList()->count(); ++i)
+    if (w->mediaList()->item(i)->text().endsWith("song.mp3")) w->mediaList()->setCurrentRow(i);
+  w->playListedMedia();
   ASSERT_EQ(f.messages.size(), 2);
   EXPECT_EQ(f.messages[1], "设备正在使用或无法播放该类型文件！");
 
   // A .swf that is no movie is an ordinary error; the last movie stays.
-  for (int i = 0; i < w->listBox(2)->count(); ++i)
-    if (w->listBox(2)->item(i)->text().endsWith("movie.swf")) w->listBox(2)->setCurrentRow(i);
-  w->listBox2DblClick();
-  for (int i = 0; i < w->listBox(2)->count(); ++i)
-    if (w->listBox(2)->item(i)->text().endsWith("fake.swf")) w->listBox(2)->setCurrentRow(i);
-  w->listBox2DblClick();
+  for (int i = 0; i < w->mediaList()->count(); ++i)
+    if (w->mediaList()->item(i)->text().endsWith("movie.swf")) w->mediaList()->setCurrentRow(i);
+  w->playListedMedia();
+  for (int i = 0; i < w->mediaList()->count(); ++i)
+    if (w->mediaList()->item(i)->text().endsWith("fake.swf")) w->mediaList()->setCurrentRow(i);
+  w->playListedMedia();
   ASSERT_EQ(f.messages.size(), 3);
   EXPECT_NE(f.messages[2], "设备正在使用或无法播放该类型文件！");
-  EXPECT_EQ(w->shockwaveFlash1()->movie(), f.path("movie.swf"));
-  EXPECT_EQ(w->label23()->text(), "42");
+  EXPECT_EQ(w->flashPreview()->movie(), f.path("movie.swf"));
+  EXPECT_EQ(w->frameCountLabel()->text(), "42");
 }
 
 }  // namespace

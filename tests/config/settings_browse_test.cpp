@@ -62,28 +62,28 @@ QStringList entries(const QListWidget* list) {
 TEST(SettingsBrowse, TheSelectorsListThePlacesAndEachTabStartsOnItsOwn) {
   BrowseFixture f;
   auto w = f.open();
-  DriveComboBox* drive = w->driveComboBox1();
+  DriveComboBox* drive = w->picturePlaces();
   ASSERT_GE(drive->count(), 4);
   EXPECT_EQ(drive->itemText(0), QString::fromStdString(f.userHome().string()));
   EXPECT_EQ(drive->itemText(1), "图片");
   EXPECT_EQ(drive->itemText(2), "音乐");  // no 视频: that folder is not there
   EXPECT_EQ(drive->itemText(drive->count() - 1), "/");
   EXPECT_EQ(drive->currentIndex(), 1);
-  EXPECT_EQ(w->driveComboBox2()->currentIndex(), 2);
+  EXPECT_EQ(w->mediaPlaces()->currentIndex(), 2);
 
   // The picture tab shows its folder's subfolders and files.
-  QTreeWidget* tree = w->treeView1();
+  QTreeWidget* tree = w->pictureFolders();
   ASSERT_EQ(tree->topLevelItemCount(), 2);
   EXPECT_EQ(tree->topLevelItem(0)->text(0), "2023");
   EXPECT_EQ(tree->topLevelItem(0)->childCount(), 1);  // one level below, ready
-  EXPECT_EQ(w->fileListBox1()->directory(), f.folder(f.pictures()));
-  EXPECT_EQ(fileNames(w->fileListBox1()), (QStringList{"a.jpg", "b.bmp"}));
-  EXPECT_EQ(fileNames(w->fileListBox2()), (QStringList{"song.mp3"}));
+  EXPECT_EQ(w->pictureFiles()->directory(), f.folder(f.pictures()));
+  EXPECT_EQ(fileNames(w->pictureFiles()), (QStringList{"a.jpg", "b.bmp"}));
+  EXPECT_EQ(fileNames(w->mediaFiles()), (QStringList{"song.mp3"}));
 
   // Choosing another place shows it in the tree and the file list.
   drive->setCurrentIndex(0);
-  w->driveComboBoxChange(1);
-  EXPECT_EQ(w->fileListBox1()->directory(), f.folder(f.userHome()));
+  w->placeChosen(1);
+  EXPECT_EQ(w->pictureFiles()->directory(), f.folder(f.userHome()));
   ASSERT_EQ(tree->topLevelItemCount(), 3);  // .config, 图片, 音乐
   EXPECT_EQ(tree->topLevelItem(1)->text(0), "图片");
   EXPECT_TRUE(f.messages.isEmpty());
@@ -92,34 +92,34 @@ TEST(SettingsBrowse, TheSelectorsListThePlacesAndEachTabStartsOnItsOwn) {
 TEST(SettingsBrowse, TheKeysMoveTheFileListsFolderAsAClickDoes) {
   BrowseFixture f;
   auto w = f.open();
-  QTreeWidget* tree = w->treeView1();
+  QTreeWidget* tree = w->pictureFolders();
   // The tree taking the focus makes a folder current without choosing it.
   tree->setCurrentItem(tree->topLevelItem(0), 0, QItemSelectionModel::NoUpdate);
-  EXPECT_EQ(w->fileListBox1()->directory(), f.folder(f.pictures()));
+  EXPECT_EQ(w->pictureFiles()->directory(), f.folder(f.pictures()));
 
   tree->setCurrentItem(nullptr);
   QTest::keyClick(tree, Qt::Key_Down);  // onto "2023"
-  EXPECT_EQ(w->fileListBox1()->directory(), f.folder(f.pictures() / "2023"));
+  EXPECT_EQ(w->pictureFiles()->directory(), f.folder(f.pictures() / "2023"));
   QTest::keyClick(tree, Qt::Key_End);  // onto "2024"
-  EXPECT_EQ(w->fileListBox1()->directory(), f.folder(f.pictures() / "2024"));
-  EXPECT_EQ(fileNames(w->fileListBox1()), (QStringList{"d.gif"}));
+  EXPECT_EQ(w->pictureFiles()->directory(), f.folder(f.pictures() / "2024"));
+  EXPECT_EQ(fileNames(w->pictureFiles()), (QStringList{"d.gif"}));
   QTest::keyClick(tree, Qt::Key_Home);
-  EXPECT_EQ(w->fileListBox1()->directory(), f.folder(f.pictures() / "2023"));
+  EXPECT_EQ(w->pictureFiles()->directory(), f.folder(f.pictures() / "2023"));
   QTest::keyClicks(tree, "2024");  // typing a name
-  EXPECT_EQ(w->fileListBox1()->directory(), f.folder(f.pictures() / "2024"));
+  EXPECT_EQ(w->pictureFiles()->directory(), f.folder(f.pictures() / "2024"));
   // Right opens the folder (read afresh); Down then goes into it.
   QTest::keyClick(tree, Qt::Key_Home);
   QTest::keyClick(tree, Qt::Key_Right);
   QTest::keyClick(tree, Qt::Key_Down);
-  EXPECT_EQ(w->fileListBox1()->directory(), f.folder(f.pictures() / "2023" / "12"));
-  EXPECT_EQ(fileNames(w->fileListBox1()), (QStringList{"c.jpg"}));
+  EXPECT_EQ(w->pictureFiles()->directory(), f.folder(f.pictures() / "2023" / "12"));
+  EXPECT_EQ(fileNames(w->pictureFiles()), (QStringList{"c.jpg"}));
 }
 
 TEST(SettingsBrowse, EnterAddsDeleteRemovesAndCtrlASelectsAll) {
   BrowseFixture f;
   auto w = f.open();
-  FileListBox* files = w->fileListBox1();
-  QListWidget* list = w->listBox(1);
+  FileListBox* files = w->pictureFiles();
+  QListWidget* list = w->pictureList();
   QTest::keyClick(files, Qt::Key_Down);  // a.jpg
   QTest::keyClick(files, Qt::Key_Down, Qt::ShiftModifier);  // and b.bmp
   QTest::keyClick(files, Qt::Key_Return);
@@ -138,26 +138,26 @@ TEST(SettingsBrowse, EnterAddsDeleteRemovesAndCtrlASelectsAll) {
   EXPECT_EQ(entries(list), (QStringList{QString::fromStdString((f.pictures() / "a.jpg").string()),
                                         QString::fromStdString((f.pictures() / "a.jpg").string())}));
   // Delete works in the caption list too; Enter there adds nothing.
-  w->edit6()->setText("hello");
-  w->button17Click();
-  w->listBox(3)->item(0)->setSelected(true);
-  QTest::keyClick(w->listBox(3), Qt::Key_Delete);
-  EXPECT_EQ(w->listBox(3)->count(), 0);
+  w->captionEdit()->setText("hello");
+  w->addCaption();
+  w->captionList()->item(0)->setSelected(true);
+  QTest::keyClick(w->captionList(), Qt::Key_Delete);
+  EXPECT_EQ(w->captionList()->count(), 0);
 }
 
 TEST(SettingsBrowse, AddingAllWithSubfoldersTakesTheTreeInOrderOnce) {
   BrowseFixture f;
   auto w = f.open();
-  QListWidget* list = w->listBox(1);
+  QListWidget* list = w->pictureList();
   EXPECT_EQ(w->subfoldersBox(1)->text(), "包含子文件夹");
   EXPECT_EQ(w->subfoldersBox(2)->text(), "包含子文件夹");
   // Unchecked, the button takes the file list's files, as always.
-  w->button(4)->click();
+  w->button(SettingsButton::AddAllPictures)->click();
   EXPECT_EQ(list->count(), 2);
   EXPECT_TRUE(f.walkLog->empty());
 
   w->subfoldersBox(1)->setChecked(true);
-  w->button(4)->click();
+  w->button(SettingsButton::AddAllPictures)->click();
   const std::string p = ansi(f.pictures());
   EXPECT_EQ(listEntries(list), (StringList{p + "/a.jpg", p + "/b.bmp", p + "/2023/12/c.jpg", p + "/2024/d.gif"}));
   ASSERT_FALSE(f.walkLog->empty());
@@ -165,22 +165,22 @@ TEST(SettingsBrowse, AddingAllWithSubfoldersTakesTheTreeInOrderOnce) {
 
   // Again: nothing already there comes twice. The filter narrows the walk.
   f.writeFile(f.pictures() / "2024" / "e.jpg", "x");
-  w->filterComboBox2()->setCurrentIndex(1);  // JPEG
-  w->button(4)->click();
+  w->pictureFilter()->setCurrentIndex(1);  // JPEG
+  w->button(SettingsButton::AddAllPictures)->click();
   EXPECT_EQ(list->count(), 5);
   EXPECT_EQ(listEntries(list).back(), p + "/2024/e.jpg");
 
   // A cancelled walk adds nothing.
   f.writeFile(f.pictures() / "2024" / "f.jpg", "x");
   f.cancelWalkAt = 2;
-  w->button(4)->click();
+  w->button(SettingsButton::AddAllPictures)->click();
   EXPECT_EQ(list->count(), 5);
   // The media tab walks its own folder with its own mask.
   f.cancelWalkAt = 0;
   w->subfoldersBox(2)->setChecked(true);
   f.writeFile(f.userHome() / "音乐" / "cd1" / "t.rm", "x");
-  w->button(14)->click();
-  EXPECT_EQ(entries(w->listBox(2)).size(), 2);
+  w->button(SettingsButton::AddAllMedia)->click();
+  EXPECT_EQ(entries(w->mediaList()).size(), 2);
 }
 
 TEST(SettingsBrowse, TheProgressDialogComesAfterItsDelayAndCancels) {
@@ -206,24 +206,24 @@ TEST(SettingsBrowse, TheCountsFollowEveryChange) {
   QLabel* count = w->countLabel(1);
   EXPECT_EQ(count->text(), "共 3 项");
   EXPECT_EQ(w->countLabel(2)->text(), "共 0 项");
-  w->button(1)->click();  // nothing chosen: nothing added
+  w->button(SettingsButton::AddPictures)->click();  // nothing chosen: nothing added
   EXPECT_EQ(count->text(), "共 3 项");
-  w->button(4)->click();
+  w->button(SettingsButton::AddAllPictures)->click();
   EXPECT_EQ(count->text(), "共 5 项");
-  w->listBox(1)->item(0)->setSelected(true);
-  w->button(2)->click();
+  w->pictureList()->item(0)->setSelected(true);
+  w->button(SettingsButton::RemovePictures)->click();
   EXPECT_EQ(count->text(), "共 4 项");
   const fs::path saved = f.home.path() / "saved.txt";
   f.nextSave = QString::fromStdString(saved.string());
-  w->button(5)->click();
+  w->button(SettingsButton::SavePictureList)->click();
   EXPECT_EQ(count->text(), "共 4 项");
-  w->button(3)->click();
+  w->button(SettingsButton::RemoveAllPictures)->click();
   EXPECT_EQ(count->text(), "共 0 项");
   f.nextOpen = f.nextSave;
-  w->button(6)->click();
+  w->button(SettingsButton::OpenPictureList)->click();
   EXPECT_EQ(count->text(), "共 4 项");
-  QTest::keyClick(w->fileListBox2(), Qt::Key_Down);
-  QTest::keyClick(w->fileListBox2(), Qt::Key_Return);
+  QTest::keyClick(w->mediaFiles(), Qt::Key_Down);
+  QTest::keyClick(w->mediaFiles(), Qt::Key_Return);
   EXPECT_EQ(w->countLabel(2)->text(), "共 1 项");
 }
 
@@ -233,15 +233,15 @@ TEST(SettingsBrowse, TabRunsThroughEveryControlOfATab) {
   auto w = f.open();
   w->show();
   QApplication::setActiveWindow(w.get());
-  w->driveComboBox1()->setFocus();
+  w->picturePlaces()->setFocus();
   std::vector<QWidget*> seen;
-  for (int i = 0; i < 40 && w->pageControl1()->currentWidget()->isAncestorOf(QApplication::focusWidget()); ++i) {
+  for (int i = 0; i < 40 && w->tabs()->currentWidget()->isAncestorOf(QApplication::focusWidget()); ++i) {
     seen.push_back(QApplication::focusWidget());
     QTest::keyClick(QApplication::focusWidget(), Qt::Key_Tab);
   }
   const std::vector<QWidget*> expected = {
-      w->driveComboBox1(), w->treeView1(), w->fileListBox1(), w->filterComboBox2(), w->button(1), w->button(4),
-      w->subfoldersBox(1), w->button(2),   w->button(3),      w->button(5),         w->button(6), w->listBox(1)};
+      w->picturePlaces(), w->pictureFolders(), w->pictureFiles(), w->pictureFilter(), w->button(SettingsButton::AddPictures), w->button(SettingsButton::AddAllPictures),
+      w->subfoldersBox(1), w->button(SettingsButton::RemovePictures),   w->button(SettingsButton::RemoveAllPictures),      w->button(SettingsButton::SavePictureList),         w->button(SettingsButton::OpenPictureList), w->pictureList()};
   EXPECT_EQ(seen, expected);
 }
 

@@ -18,9 +18,9 @@ from xsession import XSession, wait_exit  # noqa: E402
 # Places in the window (594 x 480 at first), in window coordinates.
 TAB = {"pictures": (47, 19), "text": (248, 19), "options": (328, 19)}
 ADD_ALL_PICTURES = (216, 75)  # "==> 全部添加"
-CAPTION_EDIT = (382, 69)      # Edit6
-OPENING_CAPTION = (340, 384)  # Edit5
-PAUSE = (497, 316)            # Edit4 / UpDown2
+CAPTION_EDIT = (382, 69)      # the caption edit
+OPENING_CAPTION = (340, 384)  # the opening caption edit
+PAUSE = (497, 316)            # the pause between pictures
 CONFIRM = (460, 464)          # "确  定"
 
 

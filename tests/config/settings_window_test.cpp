@@ -52,38 +52,38 @@ TEST(SettingsWindow, LayoutCaptionsAndStartingState) {
   EXPECT_EQ(w->size(), QSize(572, 466));
   EXPECT_FALSE(w->windowFlags() & Qt::WindowMinimizeButtonHint);
   EXPECT_TRUE(w->windowFlags() & Qt::WindowMaximizeButtonHint);
-  QTabWidget* tabs = w->pageControl1();
+  QTabWidget* tabs = w->tabs();
   ASSERT_EQ(tabs->count(), 5);
   EXPECT_EQ(tabs->tabText(0), "图片清单");
   EXPECT_EQ(tabs->tabText(1), "多媒体文件清单");
   EXPECT_EQ(tabs->tabText(2), "文字清单");
   EXPECT_EQ(tabs->tabText(3), "其它设置");
   EXPECT_EQ(tabs->tabText(4), "版本信息");
-  EXPECT_EQ(w->button(7)->text(), "确  定");
-  EXPECT_EQ(w->button(8)->text(), "取  消");
-  EXPECT_EQ(w->button(1)->text(), "—> 添加");
-  EXPECT_EQ(w->button(23)->text(), "<-- 移除");
-  EXPECT_EQ(w->button(16)->text(), "停止预览");
+  EXPECT_EQ(w->button(SettingsButton::Confirm)->text(), "确  定");
+  EXPECT_EQ(w->button(SettingsButton::Cancel)->text(), "取  消");
+  EXPECT_EQ(w->button(SettingsButton::AddPictures)->text(), "—> 添加");
+  EXPECT_EQ(w->button(SettingsButton::RemoveFonts)->text(), "<-- 移除");
+  EXPECT_EQ(w->button(SettingsButton::StopPreview)->text(), "停止预览");
   // Design-time choices.
-  EXPECT_EQ(w->radioGroup2()->itemIndex(), 0);
-  EXPECT_EQ(w->radioGroup1()->itemIndex(), 1);
-  EXPECT_EQ(w->radioGroup4()->itemIndex(), -1);
-  EXPECT_TRUE(w->radioButton(2)->isChecked());
-  EXPECT_TRUE(w->radioButton(3)->isChecked());
-  EXPECT_TRUE(w->checkBox3()->isChecked());
-  EXPECT_EQ(w->upDown3()->value(), 1);
-  EXPECT_EQ(w->upDown1()->maximum(), 200);
-  EXPECT_EQ(w->upDown2()->value(), 5);
-  EXPECT_EQ(w->edit5()->text(), "欢迎使用《Lumora》");
+  EXPECT_EQ(w->pictureOrderChoice()->itemIndex(), 0);
+  EXPECT_EQ(w->mediaOrderChoice()->itemIndex(), 1);
+  EXPECT_EQ(w->captionOrderChoice()->itemIndex(), -1);
+  EXPECT_TRUE(w->fitLargerChoice()->isChecked());
+  EXPECT_TRUE(w->openingCaptionChoice()->isChecked());
+  EXPECT_TRUE(w->lyricsCheck()->isChecked());
+  EXPECT_EQ(w->transitionSpeed()->value(), 1);
+  EXPECT_EQ(w->shutdownMinutes()->maximum(), 200);
+  EXPECT_EQ(w->pauseSeconds()->value(), 5);
+  EXPECT_EQ(w->openingCaptionEdit()->text(), "欢迎使用《Lumora》");
   // Filter selectors: descriptions shown, masks applied.
-  EXPECT_EQ(w->filterComboBox2()->count(), 12);
-  EXPECT_EQ(w->filterComboBox2()->itemText(4), " 剪贴画(*.wmf;*.emf)");
-  EXPECT_EQ(w->filterComboBox1()->itemText(0), "所有多媒体文件(*.mp3;*.swf;*.rm)");
-  w->filterComboBox1()->setCurrentIndex(2);
-  EXPECT_EQ(w->fileListBox2()->mask(), "*.swf");
+  EXPECT_EQ(w->pictureFilter()->count(), 12);
+  EXPECT_EQ(w->pictureFilter()->itemText(4), " 剪贴画(*.wmf;*.emf)");
+  EXPECT_EQ(w->mediaFilter()->itemText(0), "所有多媒体文件(*.mp3;*.swf;*.rm)");
+  w->mediaFilter()->setCurrentIndex(2);
+  EXPECT_EQ(w->mediaFiles()->mask(), "*.swf");
   // Fonts: "Default" first, then the installed families.
-  EXPECT_EQ(w->comboBox3()->itemText(0), "Default");
-  EXPECT_GT(w->comboBox3()->count(), 1);
+  EXPECT_EQ(w->fontChoice()->itemText(0), "Default");
+  EXPECT_GT(w->fontChoice()->count(), 1);
   // Creating the window creates the folder and the key.
   EXPECT_TRUE(std::filesystem::is_directory(f.home.path() / "Lumora_Studio"));
   EXPECT_TRUE(RegistryFile::load(f.home.registry()).keyExists(kShowKey));
@@ -97,10 +97,10 @@ TEST(SettingsWindow, CreationLoadsTheFourListsInEitherEncoding) {
   f.home.writeList("label.txt", "\xC4\xE3\xBA\xC3\r\n\r\nhi");  // GB18030 "你好", an empty line, no final end
   f.home.writeList("fontn.txt", "黑体\n");                       // UTF-8 written by hand
   auto w = f.open();
-  EXPECT_EQ(texts(w->listBox(1)), (QStringList{"/p/a.jpg", "/p/b.jpg"}));
-  EXPECT_EQ(texts(w->listBox(2)), QStringList{"/m/s.mp3"});
-  EXPECT_EQ(texts(w->listBox(3)), (QStringList{"你好", "", "hi"}));
-  EXPECT_EQ(texts(w->listBox(4)), QStringList{"黑体"});
+  EXPECT_EQ(texts(w->pictureList()), (QStringList{"/p/a.jpg", "/p/b.jpg"}));
+  EXPECT_EQ(texts(w->mediaList()), QStringList{"/m/s.mp3"});
+  EXPECT_EQ(texts(w->captionList()), (QStringList{"你好", "", "hi"}));
+  EXPECT_EQ(texts(w->fontList()), QStringList{"黑体"});
 }
 
 TEST(SettingsWindow, AddingFilesTwiceAndAllAndRemovingSelected) {
@@ -108,78 +108,78 @@ TEST(SettingsWindow, AddingFilesTwiceAndAllAndRemovingSelected) {
   const auto folder = f.home.path() / "pics";
   for (const char* name : {"b.jpg", "a.JPG", "c.gif", "notes.txt"}) f.writeFile(folder / name, "x");
   auto w = f.open();
-  w->fileListBox1()->setDirectory(folder.string());
-  ASSERT_EQ(w->fileListBox1()->count(), 3);  // the mask drops notes.txt, matches .JPG
-  select(w->fileListBox1(), {1});
-  w->button(1)->click();
-  w->button(1)->click();  // the same file again goes in again
+  w->pictureFiles()->setDirectory(folder.string());
+  ASSERT_EQ(w->pictureFiles()->count(), 3);  // the mask drops notes.txt, matches .JPG
+  select(w->pictureFiles(), {1});
+  w->button(SettingsButton::AddPictures)->click();
+  w->button(SettingsButton::AddPictures)->click();  // the same file again goes in again
   const QString b = QString::fromStdString((folder / "b.jpg").string());
-  EXPECT_EQ(texts(w->listBox(1)), (QStringList{b, b}));
-  w->button(4)->click();
-  EXPECT_EQ(w->listBox(1)->count(), 5);
-  EXPECT_EQ(w->listBox(1)->item(2)->text(), QString::fromStdString((folder / "a.JPG").string()));
+  EXPECT_EQ(texts(w->pictureList()), (QStringList{b, b}));
+  w->button(SettingsButton::AddAllPictures)->click();
+  EXPECT_EQ(w->pictureList()->count(), 5);
+  EXPECT_EQ(w->pictureList()->item(2)->text(), QString::fromStdString((folder / "a.JPG").string()));
   // Remove the 1st, 3rd and 4th in one go; the rest keep their order.
-  select(w->listBox(1), {0, 2, 3});
-  w->button(2)->click();
-  EXPECT_EQ(texts(w->listBox(1)), (QStringList{b, QString::fromStdString((folder / "c.gif").string())}));
-  w->button(3)->click();
-  EXPECT_EQ(w->listBox(1)->count(), 0);
+  select(w->pictureList(), {0, 2, 3});
+  w->button(SettingsButton::RemovePictures)->click();
+  EXPECT_EQ(texts(w->pictureList()), (QStringList{b, QString::fromStdString((folder / "c.gif").string())}));
+  w->button(SettingsButton::RemoveAllPictures)->click();
+  EXPECT_EQ(w->pictureList()->count(), 0);
   // Files from the root of a drive get one separator.
-  w->fileListBox2()->setDirectory("/");
-  w->fileListBox2()->setMask("*.*");
-  if (w->fileListBox2()->count() > 0) {
-    select(w->fileListBox2(), {0});
-    w->button(13)->click();
-    ASSERT_EQ(w->listBox(2)->count(), 1);
-    EXPECT_TRUE(w->listBox(2)->item(0)->text().startsWith("/"));
-    EXPECT_FALSE(w->listBox(2)->item(0)->text().startsWith("//"));
+  w->mediaFiles()->setDirectory("/");
+  w->mediaFiles()->setMask("*.*");
+  if (w->mediaFiles()->count() > 0) {
+    select(w->mediaFiles(), {0});
+    w->button(SettingsButton::AddMedia)->click();
+    ASSERT_EQ(w->mediaList()->count(), 1);
+    EXPECT_TRUE(w->mediaList()->item(0)->text().startsWith("/"));
+    EXPECT_FALSE(w->mediaList()->item(0)->text().startsWith("//"));
   }
 }
 
 TEST(SettingsWindow, CaptionsByButtonAndEnterAndFonts) {
   WindowFixture f;
   auto w = f.open();
-  w->edit6()->setText("第一行");
-  w->button(17)->click();
-  EXPECT_TRUE(w->edit6()->text().isEmpty());
-  QTest::keyClicks(w->edit6(), "two");
-  QTest::keyClick(w->edit6(), Qt::Key_Return);
-  QTest::keyClick(w->edit6(), Qt::Key_Enter);  // empty: an empty line
-  QTest::keyClick(w->edit6(), Qt::Key_A);      // other keys type
-  EXPECT_EQ(texts(w->listBox(3)), (QStringList{"第一行", "two", ""}));
-  EXPECT_EQ(w->edit6()->text(), "a");
-  w->comboBox3()->setEditText("Some Font");
-  w->button(22)->click();
-  w->button(22)->click();
-  EXPECT_EQ(texts(w->listBox(4)), (QStringList{"Some Font", "Some Font"}));
-  EXPECT_EQ(w->comboBox3()->currentText(), "Some Font");
-  select(w->listBox(4), {0});
-  w->button(23)->click();
-  EXPECT_EQ(w->listBox(4)->count(), 1);
-  select(w->listBox(3), {0, 2});
-  w->button(18)->click();
-  EXPECT_EQ(texts(w->listBox(3)), QStringList{"two"});
-  w->button(24)->click();
-  w->button(19)->click();
-  EXPECT_EQ(w->listBox(4)->count() + w->listBox(3)->count(), 0);
+  w->captionEdit()->setText("第一行");
+  w->button(SettingsButton::AddCaption)->click();
+  EXPECT_TRUE(w->captionEdit()->text().isEmpty());
+  QTest::keyClicks(w->captionEdit(), "two");
+  QTest::keyClick(w->captionEdit(), Qt::Key_Return);
+  QTest::keyClick(w->captionEdit(), Qt::Key_Enter);  // empty: an empty line
+  QTest::keyClick(w->captionEdit(), Qt::Key_A);      // other keys type
+  EXPECT_EQ(texts(w->captionList()), (QStringList{"第一行", "two", ""}));
+  EXPECT_EQ(w->captionEdit()->text(), "a");
+  w->fontChoice()->setEditText("Some Font");
+  w->button(SettingsButton::AddFont)->click();
+  w->button(SettingsButton::AddFont)->click();
+  EXPECT_EQ(texts(w->fontList()), (QStringList{"Some Font", "Some Font"}));
+  EXPECT_EQ(w->fontChoice()->currentText(), "Some Font");
+  select(w->fontList(), {0});
+  w->button(SettingsButton::RemoveFonts)->click();
+  EXPECT_EQ(w->fontList()->count(), 1);
+  select(w->captionList(), {0, 2});
+  w->button(SettingsButton::RemoveCaptions)->click();
+  EXPECT_EQ(texts(w->captionList()), QStringList{"two"});
+  w->button(SettingsButton::RemoveAllFonts)->click();
+  w->button(SettingsButton::RemoveAllCaptions)->click();
+  EXPECT_EQ(w->fontList()->count() + w->captionList()->count(), 0);
 }
 
 TEST(SettingsWindow, SavingAppendsTxtOnlyWhenMissing) {
   WindowFixture f;
   auto w = f.open();
-  w->edit6()->setText("你好");
-  w->button(17)->click();
-  w->edit6()->setText("x");
-  w->button(17)->click();
+  w->captionEdit()->setText("你好");
+  w->button(SettingsButton::AddCaption)->click();
+  w->captionEdit()->setText("x");
+  w->button(SettingsButton::AddCaption)->click();
   const auto dir = f.home.path();
   f.nextSave = QString::fromStdString((dir / "a.txt").string());
-  w->button(20)->click();
+  w->button(SettingsButton::SaveCaptionList)->click();
   f.nextSave = QString::fromStdString((dir / "b.TXT").string());
-  w->button(20)->click();
+  w->button(SettingsButton::SaveCaptionList)->click();
   f.nextSave = QString::fromStdString((dir / "c").string());
-  w->button(20)->click();
+  w->button(SettingsButton::SaveCaptionList)->click();
   f.nextSave = QString::fromStdString((dir / "d.txt.bak").string());
-  w->button(20)->click();
+  w->button(SettingsButton::SaveCaptionList)->click();
   EXPECT_EQ(f.fileBytes(dir / "a.txt"), "\xC4\xE3\xBA\xC3\r\nx\r\n");
   EXPECT_FALSE(std::filesystem::exists(dir / "a.txt.txt"));
   EXPECT_TRUE(std::filesystem::exists(dir / "b.TXT"));
@@ -188,7 +188,7 @@ TEST(SettingsWindow, SavingAppendsTxtOnlyWhenMissing) {
   EXPECT_EQ(f.filters.first(), "文本文件(*.txt)");
   // Cancelling the dialog writes nothing.
   f.nextSave.clear();
-  w->button(5)->click();
+  w->button(SettingsButton::SavePictureList)->click();
   EXPECT_TRUE(f.messages.isEmpty());
 }
 
@@ -197,25 +197,25 @@ TEST(SettingsWindow, OpeningReplacesTheListAndFailuresKeepIt) {
   auto w = f.open();
   const auto list = f.home.path() / "saved.txt";
   f.writeFile(list, "/x/1.mp3\r\n/x/2.swf\r\n");
-  w->edit6()->setText("keep");
-  w->button(17)->click();
+  w->captionEdit()->setText("keep");
+  w->button(SettingsButton::AddCaption)->click();
   f.nextOpen = QString::fromStdString(list.string());
-  w->button(12)->click();
-  EXPECT_EQ(texts(w->listBox(2)), (QStringList{"/x/1.mp3", "/x/2.swf"}));
-  w->button(21)->click();
-  EXPECT_EQ(texts(w->listBox(3)), (QStringList{"/x/1.mp3", "/x/2.swf"}));  // replaced, not merged
+  w->button(SettingsButton::OpenMediaList)->click();
+  EXPECT_EQ(texts(w->mediaList()), (QStringList{"/x/1.mp3", "/x/2.swf"}));
+  w->button(SettingsButton::OpenCaptionList)->click();
+  EXPECT_EQ(texts(w->captionList()), (QStringList{"/x/1.mp3", "/x/2.swf"}));  // replaced, not merged
   // A file that is gone, and one that cannot be read: a message, the list stays.
   f.nextOpen = QString::fromStdString((f.home.path() / "gone.txt").string());
-  w->button(6)->click();
+  w->button(SettingsButton::OpenPictureList)->click();
   ASSERT_EQ(f.messages.size(), 1);
   EXPECT_TRUE(f.messages[0].contains("No such file")) << f.messages[0].toStdString();
   f.nextOpen = QString::fromStdString(f.home.path().string());  // a folder
-  w->button(21)->click();
+  w->button(SettingsButton::OpenCaptionList)->click();
   EXPECT_EQ(f.messages.size(), 2);
-  EXPECT_EQ(w->listBox(3)->count(), 2);
+  EXPECT_EQ(w->captionList()->count(), 2);
   // Saving into a folder that does not exist reports the system's reason.
   f.nextSave = QString::fromStdString((f.home.path() / "no" / "such" / "x").string());
-  w->button(11)->click();
+  w->button(SettingsButton::SaveMediaList)->click();
   ASSERT_EQ(f.messages.size(), 3);
   EXPECT_TRUE(f.messages[2].contains("No such file")) << f.messages[2].toStdString();
   EXPECT_TRUE(w->isEnabled());
@@ -224,23 +224,23 @@ TEST(SettingsWindow, OpeningReplacesTheListAndFailuresKeepIt) {
 TEST(SettingsWindow, FittingChoicesEnableTheTilingControls) {
   WindowFixture f;
   auto w = f.open();
-  QTest::mouseClick(w->radioButton(1), Qt::LeftButton);
-  EXPECT_TRUE(w->radioButton(1)->isChecked());
-  EXPECT_FALSE(w->checkBox1()->isEnabled());
-  EXPECT_FALSE(w->comboBox2()->isEnabled());
+  QTest::mouseClick(w->fitAllChoice(), Qt::LeftButton);
+  EXPECT_TRUE(w->fitAllChoice()->isChecked());
+  EXPECT_FALSE(w->tilingCheck()->isEnabled());
+  EXPECT_FALSE(w->tilingSizeChoice()->isEnabled());
   EXPECT_EQ(w->settingsFromControls().fittingThreshold, -1);
   EXPECT_EQ(w->settingsFromControls().tiling, -1);
-  QTest::mouseClick(w->radioButton(2), Qt::LeftButton);
-  EXPECT_TRUE(w->checkBox1()->isEnabled());
-  EXPECT_TRUE(w->comboBox2()->isEnabled());
-  w->comboBox1()->setCurrentIndex(1);
-  w->checkBox1()->setChecked(true);
-  w->comboBox2()->setCurrentIndex(2);
+  QTest::mouseClick(w->fitLargerChoice(), Qt::LeftButton);
+  EXPECT_TRUE(w->tilingCheck()->isEnabled());
+  EXPECT_TRUE(w->tilingSizeChoice()->isEnabled());
+  w->fittingSizeChoice()->setCurrentIndex(1);
+  w->tilingCheck()->setChecked(true);
+  w->tilingSizeChoice()->setCurrentIndex(2);
   EXPECT_EQ(w->settingsFromControls().fittingThreshold, 1);
   EXPECT_EQ(w->settingsFromControls().tiling, 2);
   // An unchecked tiling box writes -1 while the combo box stays usable.
-  w->checkBox1()->setChecked(false);
-  EXPECT_TRUE(w->comboBox2()->isEnabled());
+  w->tilingCheck()->setChecked(false);
+  EXPECT_TRUE(w->tilingSizeChoice()->isEnabled());
   EXPECT_EQ(w->settingsFromControls().tiling, -1);
 }
 
@@ -262,22 +262,22 @@ TEST(SettingsWindow, ShowingLoadsStoredOptionsAndConfirmWritesThemBack) {
   f.home.writeSettings(codes);
   auto w = f.open();
   w->show();
-  EXPECT_EQ(w->radioGroup2()->itemIndex(), 1);
-  EXPECT_EQ(w->radioGroup1()->itemIndex(), 2);
-  EXPECT_EQ(w->radioGroup4()->itemIndex(), -1);  // no caption order stored
-  EXPECT_EQ(w->upDown3()->value(), 7);
-  EXPECT_EQ(w->upDown1()->value(), 30);
-  EXPECT_EQ(w->upDown2()->value(), 12);
-  EXPECT_FALSE(w->checkBox3()->isChecked());
-  EXPECT_TRUE(w->radioButton(2)->isChecked());
-  EXPECT_EQ(w->comboBox1()->currentText(), "1024*768");
-  EXPECT_TRUE(w->checkBox1()->isChecked());
-  EXPECT_EQ(w->comboBox2()->currentText(), "300*300");
-  EXPECT_EQ(w->edit5()->text(), "你好!");
-  EXPECT_EQ(w->edit8()->text(), "/pics/open.jpg");
-  EXPECT_TRUE(w->radioButton(4)->isChecked());
+  EXPECT_EQ(w->pictureOrderChoice()->itemIndex(), 1);
+  EXPECT_EQ(w->mediaOrderChoice()->itemIndex(), 2);
+  EXPECT_EQ(w->captionOrderChoice()->itemIndex(), -1);  // no caption order stored
+  EXPECT_EQ(w->transitionSpeed()->value(), 7);
+  EXPECT_EQ(w->shutdownMinutes()->value(), 30);
+  EXPECT_EQ(w->pauseSeconds()->value(), 12);
+  EXPECT_FALSE(w->lyricsCheck()->isChecked());
+  EXPECT_TRUE(w->fitLargerChoice()->isChecked());
+  EXPECT_EQ(w->fittingSizeChoice()->currentText(), "1024*768");
+  EXPECT_TRUE(w->tilingCheck()->isChecked());
+  EXPECT_EQ(w->tilingSizeChoice()->currentText(), "300*300");
+  EXPECT_EQ(w->openingCaptionEdit()->text(), "你好!");
+  EXPECT_EQ(w->openingPictureEdit()->text(), "/pics/open.jpg");
+  EXPECT_TRUE(w->openingPictureChoice()->isChecked());
 
-  w->button(7)->click();
+  w->button(SettingsButton::Confirm)->click();
   EXPECT_FALSE(w->isVisible());
   const RegistryFile reg = RegistryFile::load(f.home.registry());
   const StoredSettings s = readStoredSettings(reg);
@@ -304,11 +304,11 @@ TEST(SettingsWindow, StoredFitAllDisablesTilingAndWritesNoTiling) {
   f.home.writeSettings(codes);
   auto w = f.open();
   w->show();
-  EXPECT_TRUE(w->radioButton(1)->isChecked());
-  EXPECT_FALSE(w->checkBox1()->isEnabled());
-  EXPECT_FALSE(w->comboBox2()->isEnabled());
-  EXPECT_FALSE(w->checkBox1()->isChecked());  // the stored tiling was not read
-  w->button(7)->click();
+  EXPECT_TRUE(w->fitAllChoice()->isChecked());
+  EXPECT_FALSE(w->tilingCheck()->isEnabled());
+  EXPECT_FALSE(w->tilingSizeChoice()->isEnabled());
+  EXPECT_FALSE(w->tilingCheck()->isChecked());  // the stored tiling was not read
+  w->button(SettingsButton::Confirm)->click();
   const StoredSettings s = readStoredSettings(RegistryFile::load(f.home.registry()));
   EXPECT_EQ(s.fittingThreshold, -1);
   EXPECT_EQ(s.tiling, -1);
@@ -325,13 +325,13 @@ TEST(SettingsWindow, OutOfRangeValuesLeaveTheControlsAlone) {
   f.home.writeSettings(codes);
   auto w = f.open();
   w->show();
-  EXPECT_TRUE(w->radioButton(2)->isChecked());
-  EXPECT_EQ(w->comboBox1()->currentIndex(), 0);
-  EXPECT_TRUE(w->checkBox1()->isEnabled());  // the tiling was read (the threshold is not fit-all) but 9 marks nothing
-  EXPECT_FALSE(w->checkBox1()->isChecked());
-  EXPECT_EQ(w->radioGroup2()->itemIndex(), 0);
-  EXPECT_EQ(w->radioGroup4()->itemIndex(), -1);
-  EXPECT_EQ(w->upDown3()->value(), 100);  // the up-down keeps to its range
+  EXPECT_TRUE(w->fitLargerChoice()->isChecked());
+  EXPECT_EQ(w->fittingSizeChoice()->currentIndex(), 0);
+  EXPECT_TRUE(w->tilingCheck()->isEnabled());  // the tiling was read (the threshold is not fit-all) but 9 marks nothing
+  EXPECT_FALSE(w->tilingCheck()->isChecked());
+  EXPECT_EQ(w->pictureOrderChoice()->itemIndex(), 0);
+  EXPECT_EQ(w->captionOrderChoice()->itemIndex(), -1);
+  EXPECT_EQ(w->transitionSpeed()->value(), 100);  // the up-down keeps to its range
 }
 
 TEST(SettingsWindow, PictureOrderWithoutRepeatsIsTheThirdChoiceAndStoredAsTwo) {
@@ -341,10 +341,10 @@ TEST(SettingsWindow, PictureOrderWithoutRepeatsIsTheThirdChoiceAndStoredAsTwo) {
   f.home.writeSettings(codes);
   auto w = f.open();
   w->show();
-  ASSERT_EQ(w->radioGroup2()->count(), 3);
-  EXPECT_EQ(w->radioGroup2()->item(2)->text(), QStringLiteral("随机不重复"));
-  EXPECT_EQ(w->radioGroup2()->itemIndex(), 2);
-  w->button(7)->click();
+  ASSERT_EQ(w->pictureOrderChoice()->count(), 3);
+  EXPECT_EQ(w->pictureOrderChoice()->item(2)->text(), QStringLiteral("随机不重复"));
+  EXPECT_EQ(w->pictureOrderChoice()->itemIndex(), 2);
+  w->button(SettingsButton::Confirm)->click();
   EXPECT_EQ(readStoredSettings(RegistryFile::load(f.home.registry())).pictureOrder, 2);
 }
 
@@ -355,11 +355,11 @@ TEST(SettingsWindow, ConfirmWritesEveryListAtomicallyAndCancelWritesNothing) {
   {
     auto w = f.open();
     w->show();
-    select(w->listBox(1), {0, 1});
-    w->button(2)->click();
-    w->button(19)->click();
-    w->radioGroup4()->setItemIndex(2);
-    w->button(8)->click();
+    select(w->pictureList(), {0, 1});
+    w->button(SettingsButton::RemovePictures)->click();
+    w->button(SettingsButton::RemoveAllCaptions)->click();
+    w->captionOrderChoice()->setItemIndex(2);
+    w->button(SettingsButton::Cancel)->click();
     EXPECT_FALSE(w->isVisible());
   }
   EXPECT_EQ(f.fileBytes(f.listFile("pic.txt")), "/p/1.jpg\r\n/p/2.jpg\r\n");
@@ -369,9 +369,9 @@ TEST(SettingsWindow, ConfirmWritesEveryListAtomicallyAndCancelWritesNothing) {
 
   auto w = f.open();
   w->show();
-  select(w->listBox(1), {0});
-  w->button(2)->click();
-  w->button(7)->click();
+  select(w->pictureList(), {0});
+  w->button(SettingsButton::RemovePictures)->click();
+  w->button(SettingsButton::Confirm)->click();
   EXPECT_EQ(f.fileBytes(f.listFile("pic.txt")), "/p/2.jpg\r\n");
   EXPECT_EQ(f.fileBytes(f.listFile("music.txt")), "");
   EXPECT_EQ(f.fileBytes(f.listFile("fontn.txt")), "");
@@ -386,9 +386,9 @@ TEST(SettingsWindow, AFailedConfirmReportsAndKeepsTheWindowAndTheFiles) {
   f.writeFile(f.listFile("label.txt") / "inside", "x");
   auto w = f.open();
   w->show();
-  w->button(3)->click();
-  w->button(24)->click();
-  w->button(7)->click();
+  w->button(SettingsButton::RemoveAllPictures)->click();
+  w->button(SettingsButton::RemoveAllFonts)->click();
+  w->button(SettingsButton::Confirm)->click();
   ASSERT_EQ(f.messages.size(), 1);
   EXPECT_TRUE(f.messages[0].contains("label.txt")) << f.messages[0].toStdString();
   EXPECT_TRUE(w->isVisible());
@@ -414,8 +414,8 @@ TEST(SettingsWindow, UnreadableListFileAtCreationIsReportedAndTheRestLoads) {
     std::filesystem::permissions(f.listFile("label.txt"), std::filesystem::perms::none);
     auto w2 = f.open();
     EXPECT_EQ(f.messages.size(), 1);
-    EXPECT_EQ(w2->listBox(3)->count(), 0);
-    EXPECT_EQ(texts(w2->listBox(2)), QStringList{"/m/a.mp3"});
+    EXPECT_EQ(w2->captionList()->count(), 0);
+    EXPECT_EQ(texts(w2->mediaList()), QStringList{"/m/a.mp3"});
   }
 }
 
@@ -424,42 +424,42 @@ TEST(SettingsWindow, ChineseOpeningCaptionSurvivesConfirmAndShowing) {
   {
     auto w = f.open();
     w->show();
-    w->edit5()->setText("春眠不觉晓 Lumora");
-    w->button(7)->click();
+    w->openingCaptionEdit()->setText("春眠不觉晓 Lumora");
+    w->button(SettingsButton::Confirm)->click();
   }
   const auto stored = readStoredSettings(RegistryFile::load(f.home.registry())).openingCaption;
   ASSERT_TRUE(stored);
   EXPECT_EQ(stored->size(), 5u * 2 + 7);  // five GB18030 characters of 2 bytes, 7 ASCII bytes
   auto w = f.open();
   w->show();
-  EXPECT_EQ(w->edit5()->text(), "春眠不觉晓 Lumora");
+  EXPECT_EQ(w->openingCaptionEdit()->text(), "春眠不觉晓 Lumora");
 }
 
-TEST(SettingsWindow, OpeningPictureDialogFillsEdit8Only) {
+TEST(SettingsWindow, OpeningPictureDialogFillsOnlyTheOpeningPictureEdit) {
   WindowFixture f;
   auto w = f.open();
   f.nextPicture = "/pics/x.tga";
-  w->button(25)->click();
-  EXPECT_EQ(w->edit8()->text(), "/pics/x.tga");
-  EXPECT_TRUE(w->radioButton(3)->isChecked());  // the choice is the user's
+  w->button(SettingsButton::BrowseOpeningPicture)->click();
+  EXPECT_EQ(w->openingPictureEdit()->text(), "/pics/x.tga");
+  EXPECT_TRUE(w->openingCaptionChoice()->isChecked());  // the choice is the user's
   const QString filter = f.filters.last();
   EXPECT_TRUE(filter.startsWith("All (*.bmp *.ico")) << filter.toStdString();
   EXPECT_TRUE(filter.contains("Truevision images (*.tga)"));
   EXPECT_TRUE(filter.contains(";;Kodak Photo-CD images (*.pcd)"));
   f.nextPicture.clear();
-  w->button(25)->click();
-  EXPECT_EQ(w->edit8()->text(), "/pics/x.tga");
+  w->button(SettingsButton::BrowseOpeningPicture)->click();
+  EXPECT_EQ(w->openingPictureEdit()->text(), "/pics/x.tga");
 }
 
 TEST(SettingsWindow, AboutPicturesSwapEverySecond) {
   WindowFixture f;
   auto w = f.open();
-  EXPECT_EQ(w->timer1()->interval(), 1000);
-  EXPECT_TRUE(w->timer1()->isActive());
+  EXPECT_EQ(w->aboutPictureTimer()->interval(), 1000);
+  EXPECT_TRUE(w->aboutPictureTimer()->isActive());
   EXPECT_EQ(w->aboutPictureShown(), 0);
-  w->timer1Timer();
+  w->showOtherAboutPicture();
   EXPECT_EQ(w->aboutPictureShown(), 1);
-  w->timer1Timer();
+  w->showOtherAboutPicture();
   EXPECT_EQ(w->aboutPictureShown(), 0);
   QTRY_COMPARE_WITH_TIMEOUT(w->aboutPictureShown(), 1, 2500);
 }
@@ -474,24 +474,24 @@ TEST(SettingsWindow, RoundTripIntoTheShow) {
   {
     auto w = f.open();
     w->show();
-    w->fileListBox1()->setDirectory(pics.string());
-    w->button(4)->click();
-    w->edit6()->setText("早上好");
-    w->button(17)->click();
-    w->comboBox3()->setEditText("黑体");
-    w->button(22)->click();
-    w->radioGroup2()->setItemIndex(1);
-    w->radioGroup4()->setItemIndex(1);
-    w->radioGroup1()->setItemIndex(0);
-    w->upDown3()->setValue(3);
-    w->upDown2()->setValue(9);
-    w->upDown1()->setValue(45);
-    w->checkBox3()->setChecked(false);
-    w->comboBox1()->setCurrentIndex(2);
-    w->checkBox1()->setChecked(true);
-    w->comboBox2()->setCurrentIndex(1);
-    w->edit5()->setText("欢迎");
-    w->button(7)->click();
+    w->pictureFiles()->setDirectory(pics.string());
+    w->button(SettingsButton::AddAllPictures)->click();
+    w->captionEdit()->setText("早上好");
+    w->button(SettingsButton::AddCaption)->click();
+    w->fontChoice()->setEditText("黑体");
+    w->button(SettingsButton::AddFont)->click();
+    w->pictureOrderChoice()->setItemIndex(1);
+    w->captionOrderChoice()->setItemIndex(1);
+    w->mediaOrderChoice()->setItemIndex(0);
+    w->transitionSpeed()->setValue(3);
+    w->pauseSeconds()->setValue(9);
+    w->shutdownMinutes()->setValue(45);
+    w->lyricsCheck()->setChecked(false);
+    w->fittingSizeChoice()->setCurrentIndex(2);
+    w->tilingCheck()->setChecked(true);
+    w->tilingSizeChoice()->setCurrentIndex(1);
+    w->openingCaptionEdit()->setText("欢迎");
+    w->button(SettingsButton::Confirm)->click();
   }
   const ShowSettings s = loadShowSettings(registryFilePath());
   EXPECT_EQ(s.pictureOrder, PictureOrder::Random);
@@ -522,7 +522,7 @@ TEST(SettingsWindow, EntriesThatAreNoValidTextAreWrittenBackByteForByte) {
   f.home.writeList("pic.txt", odd);
   auto w = f.open();
   w->show();
-  w->button(7)->click();
+  w->button(SettingsButton::Confirm)->click();
   EXPECT_EQ(f.fileBytes(f.listFile("pic.txt")), odd);
 }
 
@@ -543,38 +543,38 @@ TEST(SettingsWindowTrees, DriveClickAndExpansion) {
   f.writeFile(root / "a" / "a1" / "n.txt", "x");
   f.writeFile(root / "b" / "q.jpg", "x");
   auto w = f.open();
-  EXPECT_EQ(w->driveComboBox1()->itemText(w->driveComboBox1()->count() - 1), "/");
+  EXPECT_EQ(w->picturePlaces()->itemText(w->picturePlaces()->count() - 1), "/");
   const std::string drive = root.string() + "/";
-  w->driveComboBox1()->addItem("scratch", QByteArray::fromStdString(drive));
-  w->driveComboBox1()->setCurrentIndex(w->driveComboBox1()->count() - 1);
-  w->driveComboBoxChange(1);
-  ASSERT_EQ(w->treeView1()->topLevelItemCount(), 2);
-  EXPECT_EQ(w->fileListBox1()->directory(), drive);
-  QTreeWidgetItem* a = w->treeView1()->topLevelItem(0);
+  w->picturePlaces()->addItem("scratch", QByteArray::fromStdString(drive));
+  w->picturePlaces()->setCurrentIndex(w->picturePlaces()->count() - 1);
+  w->placeChosen(1);
+  ASSERT_EQ(w->pictureFolders()->topLevelItemCount(), 2);
+  EXPECT_EQ(w->pictureFiles()->directory(), drive);
+  QTreeWidgetItem* a = w->pictureFolders()->topLevelItem(0);
   ASSERT_EQ(a->text(0), "a");
   ASSERT_EQ(a->childCount(), 1);
   QTreeWidgetItem* a1 = a->child(0);
   EXPECT_EQ(a1->childIndicatorPolicy(), QTreeWidgetItem::ShowIndicator);
 
   // A click on a folder shows its files through the tab's mask.
-  w->treeView1()->setCurrentItem(a1);
-  w->treeViewClick(1);
-  EXPECT_EQ(w->fileListBox1()->directory(), drive + "a/a1/");
-  ASSERT_EQ(w->fileListBox1()->count(), 2);
-  EXPECT_EQ(w->fileListBox1()->fileName(0), "UP.JPG");
-  EXPECT_EQ(w->fileListBox1()->fileName(1), "p.jpg");
+  w->pictureFolders()->setCurrentItem(a1);
+  w->folderClicked(1);
+  EXPECT_EQ(w->pictureFiles()->directory(), drive + "a/a1/");
+  ASSERT_EQ(w->pictureFiles()->count(), 2);
+  EXPECT_EQ(w->pictureFiles()->fileName(0), "UP.JPG");
+  EXPECT_EQ(w->pictureFiles()->fileName(1), "p.jpg");
   // No selected node: nothing changes and nothing is reported.
-  w->treeView1()->clearSelection();
-  w->treeViewClick(1);
-  EXPECT_EQ(w->fileListBox1()->directory(), drive + "a/a1/");
+  w->pictureFolders()->clearSelection();
+  w->folderClicked(1);
+  EXPECT_EQ(w->pictureFiles()->directory(), drive + "a/a1/");
 
   // Expanding reads the folder afresh, under the hourglass.
   std::vector<int> cursors;
-  w->dirScanTreeView1().OnDirFound = [&](TDADirScan&, const std::string&, bool&) {
+  w->pictureFolderScan().OnDirFound = [&](TDADirScan&, const std::string&, bool&) {
     cursors.push_back(QApplication::overrideCursor() ? int(QApplication::overrideCursor()->shape()) : -1);
   };
   f.writeFile(root / "a" / "a1" / "fresh" / "y.txt", "y");
-  w->treeView1()->expandItem(a1);
+  w->pictureFolders()->expandItem(a1);
   ASSERT_EQ(a1->childCount(), 2);
   EXPECT_EQ(a1->child(0)->text(0), "deep");
   EXPECT_EQ(a1->child(1)->text(0), "fresh");
@@ -582,8 +582,8 @@ TEST(SettingsWindowTrees, DriveClickAndExpansion) {
   for (int c : cursors) EXPECT_EQ(c, int(Qt::WaitCursor));
   EXPECT_EQ(QApplication::overrideCursor(), nullptr);  // the default cursor again
   // The media tab's tree is its own: still on the home folder.
-  EXPECT_EQ(w->treeView2()->topLevelItemCount(), 0);
-  EXPECT_EQ(w->fileListBox2()->directory(), f.userHome().string() + "/");
+  EXPECT_EQ(w->mediaFolders()->topLevelItemCount(), 0);
+  EXPECT_EQ(w->mediaFiles()->directory(), f.userHome().string() + "/");
 }
 
 }  // namespace

@@ -13,12 +13,12 @@ namespace {
 
 // The shortest-transition spin box: labelled, 1000 on a fresh system, the
 // stored value when shown, and written back on confirm.
-TEST(SettingsWindowFxms, ShownLoadedAndWritten) {
+TEST(SettingsWindowShortestTransition, ShownLoadedAndWritten) {
   testing::WindowFixture f;
   {
     auto w = f.open();
     w->show();
-    QSpinBox* box = w->upDownFxms();
+    QSpinBox* box = w->shortestTransitionMs();
     ASSERT_NE(box, nullptr);
     EXPECT_EQ(box->value(), 1000);
     EXPECT_EQ(box->minimum(), 0);
@@ -27,7 +27,7 @@ TEST(SettingsWindowFxms, ShownLoadedAndWritten) {
       labelled |= l->text() == "过渡最短时间(毫秒)" && l->buddy() == box;
     EXPECT_TRUE(labelled);
     box->setValue(0);
-    w->button(7)->click();
+    w->button(SettingsButton::Confirm)->click();
   }
   EXPECT_EQ(loadShowSettings(registryFilePath()).shortestTransitionMs, 0);
   SettingCodes codes;
@@ -35,7 +35,7 @@ TEST(SettingsWindowFxms, ShownLoadedAndWritten) {
   f.home.writeSettings(codes);
   auto w = f.open();
   w->show();
-  EXPECT_EQ(w->upDownFxms()->value(), 2500);
+  EXPECT_EQ(w->shortestTransitionMs()->value(), 2500);
 }
 
 }  // namespace
