@@ -24,8 +24,8 @@
 #include <vector>
 
 #include "bench/jpeg_fixture.h"
-#include "config/file_list_box.h"
-#include "config/settings_window.h"
+#include "settings_window/file_list_box.h"
+#include "settings_window/settings_window.h"
 #include "imaging/loader.h"
 
 namespace {

@@ -8,7 +8,7 @@
 #include <string>
 #include <vector>
 
-#include "config/settings_window.h"
+#include "settings_window/settings_window.h"
 #include "platform/core/paths.h"
 #include "platform/desktop/power_off.h"
 #include "password/password_window.h"
