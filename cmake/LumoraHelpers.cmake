@@ -21,7 +21,6 @@ function(lumora_test name dir)
   add_executable(${name} ${srcs})
   target_link_libraries(${name} PRIVATE GTest::gtest GTest::gtest_main GTest::gmock ${ARGN})
   target_include_directories(${name} PRIVATE ${CMAKE_SOURCE_DIR} ${CMAKE_SOURCE_DIR}/tests)
-  target_compile_definitions(${name} PRIVATE LUMORA_SOURCE_DIR="${CMAKE_SOURCE_DIR}"
-    LUMORA_TESTIMAGES="${CMAKE_SOURCE_DIR}/../shared/testimages")
+  target_compile_definitions(${name} PRIVATE LUMORA_SOURCE_DIR="${CMAKE_SOURCE_DIR}")
   gtest_discover_tests(${name} DISCOVERY_TIMEOUT 60 PROPERTIES ENVIRONMENT "QT_QPA_PLATFORM=offscreen")
 endfunction()

@@ -24,9 +24,9 @@ std::string environment(const char* name) {
 // Each opener gives nullptr when the session does not have its source, and
 // throws with the reason when it has it but the source cannot be used.
 ChosenIdleSource openMutter() {
-  const std::string address = sessionBusAddress(std::getenv("DBUS_SESSION_BUS_ADDRESS"), std::getenv("XDG_RUNTIME_DIR"));
-  if (address == kNoSessionBus) return {};
-  auto source = MutterIdle::open(address);
+  // main() settled the session bus's address before anything else.
+  if (!hasSessionBus()) return {};
+  auto source = MutterIdle::open(environment("DBUS_SESSION_BUS_ADDRESS"));
   if (!source) return {};
   return {std::move(source), "GNOME's Mutter (org.gnome.Mutter.IdleMonitor)"};
 }

@@ -7,6 +7,7 @@
 #include <wayland-client.h>
 
 #include "idle-inhibit-unstable-v1-client-protocol.h"
+#include "platform/desktop/qt_platform.h"
 
 namespace lumora {
 
@@ -45,7 +46,7 @@ const wl_registry_listener kRegistryListener = {global, globalRemove};
 
 WaylandIdleInhibit::WaylandIdleInhibit(QWindow* window) {
   QPlatformNativeInterface* native = QGuiApplication::platformNativeInterface();
-  if (!window || !native || !QGuiApplication::platformName().startsWith(QLatin1String("wayland"))) return;
+  if (!window || !native || !onWaylandPlatform()) return;
   auto* display = static_cast<wl_display*>(native->nativeResourceForIntegration("wl_display"));
   auto* surface = static_cast<wl_surface*>(native->nativeResourceForWindow("surface", window));
   if (!display || !surface) return;

@@ -12,8 +12,6 @@
 
 namespace lumora {
 
-bool onWaylandPlatform() { return QGuiApplication::platformName().startsWith(QLatin1String("wayland")); }
-
 Qt::WindowFlags showWindowFlags(bool bypassWindowManager) {
   Qt::WindowFlags flags = Qt::Window | Qt::FramelessWindowHint | Qt::WindowStaysOnTopHint;
   if (bypassWindowManager) flags |= Qt::X11BypassWindowManagerHint;

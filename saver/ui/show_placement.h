@@ -13,13 +13,12 @@
 #include <Qt>
 #include <functional>
 
+#include "platform/desktop/qt_platform.h"
+
 class QScreen;
 class QWidget;
 
 namespace lumora {
-
-// True on Qt's Wayland platform (no grabs, no override-redirect).
-bool onWaylandPlatform();
 
 // The window flags of a show window.
 Qt::WindowFlags showWindowFlags(bool bypassWindowManager);

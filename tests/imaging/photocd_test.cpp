@@ -10,6 +10,7 @@
 
 #include "imaging/loader.h"
 #include "imaging/readers/readers.h"
+#include "reader_test_util.h"
 
 namespace lumora {
 namespace {
@@ -123,9 +124,7 @@ TEST(PhotoCdReader, WrongSignatureAndShortFiles) {
 }
 
 TEST(PhotoCdReader, SampleFile) {
-  const std::filesystem::path f = std::filesystem::path(LUMORA_TESTIMAGES) / "hopper.pcd";
-  if (!std::filesystem::exists(f)) GTEST_SKIP() << "no test images";
-  const Picture p = loadPicture(f.string());
+  const Picture p = test::loadSample("photocd/base.pcd");
   EXPECT_EQ(p.width() * p.height(), 768 * 512);
   EXPECT_EQ(p.bits(), 24);
 }

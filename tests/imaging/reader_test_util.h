@@ -6,6 +6,8 @@
 
 #include <cstdint>
 #include <filesystem>
+#include <fstream>
+#include <iterator>
 #include <initializer_list>
 #include <string>
 #include <vector>
@@ -57,15 +59,26 @@ inline void expectCutsFail(const Bytes& file, const std::string& ext, std::size_
     EXPECT_EQ(errorOf(Bytes(file.begin(), file.begin() + std::ptrdiff_t(n)), ext), message) << "cut to " << n;
 }
 
+inline Bytes fileBytes(const std::filesystem::path& path) {
+  std::ifstream in(path, std::ios::binary);
+  return Bytes(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
+}
+
 inline Bytes row(const Picture& p, int y, std::size_t n) { return Bytes(p.row(y), p.row(y) + n); }
 
-inline std::filesystem::path sampleFolder() { return LUMORA_TESTIMAGES; }
+// The committed sample pictures (tests/data, made by scripts/make_samples.py).
+inline std::filesystem::path sampleFolder() { return std::filesystem::path(LUMORA_SOURCE_DIR) / "tests" / "data"; }
 
-// Every sample picture with one of the extensions, in and below the folder.
+// One sample picture, by its path below the folder ("targa/rgb_top_down.tga").
+inline Picture loadSample(const std::string& relative) { return loadPicture((sampleFolder() / relative).string()); }
+
+// Every sample picture with one of the extensions, in and below the folder
+// (not the expected pictures beside them).
 inline std::vector<std::filesystem::path> samples(std::initializer_list<const char*> extensions) {
   std::vector<std::filesystem::path> found;
   for (const auto& entry : std::filesystem::recursive_directory_iterator(sampleFolder())) {
     if (!entry.is_regular_file()) continue;
+    if (entry.path().filename().string().find(".expected.") != std::string::npos) continue;
     std::string ext = entry.path().extension().string();
     for (char& c : ext) c = char(std::tolower(static_cast<unsigned char>(c)));
     for (const char* e : extensions)
@@ -75,7 +88,8 @@ inline std::vector<std::filesystem::path> samples(std::initializer_list<const ch
 }
 
 // Loads every sample of the types; each loads or fails with a PictureError
-// (never a crash). Returns how many loaded.
+// (never a crash). Returns how many loaded: with the committed samples, all
+// of samples(extensions).
 inline int loadAllSamples(std::initializer_list<const char*> extensions) {
   int loaded = 0;
   for (const auto& path : samples(extensions)) {
@@ -89,8 +103,5 @@ inline int loadAllSamples(std::initializer_list<const char*> extensions) {
   }
   return loaded;
 }
-
-#define LUMORA_REQUIRE_SAMPLES() \
-  if (!std::filesystem::is_directory(::lumora::test::sampleFolder())) GTEST_SKIP() << "no sample pictures"
 
 }  // namespace lumora::test

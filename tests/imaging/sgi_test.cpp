@@ -99,16 +99,16 @@ TEST(Sgi, FilesCutShortFail) {
 }
 
 TEST(Sgi, SampleFiles) {
-  LUMORA_REQUIRE_SAMPLES();
-  EXPECT_GT(test::loadAllSamples({"sgi", "rgb", "rgba", "bw"}), 0);
-  const auto dir = test::sampleFolder();
-  // The same picture with 1- and 2-byte samples.
-  const Picture rgb8 = loadPicture((dir / "hopper.rgb").string());
-  const Picture rgb16 = loadPicture((dir / "hopper16.rgb").string());
-  EXPECT_EQ(rgb8.width(), 128);
-  EXPECT_EQ(rgb16.height(), 128);
+  const auto extensions = {"sgi", "rgb", "rgba", "bw"};
+  EXPECT_EQ(std::size_t(test::loadAllSamples(extensions)), test::samples(extensions).size());
+  // The same picture with 1- and 2-byte samples, plain and run-length coded.
+  const Picture rgb8 = test::loadSample("sgi/rgb_rle.rgb");
+  const Picture rgb16 = test::loadSample("sgi/rgb16_rle.sgi");
+  EXPECT_EQ(rgb8.width(), 13);
+  EXPECT_EQ(rgb16.height(), 7);
   EXPECT_TRUE(rgb8.toBitmap() == rgb16.toBitmap());
-  EXPECT_EQ(loadPicture((dir / "hopper.bw").string()).bits(), 8);
+  EXPECT_TRUE(test::loadSample("sgi/rgb_plain.sgi").toBitmap() == rgb8.toBitmap());
+  EXPECT_EQ(test::loadSample("sgi/grey_plain.bw").bits(), 8);
 }
 
 }  // namespace
