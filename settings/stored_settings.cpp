@@ -29,6 +29,7 @@ const StoredValue kStoredValues[] = {
     {"spic", nullptr, &SettingCodes::openingPicture},
     {"qssz", &SettingCodes::openingDisplay},
     {"fxms", &SettingCodes::shortestTransitionMs},
+    {"idle", &SettingCodes::idleMinutes},
 };
 
 }  // namespace

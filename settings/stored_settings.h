@@ -39,6 +39,7 @@ struct SettingCodes {
   std::optional<std::string> openingCaption;     // plain text (ANSI bytes); stored in the stored-text form
   std::optional<std::string> openingPicture;     // a path (ANSI bytes)
   std::optional<std::int32_t> shortestTransitionMs;  // 0 = as fast as the machine
+  std::optional<std::int32_t> idleMinutes;  // `lumora --idle` starts the show after these; 0 off
 };
 
 // What the settings window reads. keyExists tells whether kShowKey was
@@ -48,9 +49,10 @@ struct StoredSettings : SettingCodes {
 };
 
 // What the settings window writes on confirm: every field that holds a
-// value. All of them do unless cleared; the window leaves the fitting
-// threshold empty when neither of its two choices is marked, and the stored
-// one then stays.
+// value. All of them do unless cleared, but for two: the window leaves the
+// fitting threshold empty when neither of its two choices is marked (the
+// stored one then stays), and the idle minutes go with the desktop options
+// (desktop_options.h).
 struct SettingsToWrite : SettingCodes {
   SettingsToWrite();
 };

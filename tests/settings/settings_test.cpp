@@ -157,6 +157,7 @@ TEST_F(SettingsTest, ReadingThePasswordCreatesNothing) {
 TEST_F(SettingsTest, SettingsWindowWritesEverythingAndReadsItBack) {
   set([](RegistryFile& reg) {
     reg.setDword(kShowKey, "tptc", 2);
+    reg.setDword(kShowKey, "idle", 15);  // the desktop options' value: not the window's to write
     reg.setString(kShowKey, "unrelated", "kept");
     reg.setString(kDesktopKey, kMima, "xAyA");
   });
@@ -200,6 +201,7 @@ TEST_F(SettingsTest, SettingsWindowWritesEverythingAndReadsItBack) {
   EXPECT_EQ(s.openingPicture, v.openingPicture);
   EXPECT_EQ(s.openingDisplay, 1);
   EXPECT_EQ(s.shortestTransitionMs, 250);
+  EXPECT_EQ(s.idleMinutes, 15);
 
   v.fittingThreshold = -1;
   writeAllSettings(file, v);

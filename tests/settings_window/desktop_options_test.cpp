@@ -66,7 +66,7 @@ TEST(DesktopOptions, ConfirmWritesValuesAndAutostartThenRemovesIt) {
     w->button(SettingsButton::Confirm)->click();
   }
   RegistryFile reg = RegistryFile::load(registryFilePath());
-  EXPECT_EQ(reg.dword(kShowKey, kIdle), 7u);
+  EXPECT_EQ(readStoredSettings(reg).idleMinutes, 7);
   EXPECT_EQ(reg.dword(kDesktopKey, kScreenSaveUsePassword), 1u);
   ASSERT_TRUE(std::filesystem::exists(autostart(f)));
   const std::string entry = f.fileBytes(autostart(f));
@@ -87,7 +87,7 @@ TEST(DesktopOptions, ConfirmWritesValuesAndAutostartThenRemovesIt) {
     w->button(SettingsButton::Confirm)->click();
   }
   reg = RegistryFile::load(registryFilePath());
-  EXPECT_EQ(reg.dword(kShowKey, kIdle), 0u);
+  EXPECT_EQ(readStoredSettings(reg).idleMinutes, 0);
   EXPECT_EQ(reg.dword(kDesktopKey, kScreenSaveUsePassword), 0u);
   EXPECT_EQ(reg.string(kDesktopKey, kMima), "aAbA");
   EXPECT_FALSE(std::filesystem::exists(autostart(f)));
@@ -107,9 +107,12 @@ TEST(DesktopOptions, CancelWritesNothing) {
 
 TEST(DesktopOptions, StoredValuesOutsideTheRange) {
   RegistryFile reg;
-  reg.setDword(kShowKey, kIdle, 0xFFFFFFFFu);  // -1
+  SettingCodes codes;
+  codes.idleMinutes = -1;
+  applySettings(reg, codes);
   EXPECT_EQ(readDesktopOptions(reg).idleMinutes, 0);
-  reg.setDword(kShowKey, kIdle, 100000);
+  codes.idleMinutes = 100000;
+  applySettings(reg, codes);
   WindowFixture f;
   DesktopOptionsBox box;
   box.load(readDesktopOptions(reg));
