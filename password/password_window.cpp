@@ -6,7 +6,7 @@
 
 #include "platform/core/ansi.h"
 #include "saver/ui/masked_edit.h"
-#include "settings/settings.h"
+#include "settings/password_store.h"
 
 namespace lumora {
 

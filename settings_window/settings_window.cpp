@@ -22,7 +22,7 @@
 #include "saver/ui/face_names.h"
 #include "settings/confirm_write.h"
 #include "settings/list_file.h"
-#include "settings/settings.h"
+#include "settings/stored_settings.h"
 
 namespace lumora {
 

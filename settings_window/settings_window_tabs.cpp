@@ -21,7 +21,7 @@
 #include "settings_window/file_list_box.h"
 #include "settings_window/file_masks.h"
 #include "settings_window/filter_combo_box.h"
-#include "settings/settings.h"
+#include "settings/stored_settings.h"
 #include "settings_window/line_room_delegate.h"
 #include "settings_window/preview_size.h"
 #include "settings_window/radio_group.h"

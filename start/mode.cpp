@@ -14,7 +14,7 @@
 #include "password/password_window.h"
 #include "saver/ui/face_names.h"
 #include "saver/ui/saver_window.h"
-#include "settings/settings.h"
+#include "settings/password_store.h"
 #include "start/command_line.h"
 #include "start/display.h"
 #include "start/idle_mode.h"
