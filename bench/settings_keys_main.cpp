@@ -24,8 +24,8 @@
 #include <vector>
 
 #include "bench/jpeg_fixture.h"
-#include "config/file_list_box.h"
-#include "config/settings_window.h"
+#include "settings_window/file_list_box.h"
+#include "settings_window/settings_window.h"
 #include "imaging/loader.h"
 
 namespace {
@@ -60,13 +60,13 @@ class PaintWatch : public QObject {
 };
 
 // The former preview: the whole picture decoded and shown on this thread.
-void formerPreview(QLabel* image1, const std::string& path) {
+void formerPreview(QLabel* picturePreview, const std::string& path) {
   const Picture picture = loadPicture(path);
   const Bitmap bitmap = picture.toBitmap();
   const QImage image = QImage(bitmap.bytes(), bitmap.width(), bitmap.height(), qsizetype(bitmap.bytesPerLine()),
                               QImage::Format_RGB32)
                            .copy();
-  image1->setPixmap(QPixmap::fromImage(image));
+  picturePreview->setPixmap(QPixmap::fromImage(image));
 }
 
 double percentile(std::vector<double> v, double p) {
@@ -96,7 +96,7 @@ int main(int argc, char** argv) {
   SettingsWindow window;
   window.show();
   if (!QTest::qWaitForWindowExposed(&window)) std::fprintf(stderr, "the window was not exposed\n");
-  FileListBox* files = window.fileListBox1();
+  FileListBox* files = window.pictureFiles();
   files->setDirectory(dir.string());
   files->setFocus();
   files->setCurrentRow(0);
@@ -111,7 +111,7 @@ int main(int argc, char** argv) {
     watch.painted = false;
     clock.start();
     QTest::keyClick(files, Qt::Key_Down);
-    if (former && files->currentRow() >= 0) formerPreview(window.image1(), files->filePath(files->currentRow()));
+    if (former && files->currentRow() >= 0) formerPreview(window.picturePreview(), files->filePath(files->currentRow()));
     while (!watch.painted && clock.elapsed() < 5000) QCoreApplication::processEvents(QEventLoop::AllEvents);
     QCoreApplication::processEvents(QEventLoop::AllEvents);  // the repaint's flush
     const double ms = double(clock.nsecsElapsed()) / 1e6;
@@ -124,7 +124,7 @@ int main(int argc, char** argv) {
     if (rest > 0) QTest::qWait(int(rest));
   }
   clock.start();
-  const bool followed = QTest::qWaitFor([&] { return window.label1()->text() == "4000*6000"; }, 20000);
+  const bool followed = QTest::qWaitFor([&] { return window.pictureSizeLabel()->text() == "4000*6000"; }, 20000);
   const double followMs = double(clock.nsecsElapsed()) / 1e6;
 
   const long over = std::count_if(answers.begin(), answers.end(), [](double a) { return a > 50.0; });

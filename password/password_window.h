@@ -1,4 +1,4 @@
-// TForm5, the password change window ("/A"): the new password typed twice;
+// The password change window ("/A"): the new password typed twice;
 // when both agree it is stored as "mima" and the window closes.
 #pragma once
 
@@ -15,11 +15,11 @@ class PasswordWindow : public QDialog {
  public:
   explicit PasswordWindow(std::filesystem::path registryPath, QWidget* parent = nullptr);
 
-  MaskedEdit* maskEdit1() const { return maskEdit1_; }
-  MaskedEdit* maskEdit2() const { return maskEdit2_; }
+  MaskedEdit* passwordEdit() const { return passwordEdit_; }
+  MaskedEdit* repeatEdit() const { return repeatEdit_; }
 
-  void button1Click();  // confirm
-  void button2Click();  // cancel
+  void confirm();  // stores the password when both agree, and closes
+  void cancel();   // closes, storing nothing
 
  signals:
   // A message box is about to be shown (tests answer it).
@@ -29,8 +29,8 @@ class PasswordWindow : public QDialog {
   void message(const QString& text);
 
   std::filesystem::path registryPath_;
-  MaskedEdit* maskEdit1_;
-  MaskedEdit* maskEdit2_;
+  MaskedEdit* passwordEdit_;
+  MaskedEdit* repeatEdit_;
 };
 
 }  // namespace lumora

@@ -12,7 +12,7 @@
 #include <functional>
 
 #include "settings/list_file.h"
-#include "settings/settings.h"
+#include "settings/stored_settings.h"
 
 namespace lumora {
 

@@ -1,5 +1,5 @@
 // The two switches that on Windows belong to the desktop and on Linux to
-// Lumora: the idle start (dword `idle` under the show's key) and the
+// Lumora: the idle start (the idle minutes under the show's key) and the
 // password switch ("ScreenSaveUsePassword" under the desktop key).
 #pragma once
 
@@ -10,23 +10,20 @@
 
 namespace lumora {
 
-// `idle`: minutes of inactivity after which `lumora --idle` starts the show;
-// 0 = off (the default).
-inline constexpr const char* kIdle = "idle";
-
 // The highest number of idle minutes the settings window offers.
 inline constexpr int kMaxIdleMinutes = 240;
 
 struct DesktopOptions {
-  std::int32_t idleMinutes = 0;  // `idle`, 0 when missing; negative reads as 0
+  std::int32_t idleMinutes = 0;  // minutes of inactivity, 0 = off (also when missing); negative reads as 0
   bool usePassword = false;      // ScreenSaveUsePassword == 1
 };
 
 DesktopOptions readDesktopOptions(const RegistryFile& registry);
 
-// Writes both values in one locked read-modify-write: `idle` under the show's
-// key and ScreenSaveUsePassword (1 or 0) under the desktop key, creating the
-// keys when missing and keeping everything else. Throws RegistryError.
+// Writes both values in one locked read-modify-write: the idle minutes under
+// the show's key and ScreenSaveUsePassword (1 or 0) under the desktop key,
+// creating the keys when missing and keeping everything else. Throws
+// RegistryError.
 void writeDesktopOptions(const std::filesystem::path& registryPath, const DesktopOptions& options);
 
 }  // namespace lumora

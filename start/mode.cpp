@@ -8,13 +8,13 @@
 #include <string>
 #include <vector>
 
-#include "config/settings_window.h"
+#include "settings_window/settings_window.h"
 #include "platform/core/paths.h"
 #include "platform/desktop/power_off.h"
 #include "password/password_window.h"
 #include "saver/ui/face_names.h"
 #include "saver/ui/saver_window.h"
-#include "settings/settings.h"
+#include "settings/password_store.h"
 #include "start/command_line.h"
 #include "start/display.h"
 #include "start/idle_mode.h"

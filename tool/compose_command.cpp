@@ -13,8 +13,9 @@ int runCompose(const Args& args) {
   if (args.positional().size() != 1) throw UsageError{"compose needs one picture file"};
   int w = 1024, h = 768;
   args.getSize("screen", w, h);
-  const int tptc = args.getInt("tptc", 0);
-  const int pp = args.getInt("pp", -1);
+  // The options take the codes the settings store.
+  const FittingThreshold threshold = fittingThresholdFromCode(args.getInt("tptc", 0));
+  const Tiling tiling = tilingFromCode(args.getInt("pp", -1));
   Picture picture;
   try {
     LoadOptions options;
@@ -29,7 +30,7 @@ int runCompose(const Args& args) {
     std::cerr << "The picture has no pixels.\n";
     return 1;
   }
-  const Layout layout = layoutPicture(picture.width(), picture.height(), w, h, tptc, pp);
+  const Layout layout = layoutPicture(picture.width(), picture.height(), w, h, threshold, tiling);
   std::cout << layout.left << ' ' << layout.top << ' ' << layout.width << ' ' << layout.height << ' '
             << (layout.tiled ? "tile" : "fit") << '\n';
   if (args.has("out")) {

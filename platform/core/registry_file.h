@@ -5,8 +5,8 @@
 //     REGEDIT4
 //
 //     [HKEY_CURRENT_USER\software\vistel]
-//     "tpbh"=dword:00000000
-//     "label"="aAbAcA"
+//     "order"=dword:00000000
+//     "caption"="aAbAcA"
 //
 // Keys are named by full path ("HKEY_CURRENT_USER\software\vistel"); key
 // paths and value names compare without regard to ASCII case (bytes inside a

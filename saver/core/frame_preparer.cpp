@@ -20,7 +20,7 @@ PreparedFrame prepareFrame(const FrameJob& job, std::stop_token stop) {
     return out;
   }
   if (picture.empty() || stop.stop_requested() || job.screenW <= 0 || job.screenH <= 0) return out;
-  const Layout layout = layoutPicture(picture.width(), picture.height(), job.screenW, job.screenH, job.tptc, job.pp);
+  const Layout layout = layoutPicture(picture.width(), picture.height(), job.screenW, job.screenH, job.fittingThreshold, job.tiling);
   Bitmap pixels = picture.toBitmap();
   picture = Picture();  // at most the picture's 32-bit copy and the frame at once
   if (stop.stop_requested()) return out;

@@ -15,6 +15,7 @@
 
 #include "effects/effect.h"
 #include "graphics/bitmap.h"
+#include "settings/show_choices.h"
 
 namespace lumora {
 
@@ -44,7 +45,8 @@ struct CountedTransition {
 struct FrameJob {
   std::string path;  // ANSI bytes, as the picture list holds it
   int screenW = 0, screenH = 0;
-  int tptc = 0, pp = -1;
+  FittingThreshold fittingThreshold = FittingThreshold::Below640x480;
+  Tiling tiling = Tiling::Off;
   std::optional<TransitionPlan> plan;
 };
 

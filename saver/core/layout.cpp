@@ -6,37 +6,50 @@ namespace lumora {
 
 namespace {
 
-struct Threshold {
-  int tptc, width, height;
+struct ThresholdSize {
+  FittingThreshold threshold;
+  int width, height;
 };
-constexpr Threshold kThresholds[] = {{-1, 0, 0}, {0, 640, 480}, {1, 800, 600}, {2, 1024, 768}};
-constexpr int kTileLimits[] = {600, 500, 400, 300};
+constexpr ThresholdSize kThresholdSizes[] = {{FittingThreshold::FitAll, 0, 0},
+                                             {FittingThreshold::Below640x480, 640, 480},
+                                             {FittingThreshold::Below800x600, 800, 600},
+                                             {FittingThreshold::Below1024x768, 1024, 768}};
+struct TileLimit {
+  Tiling tiling;
+  int limit;
+};
+constexpr TileLimit kTileLimits[] = {
+    {Tiling::UpTo600, 600}, {Tiling::UpTo500, 500}, {Tiling::UpTo400, 400}, {Tiling::UpTo300, 300}};
 
 }  // namespace
 
-void fittingThreshold(int tptc, int screenW, int screenH, int& limW, int& limH) {
+void fittingThreshold(FittingThreshold threshold, int screenW, int screenH, int& limW, int& limH) {
   limW = screenW;
   limH = screenH;
-  for (const Threshold& t : kThresholds)
-    if (t.tptc == tptc) {
+  for (const ThresholdSize& t : kThresholdSizes)
+    if (t.threshold == threshold) {
       limW = t.width;
       limH = t.height;
     }
 }
 
-int tileLimit(int pp) { return pp >= 0 && pp <= 3 ? kTileLimits[pp] : 0; }
+int tileLimit(Tiling tiling) {
+  for (const TileLimit& t : kTileLimits)
+    if (t.tiling == tiling) return t.limit;
+  return 0;
+}
 
-Layout layoutPicture(int picW, int picH, int screenW, int screenH, int tptc, int pp) {
-  if (tptc == -1) pp = -1;
+Layout layoutPicture(int picW, int picH, int screenW, int screenH, FittingThreshold threshold, Tiling tiling) {
+  if (threshold == FittingThreshold::FitAll) tiling = Tiling::Off;
   int limW = 0, limH = 0;
-  fittingThreshold(tptc, screenW, screenH, limW, limH);
+  fittingThreshold(threshold, screenW, screenH, limW, limH);
   Layout l;
   if (picW < limW && picH < limH) {
     l.width = picW;
     l.height = picH;
     l.left = (screenW - picW) / 2;
     l.top = (screenH - picH) / 2;
-    const int limit = tileLimit(pp);
+    const int limit = tileLimit(tiling);
     if (limit > 0 && (picW > limit || picH > limit)) l.stretch = true;
   } else {
     l.stretch = true;
@@ -52,7 +65,7 @@ Layout layoutPicture(int picW, int picH, int screenW, int screenH, int tptc, int
       l.left = (screenW - l.width) / 2;
     }
   }
-  l.tiled = !(tptc == -1 || pp == -1 || l.stretch);
+  l.tiled = !(tiling == Tiling::Off || l.stretch);
   return l;
 }
 

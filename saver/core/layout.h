@@ -1,6 +1,9 @@
 // Where a picture goes on the screen: kept at its size and centred, fitted
-// with its proportions kept, or tiled, by the `tptc` and `pp` settings.
+// with its proportions kept, or tiled, by the fitting threshold and the
+// tiling setting.
 #pragma once
+
+#include "settings/show_choices.h"
 
 namespace lumora {
 
@@ -11,17 +14,16 @@ struct Layout {
   bool operator==(const Layout&) const = default;
 };
 
-// The fitting threshold limW x limH for `tptc` (-1: 0 x 0; 0: 640 x 480;
-// 1: 800 x 600; 2: 1024 x 768; other values: the screen).
-void fittingThreshold(int tptc, int screenW, int screenH, int& limW, int& limH);
+// The threshold's size limW x limH (FitAll: 0 x 0; BelowScreen: the screen).
+void fittingThreshold(FittingThreshold threshold, int screenW, int screenH, int& limW, int& limH);
 
-// The tile limit for `pp` 0..3 (600, 500, 400, 300); 0 for other values.
-int tileLimit(int pp);
+// The tile limit in pixels (600, 500, 400, 300); 0 for Off and Unlimited.
+int tileLimit(Tiling tiling);
 
 // Lays out a picW x picH picture on the screen. A picture smaller than the
 // threshold in both directions is centred at its own size (and tiled unless
-// `pp` is -1 or it exceeds the tile limit); any other is fitted to the screen
-// keeping its proportions. `tptc` -1 makes `pp` count as -1.
-Layout layoutPicture(int picW, int picH, int screenW, int screenH, int tptc, int pp);
+// tiling is off or it exceeds the tile limit); any other is fitted to the
+// screen keeping its proportions. FitAll turns tiling off.
+Layout layoutPicture(int picW, int picH, int screenW, int screenH, FittingThreshold threshold, Tiling tiling);
 
 }  // namespace lumora

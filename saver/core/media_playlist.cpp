@@ -25,14 +25,14 @@ std::string mediaExtension(const std::string& path) {
 // NextEntry: list order moves the current index on (wrapping); random order
 // draws among all entries.
 int MediaPlaylist::nextEntry() {
-  const int i = settings_.yysz == 1 ? media_.takeInOrder() : random_.next(media_.count());
+  const int i = settings_.order == PlayOrder::InList ? media_.takeInOrder() : random_.next(media_.count());
   currentExt_ = media_.valid(i) ? mediaExtension(media_.items[std::size_t(i)]) : std::string();
   return i;
 }
 
 void MediaPlaylist::start() {
   if (media_.empty()) return;
-  // A yysz that chose no entry at start-up starts with the first.
+  // A media order that chose no entry at start-up starts with the first.
   const int i = media_.valid(media_.index) ? media_.index : 0;
   media_.index = media_.count() == 1 ? 0 : 1;
   const std::string path = playerPath(media_.items[std::size_t(i)]);
@@ -42,7 +42,7 @@ void MediaPlaylist::start() {
     flash_.setMovieVisible(false);
     try {
       audio_.setSource(path);
-      if (settings_.gcbh == 1 && host_.readLyrics() == 1) host_.setLyricTimer(true);
+      if (settings_.lyricsOn && host_.readLyrics() == 1) host_.setLyricTimer(true);
       audio_.play();
     } catch (const MediaDeviceError&) {
       host_.setMediaTimer(false);
@@ -112,7 +112,7 @@ void MediaPlaylist::startSongAfterSong(const std::string& path) {
     audio_.setSource(path);
     if (mayResumeSlides()) host_.setSlideTimer(true);
     audio_.play();
-    if (settings_.gcbh == 1 && host_.readLyrics() == 1) host_.setLyricTimer(true);
+    if (settings_.lyricsOn && host_.readLyrics() == 1) host_.setLyricTimer(true);
     host_.hideCursor();
   } catch (const MediaDeviceError&) {
     host_.setMediaTimer(false);
@@ -126,7 +126,7 @@ void MediaPlaylist::startSongAfterMovie(const std::string& path) {
   flash_.stop();
   try {
     audio_.setSource(path);
-    if (settings_.gcbh == 1 && host_.readLyrics() == 1) host_.setLyricTimer(true);
+    if (settings_.lyricsOn && host_.readLyrics() == 1) host_.setLyricTimer(true);
     if (mayResumeSlides()) host_.setSlideTimer(true);
     audio_.play();
   } catch (const MediaDeviceError&) {

@@ -31,8 +31,8 @@ class MediaHost {
 };
 
 struct MediaSettings {
-  int yysz = 1;  // order: 1 list order, else random
-  int gcbh = 1;  // lyrics: 1 on
+  PlayOrder order = PlayOrder::InList;  // list order, else random
+  bool lyricsOn = true;
 };
 
 class MediaPlaylist {

@@ -13,22 +13,19 @@ constexpr std::chrono::milliseconds kWaitSlice{10};
 }  // namespace
 
 int SlideStep::pickPicture() {
-  if (!order_ || orderTpbh_ != state_.tpbh) {
-    order_.emplace(state_.tpbh);
-    orderTpbh_ = state_.tpbh;
-  }
-  return order_->next(*state_.pictures, *state_.random);
+  if (!sequence_ || sequence_->order() != state_.pictureOrder) sequence_.emplace(state_.pictureOrder);
+  return sequence_->next(*state_.pictures, *state_.random);
 }
 
 void SlideStep::startPreparing(const std::string& path) {
   FrameJob job;
   job.path = path;
   host_.screenSize(job.screenW, job.screenH);
-  job.tptc = state_.tptc;
-  job.pp = state_.pp;
+  job.fittingThreshold = state_.fittingThreshold;
+  job.tiling = state_.tiling;
   // A paced step's transition is counted ahead, for the generator as it
   // stands now; the step uses the count only if it finds it so.
-  if (state_.fxms > 0) job.plan = TransitionPlan{state_.random->seed(), forcedEffect_, state_.speed};
+  if (state_.shortestTransitionMs > 0) job.plan = TransitionPlan{state_.random->seed(), forcedEffect_, state_.speed};
   preparer_.start(std::move(job));
 }
 
@@ -67,7 +64,7 @@ std::optional<PreparedFrame> SlideStep::awaitFrame() {
 
 void SlideStep::advanceCaption() {
   IndexedList& list = *state_.captions;
-  const int k = state_.wzbh == 1 ? list.takeInOrder() : state_.random->next(list.count());
+  const int k = state_.captionOrder == PlayOrder::InList ? list.takeInOrder() : state_.random->next(list.count());
   host_.paintCaption(list.valid(k) ? list.items[std::size_t(k)] : std::string());
 }
 
@@ -110,7 +107,7 @@ void SlideStep::run() {
     host_.reportPictureError(prepared->job.path, prepared->error);
     return finish();
   }
-  if (state_.captions->empty()) state_.wzbh = 0;
+  if (state_.captions->empty()) state_.captionOrder = PlayOrder::None;
   if (prepared->frame.empty()) return finish();
 
   {
@@ -132,13 +129,13 @@ void SlideStep::run() {
                          ahead->height == screenH && ahead->speed == state_.speed;
     EffectContext ctx({frame, work, spare, host_.stage()}, screenW, screenH, state_.speed, *state_.random,
                       host_.effectHost());
-    runPacedEffect(n, ctx, *state_.random, state_.fxms, counted ? &ahead->counts : nullptr);
+    runPacedEffect(n, ctx, *state_.random, state_.shortestTransitionMs, counted ? &ahead->counts : nullptr);
     settleStage(frame, host_.stage(), host_.effectHost());
   }
   prepared.reset();
   state_.slideIdle = true;
 
-  if (state_.wzbh != 0) advanceCaption();
+  if (state_.captionOrder != PlayOrder::None) advanceCaption();
   finish();
 }
 

@@ -12,18 +12,19 @@
 #include "graphics/random.h"
 #include "saver/core/frame_preparer.h"
 #include "saver/core/indexed_list.h"
-#include "saver/core/picture_order.h"
+#include "saver/core/picture_sequence.h"
+#include "settings/show_choices.h"
 
 namespace lumora {
 
 // What the slide step reads and changes of the saver's state.
 struct SlideState {
-  int tpbh = 0;   // picture order: 0 list order, 2 shuffled rounds, other random
-  int wzbh = 0;   // caption order: 0 none, 1 list order, other random
-  int tptc = 0;   // fitting threshold
-  int pp = -1;    // tiling limit
+  PictureOrder pictureOrder = PictureOrder::InList;
+  PlayOrder captionOrder = PlayOrder::None;
+  FittingThreshold fittingThreshold = FittingThreshold::Below640x480;
+  Tiling tiling = Tiling::Off;
   int speed = 1;  // transition speed
-  int fxms = 0;   // `fxms`: shortest transition in ms, 0 = as fast as the machine
+  int shortestTransitionMs = 0;  // 0 = as fast as the machine
   IndexedList* pictures = nullptr;  // ListBox1
   IndexedList* captions = nullptr;  // ListBox3
   Random* random = nullptr;         // the show's generator
@@ -91,8 +92,7 @@ class SlideStep {
   SlideHost& host_;
   FramePreparer preparer_;
   int forcedEffect_ = -1;
-  std::optional<PictureOrder> order_;  // made for the `tpbh` it was made for
-  int orderTpbh_ = 0;
+  std::optional<PictureSequence> sequence_;  // for the picture order it was made for
   int next_ = -1;        // the chosen picture's index
   bool chosen_ = false;  // next_ is chosen (and its preparation started)
   bool cancelled_ = false;

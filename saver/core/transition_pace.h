@@ -15,7 +15,7 @@ class TransitionPace {
  public:
   using Duration = std::chrono::nanoseconds;
 
-  // `counts` from the effect's dry run; `minimumMs` the `fxms` setting;
+  // `counts` from the effect's dry run; `minimumMs` the shortest-transition setting;
   // `refreshHz` the screen's refresh rate.
   TransitionPace(const EffectCounts& counts, int minimumMs, double refreshHz);
 

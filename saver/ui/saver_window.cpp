@@ -139,8 +139,8 @@ SaverWindow::SaverWindow(SaverServices services, QWidget* parent)
   ensureListFolder();
   settings_ = loadShowSettings(registryFilePath());
   loadOpening();
-  if (settings_.gjsz != 0) timer3On = true;
-  if (settings_.jgsj) timer1_.setInterval(int(std::clamp<std::int64_t>(settings_.intervalMs(), 0, INT32_MAX)));
+  if (settings_.shutdownMinutes != 0) timer3On = true;
+  if (settings_.pauseSeconds) timer1_.setInterval(int(std::clamp<std::int64_t>(settings_.pauseMs(), 0, INT32_MAX)));
 
   // Label1: size Round(ScreenW / L / 1.2) with L in ANSI bytes, centred.
   const std::string caption = utf8ToAnsi(label1_->text().toStdString());
@@ -166,20 +166,20 @@ SaverWindow::SaverWindow(SaverServices services, QWidget* parent)
 
   random_.setSeed(seedFromTimeOfDay());
   listBox1_.index = 0;
-  if (settings_.yysz == 0)
+  if (settings_.mediaOrder == PlayOrder::None)
     timer2On = false;
-  else if (settings_.yysz == 1)
+  else if (settings_.mediaOrder == PlayOrder::InList)
     listBox2_.index = 0;
-  else if (settings_.yysz == 2)
+  else if (settings_.mediaOrder == PlayOrder::Random)
     listBox2_.index = random_.next(listBox2_.count());  // every entry can come first
-  listBox3_.index = settings_.wzbh == 2 ? random_.next(listBox3_.count()) : 0;
+  listBox3_.index = settings_.captionOrder == PlayOrder::Random ? random_.next(listBox3_.count()) : 0;
 
-  slide_.tpbh = settings_.tpbh;
-  slide_.wzbh = settings_.wzbh;
-  slide_.tptc = settings_.tptc;
-  slide_.pp = settings_.pp;
-  slide_.speed = settings_.speed;
-  slide_.fxms = settings_.fxms;
+  slide_.pictureOrder = settings_.pictureOrder;
+  slide_.captionOrder = settings_.captionOrder;
+  slide_.fittingThreshold = settings_.fittingThreshold;
+  slide_.tiling = settings_.tiling;
+  slide_.speed = settings_.transitionSpeed;
+  slide_.shortestTransitionMs = settings_.shortestTransitionMs;
   slide_.pictures = &listBox1_;
   slide_.captions = &listBox3_;
   slide_.random = &random_;
@@ -207,7 +207,7 @@ SaverWindow::SaverWindow(SaverServices services, QWidget* parent)
     });
   }
 
-  playlist_ = std::make_unique<MediaPlaylist>(MediaSettings{settings_.yysz, settings_.gcbh}, listBox2_, slide_,
+  playlist_ = std::make_unique<MediaPlaylist>(MediaSettings{settings_.mediaOrder, settings_.lyricsOn}, listBox2_, slide_,
                                               random_, *realAudio1_, *shockwaveFlash1_,
                                               static_cast<MediaHost&>(*this));
 
@@ -269,12 +269,13 @@ void SaverWindow::followPrimaryScreen() {
 }
 
 void SaverWindow::loadOpening() {
-  const int qssz = settings_.qssz.value_or(-1);
-  if (qssz == 0 && settings_.label) {
-    label1_->setText(QString::fromStdString(ansiToUtf8(*settings_.label)));
-  } else if (qssz == 1 && settings_.spic && entryFileExists(*settings_.spic)) {
+  const OpeningDisplay opening = settings_.openingDisplay;
+  if (opening == OpeningDisplay::Caption && settings_.openingCaption) {
+    label1_->setText(QString::fromStdString(ansiToUtf8(*settings_.openingCaption)));
+  } else if (opening == OpeningDisplay::Picture && settings_.openingPicture &&
+             entryFileExists(*settings_.openingPicture)) {
     try {
-      const Picture picture = loadPicture(pathFromAnsi(*settings_.spic).string());
+      const Picture picture = loadPicture(pathFromAnsi(*settings_.openingPicture).string());
       image1_->setPixmap(QPixmap::fromImage(toQImage(picture.toBitmap())));
       image1_->setGeometry(screenRect().translated(-screenRect().topLeft()));
       label1_->hide();
@@ -444,7 +445,7 @@ void SaverWindow::timer4Timer() {
 
 void SaverWindow::timer3Timer() {
   if (promptOpen_) return;  // the prompt is being answered; ask again later
-  if (wholeMinutesBetween(startTime_, services_.now()) < settings_.gjsz) return;
+  if (wholeMinutesBetween(startTime_, services_.now()) < settings_.shutdownMinutes) return;
   timer1_.stop();
   timer2_.stop();
   timer3_.stop();

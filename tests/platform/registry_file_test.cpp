@@ -47,53 +47,53 @@ class RegistryFileTest : public ::testing::Test {
 TEST_F(RegistryFileTest, TypesNamesAndEscapesSurviveSaveAndLoad) {
   RegistryFile reg;
   reg.setPath(file);
-  reg.setDword(kShow, "tpbh", 0);
+  reg.setDword(kShow, "order", 0);
   reg.setDword(kShow, "pp", 0xFFFFFFFFu);
-  reg.setString(kShow, "spic", "C:\\pics\\\"a\".jpg");
-  reg.setString(kShow, "label", "\xD6\x41\xD0\x41");  // stored form of a Chinese character
+  reg.setString(kShow, "path", "C:\\pics\\\"a\".jpg");
+  reg.setString(kShow, "caption", "\xD6\x41\xD0\x41");  // stored form of a Chinese character
   reg.setString(kShow, "multi", "one\r\ntwo");
   reg.setString(kShow, "", "default");
   reg.save();
 
   const RegistryFile back = RegistryFile::load(file);
-  EXPECT_EQ(back.dword(kShow, "tpbh"), 0u);
+  EXPECT_EQ(back.dword(kShow, "order"), 0u);
   EXPECT_EQ(back.dword(kShow, "pp"), 0xFFFFFFFFu);
-  EXPECT_EQ(back.string(kShow, "spic"), "C:\\pics\\\"a\".jpg");
-  EXPECT_EQ(back.string(kShow, "label"), "\xD6\x41\xD0\x41");
+  EXPECT_EQ(back.string(kShow, "path"), "C:\\pics\\\"a\".jpg");
+  EXPECT_EQ(back.string(kShow, "caption"), "\xD6\x41\xD0\x41");
   EXPECT_EQ(back.string(kShow, "multi"), "one\r\ntwo");
   EXPECT_EQ(back.string(kShow, ""), "default");
 
   const std::string text = readFile(file);
   EXPECT_TRUE(text.starts_with("REGEDIT4\r\n\r\n[HKEY_CURRENT_USER\\software\\vistel]\r\n")) << text;
-  EXPECT_NE(text.find("\"tpbh\"=dword:00000000\r\n"), std::string::npos);
+  EXPECT_NE(text.find("\"order\"=dword:00000000\r\n"), std::string::npos);
   EXPECT_NE(text.find("\"pp\"=dword:ffffffff\r\n"), std::string::npos);
-  EXPECT_NE(text.find("\"spic\"=\"C:\\\\pics\\\\\\\"a\\\".jpg\"\r\n"), std::string::npos) << text;
+  EXPECT_NE(text.find("\"path\"=\"C:\\\\pics\\\\\\\"a\\\".jpg\"\r\n"), std::string::npos) << text;
   EXPECT_NE(text.find("@=\"default\""), std::string::npos);
 }
 
 TEST_F(RegistryFileTest, KeysAndNamesIgnoreAsciiCaseOnly) {
   RegistryFile reg = RegistryFile::parse(
-      "REGEDIT4\n\n[HKEY_CURRENT_USER\\Software\\Vistel]\n\"Label\"=\"aAbA\"\n"
+      "REGEDIT4\n\n[HKEY_CURRENT_USER\\Software\\Vistel]\n\"Caption\"=\"aAbA\"\n"
       "\"\x81\x41\"=dword:00000001\n");
   EXPECT_TRUE(reg.keyExists("hkey_current_user\\SOFTWARE\\vistel"));
-  EXPECT_EQ(reg.string(kShow, "label"), "aAbA");
-  EXPECT_EQ(reg.string(kShow, "LABEL"), "aAbA");
+  EXPECT_EQ(reg.string(kShow, "caption"), "aAbA");
+  EXPECT_EQ(reg.string(kShow, "CAPTION"), "aAbA");
   // 0x81 0x41 is one double-byte character: its trail byte is not a letter.
   EXPECT_EQ(reg.dword(kShow, "\x81\x41"), 1u);
   EXPECT_FALSE(reg.valueExists(kShow, "\x81\x61"));
 
-  reg.setString(kShow, "LABEL", "xAyA");  // replaces, keeps the spelling
-  EXPECT_EQ(reg.serialize().find("\"LABEL\""), std::string::npos);
-  EXPECT_EQ(reg.string(kShow, "label"), "xAyA");
+  reg.setString(kShow, "CAPTION", "xAyA");  // replaces, keeps the spelling
+  EXPECT_EQ(reg.serialize().find("\"CAPTION\""), std::string::npos);
+  EXPECT_EQ(reg.string(kShow, "caption"), "xAyA");
 }
 
 TEST_F(RegistryFileTest, ValueOfAnotherTypeReadsAsMissing) {
   const RegistryFile reg = RegistryFile::parse(
-      "REGEDIT4\r\n[HKEY_CURRENT_USER\\software\\vistel]\r\n\"tpbh\"=\"1\"\r\n\"label\"=dword:00000003\r\n"
+      "REGEDIT4\r\n[HKEY_CURRENT_USER\\software\\vistel]\r\n\"order\"=\"1\"\r\n\"caption\"=dword:00000003\r\n"
       "\"bin\"=hex:01,02,\\\r\n  03\r\n");
-  EXPECT_TRUE(reg.valueExists(kShow, "tpbh"));
-  EXPECT_EQ(reg.dword(kShow, "tpbh"), std::nullopt);
-  EXPECT_EQ(reg.string(kShow, "label"), std::nullopt);
+  EXPECT_TRUE(reg.valueExists(kShow, "order"));
+  EXPECT_EQ(reg.dword(kShow, "order"), std::nullopt);
+  EXPECT_EQ(reg.string(kShow, "caption"), std::nullopt);
   EXPECT_EQ(reg.valueType(kShow, "bin"), RegistryFile::Type::Other);
   EXPECT_EQ(reg.string(kShow, "bin"), std::nullopt);
   // Data of other types is written back unchanged.
@@ -172,8 +172,8 @@ TEST_F(RegistryFileTest, BadLinesAreKeptAndCostNoOtherValue) {
   EXPECT_EQ(filesIn(home.dir()), std::vector<std::filesystem::path>{"registry.reg"});
 
   RegistryFile::update(file, [](RegistryFile& r) {
-    r.setDword(kShow, "tpbh", 2);
-    r.setString(kDesk, "label", "x");
+    r.setDword(kShow, "order", 2);
+    r.setString(kDesk, "caption", "x");
     return true;
   });
   const std::string written = readFile(file);
@@ -182,8 +182,8 @@ TEST_F(RegistryFileTest, BadLinesAreKeptAndCostNoOtherValue) {
     EXPECT_NE(written.find(kept), std::string::npos) << kept;
   const RegistryFile back = RegistryFile::load(file);
   EXPECT_EQ(back.string(kDesk, "mima"), "$y$abc");
-  EXPECT_EQ(back.string(kDesk, "label"), "x");
-  EXPECT_EQ(back.dword(kShow, "tpbh"), 2u);
+  EXPECT_EQ(back.string(kDesk, "caption"), "x");
+  EXPECT_EQ(back.dword(kShow, "order"), 2u);
   EXPECT_EQ(back.problems().size(), 3u);
 }
 
@@ -277,7 +277,7 @@ TEST_F(RegistryFileTest, LockFileIsNotOpenedThroughASymlink) {
   const std::filesystem::path target = home.dir() / "elsewhere";
   std::filesystem::create_symlink(target, home.dir() / "registry.reg.lock");
   EXPECT_THROW(RegistryFile::update(file, [](RegistryFile& reg) {
-                 reg.setDword(kShow, "tpbh", 1);
+                 reg.setDword(kShow, "order", 1);
                  return true;
                }),
                RegistryError);
@@ -316,19 +316,19 @@ TEST_F(RegistryFileTest, LeftoverTemporaryFileDoesNotDisturbTheRealOne) {
   writeFile(home.dir() / ".registry.reg.tmp-AbC123", "REGEDIT4\n[HKEY_CURRENT_USER\\software\\vistel]\n\"spe");
   EXPECT_EQ(RegistryFile::load(file).dword(kShow, "speed"), 3u);
   RegistryFile::update(file, [](RegistryFile& reg) {
-    reg.setDword(kShow, "tpbh", 1);
+    reg.setDword(kShow, "order", 1);
     return true;
   });
   const RegistryFile back = RegistryFile::load(file);
   EXPECT_EQ(back.dword(kShow, "speed"), 3u);
-  EXPECT_EQ(back.dword(kShow, "tpbh"), 1u);
+  EXPECT_EQ(back.dword(kShow, "order"), 1u);
 }
 
 // A write that fails half way (here: the file size limit) throws and leaves
 // the old file whole, with no temporary file behind.
 TEST_F(RegistryFileTest, FailedWriteLeavesTheOldFileWhole) {
   RegistryFile::update(file, [](RegistryFile& reg) {
-    reg.setString(kShow, "label", "aAbAcA");
+    reg.setString(kShow, "caption", "aAbAcA");
     return true;
   });
   const std::string before = readFile(file);
@@ -341,7 +341,7 @@ TEST_F(RegistryFileTest, FailedWriteLeavesTheOldFileWhole) {
     ::setrlimit(RLIMIT_FSIZE, &limit);
     try {
       RegistryFile::update(file, [](RegistryFile& reg) {
-        reg.setString(kShow, "spic", std::string(4096, 'x'));
+        reg.setString(kShow, "path", std::string(4096, 'x'));
         return true;
       });
     } catch (const RegistryError&) {

@@ -19,10 +19,10 @@ using testing::ScratchHome;
 QStringList confirm(PasswordWindow& w, const QString& a, const QString& b) {
   QStringList messages;
   QObject::connect(&w, &PasswordWindow::messageShown, &w, [&](const QString& t) { messages << t; });
-  w.maskEdit1()->setText(a);
-  w.maskEdit2()->setText(b);
+  w.passwordEdit()->setText(a);
+  w.repeatEdit()->setText(b);
   testing::whenModal(&w, [] { QApplication::activeModalWidget()->close(); });
-  w.button1Click();
+  w.confirm();
   return messages;
 }
 
@@ -35,8 +35,8 @@ TEST(PasswordWindow, DifferentEntriesWriteNothingAndEmptyBoth) {
   ScratchHome home;
   PasswordWindow w(home.registry());
   EXPECT_EQ(confirm(w, "abc", "abd"), QStringList{QStringLiteral("密码与确认密码不一样，请重新输入！")});
-  EXPECT_TRUE(w.maskEdit1()->text().isEmpty());
-  EXPECT_TRUE(w.maskEdit2()->text().isEmpty());
+  EXPECT_TRUE(w.passwordEdit()->text().isEmpty());
+  EXPECT_TRUE(w.repeatEdit()->text().isEmpty());
   EXPECT_FALSE(storedMima(home));
   EXPECT_EQ(w.result(), 0);
 }
@@ -80,9 +80,9 @@ TEST(PasswordWindow, ChineseAndCancel) {
   ASSERT_TRUE(before);
   EXPECT_TRUE(passwordMatches(*before, utf8ToAnsi("密码")));  // two GB18030 characters
   PasswordWindow w(home.registry());
-  w.maskEdit1()->setText("new");
-  w.maskEdit2()->setText("new");
-  w.button2Click();
+  w.passwordEdit()->setText("new");
+  w.repeatEdit()->setText("new");
+  w.cancel();
   EXPECT_EQ(storedMima(home), before);
 }
 

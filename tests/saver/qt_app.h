@@ -10,6 +10,8 @@
 #include <functional>
 #include <string>
 
+#include "settings/stored_settings.h"
+
 namespace lumora::testing {
 
 inline QApplication& qtApp() {
@@ -39,6 +41,8 @@ class ScratchHome {
   std::filesystem::path registry() const { return path_ / "registry.reg"; }
   // Writes raw text (already in the file's encoding) into the registry file.
   void writeRegistry(const std::string& text) const { std::ofstream(registry(), std::ios::binary) << text; }
+  // Stores the show's values that hold one, keeping the rest of the file.
+  void writeSettings(const SettingCodes& codes) const { writeAllSettings(registry(), codes); }
   void writeList(const char* name, const std::string& bytes) const {
     std::ofstream(path_ / "Lumora_Studio" / name, std::ios::binary) << bytes;
   }

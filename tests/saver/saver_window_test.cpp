@@ -53,12 +53,12 @@ TEST(SaverStartUp, NeverConfiguredSystemRunsWithTheDefaults) {
   std::filesystem::remove_all(home.path() / "Lumora_Studio");
   SaverWindow saver({});
   EXPECT_TRUE(std::filesystem::is_directory(home.path() / "Lumora_Studio"));
-  EXPECT_EQ(saver.settings().tpbh, 0);
-  EXPECT_EQ(saver.settings().speed, 1);
-  EXPECT_EQ(saver.settings().wzbh, 0);
-  EXPECT_EQ(saver.settings().yysz, 1);
-  EXPECT_EQ(saver.settings().tptc, 0);
-  EXPECT_EQ(saver.settings().pp, -1);
+  EXPECT_EQ(saver.settings().pictureOrder, PictureOrder::InList);
+  EXPECT_EQ(saver.settings().transitionSpeed, 1);
+  EXPECT_EQ(saver.settings().captionOrder, PlayOrder::None);
+  EXPECT_EQ(saver.settings().mediaOrder, PlayOrder::InList);
+  EXPECT_EQ(saver.settings().fittingThreshold, FittingThreshold::Below640x480);
+  EXPECT_EQ(saver.settings().tiling, Tiling::Off);
   EXPECT_EQ(saver.timer1().interval(), 6000);
   EXPECT_FALSE(saver.timer1().isActive());  // no pictures
   EXPECT_FALSE(saver.timer3().isActive());
@@ -71,9 +71,10 @@ TEST(SaverStartUp, OpeningCaptionSizeAndPlace) {
   qtApp();
   ScratchHome home;
   // 22 ANSI bytes: "0123456789012345678901"; stored form doubles it.
-  std::string stored;
-  for (char c : std::string("0123456789012345678901")) stored += std::string{c, 'A'};
-  home.writeRegistry(std::string(kRegHead) + "\"qssz\"=dword:00000000\r\n\"label\"=\"" + stored + "\"\r\n");
+  SettingCodes codes;
+  codes.openingDisplay = 0;
+  codes.openingCaption = "0123456789012345678901";
+  home.writeSettings(codes);
   SaverWindow saver({});
   EXPECT_EQ(saver.label1()->text(), QStringLiteral("0123456789012345678901"));
   const int screenW = QGuiApplication::primaryScreen()->geometry().width();
@@ -92,7 +93,10 @@ TEST(SaverStartUp, MissingFilesAreDroppedButTheLastEntryStays) {
   std::ofstream(real) << "x";
   home.writeList("pic.txt", "/nope/a.bmp\r\n" + real + "\r\n/nope/b.bmp\r\n/nope/c.bmp\r\n");
   home.writeList("music.txt", "/nope/a.mp3\r\n/nope/b.mp3\r\n");
-  home.writeRegistry(std::string(kRegHead) + "\"jgsj\"=dword:00000003\r\n\"gjsz\"=dword:00000001\r\n");
+  SettingCodes codes;
+  codes.pauseSeconds = 3;
+  codes.shutdownMinutes = 1;
+  home.writeSettings(codes);
   SaverWindow saver({});
   EXPECT_EQ(saver.pictures().items, (std::vector<std::string>{real, "/nope/c.bmp"}));
   EXPECT_EQ(saver.pictures().index, 0);
@@ -112,7 +116,9 @@ TEST(SaverStartUp, PauseOfZeroStartsTheNextStepAsSoonAsOneEnds) {
   const auto picture = (home.path() / "p.bmp").string();
   std::ofstream(picture, std::ios::binary) << bmp;
   home.writeList("pic.txt", picture + "\r\n");
-  home.writeRegistry(std::string(kRegHead) + "\"jgsj\"=dword:00000000\r\n");
+  SettingCodes codes;
+  codes.pauseSeconds = 0;
+  home.writeSettings(codes);
   SaverServices services;
   services.forcedEffect = 4;  // a short transition
   SaverWindow saver(services);
@@ -129,7 +135,10 @@ TEST(SaverStartUp, PauseOfZeroStartsTheNextStepAsSoonAsOneEnds) {
 TEST(SaverStartUp, RandomMediaOrderCanStartAnywhere) {
   qtApp();
   ScratchHome home;
-  home.writeRegistry(std::string(kRegHead) + "\"yysz\"=dword:00000002\r\n\"wzbh\"=dword:00000002\r\n");
+  SettingCodes codes;
+  codes.mediaOrder = 2;
+  codes.captionOrder = 2;
+  home.writeSettings(codes);
   std::string media;
   for (int i = 0; i < 2; ++i) media += "/nope/" + std::to_string(i) + ".mp3\r\n";
   home.writeList("music.txt", media);
@@ -218,10 +227,9 @@ TEST_F(CloseQuery, ThePasswordIsHeldFromTheStart) {
 
 TEST_F(CloseQuery, ShutdownComesAfterWholeMinutesAndWaitsForThePrompt) {
   withPassword("aAbAcA");
-  std::string reg = std::string(kRegHead) + "\"gjsz\"=dword:0000001e\r\n" +
-                    "\r\n[HKEY_CURRENT_USER\\Control Panel\\Desktop]\r\n\"ScreenSaveUsePassword\"=dword:00000001\r\n" +
-                    "\"mima\"=\"aAbAcA\"\r\n";
-  home_.writeRegistry(reg);
+  SettingCodes codes;
+  codes.shutdownMinutes = 30;
+  home_.writeSettings(codes);
   QDateTime now(QDate(2026, 12, 7), QTime(23, 50, 59));
   CountingPowerOff power;
   SaverServices services;

@@ -66,7 +66,9 @@ TEST(ShowWindows, PictureErrorReportSitsAtTheTopOfTheWindowAboveTheStage) {
   const auto broken = (home.path() / "broken.gif").string();
   std::ofstream(broken) << "not a gif";
   home.writeList("pic.txt", broken + "\r\n");
-  home.writeRegistry(kRegHead + "\"jgsj\"=dword:0000001e\r\n");
+  SettingCodes codes;
+  codes.pauseSeconds = 30;
+  home.writeSettings(codes);
   SaverWindow saver({});
   saver.showOnPrimaryScreen();
   saver.timer1Timer();

@@ -16,15 +16,15 @@ namespace {
 using testing::qtApp;
 using testing::ScratchHome;
 
-const std::string kRegHead = "REGEDIT4\r\n\r\n[HKEY_CURRENT_USER\\software\\vistel]\r\n";
-
 TEST(SlidePreparation, AKeyEndsTheShowWithin100msWhileAVeryLargePictureIsPrepared) {
   qtApp();
   ScratchHome home;
   const std::string big = (home.path() / "big.jpg").string();
   ASSERT_TRUE(testing::writeBigJpeg(big));
   home.writeList("pic.txt", big + "\r\n");
-  home.writeRegistry(kRegHead + "\"jgsj\"=dword:00000001\r\n");
+  SettingCodes codes;
+  codes.pauseSeconds = 1;
+  home.writeSettings(codes);
   SaverWindow saver({});
   QElapsedTimer clock;
   qint64 sentAt = -1, endedAt = -1;
@@ -51,7 +51,9 @@ TEST(SlidePreparation, UnreadablePictureIsReportedWithoutWaitingAndTheNextStepIs
   const auto broken = (home.path() / "broken.gif").string();
   std::ofstream(broken) << "not a gif";
   home.writeList("pic.txt", broken + "\r\n");
-  home.writeRegistry(kRegHead + "\"jgsj\"=dword:0000001e\r\n");  // no step while it shows
+  SettingCodes codes;
+  codes.pauseSeconds = 30;  // no step while it shows
+  home.writeSettings(codes);
   SaverWindow saver({});
   saver.show();
   saver.timer1Timer();  // returns at once: no message box to dismiss

@@ -102,8 +102,8 @@ class FakeHost : public MediaHost {
 };
 
 struct Show {
-  explicit Show(std::vector<std::string> entries, int yysz = 1, int gcbh = 1)
-      : audio(clock), flash(clock), playlist({yysz, gcbh}, media, slide, random, audio, flash, host) {
+  explicit Show(std::vector<std::string> entries, PlayOrder order = PlayOrder::InList, bool lyricsOn = true)
+      : audio(clock), flash(clock), playlist({order, lyricsOn}, media, slide, random, audio, flash, host) {
     media.items = std::move(entries);
     media.index = 0;
     pictures.items = {"a.bmp"};
@@ -268,20 +268,20 @@ TEST(MediaPlaylist, SlideIdleGuardsTheSlideshowTimer) {
 }
 
 TEST(MediaPlaylist, LyricsAreReadOnlyWhenSwitchedOn) {
-  Show on({"/m/a.mp3"}, 1, 1);
+  Show on({"/m/a.mp3"}, PlayOrder::InList, true);
   on.host.lyricsFound = 1;
   on.playlist.start();
   EXPECT_EQ(on.host.lyricReads, 1);
   EXPECT_TRUE(on.host.lyricTimer);
 
-  Show off({"/m/a.mp3"}, 1, 0);
+  Show off({"/m/a.mp3"}, PlayOrder::InList, false);
   off.host.lyricsFound = 1;
   off.playlist.start();
   off.run(5000);
   EXPECT_EQ(off.host.lyricReads, 0);
   EXPECT_FALSE(off.host.lyricTimer);
 
-  Show none({"/m/a.mp3"}, 1, 1);
+  Show none({"/m/a.mp3"}, PlayOrder::InList, true);
   none.playlist.start();
   EXPECT_EQ(none.host.lyricReads, 1);
   EXPECT_FALSE(none.host.lyricTimer);
@@ -291,7 +291,7 @@ TEST(MediaPlaylist, RandomOrderReachesEveryEntry) {
   for (int count : {2, 3, 5}) {
     std::vector<std::string> entries;
     for (int i = 0; i < count; ++i) entries.push_back("/m/s" + std::to_string(i) + ".mp3");
-    Show s(entries, 2);
+    Show s(entries, PlayOrder::Random);
     for (const auto& e : entries) s.audio.lengths[e] = 1100;
     s.playlist.start();
     s.run(200 * 1000);

@@ -118,7 +118,7 @@ TEST(SlideStep, ListOrderShowsEntriesInTurnAndCaptionsAlike) {
   show.pictures.items = {files.solid("a.bmp", 8, 8, rgb(255, 0, 0)), files.solid("b.bmp", 8, 8, rgb(0, 255, 0)),
                          files.solid("c.bmp", 8, 8, rgb(0, 0, 255))};
   show.captions.items = {"one", "two"};
-  show.state.wzbh = 1;
+  show.state.captionOrder = PlayOrder::InList;
   std::vector<Pixel> seen;
   for (int i = 0; i < 4; ++i) {
     show.step.run();
@@ -140,7 +140,7 @@ TEST(SlideStep, RandomOrderReachesEveryEntry) {
   Show show;
   const Pixel colours[] = {rgb(255, 0, 0), rgb(0, 255, 0), rgb(0, 0, 255)};
   for (int i = 0; i < 3; ++i) show.pictures.items.push_back(files.solid(std::to_string(i) + ".bmp", 8, 8, colours[i]));
-  show.state.tpbh = 1;
+  show.state.pictureOrder = PictureOrder::Random;
   std::set<Pixel> seen;
   for (int i = 0; i < 30; ++i) {
     show.step.run();
@@ -153,9 +153,9 @@ TEST(SlideStep, EmptyCaptionListTurnsCaptionsOff) {
   Pictures files;
   Show show;
   show.pictures.items = {files.solid("a.bmp", 8, 8, rgb(9, 9, 9))};
-  show.state.wzbh = 1;
+  show.state.captionOrder = PlayOrder::InList;
   show.step.run();
-  EXPECT_EQ(show.state.wzbh, 0);
+  EXPECT_EQ(show.state.captionOrder, PlayOrder::None);
   EXPECT_TRUE(show.host.captions.empty());
   EXPECT_TRUE(show.host.timerOn);
 }
@@ -209,8 +209,8 @@ TEST(SlideStep, NextPictureIsChosenAtTheEndOfTheStepBefore) {
   const Pixel colours[] = {rgb(255, 0, 0), rgb(0, 255, 0), rgb(0, 0, 255)};
   for (int i = 0; i < 3; ++i) show.pictures.items.push_back(files.solid(std::to_string(i) + ".bmp", 8, 8, colours[i]));
   show.captions.items = {"a", "b", "c", "d", "e"};
-  show.state.tpbh = 1;
-  show.state.wzbh = 2;
+  show.state.pictureOrder = PictureOrder::Random;
+  show.state.captionOrder = PlayOrder::Random;
   Random mirror(7);
   std::vector<Pixel> expectedPictures;
   std::vector<std::string> expectedCaptions;
@@ -260,8 +260,8 @@ TEST(SlideStep, PreparesTheNextPictureDuringThePauseAndAgainWhenTheScreenChanged
   RecordingMaker recorder;
   Show show(recorder.maker());
   show.pictures.items = {"/p/0.bmp", "/p/1.bmp", "/p/2.bmp"};
-  show.state.tptc = 2;
-  show.state.pp = 3;
+  show.state.fittingThreshold = FittingThreshold::Below1024x768;
+  show.state.tiling = Tiling::UpTo300;
   show.step.prepareNext();  // before the first step, as the saver does
   show.step.run();
   // The step ended by starting the picture after it; the next step takes it.
@@ -272,8 +272,8 @@ TEST(SlideStep, PreparesTheNextPictureDuringThePauseAndAgainWhenTheScreenChanged
   EXPECT_EQ(jobs[1].path, "/p/1.bmp");
   EXPECT_EQ(jobs[1].screenW, 64);
   EXPECT_EQ(jobs[1].screenH, 48);
-  EXPECT_EQ(jobs[1].tptc, 2);
-  EXPECT_EQ(jobs[1].pp, 3);
+  EXPECT_EQ(jobs[1].fittingThreshold, FittingThreshold::Below1024x768);
+  EXPECT_EQ(jobs[1].tiling, Tiling::UpTo300);
   EXPECT_EQ(show.host.stage_.at(5, 5), rgb(1, 2, 3));
 
   // The screen grows before the prepared picture is used: it is prepared
@@ -418,7 +418,7 @@ TEST(SlideStep, PacedTransitionIsCountedAheadForTheGeneratorAsTheStepFindsIt) {
       return out;
     });
     show.step.setForcedEffect(-1);
-    show.state.fxms = 1000;
+    show.state.shortestTransitionMs = 1000;
     show.pictures.items = {"/p/0.bmp", "/p/1.bmp"};
     show.step.prepareNext();
     ASSERT_TRUE(show.step.waitNextReady(std::chrono::seconds(10)));

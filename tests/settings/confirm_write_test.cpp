@@ -35,10 +35,10 @@ void makeOld(const fs::path& path, int secondsAgo) {
   ASSERT_EQ(::utime(path.c_str(), &times), 0);
 }
 
-SettingsToWrite someValues(int tpbh) {
+SettingsToWrite someValues(int pictureOrder) {
   SettingsToWrite v;
-  v.tpbh = tpbh;
-  v.label = "abc";
+  v.pictureOrder = pictureOrder;
+  v.openingCaption = "abc";
   return v;
 }
 

@@ -27,57 +27,65 @@ class SettingsTest : public ::testing::Test {
 TEST_F(SettingsTest, NeverConfiguredSystemGetsTheSaversDefaultsAndTheKey) {
   ASSERT_FALSE(std::filesystem::exists(file));
   const ShowSettings s = loadShowSettings(file);
-  EXPECT_EQ(s.tpbh, 0);   // list order
-  EXPECT_EQ(s.speed, 1);
-  EXPECT_EQ(s.wzbh, 0);   // no captions
-  EXPECT_EQ(s.yysz, 1);   // media in list order
-  EXPECT_EQ(s.gjsz, 0);   // no shutdown
-  EXPECT_EQ(s.gcbh, 1);   // lyrics on
-  EXPECT_EQ(s.tptc, 0);   // "640*480"
-  EXPECT_EQ(s.pp, -1);    // no tiling
-  EXPECT_FALSE(s.jgsj);
-  EXPECT_EQ(s.intervalMs(), 6000);
-  EXPECT_FALSE(s.qssz);   // built-in welcome caption
-  EXPECT_FALSE(s.label);
-  EXPECT_FALSE(s.spic);
+  EXPECT_EQ(s.pictureOrder, PictureOrder::InList);
+  EXPECT_EQ(s.transitionSpeed, 1);
+  EXPECT_EQ(s.captionOrder, PlayOrder::None);
+  EXPECT_EQ(s.mediaOrder, PlayOrder::InList);
+  EXPECT_EQ(s.shutdownMinutes, 0);
+  EXPECT_TRUE(s.lyricsOn);
+  EXPECT_EQ(s.fittingThreshold, FittingThreshold::Below640x480);
+  EXPECT_EQ(s.tiling, Tiling::Off);
+  EXPECT_FALSE(s.pauseSeconds);
+  EXPECT_EQ(s.pauseMs(), 6000);
+  EXPECT_EQ(s.openingDisplay, OpeningDisplay::Welcome);
+  EXPECT_FALSE(s.openingCaption);
+  EXPECT_FALSE(s.openingPicture);
+  EXPECT_EQ(s.shortestTransitionMs, 1000);
   EXPECT_TRUE(RegistryFile::load(file).keyExists(kShowKey));
   EXPECT_FALSE(RegistryFile::load(file).keyExists(kDesktopKey));
 }
 
 TEST_F(SettingsTest, StoredValuesOverrideDefaultsOneByOne) {
   set([](RegistryFile& reg) {
-    reg.setDword(kShowKey, "TPBH", 1);
-    reg.setDword(kShowKey, kWzbh, 0xFFFFFFFFu);  // -1: no caption order chosen
-    reg.setDword(kShowKey, kJgsj, 0);
-    reg.setDword(kShowKey, kTptc, 5);
-    reg.setDword(kShowKey, kPp, 3);
-    reg.setDword(kShowKey, kQssz, 0);
+    reg.setDword(kShowKey, "TPBH", 1);  // names match without regard to case
+    reg.setDword(kShowKey, "wzbh", 0xFFFFFFFFu);  // -1: no caption order chosen
+    reg.setDword(kShowKey, "jgsj", 0);
+    reg.setDword(kShowKey, "tptc", 5);
+    reg.setDword(kShowKey, "pp", 3);
+    reg.setDword(kShowKey, "qssz", 0);
     reg.setString(kShowKey, "Label", "");
-    reg.setString(kShowKey, kSpeed, "7");  // a string where a dword belongs: missing
+    reg.setString(kShowKey, "speed", "7");  // a string where a dword belongs: missing
+    reg.setDword(kShowKey, "gcbh", 2);
+    reg.setDword(kShowKey, "yysz", 0);
+    reg.setDword(kShowKey, "gjsz", 45);
+    reg.setString(kShowKey, "spic", "/p/open.jpg");
   });
   const ShowSettings s = loadShowSettings(file);
-  EXPECT_EQ(s.tpbh, 1);
-  EXPECT_EQ(s.wzbh, -1);
-  EXPECT_EQ(s.jgsj, 0);
-  EXPECT_EQ(s.intervalMs(), 0);
-  EXPECT_EQ(s.tptc, 5);
-  EXPECT_EQ(s.pp, 3);
-  EXPECT_EQ(s.qssz, 0);
-  EXPECT_EQ(s.label, "");
-  EXPECT_EQ(s.speed, 1);
-  EXPECT_EQ(s.yysz, 1);
+  EXPECT_EQ(s.pictureOrder, PictureOrder::Random);
+  EXPECT_EQ(s.captionOrder, PlayOrder::RandomFromFirst);
+  EXPECT_EQ(s.pauseSeconds, 0);
+  EXPECT_EQ(s.pauseMs(), 0);
+  EXPECT_EQ(s.fittingThreshold, FittingThreshold::BelowScreen);
+  EXPECT_EQ(s.tiling, Tiling::UpTo300);
+  EXPECT_EQ(s.openingDisplay, OpeningDisplay::Caption);
+  EXPECT_EQ(s.openingCaption, "");
+  EXPECT_EQ(s.openingPicture, "/p/open.jpg");
+  EXPECT_EQ(s.transitionSpeed, 1);
+  EXPECT_FALSE(s.lyricsOn);
+  EXPECT_EQ(s.mediaOrder, PlayOrder::None);
+  EXPECT_EQ(s.shutdownMinutes, 45);
 }
 
 TEST_F(SettingsTest, FitAllIgnoresTiling) {
   set([](RegistryFile& reg) {
-    reg.setDword(kShowKey, kTptc, 0xFFFFFFFFu);
-    reg.setDword(kShowKey, kPp, 2);
+    reg.setDword(kShowKey, "tptc", 0xFFFFFFFFu);
+    reg.setDword(kShowKey, "pp", 2);
   });
   const ShowSettings s = loadShowSettings(file);
-  EXPECT_EQ(s.tptc, -1);
-  EXPECT_EQ(s.pp, -1);
+  EXPECT_EQ(s.fittingThreshold, FittingThreshold::FitAll);
+  EXPECT_EQ(s.tiling, Tiling::Off);
   // The settings window still sees what is stored.
-  EXPECT_EQ(readStoredSettings(RegistryFile::load(file)).pp, 2);
+  EXPECT_EQ(readStoredSettings(RegistryFile::load(file)).tiling, 2);
 }
 
 TEST_F(SettingsTest, PasswordLookup) {
@@ -137,8 +145,8 @@ TEST_F(SettingsTest, TooLargeFileGivesTheBuiltInSettings) {
   ::testing::internal::CaptureStderr();
   const ShowSettings s = loadShowSettings(file);
   EXPECT_NE(::testing::internal::GetCapturedStderr().find("built-in settings"), std::string::npos);
-  EXPECT_FALSE(s.jgsj);
-  EXPECT_EQ(s.intervalMs(), kDefaultIntervalSeconds * 1000);
+  EXPECT_FALSE(s.pauseSeconds);
+  EXPECT_EQ(s.pauseMs(), kDefaultPauseSeconds * 1000);
 }
 
 TEST_F(SettingsTest, ReadingThePasswordCreatesNothing) {
@@ -148,52 +156,62 @@ TEST_F(SettingsTest, ReadingThePasswordCreatesNothing) {
 
 TEST_F(SettingsTest, SettingsWindowWritesEverythingAndReadsItBack) {
   set([](RegistryFile& reg) {
-    reg.setDword(kShowKey, kTptc, 2);
+    reg.setDword(kShowKey, "tptc", 2);
+    reg.setDword(kShowKey, "idle", 15);  // the desktop options' value: not the window's to write
     reg.setString(kShowKey, "unrelated", "kept");
     reg.setString(kDesktopKey, kMima, "xAyA");
   });
   SettingsToWrite v;
-  v.tpbh = 1;
-  v.speed = 100;
-  v.wzbh = -1;
-  v.yysz = 2;
-  v.gjsz = 30;
-  v.jgsj = 5;
-  v.gcbh = 0;
-  v.pp = 3;
-  v.label = utf8ToAnsi("欢迎使用《Lumora》");
-  v.spic = utf8ToAnsi("/图片/开场.jpg");
-  v.qssz = 1;
-  writeAllSettings(file, v);  // tptc not set: the stored 2 stays
+  v.pictureOrder = 1;
+  v.transitionSpeed = 100;
+  v.captionOrder = -1;
+  v.mediaOrder = 2;
+  v.shutdownMinutes = 30;
+  v.pauseSeconds = 5;
+  v.lyrics = 0;
+  v.tiling = 3;
+  v.openingCaption = utf8ToAnsi("欢迎使用《Lumora》");
+  v.openingPicture = utf8ToAnsi("/图片/开场.jpg");
+  v.openingDisplay = 1;
+  v.shortestTransitionMs = 250;
+  writeAllSettings(file, v);  // no fitting threshold: the stored 2 stays
 
   const RegistryFile reg = RegistryFile::load(file);
-  EXPECT_EQ(reg.string(kShowKey, kLabel), encodeStoredText(v.label));
+  EXPECT_EQ(reg.string(kShowKey, "label"), encodeStoredText(*v.openingCaption));
+  // Every value under its stored name, with its type.
+  const std::pair<const char*, std::uint32_t> dwords[] = {
+      {"tpbh", 1u}, {"speed", 100u}, {"wzbh", 0xFFFFFFFFu}, {"yysz", 2u},  {"gjsz", 30u},
+      {"jgsj", 5u}, {"gcbh", 0u},    {"tptc", 2u},          {"pp", 3u},    {"qssz", 1u}, {"fxms", 250u}};
+  for (const auto& [name, value] : dwords) EXPECT_EQ(reg.dword(kShowKey, name), value) << name;
+  EXPECT_EQ(reg.string(kShowKey, "spic"), *v.openingPicture);
   EXPECT_EQ(reg.string(kShowKey, "unrelated"), "kept");
   EXPECT_EQ(reg.string(kDesktopKey, kMima), "xAyA");
   const StoredSettings s = readStoredSettings(reg);
   EXPECT_TRUE(s.keyExists);
-  EXPECT_EQ(s.tpbh, 1);
-  EXPECT_EQ(s.speed, 100);
-  EXPECT_EQ(s.wzbh, -1);
-  EXPECT_EQ(s.yysz, 2);
-  EXPECT_EQ(s.gjsz, 30);
-  EXPECT_EQ(s.jgsj, 5);
-  EXPECT_EQ(s.gcbh, 0);
-  EXPECT_EQ(s.tptc, 2);
-  EXPECT_EQ(s.pp, 3);
-  EXPECT_EQ(s.label, v.label);
-  EXPECT_EQ(s.spic, v.spic);
-  EXPECT_EQ(s.qssz, 1);
+  EXPECT_EQ(s.pictureOrder, 1);
+  EXPECT_EQ(s.transitionSpeed, 100);
+  EXPECT_EQ(s.captionOrder, -1);
+  EXPECT_EQ(s.mediaOrder, 2);
+  EXPECT_EQ(s.shutdownMinutes, 30);
+  EXPECT_EQ(s.pauseSeconds, 5);
+  EXPECT_EQ(s.lyrics, 0);
+  EXPECT_EQ(s.fittingThreshold, 2);
+  EXPECT_EQ(s.tiling, 3);
+  EXPECT_EQ(s.openingCaption, v.openingCaption);
+  EXPECT_EQ(s.openingPicture, v.openingPicture);
+  EXPECT_EQ(s.openingDisplay, 1);
+  EXPECT_EQ(s.shortestTransitionMs, 250);
+  EXPECT_EQ(s.idleMinutes, 15);
 
-  v.tptc = -1;
+  v.fittingThreshold = -1;
   writeAllSettings(file, v);
-  EXPECT_EQ(readStoredSettings(RegistryFile::load(file)).tptc, -1);
+  EXPECT_EQ(readStoredSettings(RegistryFile::load(file)).fittingThreshold, -1);
 }
 
 TEST_F(SettingsTest, StoredSettingsOfAMissingKeyAreEmpty) {
   const StoredSettings s = readStoredSettings(RegistryFile::load(file));
   EXPECT_FALSE(s.keyExists);
-  EXPECT_FALSE(s.tpbh || s.speed || s.label || s.spic);
+  EXPECT_FALSE(s.pictureOrder || s.transitionSpeed || s.openingCaption || s.openingPicture);
   ensureShowKey(file);
   EXPECT_TRUE(readStoredSettings(RegistryFile::load(file)).keyExists);
 }

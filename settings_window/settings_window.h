@@ -1,0 +1,216 @@
+// The settings window ("/C"): the picture, media, caption and font
+// lists, the show's options, the previews and the directory trees. Lists are
+// loaded when the window is created, options every time it is shown;
+// "确  定" writes everything, "取  消" nothing.
+#pragma once
+
+#include <QWidget>
+#include <array>
+#include <memory>
+#include <string>
+
+#include "settings_window/dir_scan_tree_view.h"
+#include "settings_window/window_services.h"
+
+class QCheckBox;
+class QComboBox;
+class QLabel;
+class QLineEdit;
+class QListWidget;
+class QPushButton;
+class QRadioButton;
+class QSpinBox;
+class QTabWidget;
+class QTimer;
+
+namespace lumora {
+
+class AudioPlayerControl;
+class DesktopOptionsBox;
+class DriveComboBox;
+class FileListBox;
+class FilterComboBox;
+class FlashPlayer;
+class PreviewLoader;
+class RadioGroup;
+struct SettingsToWrite;
+
+// The window's push buttons, by job.
+enum class SettingsButton {
+  AddPictures, AddAllPictures, RemovePictures, RemoveAllPictures, SavePictureList, OpenPictureList,
+  AddMedia, AddAllMedia, RemoveMedia, RemoveAllMedia, SaveMediaList, OpenMediaList,
+  AddCaption, RemoveCaptions, RemoveAllCaptions, SaveCaptionList, OpenCaptionList,
+  AddFont, RemoveFonts, RemoveAllFonts,
+  StopPreview, BrowseOpeningPicture, Confirm, Cancel,
+  Count
+};
+
+class SettingsWindow : public QWidget {
+  Q_OBJECT
+
+ public:
+  explicit SettingsWindow(SettingsWindowServices services = {}, QWidget* parent = nullptr);
+  ~SettingsWindow() override;
+
+  // Controls, by their jobs.
+  QTabWidget* tabs() const { return tabs_; }
+  QPushButton* button(SettingsButton which) const { return buttons_.at(std::size_t(which)); }
+  // The four lists, in the order of their files: pictures, media, captions, fonts.
+  QListWidget* pictureList() const { return lists_[0]; }
+  QListWidget* mediaList() const { return lists_[1]; }
+  QListWidget* captionList() const { return lists_[2]; }
+  QListWidget* fontList() const { return lists_[3]; }
+  FileListBox* pictureFiles() const { return pictureFiles_; }
+  FileListBox* mediaFiles() const { return mediaFiles_; }
+  FilterComboBox* mediaFilter() const { return mediaFilter_; }
+  FilterComboBox* pictureFilter() const { return pictureFilter_; }
+  DriveComboBox* picturePlaces() const { return picturePlaces_; }
+  DriveComboBox* mediaPlaces() const { return mediaPlaces_; }
+  QTreeWidget* pictureFolders() const { return pictureFolders_; }
+  QTreeWidget* mediaFolders() const { return mediaFolders_; }
+  TDADirScanTreeView& pictureFolderScan() { return *pictureFolderScan_; }
+  TDADirScanTreeView& mediaFolderScan() { return *mediaFolderScan_; }
+  QLabel* picturePreview() const { return picturePreview_; }
+  QLabel* pictureSizeLabel() const { return pictureSizeLabel_; }
+  QLabel* frameCountLabel() const { return frameCountLabel_; }
+  FlashPlayer* flashPreview() const { return flashPreview_; }
+  AudioPlayerControl& audioPreview() const { return *audioPreview_; }
+  QCheckBox* tilingCheck() const { return tilingCheck_; }
+  QCheckBox* lyricsCheck() const { return lyricsCheck_; }
+  // "包含子文件夹" beside "==> 全部添加" (1 picture tab, 2 media tab).
+  QCheckBox* subfoldersBox(int tab) const { return tab == 1 ? pictureSubfolders_ : mediaSubfolders_; }
+  // "共 N 项" under the picture (1) and media (2) lists.
+  QLabel* countLabel(int tab) const { return tab == 1 ? pictureCount_ : mediaCount_; }
+  QComboBox* fittingSizeChoice() const { return fittingSizeChoice_; }
+  QComboBox* tilingSizeChoice() const { return tilingSizeChoice_; }
+  QComboBox* fontChoice() const { return fontChoice_; }
+  // Fitting: every picture fitted to the screen, or those from a size up.
+  QRadioButton* fitAllChoice() const { return fitAllChoice_; }
+  QRadioButton* fitLargerChoice() const { return fitLargerChoice_; }
+  // Before the first picture: the opening caption or the opening picture.
+  QRadioButton* openingCaptionChoice() const { return openingCaptionChoice_; }
+  QRadioButton* openingPictureChoice() const { return openingPictureChoice_; }
+  RadioGroup* mediaOrderChoice() const { return mediaOrderChoice_; }
+  RadioGroup* pictureOrderChoice() const { return pictureOrderChoice_; }
+  RadioGroup* captionOrderChoice() const { return captionOrderChoice_; }
+  QSpinBox* shutdownMinutes() const { return shutdownMinutes_; }
+  QSpinBox* pauseSeconds() const { return pauseSeconds_; }
+  QSpinBox* transitionSpeed() const { return transitionSpeed_; }
+  QSpinBox* shortestTransitionMs() const { return shortestTransitionMs_; }
+  QLineEdit* openingCaptionEdit() const { return openingCaptionEdit_; }
+  QLineEdit* captionEdit() const { return captionEdit_; }
+  QLineEdit* openingPictureEdit() const { return openingPictureEdit_; }
+  QTimer* aboutPictureTimer() const { return aboutPictureTimer_; }
+  // The idle start and the password switch, in the options tab.
+  DesktopOptionsBox* desktopOptions() const { return desktopOptions_; }
+  // Which of the about tab's two pictures shows (0 or 1).
+  int aboutPictureShown() const;
+
+  // Handlers.
+  void loadListsAndFonts();  // once, when the window is created
+  void loadOptions();        // each time it is shown
+  // The selected files of the file list (all of them with `all`).
+  void addFiles(FileListBox* files, QListWidget* list, bool all);
+  // "==> 全部添加": every file of the list, or with "包含子文件夹" checked
+  // every matching file below its folder, each entry at most once.
+  void addAllFiles(int tab);
+  void removeSelected(QListWidget* list);
+  void removeAll(QListWidget* list);
+  void saveList(QListWidget* list);
+  void openList(QListWidget* list);
+  void addCaption();            // the caption edit's text, as a caption
+  void addFont();               // the font choice's text, as a font
+  void chooseOpeningPicture();  // a picture dialog fills the opening picture's edit
+  void fitAllChosen();
+  void fitLargerChosen();
+  void confirm();  // writes everything and closes
+  void cancel();   // closes, writing nothing
+  void showOtherAboutPicture();
+  // Previews.
+  void previewChosenFile();     // the picture tab's file list
+  void previewListedPicture();  // the picture list
+  void showPreviewSize(int width, int height);
+  void playChosenFile();   // the media tab's file list
+  void playListedMedia();  // the media list
+  void stopPreview();
+  // Trees.
+  void placeChosen(int tab);  // 1 picture tab, 2 media tab
+  void folderClicked(int tab);
+  void folderExpanding(int tab, QTreeWidgetItem* node);
+
+  // The values the confirm writes, as the controls hold them now.
+  SettingsToWrite settingsFromControls() const;
+
+ protected:
+  void showEvent(QShowEvent* event) override;
+
+ private:
+  void buildLayout();
+  QWidget* buildPictureTab();
+  QWidget* buildMediaTab();
+  QWidget* buildTextTab();
+  QWidget* buildOptionsTab();
+  QWidget* buildAboutTab();
+  QPushButton* makeButton(SettingsButton which, const char* caption, QWidget* parent);
+  // List `index` of the four (pictures, media, captions, fonts).
+  QListWidget* makeList(int index, const char* name, QWidget* parent);
+  QCheckBox* makeSubfoldersBox(int tab, QWidget* parent);
+  QLabel* makeCountLabel(int tab, QListWidget* list, QWidget* parent);
+  // Points the tab's file list at the tree's current folder (a click, or the
+  // keys moving the current folder).
+  void showTreeFolder(int tab, QTreeWidgetItem* node);
+  void connectHandlers();
+  void report(const std::exception& error);
+  void report(const QString& text);
+  void previewPicture(const std::string& path);
+  void playMedia(const std::string& path);
+
+  SettingsWindowServices services_;
+  QTabWidget* tabs_ = nullptr;
+  std::array<QPushButton*, std::size_t(SettingsButton::Count)> buttons_{};
+  std::array<QListWidget*, 4> lists_{};
+  QRadioButton* fitAllChoice_ = nullptr;
+  QRadioButton* fitLargerChoice_ = nullptr;
+  QRadioButton* openingCaptionChoice_ = nullptr;
+  QRadioButton* openingPictureChoice_ = nullptr;
+  DriveComboBox* picturePlaces_ = nullptr;
+  DriveComboBox* mediaPlaces_ = nullptr;
+  QTreeWidget* pictureFolders_ = nullptr;
+  QTreeWidget* mediaFolders_ = nullptr;
+  FileListBox* pictureFiles_ = nullptr;
+  FileListBox* mediaFiles_ = nullptr;
+  FilterComboBox* mediaFilter_ = nullptr;
+  FilterComboBox* pictureFilter_ = nullptr;
+  std::unique_ptr<TDADirScanTreeView> pictureFolderScan_;
+  std::unique_ptr<TDADirScanTreeView> mediaFolderScan_;
+  QLabel* picturePreview_ = nullptr;
+  QLabel* pictureSizeLabel_ = nullptr;
+  PreviewLoader* previewLoader_ = nullptr;  // child: decodes the previewed picture
+  QLabel* frameCountLabel_ = nullptr;
+  FlashPlayer* flashPreview_ = nullptr;
+  std::unique_ptr<AudioPlayerControl> audioPreview_;
+  QCheckBox* tilingCheck_ = nullptr;
+  QCheckBox* lyricsCheck_ = nullptr;
+  QCheckBox* pictureSubfolders_ = nullptr;
+  QCheckBox* mediaSubfolders_ = nullptr;
+  QLabel* pictureCount_ = nullptr;
+  QLabel* mediaCount_ = nullptr;
+  QComboBox* fittingSizeChoice_ = nullptr;
+  QComboBox* tilingSizeChoice_ = nullptr;
+  QComboBox* fontChoice_ = nullptr;
+  RadioGroup* mediaOrderChoice_ = nullptr;
+  RadioGroup* pictureOrderChoice_ = nullptr;
+  RadioGroup* captionOrderChoice_ = nullptr;
+  QSpinBox* shutdownMinutes_ = nullptr;
+  QSpinBox* pauseSeconds_ = nullptr;
+  QSpinBox* transitionSpeed_ = nullptr;
+  QSpinBox* shortestTransitionMs_ = nullptr;
+  QLineEdit* openingCaptionEdit_ = nullptr;
+  QLineEdit* captionEdit_ = nullptr;
+  QLineEdit* openingPictureEdit_ = nullptr;
+  std::array<QLabel*, 2> aboutPictures_{};
+  QTimer* aboutPictureTimer_ = nullptr;
+  DesktopOptionsBox* desktopOptions_ = nullptr;
+};
+
+}  // namespace lumora
