@@ -27,7 +27,8 @@ constexpr std::array<std::uint8_t, 4> kEmptyRegionProperty{0, 0, 0, 0};
 }
 
 StageWindow::StageWindow(QWidget* parent)
-    : QWidget(parent, parent ? Qt::Widget : Qt::Window | Qt::FramelessWindowHint) {
+    : QWidget(parent, parent ? Qt::Widget : Qt::Window | Qt::FramelessWindowHint),
+      schedule_(frameInterval()) {
   setAttribute(Qt::WA_OpaquePaintEvent);
   setAttribute(Qt::WA_NoSystemBackground);
   setAutoFillBackground(false);
@@ -35,7 +36,7 @@ StageWindow::StageWindow(QWidget* parent)
   // FormCreate: at (0, 0) with the screen's size, hidden.
   hide();
   fitArea();
-  sinceFrame_.start();
+  clock_.start();
   deferredPresent_.setSingleShot(true);
   deferredPresent_.setTimerType(Qt::PreciseTimer);
   connect(&deferredPresent_, &QTimer::timeout, this, &StageWindow::presentDirty);
@@ -136,7 +137,8 @@ void StageWindow::present() {
 
 void StageWindow::presentDirty() {
   deferredPresent_.stop();
-  sinceFrame_.restart();
+  schedule_.setFrameInterval(frameInterval());  // the window may have moved to another screen
+  schedule_.presented(now());
   if (dirtyBounds_.isEmpty()) return;
   if (isVisible()) {
     if (dirtyRects_.size() < kMostDirtyRects) {
@@ -152,14 +154,13 @@ void StageWindow::presentDirty() {
   dirtyBounds_ = QRect();
 }
 
-void StageWindow::presentIfDue() {
+void StageWindow::presentIfDue(nanoseconds now) {
   if (dirtyBounds_.isEmpty()) return;
-  const nanoseconds since(sinceFrame_.nsecsElapsed());
-  const nanoseconds interval = frameInterval();
-  if (since >= interval) {
+  const nanoseconds wait = schedule_.untilPresentAllowed(now);
+  if (wait == nanoseconds::zero()) {
     presentDirty();
   } else if (!deferredPresent_.isActive()) {
-    deferredPresent_.start(wholeMsAtLeast(interval - since));
+    deferredPresent_.start(wholeMsAtLeast(wait));
   }
 }
 
@@ -167,7 +168,7 @@ void StageWindow::stageChanged() { stageDrawn({0, 0, stage_.width(), stage_.heig
 
 void StageWindow::stageDrawn(const Rect& area) {
   markDirty(QRect(QPoint(area.left, area.top), QPoint(area.right - 1, area.bottom - 1)));
-  if (pace_) {
+  if (pace_ && pace_->pacesStageOps()) {
     const nanoseconds wait = pace_->atStageOp(sinceTransitionStart());
     if (wait > nanoseconds::zero()) waitHandlingEvents(wait);
   }
@@ -179,8 +180,9 @@ void StageWindow::pump() {
     const nanoseconds wait = pace_->atPump(sinceTransitionStart());
     if (wait > nanoseconds::zero()) waitHandlingEvents(wait);
   }
-  presentIfDue();
-  QCoreApplication::processEvents(QEventLoop::AllEvents);
+  const nanoseconds t = now();
+  presentIfDue(t);
+  if (schedule_.takeEventTurn(t)) QCoreApplication::processEvents(QEventLoop::AllEvents);
 }
 
 void StageWindow::transitionStarting(const EffectCounts& counts, int minimumMs) {

@@ -21,6 +21,7 @@
 
 #include "effects/effect.h"
 #include "graphics/bitmap.h"
+#include "saver/core/refresh_schedule.h"
 #include "saver/core/transition_pace.h"
 #include "saver/ui/caption_painter.h"
 
@@ -100,9 +101,11 @@ class StageWindow : public QWidget, public EffectHost {
   void markDirty(const QRect& area);
   // Presents now when a refresh has passed since the last present, else
   // arms the deferred present for the next refresh.
-  void presentIfDue();
+  void presentIfDue() { presentIfDue(now()); }
+  void presentIfDue(std::chrono::nanoseconds now);
   void presentDirty();
   std::chrono::nanoseconds frameInterval() const;
+  std::chrono::nanoseconds now() const { return std::chrono::nanoseconds(clock_.nsecsElapsed()); }
   std::chrono::nanoseconds sinceTransitionStart() const;
   // Waits for `time` at a pacing point (a pump, or a Stage operation of a
   // transition that pumps less often than the screen refreshes), handling
@@ -117,7 +120,8 @@ class StageWindow : public QWidget, public EffectHost {
 
   Bitmap stage_;
   QImage view_;
-  QElapsedTimer sinceFrame_;       // since the last present
+  QElapsedTimer clock_;            // the schedule's clock, since the window was made
+  RefreshSchedule schedule_;
   QTimer deferredPresent_;         // single shot at the next refresh
   std::vector<QRect> dirtyRects_;  // drawn since the last present (a few)
   QRect dirtyBounds_;              // their bounding rectangle
