@@ -169,33 +169,36 @@ void StageWindow::stageChanged() { stageDrawn({0, 0, stage_.width(), stage_.heig
 void StageWindow::stageDrawn(const Rect& area) {
   markDirty(QRect(QPoint(area.left, area.top), QPoint(area.right - 1, area.bottom - 1)));
   if (pace_ && pace_->pacesStageOps()) {
-    const nanoseconds wait = pace_->atStageOp(sinceTransitionStart());
+    const nanoseconds wait = pace_->atStageOp(now() - transitionStart_);
     if (wait > nanoseconds::zero()) waitHandlingEvents(wait);
   }
   presentIfDue();
 }
 
 void StageWindow::pump() {
+  // One clock reading serves the pace, the present and the event turn,
+  // unless the pace waited.
+  nanoseconds t = now();
   if (pace_) {
-    const nanoseconds wait = pace_->atPump(sinceTransitionStart());
-    if (wait > nanoseconds::zero()) waitHandlingEvents(wait);
+    const nanoseconds wait = pace_->atPump(t - transitionStart_);
+    if (wait > nanoseconds::zero()) {
+      waitHandlingEvents(wait);
+      t = now();
+    }
   }
-  const nanoseconds t = now();
   presentIfDue(t);
   if (schedule_.takeEventTurn(t)) QCoreApplication::processEvents(QEventLoop::AllEvents);
 }
 
 void StageWindow::transitionStarting(const EffectCounts& counts, int minimumMs) {
   pace_.emplace(counts, minimumMs, refreshRate());
-  transitionClock_.start();
+  transitionStart_ = now();
 }
 
 void StageWindow::transitionEnded() {
   pace_.reset();
   presentIfDue();
 }
-
-nanoseconds StageWindow::sinceTransitionStart() const { return nanoseconds(transitionClock_.nsecsElapsed()); }
 
 void StageWindow::waitHandlingEvents(nanoseconds time) {
   presentIfDue();

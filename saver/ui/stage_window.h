@@ -106,7 +106,6 @@ class StageWindow : public QWidget, public EffectHost {
   void presentDirty();
   std::chrono::nanoseconds frameInterval() const;
   std::chrono::nanoseconds now() const { return std::chrono::nanoseconds(clock_.nsecsElapsed()); }
-  std::chrono::nanoseconds sinceTransitionStart() const;
   // Waits for `time` at a pacing point (a pump, or a Stage operation of a
   // transition that pumps less often than the screen refreshes), handling
   // events meanwhile: input is answered within a frame even while a
@@ -128,7 +127,7 @@ class StageWindow : public QWidget, public EffectHost {
   long long presents_ = 0;
   std::optional<TransitionPace> pace_;  // while a paced transition runs
   QEventLoop* waitLoop_ = nullptr;      // the pacing wait at a pump, while it runs
-  QElapsedTimer transitionClock_;
+  std::chrono::nanoseconds transitionStart_{};  // on clock_
   std::string label2_;
   StageFont stageFont_;
   TepRegionForm* epRegionForm1_ = nullptr;  // child widget
