@@ -21,6 +21,7 @@
 
 #include "effects/effect.h"
 #include "graphics/bitmap.h"
+#include "graphics/damage_grid.h"
 #include "saver/core/refresh_schedule.h"
 #include "saver/core/transition_pace.h"
 #include "saver/ui/caption_painter.h"
@@ -98,7 +99,7 @@ class StageWindow : public QWidget, public EffectHost {
 
  private:
   void resizeStage(int w, int h);
-  void markDirty(const QRect& area);
+  void markDirty(const Rect& area);
   // Presents now when a refresh has passed since the last present, else
   // arms the deferred present for the next refresh.
   void presentIfDue() { presentIfDue(now()); }
@@ -122,8 +123,7 @@ class StageWindow : public QWidget, public EffectHost {
   QElapsedTimer clock_;            // the schedule's clock, since the window was made
   RefreshSchedule schedule_;
   QTimer deferredPresent_;         // single shot at the next refresh
-  std::vector<QRect> dirtyRects_;  // drawn since the last present (a few)
-  QRect dirtyBounds_;              // their bounding rectangle
+  DamageGrid damage_;              // drawn since the last present
   long long presents_ = 0;
   std::optional<TransitionPace> pace_;  // while a paced transition runs
   QEventLoop* waitLoop_ = nullptr;      // the pacing wait at a pump, while it runs
