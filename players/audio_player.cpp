@@ -1,10 +1,10 @@
 #include "players/audio_player.h"
 
-#include <chrono>
 #include <vector>
 
 #include "players/audio_backend_loader.h"
 #include "players/audio_file.h"
+#include "players/decode_ahead.h"
 #include "platform/core/regular_file.h"
 #include "players/media_device_error.h"
 
@@ -13,11 +13,6 @@ namespace lumora {
 namespace {
 // Largest song file played (a RealMedia file of hours is far below it).
 constexpr std::size_t kMaxMediaFileBytes = std::size_t(4) << 30;
-}  // namespace
-
-namespace {
-// How far the decoder runs ahead of what is heard.
-constexpr std::int64_t kAheadMs = 400;
 }  // namespace
 
 AudioPlayer::AudioPlayer(AudioOutputMode mode) : mode_(mode) {}
@@ -33,7 +28,11 @@ void AudioPlayer::setSource(const std::string& path) { path_ = path; }
 std::string AudioPlayer::source() const { return "file://" + path_; }
 
 void AudioPlayer::joinWorker() {
-  stopRequested_ = true;
+  {
+    std::lock_guard lock(wakeMutex_);
+    stopRequested_ = true;
+  }
+  wake_.notify_all();
   if (worker_.joinable()) worker_.join();
   stopRequested_ = false;
 }
@@ -85,8 +84,9 @@ void AudioPlayer::run(std::unique_ptr<AudioFile> file, std::string path) {
   std::vector<std::int16_t> pcm;
   bool more = true;
   while (!stopRequested_) {
-    if (out->aheadMs() > kAheadMs) {
-      std::this_thread::sleep_for(std::chrono::milliseconds(10));
+    if (const auto wait = DecodeAhead::waitFor(out->aheadMs()); wait.count() > 0) {
+      std::unique_lock lock(wakeMutex_);
+      wake_.wait_for(lock, wait, [this] { return stopRequested_.load(); });
       continue;
     }
     more = file->next(pcm);

@@ -9,6 +9,7 @@ then the ratios to feh.
 
 usage: bench_show.py LUMORA [--seconds S] [--rounds R] [--pause P]
                      [--variants plain,captions,song] [--pictures DIR]
+                     [--seed N] [--baseline OTHER_LUMORA]
 
 Variants of the show: "plain" (no captions, no media), "captions" (a caption
 list painted over every picture) and "song" (a looping MP3 in the media
@@ -16,6 +17,13 @@ list; SDL's dummy audio driver unless SDL_AUDIODRIVER is set). The 20
 pictures (ten 4000 x 3000 and ten 6000 x 4000 photograph-like JPEGs) are made
 with ImageMagick once and kept in DIR. Needs Xvfb, feh (`apt-get install
 feh`), ImageMagick's convert and ffmpeg (for the song). Prints Markdown.
+
+The show draws its transitions from a generator seeded with the time of
+day, and their cost varies by a factor of ten; --seed N gives every run of
+the show the same first seed (LUMORA_SEED), so that runs and builds can be
+compared on the same transitions. --baseline runs another build of the
+show beside this one, on the same variants, alternating with the others
+(the "before" of a change), and prints its ratios too.
 """
 import argparse
 import glob
@@ -253,6 +261,8 @@ def main():
     ap.add_argument("--rounds", type=int, default=2)
     ap.add_argument("--pause", type=int, default=5)
     ap.add_argument("--variants", default="plain")
+    ap.add_argument("--seed", type=int, help="the show's first seed (default: the time of day)")
+    ap.add_argument("--baseline", help="another build of lumora, run on the same variants")
     ap.add_argument("--pictures", default=os.path.join(tempfile.gettempdir(), "lumora-bench-show-pictures"))
     args = ap.parse_args()
     for tool in ("Xvfb", "feh", "convert"):
@@ -266,12 +276,17 @@ def main():
         base = dict(os.environ, DISPLAY=display, LUMORA_SHUTDOWN="print")
         base.pop("WAYLAND_DISPLAY", None)
         base.setdefault("SDL_AUDIODRIVER", "dummy")
+        show_env = dict(base)
+        if args.seed is not None:
+            show_env["LUMORA_SEED"] = str(args.seed)
         runs = {"feh": []}
         programs = [("feh", ["feh", "-F", "-Z", "-Y", "-D", str(args.pause)] + pictures, base)]
+        builds = [("lumora", args.lumora)] + ([("baseline", args.baseline)] if args.baseline else [])
         for v in variants:
-            env = dict(base, LUMORA_HOME=make_home(v, pictures, args.pause, song))
-            programs.append(("lumora " + v, [args.lumora, "/S"], env))
-            runs["lumora " + v] = []
+            env = dict(show_env, LUMORA_HOME=make_home(v, pictures, args.pause, song))
+            for label, program in builds:
+                programs.append(("%s %s" % (label, v), [program, "/S"], env))
+                runs["%s %s" % (label, v)] = []
         for r in range(args.rounds):
             order = programs if r % 2 == 0 else list(reversed(programs))
             for name, cmd, env in order:
@@ -286,7 +301,9 @@ def main():
 
     feh_cpu, feh_x = med("feh", "cpu"), med("feh", "xcpu")
     print("%d pictures (4000 x 3000 and 6000 x 4000 JPEGs), pause %d s, Xvfb 1920 x 1080; "
-          "median of %d runs of %.0f s each" % (len(pictures), args.pause, args.rounds, args.seconds))
+          "median of %d runs of %.0f s each%s; load average %s" % (
+              len(pictures), args.pause, args.rounds, args.seconds,
+              ", seed %d" % args.seed if args.seed is not None else "", " ".join(open("/proc/loadavg").read().split()[:3])))
     print()
     print("| Program | CPU s/min (tree) | X server CPU s/min | Tree + X | Avg RSS | Peak RSS "
           "| Wake-ups/s in pauses | Tree CPU / feh | Tree + X / feh |")
@@ -296,10 +313,11 @@ def main():
         print("| %s | %.2f | %.2f | %.2f | %.0f MB | %.0f MB | %.1f | %.2f | %.2f |"
               % (name, cpu, x, cpu + x, med(name, "rss_avg"), med(name, "rss_peak"), med(name, "wakeups"),
                  cpu / feh_cpu, (cpu + x) / (feh_cpu + feh_x)))
-    if "lumora plain" in runs and "lumora captions" in runs:
-        print()
-        print("Captions against the plain show (tree CPU): %.2fx"
-              % (med("lumora captions", "cpu") / med("lumora plain", "cpu")))
+    for label in ("lumora", "baseline"):
+        if "%s plain" % label in runs and "%s captions" % label in runs:
+            print()
+            print("%s: captions against the plain show (tree CPU): %.2fx"
+                  % (label, med("%s captions" % label, "cpu") / med("%s plain" % label, "cpu")))
 
 
 if __name__ == "__main__":

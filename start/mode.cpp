@@ -68,6 +68,7 @@ int runShow() {
   SaverServices services;
   services.powerOff = powerOff.get();
   if (const char* fx = std::getenv("LUMORA_EFFECT")) services.forcedEffect = std::atoi(fx);
+  if (const char* seed = std::getenv("LUMORA_SEED")) services.seed = std::uint32_t(std::strtoul(seed, nullptr, 10));
   const char* watched = std::getenv(kWatchedShowVariable);
   services.plain = watched && std::string(watched) == "plain";
   SaverWindow saver(services);

@@ -22,6 +22,12 @@ void releaseSdlAudio() {
 
 constexpr std::int64_t kBytesPerFrame = AudioFile::kChannels * sizeof(std::int16_t);
 
+// The device's period in sample frames: SDL's audio thread wakes once per
+// period (4096 at 44100 Hz: 93 ms, under 11 times a second), and the
+// position advances in steps of it. The decoder keeps 200 to 400 ms queued,
+// well over one period.
+constexpr Uint16 kPeriodFrames = 4096;
+
 class SdlOutput : public AudioOutput {
  public:
   explicit SdlOutput(SDL_AudioDeviceID device) : device_(device) {}
@@ -77,7 +83,7 @@ std::unique_ptr<AudioOutput> openSdlOutput() {
   want.freq = AudioFile::kRate;
   want.format = AUDIO_S16SYS;
   want.channels = AudioFile::kChannels;
-  want.samples = 2048;
+  want.samples = kPeriodFrames;
   SDL_AudioSpec have{};
   const SDL_AudioDeviceID device = SDL_OpenAudioDevice(nullptr, 0, &want, &have, 0);
   if (device == 0) {

@@ -26,6 +26,16 @@ QColor qcolorOf(ColorRef colour) {
   return QColor(redOf(p), greenOf(p), blueOf(p));
 }
 
+// The Stage area a text output at `baseline` can touch: the ink's bounding
+// box, widened by a pixel for antialiasing. Only this area is presented, so
+// the typing of a caption repaints a glyph's box rather than the screen.
+Rect inkedArea(const QFontMetrics& metrics, const QString& text, QPoint baseline) {
+  constexpr int kAntialiasMargin = 2;
+  const QRect ink = metrics.boundingRect(text).translated(baseline).adjusted(
+      -kAntialiasMargin, -kAntialiasMargin, kAntialiasMargin, kAntialiasMargin);
+  return Rect{ink.left(), ink.top(), ink.right() + 1, ink.bottom() + 1};
+}
+
 }  // namespace
 
 CaptionPlan paintCaption(Bitmap& stage, StageFont& font, const std::string& label2, const CaptionSources& sources,
@@ -65,9 +75,10 @@ CaptionPlan paintCaption(Bitmap& stage, StageFont& font, const std::string& labe
       painter.setPen(qcolorOf(draw.colour));
       const QString s = toQString(draw.text);
       const QPointF at(draw.x, draw.y + ascent);  // text out puts the cell's top-left corner at (x, y)
+      const Rect inked = inkedArea(metrics, s, at.toPoint());
       for (int i = 0; i < draw.times; ++i) {
         painter.drawText(at, s);
-        if (host) host->stageChanged();
+        if (host) host->stageDrawn(inked);
         if (!goOn()) {
           font.colour = plan.finalColour;
           return plan;

@@ -164,7 +164,7 @@ SaverWindow::SaverWindow(SaverServices services, QWidget* parent)
   else
     dropMissingEntries(listBox2_.items);
 
-  random_.setSeed(seedFromTimeOfDay());
+  random_.setSeed(services_.seed.value_or(seedFromTimeOfDay()));
   listBox1_.index = 0;
   if (settings_.mediaOrder == PlayOrder::None)
     timer2On = false;

@@ -16,6 +16,7 @@
 #include <cstdint>
 #include <functional>
 #include <memory>
+#include <optional>
 
 #include "graphics/random.h"
 #include "players/audio_output.h"
@@ -44,6 +45,9 @@ struct SaverServices {
   std::function<QDateTime()> now = [] { return QDateTime::currentDateTime(); };
   PowerOff* powerOff = nullptr;  // the shutdown at the end of the countdown
   int forcedEffect = -1;         // >= 0: every slide step runs this effect
+  // The generator's first seed; unset, the time of day (benchmarks fix it
+  // so that runs draw the same transitions).
+  std::optional<std::uint32_t> seed;
   AudioOutputMode audio = AudioOutputMode::Automatic;  // Silent in tests
   // Module mode: the desktop's window the show plays in (it outlives the
   // saver window); null for the show's own full-screen windows. The desktop

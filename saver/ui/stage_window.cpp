@@ -16,10 +16,6 @@ namespace lumora {
 namespace {
 using std::chrono::nanoseconds;
 
-// Up to this many separate rectangles are repainted as they are; beyond it,
-// their bounding rectangle (one copy instead of many small ones).
-constexpr std::size_t kMostDirtyRects = 16;
-
 int wholeMsAtLeast(nanoseconds t) { return int((t.count() + 999'999) / 1'000'000); }
 
 // The form data of epRegionForm1: an empty "Region" property.
@@ -27,7 +23,8 @@ constexpr std::array<std::uint8_t, 4> kEmptyRegionProperty{0, 0, 0, 0};
 }
 
 StageWindow::StageWindow(QWidget* parent)
-    : QWidget(parent, parent ? Qt::Widget : Qt::Window | Qt::FramelessWindowHint) {
+    : QWidget(parent, parent ? Qt::Widget : Qt::Window | Qt::FramelessWindowHint),
+      schedule_(frameInterval()) {
   setAttribute(Qt::WA_OpaquePaintEvent);
   setAttribute(Qt::WA_NoSystemBackground);
   setAutoFillBackground(false);
@@ -35,7 +32,7 @@ StageWindow::StageWindow(QWidget* parent)
   // FormCreate: at (0, 0) with the screen's size, hidden.
   hide();
   fitArea();
-  sinceFrame_.start();
+  clock_.start();
   deferredPresent_.setSingleShot(true);
   deferredPresent_.setTimerType(Qt::PreciseTimer);
   connect(&deferredPresent_, &QTimer::timeout, this, &StageWindow::presentDirty);
@@ -79,6 +76,7 @@ void StageWindow::fitArea() {
 
 void StageWindow::resizeStage(int w, int h) {
   stage_ = Bitmap(w, h, kBlack);
+  damage_.resize(w, h);
   view_ = QImage(stage_.bytes(), w, h, int(stage_.bytesPerLine()), QImage::Format_RGB32);
 }
 
@@ -121,79 +119,79 @@ double StageWindow::refreshRate() const {
 
 nanoseconds StageWindow::frameInterval() const { return nanoseconds(qint64(1e9 / refreshRate())); }
 
-void StageWindow::markDirty(const QRect& area) {
+void StageWindow::markDirty(const Rect& area) {
   ensureStage();
-  const QRect r = area & QRect(0, 0, stage_.width(), stage_.height());
-  if (r.isEmpty()) return;
-  if (dirtyRects_.size() < kMostDirtyRects) dirtyRects_.push_back(r);
-  dirtyBounds_ |= r;
+  damage_.add(area);
 }
 
 void StageWindow::present() {
-  markDirty(QRect(0, 0, stage_.width(), stage_.height()));
+  markDirty({0, 0, stage_.width(), stage_.height()});
   presentDirty();
 }
 
 void StageWindow::presentDirty() {
   deferredPresent_.stop();
-  sinceFrame_.restart();
-  if (dirtyBounds_.isEmpty()) return;
-  if (isVisible()) {
-    if (dirtyRects_.size() < kMostDirtyRects) {
-      QRegion region;
-      for (const QRect& r : dirtyRects_) region += r;
-      repaint(region);
-    } else {
-      repaint(dirtyBounds_);
-    }
-    ++presents_;
-  }
-  dirtyRects_.clear();
-  dirtyBounds_ = QRect();
+  schedule_.setFrameInterval(frameInterval());  // the window may have moved to another screen
+  schedule_.presented(now());
+  if (damage_.empty()) return;
+  // The damage comes in bands (one tile row each, runs that never touch,
+  // sorted), which a region takes as they are.
+  const std::vector<Rect> damaged = damage_.take();
+  if (!isVisible()) return;
+  std::vector<QRect> rects;
+  rects.reserve(damaged.size());
+  for (const Rect& r : damaged) rects.emplace_back(QPoint(r.left, r.top), QPoint(r.right - 1, r.bottom - 1));
+  QRegion region;
+  region.setRects(rects.data(), int(rects.size()));
+  repaint(region);
+  ++presents_;
 }
 
-void StageWindow::presentIfDue() {
-  if (dirtyBounds_.isEmpty()) return;
-  const nanoseconds since(sinceFrame_.nsecsElapsed());
-  const nanoseconds interval = frameInterval();
-  if (since >= interval) {
+void StageWindow::presentIfDue(nanoseconds now) {
+  if (damage_.empty()) return;
+  const nanoseconds wait = schedule_.untilPresentAllowed(now);
+  if (wait == nanoseconds::zero()) {
     presentDirty();
   } else if (!deferredPresent_.isActive()) {
-    deferredPresent_.start(wholeMsAtLeast(interval - since));
+    deferredPresent_.start(wholeMsAtLeast(wait));
   }
 }
 
 void StageWindow::stageChanged() { stageDrawn({0, 0, stage_.width(), stage_.height()}); }
 
 void StageWindow::stageDrawn(const Rect& area) {
-  markDirty(QRect(QPoint(area.left, area.top), QPoint(area.right - 1, area.bottom - 1)));
-  if (pace_) {
-    const nanoseconds wait = pace_->atStageOp(sinceTransitionStart());
+  markDirty(area);
+  if (pace_ && pace_->pacesStageOps()) {
+    const nanoseconds wait = pace_->atStageOp(now() - transitionStart_);
     if (wait > nanoseconds::zero()) waitHandlingEvents(wait);
   }
   presentIfDue();
 }
 
 void StageWindow::pump() {
+  // One clock reading serves the pace, the present and the event turn,
+  // unless the pace waited.
+  nanoseconds t = now();
   if (pace_) {
-    const nanoseconds wait = pace_->atPump(sinceTransitionStart());
-    if (wait > nanoseconds::zero()) waitHandlingEvents(wait);
+    const nanoseconds wait = pace_->atPump(t - transitionStart_);
+    if (wait > nanoseconds::zero()) {
+      waitHandlingEvents(wait);
+      t = now();
+    }
   }
-  presentIfDue();
-  QCoreApplication::processEvents(QEventLoop::AllEvents);
+  presentIfDue(t);
+  if (schedule_.takeEventTurn(t)) QCoreApplication::processEvents(QEventLoop::AllEvents);
 }
 
 void StageWindow::transitionStarting(const EffectCounts& counts, int minimumMs) {
   pace_.emplace(counts, minimumMs, refreshRate());
-  transitionClock_.start();
+  transitionStart_ = now();
 }
 
 void StageWindow::transitionEnded() {
   pace_.reset();
   presentIfDue();
 }
-
-nanoseconds StageWindow::sinceTransitionStart() const { return nanoseconds(transitionClock_.nsecsElapsed()); }
 
 void StageWindow::waitHandlingEvents(nanoseconds time) {
   presentIfDue();

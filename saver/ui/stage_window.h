@@ -21,6 +21,8 @@
 
 #include "effects/effect.h"
 #include "graphics/bitmap.h"
+#include "graphics/damage_grid.h"
+#include "saver/core/refresh_schedule.h"
 #include "saver/core/transition_pace.h"
 #include "saver/ui/caption_painter.h"
 
@@ -97,13 +99,14 @@ class StageWindow : public QWidget, public EffectHost {
 
  private:
   void resizeStage(int w, int h);
-  void markDirty(const QRect& area);
+  void markDirty(const Rect& area);
   // Presents now when a refresh has passed since the last present, else
   // arms the deferred present for the next refresh.
-  void presentIfDue();
+  void presentIfDue() { presentIfDue(now()); }
+  void presentIfDue(std::chrono::nanoseconds now);
   void presentDirty();
   std::chrono::nanoseconds frameInterval() const;
-  std::chrono::nanoseconds sinceTransitionStart() const;
+  std::chrono::nanoseconds now() const { return std::chrono::nanoseconds(clock_.nsecsElapsed()); }
   // Waits for `time` at a pacing point (a pump, or a Stage operation of a
   // transition that pumps less often than the screen refreshes), handling
   // events meanwhile: input is answered within a frame even while a
@@ -117,14 +120,14 @@ class StageWindow : public QWidget, public EffectHost {
 
   Bitmap stage_;
   QImage view_;
-  QElapsedTimer sinceFrame_;       // since the last present
+  QElapsedTimer clock_;            // the schedule's clock, since the window was made
+  RefreshSchedule schedule_;
   QTimer deferredPresent_;         // single shot at the next refresh
-  std::vector<QRect> dirtyRects_;  // drawn since the last present (a few)
-  QRect dirtyBounds_;              // their bounding rectangle
+  DamageGrid damage_;              // drawn since the last present
   long long presents_ = 0;
   std::optional<TransitionPace> pace_;  // while a paced transition runs
   QEventLoop* waitLoop_ = nullptr;      // the pacing wait at a pump, while it runs
-  QElapsedTimer transitionClock_;
+  std::chrono::nanoseconds transitionStart_{};  // on clock_
   std::string label2_;
   StageFont stageFont_;
   TepRegionForm* epRegionForm1_ = nullptr;  // child widget

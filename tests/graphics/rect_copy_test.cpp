@@ -1,5 +1,7 @@
 #include <gtest/gtest.h>
 
+#include <cmath>
+
 #include "graphics/bitmap.h"
 #include "graphics/random.h"
 #include "graphics/rounding.h"
@@ -154,6 +156,18 @@ TEST(Rounding, HalvesGoToEven) {
   EXPECT_EQ(roundHalfEven(2.5L), 2);
   EXPECT_EQ(roundHalfEven(-2.5L), -2);
   EXPECT_EQ(roundHalfEven(38.8L), 39);
+}
+
+TEST(Rounding, AgreesWithNearbyintOnTheValuesTheEffectsRound) {
+  // Quarters and eighths around screen coordinates, both signs; extended
+  // values just off a half (a double would lose them); products of sines
+  // and radii as the circles and fans form them.
+  for (int k = -40000; k <= 40000; ++k) {
+    const long double quarter = static_cast<long double>(k) / 4, eighth = static_cast<long double>(k) / 8;
+    for (const long double v : {quarter, eighth, quarter + 0x1p-60L, quarter - 0x1p-60L,
+                                std::sin(static_cast<long double>(k) * kPi / 180) * (k % 1200)})
+      ASSERT_EQ(roundHalfEven(v), static_cast<int>(std::nearbyintl(v))) << static_cast<double>(v);
+  }
 }
 
 }  // namespace

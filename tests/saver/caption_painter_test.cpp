@@ -210,6 +210,50 @@ TEST_F(CaptionPainterTest, ShadowStepsTheColourByTwentyEachStep) {
   EXPECT_TRUE(seen.count(rgb(0x13, 0x00, 0x41)));
 }
 
+// Records the areas the painter reports drawn.
+struct AreaHost : EffectHost {
+  std::vector<Rect> areas;
+  void stageChanged() override { areas.push_back({0, 0, 1 << 20, 1 << 20}); }
+  void stageDrawn(const Rect& area) override { areas.push_back(area); }
+  void pump() override {}
+};
+
+TEST_F(CaptionPainterTest, EveryTextOutputReportsAnAreaHoldingItsInkAndFarSmallerThanTheScreen) {
+  // Mixed and italic-prone text, on every layout, in a serif face and the
+  // default: the window presents only what the painter reports.
+  const std::string caption = kZhong + "Wj" + kGuo + "f";
+  for (const CaptionLayout layout : {CaptionLayout::Line, CaptionLayout::Column, CaptionLayout::Shadow}) {
+    for (const std::vector<std::string>& fonts : {noFonts, std::vector<std::string>{"DejaVu Serif"}}) {
+      const Pixel ground = rgb(20, 40, 60);
+      Bitmap stage(1280, 720, ground);
+      StageFont font;
+      Random random(seedForLayout(layout));
+      AreaHost host;
+      paintCaption(stage, font, caption, {random, fonts, 1280, 720}, &host);
+      ASSERT_FALSE(host.areas.empty());
+      long long reported = 0;
+      Bitmap covered(1280, 720, kBlack);
+      for (const Rect& a : host.areas) {
+        const int l = std::max(a.left, 0), t = std::max(a.top, 0);
+        const int r = std::min(a.right, 1280), b = std::min(a.bottom, 720);
+        for (int y = t; y < b; ++y)
+          for (int x = l; x < r; ++x) covered.at(x, y) = kWhite;
+        reported = std::max(reported, (long long)(r - l) * (b - t));
+      }
+      int outside = 0, inked = 0;
+      for (int y = 0; y < 720; ++y)
+        for (int x = 0; x < 1280; ++x)
+          if (stage.at(x, y) != ground) {
+            ++inked;
+            outside += covered.at(x, y) != kWhite;
+          }
+      EXPECT_GT(inked, 0);
+      EXPECT_EQ(outside, 0) << "layout " << int(layout) << ": ink outside every reported area";
+      EXPECT_LT(reported, 1280LL * 720 / 2) << "layout " << int(layout) << ": one output reported the screen";
+    }
+  }
+}
+
 TEST_F(CaptionPainterTest, ClickOnTheStageRegionComponentEndsLikeStageInput) {
   StageWindow stage;
   ASSERT_NE(stage.epRegionForm1(), nullptr);
