@@ -35,17 +35,43 @@ constexpr RgbRowKernels kPlain = {
 };
 
 #ifdef LUMORA_HAS_SSSE3_KERNELS
-// Five pixels a step, one 16-byte shuffle each. A step reads and writes 16
-// bytes, the last one (the sixth pixel's first byte) written unchanged: in
-// place it stays, otherwise the next step or the tail writes it for good.
-// The steps go on while 16 bytes still fit in the row.
+// Sixteen pixels a step: three 16-byte loads, then three stores over the
+// same 48 bytes, each result put together from byte shuffles of the loads
+// it takes bytes from. A step's stores never overlap the next step's loads
+// (a load that partly overlaps a recent store waits for it), so it runs as
+// fast in place as between two rows.
+struct SwapShuffles {
+  // from[v][w]: for result v, the bytes it takes from load w, 0x80 where none.
+  std::uint8_t from[3][3][16];
+};
+constexpr SwapShuffles makeSwapShuffles() {
+  SwapShuffles s{};
+  for (std::size_t v = 0; v < 3; ++v)
+    for (std::size_t w = 0; w < 3; ++w)
+      for (std::size_t k = 0; k < 16; ++k) {
+        const std::size_t m = 16 * v + k, src = m + 2 - 2 * (m % 3);  // its pixel's bytes reversed
+        s.from[v][w][k] = src / 16 == w ? std::uint8_t(src % 16) : std::uint8_t(0x80);
+      }
+  return s;
+}
+constexpr SwapShuffles kSwapShuffles = makeSwapShuffles();
+
 __attribute__((target("ssse3"))) void swapRedBlueSsse3(const std::uint8_t* src, std::uint8_t* dst,
                                                        std::size_t pixels) {
-  const __m128i order = _mm_setr_epi8(2, 1, 0, 5, 4, 3, 8, 7, 6, 11, 10, 9, 14, 13, 12, 15);
+  auto order = [](std::size_t v, std::size_t w) {
+    return _mm_loadu_si128(reinterpret_cast<const __m128i*>(kSwapShuffles.from[v][w]));
+  };
+  const __m128i o00 = order(0, 0), o01 = order(0, 1), o10 = order(1, 0), o11 = order(1, 1), o12 = order(1, 2),
+                o21 = order(2, 1), o22 = order(2, 2);
   std::size_t i = 0;
-  for (; i + 6 <= pixels; i += 5) {
-    const __m128i v = _mm_loadu_si128(reinterpret_cast<const __m128i*>(src + 3 * i));
-    _mm_storeu_si128(reinterpret_cast<__m128i*>(dst + 3 * i), _mm_shuffle_epi8(v, order));
+  for (; i + 16 <= pixels; i += 16) {
+    const auto* in = reinterpret_cast<const __m128i*>(src + 3 * i);
+    auto* out = reinterpret_cast<__m128i*>(dst + 3 * i);
+    const __m128i a = _mm_loadu_si128(in), b = _mm_loadu_si128(in + 1), c = _mm_loadu_si128(in + 2);
+    _mm_storeu_si128(out, _mm_or_si128(_mm_shuffle_epi8(a, o00), _mm_shuffle_epi8(b, o01)));
+    _mm_storeu_si128(out + 1, _mm_or_si128(_mm_or_si128(_mm_shuffle_epi8(a, o10), _mm_shuffle_epi8(b, o11)),
+                                           _mm_shuffle_epi8(c, o12)));
+    _mm_storeu_si128(out + 2, _mm_or_si128(_mm_shuffle_epi8(b, o21), _mm_shuffle_epi8(c, o22)));
   }
   swapRedBluePlain(src, dst, i, pixels);
 }

@@ -387,15 +387,19 @@ Picture readTiff(const ReaderInput& input) {
     const std::size_t offset = offsets[k];
     const std::size_t packed = k < counts.size() ? counts[k] : 0;
     if (compression == kPackBits) {
-      // Unpacked row by row into rowCopy, which stays in the cache, and
-      // converted from there: one pass over the picture.
+      // Unpacked row by row: 8-bit RGB, the common case, into the
+      // picture's row and exchanged there while it is in the cache; the
+      // rest into rowCopy, which stays in the cache, then converted.
       PackBitsReader reader(data.subspan(offset, packed));
-      rowCopy.resize(rowBytes);
+      const bool inPlace = layout.kind == Kind::Rgb && layout.pixelBytes == 3 && !predictor;
+      rowCopy.resize(inPlace ? 0 : rowBytes);
       for (; y < stripStart; ++y) {
-        const std::size_t got = reader.read(rowCopy);
+        const std::span<std::uint8_t> row = inPlace ? std::span(pic.row(int(y)), rowBytes) : std::span(rowCopy);
+        const std::size_t got = reader.read(row);
         if (got == 0) break;
-        std::fill(rowCopy.begin() + std::ptrdiff_t(got), rowCopy.end(), std::uint8_t(0));
-        convertCopiedRow(y);
+        std::fill(row.begin() + std::ptrdiff_t(got), row.end(), std::uint8_t(0));
+        if (inPlace) swapRedBlue(row.data(), row.data(), width);
+        else convertCopiedRow(y);
       }
       reached = y;
       continue;
