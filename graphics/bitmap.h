@@ -8,7 +8,7 @@
 #include <cstdint>
 #include <vector>
 
-#include "graphics/pixel_memory.h"
+#include "graphics/uninitialised_allocator.h"
 
 namespace lumora {
 

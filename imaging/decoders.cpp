@@ -6,7 +6,6 @@
 #include <memory>
 #include <vector>
 
-#include "imaging/packbits_packet.h"
 #include "imaging/picture.h"
 
 namespace lumora {
@@ -51,6 +50,19 @@ inline void copyBytes(std::uint8_t* dst, const std::uint8_t* src, std::size_t n)
     dst[0] = src[0];
     dst[n - 1] = src[n - 1];
     dst[n / 2] = src[n / 2];
+  }
+}
+
+// Reads the PackBits control byte at p (p < end) and sets literal or run for
+// its packet; a repeat packet whose byte is missing leaves both 0.
+inline void startPackBitsPacket(const std::uint8_t*& p, const std::uint8_t* end, std::size_t& literal,
+                                std::size_t& run, std::uint8_t& runByte) {
+  const int a = static_cast<std::int8_t>(*p++);
+  if (a >= 0) {
+    literal = std::min<std::size_t>(std::size_t(a) + 1, std::size_t(end - p));
+  } else if (a != -128 && p < end) {
+    runByte = *p++;
+    run = std::size_t(1 - a);
   }
 }
 

@@ -46,18 +46,6 @@ class PackBitsReader {
   // less than out.size() only when the data have run out.
   std::size_t read(std::span<std::uint8_t> out);
 
-  // As read, for rows of 3-byte pixels whose first and third bytes are
-  // exchanged on the way (RGB to BGR): a copy packet's pixels go straight
-  // from the packed bytes into out, one pass with no buffer between. Writes
-  // whole pixels only (out.size() rounded down to a multiple of 3); a pixel
-  // the data end inside is completed with zeros before the exchange. Returns
-  // the bytes written, a multiple of 3. kernel: the instructions it
-  // exchanges with; Best is the widest this processor has, the others are
-  // for tests, each where available() says so.
-  enum class Kernel { Best, OneByOne, Shuffled, Permuted };
-  static bool available(Kernel kernel);
-  std::size_t readSwapped(std::span<std::uint8_t> out, Kernel kernel = Kernel::Best);
-
  private:
   struct State {  // where the next read goes on
     const std::uint8_t* p;

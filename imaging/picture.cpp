@@ -3,7 +3,7 @@
 #include <algorithm>
 #include <cstring>
 
-#include "imaging/readers/pixel_rows.h"
+#include "imaging/rgb_rows.h"
 
 namespace lumora {
 

@@ -13,7 +13,7 @@
 #include <vector>
 
 #include "graphics/bitmap.h"
-#include "graphics/pixel_memory.h"
+#include "graphics/uninitialised_allocator.h"
 
 namespace lumora {
 

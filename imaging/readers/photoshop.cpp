@@ -9,8 +9,8 @@
 #include "imaging/byte_reader.h"
 #include "imaging/decoders.h"
 #include "imaging/readers/color_conversion.h"
-#include "imaging/readers/pixel_rows.h"
 #include "imaging/readers/readers.h"
+#include "imaging/rgb_rows.h"
 
 namespace lumora {
 

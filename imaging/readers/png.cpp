@@ -13,8 +13,8 @@
 #include <vector>
 
 #include "imaging/readers/over_black.h"
-#include "imaging/readers/pixel_rows.h"
 #include "imaging/readers/readers.h"
+#include "imaging/rgb_rows.h"
 
 namespace lumora {
 

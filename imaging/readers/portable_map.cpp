@@ -5,8 +5,8 @@
 #include <cstdint>
 
 #include "imaging/byte_reader.h"
-#include "imaging/readers/pixel_rows.h"
 #include "imaging/readers/readers.h"
+#include "imaging/rgb_rows.h"
 
 namespace lumora {
 
@@ -99,16 +99,15 @@ void readBinaryPixels(MapReader& in, Picture& p) {
   const std::size_t rowBytes = 3 * std::size_t(p.width());
   ByteReader& bytes = in.bytes();
   const std::size_t pictureBytes = rowBytes * std::size_t(p.height());
-  const Writes writes = writesFor(p.data().size());
   if (p.stride() == rowBytes && bytes.remaining() >= pictureBytes) {
     // Rows without padding, all there: one run over the whole picture.
-    swapRedBlue(bytes.rest().data(), p.row(0), std::size_t(p.width()) * std::size_t(p.height()), writes);
+    swapRedBlue(bytes.rest().data(), p.row(0), std::size_t(p.width()) * std::size_t(p.height()));
     bytes.skip(pictureBytes);
     return;
   }
   for (int y = 0; y < p.height(); ++y) {
     if (bytes.remaining() < rowBytes) throw PictureError(kReadError);
-    swapRedBlue(bytes.rest().data(), p.row(y), std::size_t(p.width()), writes);
+    swapRedBlue(bytes.rest().data(), p.row(y), std::size_t(p.width()));
     bytes.skip(rowBytes);
   }
 }

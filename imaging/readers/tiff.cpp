@@ -13,8 +13,8 @@
 #include "imaging/inflate.h"
 #include "imaging/orientation.h"
 #include "imaging/readers/color_conversion.h"
-#include "imaging/readers/pixel_rows.h"
 #include "imaging/readers/readers.h"
+#include "imaging/rgb_rows.h"
 
 namespace lumora {
 
@@ -260,7 +260,7 @@ void convertRow(const Layout& l, const std::uint8_t* src, std::size_t rowBytes, 
       return;
     case Kind::Rgb:
       if (s == 1) {
-        swapRedBlue(src, dst, std::size_t(width), writesFor(pic.data().size()));
+        swapRedBlue(src, dst, std::size_t(width));
         return;
       }
       [[fallthrough]];
@@ -387,19 +387,19 @@ Picture readTiff(const ReaderInput& input) {
     const std::size_t offset = offsets[k];
     const std::size_t packed = k < counts.size() ? counts[k] : 0;
     if (compression == kPackBits) {
-      // Unpacked row by row, one pass over the picture: 8-bit RGB, the
-      // common case, straight into the picture's rows with red and blue
-      // exchanged on the way; the rest into rowCopy, which stays in the
-      // cache, then converted.
+      // Unpacked row by row: 8-bit RGB, the common case, into the
+      // picture's row and exchanged there while it is in the cache; the
+      // rest into rowCopy, which stays in the cache, then converted.
       PackBitsReader reader(data.subspan(offset, packed));
-      const bool swapped = layout.kind == Kind::Rgb && layout.pixelBytes == 3 && !predictor;
-      if (!swapped) rowCopy.resize(rowBytes);
+      const bool inPlace = layout.kind == Kind::Rgb && layout.pixelBytes == 3 && !predictor;
+      rowCopy.resize(inPlace ? 0 : rowBytes);
       for (; y < stripStart; ++y) {
-        const std::span<std::uint8_t> row = swapped ? std::span(pic.row(int(y)), rowBytes) : std::span(rowCopy);
-        const std::size_t got = swapped ? reader.readSwapped(row) : reader.read(row);
+        const std::span<std::uint8_t> row = inPlace ? std::span(pic.row(int(y)), rowBytes) : std::span(rowCopy);
+        const std::size_t got = reader.read(row);
         if (got == 0) break;
         std::fill(row.begin() + std::ptrdiff_t(got), row.end(), std::uint8_t(0));
-        if (!swapped) convertCopiedRow(y);
+        if (inPlace) swapRedBlue(row.data(), row.data(), width);
+        else convertCopiedRow(y);
       }
       reached = y;
       continue;

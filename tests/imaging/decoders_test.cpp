@@ -89,67 +89,6 @@ TEST(PackBits, PiecesGiveTheBytesOfOneCall) {
   }
 }
 
-// PackBits streams for the exchanging reader: random packets of every
-// kind, and a photograph's stream (full copy packets) broken now and then
-// by a run, a short copy or a -128, so that runs of full packets begin and
-// end at every offset.
-Bytes randomPackBits(std::mt19937& random, bool photograph) {
-  Bytes packed;
-  for (int i = 0; i < 400; ++i) {
-    int a = int(random() % 256) - 128;
-    if (photograph && random() % 8 != 0) a = 127;
-    packed.push_back(std::uint8_t(a));
-    if (a >= 0)
-      for (int k = 0; k <= a; ++k) packed.push_back(std::uint8_t(random()));
-    else if (a != -128)
-      packed.push_back(std::uint8_t(random()));
-  }
-  return packed;
-}
-
-TEST(PackBits, SwappedReadsGiveTheBytesOfOneCallWithRedAndBlueExchanged) {
-  // Every kernel, on streams cut at several places (inside a copy, a run, a
-  // control byte), read in rows of several sizes (multiples of 3 and not):
-  // the rows together are the bytes of one decodePackBits call, completed
-  // with zeros to a whole pixel, each pixel's first and third bytes
-  // exchanged; nothing past a row's whole pixels is written.
-  using Kernel = PackBitsReader::Kernel;
-  std::mt19937 random(11);
-  for (const bool photograph : {false, true}) {
-    const Bytes full = randomPackBits(random, photograph);
-    for (const std::size_t cut : {full.size(), full.size() - 1, full.size() / 2, full.size() / 3 + 1, std::size_t(5)}) {
-      const Bytes packed(full.begin(), full.begin() + std::ptrdiff_t(cut));
-      Bytes expected(packed.size() * 64 + 128);
-      ByteReader in(packed);
-      expected.resize(decodePackBits(in, packed.size(), expected));
-      expected.resize((expected.size() + 2) / 3 * 3, 0);
-      for (std::size_t i = 0; i < expected.size(); i += 3) std::swap(expected[i], expected[i + 2]);
-      for (const Kernel kernel : {Kernel::OneByOne, Kernel::Shuffled, Kernel::Permuted, Kernel::Best}) {
-        if (!PackBitsReader::available(kernel)) continue;
-        for (const std::size_t rowSize : {3, 4, 30, 100, 384, 390, 1000, 5760}) {
-          const std::size_t whole = rowSize / 3 * 3;
-          PackBitsReader reader(packed);
-          Bytes got, row(rowSize + 64);
-          for (;;) {
-            std::fill(row.begin(), row.end(), std::uint8_t(0xEE));
-            const std::size_t n = reader.readSwapped(std::span(row).first(rowSize), kernel);
-            const std::string where = "kernel " + std::to_string(int(kernel)) + ", row " + std::to_string(rowSize) +
-                                      ", cut " + std::to_string(cut) + (photograph ? ", photograph" : "");
-            ASSERT_EQ(n % 3, 0u) << where;
-            ASSERT_LE(n, whole) << where;
-            ASSERT_TRUE(std::all_of(row.begin() + std::ptrdiff_t(whole), row.end(), [](auto b) { return b == 0xEE; }))
-                << where;
-            if (n == 0) break;
-            got.insert(got.end(), row.begin(), row.begin() + std::ptrdiff_t(n));
-            ASSERT_LE(got.size(), expected.size()) << where;
-          }
-          ASSERT_EQ(got, expected) << "kernel " << int(kernel) << ", row " << rowSize << ", cut " << cut;
-        }
-      }
-    }
-  }
-}
-
 TEST(SgiRle, OneByteSamples) {
   auto r = run({0x83, 1, 2, 3, 0x02, 9, 0x80, 5, 5}, 8,
                [](ByteReader& in, auto out) { return decodeSgiRle(in, 1, out); });

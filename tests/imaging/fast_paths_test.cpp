@@ -1,19 +1,22 @@
-// The readers' fast paths: word-wide copies in the decoders, the SSSE3
-// red/blue exchange, and pictures that are not cleared before their rows
-// are written. Each is checked against a plain byte-by-byte version, and
-// against memory that is not zero to begin with.
+// The readers' fast paths: word-wide copies in the decoders, the row
+// kernels (each one this processor can run, plain and SSSE3), and pictures
+// that are not cleared before their rows are written. Each is checked
+// against a plain byte-by-byte version, and against memory that is not zero
+// to begin with.
 #include <gtest/gtest.h>
 
 #include <algorithm>
 #include <cstdint>
+#include <cstdlib>
+#include <cstring>
 #include <random>
 #include <vector>
 
 #include "imaging/byte_reader.h"
 #include "imaging/decoders.h"
 #include "imaging/lzw_test_encoder.h"
-#include "imaging/readers/pixel_rows.h"
 #include "imaging/reader_test_util.h"
+#include "imaging/rgb_rows.h"
 
 namespace lumora {
 namespace {
@@ -51,7 +54,32 @@ void expectAtEveryOffset(const Bytes& expected, Write write) {
   }
 }
 
-TEST(SwapRedBlue, EveryLengthAndAlignmentInPlaceOrNotAndNothingOutside) {
+// Every row kernel this processor can run: the plain one, and SSSE3 on x86.
+std::vector<RowKernel> runnableKernels() {
+  std::vector<RowKernel> kernels;
+  for (const RowKernel k : {RowKernel::Plain, RowKernel::Ssse3})
+    if (rowKernelAvailable(k)) kernels.push_back(k);
+  return kernels;
+}
+
+const char* nameOf(RowKernel k) { return k == RowKernel::Plain ? "plain" : "SSSE3"; }
+
+TEST(RowKernels, ThePlainOneRunsEverywhereAndSsse3OnEveryX86) {
+  EXPECT_TRUE(rowKernelAvailable(RowKernel::Plain));
+#if defined(__x86_64__)
+  EXPECT_TRUE(rowKernelAvailable(RowKernel::Ssse3));  // every x86-64 processor still made has it
+#endif
+}
+
+// LUMORA_SCALAR_PIXELS keeps the plain kernel (ctest runs the reader tests
+// once more with it set); otherwise the SSSE3 one is used where it runs.
+TEST(RowKernels, TheEnvironmentChoosesThePlainKernel) {
+  const char* asked = std::getenv("LUMORA_SCALAR_PIXELS");
+  const bool plain = asked && *asked && std::strcmp(asked, "0") != 0;
+  EXPECT_EQ(rowKernelInUse(), plain || !rowKernelAvailable(RowKernel::Ssse3) ? RowKernel::Plain : RowKernel::Ssse3);
+}
+
+TEST(SwapRedBlue, EveryKernelLengthAndAlignmentInPlaceOrNotAndNothingOutside) {
   std::mt19937 gen(1);
   for (std::size_t pixels = 0; pixels <= 280; ++pixels) {
     Bytes src(3 * pixels);
@@ -59,27 +87,32 @@ TEST(SwapRedBlue, EveryLengthAndAlignmentInPlaceOrNotAndNothingOutside) {
     Bytes expected = src;
     for (std::size_t i = 0; i < pixels; ++i) std::swap(expected[3 * i], expected[3 * i + 2]);
 
-    for (const Writes writes : {Writes::Cached, Writes::Streamed}) {
-      expectAtEveryOffset(expected, [&](std::uint8_t* dst) { swapRedBlue(src.data(), dst, pixels, writes); });
+    for (const RowKernel kernel : runnableKernels()) {
+      SCOPED_TRACE(nameOf(kernel));
+      const auto swap = rgbRowKernels(kernel).swapRedBlue;
+      expectAtEveryOffset(expected, [&](std::uint8_t* dst) { swap(src.data(), dst, pixels); });
 
       Bytes inPlace = src;
-      swapRedBlue(inPlace.data(), inPlace.data(), pixels, writes);
+      swap(inPlace.data(), inPlace.data(), pixels);
       EXPECT_EQ(inPlace, expected) << pixels;
     }
   }
 }
 
-TEST(BgrToPixels, EveryLengthAndNothingReadOrWrittenOutside) {
+TEST(BgrToPixels, EveryKernelAndLengthAndNothingReadOrWrittenOutside) {
   std::mt19937 gen(3);
   for (std::size_t pixels = 0; pixels <= 200; ++pixels) {
     // Both of exactly their size, so that a read or write past either is
     // seen by the sanitizer build.
     Bytes src(3 * pixels);
     for (auto& b : src) b = std::uint8_t(gen());
-    std::vector<Pixel> dst(pixels, 0x12345678u);
-    bgrToPixels(src.data(), dst.data(), pixels);
-    for (std::size_t i = 0; i < pixels; ++i)
-      ASSERT_EQ(dst[i], rgb(src[3 * i + 2], src[3 * i + 1], src[3 * i])) << pixels << " pixels, at " << i;
+    for (const RowKernel kernel : runnableKernels()) {
+      std::vector<Pixel> dst(pixels, 0x12345678u);
+      rgbRowKernels(kernel).bgrToPixels(src.data(), dst.data(), pixels);
+      for (std::size_t i = 0; i < pixels; ++i)
+        ASSERT_EQ(dst[i], rgb(src[3 * i + 2], src[3 * i + 1], src[3 * i]))
+            << nameOf(kernel) << ", " << pixels << " pixels, at " << i;
+    }
   }
 }
 
@@ -271,8 +304,8 @@ TEST(UnclearedPictures, PortableMapsAndTargaLeaveNoPaddingUnwritten) {
   }
 }
 
-TEST(UnclearedPictures, LargePicturesInHugePagesAreClearedWhenAskedAndReusable) {
-  // 36 MB: past the size from which pixel memory is mapped in huge pages.
+TEST(UnclearedPictures, LargePicturesAreClearedWhenAskedAndReusable) {
+  // 36 MB: memory the C library maps afresh for the picture.
   Picture p;
   p.allocate(4000, 3000, 24);
   EXPECT_EQ(p.row(0)[0], 0);
@@ -284,7 +317,7 @@ TEST(UnclearedPictures, LargePicturesInHugePagesAreClearedWhenAskedAndReusable) 
   Picture copy = p;
   copy.row(0)[0] = 9;
   EXPECT_EQ(p.row(0)[0], 0);
-  p.allocateForOverwrite(10, 10, 24);  // small again: from the heap
+  p.allocateForOverwrite(10, 10, 24);
   EXPECT_EQ(p.data().size(), 320u);
 }
 

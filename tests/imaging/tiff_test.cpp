@@ -216,6 +216,51 @@ TEST(TiffReader, StripsRowsPerStripAndShortStrips) {
   EXPECT_EQ(p.pixel(1, 3), rgb(90, 90, 90));
 }
 
+// PackBits packets alternating copies of 1 to 7 bytes and runs of 2 to 6,
+// so that they cross pixels and rows, making exactly `count` bytes, which
+// are added to `unpacked`.
+Bytes packBitsOf(std::size_t count, Bytes& unpacked) {
+  Bytes packed;
+  for (std::size_t k = 0, target = unpacked.size() + count; unpacked.size() < target; ++k) {
+    const std::size_t left = target - unpacked.size();
+    if (k % 2 == 0 || left < 2) {
+      const std::size_t n = std::min<std::size_t>(1 + k * 3 % 7, left);
+      packed.push_back(std::uint8_t(n - 1));
+      for (std::size_t i = 0; i < n; ++i) {
+        packed.push_back(std::uint8_t(unpacked.size() * 37 + 11));
+        unpacked.push_back(packed.back());
+      }
+    } else {
+      const std::size_t n = std::min<std::size_t>(2 + k % 5, left);
+      packed.insert(packed.end(), {std::uint8_t(1 - int(n)), std::uint8_t(k * 29)});
+      unpacked.insert(unpacked.end(), n, std::uint8_t(k * 29));
+    }
+  }
+  return packed;
+}
+
+TEST(TiffReader, RgbPackBitsRowsAreTheUnpackedBytesAndACutRowIsCompletedWithBlack) {
+  // 7 pixels a row (21 bytes), two strips of three rows. The second strip's
+  // data end inside the fourth pixel of its second row: that pixel keeps
+  // its one byte (red) and the rest of the row is black, as is the row the
+  // data never reach.
+  const int w = 7, h = 6;
+  Bytes stream;
+  const Bytes first = packBitsOf(3 * 21, stream), second = packBitsOf(21 + 10, stream);
+  stream.resize(std::size_t(w * h * 3), 0);
+  auto f = basic(w, h, {8, 8, 8}, 3, 2, 32773);
+  f.push_back({278, 3, {3}});
+  const Picture p = read(TiffWriter(false).build(f, {first, second}));
+  ASSERT_EQ(p.bits(), 24);
+  for (int y = 0; y < h; ++y)
+    for (int x = 0; x < w; ++x) {
+      const std::uint8_t* s = &stream[std::size_t(y * w + x) * 3];
+      ASSERT_EQ(p.pixel(x, y), rgb(s[0], s[1], s[2])) << x << "," << y;
+    }
+  EXPECT_NE(p.pixel(3, 4), kBlack);
+  EXPECT_EQ(p.pixel(4, 4), kBlack);
+}
+
 TEST(TiffReader, LzwWithHorizontalPredictor) {
   const Bytes rows = {10, 20, 30, 1, 1, 1, 5, 5, 5, 200, 0, 100, 56, 0, 156, 0, 1, 2};  // 3 x 2 RGB differences
   test::LzwOptions o;
