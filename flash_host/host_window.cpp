@@ -12,6 +12,7 @@
 #include <utility>
 #include <unistd.h>
 
+#include "flash_host/memory_limits.h"
 #include "flash_host/player_page.h"
 #include "players/swf_frame_reports.h"
 
@@ -23,6 +24,9 @@ namespace {
 constexpr int kPlaceAnywayMs = 8000;
 // Where in the window to play in the view waits, out of sight.
 constexpr int kOutside = -30000;
+// How long after a movie's first frame the freed memory is handed back (not
+// in the way of its first frames).
+constexpr int kTrimAfterShownMs = 500;
 }  // namespace
 
 void HostPage::javaScriptConsoleMessage(JavaScriptConsoleMessageLevel, const QString& message, int line,
@@ -260,7 +264,12 @@ void HostWindow::pageReport(const QString& line) {
     const std::size_t space = rest.find(' ');
     if (std::atoi(rest.substr(0, space).c_str()) != loads_) return;
     const std::string args = space == std::string::npos ? std::string() : rest.substr(space);
-    if (text[0] == 's') placeInParent();
+    if (text[0] == 's') {
+      placeInParent();
+      // What loading the movie (and, the first time, Ruffle) took and has
+      // freed goes back to the system once the movie plays.
+      QTimer::singleShot(kTrimAfterShownMs, this, &returnFreedMemory);
+    }
     if (text[0] == 'f') {
       const int frame = std::atoi(args.c_str());
       if (frame < lastFrame_) send("end");

@@ -52,6 +52,8 @@ window.RufflePlayer.config = {
   allowScriptAccess: true,
   upgradeToHttps: false,
   logLevel: "error",
+  // The player has no GPU: straight to the renderer that draws without one.
+  preferredRenderer: "canvas",
 };
 
 let lumoraPlayer = null;
