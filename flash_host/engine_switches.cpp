@@ -16,7 +16,9 @@ std::vector<Switch> ourSwitches() {
   // The script engine's options, one word (see the header).
   const std::string script = "--max-old-space-size=" + std::to_string(kScriptHeapMb) +
                              "\t--max-semi-space-size=" + std::to_string(kYoungScriptHeapMb) +
-                             "\t--wasm-lazy-compilation\t--no-wasm-tier-up";
+                             "\t--wasm-lazy-compilation\t--no-wasm-tier-up"
+                             // The page collects what a movie's loading left behind.
+                             "\t--expose-gc";
   return {
       // Browser, renderer, network and audio in the player's own process.
       {"--single-process", ""},

@@ -25,8 +25,8 @@ constexpr int kPlaceAnywayMs = 8000;
 // Where in the window to play in the view waits, out of sight.
 constexpr int kOutside = -30000;
 // How long after a movie's first frame the freed memory is handed back (not
-// in the way of its first frames).
-constexpr int kTrimAfterShownMs = 500;
+// in the way of its first frames; after the page's collection).
+constexpr int kTrimAfterShownMs = 800;
 }  // namespace
 
 void HostPage::javaScriptConsoleMessage(JavaScriptConsoleMessageLevel, const QString& message, int line,

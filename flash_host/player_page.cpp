@@ -56,6 +56,7 @@ window.RufflePlayer.config = {
   preferredRenderer: "canvas",
 };
 
+const lumoraCollectAfterMs = 200;
 let lumoraPlayer = null;
 let lumoraApi = null;
 
@@ -84,7 +85,13 @@ function lumoraLoad(url, generation, background) {
                  (m.height | 0) + " " + (m.isActionScript3 ? 1 : 0));
   });
   player.addEventListener("loadeddata", function () {
-    requestAnimationFrame(function () { requestAnimationFrame(function () { lumoraReport("shown " + generation); }); });
+    requestAnimationFrame(function () { requestAnimationFrame(function () {
+      lumoraReport("shown " + generation);
+      // The copies of the movie (and, the first time, of Ruffle's module)
+      // that loading left behind are garbage now: collected at once rather
+      // than whenever the script engine gets round to it.
+      if (typeof window.gc === "function") setTimeout(function () { window.gc(); }, lumoraCollectAfterMs);
+    }); });
   });
   document.body.appendChild(player);
   Promise.resolve(lumoraApi.load({ url: url, backgroundColor: background || null })).catch(function (e) { lumoraReport("error " + e); });

@@ -27,7 +27,7 @@ import swf_movies  # noqa: E402
 
 # How long the first movie plays before its memory is read, and how often it
 # is read then (the peak counts).
-SETTLE_S = 1.0
+SETTLE_S = 1.5
 SAMPLES = 5
 SAMPLE_GAP_S = 0.2
 
