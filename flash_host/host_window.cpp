@@ -79,7 +79,8 @@ HostWindow::HostWindow(const QString& ruffleDir, const HostPlace& place)
   // but outside its area, and moves into view when the first movie's first
   // frame is drawn: until then the show's window (black) stays in view. A
   // movie that never reports it (an error, a page that does not load) is
-  // moved in after a few seconds anyway.
+  // moved in a few seconds after its load anyway; a player started ahead of
+  // its first movie stays out of sight until then.
   view_->resize(place.width, place.height);
   view_->setWindowTitle(QStringLiteral("Lumora Flash"));
   if (place.parentWindow) {
@@ -87,7 +88,6 @@ HostWindow::HostWindow(const QString& ruffleDir, const HostPlace& place)
     view_->winId();  // the view's own window, to put into the parent
     view_->windowHandle()->setParent(parent_.get());
     view_->windowHandle()->setPosition(kOutside, kOutside);
-    QTimer::singleShot(kPlaceAnywayMs, this, &HostWindow::placeInParent);
     view_->show();
     return;
   }
@@ -206,6 +206,10 @@ void HostWindow::command(const std::string& line) {
   if (verb == "load") {
     // Everything reported after this line is about the new movie.
     send("loading");
+    if (parent_ && !placeTimerArmed_) {
+      placeTimerArmed_ = true;
+      QTimer::singleShot(kPlaceAnywayMs, this, &HostWindow::placeInParent);
+    }
     load(arg);
   } else if (verb == "play") {
     runScript(QStringLiteral("lumoraResume()"));
@@ -253,7 +257,10 @@ void HostWindow::pageReport(const QString& line) {
   if (text == "ready") {
     pageReady_ = true;
     send("ready");
-    if (!queuedLoad_.empty()) load(std::exchange(queuedLoad_, std::string()));
+    if (!queuedLoad_.empty())
+      load(std::exchange(queuedLoad_, std::string()));
+    else if (loads_ == 0)  // started ahead of a movie: Ruffle gets ready for it
+      runScript(QStringLiteral("lumoraWarm('%1')").arg(QLatin1String(kWarmUpUrl)));
     return;
   }
   // "movie", "shown" and "frame" carry the movie's generation: reports of

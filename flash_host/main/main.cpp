@@ -91,5 +91,10 @@ int main(int argc, char** argv) {
     return 1;
   }
   lumora::HostWindow host(dir, place);
-  return app.exec();
+  const int status = app.exec();
+  // The web engine runs in this one process, and its shutdown there can
+  // wait for good on threads that never finish. It keeps nothing on disk
+  // (an off-the-record profile): the program ends without it.
+  std::fflush(stdout);
+  std::_Exit(status);
 }
