@@ -1,7 +1,8 @@
 #!/usr/bin/env python3
 """Flash movies in the show: the time from the playlist handing a movie to the
-player program until its first frame is on screen (a first movie, which
-starts the web engine, and a second one in the same program), and the
+player program until its first frame is on screen (a first movie at the
+show's start, which starts the web engine; a second one in the same
+program; a movie after a song, whose player starts during the song), and the
 memory of the player's whole process tree (lumora-flash and every web engine
 process under it: the sum of their RSS, and of their PSS, which counts a
 page shared by n processes as 1/n) against the show's own, while the first
@@ -30,6 +31,8 @@ import swf_movies  # noqa: E402
 SETTLE_S = 1.5
 SAMPLES = 5
 SAMPLE_GAP_S = 0.2
+# The song before a movie: the time a player started ahead of the movie has.
+SONG_S = 8
 
 
 def memory_kb(pid):
@@ -68,15 +71,26 @@ def tree_memory(pids):
     return sum(m[0] for m in mems) / 1024, sum(m[1] for m in mems) / 1024, len(pids)
 
 
-def one_run(lumora, home):
-    """First and next movie times (ms), the show's PSS and the player tree's
-    peak (RSS, PSS, processes) while the first movie plays."""
+def write_media_list(home, entries):
+    with open(os.path.join(home, "Lumora_Studio", "music.txt"), "wb") as f:
+        f.write(b"".join(e.encode() + b"\r\n" for e in entries))
+
+
+def show_env(home):
     env = dict(os.environ, LUMORA_HOME=home, LUMORA_FLASH_DEBUG="1", SDL_AUDIODRIVER="dummy",
                LUMORA_SHUTDOWN="print")
     env.pop("LUMORA_FLASH_BIN", None)  # the player beside each build
     # Xvfb has no GPU (players that do not say so themselves need telling).
     env.setdefault("QTWEBENGINE_CHROMIUM_FLAGS", "--disable-gpu")
-    show = subprocess.Popen([lumora, "/S"], env=env, stdout=subprocess.DEVNULL, stderr=subprocess.PIPE, text=True)
+    return env
+
+
+def one_run(lumora, home, movies):
+    """Two movies in a row: first and next movie times (ms), the show's PSS
+    and the player tree's peak (RSS, PSS, processes) while the first plays."""
+    write_media_list(home, movies)
+    show = subprocess.Popen([lumora, "/S"], env=show_env(home), stdout=subprocess.DEVNULL, stderr=subprocess.PIPE,
+                            text=True)
     times, show_mem, player = [], 0, (0, 0, 0)
     end = time.time() + 90
     try:
@@ -102,6 +116,27 @@ def one_run(lumora, home):
     return times, show_mem, player
 
 
+def after_song_run(lumora, home, song, movie):
+    """A movie whose turn comes after a song: its time (ms) to the screen."""
+    write_media_list(home, [song, movie])
+    show = subprocess.Popen([lumora, "/S"], env=show_env(home), stdout=subprocess.DEVNULL, stderr=subprocess.PIPE,
+                            text=True)
+    shown = None
+    end = time.time() + 90
+    try:
+        for line in show.stderr:
+            m = re.search(r"on screen after (\d+) ms", line)
+            if m:
+                shown = int(m.group(1))
+                break
+            if time.time() > end:
+                break
+    finally:
+        show.terminate()
+        show.wait(timeout=20)
+    return shown
+
+
 def load_average():
     with open("/proc/loadavg") as f:
         return " ".join(f.read().split()[:3])
@@ -125,17 +160,20 @@ def main():
         f.write(swf_movies.blue_on_red(frames=90))  # 3 s: long enough to be measured
     with open(second, "wb") as f:
         f.write(swf_movies.gradient(compressed=True, frames=300))
-    with open(os.path.join(home, "Lumora_Studio", "music.txt"), "wb") as f:
-        f.write(first.encode() + b"\r\n" + second.encode() + b"\r\n")
+    song = os.path.join(home, "song.mp3")
+    subprocess.run(["ffmpeg", "-hide_banner", "-loglevel", "error", "-nostdin", "-y", "-f", "lavfi", "-i",
+                    "sine=frequency=440:duration=%g" % SONG_S, "-c:a", "libmp3lame", song], check=True)
     results = {label: [] for label, _ in builds}
     loads = [load_average()]
     for _ in range(a.runs):
         for label, path in builds:
-            times, show_mem, player = one_run(path, home)
-            if len(times) < 2 or not player[2]:
-                print("%s: a movie did not come on screen (%s); run dropped" % (label, times), file=sys.stderr)
+            times, show_mem, player = one_run(path, home, [first, second])
+            after_song = after_song_run(path, home, song, second)
+            if len(times) < 2 or not player[2] or after_song is None:
+                print("%s: a movie did not come on screen (%s, %s); run dropped" % (label, times, after_song),
+                      file=sys.stderr)
                 continue
-            results[label].append((times[0], times[1], show_mem, player[0], player[1], player[2]))
+            results[label].append((times[0], times[1], show_mem, player[0], player[1], player[2], after_song))
         loads.append(load_average())
 
     if not all(results.values()):
@@ -154,16 +192,17 @@ def main():
     print("Medians of %d runs (lowest to highest); load average (1, 5, 15 min) before and after each round: %s"
           % (runs, "; ".join(loads)))
     print()
-    print("| Measure | " + " | ".join(labels) + (" | %s / %s |" % (labels[-1], base) if len(labels) > 1 else ""))
+    print("| Measure | " + " | ".join(labels) + (" | %s / %s |" % (labels[-1], base) if len(labels) > 1 else " |"))
     print("|---|" + "---|" * len(labels) + ("---|" if len(labels) > 1 else ""))
-    rows = [("first movie: playlist to first frame on screen", 0, "ms"),
+    rows = [("first movie, at the show's start: playlist to first frame on screen", 0, "ms"),
             ("next movie in the same player", 1, "ms"),
+            ("a movie after a song (list order: the player starts during the song)", 6, "ms"),
             ("the player's tree while a movie plays: RSS (sum)", 3, "MB"),
             ("the player's tree while a movie plays: PSS (sum)", 4, "MB"),
             ("processes in the player's tree", 5, ""),
             ("the show's own PSS", 2, "MB")]
     for name, i, unit in rows:
-        cells = [spread(label, i, unit).replace(" (", " (").replace("  ", " ") for label in labels]
+        cells = [spread(label, i, unit).replace("  ", " ") for label in labels]
         ratio = ""
         if len(labels) > 1:
             b = med(base, i)
