@@ -174,6 +174,7 @@ def main():
                       file=sys.stderr)
                 continue
             results[label].append((times[0], times[1], show_mem, player[0], player[1], player[2], after_song))
+            print("%s: %s" % (label, results[label][-1]), file=sys.stderr, flush=True)
         loads.append(load_average())
 
     if not all(results.values()):
