@@ -65,6 +65,19 @@ def descendants(pid):
     return found
 
 
+def cpu_ticks(pids):
+    """User and system CPU time of the processes, in clock ticks."""
+    total = 0
+    for p in pids:
+        try:
+            with open("/proc/%d/stat" % p) as f:
+                fields = f.read().rsplit(")", 1)[1].split()
+            total += int(fields[11]) + int(fields[12])
+        except OSError:
+            pass
+    return total
+
+
 def tree_memory(pids):
     """Summed (RSS, PSS) in MB and the number of processes."""
     mems = [memory_kb(p) for p in pids]
@@ -86,12 +99,13 @@ def show_env(home):
 
 
 def one_run(lumora, home, movies):
-    """Two movies in a row: first and next movie times (ms), the show's PSS
-    and the player tree's peak (RSS, PSS, processes) while the first plays."""
+    """Two movies in a row: first and next movie times (ms), the show's PSS,
+    the player tree's peak (RSS, PSS, processes) while the first plays and
+    its CPU use then (CPU seconds per second)."""
     write_media_list(home, movies)
     show = subprocess.Popen([lumora, "/S"], env=show_env(home), stdout=subprocess.DEVNULL, stderr=subprocess.PIPE,
                             text=True)
-    times, show_mem, player = [], 0, (0, 0, 0)
+    times, show_mem, player, cpu = [], 0, (0, 0, 0), 0.0
     end = time.time() + 90
     try:
         for line in show.stderr:
@@ -100,12 +114,15 @@ def one_run(lumora, home, movies):
                 times.append(int(m.group(1)))
                 if len(times) == 1:
                     time.sleep(SETTLE_S)  # the movie plays a while
+                    t0, ticks0 = time.time(), cpu_ticks(descendants(show.pid))
                     for _ in range(SAMPLES):
                         sample = tree_memory(descendants(show.pid))
                         if sample[1] > player[1]:
                             player = sample
                         show_mem = max(show_mem, memory_kb(show.pid)[1] / 1024)
                         time.sleep(SAMPLE_GAP_S)
+                    ticks = cpu_ticks(descendants(show.pid)) - ticks0
+                    cpu = ticks / os.sysconf("SC_CLK_TCK") / (time.time() - t0)
                 if len(times) == 2:
                     break
             if time.time() > end:
@@ -113,7 +130,7 @@ def one_run(lumora, home, movies):
     finally:
         show.terminate()
         show.wait(timeout=20)
-    return times, show_mem, player
+    return times, show_mem, player, cpu
 
 
 def after_song_run(lumora, home, song, movie):
@@ -157,7 +174,7 @@ def main():
     first = os.path.join(home, "first.swf")
     second = os.path.join(home, "second.swf")
     with open(first, "wb") as f:
-        f.write(swf_movies.blue_on_red(frames=90))  # 3 s: long enough to be measured
+        f.write(swf_movies.moving(frames=120))  # 4 s, every frame drawn anew: long enough to be measured
     with open(second, "wb") as f:
         f.write(swf_movies.gradient(compressed=True, frames=300))
     song = os.path.join(home, "song.mp3")
@@ -167,13 +184,14 @@ def main():
     loads = [load_average()]
     for _ in range(a.runs):
         for label, path in builds:
-            times, show_mem, player = one_run(path, home, [first, second])
+            times, show_mem, player, cpu = one_run(path, home, [first, second])
             after_song = after_song_run(path, home, song, second)
             if len(times) < 2 or not player[2] or after_song is None:
                 print("%s: a movie did not come on screen (%s, %s); run dropped" % (label, times, after_song),
                       file=sys.stderr)
                 continue
-            results[label].append((times[0], times[1], show_mem, player[0], player[1], player[2], after_song))
+            results[label].append((times[0], times[1], show_mem, player[0], player[1], player[2], after_song,
+                                   cpu))
             print("%s: %s" % (label, results[label][-1]), file=sys.stderr, flush=True)
         loads.append(load_average())
 
@@ -185,7 +203,8 @@ def main():
 
     def spread(label, i, unit):
         vals = [r[i] for r in results[label]]
-        return "%.0f %s (%.0f to %.0f)" % (statistics.median(vals), unit, min(vals), max(vals))
+        digits = 2 if max(vals) < 10 and any(v != int(v) for v in vals) else 0
+        return "%.*f %s (%.*f to %.*f)" % (digits, statistics.median(vals), unit, digits, min(vals), digits, max(vals))
 
     labels = [label for label, _ in builds]
     runs = min(len(r) for r in results.values())
@@ -201,6 +220,7 @@ def main():
             ("the player's tree while a movie plays: RSS (sum)", 3, "MB"),
             ("the player's tree while a movie plays: PSS (sum)", 4, "MB"),
             ("processes in the player's tree", 5, ""),
+            ("the player's tree's CPU while a movie (a moving square, 30 frames/s) plays, s per s", 7, ""),
             ("the show's own PSS", 2, "MB")]
     for name, i, unit in rows:
         cells = [spread(label, i, unit).replace("  ", " ") for label in labels]
