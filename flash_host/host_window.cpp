@@ -45,7 +45,9 @@ HostWindow::HostWindow(const QString& ruffleDir, const HostPlace& place)
       page_(new HostPage(profile_.get(), profile_.get())),
       view_(std::make_unique<QWebEngineView>()),
       stdin_(STDIN_FILENO, QSocketNotifier::Read) {
-  profile_->setHttpCacheType(QWebEngineProfile::MemoryHttpCache);
+  // Every file comes from our scheme, out of memory or the disk: a cache
+  // would only hold second copies (of Ruffle's 14 MB module, of movies).
+  profile_->setHttpCacheType(QWebEngineProfile::NoCache);
   profile_->setPersistentCookiesPolicy(QWebEngineProfile::NoPersistentCookies);
   profile_->setSpellCheckEnabled(false);
   profile_->installUrlSchemeHandler(kSchemeName, scheme_);
