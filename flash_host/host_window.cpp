@@ -12,6 +12,7 @@
 #include <utility>
 #include <unistd.h>
 
+#include "flash_host/memory_limits.h"
 #include "flash_host/player_page.h"
 #include "players/swf_frame_reports.h"
 
@@ -23,6 +24,9 @@ namespace {
 constexpr int kPlaceAnywayMs = 8000;
 // Where in the window to play in the view waits, out of sight.
 constexpr int kOutside = -30000;
+// How long after a movie's first frame the freed memory is handed back (not
+// in the way of its first frames; after the page's collection).
+constexpr int kTrimAfterShownMs = 800;
 }  // namespace
 
 void HostPage::javaScriptConsoleMessage(JavaScriptConsoleMessageLevel, const QString& message, int line,
@@ -41,7 +45,9 @@ HostWindow::HostWindow(const QString& ruffleDir, const HostPlace& place)
       page_(new HostPage(profile_.get(), profile_.get())),
       view_(std::make_unique<QWebEngineView>()),
       stdin_(STDIN_FILENO, QSocketNotifier::Read) {
-  profile_->setHttpCacheType(QWebEngineProfile::MemoryHttpCache);
+  // Every file comes from our scheme, out of memory or the disk: a cache
+  // would only hold second copies (of Ruffle's 14 MB module, of movies).
+  profile_->setHttpCacheType(QWebEngineProfile::NoCache);
   profile_->setPersistentCookiesPolicy(QWebEngineProfile::NoPersistentCookies);
   profile_->setSpellCheckEnabled(false);
   profile_->installUrlSchemeHandler(kSchemeName, scheme_);
@@ -75,7 +81,8 @@ HostWindow::HostWindow(const QString& ruffleDir, const HostPlace& place)
   // but outside its area, and moves into view when the first movie's first
   // frame is drawn: until then the show's window (black) stays in view. A
   // movie that never reports it (an error, a page that does not load) is
-  // moved in after a few seconds anyway.
+  // moved in a few seconds after its load anyway; a player started ahead of
+  // its first movie stays out of sight until then.
   view_->resize(place.width, place.height);
   view_->setWindowTitle(QStringLiteral("Lumora Flash"));
   if (place.parentWindow) {
@@ -83,7 +90,6 @@ HostWindow::HostWindow(const QString& ruffleDir, const HostPlace& place)
     view_->winId();  // the view's own window, to put into the parent
     view_->windowHandle()->setParent(parent_.get());
     view_->windowHandle()->setPosition(kOutside, kOutside);
-    QTimer::singleShot(kPlaceAnywayMs, this, &HostWindow::placeInParent);
     view_->show();
     return;
   }
@@ -202,6 +208,10 @@ void HostWindow::command(const std::string& line) {
   if (verb == "load") {
     // Everything reported after this line is about the new movie.
     send("loading");
+    if (parent_ && !placeTimerArmed_) {
+      placeTimerArmed_ = true;
+      QTimer::singleShot(kPlaceAnywayMs, this, &HostWindow::placeInParent);
+    }
     load(arg);
   } else if (verb == "play") {
     runScript(QStringLiteral("lumoraResume()"));
@@ -249,7 +259,10 @@ void HostWindow::pageReport(const QString& line) {
   if (text == "ready") {
     pageReady_ = true;
     send("ready");
-    if (!queuedLoad_.empty()) load(std::exchange(queuedLoad_, std::string()));
+    if (!queuedLoad_.empty())
+      load(std::exchange(queuedLoad_, std::string()));
+    else if (loads_ == 0)  // started ahead of a movie: Ruffle gets ready for it
+      runScript(QStringLiteral("lumoraWarm('%1')").arg(QLatin1String(kWarmUpUrl)));
     return;
   }
   // "movie", "shown" and "frame" carry the movie's generation: reports of
@@ -260,7 +273,12 @@ void HostWindow::pageReport(const QString& line) {
     const std::size_t space = rest.find(' ');
     if (std::atoi(rest.substr(0, space).c_str()) != loads_) return;
     const std::string args = space == std::string::npos ? std::string() : rest.substr(space);
-    if (text[0] == 's') placeInParent();
+    if (text[0] == 's') {
+      placeInParent();
+      // What loading the movie (and, the first time, Ruffle) took and has
+      // freed goes back to the system once the movie plays.
+      QTimer::singleShot(kTrimAfterShownMs, this, &returnFreedMemory);
+    }
     if (text[0] == 'f') {
       const int frame = std::atoi(args.c_str());
       if (frame < lastFrame_) send("end");

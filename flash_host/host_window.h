@@ -70,6 +70,7 @@ class HostWindow : public QObject {
   HostPage* page_;
   std::unique_ptr<QWindow> parent_;  // the foreign window we play in
   bool placed_ = false;              // the view has moved into its area
+  bool placeTimerArmed_ = false;     // the first load has set the time to move in anyway
   std::unique_ptr<QWebEngineView> view_;
   QSocketNotifier stdin_;
   std::string pending_;       // input not yet ended by a newline

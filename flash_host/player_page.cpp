@@ -52,8 +52,11 @@ window.RufflePlayer.config = {
   allowScriptAccess: true,
   upgradeToHttps: false,
   logLevel: "error",
+  // The player has no GPU: straight to the renderer that draws without one.
+  preferredRenderer: "canvas",
 };
 
+const lumoraCollectAfterMs = 200;
 let lumoraPlayer = null;
 let lumoraApi = null;
 
@@ -67,6 +70,7 @@ function lumoraLoad(url, generation, background) {
     return;
   }
   if (lumoraPlayer) { lumoraPlayer.remove(); lumoraPlayer = null; }
+  if (lumoraWarmPlayer) { lumoraWarmPlayer.remove(); lumoraWarmPlayer = null; }
   const player = window.RufflePlayer.newest().createPlayer();
   lumoraPlayer = player;
   lumoraApi = typeof player.ruffle === "function" ? player.ruffle() : player;
@@ -82,10 +86,34 @@ function lumoraLoad(url, generation, background) {
                  (m.height | 0) + " " + (m.isActionScript3 ? 1 : 0));
   });
   player.addEventListener("loadeddata", function () {
-    requestAnimationFrame(function () { requestAnimationFrame(function () { lumoraReport("shown " + generation); }); });
+    requestAnimationFrame(function () { requestAnimationFrame(function () {
+      lumoraReport("shown " + generation);
+      // The copies of the movie (and, the first time, of Ruffle's module)
+      // that loading left behind are garbage now: collected at once rather
+      // than whenever the script engine gets round to it.
+      if (typeof window.gc === "function") setTimeout(function () { window.gc(); }, lumoraCollectAfterMs);
+    }); });
   });
   document.body.appendChild(player);
   Promise.resolve(lumoraApi.load({ url: url, backgroundColor: background || null })).catch(function (e) { lumoraReport("error " + e); });
+}
+// A player started ahead of its first movie plays an empty one out of
+// sight, so that Ruffle is loaded and compiled when the movie comes.
+let lumoraWarmPlayer = null;
+function lumoraWarm(url) {
+  if (lumoraPlayer || lumoraWarmPlayer || !window.RufflePlayer || typeof window.RufflePlayer.newest !== "function") return;
+  const player = window.RufflePlayer.newest().createPlayer();
+  lumoraWarmPlayer = player;
+  player.style.cssText = "position: absolute; left: 0; top: 0; width: 1px; height: 1px; visibility: hidden;";
+  const api = typeof player.ruffle === "function" ? player.ruffle() : player;
+  const done = function () {
+    if (lumoraWarmPlayer !== player) return;
+    lumoraWarmPlayer = null;
+    player.remove();
+  };
+  player.addEventListener("loadeddata", done);
+  document.body.appendChild(player);
+  Promise.resolve(api.load({ url: url, autoplay: "off" })).catch(done);
 }
 function lumoraPause() {
   if (!lumoraApi) return;
@@ -104,6 +132,13 @@ function lumoraVolume(v) { if (lumoraApi) lumoraApi.volume = v; }
         onerror="lumoraReport('error Ruffle is missing')"></script>
 </body></html>
 )HTML");
+}
+
+QByteArray warmUpMovie() {
+  // "FWS", version 6, the file's length; an empty frame rectangle (5 bits
+  // of 0), 12 frames a second, 1 frame; ShowFrame; End.
+  static constexpr unsigned char kMovie[] = {'F', 'W', 'S', 6, 17, 0, 0, 0, 0x00, 0x00, 12, 1, 0, 0x40, 0x00, 0x00, 0x00};
+  return QByteArray(reinterpret_cast<const char*>(kMovie), sizeof kMovie);
 }
 
 }  // namespace lumora

@@ -11,9 +11,15 @@ namespace lumora {
 // Address of the page and of the files it loads.
 inline constexpr const char* kPageUrl = "lumora://flash/page.html";
 inline constexpr const char* kMovieUrl = "lumora://flash/movie.swf";
+inline constexpr const char* kWarmUpUrl = "lumora://flash/warm-up.swf";
 inline constexpr const char* kRufflePrefix = "/ruffle/";
 inline constexpr const char* kReportPrefix = "lumora:";
 
 QByteArray playerPageHtml();
+
+// An empty movie (one frame, nothing on it) that a player started ahead of
+// its first movie plays out of sight: Ruffle's module is then loaded and
+// its player code compiled before the movie's turn.
+QByteArray warmUpMovie();
 
 }  // namespace lumora

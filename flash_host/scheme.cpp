@@ -55,6 +55,9 @@ void LumoraSchemeHandler::requestStarted(QWebEngineUrlRequestJob* job) {
   if (path == QLatin1String("/page.html")) {
     data = playerPageHtml();
     mime = "text/html";
+  } else if (path == QLatin1String("/warm-up.swf")) {
+    data = warmUpMovie();
+    mime = mimeTypeFor(path);
   } else if (path == QLatin1String("/movie.swf")) {
     data = movie_;
     mime = mimeTypeFor(path);

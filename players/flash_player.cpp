@@ -54,23 +54,38 @@ void FlashPlayer::setMovie(const std::string& path) {
   launch();
 }
 
-void FlashPlayer::launch() {
-  // A player that is still running takes the next movie: no second start of
-  // the web engine.
-  if (process_ && process_->state() != QProcess::NotRunning && !session_.exited()) {
-    session_.start(swf_, clock_());
-    loadStartMs_ = clock_();
-    send("load " + path_);
-    return;
-  }
+bool FlashPlayer::processRunning() const {
+  return process_ && process_->state() != QProcess::NotRunning && !session_.exited();
+}
+
+void FlashPlayer::prepare() {
+  if (processRunning()) return;
   endProcess();
+  // No movie yet: nothing to fail, no frame to count.
+  session_ = FlashSession();
+  startProcess();
+}
+
+void FlashPlayer::launch() {
+  // A player that is still running (or was started ahead of this movie)
+  // takes it: no second start of the web engine.
+  const bool running = processRunning();
+  if (!running) endProcess();
+  // Before the start, so that a program that cannot start fails this movie.
   session_.start(swf_, clock_());
   loadStartMs_ = clock_();
+  if (!running && !startProcess()) {
+    session_.onExit();
+    return;
+  }
+  send("load " + path_);
+}
+
+bool FlashPlayer::startProcess() {
   const QString program = programPath();
   if (!QFileInfo(program).isExecutable()) {
     std::fprintf(stderr, "lumora: the Flash player %s is missing\n", qPrintable(program));
-    session_.onExit();
-    return;
+    return false;
   }
   process_ = std::make_unique<QProcess>();
   // The web engine's messages are of no use to the user of the show.
@@ -105,7 +120,7 @@ void FlashPlayer::launch() {
   }
   process_->start(program, args);
   if (place.visible) ownWindowUp();
-  send("load " + path_);
+  return true;
 }
 
 void FlashPlayer::send(const std::string& line) {

@@ -38,6 +38,8 @@ class FlashPlayer : public QWidget, public FlashPlayerControl {
   // the movie, which plays from its first frame. Throws MediaDeviceError
   // when the file is not a Flash movie; the previous movie then stays.
   void setMovie(const std::string& path) override;
+  // Starts the player program (hidden, without a movie) ahead of a movie.
+  void prepare() override;
   const std::string& movie() const { return path_; }
   // Resumes a paused movie; after stop(), plays the movie again.
   void play() override;
@@ -77,6 +79,10 @@ class FlashPlayer : public QWidget, public FlashPlayerControl {
 
  private:
   void launch();
+  // Starts the player program; false when it is missing.
+  bool startProcess();
+  // The player program runs and can take a movie.
+  bool processRunning() const;
   void endProcess();
   void waitForEnded();
   void send(const std::string& line);

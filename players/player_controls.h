@@ -37,6 +37,10 @@ class FlashPlayerControl {
   // `Movie`: loads the movie at this full path (UTF-8). Throws
   // MediaDeviceError when the file is not a Flash movie.
   virtual void setMovie(const std::string& path) = 0;
+  // A movie is next: starts the player ahead of it, out of sight, so that
+  // the movie comes up at once when its turn comes. Harmless while the
+  // player runs; undone by stop().
+  virtual void prepare() {}
   virtual void play() = 0;
   virtual void stop() = 0;
   // `FrameNum`: the current frame, from 0; grows while the movie plays and

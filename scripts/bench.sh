@@ -34,5 +34,5 @@ if [ -z "${DISPLAY:-}" ] && [ -z "${WAYLAND_DISPLAY:-}" ]; then
   sleep 1
 fi
 python3 scripts/bench_startup.py build-bench/lumora build-bench/bench/empty_window 15 | tee "$out/startup.md"
-python3 scripts/bench_flash.py build-bench/lumora 3 | tee "$out/flash.md"
+python3 scripts/bench_flash.py --runs 3 build-bench/lumora | tee "$out/flash.md"
 python3 scripts/bench_report.py "$out"

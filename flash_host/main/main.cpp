@@ -18,7 +18,9 @@
 #include <csignal>
 #include <unistd.h>
 
+#include "flash_host/engine_switches.h"
 #include "flash_host/host_window.h"
+#include "flash_host/memory_limits.h"
 #include "platform/core/session_bus.h"
 #include "flash_host/scheme.h"
 
@@ -72,10 +74,9 @@ int main(int argc, char** argv) {
   if (place.parentWindow && place.fullScreen) return usage();
   // The web engine's sandbox cannot run as root.
   if (::geteuid() == 0) setenv("QTWEBENGINE_DISABLE_SANDBOX", "1", 1);
-  // Movies start with their sound, without waiting for a click.
-  QByteArray flags = qgetenv("QTWEBENGINE_CHROMIUM_FLAGS");
-  flags += " --autoplay-policy=no-user-gesture-required";
-  qputenv("QTWEBENGINE_CHROMIUM_FLAGS", flags.trimmed());
+  qputenv("QTWEBENGINE_CHROMIUM_FLAGS",
+          QByteArray::fromStdString(lumora::playerEngineSwitches(qgetenv("QTWEBENGINE_CHROMIUM_FLAGS").toStdString())));
+  lumora::limitPlayerMemory();
 
   lumora::registerLumoraScheme();
   QCoreApplication::setAttribute(Qt::AA_ShareOpenGLContexts);
@@ -90,5 +91,10 @@ int main(int argc, char** argv) {
     return 1;
   }
   lumora::HostWindow host(dir, place);
-  return app.exec();
+  const int status = app.exec();
+  // The web engine runs in this one process, and its shutdown there can
+  // wait for good on threads that never finish. It keeps nothing on disk
+  // (an off-the-record profile): the program ends without it.
+  std::fflush(stdout);
+  std::_Exit(status);
 }

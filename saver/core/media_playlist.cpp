@@ -44,6 +44,7 @@ void MediaPlaylist::start() {
       audio_.setSource(path);
       if (settings_.lyricsOn && host_.readLyrics() == 1) host_.setLyricTimer(true);
       audio_.play();
+      prepareNextMovie();
     } catch (const MediaDeviceError&) {
       host_.setMediaTimer(false);
     }
@@ -114,6 +115,7 @@ void MediaPlaylist::startSongAfterSong(const std::string& path) {
     audio_.play();
     if (settings_.lyricsOn && host_.readLyrics() == 1) host_.setLyricTimer(true);
     host_.hideCursor();
+    prepareNextMovie();
   } catch (const MediaDeviceError&) {
     host_.setMediaTimer(false);
     host_.setLyricTimer(false);
@@ -129,9 +131,19 @@ void MediaPlaylist::startSongAfterMovie(const std::string& path) {
     if (settings_.lyricsOn && host_.readLyrics() == 1) host_.setLyricTimer(true);
     if (mayResumeSlides()) host_.setSlideTimer(true);
     audio_.play();
+    prepareNextMovie();
   } catch (const MediaDeviceError&) {
     host_.setMediaTimer(false);
   }
+}
+
+// In list order the entry after the song that has just started is known:
+// when it is a movie, its player starts while the song plays, so that the
+// movie is on screen at once when its turn comes. Random order draws the
+// next entry only then (the draw belongs to the show's sequence).
+void MediaPlaylist::prepareNextMovie() {
+  if (settings_.yysz != 1 || !media_.valid(media_.index)) return;
+  if (mediaExtension(media_.items[std::size_t(media_.index)]) == kMovieExt) flash_.prepare();
 }
 
 // A movie takes the screen: the slideshow pauses and the stage is hidden.

@@ -61,6 +61,7 @@ class MediaPlaylist {
   void startSongAfterMovie(const std::string& path);
   void startMovie(const std::string& path);
   void movieFailed();
+  void prepareNextMovie();
   bool mayResumeSlides() const { return slide_.slideIdle && slide_.pictures && !slide_.pictures->empty(); }
 
   MediaSettings settings_;

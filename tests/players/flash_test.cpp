@@ -3,6 +3,8 @@
 // running a stand-in program over its pipe.
 #include <gtest/gtest.h>
 
+#include <algorithm>
+
 #include <utility>
 #include <vector>
 
@@ -350,6 +352,38 @@ TEST_F(FlashPlayerTest, ACrashOrAMissingProgramIsAFailure) {
   flash.setMovie(path("m.swf"));
   EXPECT_TRUE(flash.failed());
   EXPECT_EQ(flash.totalFrames(), 30);
+}
+
+// Started ahead of a movie, the program waits without one, and the movie
+// then goes to it: one start of the program in all.
+TEST_F(FlashPlayerTest, AProgramStartedAheadTakesTheMovie) {
+  setenv("FAKE_FLASH_ARGS", path("args").c_str(), 1);
+  FlashPlayer flash;
+  flash.prepare();
+  EXPECT_TRUE(flash.running());
+  flash.prepare();  // already running: nothing more
+  pump(200);
+  EXPECT_FALSE(flash.failed());
+  EXPECT_FALSE(flash.ended());
+  EXPECT_EQ(flash.frameNum(), 0);
+  flash.setMovie(path("m.swf"));
+  ASSERT_TRUE(waitFor([&] { return flash.session().shown(); }));
+  flash.stop();
+  EXPECT_TRUE(waitFor([&] { return log() == "load " + path("m.swf") + "\nquit\n"; })) << log();
+  const std::string args = log("args");
+  EXPECT_EQ(std::count(args.begin(), args.end(), '\n'), 1) << args;
+}
+
+// Without the program, starting ahead fails nothing (there is no movie);
+// the movie itself then fails.
+TEST_F(FlashPlayerTest, AMissingProgramStartedAheadFailsTheMovieOnly) {
+  setenv("LUMORA_FLASH_BIN", path("no-such-program").c_str(), 1);
+  FlashPlayer flash;
+  flash.prepare();
+  EXPECT_FALSE(flash.running());
+  EXPECT_FALSE(flash.failed());
+  flash.setMovie(path("m.swf"));
+  EXPECT_TRUE(flash.failed());
 }
 
 TEST_F(FlashPlayerTest, InputOnTheMovieComesBack) {

@@ -59,6 +59,7 @@ class FakeFlash : public FlashPlayerControl {
     started_ = clock_.ms;
     movies.push_back(path);
   }
+  void prepare() override { ++prepared; }
   void play() override { playing_ = true; }
   void stop() override { playing_ = false; }
   int frameNum() const override {
@@ -74,6 +75,7 @@ class FakeFlash : public FlashPlayerControl {
   bool failing = false;  // movies named "crash" fail once started
   bool over = false;     // the player says the movie is over
   int frames = 20;
+  int prepared = 0;  // prepare() calls
   int frozen = -1;  // >= 0: the frame number stays here
   bool visible = false;
   std::string movie;
@@ -182,6 +184,41 @@ TEST(MediaPlaylist, SongMovieSongInListOrder) {
   EXPECT_EQ(s.audio.played.back(), "/m/a.mp3");
   EXPECT_EQ(s.media.index, 1);
 }
+
+// The player starts while the song before a movie plays, when list order
+// tells that a movie is next; never otherwise.
+struct Ahead {
+  const char* name;
+  std::vector<std::string> entries;
+  int yysz;
+  std::int64_t runMs;  // after start()
+  int prepared;
+};
+
+class MovieAhead : public testing::TestWithParam<Ahead> {};
+
+TEST_P(MovieAhead, StartsThePlayerOnlyWhenAMovieIsNext) {
+  const Ahead& a = GetParam();
+  Show s(a.entries, a.yysz);
+  for (const std::string& e : a.entries) s.audio.lengths[e] = 2000;
+  s.flash.frames = 20;  // 2 s
+  s.playlist.start();
+  s.run(a.runMs);
+  EXPECT_EQ(s.flash.prepared, a.prepared);
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    MediaPlaylist, MovieAhead,
+    testing::Values(
+        Ahead{"SongThenMovie", {"/m/a.mp3", "/m/film.swf"}, 1, 0, 1},
+        Ahead{"SongsOnly", {"/m/a.mp3", "/m/b.mp3"}, 1, 5000, 0},
+        Ahead{"MovieFirst", {"/m/film.swf", "/m/a.mp3"}, 1, 0, 0},
+        // Song b follows song a, and the movie follows b.
+        Ahead{"SongAfterSong", {"/m/a.mp3", "/m/b.mp3", "/m/film.swf"}, 1, 1100, 1},
+        // The movie ends at 2 s, the song after it has the first movie next.
+        Ahead{"SongAfterMovie", {"/m/film.swf", "/m/a.mp3"}, 1, 2500, 1},
+        Ahead{"RandomOrder", {"/m/a.mp3", "/m/film.swf"}, 2, 0, 0}),
+    [](const testing::TestParamInfo<Ahead>& i) { return std::string(i.param.name); });
 
 TEST(MediaPlaylist, ASongEndsWhenLessThanASecondIsLeft) {
   Show s({"/m/a.mp3", "/m/b.mp3"});
