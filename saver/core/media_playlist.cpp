@@ -142,7 +142,7 @@ void MediaPlaylist::startSongAfterMovie(const std::string& path) {
 // movie is on screen at once when its turn comes. Random order draws the
 // next entry only then (the draw belongs to the show's sequence).
 void MediaPlaylist::prepareNextMovie() {
-  if (settings_.yysz != 1 || !media_.valid(media_.index)) return;
+  if (settings_.order != PlayOrder::InList || !media_.valid(media_.index)) return;
   if (mediaExtension(media_.items[std::size_t(media_.index)]) == kMovieExt) flash_.prepare();
 }
 

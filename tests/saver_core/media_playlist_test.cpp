@@ -190,7 +190,7 @@ TEST(MediaPlaylist, SongMovieSongInListOrder) {
 struct Ahead {
   const char* name;
   std::vector<std::string> entries;
-  int yysz;
+  PlayOrder order;
   std::int64_t runMs;  // after start()
   int prepared;
 };
@@ -199,7 +199,7 @@ class MovieAhead : public testing::TestWithParam<Ahead> {};
 
 TEST_P(MovieAhead, StartsThePlayerOnlyWhenAMovieIsNext) {
   const Ahead& a = GetParam();
-  Show s(a.entries, a.yysz);
+  Show s(a.entries, a.order);
   for (const std::string& e : a.entries) s.audio.lengths[e] = 2000;
   s.flash.frames = 20;  // 2 s
   s.playlist.start();
@@ -210,14 +210,14 @@ TEST_P(MovieAhead, StartsThePlayerOnlyWhenAMovieIsNext) {
 INSTANTIATE_TEST_SUITE_P(
     MediaPlaylist, MovieAhead,
     testing::Values(
-        Ahead{"SongThenMovie", {"/m/a.mp3", "/m/film.swf"}, 1, 0, 1},
-        Ahead{"SongsOnly", {"/m/a.mp3", "/m/b.mp3"}, 1, 5000, 0},
-        Ahead{"MovieFirst", {"/m/film.swf", "/m/a.mp3"}, 1, 0, 0},
+        Ahead{"SongThenMovie", {"/m/a.mp3", "/m/film.swf"}, PlayOrder::InList, 0, 1},
+        Ahead{"SongsOnly", {"/m/a.mp3", "/m/b.mp3"}, PlayOrder::InList, 5000, 0},
+        Ahead{"MovieFirst", {"/m/film.swf", "/m/a.mp3"}, PlayOrder::InList, 0, 0},
         // Song b follows song a, and the movie follows b.
-        Ahead{"SongAfterSong", {"/m/a.mp3", "/m/b.mp3", "/m/film.swf"}, 1, 1100, 1},
+        Ahead{"SongAfterSong", {"/m/a.mp3", "/m/b.mp3", "/m/film.swf"}, PlayOrder::InList, 1100, 1},
         // The movie ends at 2 s, the song after it has the first movie next.
-        Ahead{"SongAfterMovie", {"/m/film.swf", "/m/a.mp3"}, 1, 2500, 1},
-        Ahead{"RandomOrder", {"/m/a.mp3", "/m/film.swf"}, 2, 0, 0}),
+        Ahead{"SongAfterMovie", {"/m/film.swf", "/m/a.mp3"}, PlayOrder::InList, 2500, 1},
+        Ahead{"RandomOrder", {"/m/a.mp3", "/m/film.swf"}, PlayOrder::Random, 0, 0}),
     [](const testing::TestParamInfo<Ahead>& i) { return std::string(i.param.name); });
 
 TEST(MediaPlaylist, ASongEndsWhenLessThanASecondIsLeft) {
