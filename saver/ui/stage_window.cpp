@@ -6,6 +6,7 @@
 #include <QPaintEvent>
 #include <QPainter>
 #include <QScreen>
+#include <algorithm>
 #include <array>
 #include <utility>
 
@@ -167,20 +168,35 @@ void StageWindow::stageChanged() { stageDrawn({0, 0, stage_.width(), stage_.heig
 
 void StageWindow::stageDrawn(const Rect& area) {
   markDirty(QRect(QPoint(area.left, area.top), QPoint(area.right - 1, area.bottom - 1)));
-  if (pace_) {
-    const nanoseconds wait = pace_->atStageOp(sinceTransitionStart());
-    if (wait > nanoseconds::zero()) waitHandlingEvents(wait);
+  if (pace_ && coversPartOf(area, stage_.width(), stage_.height())) {
+    if (pace_->presentsEveryStageOp()) return presentStep();
+    waitAtPoint(pace_->atStageOp(sinceTransitionStart()));
   }
   presentIfDue();
 }
 
 void StageWindow::pump() {
-  if (pace_) {
-    const nanoseconds wait = pace_->atPump(sinceTransitionStart());
-    if (wait > nanoseconds::zero()) waitHandlingEvents(wait);
-  }
+  if (pace_) waitAtPoint(pace_->atPump(sinceTransitionStart()));
   presentIfDue();
   QCoreApplication::processEvents(QEventLoop::AllEvents);
+}
+
+void StageWindow::waitAtPoint(nanoseconds wait) {
+  if (wait <= nanoseconds::zero()) return;
+  presentIfDue();
+  waitHandlingEvents(wait);
+}
+
+void StageWindow::presentStep() {
+  // Not before the step is due, and a whole refresh after the step before:
+  // a present that came any sooner would be deferred, and the next step,
+  // drawn before the deferred present fires, would share its frame.
+  deferredPresent_.stop();
+  const nanoseconds due = pace_->atStageOp(sinceTransitionStart());
+  const nanoseconds nextRefresh = frameInterval() - nanoseconds(sinceFrame_.nsecsElapsed());
+  const nanoseconds wait = std::max(due, nextRefresh);
+  if (wait > nanoseconds::zero()) waitHandlingEvents(wait);
+  presentDirty();
 }
 
 void StageWindow::transitionStarting(const EffectCounts& counts, int minimumMs) {
@@ -189,6 +205,9 @@ void StageWindow::transitionStarting(const EffectCounts& counts, int minimumMs) 
 }
 
 void StageWindow::transitionEnded() {
+  // A transition of a single step shows it at once and stands for the rest
+  // of the minimum.
+  if (pace_) waitAtPoint(pace_->untilMinimum(sinceTransitionStart()));
   pace_.reset();
   presentIfDue();
 }
@@ -196,7 +215,6 @@ void StageWindow::transitionEnded() {
 nanoseconds StageWindow::sinceTransitionStart() const { return nanoseconds(transitionClock_.nsecsElapsed()); }
 
 void StageWindow::waitHandlingEvents(nanoseconds time) {
-  presentIfDue();
   // The deferred present fires inside this loop when it comes due.
   QEventLoop loop;
   QTimer::singleShot(wholeMsAtLeast(time), Qt::PreciseTimer, &loop, &QEventLoop::quit);
