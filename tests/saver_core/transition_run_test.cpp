@@ -167,16 +167,30 @@ TEST(TransitionPace, SpreadsPumpsFromTheStartToTheMinimum) {
 }
 
 // Fewer pumps than the frames of the minimum: the visible Stage operations
-// are the points instead, the first at once and the last at the minimum.
+// are the points instead, the first at once and the last at the minimum
+// after it.
 TEST(TransitionPace, FewPumpsPaceTheVisibleStageOperations) {
   TransitionPace pace({1, 60, 59}, 1000, 60.0);
   EXPECT_TRUE(pace.pacesStageOps());
   EXPECT_EQ(pace.atPump(nanoseconds(0)), nanoseconds(0));
-  nanoseconds waited(0);
+  nanoseconds waited = milliseconds(30);  // the first visible step took 30 ms to draw
   EXPECT_EQ(pace.atStageOp(waited), nanoseconds(0));
   for (int k = 1; k < 59; ++k) waited += pace.atStageOp(waited);
-  EXPECT_EQ(waited, milliseconds(1000));
+  EXPECT_EQ(waited, milliseconds(1030));
   EXPECT_EQ(pace.atPump(waited), nanoseconds(0));
+  EXPECT_EQ(pace.untilMinimum(waited), nanoseconds(0));
+}
+
+// Pumps that come before anything is on the screen (a band drawn off it)
+// pass without waiting; the minimum counts from the first visible step, and
+// the pumps after it are spread over it.
+TEST(TransitionPace, NothingIsWaitedForBeforeTheFirstVisibleStep) {
+  TransitionPace pace({101, 50, 40}, 1000, 60.0);
+  for (int k = 0; k < 21; ++k) EXPECT_EQ(pace.atPump(milliseconds(k)), nanoseconds(0)) << k;
+  EXPECT_EQ(pace.atStageOp(milliseconds(20)), nanoseconds(0));   // the first visible step, at 20 ms
+  EXPECT_EQ(pace.atPump(milliseconds(20)), nanoseconds(0));      // pump 1 of the 80 left: at 20
+  EXPECT_EQ(pace.atPump(milliseconds(20)), nanoseconds(1'000'000'000 / 79));  // pump 2: a 79th of the minimum on
+  EXPECT_EQ(pace.untilMinimum(milliseconds(500)), milliseconds(520));
 }
 
 TEST(TransitionPace, EveryStepHasAFrameOfItsOwnWhenTheyAreNoMoreThanTheFrames) {
