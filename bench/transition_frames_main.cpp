@@ -3,8 +3,9 @@
 // Xvfb at 1920x1080 through scripts/transition_frames.sh). Prints one table
 // row per effect: pumps, Stage operations, duration, frames presented and
 // the frames the minimum asks for (minimum x refresh rate). A transition with
-// fewer Stage operations than that has only as many distinct pictures to
-// show, so it is held to its operation count instead. Exits with status 1
+// fewer visible Stage operations (those that cover part of the Stage) than
+// that has only as many distinct pictures to show, so it is held to that
+// count instead. Exits with status 1
 // when any transition presents fewer than 0.8 of what it is held to.
 //
 //   transition_frames [--min MS] [--speed S] [--effects A-B]
@@ -66,7 +67,7 @@ int main(int argc, char** argv) {
     while (t.elapsed() < ms + qint64(2000 / hz) + 2) QCoreApplication::processEvents(QEventLoop::AllEvents, 5);
     const long long frames = stage.presentCount() - before;
     const double share = frames / wanted;
-    const double heldTo = std::min(wanted, double(counts.stageOps));
+    const double heldTo = std::min(wanted, double(counts.visibleStageOps));
     const bool low = frames < 0.8 * heldTo;
     if (low) ++below;
     std::printf("| %d | %lld | %lld | %lld | %lld | %.2f | %.0f%s |\n", n, counts.pumps, counts.stageOps, ms, frames,

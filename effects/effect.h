@@ -28,6 +28,9 @@ const char* surfaceName(Surface s);
 struct EffectCounts {
   long long pumps = 0;
   long long stageOps = 0;  // copies and draws onto the Stage
+  // Those of them whose destination covers part of the Stage: the steps a
+  // viewer can see (a strip of width 0 that starts a wipe is not one).
+  long long visibleStageOps = 0;
 };
 
 // What an effect needs from the window it draws into.
@@ -70,6 +73,10 @@ class EffectTrace {
 // right + 1 .. left), as a rectangle with left <= right and top <= bottom.
 Rect coveredArea(Rect r);
 
+// Whether `covered` (normalised, as coveredArea gives it) holds at least one
+// pixel of a bitmap of width x height.
+bool coversPartOf(const Rect& covered, int width, int height);
+
 struct EffectBitmaps {
   Bitmap& frame;
   Bitmap& work;
@@ -100,7 +107,7 @@ class EffectContext {
   // One rectangle copy, rectangles exactly as the effect passes them.
   void copy(Surface src, Rect srcRect, Surface dst, Rect dstRect) {
     if (counts_) {
-      if (dst == Surface::Stage) ++counts_->stageOps;
+      if (dst == Surface::Stage) countStageOps(1, coveredArea(dstRect));
       return;
     }
     if (trace_) trace_->copy(src, srcRect, dst, dstRect);
@@ -110,7 +117,7 @@ class EffectContext {
   // `times` identical copies (nothing when times <= 0).
   void copyRepeated(int times, Surface src, Rect srcRect, Surface dst, Rect dstRect) {
     if (counts_) {
-      if (dst == Surface::Stage && times > 0) counts_->stageOps += times;
+      if (dst == Surface::Stage && times > 0) countStageOps(times, coveredArea(dstRect));
       return;
     }
     for (int i = 0; i < times; ++i) copy(src, srcRect, dst, dstRect);
@@ -118,7 +125,7 @@ class EffectContext {
   // Whole-bitmap draw of src at (x, y) in dst.
   void draw(Surface src, Surface dst, int x, int y) {
     if (counts_) {
-      if (dst == Surface::Stage) ++counts_->stageOps;
+      if (dst == Surface::Stage) countStageOps(1, {x, y, x + bitmap(src).width(), y + bitmap(src).height()});
       return;
     }
     if (trace_) trace_->draw(src, dst, x, y);
@@ -157,6 +164,11 @@ class EffectContext {
   }
 
  private:
+  void countStageOps(long long times, const Rect& covered) {
+    counts_->stageOps += times;
+    if (coversPartOf(covered, bitmaps_.stage.width(), bitmaps_.stage.height())) counts_->visibleStageOps += times;
+  }
+
   EffectBitmaps bitmaps_;
   Random& random_;
   EffectHost* host_;

@@ -58,4 +58,9 @@ Rect coveredArea(Rect r) {
   return r;
 }
 
+bool coversPartOf(const Rect& covered, int width, int height) {
+  return covered.left < covered.right && covered.top < covered.bottom && covered.right > 0 && covered.bottom > 0 &&
+         covered.left < width && covered.top < height;
+}
+
 }  // namespace lumora

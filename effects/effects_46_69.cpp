@@ -201,43 +201,41 @@ void effect55(EffectContext& ctx) {
 // row layout of a 24-bit bitmap; byte i of a row is channel i % 3 of pixel
 // i / 3. Alpha is left alone.
 
-constexpr int kChannels = 3;
-
-int channelOf(Pixel p, int c) { return int((p >> (8 * c)) & 0xFFu); }
-Pixel withChannel(Pixel p, int c, int v) {
-  const unsigned shift = unsigned(8 * c);
-  return (p & ~(Pixel{0xFFu} << shift)) | (Pixel(unsigned(v) & 0xFFu) << shift);
-}
-
-// One brightening pass over WorkBitmap: every byte below 240 gains 10.
+// One brightening pass over WorkBitmap: every byte below 240 gains 10. All
+// three channels of a pixel at once: a byte is 240 or more exactly when its
+// top four bits are set, and a byte below 240 cannot carry into the next.
 void brightenPass(Bitmap& work) {
+  constexpr std::uint32_t kTopBits = 0x00808080u;  // bit 7 of each colour byte
   for (int y = 0; y < work.height(); ++y) {
     Pixel* row = work.row(y);
-    for (int i = 0; i < kChannels * work.width(); ++i) {
-      Pixel& px = row[i / kChannels];
-      const int c = i % kChannels;
-      const int p = channelOf(px, c);
-      if (p < 240) px = withChannel(px, c, p + 10);
+    for (int x = 0; x < work.width(); ++x) {
+      const std::uint32_t p = row[x];
+      const std::uint32_t atLeast240 = p & (p << 1) & (p << 2) & (p << 3) & kTopBits;
+      row[x] = p + (((~atLeast240 & kTopBits) >> 7) * 10u);
     }
   }
 }
 
-// One fading pass: each byte of WorkBitmap moves 10 toward FrameBitmap's byte.
-// The raising test sees the byte as the lowering test left it.
+// One byte of a fading pass: 10 toward the target; the raising test sees the
+// byte as the lowering test left it.
+inline std::uint32_t fadeByte(std::uint32_t p, std::uint32_t f) {
+  if (p > f && p > 11) p -= 10;
+  if (p < f && p < 244) p += 10;
+  return p;
+}
+
+// One fading pass: each colour byte of WorkBitmap moves 10 toward
+// FrameBitmap's byte. Alpha is left alone.
 void fadePass(Bitmap& work, const Bitmap& frame) {
   const int h = std::min(work.height(), frame.height());
   const int w = std::min(work.width(), frame.width());
   for (int y = 0; y < h; ++y) {
     Pixel* row = work.row(y);
     const Pixel* target = frame.row(y);
-    for (int i = 0; i < kChannels * w; ++i) {
-      Pixel& px = row[i / kChannels];
-      const int c = i % kChannels;
-      const int f = channelOf(target[i / kChannels], c);
-      int p = channelOf(px, c);
-      if (p > f && p > 11) p -= 10;
-      if (p < f && p < 244) p += 10;
-      px = withChannel(px, c, p);
+    for (int x = 0; x < w; ++x) {
+      const std::uint32_t p = row[x], f = target[x];
+      row[x] = (p & 0xFF000000u) | fadeByte(p & 0xFFu, f & 0xFFu) | (fadeByte((p >> 8) & 0xFFu, (f >> 8) & 0xFFu) << 8) |
+               (fadeByte((p >> 16) & 0xFFu, (f >> 16) & 0xFFu) << 16);
     }
   }
 }

@@ -97,7 +97,10 @@ int runEffect(const Args& args) {
       waitFor(&TransitionPace::atPump);
       if (framesAt) framesAt(k);
     };
-    host.onStageOp = [waitFor](int) { waitFor(&TransitionPace::atStageOp); };
+    // Only a step that covers part of the Stage is a pacing point.
+    host.onStageOp = [waitFor, &host, &stage](int) {
+      if (coversPartOf(host.lastArea, stage.width(), stage.height())) waitFor(&TransitionPace::atStageOp);
+    };
   }
   EffectContext ctx({frame, work, spare, stage}, w, h, speed, random, &host, trace.get());
   lumora::runEffect(n, ctx);

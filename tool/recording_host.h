@@ -18,6 +18,10 @@ class RecordingHost : public EffectHost {
     ++stageOps;
     if (onStageOp) onStageOp(stageOps);
   }
+  void stageDrawn(const Rect& area) override {
+    lastArea = area;
+    stageChanged();
+  }
   void pump() override {
     ++pumps;
     if (onPump) onPump(pumps);
@@ -25,6 +29,7 @@ class RecordingHost : public EffectHost {
 
   int pumps = 0;
   int stageOps = 0;
+  Rect lastArea;  // what the latest Stage operation covered
 };
 
 }  // namespace lumora::tool

@@ -6,6 +6,7 @@
 #include <QPaintEvent>
 #include <QPainter>
 #include <QScreen>
+#include <algorithm>
 #include <array>
 #include <utility>
 
@@ -161,9 +162,9 @@ void StageWindow::stageChanged() { stageDrawn({0, 0, stage_.width(), stage_.heig
 
 void StageWindow::stageDrawn(const Rect& area) {
   markDirty(area);
-  if (pace_ && pace_->pacesStageOps()) {
-    const nanoseconds wait = pace_->atStageOp(now() - transitionStart_);
-    if (wait > nanoseconds::zero()) waitHandlingEvents(wait);
+  if (pace_ && coversPartOf(area, stage_.width(), stage_.height())) {
+    if (pace_->presentsEveryStageOp()) return presentStep();
+    waitAtPoint(pace_->atStageOp(sinceTransitionStart()));
   }
   presentIfDue();
 }
@@ -175,12 +176,31 @@ void StageWindow::pump() {
   if (pace_) {
     const nanoseconds wait = pace_->atPump(t - transitionStart_);
     if (wait > nanoseconds::zero()) {
-      waitHandlingEvents(wait);
+      waitAtPoint(wait);
       t = now();
     }
   }
   presentIfDue(t);
   if (schedule_.takeEventTurn(t)) QCoreApplication::processEvents(QEventLoop::AllEvents);
+}
+
+void StageWindow::waitAtPoint(nanoseconds wait) {
+  if (wait <= nanoseconds::zero()) return;
+  presentIfDue();
+  waitHandlingEvents(wait);
+}
+
+void StageWindow::presentStep() {
+  // Not before the step is due, and a whole refresh after the step before:
+  // a present that came any sooner would be deferred, and the next step,
+  // drawn before the deferred present fires, would share its frame.
+  deferredPresent_.stop();
+  schedule_.setFrameInterval(frameInterval());
+  const nanoseconds t = now();
+  const nanoseconds due = pace_->atStageOp(t - transitionStart_);
+  const nanoseconds wait = std::max(due, schedule_.untilPresentAllowed(t));
+  if (wait > nanoseconds::zero()) waitHandlingEvents(wait);
+  presentDirty();
 }
 
 void StageWindow::transitionStarting(const EffectCounts& counts, int minimumMs) {
@@ -189,12 +209,14 @@ void StageWindow::transitionStarting(const EffectCounts& counts, int minimumMs) 
 }
 
 void StageWindow::transitionEnded() {
+  // A transition of a single step shows it at once and stands for the rest
+  // of the minimum.
+  if (pace_) waitAtPoint(pace_->untilMinimum(sinceTransitionStart()));
   pace_.reset();
   presentIfDue();
 }
 
 void StageWindow::waitHandlingEvents(nanoseconds time) {
-  presentIfDue();
   // The deferred present fires inside this loop when it comes due.
   QEventLoop loop;
   QTimer::singleShot(wholeMsAtLeast(time), Qt::PreciseTimer, &loop, &QEventLoop::quit);

@@ -107,10 +107,18 @@ class StageWindow : public QWidget, public EffectHost {
   void presentDirty();
   std::chrono::nanoseconds frameInterval() const;
   std::chrono::nanoseconds now() const { return std::chrono::nanoseconds(clock_.nsecsElapsed()); }
-  // Waits for `time` at a pacing point (a pump, or a Stage operation of a
-  // transition that pumps less often than the screen refreshes), handling
-  // events meanwhile: input is answered within a frame even while a
-  // transition that pumps once is spread over the minimum time.
+  std::chrono::nanoseconds sinceTransitionStart() const { return now() - transitionStart_; }
+  // At a pacing point (a pump, or a visible Stage operation of a transition
+  // that pumps less often than the screen refreshes): brings the screen up
+  // to date if due, then waits `wait` (nothing when it is 0).
+  void waitAtPoint(std::chrono::nanoseconds wait);
+  // A step of a transition whose every step has a frame of its own: waits
+  // until it is due and a refresh has passed since the last present, then
+  // presents it.
+  void presentStep();
+  // Waits for `time`, handling events meanwhile: input is answered within a
+  // frame even while a transition that pumps once is spread over the
+  // minimum time.
   void waitHandlingEvents(std::chrono::nanoseconds time);
   // The Stage is allocated at the screen's size when first needed, which
   // keeps 8 MB of filling out of the show's start-up.

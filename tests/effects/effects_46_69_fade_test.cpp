@@ -77,5 +77,45 @@ TEST(Effect56, BytesFollowTheBrighteningAndFadeRules) {
   EXPECT_EQ(r.stage, r.frame);
 }
 
+// Every byte value, in every colour channel, against the rules applied one
+// byte at a time: eleven brightenings, then each fade pass.
+TEST(Effect56, EveryByteValueFollowsTheRules) {
+  constexpr int kW = 256;
+  Bitmap frame(kW, 1), work(kW, 1), spare(kW, 1), stage(kW, 1);
+  for (int v = 0; v < kW; ++v) {
+    stage.at(v, 0) = bgra(v, 255 - v, (v * 7) & 255, (v * 3) & 255);
+    frame.at(v, 0) = bgra((v * 11) & 255, v, 255 - v, 0xFF);
+  }
+  std::vector<Pixel> expected(kW);
+  for (int v = 0; v < kW; ++v) expected[std::size_t(v)] = stage.at(v, 0);
+  auto channel = [](Pixel p, int c) { return int((p >> (8 * c)) & 0xFF); };
+  auto withChannel = [](Pixel p, int c, int b) { return (p & ~(Pixel(0xFF) << (8 * c))) | (Pixel(b) << (8 * c)); };
+  for (Pixel& p : expected)
+    for (int pass = 0; pass < 11; ++pass)
+      for (int c = 0; c < 3; ++c)
+        if (channel(p, c) < 240) p = withChannel(p, c, channel(p, c) + 10);
+
+  StageAtPumps host;
+  host.stage = &stage;
+  const Bitmap target = frame;
+  Random random(1);
+  EffectContext ctx({frame, work, spare, stage}, kW, 1, 1, random, &host);
+  runEffect(56, ctx);
+  ASSERT_EQ(host.seen.size(), 26u);
+  for (std::size_t pass = 0; pass < host.seen.size(); ++pass) {
+    for (int v = 0; v < kW; ++v) {
+      Pixel& p = expected[std::size_t(v)];
+      for (int c = 0; c < 3; ++c) {
+        const int f = channel(target.at(v, 0), c);
+        int b = channel(p, c);
+        if (b > f && b > 11) b -= 10;
+        if (b < f && b < 244) b += 10;
+        p = withChannel(p, c, b);
+      }
+      ASSERT_EQ(host.seen[pass].at(v, 0), p) << "pass " << pass << " value " << v;
+    }
+  }
+}
+
 }  // namespace
 }  // namespace lumora

@@ -59,7 +59,7 @@ TEST(StageWindowPace, ShortTransitionIsSpreadOverTheMinimum) {
     const long long before = stage.presentCount();
     QElapsedTimer t;
     t.start();
-    stage.transitionStarting({10, 10}, minimumMs);
+    stage.transitionStarting({10, 10, 10}, minimumMs);
     for (int k = 0; k < 10; ++k) {
       stage.stageDrawn({0, k, 10, k + 1});
       stage.pump();
@@ -69,7 +69,46 @@ TEST(StageWindowPace, ShortTransitionIsSpreadOverTheMinimum) {
   };
   const auto [pacedMs, pacedFrames] = transition(400);
   EXPECT_GE(pacedMs, 395);
-  EXPECT_GE(pacedFrames, 8);  // ten steps, each its own frame (a scheduling hiccup may merge one or two)
+  EXPECT_EQ(pacedFrames, 10);  // ten steps, each its own frame
+}
+
+// A transition with fewer steps than the frames of the minimum presents each
+// of them, even when they are drawn back to back (no pump, no time between):
+// its first at once, without waiting for its turn or a refresh.
+TEST(StageWindowPace, FewStepsArePresentedEachAndTheFirstAtOnce) {
+  testing::qtApp();
+  StageWindow stage;
+  stage.show();
+  stage.present();
+  handleEventsFor(int(1000 / stage.refreshRate()) + 5);  // the picture before has stood a while
+  const long long before = stage.presentCount();
+  stage.transitionStarting({0, 7, 6}, 200);
+  stage.stageDrawn({0, 0, 0, 10});  // a strip of no width: nothing to show, no step
+  EXPECT_EQ(stage.presentCount(), before);
+  stage.stageDrawn({0, 0, 10, 1});
+  EXPECT_EQ(stage.presentCount(), before + 1);  // the first step: at once
+  for (int k = 1; k < 6; ++k) stage.stageDrawn({0, k, 10, k + 1});
+  EXPECT_EQ(stage.presentCount(), before + 6);
+  stage.transitionEnded();
+  EXPECT_EQ(stage.presentCount(), before + 6);
+}
+
+// A transition of a single step shows it at once and still lasts the
+// minimum.
+TEST(StageWindowPace, ASingleStepStandsForTheMinimum) {
+  testing::qtApp();
+  StageWindow stage;
+  stage.show();
+  stage.present();
+  handleEventsFor(int(1000 / stage.refreshRate()) + 5);
+  const long long before = stage.presentCount();
+  QElapsedTimer t;
+  t.start();
+  stage.transitionStarting({0, 1, 1}, 300);
+  stage.stageDrawn({0, 0, 10, 10});
+  EXPECT_EQ(stage.presentCount(), before + 1);
+  stage.transitionEnded();
+  EXPECT_GE(t.elapsed(), 295);
 }
 
 // The show ending during a paced transition (a key handled at a pump) ends
@@ -80,7 +119,7 @@ TEST(StageWindowPace, StoppingThePaceEndsTheWaitAndTheRestRunsAtOnce) {
   stage.show();
   QElapsedTimer t;
   t.start();
-  stage.transitionStarting({10, 10}, 20000);  // two seconds a step
+  stage.transitionStarting({10, 10, 10}, 20000);  // two seconds a step
   QTimer::singleShot(100, &stage, [&] { stage.stopPacing(); });
   int drawn = 0;
   for (int k = 0; k < 10; ++k) {
@@ -102,7 +141,7 @@ TEST(StageWindowPace, EventsAreHandledWhileWaitingAtStageOperations) {
   stage.show();
   QElapsedTimer t;
   t.start();
-  stage.transitionStarting({1, 40}, 20000);  // half a second a Stage operation
+  stage.transitionStarting({1, 40, 40}, 20000);  // half a second a Stage operation
   qint64 stoppedAfter = -1;
   QTimer::singleShot(100, &stage, [&] {
     stoppedAfter = t.elapsed();

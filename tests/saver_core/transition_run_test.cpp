@@ -1,5 +1,6 @@
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <sstream>
 
 #include "saver/core/test_patterns.h"
@@ -60,7 +61,33 @@ TEST(TransitionRun, DryRunCountsWhatTheRunDoesWithoutDrawingOrDrawingNumbers) {
       runEffect(n, ctx);
       EXPECT_EQ(counts.pumps, host.pumps);
       EXPECT_EQ(counts.stageOps, host.changes);
+      const auto visible = std::count_if(host.areas.begin(), host.areas.end(),
+                                         [](const Rect& r) { return coversPartOf(r, 23, 17); });
+      EXPECT_EQ(counts.visibleStageOps, visible);
     }
+  }
+}
+
+// A wipe that starts with a strip of width 0 has one step fewer to show than
+// it has Stage operations; the count of visible steps leaves it out.
+TEST(TransitionRun, AStripOfNoWidthIsNoVisibleStep) {
+  Scene s(64, 48);
+  const EffectCounts counts = countEffect(2, s.bitmaps(), 64, 48, 1, Random(7));
+  EXPECT_GT(counts.stageOps, 2);
+  EXPECT_EQ(counts.visibleStageOps, counts.stageOps - 1);
+}
+
+TEST(TransitionRun, CoversPartOfNeedsAPixelInside) {
+  struct Case {
+    Rect covered;
+    bool inside;
+  };
+  for (const Case& c : {Case{{0, 0, 1, 1}, true}, Case{{0, 0, 0, 10}, false}, Case{{3, 5, 9, 5}, false},
+                        Case{{-5, -5, 1, 1}, true}, Case{{-5, 0, 0, 10}, false}, Case{{10, 0, 12, 4}, false},
+                        Case{{9, 7, 12, 9}, true}, Case{{0, 8, 10, 9}, false}}) {
+    SCOPED_TRACE(testing::Message() << c.covered.left << " " << c.covered.top << " " << c.covered.right << " "
+                                    << c.covered.bottom);
+    EXPECT_EQ(coversPartOf(c.covered, 10, 8), c.inside);
   }
 }
 
@@ -122,36 +149,87 @@ TEST(TransitionRun, SettledTransitionsEndAsTheNewPicture) {
   }
 }
 
-TEST(TransitionPace, SpreadsPumpsEvenlyOverTheMinimum) {
-  // 100 pumps over 1000 ms at 60 Hz: pump k is due at 10 k ms.
-  TransitionPace pace({100, 500}, 1000, 60.0);
+TEST(TransitionPace, SpreadsPumpsFromTheStartToTheMinimum) {
+  // 101 pumps over 1000 ms at 60 Hz: pump k is due at 10 (k - 1) ms, the
+  // first at once.
+  TransitionPace pace({101, 500, 500}, 1000, 60.0);
   EXPECT_FALSE(pace.pacesStageOps());
+  EXPECT_FALSE(pace.presentsEveryStageOp());
   EXPECT_EQ(pace.atStageOp(nanoseconds(0)), nanoseconds(0));
-  EXPECT_EQ(pace.atPump(nanoseconds(0)), milliseconds(10));      // pump 1
-  EXPECT_EQ(pace.atPump(milliseconds(10)), milliseconds(10));     // pump 2 at 20
-  EXPECT_EQ(pace.atPump(milliseconds(50)), nanoseconds(0));       // pump 3: late, no wait
-  EXPECT_EQ(pace.atPump(milliseconds(39) + nanoseconds(500'000)), nanoseconds(0));  // under 1 ms early
-  for (int k = 5; k < 100; ++k) pace.atPump(milliseconds(10 * k));
-  EXPECT_EQ(pace.atPump(milliseconds(600)), milliseconds(400));   // the last is due at the minimum
-  EXPECT_EQ(pace.atPump(milliseconds(600)), milliseconds(400));   // extra points wait no longer
+  EXPECT_EQ(pace.atPump(nanoseconds(0)), nanoseconds(0));          // pump 1 at 0
+  EXPECT_EQ(pace.atPump(milliseconds(4)), milliseconds(6));        // pump 2 at 10
+  EXPECT_EQ(pace.atPump(milliseconds(50)), nanoseconds(0));        // pump 3: late, no wait
+  EXPECT_EQ(pace.atPump(milliseconds(29) + nanoseconds(500'000)), nanoseconds(0));  // under 1 ms early
+  for (int k = 5; k < 101; ++k) pace.atPump(milliseconds(10 * (k - 1)));
+  EXPECT_EQ(pace.atPump(milliseconds(600)), milliseconds(400));    // the last is due at the minimum
+  EXPECT_EQ(pace.atPump(milliseconds(600)), milliseconds(400));    // extra points wait no longer
+  EXPECT_EQ(pace.untilMinimum(milliseconds(1000)), nanoseconds(0));
 }
 
-TEST(TransitionPace, FewPumpsPaceTheStageOperationsToo) {
-  // 1 pump and 59 Stage operations: fewer pumps than the 60 frames of 1 s.
-  TransitionPace pace({1, 59}, 1000, 60.0);
+// Fewer pumps than the frames of the minimum: the visible Stage operations
+// are the points instead, the first at once and the last at the minimum
+// after it.
+TEST(TransitionPace, FewPumpsPaceTheVisibleStageOperations) {
+  TransitionPace pace({1, 60, 59}, 1000, 60.0);
   EXPECT_TRUE(pace.pacesStageOps());
-  nanoseconds waited(0);
-  for (int k = 0; k < 59; ++k) waited += pace.atStageOp(waited);
-  waited += pace.atPump(waited);
-  EXPECT_EQ(waited, milliseconds(1000));
+  EXPECT_EQ(pace.atPump(nanoseconds(0)), nanoseconds(0));
+  nanoseconds waited = milliseconds(30);  // the first visible step took 30 ms to draw
+  EXPECT_EQ(pace.atStageOp(waited), nanoseconds(0));
+  for (int k = 1; k < 59; ++k) waited += pace.atStageOp(waited);
+  EXPECT_EQ(waited, milliseconds(1030));
+  EXPECT_EQ(pace.atPump(waited), nanoseconds(0));
+  EXPECT_EQ(pace.untilMinimum(waited), nanoseconds(0));
+}
+
+// Pumps that come before anything is on the screen (a band drawn off it)
+// pass without waiting; the minimum counts from the first visible step, and
+// the pumps after it are spread over it.
+TEST(TransitionPace, NothingIsWaitedForBeforeTheFirstVisibleStep) {
+  TransitionPace pace({101, 50, 40}, 1000, 60.0);
+  for (int k = 0; k < 21; ++k) EXPECT_EQ(pace.atPump(milliseconds(k)), nanoseconds(0)) << k;
+  EXPECT_EQ(pace.atStageOp(milliseconds(20)), nanoseconds(0));   // the first visible step, at 20 ms
+  EXPECT_EQ(pace.atPump(milliseconds(20)), nanoseconds(0));      // pump 1 of the 80 left: at 20
+  EXPECT_EQ(pace.atPump(milliseconds(20)), nanoseconds(1'000'000'000 / 79));  // pump 2: a 79th of the minimum on
+  EXPECT_EQ(pace.untilMinimum(milliseconds(500)), milliseconds(520));
+}
+
+TEST(TransitionPace, EveryStepHasAFrameOfItsOwnWhenTheyAreNoMoreThanTheFrames) {
+  struct Case {
+    EffectCounts counts;
+    int minimumMs;
+    bool pacesStageOps, presentsEveryStep;
+  };
+  // 1000 ms at 60 Hz: 60 frames.
+  for (const Case& c : {Case{{101, 500, 500}, 1000, false, false}, Case{{1, 12716, 12716}, 1000, true, false},
+                        Case{{21, 43, 43}, 1000, true, true}, Case{{21, 22, 21}, 1000, true, true},
+                        Case{{20, 60, 60}, 1000, true, true}, Case{{20, 61, 61}, 1000, true, false},
+                        Case{{21, 43, 43}, 500, true, false}, Case{{5, 5, 0}, 1000, false, false},
+                        Case{{21, 43, 43}, 0, false, false}}) {
+    SCOPED_TRACE(testing::Message() << c.counts.pumps << " " << c.counts.visibleStageOps << " " << c.minimumMs);
+    const TransitionPace pace(c.counts, c.minimumMs, 60.0);
+    EXPECT_EQ(pace.pacesStageOps(), c.pacesStageOps);
+    EXPECT_EQ(pace.presentsEveryStageOp(), c.presentsEveryStep);
+  }
+}
+
+// A transition of one visible step shows it at once and stands for the rest
+// of the minimum.
+TEST(TransitionPace, ALonePointIsDueAtOnceAndTheMinimumStillHolds) {
+  TransitionPace pace({0, 1, 1}, 1000, 60.0);
+  EXPECT_EQ(pace.atStageOp(nanoseconds(0)), nanoseconds(0));
+  EXPECT_EQ(pace.untilMinimum(milliseconds(100)), milliseconds(900));
+  EXPECT_EQ(pace.untilMinimum(milliseconds(1200)), nanoseconds(0));
 }
 
 TEST(TransitionPace, NoMinimumOrNoPointsNeverWaits) {
-  TransitionPace off({100, 100}, 0, 60.0);
+  TransitionPace off({100, 100, 100}, 0, 60.0);
   EXPECT_EQ(off.atPump(nanoseconds(0)), nanoseconds(0));
-  TransitionPace empty({0, 0}, 1000, 60.0);
+  EXPECT_EQ(off.atPump(nanoseconds(0)), nanoseconds(0));
+  EXPECT_EQ(off.untilMinimum(nanoseconds(0)), nanoseconds(0));
+  TransitionPace empty({0, 0, 0}, 1000, 60.0);
   EXPECT_EQ(empty.atPump(nanoseconds(0)), nanoseconds(0));
   EXPECT_EQ(empty.atStageOp(nanoseconds(0)), nanoseconds(0));
+  EXPECT_EQ(empty.untilMinimum(nanoseconds(0)), nanoseconds(0));
 }
 
 }  // namespace
