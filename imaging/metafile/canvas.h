@@ -89,7 +89,7 @@ struct ImageDraw {
   FillStyle brush;  // for the operations that use the pattern
 };
 
-struct FontSpec {
+struct LogicalFont {
   std::string face;     // UTF-8
   double height = 0;    // logical units: < 0 the em height, > 0 the cell height, 0 a default
   double width = 0;     // logical units, 0 = the face's own
@@ -105,7 +105,7 @@ enum class TextVAlign { Top, Baseline, Bottom };
 struct TextRun {
   std::vector<std::string> chars;  // UTF-8, one entry per character
   std::vector<double> advances;    // logical units per character; empty: the font's own
-  FontSpec font;
+  LogicalFont font;
   Matrix toPixels;   // logical space to pixels
   PointF reference;  // logical
   TextHAlign hAlign = TextHAlign::Left;

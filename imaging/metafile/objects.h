@@ -33,7 +33,7 @@ struct LogBrush {
 };
 
 struct LogFont {
-  FontSpec def;
+  LogicalFont def;
   int charset = 1;
 };
 
