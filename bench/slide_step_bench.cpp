@@ -1,7 +1,7 @@
-// The slide step from the end of the pause (Timer1 fires) to the first pump
-// of the transition, for a 6000 x 4000 JPEG on a 1920 x 1080 screen: with the
-// picture prepared on the worker during the pause, and without (the step
-// loads and composes it itself).
+// The slide step from the end of the pause (the slide timer fires) to the
+// first pump of the transition, for a 6000 x 4000 JPEG on a 1920 x 1080
+// screen: with the picture prepared on the worker during the pause, and
+// without (the step loads and composes it itself).
 #include <benchmark/benchmark.h>
 
 #include <chrono>

@@ -76,7 +76,7 @@ int runShow() {
   FirstFrameExit firstFrame;
   if (std::getenv("LUMORA_EXIT_AFTER_FIRST_FRAME")) saver.installEventFilter(&firstFrame);
   std::optional<StepTimes> stepTimes;
-  if (std::getenv("LUMORA_STEP_TIMES")) stepTimes.emplace(saver.timer1());
+  if (std::getenv("LUMORA_STEP_TIMES")) stepTimes.emplace(saver.slideTimer());
   saver.showOnPrimaryScreen();
   return QApplication::exec() == 0 ? 0 : 1;
 }

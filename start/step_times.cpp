@@ -10,12 +10,12 @@
 
 namespace lumora {
 
-StepTimes::StepTimes(QTimer& timer1) : timer1_(timer1) { QCoreApplication::instance()->installEventFilter(this); }
+StepTimes::StepTimes(QTimer& slideTimer) : slideTimer_(slideTimer) { QCoreApplication::instance()->installEventFilter(this); }
 
 bool StepTimes::eventFilter(QObject* watched, QEvent* event) {
   switch (event->type()) {
     case QEvent::Timer:
-      if (watched == &timer1_ && static_cast<QTimerEvent*>(event)->timerId() == timer1_.timerId()) {
+      if (watched == &slideTimer_ && static_cast<QTimerEvent*>(event)->timerId() == slideTimer_.timerId()) {
         sincePauseEnd_.start();
         paints_ = 0;
       }

@@ -7,19 +7,19 @@
 
 namespace lumora {
 
-std::string captionText(const std::string& label2) {
-  if (label2.empty()) return "  ";
-  if (label2.size() <= kMaxCaptionBytes) return label2;
+std::string captionText(const std::string& caption) {
+  if (caption.empty()) return "  ";
+  if (caption.size() <= kMaxCaptionBytes) return caption;
   // Cut before the first glyph that does not fit whole, walking the text as
   // the glyph table does.
   std::size_t pos = 0;
-  while (pos < label2.size()) {
+  while (pos < caption.size()) {
     std::size_t len = 1;
-    if (static_cast<unsigned char>(label2[pos]) > 127) len = gb18030SequenceLength(label2, pos) == 4 ? 4 : 2;
+    if (static_cast<unsigned char>(caption[pos]) > 127) len = gb18030SequenceLength(caption, pos) == 4 ? 4 : 2;
     if (pos + len > kMaxCaptionBytes) break;
     pos += len;
   }
-  return label2.substr(0, pos);
+  return caption.substr(0, pos);
 }
 
 std::string pickCaptionFace(const std::vector<std::string>& fonts, Random& random) {

@@ -24,7 +24,7 @@ inline constexpr std::size_t kMaxCaptionBytes = 1024;
 // The caption as painted: the label's text, or two spaces when it is empty;
 // a longer text is cut to its first kMaxCaptionBytes bytes at a character
 // boundary (a double-byte or four-byte character is never split).
-std::string captionText(const std::string& label2);
+std::string captionText(const std::string& caption);
 
 // The face drawn from the font list: entry Random(count), or none (empty)
 // when the list is empty, in which case no number is drawn.

@@ -27,7 +27,7 @@ class Lyrics {
   static constexpr std::size_t kMaxFileBytes = std::size_t(1) << 20;
   static constexpr std::size_t kMaxLineBytes = 1024;
 
-  // `dgc`: empties the tables, then reads the lyric file of the clip whose
+  // Empties the tables, then reads the lyric file of the clip whose
   // source the audio player reports ("file://" + path): the same path with
   // the extension ".lrc". Returns 1 when that file exists and was read, else
   // 0. Showing the stage is the caller's.
@@ -37,7 +37,7 @@ class Lyrics {
   // valid UTF-8 with non-ASCII bytes is taken as UTF-8 and converted).
   void readText(std::istream& in);
 
-  // `Timer4Timer`: the texts to draw at this position, in table order, each
+  // The texts to draw at this position, in table order, each
   // as " " + line + 61 spaces. A drawn entry's tag becomes "00:00.00".
   std::vector<std::string> due(std::int64_t positionMs);
 

@@ -19,13 +19,13 @@ namespace lumora {
 class MediaHost {
  public:
   virtual ~MediaHost() = default;
-  virtual void setSlideTimer(bool on) = 0;  // Timer1
-  virtual void setMediaTimer(bool on) = 0;  // Timer2
-  virtual void setLyricTimer(bool on) = 0;  // Timer4
+  virtual void setSlideTimer(bool on) = 0;
+  virtual void setMediaTimer(bool on) = 0;
+  virtual void setLyricTimer(bool on) = 0;
   virtual void hideStage() = 0;
   virtual void hideCursor() = 0;  // one more hide request
   virtual void showCursor() = 0;  // one more show request
-  // `dgc`: reads the lyrics of the clip whose source was just set; 1 when
+  // Reads the lyrics of the clip whose source was just set; 1 when
   // found (the stage is then shown), else 0.
   virtual int readLyrics() = 0;
 };
@@ -37,7 +37,7 @@ struct MediaSettings {
 
 class MediaPlaylist {
  public:
-  // `media` is ListBox2 (paths as ANSI bytes, handed to the players as
+  // `media` is the media list (paths as ANSI bytes, handed to the players as
   // file-system paths);
   // `slide` gives SlideIdle and the picture list.
   MediaPlaylist(MediaSettings settings, IndexedList& media, const SlideState& slide, Random& random,
@@ -47,7 +47,8 @@ class MediaPlaylist {
 
   // FormShow: starts the entry at the media list's current index.
   void start();
-  // Timer2Timer.
+  // On each media timer tick: starts the next entry when the current one
+  // has ended.
   void tick();
 
   // CurrentExt: the lowered extension of the entry playing (".swf" for a

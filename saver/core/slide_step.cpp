@@ -75,7 +75,7 @@ void SlideStep::finish() {
 }
 
 void SlideStep::run() {
-  // Steps never nest: a Timer1 that fires while a step waits or runs its
+  // Steps never nest: a slide timer that fires while a step waits or runs its
   // transition (a refused close re-arms it from inside the step's pumps) is
   // dropped; the running step arms the timer again at its end.
   if (running_) {

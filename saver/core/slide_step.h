@@ -25,8 +25,8 @@ struct SlideState {
   Tiling tiling = Tiling::Off;
   int speed = 1;  // transition speed
   int shortestTransitionMs = 0;  // 0 = as fast as the machine
-  IndexedList* pictures = nullptr;  // ListBox1
-  IndexedList* captions = nullptr;  // ListBox3
+  IndexedList* pictures = nullptr;  // the picture list
+  IndexedList* captions = nullptr;  // the caption list
   Random* random = nullptr;         // the show's generator
   bool slideIdle = true;            // SlideIdle
 };
@@ -36,8 +36,8 @@ class SlideHost {
  public:
   virtual ~SlideHost() = default;
   virtual void hideCursor() = 0;        // one more hide request
-  virtual void hideOpening() = 0;       // Image1 and Label1 of the saver window
-  // Timer1 on or off; switched on while it runs, it keeps its time.
+  virtual void hideOpening() = 0;       // the opening caption or picture
+  // The slide timer on or off; switched on while it runs, it keeps its time.
   virtual void setSlideTimer(bool on) = 0;
   virtual void screenSize(int& w, int& h) = 0;
   // Shows the stage window above the saver window. When it was hidden, the
@@ -50,8 +50,8 @@ class SlideHost {
   // A picture that cannot be read: shown for a few seconds over the show and
   // written to standard error; returns at once, the show goes on.
   virtual void reportPictureError(const std::string& path, const std::string& message) = 0;
-  // Sets the stage's `Label2` to the caption (ANSI bytes) and clicks its
-  // `Button1`, which paints it; the painter enables Timer1 at its end.
+  // Gives the stage the caption (ANSI bytes) and paints it; the painter
+  // starts the slide timer at its end.
   virtual void paintCaption(const std::string& caption) = 0;
 };
 
@@ -60,7 +60,7 @@ class SlideStep {
   SlideStep(SlideState& state, SlideHost& host, FramePreparer::Maker maker = prepareFrame)
       : state_(state), host_(host), preparer_(std::move(maker)) {}
 
-  // Runs one step (Timer1Timer).
+  // Runs one step (when the slide timer fires).
   void run();
 
   // Chooses the next picture and starts preparing it for the current screen
@@ -85,7 +85,7 @@ class SlideStep {
   // the screen size changed since. Empty when the show was cancelled.
   std::optional<PreparedFrame> awaitFrame();
   void advanceCaption();
-  // The end of every step: SlideIdle, the next picture, Timer1.
+  // The end of every step: SlideIdle, the next picture, the slide timer.
   void finish();
 
   SlideState& state_;

@@ -38,16 +38,17 @@ Rect inkedArea(const QFontMetrics& metrics, const QString& text, QPoint baseline
 
 }  // namespace
 
-CaptionPlan paintCaption(Bitmap& stage, StageFont& font, const std::string& label2, const CaptionSources& sources,
+CaptionPlan paintCaption(Bitmap& stage, StageFont& font, const std::string& caption, const CaptionSources& sources,
                          EffectHost* host) {
   installFaceNameSubstitutions();
-  const std::string text = captionText(label2);
+  const std::string text = captionText(caption);
 
   const std::string face = pickCaptionFace(sources.fonts, sources.random);
   if (!face.empty()) font.face = toQString(face);
   font.pixelSize = pointsToPixels(captionFontSize(sources.screenH, text.size()));
 
-  // Label2 takes the same face and size and sizes itself to the text.
+  // The caption's box takes the same face and size and sizes itself to the
+  // text.
   const QFont qfont = qfontOf(font);
   const QFontMetrics metrics(qfont);
   const int textWidth = metrics.horizontalAdvance(toQString(text));

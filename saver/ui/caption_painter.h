@@ -1,5 +1,5 @@
-// The caption painter (`Button1Click` of the stage window): paints the
-// caption of `Label2` over the picture that has just arrived, in a face drawn
+// The caption painter (the stage window's paintCurrentCaption()): paints the
+// current caption over the picture that has just arrived, in a face drawn
 // from the font list, typed glyph by glyph in a row or a column or drawn whole
 // with a growing shadow, in a colour that contrasts with the picture at its
 // starting point. It draws straight into the Stage with a clear brush; the
@@ -30,7 +30,7 @@ struct StageFont {
 
 struct CaptionSources {
   Random& random;                         // the show's generator
-  const std::vector<std::string>& fonts;  // ListBox4: face names, ANSI bytes
+  const std::vector<std::string>& fonts;  // the font list: face names, ANSI bytes
   int screenW = 0;
   int screenH = 0;
   // True once the show has ended (asked after each pump); the rest of the
@@ -41,11 +41,11 @@ struct CaptionSources {
 // How often the painter pumps while it draws.
 inline constexpr int kCaptionPumpMs = 15;
 
-// Paints `label2` (ANSI bytes) on `stage`, after each text output telling
+// Paints `caption` (ANSI bytes) on `stage`, after each text output telling
 // `host` (when given) that the Stage changed, and pumping through it every
 // kCaptionPumpMs. Sets the face, size and colour of `font` as it goes.
 // Returns what it planned to draw.
-CaptionPlan paintCaption(Bitmap& stage, StageFont& font, const std::string& label2, const CaptionSources& sources,
+CaptionPlan paintCaption(Bitmap& stage, StageFont& font, const std::string& caption, const CaptionSources& sources,
                          EffectHost* host);
 
 }  // namespace lumora

@@ -35,9 +35,9 @@ PasswordPrompt::PasswordPrompt(QWidget* parent) : QFrame(parent) {
   setLineWidth(1);
   question_ = new QLabel(QString::fromUtf8(kQuestion), this);
   question_->setGeometry(16, kTitleHeight + 10, 214, 20);
-  maskEdit1_ = new MaskedEdit(this);
-  maskEdit1_->setObjectName(QStringLiteral("MaskEdit1"));
-  maskEdit1_->setGeometry(16, kTitleHeight + 36, 214, 24);
+  passwordEdit_ = new MaskedEdit(this);
+  passwordEdit_->setObjectName(QStringLiteral("PasswordEdit"));
+  passwordEdit_->setGeometry(16, kTitleHeight + 36, 214, 24);
   ok_ = new QPushButton(QStringLiteral("确定"), this);
   ok_->setObjectName(QStringLiteral("OkButton"));
   ok_->setGeometry(40, kTitleHeight + 80, 75, 27);
@@ -64,7 +64,7 @@ int PasswordPrompt::exec() {
   result_ = 0;
   show();
   raise();
-  maskEdit1_->setFocus(Qt::OtherFocusReason);
+  passwordEdit_->setFocus(Qt::OtherFocusReason);
   if (QWidget* top = window(); top != this) top->activateWindow();
   qApp->installEventFilter(this);
   QEventLoop loop;
@@ -122,7 +122,7 @@ bool PasswordPrompt::eventFilter(QObject* watched, QEvent* event) {
       // window: it stops there.
       if (forwarding_) return true;
       const QScopedValueRollback<bool> forwarding(forwarding_, true);
-      QWidget* target = focusWidget() && inside(focusWidget()) ? focusWidget() : maskEdit1_;
+      QWidget* target = focusWidget() && inside(focusWidget()) ? focusWidget() : passwordEdit_;
       const auto* key = static_cast<QKeyEvent*>(event);
       QKeyEvent copy(key->type(), key->key(), key->modifiers(), key->text(), key->isAutoRepeat(),
                      ushort(key->count()));

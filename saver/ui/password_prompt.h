@@ -30,7 +30,7 @@ class PasswordPrompt : public QFrame {
 
   explicit PasswordPrompt(QWidget* parent = nullptr);
   ~PasswordPrompt() override;
-  MaskedEdit* maskEdit1() const { return maskEdit1_; }  // MaskEdit1
+  MaskedEdit* passwordEdit() const { return passwordEdit_; }
   QString caption() const;                               // "密码"
 
   // Shows the prompt above its siblings and returns when it is closed:
@@ -56,7 +56,7 @@ class PasswordPrompt : public QFrame {
   bool inside(QObject* object) const;
   void showWait();  // the countdown, or the question once the wait is over
 
-  MaskedEdit* maskEdit1_;
+  MaskedEdit* passwordEdit_;
   QLabel* question_;
   QPushButton* ok_;
   std::function<std::int64_t()> msLeft_;

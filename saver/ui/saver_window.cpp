@@ -103,35 +103,35 @@ SaverWindow::SaverWindow(SaverServices services, QWidget* parent)
   if (hosted()) hostSize_ = x11WindowSize(services_.hostId).value_or(services_.host->size());
   const QRect screen = screenRect();
 
-  label1_ = new QLabel(QString::fromUtf8(kWelcomeCaption), this);
-  label1_->setObjectName(QStringLiteral("Label1"));
-  label1_->setAttribute(Qt::WA_TranslucentBackground);
-  QPalette lp = label1_->palette();
+  openingCaption_ = new QLabel(QString::fromUtf8(kWelcomeCaption), this);
+  openingCaption_->setObjectName(QStringLiteral("OpeningCaption"));
+  openingCaption_->setAttribute(Qt::WA_TranslucentBackground);
+  QPalette lp = openingCaption_->palette();
   lp.setColor(QPalette::WindowText, Qt::yellow);
-  label1_->setPalette(lp);
+  openingCaption_->setPalette(lp);
   QFont font = fontForFace(QStringLiteral("华文行楷"));
-  label1_->setFont(font);
-  image1_ = new QLabel(this);
-  image1_->setObjectName(QStringLiteral("Image1"));
-  image1_->setAlignment(Qt::AlignLeft | Qt::AlignTop);
-  image1_->hide();
+  openingCaption_->setFont(font);
+  openingPicture_ = new QLabel(this);
+  openingPicture_->setObjectName(QStringLiteral("OpeningPicture"));
+  openingPicture_->setAlignment(Qt::AlignLeft | Qt::AlignTop);
+  openingPicture_->hide();
 
-  timer1_.setInterval(6000);
-  timer2_.setInterval(100);
-  timer3_.setInterval(10000);
-  timer4_.setInterval(200);
-  connect(&timer1_, &QTimer::timeout, this, &SaverWindow::timer1Timer);
-  connect(&timer2_, &QTimer::timeout, this, &SaverWindow::timer2Timer);
-  connect(&timer3_, &QTimer::timeout, this, &SaverWindow::timer3Timer);
-  connect(&timer4_, &QTimer::timeout, this, &SaverWindow::timer4Timer);
+  slideTimer_.setInterval(6000);
+  mediaTimer_.setInterval(100);
+  shutdownTimer_.setInterval(10000);
+  lyricTimer_.setInterval(200);
+  connect(&slideTimer_, &QTimer::timeout, this, &SaverWindow::nextSlide);
+  connect(&mediaTimer_, &QTimer::timeout, this, &SaverWindow::tickMedia);
+  connect(&shutdownTimer_, &QTimer::timeout, this, &SaverWindow::checkShutdown);
+  connect(&lyricTimer_, &QTimer::timeout, this, &SaverWindow::showDueLyrics);
 
-  realAudio1_ = std::make_unique<AudioPlayer>(services_.audio);
-  shockwaveFlash1_ = new FlashPlayer(this);
-  shockwaveFlash1_->setPlaysOverShow(true);
-  shockwaveFlash1_->hide();
+  audioPlayer_ = std::make_unique<AudioPlayer>(services_.audio);
+  flashPlayer_ = new FlashPlayer(this);
+  flashPlayer_->setPlaysOverShow(true);
+  flashPlayer_->hide();
   // A key or a button on the movie is input on the saver window.
-  connect(shockwaveFlash1_, &FlashPlayer::inputReceived, this, [this] { close(); });
-  bool timer1On = true, timer2On = true, timer3On = false;
+  connect(flashPlayer_, &FlashPlayer::inputReceived, this, [this] { close(); });
+  bool slidesOn = true, mediaOn = true, shutdownOn = false;
 
   // FormCreate, in order.
   if (!hosted()) hideTaskbar();
@@ -139,40 +139,40 @@ SaverWindow::SaverWindow(SaverServices services, QWidget* parent)
   ensureListFolder();
   settings_ = loadShowSettings(registryFilePath());
   loadOpening();
-  if (settings_.shutdownMinutes != 0) timer3On = true;
-  if (settings_.pauseSeconds) timer1_.setInterval(int(std::clamp<std::int64_t>(settings_.pauseMs(), 0, INT32_MAX)));
+  if (settings_.shutdownMinutes != 0) shutdownOn = true;
+  if (settings_.pauseSeconds) slideTimer_.setInterval(int(std::clamp<std::int64_t>(settings_.pauseMs(), 0, INT32_MAX)));
 
-  // Label1: size Round(ScreenW / L / 1.2) with L in ANSI bytes, centred.
-  const std::string caption = utf8ToAnsi(label1_->text().toStdString());
+  // The opening caption: size Round(ScreenW / L / 1.2) with L in ANSI bytes, centred.
+  const std::string caption = utf8ToAnsi(openingCaption_->text().toStdString());
   if (!caption.empty()) {
     const int size = roundHalfEven(static_cast<long double>(screen.width()) / caption.size() / 1.2L);
     font.setPixelSize(std::max(1, (size * 96 + 36) / 72));
-    label1_->setFont(font);
+    openingCaption_->setFont(font);
   }
-  label1_->adjustSize();
-  label1_->move((screen.width() - label1_->width()) / 2, screen.height() / 2 - 10);
+  openingCaption_->adjustSize();
+  openingCaption_->move((screen.width() - openingCaption_->width()) / 2, screen.height() / 2 - 10);
 
   // On Wayland the show's surface holds the idle off once shown (holdOffIdle).
   if (!hosted() && !onWaylandPlatform()) inhibit_ = std::make_unique<ScreenSaverInhibit>();
   loadLists();
-  if (listBox1_.empty())
-    timer1On = false;
+  if (pictures_.empty())
+    slidesOn = false;
   else
-    dropMissingEntries(listBox1_.items);
-  if (listBox2_.empty())
-    timer2On = false;
+    dropMissingEntries(pictures_.items);
+  if (media_.empty())
+    mediaOn = false;
   else
-    dropMissingEntries(listBox2_.items);
+    dropMissingEntries(media_.items);
 
   random_.setSeed(services_.seed.value_or(seedFromTimeOfDay()));
-  listBox1_.index = 0;
+  pictures_.index = 0;
   if (settings_.mediaOrder == PlayOrder::None)
-    timer2On = false;
+    mediaOn = false;
   else if (settings_.mediaOrder == PlayOrder::InList)
-    listBox2_.index = 0;
+    media_.index = 0;
   else if (settings_.mediaOrder == PlayOrder::Random)
-    listBox2_.index = random_.next(listBox2_.count());  // every entry can come first
-  listBox3_.index = settings_.captionOrder == PlayOrder::Random ? random_.next(listBox3_.count()) : 0;
+    media_.index = random_.next(media_.count());  // every entry can come first
+  captions_.index = settings_.captionOrder == PlayOrder::Random ? random_.next(captions_.count()) : 0;
 
   slide_.pictureOrder = settings_.pictureOrder;
   slide_.captionOrder = settings_.captionOrder;
@@ -180,13 +180,13 @@ SaverWindow::SaverWindow(SaverServices services, QWidget* parent)
   slide_.tiling = settings_.tiling;
   slide_.speed = settings_.transitionSpeed;
   slide_.shortestTransitionMs = settings_.shortestTransitionMs;
-  slide_.pictures = &listBox1_;
-  slide_.captions = &listBox3_;
+  slide_.pictures = &pictures_;
+  slide_.captions = &captions_;
   slide_.random = &random_;
   slide_.slideIdle = true;
   if (services_.forcedEffect >= 0) step_.setForcedEffect(services_.forcedEffect);
 
-  // TForm3 and TForm4, and the picture error report: child widgets of this
+  // The stage, the password prompt and the picture error report: child widgets of this
   // window, stacked above the opening as they come up.
   stage_ = new StageWindow(this);
   errorReport_ = new PictureErrorReport(this);
@@ -207,13 +207,13 @@ SaverWindow::SaverWindow(SaverServices services, QWidget* parent)
     });
   }
 
-  playlist_ = std::make_unique<MediaPlaylist>(MediaSettings{settings_.mediaOrder, settings_.lyricsOn}, listBox2_, slide_,
-                                              random_, *realAudio1_, *shockwaveFlash1_,
+  playlist_ = std::make_unique<MediaPlaylist>(MediaSettings{settings_.mediaOrder, settings_.lyricsOn}, media_, slide_,
+                                              random_, *audioPlayer_, *flashPlayer_,
                                               static_cast<MediaHost&>(*this));
 
-  if (timer1On) timer1_.start();
-  if (timer2On) timer2_.start();
-  if (timer3On) timer3_.start();
+  if (slidesOn) slideTimer_.start();
+  if (mediaOn) mediaTimer_.start();
+  if (shutdownOn) shutdownTimer_.start();
   setGeometry(screen);
 }
 
@@ -245,7 +245,7 @@ void SaverWindow::followHost() {
   if (*size == hostSize_ || !slide_.slideIdle) return;
   hostSize_ = *size;
   setGeometry(screenRect());
-  label1_->move((hostSize_.width() - label1_->width()) / 2, hostSize_.height() / 2 - 10);
+  openingCaption_->move((hostSize_.width() - openingCaption_->width()) / 2, hostSize_.height() / 2 - 10);
   if (stage_->isVisible()) {
     stage_->stage();  // the Stage takes the new size
     stage_->present();
@@ -265,21 +265,21 @@ void SaverWindow::followPrimaryScreen() {
   // Another screen became the primary one (or the old one went away): the
   // show moves there, and the covers follow (ScreenCovers).
   showOnScreen(this, QGuiApplication::primaryScreen(), bypassWindowManager_);
-  label1_->move((width() - label1_->width()) / 2, height() / 2 - 10);
+  openingCaption_->move((width() - openingCaption_->width()) / 2, height() / 2 - 10);
 }
 
 void SaverWindow::loadOpening() {
   const OpeningDisplay opening = settings_.openingDisplay;
   if (opening == OpeningDisplay::Caption && settings_.openingCaption) {
-    label1_->setText(QString::fromStdString(ansiToUtf8(*settings_.openingCaption)));
+    openingCaption_->setText(QString::fromStdString(ansiToUtf8(*settings_.openingCaption)));
   } else if (opening == OpeningDisplay::Picture && settings_.openingPicture &&
              entryFileExists(*settings_.openingPicture)) {
     try {
       const Picture picture = loadPicture(pathFromAnsi(*settings_.openingPicture).string());
-      image1_->setPixmap(QPixmap::fromImage(toQImage(picture.toBitmap())));
-      image1_->setGeometry(screenRect().translated(-screenRect().topLeft()));
-      label1_->hide();
-      image1_->show();
+      openingPicture_->setPixmap(QPixmap::fromImage(toQImage(picture.toBitmap())));
+      openingPicture_->setGeometry(screenRect().translated(-screenRect().topLeft()));
+      openingCaption_->hide();
+      openingPicture_->show();
     } catch (const PictureError& e) {
       // The caption stays; the show goes on.
       std::fprintf(stderr, "lumora: the opening picture cannot be shown: %s\n", e.what());
@@ -293,10 +293,10 @@ void SaverWindow::loadLists() {
     const auto path = listFilePath(name);
     if (listFileExists(path)) list.items = readListFile(path);
   };
-  load(kCaptionListFile, listBox3_);
-  load(kFontListFile, listBox4_);
-  load(kPictureListFile, listBox1_);
-  load(kMediaListFile, listBox2_);
+  load(kCaptionListFile, captions_);
+  load(kFontListFile, fonts_);
+  load(kPictureListFile, pictures_);
+  load(kMediaListFile, media_);
 }
 
 void SaverWindow::showEvent(QShowEvent* event) {
@@ -317,7 +317,7 @@ void SaverWindow::showEvent(QShowEvent* event) {
       QTimer::singleShot(0, this, &SaverWindow::holdOffIdle);
   }
   // The first media entry starts when the window is first shown.
-  if (!mediaStarted_ && timer2_.isActive()) {
+  if (!mediaStarted_ && mediaTimer_.isActive()) {
     mediaStarted_ = true;
     try {
       playlist_->start();
@@ -326,7 +326,7 @@ void SaverWindow::showEvent(QShowEvent* event) {
     }
   }
   // The first picture is prepared while the opening is on show.
-  if (!firstPrepared_ && timer1_.isActive()) {
+  if (!firstPrepared_ && slideTimer_.isActive()) {
     firstPrepared_ = true;
     step_.prepareNext();
   }
@@ -334,7 +334,7 @@ void SaverWindow::showEvent(QShowEvent* event) {
 
 void SaverWindow::resizeEvent(QResizeEvent* event) {
   QWidget::resizeEvent(event);
-  shockwaveFlash1_->setGeometry(rect());
+  flashPlayer_->setGeometry(rect());
 }
 
 // In module mode the desktop owns input: keys and buttons end nothing.
@@ -360,26 +360,25 @@ void SaverWindow::closeEvent(QCloseEvent* event) {
   }
   event->ignore();
   if (promptOpen_) return;
-  timer1_.stop();
+  slideTimer_.stop();
   bool granted = password_.empty();
   if (!granted) {
     // The prompt is inside this window, which keeps the grab: the typing
     // comes here whatever else takes the focus meanwhile.
     const QRect screen = screenRect();
-    PasswordPrompt* form4 = prompt();
-    form4->move((screen.width() - form4->width()) / 2, (screen.height() - form4->height()) / 2);
+    prompt_->move((screen.width() - prompt_->width()) / 2, (screen.height() - prompt_->height()) / 2);
     // After a wrong password the prompt refuses answers for a while.
-    form4->setWait([this] { return guessDelay_.msLeft(guessClock_.elapsed()); });
+    prompt_->setWait([this] { return guessDelay_.msLeft(guessClock_.elapsed()); });
     promptOpen_ = true;
-    const bool answered = form4->exec() == 1;
+    const bool answered = prompt_->exec() == 1;
     promptOpen_ = false;
-    granted = answered && passwordMatches(password_, utf8ToAnsi(form4->maskEdit1()->text().toStdString()));
+    granted = answered && passwordMatches(password_, utf8ToAnsi(prompt_->passwordEdit()->text().toStdString()));
     if (answered && !granted) {
       guessDelay_.wrongGuess(guessClock_.elapsed());
       std::fprintf(stderr, "lumora: wrong password; the prompt waits %d s\n",
                    guessDelay_.secondsLeft(guessClock_.elapsed()));
     }
-    if (!granted && !listBox1_.empty()) timer1_.start();
+    if (!granted && !pictures_.empty()) slideTimer_.start();
   }
   if (!granted) return;
   event->accept();
@@ -407,23 +406,23 @@ void SaverWindow::formClose() {
   closed_ = true;
   inhibit_.reset();
   waylandInhibit_.reset();
-  timer2_.stop();
-  timer4_.stop();
+  mediaTimer_.stop();
+  lyricTimer_.stop();
   hostTimer_.stop();
-  realAudio1_->stop();
-  shockwaveFlash1_->stop();  // no player program outlives the show
+  audioPlayer_->stop();
+  flashPlayer_->stop();  // no player program outlives the show
   if (!hosted()) showTaskbar();
   cursor_.reset();
   errorReport_->hide();
   covers_.reset();
 }
 
-void SaverWindow::timer1Timer() {
-  if (captionPainting_) return;  // the painter starts Timer1 again when it is done
+void SaverWindow::nextSlide() {
+  if (captionPainting_) return;  // the painter starts the slide timer again when it is done
   step_.run();
 }
 
-void SaverWindow::timer2Timer() {
+void SaverWindow::tickMedia() {
   try {
     playlist_->tick();
   } catch (const std::exception& e) {
@@ -433,8 +432,8 @@ void SaverWindow::timer2Timer() {
   }
 }
 
-void SaverWindow::timer4Timer() {
-  const std::vector<std::string> lines = lyrics_.due(realAudio1_->position());
+void SaverWindow::showDueLyrics() {
+  const std::vector<std::string> lines = lyrics_.due(audioPlayer_->position());
   if (lines.empty()) return;
   for (const std::string& text : lines) drawLyricLine(stage_->stageImage(), text);
   // The lyric display leaves the Stage's font as it set it: "宋体", 20 points,
@@ -443,13 +442,13 @@ void SaverWindow::timer4Timer() {
   stage_->present();
 }
 
-void SaverWindow::timer3Timer() {
+void SaverWindow::checkShutdown() {
   if (promptOpen_) return;  // the prompt is being answered; ask again later
   if (wholeMinutesBetween(startTime_, services_.now()) < settings_.shutdownMinutes) return;
-  timer1_.stop();
-  timer2_.stop();
-  timer3_.stop();
-  timer4_.stop();
+  slideTimer_.stop();
+  mediaTimer_.stop();
+  shutdownTimer_.stop();
+  lyricTimer_.stop();
   stage_->hide();
   if (hosted())
     endShow();  // the desktop locks; Qt closes no child window
@@ -466,11 +465,11 @@ void SaverWindow::hideCursor() {
 }
 
 void SaverWindow::hideOpening() {
-  image1_->hide();
-  label1_->hide();
+  openingPicture_->hide();
+  openingCaption_->hide();
 }
 
-void SaverWindow::setSlideTimer(bool on) { switchTimer(timer1_, on); }
+void SaverWindow::setSlideTimer(bool on) { switchTimer(slideTimer_, on); }
 
 void SaverWindow::screenSize(int& w, int& h) {
   const QRect s = screenRect();
@@ -483,7 +482,7 @@ void SaverWindow::showStage() {
   errorReport_->keepOnTop();
   if (promptOpen_) {
     prompt_->raise();
-    prompt_->maskEdit1()->setFocus();
+    prompt_->passwordEdit()->setFocus();
   }
 }
 
@@ -510,9 +509,9 @@ void SaverWindow::reportError(const std::string& message) {
 
 // MediaHost
 
-void SaverWindow::setMediaTimer(bool on) { switchTimer(timer2_, on); }
+void SaverWindow::setMediaTimer(bool on) { switchTimer(mediaTimer_, on); }
 
-void SaverWindow::setLyricTimer(bool on) { switchTimer(timer4_, on); }
+void SaverWindow::setLyricTimer(bool on) { switchTimer(lyricTimer_, on); }
 
 void SaverWindow::hideStage() {
   stage_->hide();
@@ -525,7 +524,7 @@ void SaverWindow::hideStage() {
 void SaverWindow::takeKeyboard() {
   activateWindow();
   if (promptOpen_)
-    prompt_->maskEdit1()->setFocus();
+    prompt_->passwordEdit()->setFocus();
   else
     setFocus();
 }
@@ -563,15 +562,15 @@ void SaverWindow::showCursor() {
 }
 
 int SaverWindow::readLyrics() {
-  const int found = lyrics_.read(realAudio1_->source());
+  const int found = lyrics_.read(audioPlayer_->source());
   if (found == 1) showStage();
   return found;
 }
 
 void SaverWindow::paintCaption(const std::string& caption) {
-  // Label2 takes the caption and Button1's click paints it; the painter ends
-  // by enabling Timer1.
-  stage_->setLabel2(caption);
+  // The stage takes the caption and paints it; the painter ends by starting
+  // the slide timer.
+  stage_->setCaption(caption);
   int w = 0, h = 0;
   screenSize(w, h);
   captionPainting_ = true;
@@ -579,9 +578,9 @@ void SaverWindow::paintCaption(const std::string& caption) {
     bool& painting;
     ~Done() { painting = false; }  // also when the painter throws
   } done{captionPainting_};
-  stage_->button1Click({random_, listBox4_.items, w, h, [this] { return closeGranted_; }}, [this] {
+  stage_->paintCurrentCaption({random_, fonts_.items, w, h, [this] { return closeGranted_; }}, [this] {
     captionPainting_ = false;
-    timer1_.start();
+    slideTimer_.start();
   });
 }
 

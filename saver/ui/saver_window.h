@@ -69,24 +69,25 @@ class SaverWindow : public QWidget, private SlideHost, private MediaHost {
 
  public:
   // FormCreate: reads the settings and lists, prepares the opening display.
-  // The stage window and the prompt are created beside it (TForm3, TForm4).
+  // The stage window and the prompt are created beside it.
   explicit SaverWindow(SaverServices services, QWidget* parent = nullptr);
   ~SaverWindow() override;
 
   // The show's one state, open to tests.
   const ShowSettings& settings() const { return settings_; }
-  IndexedList& pictures() { return listBox1_; }  // ListBox1
-  IndexedList& media() { return listBox2_; }     // ListBox2
-  IndexedList& captions() { return listBox3_; }  // ListBox3
-  IndexedList& fonts() { return listBox4_; }     // ListBox4
+  IndexedList& pictures() { return pictures_; }
+  IndexedList& media() { return media_; }
+  IndexedList& captions() { return captions_; }
+  IndexedList& fonts() { return fonts_; }
   bool slideIdle() const { return slide_.slideIdle; }
-  QTimer& timer1() { return timer1_; }
-  QTimer& timer2() { return timer2_; }
-  QTimer& timer3() { return timer3_; }
-  QTimer& timer4() { return timer4_; }
-  QLabel* label1() const { return label1_; }
-  QLabel* image1() const { return image1_; }
-  // TForm3, a child widget filling this window, above the opening when shown.
+  QTimer& slideTimer() { return slideTimer_; }
+  QTimer& mediaTimer() { return mediaTimer_; }
+  QTimer& shutdownTimer() { return shutdownTimer_; }
+  QTimer& lyricTimer() { return lyricTimer_; }
+  QLabel* openingCaption() const { return openingCaption_; }
+  QLabel* openingPicture() const { return openingPicture_; }
+  // The stage, a child widget filling this window, above the opening when
+  // shown.
   StageWindow* stageWindow() const { return stage_; }
   // The report of a picture that cannot be read, a child widget at the top.
   PictureErrorReport* pictureErrorReport() const { return errorReport_; }
@@ -112,15 +113,15 @@ class SaverWindow : public QWidget, private SlideHost, private MediaHost {
   // The area the show covers: the primary screen, or the host window's
   // inside (at 0, 0).
   QRect screenRect() const;
-  AudioPlayer& realAudio1() { return *realAudio1_; }
-  FlashPlayer* shockwaveFlash1() const { return shockwaveFlash1_; }
+  AudioPlayer& audioPlayer() { return *audioPlayer_; }
+  FlashPlayer* flashPlayer() const { return flashPlayer_; }
   const Lyrics& lyrics() const { return lyrics_; }
   const MediaPlaylist& playlist() const { return *playlist_; }
 
-  void timer1Timer();  // Timer1Timer: one slide step
-  void timer2Timer();  // Timer2Timer: the media playlist
-  void timer3Timer();  // Timer3Timer: the shutdown countdown
-  void timer4Timer();  // Timer4Timer: the lyric display
+  void nextSlide();      // one slide step
+  void tickMedia();      // the media playlist's tick
+  void checkShutdown();  // the shutdown countdown: powers off when it is due
+  void showDueLyrics();  // draws the lyric lines due at the song's position
 
  signals:
   // The close was granted and the system state restored.
@@ -168,18 +169,18 @@ class SaverWindow : public QWidget, private SlideHost, private MediaHost {
   void setLyricTimer(bool on) override;
   void hideStage() override;
   void showCursor() override;
-  int readLyrics() override;  // dgc
+  int readLyrics() override;
 
   SaverServices services_;
   ShowSettings settings_;
   QDateTime startTime_;  // StartTime
   Random random_;
-  IndexedList listBox1_, listBox2_, listBox3_, listBox4_;
+  IndexedList pictures_, media_, captions_, fonts_;
   SlideState slide_;
   SlideStep step_;
-  QLabel* label1_;
-  QLabel* image1_;
-  QTimer timer1_, timer2_, timer3_, timer4_;
+  QLabel* openingCaption_;
+  QLabel* openingPicture_;
+  QTimer slideTimer_, mediaTimer_, shutdownTimer_, lyricTimer_;
   StageWindow* stage_;                    // child widget
   std::unique_ptr<ScreenCovers> covers_;  // the other screens, black, while shown
   PasswordPrompt* prompt_;                // child widget
@@ -188,8 +189,8 @@ class SaverWindow : public QWidget, private SlideHost, private MediaHost {
   std::unique_ptr<ScreenSaverInhibit> inhibit_;
   std::unique_ptr<WaylandIdleInhibit> waylandInhibit_;
   bool bypassWindowManager_ = false;
-  std::unique_ptr<AudioPlayer> realAudio1_;
-  FlashPlayer* shockwaveFlash1_;  // child widget filling the window
+  std::unique_ptr<AudioPlayer> audioPlayer_;
+  FlashPlayer* flashPlayer_;  // child widget filling the window
   Lyrics lyrics_;
   std::unique_ptr<MediaPlaylist> playlist_;
   bool mediaStarted_ = false;
@@ -200,7 +201,7 @@ class SaverWindow : public QWidget, private SlideHost, private MediaHost {
   QElapsedTimer guessClock_;  // its clock
   bool closeGranted_ = false;
   // True while the caption painter runs: it pumps, and a slide step started
-  // from there (Timer1 restarted by a refused close) would draw into the
+  // from there (the slide timer restarted by a refused close) would draw into the
   // Stage under it; the step comes when the caption is done instead.
   bool captionPainting_ = false;
   bool closed_ = false;

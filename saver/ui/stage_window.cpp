@@ -19,7 +19,7 @@ using std::chrono::nanoseconds;
 
 int wholeMsAtLeast(nanoseconds t) { return int((t.count() + 999'999) / 1'000'000); }
 
-// The form data of epRegionForm1: an empty "Region" property.
+// The region form's stored data: an empty "Region" property.
 constexpr std::array<std::uint8_t, 4> kEmptyRegionProperty{0, 0, 0, 0};
 }
 
@@ -38,23 +38,22 @@ StageWindow::StageWindow(QWidget* parent)
   deferredPresent_.setTimerType(Qt::PreciseTimer);
   connect(&deferredPresent_, &QTimer::timeout, this, &StageWindow::presentDirty);
 
-  // epRegionForm1 covers the window: draggable, title shown, no bevel, title
-  // height 17, no shape. Its click ends the show like any input on the stage
-  // (epRegionForm1Click); its double click does nothing more
-  // (epRegionForm1DblClick).
-  epRegionForm1_ = new TepRegionForm(this);
-  epRegionForm1_->setDraggable(true);
-  epRegionForm1_->setShowTitle(true);
-  epRegionForm1_->setShowBevel(false);
-  epRegionForm1_->setTitleHeight(17);
-  epRegionForm1_->readRegionProperty(kEmptyRegionProperty);
-  connect(epRegionForm1_, &TepRegionForm::clicked, this, &StageWindow::inputReceived);
+  // The region form covers the window: draggable, title shown, no bevel,
+  // title height 17, no shape. Its click ends the show like any input on the
+  // stage; its double click does nothing more.
+  regionForm_ = new TepRegionForm(this);
+  regionForm_->setDraggable(true);
+  regionForm_->setShowTitle(true);
+  regionForm_->setShowBevel(false);
+  regionForm_->setTitleHeight(17);
+  regionForm_->readRegionProperty(kEmptyRegionProperty);
+  connect(regionForm_, &TepRegionForm::clicked, this, &StageWindow::inputReceived);
 }
 
-void StageWindow::button1Click(const CaptionSources& sources, const std::function<void()>& enableTimer1) {
-  paintCaption(stage(), stageFont_, label2_, sources, this);
+void StageWindow::paintCurrentCaption(const CaptionSources& sources, const std::function<void()>& whenPainted) {
+  paintCaption(stage(), stageFont_, caption_, sources, this);
   present();
-  if (enableTimer1) enableTimer1();
+  if (whenPainted) whenPainted();
 }
 
 QRect StageWindow::area() const {

@@ -1,6 +1,6 @@
-// TForm3, the stage: a child widget filling the show's window (alone, as in
-// tests and benchmarks, a borderless window of its own), the size of the
-// screen. Its canvas, the Stage, is a 32-bit image that every transition,
+// The stage (the original's TForm3): a child widget filling the show's
+// window (alone, as in tests and benchmarks, a borderless window of its
+// own), the size of the screen. Its canvas, the Stage, is a 32-bit image that every transition,
 // caption and lyric line draws into at once; the window shows it, brought up
 // to date at most once per display refresh. A change that comes before the
 // next refresh is due is presented at that refresh, never dropped; only the
@@ -52,23 +52,23 @@ class StageWindow : public QWidget, public EffectHost {
   // stay above the stage, such as the password prompt).
   void showAbove(QWidget* below, const QList<QWidget*>& over = {});
 
-  // `Label2`: the current caption (ANSI bytes).
-  const std::string& label2() const { return label2_; }
-  void setLabel2(const std::string& caption) { label2_ = caption; }
+  // The current caption (ANSI bytes).
+  const std::string& caption() const { return caption_; }
+  void setCaption(const std::string& caption) { caption_ = caption; }
 
   // The Stage's font, kept between the painters that set it.
   StageFont& stageFont() { return stageFont_; }
 
-  // `Button1Click`, the caption painter: paints `Label2` over the Stage with
-  // a face from the font list, then calls `enableTimer1`.
-  void button1Click(const CaptionSources& sources, const std::function<void()>& enableTimer1);
+  // The caption painter: paints the current caption over the Stage with a
+  // face from the font list, then calls `whenPainted`.
+  void paintCurrentCaption(const CaptionSources& sources, const std::function<void()>& whenPainted);
 
   // The area the stage covers (module mode: the host window's inside);
   // unset, the primary screen.
   void setShowArea(std::function<QRect()> area) { area_ = std::move(area); }
 
-  // `epRegionForm1`, covering the window.
-  TepRegionForm* epRegionForm1() const { return epRegionForm1_; }
+  // The region form covering the window; a click on it is input.
+  TepRegionForm* regionForm() const { return regionForm_; }
 
   // EffectHost
   void stageChanged() override;  // the whole Stage may have changed
@@ -89,7 +89,7 @@ class StageWindow : public QWidget, public EffectHost {
 
  signals:
   // A key or mouse button on the stage (FormKeyDown, FormMouseDown), or a
-  // click on epRegionForm1 (epRegionForm1Click).
+  // click on the region form.
   void inputReceived();
 
  protected:
@@ -136,9 +136,9 @@ class StageWindow : public QWidget, public EffectHost {
   std::optional<TransitionPace> pace_;  // while a paced transition runs
   QEventLoop* waitLoop_ = nullptr;      // the pacing wait at a pump, while it runs
   std::chrono::nanoseconds transitionStart_{};  // on clock_
-  std::string label2_;
+  std::string caption_;
   StageFont stageFont_;
-  TepRegionForm* epRegionForm1_ = nullptr;  // child widget
+  TepRegionForm* regionForm_ = nullptr;  // child widget
   std::function<QRect()> area_;
 };
 

@@ -46,15 +46,15 @@ class CaptionPainterTest : public ::testing::Test {
   const std::vector<std::string> noFonts;
 };
 
-TEST_F(CaptionPainterTest, EmptyCaptionIsTwoSpacesDrawsNothingAndEnablesTimer1) {
+TEST_F(CaptionPainterTest, EmptyCaptionIsTwoSpacesDrawsNothingAndCallsWhenPainted) {
   StageWindow stage;
   stage.stage().fill(rgb(30, 90, 150));
   const Bitmap before = stage.stage();
-  stage.setLabel2("");
+  stage.setCaption("");
   Random random(5);
-  bool timer1 = false;
-  stage.button1Click({random, noFonts, 800, 600}, [&] { timer1 = true; });
-  EXPECT_TRUE(timer1);
+  bool painted = false;
+  stage.paintCurrentCaption({random, noFonts, 800, 600}, [&] { painted = true; });
+  EXPECT_TRUE(painted);
   EXPECT_EQ(stage.stageFont().pixelSize, pointsToPixels(250));  // Round(600 / 2 / 1.2)
   EXPECT_EQ(stage.stageFont().face, QStringLiteral("隶书")) << "an empty font list keeps the face";
   EXPECT_TRUE(stage.stage() == before);
@@ -256,16 +256,16 @@ TEST_F(CaptionPainterTest, EveryTextOutputReportsAnAreaHoldingItsInkAndFarSmalle
 
 TEST_F(CaptionPainterTest, ClickOnTheStageRegionComponentEndsLikeStageInput) {
   StageWindow stage;
-  ASSERT_NE(stage.epRegionForm1(), nullptr);
-  EXPECT_EQ(stage.epRegionForm1()->geometry(), stage.rect());
-  EXPECT_TRUE(stage.epRegionForm1()->draggable());
-  EXPECT_EQ(stage.epRegionForm1()->titleHeight(), 17);
-  EXPECT_FALSE(stage.epRegionForm1()->region());
+  ASSERT_NE(stage.regionForm(), nullptr);
+  EXPECT_EQ(stage.regionForm()->geometry(), stage.rect());
+  EXPECT_TRUE(stage.regionForm()->draggable());
+  EXPECT_EQ(stage.regionForm()->titleHeight(), 17);
+  EXPECT_FALSE(stage.regionForm()->region());
   int inputs = 0;
   QObject::connect(&stage, &StageWindow::inputReceived, [&] { ++inputs; });
-  emit stage.epRegionForm1()->doubleClicked();
+  emit stage.regionForm()->doubleClicked();
   EXPECT_EQ(inputs, 0);
-  emit stage.epRegionForm1()->clicked();
+  emit stage.regionForm()->clicked();
   EXPECT_EQ(inputs, 1);
 }
 

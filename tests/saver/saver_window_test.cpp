@@ -59,10 +59,10 @@ TEST(SaverStartUp, NeverConfiguredSystemRunsWithTheDefaults) {
   EXPECT_EQ(saver.settings().mediaOrder, PlayOrder::InList);
   EXPECT_EQ(saver.settings().fittingThreshold, FittingThreshold::Below640x480);
   EXPECT_EQ(saver.settings().tiling, Tiling::Off);
-  EXPECT_EQ(saver.timer1().interval(), 6000);
-  EXPECT_FALSE(saver.timer1().isActive());  // no pictures
-  EXPECT_FALSE(saver.timer3().isActive());
-  EXPECT_EQ(saver.label1()->text(), QStringLiteral("欢迎使用《Lumora》"));
+  EXPECT_EQ(saver.slideTimer().interval(), 6000);
+  EXPECT_FALSE(saver.slideTimer().isActive());  // no pictures
+  EXPECT_FALSE(saver.shutdownTimer().isActive());
+  EXPECT_EQ(saver.openingCaption()->text(), QStringLiteral("欢迎使用《Lumora》"));
   EXPECT_TRUE(saver.slideIdle());
   EXPECT_FALSE(saver.stageWindow()->isVisible());
 }
@@ -76,14 +76,14 @@ TEST(SaverStartUp, OpeningCaptionSizeAndPlace) {
   codes.openingCaption = "0123456789012345678901";
   home.writeSettings(codes);
   SaverWindow saver({});
-  EXPECT_EQ(saver.label1()->text(), QStringLiteral("0123456789012345678901"));
+  EXPECT_EQ(saver.openingCaption()->text(), QStringLiteral("0123456789012345678901"));
   const int screenW = QGuiApplication::primaryScreen()->geometry().width();
   const int screenH = QGuiApplication::primaryScreen()->geometry().height();
   // Round(W / 22 / 1.2) points at 96 dots per inch.
   const int points = int(std::nearbyint(screenW / 22.0L / 1.2L));
-  EXPECT_EQ(saver.label1()->font().pixelSize(), (points * 96 + 36) / 72);
-  EXPECT_EQ(saver.label1()->x(), (screenW - saver.label1()->width()) / 2);
-  EXPECT_EQ(saver.label1()->y(), screenH / 2 - 10);
+  EXPECT_EQ(saver.openingCaption()->font().pixelSize(), (points * 96 + 36) / 72);
+  EXPECT_EQ(saver.openingCaption()->x(), (screenW - saver.openingCaption()->width()) / 2);
+  EXPECT_EQ(saver.openingCaption()->y(), screenH / 2 - 10);
 }
 
 TEST(SaverStartUp, MissingFilesAreDroppedButTheLastEntryStays) {
@@ -101,9 +101,9 @@ TEST(SaverStartUp, MissingFilesAreDroppedButTheLastEntryStays) {
   EXPECT_EQ(saver.pictures().items, (std::vector<std::string>{real, "/nope/c.bmp"}));
   EXPECT_EQ(saver.pictures().index, 0);
   EXPECT_EQ(saver.media().items, (std::vector<std::string>{"/nope/b.mp3"}));
-  EXPECT_EQ(saver.timer1().interval(), 3000);
-  EXPECT_TRUE(saver.timer1().isActive());
-  EXPECT_TRUE(saver.timer3().isActive());
+  EXPECT_EQ(saver.slideTimer().interval(), 3000);
+  EXPECT_TRUE(saver.slideTimer().isActive());
+  EXPECT_TRUE(saver.shutdownTimer().isActive());
 }
 
 TEST(SaverStartUp, PauseOfZeroStartsTheNextStepAsSoonAsOneEnds) {
@@ -122,9 +122,9 @@ TEST(SaverStartUp, PauseOfZeroStartsTheNextStepAsSoonAsOneEnds) {
   SaverServices services;
   services.forcedEffect = 4;  // a short transition
   SaverWindow saver(services);
-  EXPECT_EQ(saver.timer1().interval(), 0);
+  EXPECT_EQ(saver.slideTimer().interval(), 0);
   int steps = 0;
-  QObject::connect(&saver.timer1(), &QTimer::timeout, [&] { ++steps; });
+  QObject::connect(&saver.slideTimer(), &QTimer::timeout, [&] { ++steps; });
   QElapsedTimer clock;
   clock.start();
   while (steps < 3 && clock.elapsed() < 5000) QCoreApplication::processEvents(QEventLoop::AllEvents, 50);
@@ -169,7 +169,7 @@ class CloseQuery : public ::testing::Test {
     bool shown = false;
     testing::whenTrue(&saver, [&] { return saver.prompt()->isOpen(); }, [&] {
       shown = !saver.prompt()->isHidden();  // shown inside the (unshown) window
-      saver.prompt()->maskEdit1()->setText(typed);
+      saver.prompt()->passwordEdit()->setText(typed);
       saver.prompt()->accept();
     });
     saver.close();
@@ -201,12 +201,12 @@ TEST_F(CloseQuery, WrongPasswordKeepsTheShowAndTheEntry) {
   bool prompted = false;
   EXPECT_FALSE(closeWith(saver, "ABC", &prompted));
   EXPECT_TRUE(prompted);
-  EXPECT_EQ(saver.prompt()->maskEdit1()->text(), QStringLiteral("ABC"));
+  EXPECT_EQ(saver.prompt()->passwordEdit()->text(), QStringLiteral("ABC"));
   // The prompt then refuses every answer, the right one too, until its wait
   // is over; then the right password ends the show.
   bool refused = false;
   testing::whenTrue(&saver, [&] { return saver.prompt()->isOpen(); }, [&] {
-    saver.prompt()->maskEdit1()->setText(QStringLiteral("abc"));
+    saver.prompt()->passwordEdit()->setText(QStringLiteral("abc"));
     saver.prompt()->accept();
     refused = saver.prompt()->isOpen() && saver.prompt()->waiting();
     testing::whenTrue(&saver, [&] { return !saver.prompt()->waiting(); }, [&] { saver.prompt()->accept(); });
@@ -236,24 +236,24 @@ TEST_F(CloseQuery, ShutdownComesAfterWholeMinutesAndWaitsForThePrompt) {
   services.now = [&] { return now; };
   services.powerOff = &power;
   SaverWindow saver(services);
-  EXPECT_TRUE(saver.timer3().isActive());
+  EXPECT_TRUE(saver.shutdownTimer().isActive());
   now = QDateTime(QDate(2026, 12, 8), QTime(0, 19, 59));
-  saver.timer3Timer();
+  saver.checkShutdown();
   EXPECT_EQ(power.calls, 0);
-  EXPECT_TRUE(saver.timer3().isActive());
+  EXPECT_TRUE(saver.shutdownTimer().isActive());
   now = QDateTime(QDate(2026, 12, 8), QTime(0, 20, 0));
   bool answered = false;
   testing::whenTrue(&saver, [&] { return saver.prompt()->isOpen(); }, [&] {
     answered = !saver.prompt()->isHidden();
     EXPECT_EQ(power.calls, 0);  // not before the prompt is answered
-    saver.prompt()->maskEdit1()->setText(QStringLiteral("wrong"));
+    saver.prompt()->passwordEdit()->setText(QStringLiteral("wrong"));
     saver.prompt()->reject();
   });
-  saver.timer3Timer();
+  saver.checkShutdown();
   EXPECT_TRUE(answered);
   EXPECT_EQ(power.calls, 1);
-  EXPECT_FALSE(saver.timer1().isActive());
-  EXPECT_FALSE(saver.timer3().isActive());
+  EXPECT_FALSE(saver.slideTimer().isActive());
+  EXPECT_FALSE(saver.shutdownTimer().isActive());
 }
 
 TEST(WholeMinutes, SecondsAreIgnored) {

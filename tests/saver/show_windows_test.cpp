@@ -43,8 +43,8 @@ TEST(ShowWindows, EverythingTheShowDrawsIsInsideItsOneWindow) {
   ScratchHome home;
   SaverWindow saver({});
   saver.showOnPrimaryScreen();
-  const QWidgetList parts = {saver.stageWindow(), saver.prompt(), saver.pictureErrorReport(), saver.label1(),
-                             saver.image1()};
+  const QWidgetList parts = {saver.stageWindow(), saver.prompt(), saver.pictureErrorReport(), saver.openingCaption(),
+                             saver.openingPicture()};
   for (QWidget* part : parts) {
     EXPECT_FALSE(part->isWindow()) << part->metaObject()->className();
     EXPECT_EQ(part->window(), &saver) << part->metaObject()->className();
@@ -71,7 +71,7 @@ TEST(ShowWindows, PictureErrorReportSitsAtTheTopOfTheWindowAboveTheStage) {
   home.writeSettings(codes);
   SaverWindow saver({});
   saver.showOnPrimaryScreen();
-  saver.timer1Timer();
+  saver.nextSlide();
   PictureErrorReport* report = saver.pictureErrorReport();
   ASSERT_TRUE(report->isVisible());
   EXPECT_EQ(report->y(), 24);
@@ -95,7 +95,7 @@ TEST(ShowWindows, StageStartsAsTheOpeningWithoutThePartsAboveIt) {
   const Bitmap& stage = saver.stageWindow()->stage();
   EXPECT_EQ(stage.at(10 + 120, 10 + 70) & 0xFFFFFFu, 0u);  // black where the prompt is
   // The yellow opening caption is on the Stage.
-  const QRect label = saver.label1()->geometry();
+  const QRect label = saver.openingCaption()->geometry();
   int yellow = 0;
   for (int y = label.top(); y <= label.bottom(); ++y)
     for (int x = label.left(); x <= label.right(); ++x) {
@@ -152,7 +152,7 @@ TEST_F(PromptInsideTheShow, KeysAnywhereAreTypedIntoItAndClicksOutsideItDoNothin
     press(&saver, Qt::Key_Return);
   });
   saver.close();
-  EXPECT_EQ(saver.prompt()->maskEdit1()->text(), QStringLiteral("abc"));
+  EXPECT_EQ(saver.prompt()->passwordEdit()->text(), QStringLiteral("abc"));
   EXPECT_TRUE(saver.closeGranted());
   EXPECT_EQ(endings, 1);
 }
@@ -167,7 +167,7 @@ TEST_F(PromptInsideTheShow, EscapeAnswersNoAndTheEntryIsKept) {
   saver.close();
   EXPECT_FALSE(saver.closeGranted());
   EXPECT_FALSE(saver.prompt()->isOpen());
-  EXPECT_EQ(saver.prompt()->maskEdit1()->text(), QStringLiteral("x"));
+  EXPECT_EQ(saver.prompt()->passwordEdit()->text(), QStringLiteral("x"));
 }
 
 TEST(ShowPlatform, ChosenFromTheEnvironment) {

@@ -37,7 +37,7 @@ TEST(SlidePreparation, AKeyEndsTheShowWithin100msWhileAVeryLargePictureIsPrepare
   });
   // The step comes while the picture is still being read: it waits, pumping,
   // and the key ends the show meanwhile.
-  saver.timer1Timer();
+  saver.nextSlide();
   ASSERT_GE(sentAt, 0);
   ASSERT_GE(endedAt, 0);
   EXPECT_LT(endedAt - sentAt, 100);
@@ -56,12 +56,12 @@ TEST(SlidePreparation, UnreadablePictureIsReportedWithoutWaitingAndTheNextStepIs
   home.writeSettings(codes);
   SaverWindow saver({});
   saver.show();
-  saver.timer1Timer();  // returns at once: no message box to dismiss
+  saver.nextSlide();  // returns at once: no message box to dismiss
   ASSERT_NE(saver.pictureErrorReport(), nullptr);
   EXPECT_TRUE(saver.pictureErrorReport()->isVisible());
   EXPECT_EQ(saver.pictureErrorReport()->text(), QStringLiteral("Not a valid GIF file."));
   EXPECT_EQ(QApplication::activeModalWidget(), nullptr);
-  EXPECT_TRUE(saver.timer1().isActive());
+  EXPECT_TRUE(saver.slideTimer().isActive());
   EXPECT_TRUE(saver.slideIdle());
   // It removes itself after a few seconds.
   QElapsedTimer clock;

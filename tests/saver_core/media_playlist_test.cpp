@@ -161,7 +161,7 @@ TEST(MediaPlaylist, SongMovieSongInListOrder) {
   EXPECT_FALSE(s.host.stageVisible);
 
   // While it plays, every tick keeps the slideshow paused and the stage
-  // hidden, even when a slide step that was running re-arms Timer1.
+  // hidden, even when a slide step that was running re-arms the slide timer.
   for (int i = 0; i < 15; ++i) {
     s.host.slideTimer = true;
     s.host.stageVisible = true;

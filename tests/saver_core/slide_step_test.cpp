@@ -131,7 +131,7 @@ TEST(SlideStep, ListOrderShowsEntriesInTurnAndCaptionsAlike) {
   EXPECT_EQ(show.host.cursorHides, 4);
   EXPECT_EQ(show.host.stageShown, 4);
   EXPECT_TRUE(show.host.openingHidden);
-  // Timer1 goes off at the start of each step and on at its end.
+  // The slide timer goes off at the start of each step and on at its end.
   EXPECT_EQ(show.host.timerCalls.front(), false);
 }
 
@@ -360,7 +360,7 @@ TEST(SlideStep, InputIsPumpedOftenWhileAVeryLargePictureIsRead) {
   EXPECT_NE(show.host.stage_.at(960, 540), kBlack);
 }
 TEST(SlideStep, AStepThatFiresWhileOneRunsIsDropped) {
-  // A refused close re-arms Timer1 from inside the step's pumps; when it
+  // A refused close re-arms the slide timer from inside the step's pumps; when it
   // fires there, no second step may start inside the first.
   HeldMaker held;
   Show show(held.maker());
@@ -370,7 +370,7 @@ TEST(SlideStep, AStepThatFiresWhileOneRunsIsDropped) {
     if (show.host.pumps == 2) {
       show.host.setSlideTimer(true);  // the refused close
       ++nested;
-      show.step.run();                // Timer1 fires inside the pump
+      show.step.run();                // the slide timer fires inside the pump
       EXPECT_FALSE(show.host.timerOn);
       *held.release = true;
     }
