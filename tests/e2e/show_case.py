@@ -150,27 +150,29 @@ class ShowCase(unittest.TestCase):
         return until(lambda: (lambda shot: shot if test(shot) else None)(self.x.screenshot()), timeout, step)
 
 
-@unittest.skipUnless(compositor.available("sway", "swaymsg", "grim", "wtype"), "sway, grim or wtype is missing")
-class SwayCase(unittest.TestCase):
-    """sway on its headless back end (compositor.Sway): `outputs` outputs of
-    `size`, run, with every program the test starts, as the throwaway user
-    when the test runs as root. Skipped when that user cannot be made or
-    cannot run LUMORA or the `reachable` files."""
-    outputs = 1
-    size = (1280, 720)
+class CompositorCase(unittest.TestCase):
+    """A Wayland compositor of compositor.py, started for each test by
+    make_compositor() and run, with every program the test starts, as the
+    throwaway user when the test runs as root. Skipped when that user cannot
+    be made or cannot reach LUMORA (unless `runs_build_tree` is false: the
+    test copies what it runs) or the `reachable` files."""
     reachable = ()
+    runs_build_tree = True
 
     def setUp(self):
         try:
             account = compositor.user()
         except (subprocess.CalledProcessError, OSError) as e:
             self.skipTest("no throwaway user for the compositor: %s" % e)
-        for path in (LUMORA, *self.reachable):
+        for path in ((LUMORA,) if self.runs_build_tree else ()) + tuple(self.reachable):
             reason = compositor.check_reachable(path)
             if reason:
                 self.skipTest("the user %s cannot run the build: %s" % (account.pw_name, reason))
-        self.sway = compositor.Sway(outputs=self.outputs, width=self.size[0], height=self.size[1])
-        self.addCleanup(self.sway.close)
+        self.session = self.make_compositor()
+        self.addCleanup(self.session.close)
+
+    def make_compositor(self):
+        raise NotImplementedError
 
     def new_home(self, *args, prefix="lumora-wl-"):
         """A LUMORA_HOME made by scripts/make_home.py, handed to the user and
@@ -182,15 +184,39 @@ class SwayCase(unittest.TestCase):
     def spawn(self, args, env=None, **kw):
         """Starts a program as the compositor's client (stdout and stderr
         piped unless given); ended with the compositor."""
-        return self.sway.spawn(args, env=env, **kw)
+        return self.session.spawn(args, env=env, **kw)
 
     def start(self, home, *args, env=None, **kw):
         """Starts lumora with these arguments on `home`; the power-off only
         prints."""
         return self.spawn([LUMORA, *args], env=dict(env or {}, LUMORA_HOME=home, LUMORA_SHUTDOWN="print"), **kw)
 
+
+@unittest.skipUnless(compositor.available("sway", "swaymsg", "grim", "wtype"), "sway, grim or wtype is missing")
+class SwayCase(CompositorCase):
+    """sway on its headless back end (compositor.Sway): `outputs` outputs of
+    `size`; self.sway."""
+    outputs = 1
+    size = (1280, 720)
+
+    def make_compositor(self):
+        self.sway = compositor.Sway(outputs=self.outputs, width=self.size[0], height=self.size[1])
+        return self.sway
+
     def screen_until(self, test, timeout, output=None, step=0.1):
         """Screenshots of an output (or the whole layout) until test(shot)
         holds: that shot, or None after `timeout` seconds."""
         return until(lambda: (lambda shot: shot if test(shot) else None)(self.sway.screenshot(output)),
                      timeout, step)
+
+
+@unittest.skipUnless(compositor.available("mutter", "dbus-run-session", "gdbus"), "mutter or gdbus is missing")
+class MutterCase(CompositorCase):
+    """mutter headless in a D-Bus session of its own (compositor.Mutter), one
+    virtual monitor of `size`, `mutter_env` for mutter alone; self.mutter."""
+    size = (1280, 800)
+    mutter_env = None
+
+    def make_compositor(self):
+        self.mutter = compositor.Mutter(self.size[0], self.size[1], mutter_env=self.mutter_env)
+        return self.mutter
