@@ -283,13 +283,7 @@ class FlashTest(ShowCase):
         window = self.start_show(("/C",))
         win = self.x.window_named("Lumora V3.70", timeout=45)
         self.assertIsNotNone(win)
-        # Drawn and still: two screenshots in a row the same.
-        last = [None]
-
-        def settled():
-            shot, last[0] = last[0], self.x.screenshot()
-            return shot == last[0]
-        self.assertTrue(until(settled, 15, 0.2), "the settings window never settled")
+        self.assertTrue(self.await_still(15, 0.2), "the settings window was never drawn")
         geometry = self.x.run("xdotool", "getwindowgeometry", win, capture_output=True, text=True).stdout
         left, top = (int(v) for v in geometry.split("Position: ")[1].split()[0].split(","))
 
@@ -300,8 +294,8 @@ class FlashTest(ShowCase):
         # The media tab, once it is drawn (the screen changes), then its list.
         before = self.x.screenshot()
         click(MEDIA_TAB)
-        self.assertTrue(until(lambda: self.x.screenshot() != before, 10, 0.1), "the media tab did not open")
-        self.assertTrue(until(settled, 10, 0.2), "the media tab never settled")
+        self.assertTrue(self.await_change(before, 10), "the media tab did not open")
+        self.assertTrue(self.await_still(10, 0.2), "the media tab was never drawn")
         click(MEDIA_LIST_FIRST, repeat=2)  # plays the movie in the preview area
         box = (left + FLASH_BOX[0], top + FLASH_BOX[1])
         # The 400 x 300 movie in the 209 x 153 area: 0.51 times, centred.

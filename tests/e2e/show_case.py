@@ -24,6 +24,7 @@ of fixed sleeps.
             shot = self.screen_until(lambda s: pixel(s, 400, 300) == (255, 0, 0), 20, "HEADLESS-1")
 """
 import os
+import select
 import shutil
 import signal
 import subprocess
@@ -49,6 +50,25 @@ def until(condition, timeout, step=0.1):
         if value or time.monotonic() >= end:
             return value
         time.sleep(step)
+
+
+def await_output(stream, text, timeout):
+    """Reads lines from a program's pipe until one holds `text` (bytes or
+    str, as the pipe gives) or `timeout` seconds have passed; the lines read,
+    the last one holding text, or None when it never came."""
+    end = time.monotonic() + timeout
+    lines = []
+    while time.monotonic() < end:
+        ready, _, _ = select.select([stream], [], [], max(0.0, end - time.monotonic()))
+        if not ready:
+            break
+        line = stream.readline()
+        if not line:
+            break  # the program closed it
+        lines.append(line)
+        if text in line:
+            return lines
+    return None
 
 
 def end_process(proc):
@@ -148,6 +168,38 @@ class ShowCase(unittest.TestCase):
         """Screenshots until test(shot) holds: that shot, or None after
         `timeout` seconds."""
         return until(lambda: (lambda shot: shot if test(shot) else None)(self.x.screenshot()), timeout, step)
+
+    def await_still(self, timeout=10, step=0.1):
+        """True once two screenshots in a row are the same (drawn, and
+        nothing moving), within `timeout` seconds."""
+        last = [None]
+
+        def same():
+            previous, last[0] = last[0], self.x.screenshot()
+            return previous == last[0]
+        return until(same, timeout, step)
+
+    def await_change(self, before, timeout=5):
+        """True once the screen differs from the screenshot `before` (what a
+        click or a key drew), within `timeout` seconds."""
+        return until(lambda: self.x.screenshot() != before, timeout, 0.05)
+
+    def prompt_shown(self, timeout=10):
+        """True once the password prompt's light 246 x 147 box is in the
+        middle of the screen (inside the show's window), within `timeout`
+        seconds."""
+        cx, cy = self.x.width // 2, self.x.height // 2
+
+        def light_box():
+            shot = self.x.screenshot()
+            inside = [self.x.pixel(shot, x, y) for x in range(cx - 112, cx + 108, 20) for y in range(cy - 54, cy + 56, 20)]
+            return sum(1 for p in inside if min(p) > 150) > len(inside) // 2
+        return until(light_box, timeout, 0.2)
+
+    def await_keyboard(self, timeout=15):
+        """True once a show holds the keyboard grab (it then gets every
+        key), within `timeout` seconds."""
+        return until(self.x.keyboard_grabbed, timeout, 0.05)
 
 
 class CompositorCase(unittest.TestCase):
