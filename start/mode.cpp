@@ -159,11 +159,10 @@ int runMode(Mode mode, int argc, char** argv) {
     start = readShowStart(registryFilePath(), true);
     if (!start->password.empty()) return watchShow(argv);
   }
-  return withApplication(argc, argv, mode == Mode::Show ? WindowKind::Show : WindowKind::Ordinary,
-                         [mode, &start] {
-                           if (mode == Mode::Settings) return runSettings();
-                           return mode == Mode::Show ? runShow(std::move(start)) : runPassword();
-                         });
+  return withApplication(argc, argv, mode == Mode::Show ? WindowKind::Show : WindowKind::Ordinary, [mode, &start] {
+    if (mode == Mode::Settings) return runSettings();
+    return mode == Mode::Show ? runShow(std::move(start)) : runPassword();
+  });
 }
 
 int runLumora(int argc, char** argv) {
