@@ -133,7 +133,8 @@ class FlashOnWaylandTest(SwayCase):
             windows = self.windows()
             return (playing[0] not in self.players_of(show) and not any(w[1] == "lumora-flash" for w in windows)
                     and (PRIMARY, "lumora", True) in windows)
-        self.assertTrue(until(gone, 20, 0.2), "after the movie: players %s, windows %s" % (self.players_of(show), self.windows()))
+        self.assertTrue(until(gone, 20, 0.2),
+                        "after the movie: players %s, windows %s" % (self.players_of(show), self.windows()))
         self.assertIsNotNone(self.wait_for(lambda s: square_x(s) is None, 5), "the movie is still on screen")
         self.save("flash-wayland-after.png")
         self.assertIsNone(show.poll(), "the show ended with the movie")

@@ -192,7 +192,8 @@ class ShowCase(unittest.TestCase):
 
         def light_box():
             shot = self.x.screenshot()
-            inside = [self.x.pixel(shot, x, y) for x in range(cx - 112, cx + 108, 20) for y in range(cy - 54, cy + 56, 20)]
+            inside = [self.x.pixel(shot, x, y)
+                      for x in range(cx - 112, cx + 108, 20) for y in range(cy - 54, cy + 56, 20)]
             return sum(1 for p in inside if min(p) > 150) > len(inside) // 2
         return until(light_box, timeout, 0.2)
 
