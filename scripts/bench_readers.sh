@@ -19,6 +19,8 @@
 # same files, as whole processes (ImageMagick writes raw RGB to /dev/null;
 # lumora-tool decode writes nothing), the best of RUNS runs (default 5), in
 # CPU seconds (default size 4000x3000; needs apt-get install imagemagick).
+# The pictures it codes come from the committed samples (tests/data), or a
+# photograph of ../shared/testimages when that folder is there.
 #
 # Builds in build-bench-readers/ (or BENCH_BUILD), a Release build without
 # the GUI or the tests.
@@ -58,14 +60,21 @@ fi
 
 tool="$build/tool/lumora-tool"
 
-# A photograph enlarged to the size asked for, so that the codings see
-# natural picture content.
+# Varied picture content at the size asked for, with noise, so that the
+# codings see more than flat runs: a photograph from the further folder of
+# pictures when it is there (LUMORA_TESTIMAGES, default
+# ../shared/testimages), else a mosaic of the committed sample pictures
+# (tests/data, every one as its reader must give it), enlarged.
 source="$images/hopper.jpg"
-if [ -f "$source" ]; then
-  "$magick" "$source" -resize "${size}!" -attenuate 0.3 +noise Gaussian -depth 8 "$work/src.ppm"
-else
-  "$magick" -size "$size" gradient:red-blue -attenuate 0.3 +noise Gaussian -depth 8 "$work/src.ppm"
+if [ ! -f "$source" ]; then
+  source="$work/mosaic.ppm"
+  montage="$(dirname "$magick")/montage"
+  [ -x "$montage" ] || montage="$(command -v montage)"
+  mapfile -t samples < <(find "$root/tests/data" -name "*.expected.ppm" | sort)
+  [ ${#samples[@]} -gt 0 ] || { echo "no sample pictures in $root/tests/data" >&2; exit 1; }
+  "$montage" "${samples[@]}" -tile 12x -geometry 64x64+0+0 -depth 8 "$source"
 fi
+"$magick" "$source" -resize "${size}!" -attenuate 0.3 +noise Gaussian -depth 8 "$work/src.ppm"
 "$magick" "$work/src.ppm" -compress None "$work/none.tif"
 "$magick" "$work/src.ppm" -compress LZW "$work/lzw.tif"
 "$magick" "$work/src.ppm" -compress RLE "$work/packbits.tif"

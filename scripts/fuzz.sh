@@ -3,9 +3,10 @@
 # and UndefinedBehaviorSanitizer in build-fuzz/, and runs each for SECONDS
 # (default 60). Each target starts from its seed corpus in fuzz/corpus/<name>
 # (made by scripts/make_fuzz_seeds.py), the files of fuzz/seeds/<name> made
-# with other encoders, and, unless --seeds-only is given,
-# from the sample pictures of its file types in ../shared/testimages when
-# that folder exists. Exits 1 when any target finds a crash, a leak, a hang,
+# with other encoders, and, unless --seeds-only is given, from every
+# committed sample picture of its file types in tests/data and those of a
+# further folder when it exists (LUMORA_TESTIMAGES, default
+# ../shared/testimages). Exits 1 when any target finds a crash, a leak, a hang,
 # undefined behaviour or an excessive allocation; the input that caused it is
 # kept in build-fuzz/artifacts/<target>/.
 #
@@ -103,9 +104,13 @@ run_target() {
   mkdir -p "$corpus" "$artifacts"
   rm -rf "$samples"
   mkdir -p "$samples"
-  if [ "$seeds_only" = 0 ] && [ -d "$images" ]; then
-    for ext in $(extensions_of "$name"); do
-      find "$images" -type f -iname "*.$ext" -size -2M -exec cp -t "$samples" {} + 2>/dev/null || true
+  if [ "$seeds_only" = 0 ]; then
+    for folder in "$root/tests/data" "$images"; do
+      [ -d "$folder" ] || continue
+      for ext in $(extensions_of "$name"); do
+        find "$folder" -type f -iname "*.$ext" ! -name "*.expected.*" -size -2M \
+          -exec cp -t "$samples" {} + 2>/dev/null || true
+      done
     done
   fi
   local dirs=("$corpus")

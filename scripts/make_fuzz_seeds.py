@@ -3,9 +3,11 @@
 
 Each target gets small valid files built here byte by byte (the same layouts
 the reader tests build), so that the fuzzer starts past every signature
-check, and, where ../shared/testimages holds pictures of its types, a few of
-the smallest of them. The files are committed; run this again after changing
-a reader's layouts or a target's input format.
+check, the committed sample pictures of its types in tests/data (made by
+scripts/make_samples.py), and, where a further folder of pictures is there
+(../shared/testimages, or --images DIR), a few of the smallest of those too.
+The files are committed; run this again after changing a reader's layouts, a
+target's input format or the samples.
 
     scripts/make_fuzz_seeds.py [--images DIR]
 """
@@ -18,21 +20,26 @@ import zlib
 
 ROOT = os.path.dirname(os.path.dirname(os.path.abspath(__file__)))
 OUT = os.path.join(ROOT, "fuzz", "corpus")
+SAMPLES = os.path.join(ROOT, "tests", "data")
 
 # Sample pictures taken per target: at most this many, each at most this big.
 MAX_SAMPLES = 10
 MAX_SAMPLE_BYTES = 8192
 
 SAMPLE_EXTENSIONS = {
-    "bmp": ["bmp", "dib"],
+    "autodesk": ["pic", "cel"],
+    "avif": ["avif"],
+    "bmp": ["bmp", "dib", "rle"],
+    "drhalo": ["cut"],
     "gif": ["gif"],
     "icon": ["ico"],
     "jpeg": ["jpg", "jpeg"],
-    "pcx": ["pcx"],
-    "photoshop": ["psd"],
+    "pcx": ["pcx", "pcc", "scr"],
+    "photoshop": ["psd", "pdd"],
     "portable_map": ["pbm", "pgm", "ppm"],
-    "sgi": ["sgi", "rgb", "bw"],
-    "targa": ["tga"],
+    "rla": ["rla", "rpf"],
+    "sgi": ["sgi", "rgb", "rgba", "bw"],
+    "targa": ["tga", "vst", "vda", "icb", "win"],
     "tiff": ["tif", "tiff"],
     "emf": ["emf"],
     "wmf": ["wmf"],
@@ -404,12 +411,16 @@ def made_seeds():
 
 
 def sample_files(images, name):
+    """Up to MAX_SAMPLES pictures of the target's types under `images`, each
+    at most MAX_SAMPLE_BYTES; never the pictures the samples must come out
+    as (NAME.expected.ppm)."""
     found = []
     for ext in SAMPLE_EXTENSIONS.get(name, []):
         for folder, _, files in os.walk(images):
             for f in files:
                 path = os.path.join(folder, f)
-                if f.lower().endswith("." + ext) and os.path.getsize(path) <= MAX_SAMPLE_BYTES:
+                if (f.lower().endswith("." + ext) and ".expected." not in f
+                        and os.path.getsize(path) <= MAX_SAMPLE_BYTES):
                     found.append(path)
     found.sort(key=lambda p: (os.path.getsize(p), p))
     # Spread the choice over the sizes rather than taking only the smallest.
@@ -421,7 +432,8 @@ def sample_files(images, name):
 
 def main():
     parser = argparse.ArgumentParser(description=__doc__.splitlines()[0])
-    parser.add_argument("--images", default=os.path.join(ROOT, "..", "shared", "testimages"))
+    parser.add_argument("--images", default=os.path.join(ROOT, "..", "shared", "testimages"),
+                        help="a further folder of pictures, used when it exists")
     args = parser.parse_args()
     targets = sorted(f[len("fuzz_"):-len(".cpp")] for f in os.listdir(os.path.join(ROOT, "fuzz"))
                      if f.startswith("fuzz_") and f.endswith(".cpp"))
@@ -433,6 +445,11 @@ def main():
         for file_name, data in made.get(name, {}).items():
             with open(os.path.join(folder, "made-" + file_name), "wb") as f:
                 f.write(data)
+        # The committed samples, named by their folder (two types share
+        # file names), then the further pictures when they are there.
+        for path in sample_files(SAMPLES, name):
+            kind = os.path.basename(os.path.dirname(path))
+            shutil.copyfile(path, os.path.join(folder, "data-%s-%s" % (kind, os.path.basename(path))))
         if os.path.isdir(args.images):
             for path in sample_files(args.images, name):
                 shutil.copyfile(path, os.path.join(folder, "sample-" + os.path.basename(path)))

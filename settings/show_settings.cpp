@@ -1,7 +1,8 @@
 #include "settings/show_settings.h"
 
 #include <algorithm>
-#include <iostream>
+
+#include "settings/show_start.h"
 
 namespace lumora {
 
@@ -31,19 +32,7 @@ ShowSettings showSettingsFrom(const SettingCodes& c) {
 ShowSettings readShowSettings(const RegistryFile& registry) { return showSettingsFrom(readStoredSettings(registry)); }
 
 ShowSettings loadShowSettings(const std::filesystem::path& registryPath) {
-  // The key only marks the show as configured once; a folder that cannot be
-  // written to must not keep the show from running.
-  try {
-    ensureShowKey(registryPath);
-  } catch (const RegistryError& e) {
-    std::cerr << "lumora: " << e.what() << "\n";
-  }
-  try {
-    return readShowSettings(RegistryFile::load(registryPath));
-  } catch (const RegistryError& e) {
-    std::cerr << "lumora: " << e.what() << "; the show runs with its built-in settings\n";
-    return ShowSettings{};
-  }
+  return readShowStart(registryPath, false).settings;
 }
 
 }  // namespace lumora

@@ -14,7 +14,7 @@
 #include "password/password_window.h"
 #include "saver/ui/face_names.h"
 #include "saver/ui/saver_window.h"
-#include "settings/password_store.h"
+#include "settings/show_start.h"
 #include "start/command_line.h"
 #include "start/display.h"
 #include "start/idle_mode.h"
@@ -63,9 +63,10 @@ class FirstFrameExit : public QObject {
   bool seen_ = false;
 };
 
-int runShow() {
+int runShow(std::optional<ShowStart> start) {
   const auto powerOff = makePowerOff();
   SaverServices services;
+  services.start = std::move(start);
   services.powerOff = powerOff.get();
   if (const char* fx = std::getenv("LUMORA_EFFECT")) services.forcedEffect = std::atoi(fx);
   if (const char* seed = std::getenv("LUMORA_SEED")) services.seed = std::uint32_t(std::strtoul(seed, nullptr, 10));
@@ -150,13 +151,17 @@ int withApplication(int argc, char** argv, WindowKind kind, Body body) {
 int runMode(Mode mode, int argc, char** argv) {
   if (mode == Mode::None) return 0;
   // With the password on, the show runs watched, so that a crash of it does
-  // not open the lock.
-  if (mode == Mode::Show && !std::getenv(kWatchedShowVariable) && displayAvailable() &&
-      !closeQueryPassword(registryFilePath()).empty())
-    return watchShow(argv);
-  return withApplication(argc, argv, mode == Mode::Show ? WindowKind::Show : WindowKind::Ordinary, [mode] {
+  // not open the lock. The registry file is read once for both: here, and
+  // the show goes on with what was read (a watched show's own process reads
+  // it for itself).
+  std::optional<ShowStart> start;
+  if (mode == Mode::Show && !std::getenv(kWatchedShowVariable) && displayAvailable()) {
+    start = readShowStart(registryFilePath(), true);
+    if (!start->password.empty()) return watchShow(argv);
+  }
+  return withApplication(argc, argv, mode == Mode::Show ? WindowKind::Show : WindowKind::Ordinary, [mode, &start] {
     if (mode == Mode::Settings) return runSettings();
-    return mode == Mode::Show ? runShow() : runPassword();
+    return mode == Mode::Show ? runShow(std::move(start)) : runPassword();
   });
 }
 

@@ -71,25 +71,20 @@ qint64 wholeMinutesBetween(const QDateTime& start, const QDateTime& now) {
   return minuteOf(now) - minuteOf(start);
 }
 
-namespace {
-
-// The password the close query asks for, read once when the show starts and
-// held for the run: a registry file changed, garbled or removed meanwhile
-// cannot open the lock. Empty when none is asked (module mode: the desktop
-// locks itself).
-std::string heldPassword(bool hosted) {
-  return hosted ? std::string() : closeQueryPassword(registryFilePath());
-}
-
-}  // namespace
-
 SaverWindow::SaverWindow(SaverServices services, QWidget* parent)
     : QWidget(parent, Qt::Window),
       services_(std::move(services)),
       step_(slide_, *this) {
   // With the password on, on X11, the show's windows bypass the window
   // manager: none can stack anything over the lock, move or iconify it.
-  password_ = heldPassword(hosted());
+  // The registry file is read once as the show starts (start/ may have read
+  // it already). The password is held for the run: a registry file changed,
+  // garbled or removed meanwhile cannot open the lock. Module mode asks none
+  // (the desktop locks itself).
+  ShowStart start = services_.start ? std::move(*services_.start)
+                                    : readShowStart(registryFilePath(), !hosted(), services_.readRegistry);
+  services_.start.reset();
+  password_ = hosted() ? std::string() : std::move(start.password);
   bypassWindowManager_ = !password_.empty() && onX11();
   guessClock_.start();
   setWindowFlags(showWindowFlags(bypassWindowManager_));
@@ -137,7 +132,7 @@ SaverWindow::SaverWindow(SaverServices services, QWidget* parent)
   if (!hosted()) hideTaskbar();
   startTime_ = services_.now();
   ensureListFolder();
-  settings_ = loadShowSettings(registryFilePath());
+  settings_ = std::move(start.settings);
   loadOpening();
   if (settings_.shutdownMinutes != 0) shutdownOn = true;
   if (settings_.pauseSeconds) slideTimer_.setInterval(int(std::clamp<std::int64_t>(settings_.pauseMs(), 0, INT32_MAX)));

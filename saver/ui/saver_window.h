@@ -26,6 +26,7 @@
 #include "saver/core/media_playlist.h"
 #include "saver/core/slide_step.h"
 #include "settings/settings.h"
+#include "settings/show_start.h"
 
 namespace lumora {
 
@@ -58,6 +59,11 @@ struct SaverServices {
   // The plain show, run after the show kept crashing: black, no pictures or
   // media, the password still asked.
   bool plain = false;
+  // What the show read of the registry file as it started (the program's
+  // start reads it to decide whether the show runs watched); unset, the
+  // window reads it itself, once, through readRegistry.
+  std::optional<ShowStart> start;
+  RegistryReader readRegistry = RegistryFile::load;
 };
 
 // The whole clock minutes from start to now, seconds ignored (10:00:59 to

@@ -8,16 +8,14 @@ killed show leaves no player behind;
 the settings window's preview plays a movie with its frame count."""
 import os
 import select
-import shutil
 import subprocess
 import sys
-import tempfile
 import time
 import unittest
 
 sys.path.insert(0, os.path.dirname(__file__))
 import swf_movies  # noqa: E402
-from xsession import XSession, make_home, wait_exit  # noqa: E402
+from show_case import ShowCase, until, wait_exit  # noqa: E402
 
 LUMORA = os.environ["LUMORA_BIN"]
 FLASH = os.environ.get("LUMORA_FLASH_BIN", os.path.join(os.path.dirname(LUMORA), "lumora-flash"))
@@ -85,44 +83,29 @@ def square_x(x, shot):
 
 
 @unittest.skipUnless(os.path.exists(os.path.join(RUFFLE, "ruffle.js")), "Ruffle is not in the build tree")
-class FlashTest(unittest.TestCase):
+class FlashTest(ShowCase):
     def setUp(self):
-        self.x = XSession()
-        self.home = make_home("--solid", "3", "--value", "jgsj=1", "--value", "tpbh=0")
-        self.shows = []
+        super().setUp()
+        self.home = self.new_home("--solid", "3", "--value", "jgsj=1", "--value", "tpbh=0")
         # The player writes nothing into the user's home.
-        self.user_home = tempfile.mkdtemp(prefix="lumora-e2e-user-")
-        self.runtime = tempfile.mkdtemp(prefix="lumora-e2e-run-")
+        self.user_home = self.scratch("lumora-e2e-user-")
+        self.runtime = self.scratch("lumora-e2e-run-")
 
-    def tearDown(self):
-        for show in self.shows:
-            if show.poll() is None:
-                for p in players_of(show.pid):
-                    os.kill(p, 9)
-                show.kill()
-                show.wait()
-        self.x.close()
-        shutil.rmtree(self.home, ignore_errors=True)
-        shutil.rmtree(self.user_home, ignore_errors=True)
-        shutil.rmtree(self.runtime, ignore_errors=True)
+    def player_env(self):
+        """What the show and the player program run with: no GPU, a scratch
+        home and runtime folder."""
+        return {"HOME": self.user_home, "XDG_RUNTIME_DIR": self.runtime, "QTWEBENGINE_CHROMIUM_FLAGS": CHROMIUM_FLAGS}
 
-    def start(self, args=("/S",), env=None):
-        e = dict(self.x.env, LUMORA_HOME=self.home, SDL_AUDIODRIVER="dummy", LUMORA_EFFECT="0",
-                 HOME=self.user_home, XDG_RUNTIME_DIR=self.runtime,
-                 QTWEBENGINE_CHROMIUM_FLAGS=CHROMIUM_FLAGS, LUMORA_FLASH_BIN=FLASH, **(env or {}))
-        show = subprocess.Popen([LUMORA, *args], env=e, stdout=subprocess.DEVNULL, stderr=subprocess.PIPE)
-        self.shows.append(show)
-        return show
+    def start_show(self, args=("/S",), env=None):
+        """lumora on the test's home (ended with the players it started at
+        the end of the test)."""
+        return self.start(self.home, *args, stdout=subprocess.DEVNULL,
+                          env=dict(self.player_env(), SDL_AUDIODRIVER="dummy", LUMORA_EFFECT="0",
+                                   LUMORA_FLASH_BIN=FLASH, **(env or {})))
 
     def wait_for(self, test, timeout):
         """Screenshots until test(shot) holds; the shot, or None."""
-        end = time.time() + timeout
-        while time.time() < end:
-            shot = self.x.screenshot()
-            if test(shot):
-                return shot
-            time.sleep(0.1)
-        return None
+        return self.screen_until(test, timeout)
 
     def wait_without_white(self, test, what, timeout=40):
         """wait_for(test) for the movie `what`, watching the screen on the
@@ -165,9 +148,9 @@ class FlashTest(unittest.TestCase):
         status = wait_exit(show, 15)
         if status != 0:
             self.fail("the show ended with %s: %s" % (status, show.stderr.read()[-3000:].decode(errors="replace")))
-        time.sleep(0.5)
-        self.assertEqual(subprocess.run(["pgrep", "-f", FLASH], capture_output=True).stdout, b"",
-                         "a player program was left behind")
+        # The players end with their input, at once (a moment to be reaped).
+        left = lambda: subprocess.run(["pgrep", "-f", FLASH], capture_output=True).stdout  # noqa: E731
+        self.assertTrue(until(lambda: not left(), 3, 0.05), "a player program was left behind: %s" % left())
         written = [os.path.join(d, f) for d, _, files in os.walk(self.user_home) for f in files]
         self.assertEqual(written, [], "files were written into the user's home")
 
@@ -188,7 +171,7 @@ class FlashTest(unittest.TestCase):
         song = os.path.join(d, "song.mp3")
         make_song(song, 30)
         write_media_list(d, paths + [song])
-        show = self.start()
+        show = self.start_show()
 
         def blue(s):
             return (near(self.at(s, 200, 150), (0, 0, 255)) and near(self.at(s, 10, 10), (255, 0, 0))
@@ -224,7 +207,7 @@ class FlashTest(unittest.TestCase):
                  write(os.path.join(d, "stopped.swf"), swf_movies.moving(stop_in_first_frame=True))]
         write_media_list(d, paths)
         started = time.time()
-        show = self.start()
+        show = self.start_show()
         first = self.wait_without_white(lambda s: square_x(self.x, s) is not None, "moving")
         print("\nfirst frame of the movie on screen %.2f s after the show started" % (time.time() - started))
         x0 = square_x(self.x, first)
@@ -240,7 +223,7 @@ class FlashTest(unittest.TestCase):
         shot = self.wait_for(lambda s: square_x(self.x, s) is not None, 40)
         self.assertIsNotNone(shot, "the stopped movie never showed")
         a = square_x(self.x, shot)
-        time.sleep(1.0)
+        time.sleep(1.0)  # what is checked: a second later it has not moved
         b = square_x(self.x, self.x.screenshot())
         self.save("flash-stopped.png")
         self.assertEqual(a, b)
@@ -257,7 +240,7 @@ class FlashTest(unittest.TestCase):
         long_movie = write(os.path.join(d, "long.swf"), swf_movies.blue_on_red(frames=900))
         moving = write(os.path.join(d, "moving.swf"), swf_movies.moving())
         write_media_list(d, [long_movie, moving])
-        show = self.start()
+        show = self.start_show()
         self.assertIsNotNone(self.wait_for(lambda s: near(self.at(s, 200, 150), (0, 0, 255)), 25))
         players = players_of(show.pid)
         self.assertEqual(len(players), 1)
@@ -273,26 +256,20 @@ class FlashTest(unittest.TestCase):
         # player ends too, soon, and does not go on using the processor.
         d = self.home
         write_media_list(d, [write(os.path.join(d, "long.swf"), swf_movies.blue_on_red(frames=900))])
-        show = self.start()
+        show = self.start_show()
         self.assertIsNotNone(self.wait_for(lambda s: near(self.at(s, 200, 150), (0, 0, 255)), 25))
         players = players_of(show.pid)
         self.assertEqual(len(players), 1)
         show.kill()
         show.wait()
-        end = time.time() + 20
-        while time.time() < end and running(players[0]):
-            time.sleep(0.1)
-        left = running(players[0])
-        if left:
-            os.kill(players[0], 9)
-        self.assertFalse(left, "the player outlived the show by 20 s")
+        self.assertTrue(until(lambda: not running(players[0]), 20), "the player outlived the show by 20 s")
 
     def test_without_ruffle_the_show_goes_on_with_the_next_entry(self):
         d = self.home
         song = os.path.join(d, "song.mp3")
         make_song(song, 20)
         write_media_list(d, [write(os.path.join(d, "blue.swf"), swf_movies.blue_on_red(frames=300)), song])
-        show = self.start(env={"LUMORA_RUFFLE_DIR": os.path.join(d, "no-ruffle-here")})
+        show = self.start_show(env={"LUMORA_RUFFLE_DIR": os.path.join(d, "no-ruffle-here")})
         if self.wait_for(self.is_picture, 40) is None:
             self.save("flash-no-ruffle.png")
             show.kill()
@@ -303,19 +280,22 @@ class FlashTest(unittest.TestCase):
     def test_the_settings_preview_plays_a_movie_until_stopped(self):
         movie = write(os.path.join(self.home, "blue.swf"), swf_movies.blue_on_red(compressed=True, frames=77))
         write_media_list(self.home, [movie])
-        window = self.start(("/C",))
+        window = self.start_show(("/C",))
         win = self.x.window_named("Lumora V3.70", timeout=45)
         self.assertIsNotNone(win)
-        time.sleep(1.0)
+        self.assertTrue(self.await_still(15, 0.2), "the settings window was never drawn")
         geometry = self.x.run("xdotool", "getwindowgeometry", win, capture_output=True, text=True).stdout
         left, top = (int(v) for v in geometry.split("Position: ")[1].split()[0].split(","))
 
         def click(where, repeat=1):
             self.x.run("xdotool", "mousemove", "--window", win, str(where[0]), str(where[1]),
                        "click", "--repeat", str(repeat), "--delay", "80", "1")
-            time.sleep(0.5)
 
+        # The media tab, once it is drawn (the screen changes), then its list.
+        before = self.x.screenshot()
         click(MEDIA_TAB)
+        self.assertTrue(self.await_change(before, 10), "the media tab did not open")
+        self.assertTrue(self.await_still(10, 0.2), "the media tab was never drawn")
         click(MEDIA_LIST_FIRST, repeat=2)  # plays the movie in the preview area
         box = (left + FLASH_BOX[0], top + FLASH_BOX[1])
         # The 400 x 300 movie in the 209 x 153 area: 0.51 times, centred.
@@ -326,9 +306,7 @@ class FlashTest(unittest.TestCase):
         self.assertIsNotNone(shown, "the preview did not show the movie")
         self.assertEqual(len(players_of(window.pid)), 1)
         click(STOP_PREVIEW)
-        end = time.time() + 8
-        while players_of(window.pid) and time.time() < end:
-            time.sleep(0.2)
+        until(lambda: not players_of(window.pid), 8, 0.1)
         self.assertEqual(players_of(window.pid), [], "the player still runs after 停止预览")
         # The area is black again once the window has repainted it (on a
         # busy machine a moment after the player's window has gone).
@@ -340,10 +318,8 @@ class FlashTest(unittest.TestCase):
     def test_the_player_pauses_and_resumes(self):
         """The player program on its own, driven over its pipe."""
         movie = write(os.path.join(self.home, "moving.swf"), swf_movies.moving(frames=300))
-        env = dict(self.x.env, QTWEBENGINE_CHROMIUM_FLAGS=CHROMIUM_FLAGS, HOME=self.user_home,
-                   XDG_RUNTIME_DIR=self.runtime)
-        player = subprocess.Popen([FLASH, "--size", "400x300"], env=env, stdin=subprocess.PIPE,
-                                  stdout=subprocess.PIPE, stderr=subprocess.DEVNULL, text=True, bufsize=1)
+        player = self.spawn([FLASH, "--size", "400x300"], env=self.player_env(), stdin=subprocess.PIPE,
+                            stdout=subprocess.PIPE, stderr=subprocess.DEVNULL, text=True, bufsize=1)
         player.stdin.write("load %s\n" % movie)
         player.stdin.flush()
         frames = {"playing": [], "paused": [], "resumed": []}
@@ -385,11 +361,9 @@ class FlashTest(unittest.TestCase):
         movie = write(os.path.join(self.home, "moving.swf"), swf_movies.moving(frames=300))
         root = self.x.run("xwininfo", "-root", capture_output=True, text=True).stdout
         root_id = root.split("Window id:")[1].split()[0]
-        env = dict(self.x.env, QTWEBENGINE_CHROMIUM_FLAGS=CHROMIUM_FLAGS, HOME=self.user_home,
-                   XDG_RUNTIME_DIR=self.runtime)
         for how in ("quit", "end of input"):
-            player = subprocess.Popen([FLASH, "--parent", root_id], env=env, stdin=subprocess.PIPE,
-                                      stdout=subprocess.PIPE, stderr=subprocess.DEVNULL, text=True, bufsize=1)
+            player = self.spawn([FLASH, "--parent", root_id], env=self.player_env(), stdin=subprocess.PIPE,
+                                stdout=subprocess.PIPE, stderr=subprocess.DEVNULL, text=True, bufsize=1)
             player.stdin.write("load %s\n" % movie)
             player.stdin.flush()
             end = time.time() + 40
@@ -403,9 +377,6 @@ class FlashTest(unittest.TestCase):
             told = time.time()
             status = wait_exit(player, 10)
             took = time.time() - told
-            if status is None:
-                player.kill()
-                player.wait()
             self.assertEqual(status, 0, how)
             self.assertLess(took, 1.0, "the player took %.1f s to end on %s" % (took, how))
 

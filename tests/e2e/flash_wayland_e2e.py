@@ -6,7 +6,6 @@ above the show; the window goes when the movie ends (the show's window full
 screen again) and a key on the movie ends the show without leaving a player
 behind. Run as root, sway and the show run as a throwaway user."""
 import os
-import shutil
 import subprocess
 import sys
 import time
@@ -14,8 +13,8 @@ import unittest
 
 sys.path.insert(0, os.path.dirname(__file__))
 import swf_movies  # noqa: E402
-from compositor import Sway, available, check_reachable, give, pixel  # noqa: E402
-from xsession import make_home, wait_exit  # noqa: E402
+from compositor import give  # noqa: E402
+from show_case import SwayCase, pixel, until, wait_exit  # noqa: E402
 
 LUMORA = os.environ["LUMORA_BIN"]
 FLASH = os.environ.get("LUMORA_FLASH_BIN", os.path.join(os.path.dirname(LUMORA), "lumora-flash"))
@@ -46,47 +45,29 @@ def square_x(shot):
     return None
 
 
-def why_not_reachable():
-    for path in (LUMORA, FLASH, os.path.join(RUFFLE, "ruffle.js")):
-        reason = check_reachable(path)
-        if reason:
-            return reason
-    return None
-
-
-@unittest.skipUnless(available("sway", "grim", "wtype"), "sway, grim or wtype is missing")
 @unittest.skipUnless(os.path.exists(os.path.join(RUFFLE, "ruffle.js")), "Ruffle is not in the build tree")
-class FlashOnWaylandTest(unittest.TestCase):
+class FlashOnWaylandTest(SwayCase):
+    outputs, size = 2, (WIDTH, HEIGHT)
+    reachable = (FLASH, os.path.join(RUFFLE, "ruffle.js"))
+
     def setUp(self):
-        reason = why_not_reachable()
-        if reason:
-            self.skipTest("the test user cannot run the build: " + reason)
-        self.sway = Sway(outputs=2, width=WIDTH, height=HEIGHT)
-        self.home = make_home("--solid", "3", "--value", "jgsj=1", "--value", "tpbh=0")
+        super().setUp()
+        self.home = self.new_home("--solid", "3", "--value", "jgsj=1", "--value", "tpbh=0")
 
-    def tearDown(self):
-        self.sway.close()
-        shutil.rmtree(self.home, ignore_errors=True)
-
-    def start(self, movies_and_songs):
-        with open(os.path.join(self.home, "Lumora_Studio", "music.txt"), "wb") as f:
+    def start_show(self, movies_and_songs):
+        path = os.path.join(self.home, "Lumora_Studio", "music.txt")
+        with open(path, "wb") as f:
             f.write(b"".join(p.encode() + b"\r\n" for p in movies_and_songs))
-        give(self.home)
-        env = {"LUMORA_HOME": self.home, "SDL_AUDIODRIVER": "dummy", "LUMORA_EFFECT": "0",
-               "LUMORA_SHUTDOWN": "print", "LUMORA_FLASH_BIN": FLASH, "QT_QPA_PLATFORM": "wayland",
+        give(self.home)  # with the movies and songs written since
+        env = {"SDL_AUDIODRIVER": "dummy", "LUMORA_EFFECT": "0", "LUMORA_FLASH_BIN": FLASH,
+               "QT_QPA_PLATFORM": "wayland",
                # No GPU: the web engine draws in software.
                "QTWEBENGINE_CHROMIUM_FLAGS": "--disable-gpu"}
-        return self.sway.spawn([LUMORA, "/S"], env=env, stdout=subprocess.DEVNULL)
+        return self.start(self.home, "/S", env=env, stdout=subprocess.DEVNULL)
 
     def wait_for(self, test, timeout, output=PRIMARY):
         """Screenshots of output until test(shot) holds; the shot, or None."""
-        end = time.time() + timeout
-        while time.time() < end:
-            shot = self.sway.screenshot(output)
-            if test(shot):
-                return shot
-            time.sleep(0.1)
-        return None
+        return self.screen_until(test, timeout, output)
 
     def save(self, name, output=PRIMARY):
         if SHOTS:
@@ -127,7 +108,7 @@ class FlashOnWaylandTest(unittest.TestCase):
         subprocess.run(["ffmpeg", "-hide_banner", "-loglevel", "error", "-nostdin", "-y", "-f", "lavfi", "-i",
                         "sine=frequency=440:duration=30", "-c:a", "libmp3lame", song], check=True)
         movie = write(os.path.join(self.home, "moving.swf"), swf_movies.moving(compressed=True))
-        show = self.start([movie, song])
+        show = self.start_show([movie, song])
         first = self.wait_for(lambda s: square_x(s) is not None, 40)
         self.save("flash-wayland-1.png")
         if first is None:
@@ -148,13 +129,12 @@ class FlashOnWaylandTest(unittest.TestCase):
         # of it may run meanwhile, out of sight, never the one that played.
         playing = self.players_of(show)
         self.assertEqual(len(playing), 1, playing)
-        end, gone = time.time() + 20, False
-        while time.time() < end and not gone:
+        def gone():
             windows = self.windows()
-            gone = (playing[0] not in self.players_of(show) and not any(w[1] == "lumora-flash" for w in windows)
+            return (playing[0] not in self.players_of(show) and not any(w[1] == "lumora-flash" for w in windows)
                     and (PRIMARY, "lumora", True) in windows)
-            time.sleep(0.2)
-        self.assertTrue(gone, "after the movie: players %s, windows %s" % (self.players_of(show), self.windows()))
+        self.assertTrue(until(gone, 20, 0.2),
+                        "after the movie: players %s, windows %s" % (self.players_of(show), self.windows()))
         self.assertIsNotNone(self.wait_for(lambda s: square_x(s) is None, 5), "the movie is still on screen")
         self.save("flash-wayland-after.png")
         self.assertIsNone(show.poll(), "the show ended with the movie")
@@ -162,7 +142,7 @@ class FlashOnWaylandTest(unittest.TestCase):
 
     def test_a_key_on_the_movie_ends_the_show_and_its_player(self):
         movie = write(os.path.join(self.home, "blue.swf"), swf_movies.blue_on_red(frames=900))
-        show = self.start([movie])
+        show = self.start_show([movie])
 
         # Until the movie's first frame its place is black (the output's
         # background, the show, then the player's window), never white.
@@ -190,10 +170,8 @@ class FlashOnWaylandTest(unittest.TestCase):
         walk(tree)
         self.assertEqual(focused, ["lumora-flash"])
         self.assertEqual(self.press_until_ended(show), 0)
-        end = time.time() + 10
-        while time.time() < end and any(os.path.exists("/proc/%d" % p) for p in players):
-            time.sleep(0.1)
-        self.assertFalse(any(os.path.exists("/proc/%d" % p) for p in players), "the player outlived the show")
+        self.assertTrue(until(lambda: not any(os.path.exists("/proc/%d" % p) for p in players), 10),
+                        "the player outlived the show")
         self.assertEqual([w for w in self.windows() if w[1] in ("lumora", "lumora-flash")], [])
 
 

@@ -11,7 +11,7 @@ import time
 import unittest
 
 sys.path.insert(0, os.path.dirname(__file__))
-from show_case import LUMORA, ShowCase, until, wait_exit  # noqa: E402
+from show_case import LUMORA, ShowCase, await_output, until, wait_exit  # noqa: E402
 
 HOST_WINDOW = os.environ["HOST_WINDOW"]
 IDLE_SECONDS = 2
@@ -41,7 +41,7 @@ class IdleTest(ShowCase):
 
     def test_idle_start_cycle(self):
         watcher = self.run_watched(LUMORA, "--idle")
-        time.sleep(0.5)
+        self.assertIsNotNone(await_output(watcher.stderr, b"idle time from", 10), "the watcher did not start")
         self.x.key("shift")  # the session is in use
 
         # A second watcher leaves at once.
@@ -52,7 +52,7 @@ class IdleTest(ShowCase):
         # No input: the show comes.
         first = self.wait_for(lambda: shows_of(watcher.pid), IDLE_SECONDS + 6)
         self.assertTrue(first, "no show after the idle time")
-        time.sleep(2.0)  # the show takes the keyboard
+        self.assertTrue(self.await_keyboard(), "the show never took the keyboard")
         self.x.key("space")
         self.assertTrue(self.wait_for(lambda: not shows_of(watcher.pid), 8), "a key did not end the show")
 
@@ -60,7 +60,7 @@ class IdleTest(ShowCase):
         again = self.wait_for(lambda: shows_of(watcher.pid), IDLE_SECONDS + 6)
         self.assertTrue(again)
         self.assertNotEqual(again, first)
-        time.sleep(2.0)
+        self.assertTrue(self.await_keyboard(), "the show never took the keyboard")
         self.x.key("space")
         self.assertTrue(self.wait_for(lambda: not shows_of(watcher.pid), 8))
 
@@ -68,7 +68,7 @@ class IdleTest(ShowCase):
         host = self.run_watched(HOST_WINDOW, "0", "0", str(self.x.width), str(self.x.height), "--focus")
         host.stdout.readline()
         self.x.key("shift")
-        time.sleep(IDLE_SECONDS + 3)
+        time.sleep(IDLE_SECONDS + 3)  # what is checked: no show comes meanwhile
         self.assertEqual(shows_of(watcher.pid), [], "the show started over a full-screen window")
         # The window goes while the session stays idle: the show comes.
         host.kill()
@@ -84,7 +84,7 @@ class IdleTest(ShowCase):
 
     def test_switching_it_off_ends_the_watcher(self):
         watcher = self.run_watched(LUMORA, "--idle")
-        time.sleep(1.0)
+        self.assertIsNotNone(await_output(watcher.stderr, b"idle time from", 10), "the watcher did not start")
         self.assertIsNone(watcher.poll())
         reg = os.path.join(self.home, "registry.reg")
         with open(reg, "rb") as f:

@@ -67,9 +67,9 @@ class LockTest(ShowCase):
             self.assertTrue(self.wait_covered(0.3), "not covered again within a second of the crash")
             self.assertIsNone(show.poll())
         # The password still ends it.
-        time.sleep(1.0)
+        self.assertTrue(self.await_keyboard(), "the restarted show never took the keyboard")
         self.x.key("space")
-        time.sleep(1.0)
+        self.assertTrue(self.prompt_shown(), "no password prompt")
         self.x.type("pw")
         self.x.key("Return")
         self.assertEqual(wait_exit(show, 10), 0)
@@ -101,7 +101,7 @@ class LockTest(ShowCase):
 
     def test_the_window_manager_and_other_programs_cannot_uncover_the_desktop(self):
         _, show = self.start_locked()
-        time.sleep(1.0)
+        self.assertTrue(self.await_keyboard(), "the show never took the keyboard")
         actions = [("the show-desktop key", lambda: self.x.key("super+d"))]
         for w in self.show_windows(show):
             actions.append(("minimising %s" % w, lambda w=w: self.x.run("xdotool", "windowminimize", w)))
@@ -110,7 +110,7 @@ class LockTest(ShowCase):
         actions.append(("closing %s" % windows[0], lambda: self.x.run("xdotool", "windowclose", windows[0])))
         for what, act in actions:
             act()
-            time.sleep(UNCOVERED_S)
+            time.sleep(UNCOVERED_S)  # what is checked: covered a second later
             self.assertFalse(self.desktop_visible(), "the desktop was visible a second after %s" % what)
             self.assertIsNone(show.poll(), what)
 
@@ -118,7 +118,7 @@ class LockTest(ShowCase):
         home, show = self.start_locked()
         with open(os.path.join(home, "registry.reg"), "wb") as f:
             f.write(b"\x00\xffnot a registry file at all\r\n[[[\r\n")
-        time.sleep(1.0)
+        self.assertTrue(self.await_keyboard(), "the show never took the keyboard")
         # Wrong passwords as fast as a person can type them, for 5 s.
         start = time.time()
         while time.time() - start < 5.0:

@@ -1,7 +1,9 @@
-"""What every end-to-end test of the show on X11 does around its checks: an
-Xvfb of its own, scratch homes (LUMORA_HOME) that go at the end, the programs
-it starts, ended and reaped at the end whatever happened, and waits for a
-condition with a deadline instead of fixed sleeps.
+"""What every end-to-end test of the show does around its checks: a display
+server of its own (Xvfb, with a window manager when the class names one; or
+sway on its headless back end), scratch homes (LUMORA_HOME) that go at the
+end, the programs it starts, ended with whatever they started and reaped at
+the end whatever happened, and waits for a condition with a deadline instead
+of fixed sleeps.
 
     class MyTest(ShowCase):
         screen = (800, 600)                      # the Xvfb screen
@@ -12,9 +14,19 @@ condition with a deadline instead of fixed sleeps.
             self.assertTrue(until(lambda: self.centre() == (255, 0, 0), 10))
             self.x.key("space")
             self.assertEqual(wait_exit(show, 10), 0)
+
+    class OnSway(SwayCase):
+        outputs, size = 2, (800, 600)            # HEADLESS-1, HEADLESS-2
+
+        def test_something(self):
+            home = self.new_home("--solid", "3")  # handed to the compositor's user
+            show = self.start(home, "/S")
+            shot = self.screen_until(lambda s: pixel(s, 400, 300) == (255, 0, 0), 20, "HEADLESS-1")
 """
 import os
+import select
 import shutil
+import signal
 import subprocess
 import sys
 import tempfile
@@ -22,6 +34,8 @@ import time
 import unittest
 
 sys.path.insert(0, os.path.dirname(__file__))
+import compositor  # noqa: E402
+from compositor import pixel  # noqa: E402,F401
 from xsession import XSession, make_home, wait_exit  # noqa: E402,F401
 
 LUMORA = os.environ.get("LUMORA_BIN", "lumora")
@@ -38,10 +52,34 @@ def until(condition, timeout, step=0.1):
         time.sleep(step)
 
 
+def await_output(stream, text, timeout):
+    """Reads lines from a program's pipe until one holds `text` (bytes or
+    str, as the pipe gives) or `timeout` seconds have passed; the lines read,
+    the last one holding text, or None when it never came."""
+    end = time.monotonic() + timeout
+    lines = []
+    while time.monotonic() < end:
+        ready, _, _ = select.select([stream], [], [], max(0.0, end - time.monotonic()))
+        if not ready:
+            break
+        line = stream.readline()
+        if not line:
+            break  # the program closed it
+        lines.append(line)
+        if text in line:
+            return lines
+    return None
+
+
 def end_process(proc):
-    """Kills a program that still runs, reaps it and closes its pipes."""
+    """Kills a program that still runs, and what it started in its session
+    (a player program, a watched show), reaps it and closes its pipes."""
     if proc.poll() is None:
         proc.kill()
+    try:
+        os.killpg(proc.pid, signal.SIGKILL)
+    except (ProcessLookupError, PermissionError):
+        pass
     proc.wait()
     for pipe in (proc.stdin, proc.stdout, proc.stderr):
         if pipe:
@@ -55,13 +93,12 @@ class ShowCase(unittest.TestCase):
     def setUp(self):
         self.x = self.make_session()
         self.addCleanup(self.x.close)
-        if self.wm:
-            wm = subprocess.Popen(self.wm, env=self.x.env, stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL)
-            self.addCleanup(end_process, wm)
         self.procs = []
         # Also when setUp fails half way; cleanups run last first, so the
         # programs end before their server.
         self.addCleanup(self.end_programs)
+        if self.wm:
+            self.start_wm(self.wm)
 
     def tearDown(self):
         # Before any cleanup a test added (its folders, its own checks).
@@ -73,6 +110,24 @@ class ShowCase(unittest.TestCase):
 
     def make_session(self):
         return XSession(*self.screen)
+
+    def start_wm(self, args, timeout=30):
+        """Starts a window manager on this display and waits until it has
+        named itself on the root window (EWMH's _NET_SUPPORTING_WM_CHECK);
+        its output goes to a log that a failure shows. Ended after the
+        programs, before the server."""
+        log = open(os.path.join(self.scratch("lumora-wm-"), "wm.log"), "wb")
+        self.addCleanup(log.close)
+        wm = subprocess.Popen(list(args), env=self.x.env, stdout=log, stderr=subprocess.STDOUT, start_new_session=True)
+        self.addCleanup(end_process, wm)
+
+        def named():
+            self.assertIsNone(wm.poll(), "the window manager ended: " + open(log.name, "rb").read().decode())
+            out = self.x.run("xprop", "-root", "_NET_SUPPORTING_WM_CHECK", capture_output=True, text=True).stdout
+            return "window id" in out
+        if not until(named, timeout, 0.2):
+            self.fail("the window manager did not come up")
+        return wm
 
     def scratch(self, prefix="lumora-e2e-"):
         """A scratch folder removed at the end of the test."""
@@ -96,7 +151,7 @@ class ShowCase(unittest.TestCase):
         environment = dict(self.x.env, **(env or {}))
         for name in unset:
             environment.pop(name, None)
-        proc = subprocess.Popen(list(args), env=environment, **kw)
+        proc = subprocess.Popen(list(args), env=environment, start_new_session=True, **kw)
         self.procs.append(proc)
         return proc
 
@@ -108,3 +163,113 @@ class ShowCase(unittest.TestCase):
         """The colour at the middle of the screen."""
         shot = shot or self.x.screenshot()
         return self.x.pixel(shot, shot[0] // 2, shot[1] // 2)
+
+    def screen_until(self, test, timeout, step=0.1):
+        """Screenshots until test(shot) holds: that shot, or None after
+        `timeout` seconds."""
+        return until(lambda: (lambda shot: shot if test(shot) else None)(self.x.screenshot()), timeout, step)
+
+    def await_still(self, timeout=10, step=0.1):
+        """True once two screenshots in a row are the same (drawn, and
+        nothing moving), within `timeout` seconds."""
+        last = [None]
+
+        def same():
+            previous, last[0] = last[0], self.x.screenshot()
+            return previous == last[0]
+        return until(same, timeout, step)
+
+    def await_change(self, before, timeout=5):
+        """True once the screen differs from the screenshot `before` (what a
+        click or a key drew), within `timeout` seconds."""
+        return until(lambda: self.x.screenshot() != before, timeout, 0.05)
+
+    def prompt_shown(self, timeout=10):
+        """True once the password prompt's light 246 x 147 box is in the
+        middle of the screen (inside the show's window), within `timeout`
+        seconds."""
+        cx, cy = self.x.width // 2, self.x.height // 2
+
+        def light_box():
+            shot = self.x.screenshot()
+            inside = [self.x.pixel(shot, x, y)
+                      for x in range(cx - 112, cx + 108, 20) for y in range(cy - 54, cy + 56, 20)]
+            return sum(1 for p in inside if min(p) > 150) > len(inside) // 2
+        return until(light_box, timeout, 0.2)
+
+    def await_keyboard(self, timeout=15):
+        """True once a show holds the keyboard grab (it then gets every
+        key), within `timeout` seconds."""
+        return until(self.x.keyboard_grabbed, timeout, 0.05)
+
+
+class CompositorCase(unittest.TestCase):
+    """A Wayland compositor of compositor.py, started for each test by
+    make_compositor() and run, with every program the test starts, as the
+    throwaway user when the test runs as root. Skipped when that user cannot
+    be made or cannot reach LUMORA (unless `runs_build_tree` is false: the
+    test copies what it runs) or the `reachable` files."""
+    reachable = ()
+    runs_build_tree = True
+
+    def setUp(self):
+        try:
+            account = compositor.user()
+        except (subprocess.CalledProcessError, OSError) as e:
+            self.skipTest("no throwaway user for the compositor: %s" % e)
+        for path in ((LUMORA,) if self.runs_build_tree else ()) + tuple(self.reachable):
+            reason = compositor.check_reachable(path)
+            if reason:
+                self.skipTest("the user %s cannot run the build: %s" % (account.pw_name, reason))
+        self.session = self.make_compositor()
+        self.addCleanup(self.session.close)
+
+    def make_compositor(self):
+        raise NotImplementedError
+
+    def new_home(self, *args, prefix="lumora-wl-"):
+        """A LUMORA_HOME made by scripts/make_home.py, handed to the user and
+        removed at the end of the test."""
+        path = make_home(*args, prefix=prefix)
+        self.addCleanup(shutil.rmtree, path, True)
+        return compositor.give(path)
+
+    def spawn(self, args, env=None, **kw):
+        """Starts a program as the compositor's client (stdout and stderr
+        piped unless given); ended with the compositor."""
+        return self.session.spawn(args, env=env, **kw)
+
+    def start(self, home, *args, env=None, **kw):
+        """Starts lumora with these arguments on `home`; the power-off only
+        prints."""
+        return self.spawn([LUMORA, *args], env=dict(env or {}, LUMORA_HOME=home, LUMORA_SHUTDOWN="print"), **kw)
+
+
+@unittest.skipUnless(compositor.available("sway", "swaymsg", "grim", "wtype"), "sway, grim or wtype is missing")
+class SwayCase(CompositorCase):
+    """sway on its headless back end (compositor.Sway): `outputs` outputs of
+    `size`; self.sway."""
+    outputs = 1
+    size = (1280, 720)
+
+    def make_compositor(self):
+        self.sway = compositor.Sway(outputs=self.outputs, width=self.size[0], height=self.size[1])
+        return self.sway
+
+    def screen_until(self, test, timeout, output=None, step=0.1):
+        """Screenshots of an output (or the whole layout) until test(shot)
+        holds: that shot, or None after `timeout` seconds."""
+        return until(lambda: (lambda shot: shot if test(shot) else None)(self.sway.screenshot(output)),
+                     timeout, step)
+
+
+@unittest.skipUnless(compositor.available("mutter", "dbus-run-session", "gdbus"), "mutter or gdbus is missing")
+class MutterCase(CompositorCase):
+    """mutter headless in a D-Bus session of its own (compositor.Mutter), one
+    virtual monitor of `size`, `mutter_env` for mutter alone; self.mutter."""
+    size = (1280, 800)
+    mutter_env = None
+
+    def make_compositor(self):
+        self.mutter = compositor.Mutter(self.size[0], self.size[1], mutter_env=self.mutter_env)
+        return self.mutter

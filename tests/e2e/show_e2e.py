@@ -16,14 +16,12 @@ SHOTS = os.environ.get("LUMORA_SHOTS")
 
 
 class ShowTest(ShowCase):
-    def prompt_shown(self, timeout=10):
-        """True once the prompt's light 246 x 147 box is in the middle of the
-        screen (it is inside the show's window, not a window of its own)."""
-        def light_box():
-            shot = self.x.screenshot()
-            inside = [self.x.pixel(shot, x, y) for x in range(400, 620, 20) for y in range(330, 440, 20)]
-            return sum(1 for p in inside if min(p) > 150) > len(inside) // 2
-        return until(light_box, timeout, 0.2)
+    def focus_taken(self, other):
+        """Waits until the window that `other` (host_window) prints the id of
+        has the input focus."""
+        wid = int(other.stdout.readline())
+        return until(lambda: self.x.run("xdotool", "getwindowfocus", capture_output=True,
+                                        text=True).stdout.strip() == str(wid), 5, 0.05)
 
     def yellow_pixels(self, shot, y0, y1):
         w = shot[0]
@@ -55,12 +53,11 @@ class ShowTest(ShowCase):
         # the show has grabbed the keyboard and the pointer.
         home = self.new_home("--value", "qssz=0")
         show = self.start(home, "/S")
-        time.sleep(2.0)
+        self.assertTrue(self.await_keyboard(), "the show never took the keyboard")
         other = subprocess.Popen([HOST_WINDOW, "0", "0", "10", "10", "--focus"], env=self.x.env,
                                  stdout=subprocess.PIPE, stderr=subprocess.DEVNULL)
         try:
-            other.stdout.readline()  # its id: it is mapped and has the focus
-            time.sleep(0.5)
+            self.assertTrue(self.focus_taken(other), "the other window did not take the focus")
             self.x.key("space")
             self.assertEqual(wait_exit(show, 10), 0, "the key went to the other window")
         finally:
@@ -74,7 +71,7 @@ class ShowTest(ShowCase):
         home = self.new_home("--desktop", "ScreenSaveUsePassword=1")
         setter = self.start(home, "/A")
         self.assertIsNotNone(self.x.window_named("更改密码"))
-        time.sleep(0.5)
+        self.assertTrue(self.await_still(), "the password window was never drawn")
         self.x.type("abc")
         self.x.key("Tab")
         self.x.type("abc")
@@ -88,14 +85,14 @@ class ShowTest(ShowCase):
         self.assertNotIn(b"aAbAcA", text)
 
         show = self.start(home, "/S")
-        time.sleep(2.0)
+        self.assertTrue(self.await_keyboard(), "the show never took the keyboard")
         self.x.key("space")
         self.assertTrue(self.prompt_shown(), "no password prompt")
         self.x.type("ABC")
         self.x.key("Return")
-        time.sleep(1.5)
-        self.assertIsNone(show.poll(), "a wrong password must keep the show")
-        self.assertFalse(self.prompt_shown(timeout=0), "the prompt stayed after its answer")
+        self.assertTrue(until(lambda: not self.prompt_shown(timeout=0), 10, 0.1), "the prompt stayed after its answer")
+        # What is checked: the show is still there a second later.
+        self.assertIsNone(wait_exit(show, 1.0), "a wrong password must keep the show")
         self.x.key("space")
         self.assertTrue(self.prompt_shown(), "no password prompt the second time")
         # The prompt keeps the previous entry: clear it, then the right one.
@@ -113,13 +110,12 @@ class ShowTest(ShowCase):
         show = self.start(home, "/S")
         other = None
         try:
-            time.sleep(2.0)
+            self.assertTrue(self.await_keyboard(), "the show never took the keyboard")
             self.x.key("space")
             self.assertTrue(self.prompt_shown(), "no password prompt")
             other = subprocess.Popen([HOST_WINDOW, "0", "0", "10", "10", "--focus"], env=self.x.env,
                                      stdout=subprocess.PIPE, stderr=subprocess.DEVNULL)
-            other.stdout.readline()  # mapped, with the focus
-            time.sleep(0.5)
+            self.assertTrue(self.focus_taken(other), "the other window did not take the focus")
             self.x.type("abc")
             self.x.key("Return")
             self.assertEqual(wait_exit(show, 10), 0, "the password went to the other window")

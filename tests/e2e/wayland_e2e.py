@@ -5,17 +5,14 @@ outputs are covered, the pictures on the first, the other black; a key ends
 the show; the compositor's idle is inhibited on the show's surface; and
 nothing is written to standard error while it plays (no grab warnings)."""
 import os
-import shutil
-import subprocess
 import sys
-import time
 import unittest
 
 sys.path.insert(0, os.path.dirname(__file__))
 import compositor  # noqa: E402
-from xsession import make_home, wait_exit, write_png  # noqa: E402
+from show_case import SwayCase, until, wait_exit  # noqa: E402
+from xsession import write_png  # noqa: E402
 
-LUMORA = os.environ["LUMORA_BIN"]
 SHOTS = os.environ.get("LUMORA_SHOTS")
 
 COLOURS = {(255, 0, 0): "red", (0, 255, 0): "green", (0, 0, 255): "blue"}
@@ -40,35 +37,24 @@ def output_of(tree, view_id):
     return None
 
 
-@unittest.skipUnless(compositor.available("sway", "grim", "wtype", "swaymsg"), "sway, grim or wtype missing")
-class SwayTwoOutputsTest(unittest.TestCase):
-    def setUp(self):
-        try:
-            account = compositor.user()
-        except (subprocess.CalledProcessError, OSError) as e:
-            self.skipTest("no throwaway user for the compositor: %s" % e)
-        unreachable = compositor.check_reachable(LUMORA)
-        if unreachable:
-            self.skipTest("the user %s cannot run the show: %s" % (account.pw_name, unreachable))
-        self.sway = compositor.Sway(outputs=2, width=1024, height=768)
-        self.addCleanup(self.sway.close)
-        self.home = make_home("--solid", "3", "--value", "jgsj=1", "--value", "tptc=-1", prefix="lumora-wl-")
-        self.addCleanup(shutil.rmtree, self.home, True)
-        compositor.give(self.home)
+class SwayTwoOutputsTest(SwayCase):
+    outputs, size = 2, (1024, 768)
 
     def await_colours(self, output, point, wanted, timeout=25):
+        """The picture colours seen at point until `wanted` different ones came."""
         seen = []
-        end = time.time() + timeout
-        while time.time() < end and len(set(seen)) < wanted:
+
+        def enough():
             c = COLOURS.get(compositor.pixel(self.sway.screenshot(output), *point))
             if c and (not seen or seen[-1] != c):
                 seen.append(c)
-            time.sleep(0.3)
+            return len(set(seen)) >= wanted
+        until(enough, timeout, 0.3)
         return seen
 
     def test_both_outputs_covered_pictures_on_the_first_and_a_key_ends(self):
-        show = self.sway.spawn([LUMORA, "/S"], env={"LUMORA_HOME": self.home, "LUMORA_EFFECT": "0",
-                                                    "LUMORA_SHUTDOWN": "print"})
+        home = self.new_home("--solid", "3", "--value", "jgsj=1", "--value", "tptc=-1")
+        show = self.start(home, "/S", env={"LUMORA_EFFECT": "0"})
         seen = self.await_colours("HEADLESS-1", (512, 384), 2)
         self.assertIsNone(show.poll(), show.stderr.read().decode(errors="replace") if show.poll() is not None else "")
         self.assertGreaterEqual(len(set(seen)), 2, "no pictures on the first output: %s\n%s" % (seen, self.sway.log()[-2000:]))
@@ -90,14 +76,11 @@ class SwayTwoOutputsTest(unittest.TestCase):
 
         if SHOTS:
             # Both outputs, half size, while a picture stands whole.
-            end = time.time() + 10
-            while True:
-                both = self.sway.screenshot()
-                still = {COLOURS.get(compositor.pixel(both, x, y)) for x, y in
-                         ((3, 3), (1020, 764), (512, 384), (512, 3), (512, 764))}
-                if len(still) == 1 and None not in still or time.time() > end:
-                    break
-                time.sleep(0.1)
+            def still(both):
+                colours = {COLOURS.get(compositor.pixel(both, x, y)) for x, y in
+                           ((3, 3), (1020, 764), (512, 384), (512, 3), (512, 764))}
+                return len(colours) == 1 and None not in colours
+            both = self.screen_until(still, 10) or self.sway.screenshot()
             write_png(both, os.path.join(SHOTS, "desktop-sway-two-outputs.png"), 50)
         # The headless seat has no keyboard until wtype makes its virtual one;
         # wtype waits a moment before the key, so that the show has bound the
@@ -106,7 +89,7 @@ class SwayTwoOutputsTest(unittest.TestCase):
         status = wait_exit(show, 10)
         if status is None:
             show.kill()
-            show.wait()
+            show.wait()  # for its standard error
         err = show.stderr.read().decode(errors="replace")
         self.assertEqual(status, 0, err)
         self.assertNotIn("grabbing", err)
@@ -114,30 +97,20 @@ class SwayTwoOutputsTest(unittest.TestCase):
         self.assertLess(len(err.splitlines()), 5, err)
 
     def test_the_password_prompt_comes_up_on_the_first_output_and_takes_the_typing(self):
-        home = make_home("--solid", "1", "--value", "jgsj=1", "--value", "tptc=-1",
-                         "--desktop", "ScreenSaveUsePassword=1", "--desktop", "mima=abc", prefix="lumora-wl-")
-        self.addCleanup(shutil.rmtree, home, True)
-        compositor.give(home)
-        show = self.sway.spawn([LUMORA, "/S"], env={"LUMORA_HOME": home, "LUMORA_SHUTDOWN": "print"})
+        home = self.new_home("--solid", "1", "--value", "jgsj=1", "--value", "tptc=-1",
+                             "--desktop", "ScreenSaveUsePassword=1", "--desktop", "mima=abc")
+        show = self.start(home, "/S")
         self.assertEqual(self.await_colours("HEADLESS-1", (512, 384), 1), ["red"])
         self.sway.run(["wtype", "-s", "800", "-k", "space"], timeout=10, check=True)
         # The prompt's light box in the middle of the first output.
-        end = time.time() + 10
-        shown = False
-        while time.time() < end and not shown:
-            shot = self.sway.screenshot("HEADLESS-1")
+        def prompt(shot):
             inside = [compositor.pixel(shot, x, y) for x in range(400, 620, 20) for y in range(330, 440, 20)]
-            shown = sum(1 for p in inside if min(p) > 150) > len(inside) // 2
-            time.sleep(0.2)
-        self.assertTrue(shown, "no password prompt on the first output")
+            return sum(1 for p in inside if min(p) > 150) > len(inside) // 2
+        self.assertIsNotNone(self.screen_until(prompt, 10, "HEADLESS-1", 0.2), "no password prompt on the first output")
         self.assertIsNone(show.poll(), "the show ended without the password")
         self.sway.run(["wtype", "-s", "300", "abc"], timeout=10, check=True)
         self.sway.run(["wtype", "-s", "300", "-k", "Return"], timeout=10, check=True)
-        status = wait_exit(show, 10)
-        if status is None:
-            show.kill()
-            show.wait()
-        self.assertEqual(status, 0, "the right password did not end the show")
+        self.assertEqual(wait_exit(show, 10), 0, "the right password did not end the show")
 
 
 if __name__ == "__main__":

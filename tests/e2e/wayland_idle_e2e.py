@@ -26,40 +26,35 @@ import unittest
 
 sys.path.insert(0, os.path.dirname(__file__))
 import compositor  # noqa: E402
-from xsession import XSession, make_home, wait_exit  # noqa: E402
+from show_case import LUMORA, MutterCase, SwayCase, until, wait_exit  # noqa: E402
+from xsession import XSession  # noqa: E402
 
-LUMORA = os.environ["LUMORA_BIN"]
 STUB = os.environ.get("SESSION_MANAGER_STUB")
 IDLE_SECONDS = 1
 MONITOR = ("org.gnome.Mutter.IdleMonitor", "/org/gnome/Mutter/IdleMonitor/Core")
 
 
 def wait_for(predicate, timeout):
-    end = time.time() + timeout
-    while time.time() < end:
-        value = predicate()
-        if value:
-            return value
-        time.sleep(0.2)
-    return predicate()
+    return until(predicate, timeout, 0.2)
 
 
-class WatcherCase(unittest.TestCase):
-    """A watcher under one compositor, its standard error in a file."""
+class WatcherCase:
+    """A watcher under the test's compositor, its standard error in a file.
+    The program is a copy when the user cannot reach the build tree (it
+    needs nothing beside it to show solid pictures)."""
+    runs_build_tree = False
 
-    def start_watcher(self, session):
+    def start_watcher(self):
         self.program = compositor.runnable(LUMORA)
-        self.home = compositor.give(make_home("--solid", "1", "--value", "idle=%d" % IDLE_SECONDS))
+        self.home = self.new_home("--solid", "1", "--value", "idle=%d" % IDLE_SECONDS)
         self.env = {"LUMORA_HOME": self.home, "LUMORA_IDLE_SECONDS": "1", "LUMORA_SHUTDOWN": "print"}
-        self.addCleanup(shutil.rmtree, self.home, True)
         log_dir = tempfile.mkdtemp(prefix="lumora-e2e-log-")
         self.addCleanup(shutil.rmtree, log_dir, True)
         self.err_path = os.path.join(log_dir, "watcher.err")
         # The shows write there too (they inherit it): a file, never a pipe
         # that fills up.
         with open(self.err_path, "wb") as err:
-            watcher = session.spawn([self.program, "--idle"], env=self.env, stdout=subprocess.DEVNULL,
-                                    stderr=err)
+            watcher = self.spawn([self.program, "--idle"], env=self.env, stdout=subprocess.DEVNULL, stderr=err)
         self.assertTrue(wait_for(lambda: "idle time from" in self.err(), 15), self.err())
         return watcher
 
@@ -87,7 +82,7 @@ class WatcherCase(unittest.TestCase):
         first = wait_for(lambda: self.shows_of(watcher.pid), IDLE_SECONDS + 8)
         self.assertTrue(first, "no show after the idle time:\n" + self.err()[-2000:])
         self.end_show(watcher)
-        time.sleep(IDLE_SECONDS + 2)  # still idle, no input
+        time.sleep(IDLE_SECONDS + 2)  # what is checked: still idle, no input, and no show comes
         self.assertEqual(self.shows_of(watcher.pid), [], "a show again without any input")
         use()
         again = wait_for(lambda: self.shows_of(watcher.pid), IDLE_SECONDS + 8)
@@ -100,75 +95,67 @@ class WatcherCase(unittest.TestCase):
                          "the show outlived the watcher")
 
 
-@unittest.skipUnless(compositor.available("sway", "swaymsg", "wtype"), "sway or wtype missing")
-class SwayIdleTest(WatcherCase):
+class SwayIdleTest(WatcherCase, SwayCase):
     def test_idle_start_cycle(self):
-        with compositor.Sway(outputs=1) as sway:
-            watcher = self.start_watcher(sway)
-            self.assertIn("idle time from the Wayland compositor (org_kde_kwin_idle)", self.err())
-            # A second watcher leaves at once.
-            second = sway.run([self.program, "--idle"], env=self.env)
-            self.assertEqual(second.returncode, 0)
-            self.assertIn(b"already running", second.stderr)
-            self.check_cycle(watcher, lambda: sway.key("Shift_L"))
+        watcher = self.start_watcher()
+        self.assertIn("idle time from the Wayland compositor (org_kde_kwin_idle)", self.err())
+        # A second watcher leaves at once.
+        second = self.sway.run([self.program, "--idle"], env=self.env)
+        self.assertEqual(second.returncode, 0)
+        self.assertIn(b"already running", second.stderr)
+        self.check_cycle(watcher, lambda: self.sway.key("Shift_L"))
 
     @unittest.skipUnless(os.geteuid() == 0, "needs a lock file of another user")
     def test_a_lock_file_of_another_user_is_named(self):
-        with compositor.Sway(outputs=1) as sway:
-            program = compositor.runnable(LUMORA)
-            home = compositor.give(make_home("--value", "idle=1"))
-            self.addCleanup(shutil.rmtree, home, True)
-            lock = os.path.join(home, "lumora-idle.lock")
-            with open(lock, "w"):
-                pass
-            os.chown(lock, 0, 0)
-            os.chmod(lock, 0o600)
-            out = sway.run([program, "--idle"], env={"LUMORA_HOME": home, "LUMORA_IDLE_SECONDS": "1"})
-            self.assertEqual(out.returncode, 1)
-            self.assertEqual(out.stderr.decode(),
-                             "lumora: cannot use the lock file %s: Permission denied\n" % lock)
+        program = compositor.runnable(LUMORA)
+        home = self.new_home("--value", "idle=1")
+        lock = os.path.join(home, "lumora-idle.lock")
+        with open(lock, "w"):
+            pass
+        os.chown(lock, 0, 0)
+        os.chmod(lock, 0o600)
+        out = self.sway.run([program, "--idle"], env={"LUMORA_HOME": home, "LUMORA_IDLE_SECONDS": "1"})
+        self.assertEqual(out.returncode, 1)
+        self.assertEqual(out.stderr.decode(), "lumora: cannot use the lock file %s: Permission denied\n" % lock)
 
 
-@unittest.skipUnless(compositor.available("mutter", "dbus-run-session", "gdbus"), "mutter or gdbus missing")
-class MutterIdleTest(WatcherCase):
+class MutterIdleTest(WatcherCase, MutterCase):
+    # With no input devices, mutter's testing switch stands for input.
+    mutter_env = {"MUTTER_DEBUG_RESET_IDLETIME": "1"}
+
     def test_idle_start_cycle_held_off_by_an_inhibitor(self):
-        with compositor.Mutter(1280, 800, mutter_env={"MUTTER_DEBUG_RESET_IDLETIME": "1"}) as mutter:
-            def use():
-                mutter.call(*MONITOR, "org.gnome.Mutter.IdleMonitor.ResetIdletime")
+        def use():
+            self.mutter.call(*MONITOR, "org.gnome.Mutter.IdleMonitor.ResetIdletime")
 
-            inhibitor = None
-            if STUB:
-                inhibitor = mutter.spawn([compositor.runnable(STUB)])
-                self.assertEqual(inhibitor.stdout.readline(), b"ready\n")
-            watcher = self.start_watcher(mutter)
-            self.assertIn("idle time from GNOME's Mutter (org.gnome.Mutter.IdleMonitor)", self.err())
-            use()  # the session is in use
-            if inhibitor:
-                # Idle, but the session holds an idle inhibitor: no show until
-                # it is let go.
-                time.sleep(IDLE_SECONDS + 3)
-                self.assertEqual(self.shows_of(watcher.pid), [], "a show while idle was inhibited")
-                inhibitor.terminate()
-                inhibitor.wait()
-            self.check_cycle(watcher, use)
+        inhibitor = None
+        if STUB:
+            inhibitor = self.spawn([compositor.runnable(STUB)])
+            self.assertEqual(inhibitor.stdout.readline(), b"ready\n")
+        watcher = self.start_watcher()
+        self.assertIn("idle time from GNOME's Mutter (org.gnome.Mutter.IdleMonitor)", self.err())
+        use()  # the session is in use
+        if inhibitor:
+            # Idle, but the session holds an idle inhibitor: no show until it
+            # is let go. What is checked is that nothing comes meanwhile.
+            time.sleep(IDLE_SECONDS + 3)
+            self.assertEqual(self.shows_of(watcher.pid), [], "a show while idle was inhibited")
+            inhibitor.terminate()
+            inhibitor.wait()
+        self.check_cycle(watcher, use)
 
     def test_no_xwayland_fallback_when_the_compositor_lacks_the_protocols(self):
         # mutter 43 offers neither idle protocol: without its bus the watcher
         # must not fall back to an X server, whose idle time would not see
         # the input to Wayland windows.
         x = XSession(320, 240)
-        try:
-            with compositor.Mutter(640, 480) as mutter:
-                home = compositor.give(make_home("--value", "idle=1"))
-                self.addCleanup(shutil.rmtree, home, True)
-                out = mutter.run([compositor.runnable(LUMORA), "--idle"],
-                                 env={"LUMORA_HOME": home, "LUMORA_IDLE_SECONDS": "1",
-                                      "DBUS_SESSION_BUS_ADDRESS": "", "DISPLAY": x.display})
-                self.assertEqual(out.returncode, 1, out.stderr)
-                self.assertEqual(out.stderr.decode(), "lumora: the Wayland compositor offers neither "
-                                 "ext-idle-notify-v1 nor org_kde_kwin_idle\n")
-        finally:
-            x.close()
+        self.addCleanup(x.close)
+        home = self.new_home("--value", "idle=1")
+        out = self.mutter.run([compositor.runnable(LUMORA), "--idle"],
+                              env={"LUMORA_HOME": home, "LUMORA_IDLE_SECONDS": "1",
+                                   "DBUS_SESSION_BUS_ADDRESS": "", "DISPLAY": x.display})
+        self.assertEqual(out.returncode, 1, out.stderr)
+        self.assertEqual(out.stderr.decode(), "lumora: the Wayland compositor offers neither "
+                         "ext-idle-notify-v1 nor org_kde_kwin_idle\n")
 
 
 if __name__ == "__main__":

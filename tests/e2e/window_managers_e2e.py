@@ -10,13 +10,12 @@ import os
 import shutil
 import subprocess
 import sys
-import time
 import unittest
 
 sys.path.insert(0, os.path.dirname(__file__))
-from xsession import XSession, make_home, wait_exit, write_png  # noqa: E402
+from show_case import ShowCase, until, wait_exit  # noqa: E402
+from xsession import write_png  # noqa: E402
 
-LUMORA = os.environ["LUMORA_BIN"]
 SHOTS = os.environ.get("LUMORA_SHOTS")
 
 COLOURS = {(255, 0, 0): "red", (0, 255, 0): "green", (0, 0, 255): "blue"}
@@ -26,61 +25,22 @@ def is_black(p):
     return max(p) < 16
 
 
-class WindowManagerCase(unittest.TestCase):
+class WindowManagerCase(ShowCase):
     """One X server, one window manager, one show."""
-    wm = None
 
-    def start_x(self, width, height):
-        self.x = XSession(width, height)
-        self.addCleanup(self.x.close)
-
-    def start_wm(self, args):
-        log = open(os.path.join(self.scratch(), "wm.log"), "wb")
-        self.addCleanup(log.close)
-        wm = subprocess.Popen(args, env=self.x.env, stdout=log, stderr=subprocess.STDOUT, start_new_session=True)
-
-        def stop():
-            if wm.poll() is None:
-                os.killpg(wm.pid, 15)
-                wait_exit(wm, 5) is None and os.killpg(wm.pid, 9)
-        self.addCleanup(stop)
-        # Ready once it names itself on the root window (EWMH).
-        end = time.time() + 30
-        while time.time() < end:
-            out = self.x.run("xprop", "-root", "_NET_SUPPORTING_WM_CHECK", capture_output=True, text=True).stdout
-            if "window id" in out:
-                time.sleep(0.5)
-                return wm
-            self.assertIsNone(wm.poll(), "the window manager ended: " + open(log.name, "rb").read().decode())
-            time.sleep(0.2)
-        self.fail("the window manager did not come up")
-
-    def scratch(self):
-        if not getattr(self, "_scratch", None):
-            self._scratch = make_home(prefix="lumora-wm-")
-            self.addCleanup(shutil.rmtree, self._scratch, True)
-        return self._scratch
-
-    def start_show(self, home, *extra_env):
-        env = dict(self.x.env, LUMORA_HOME=home, LUMORA_EFFECT="0")
-        show = subprocess.Popen([LUMORA, "/S"], env=env, stdout=subprocess.PIPE, stderr=subprocess.PIPE)
-
-        def stop():
-            if show.poll() is None:
-                show.kill()
-                show.wait()
-        self.addCleanup(stop)
-        return show
+    def start_show(self, home):
+        return self.start(home, "/S", env={"LUMORA_EFFECT": "0"})
 
     def await_colours(self, point, wanted, timeout=20):
         """The picture colours seen at point until `wanted` different ones came."""
         seen = []
-        end = time.time() + timeout
-        while time.time() < end and len(set(seen)) < wanted:
+
+        def enough():
             c = COLOURS.get(self.x.pixel(self.x.screenshot(), *point))
             if c and (not seen or seen[-1] != c):
                 seen.append(c)
-            time.sleep(0.2)
+            return len(set(seen)) >= wanted
+        until(enough, timeout, 0.2)
         return seen
 
     def show_windows(self, show):
@@ -102,24 +62,19 @@ class WindowManagerCase(unittest.TestCase):
             out[w] = info + state
         return out
 
+    def map_state(self, window):
+        info = self.x.run("xwininfo", "-id", window, capture_output=True, text=True).stdout
+        return "IsViewable" if "Map State: IsViewable" in info else "not viewable"
+
     def await_viewable(self, window, timeout=5):
-        """True once the window is mapped again (after a moment to go away)."""
-        time.sleep(0.5)
-        end = time.time() + timeout
-        while time.time() < end:
-            info = self.x.run("xwininfo", "-id", window, capture_output=True, text=True).stdout
-            if "Map State: IsViewable" in info:
-                return True
-            time.sleep(0.2)
-        return False
+        """True once the window is mapped again, after it was seen unmapped or
+        half a second passed (the window manager may take a moment to take it
+        away)."""
+        until(lambda: self.map_state(window) != "IsViewable", 0.5, 0.05)
+        return until(lambda: self.map_state(window) == "IsViewable", timeout, 0.1)
 
     def await_windows(self, show, count, timeout=10):
-        end = time.time() + timeout
-        while time.time() < end:
-            if len(self.show_windows(show)) == count:
-                return True
-            time.sleep(0.2)
-        return False
+        return until(lambda: len(self.show_windows(show)) == count, timeout, 0.2)
 
     def save_shot(self, name, still_points=()):
         """With LUMORA_SHOTS set, a half-size picture of the screen there; taken
@@ -127,35 +82,29 @@ class WindowManagerCase(unittest.TestCase):
         under way)."""
         if not SHOTS:
             return
-        end = time.time() + 10
-        while True:
-            shot = self.x.screenshot()
+
+        def still(shot):
             colours = {COLOURS.get(self.x.pixel(shot, *p)) for p in still_points}
-            if len(colours) <= 1 and None not in colours or time.time() > end:
-                break
-            time.sleep(0.1)
+            return len(colours) <= 1 and None not in colours
+        shot = self.screen_until(still, 10) or self.x.screenshot()
         write_png(shot, os.path.join(SHOTS, name), 50)
 
 
+@unittest.skipUnless(shutil.which("mutter") and shutil.which("dbus-run-session"), "mutter is not installed")
 class MutterTest(WindowManagerCase):
-    def setUp(self):
-        if not shutil.which("mutter") or not shutil.which("dbus-run-session"):
-            self.skipTest("mutter is not installed")
-        self.start_x(1024, 768)
-        self.start_wm(["dbus-run-session", "--", "mutter", "--x11", "--replace"])
+    screen = (1024, 768)
+    wm = ["dbus-run-session", "--", "mutter", "--x11", "--replace"]
 
     def test_pictures_come_after_the_opening_caption(self):
-        home = make_home("--solid", "3", "--value", "jgsj=1", "--value", "tptc=-1", "--value", "qssz=0",
-                         "--value", "label=Lumora")
+        home = self.new_home("--solid", "3", "--value", "jgsj=1", "--value", "tptc=-1", "--value", "qssz=0",
+                             "--value", "label=Lumora")
         show = self.start_show(home)
         # The caption first: yellow in the middle band.
-        end = time.time() + 10
-        caption = False
-        while time.time() < end and not caption:
-            shot = self.x.screenshot()
-            caption = any(self.x.pixel(shot, x, y)[0] > 200 and self.x.pixel(shot, x, y)[2] < 80
-                          and self.x.pixel(shot, x, y)[1] > 200 for y in range(380, 460, 3) for x in range(0, 1024, 3))
-        self.assertTrue(caption, "no opening caption")
+
+        def caption(shot):
+            return any(self.x.pixel(shot, x, y)[0] > 200 and self.x.pixel(shot, x, y)[2] < 80
+                       and self.x.pixel(shot, x, y)[1] > 200 for y in range(380, 460, 3) for x in range(0, 1024, 3))
+        self.assertIsNotNone(self.screen_until(caption, 10, 0), "no opening caption")
         # Then the pictures, one after another, all over the screen.
         seen = self.await_colours((512, 384), 2)
         self.assertGreaterEqual(len(set(seen)), 2, "the show stayed black under mutter: %s" % seen)
@@ -173,8 +122,8 @@ class MutterTest(WindowManagerCase):
         self.assertEqual(wait_exit(show, 10), 0)
 
     def test_password_prompt_comes_up_over_the_show(self):
-        home = make_home("--solid", "1", "--value", "jgsj=1", "--value", "tptc=-1",
-                         "--desktop", "ScreenSaveUsePassword=1", "--desktop", "mima=abc")
+        home = self.new_home("--solid", "1", "--value", "jgsj=1", "--value", "tptc=-1",
+                             "--desktop", "ScreenSaveUsePassword=1", "--desktop", "mima=abc")
         show = self.start_show(home)
         self.assertEqual(self.await_colours((512, 384), 1), ["red"])
         # The lock's window bypasses the window manager.
@@ -187,28 +136,25 @@ class MutterTest(WindowManagerCase):
         self.assertTrue(self.await_viewable(window), "the unmapped lock did not come back")
         self.x.key("space")
         # The prompt's 246 x 147 box in the middle, not red, not black.
-        end = time.time() + 10
-        prompt = False
-        while time.time() < end and not prompt:
-            shot = self.x.screenshot()
+
+        def prompt(shot):
             inside = [self.x.pixel(shot, x, y) for x in range(420, 600, 20) for y in range(330, 430, 20)]
-            prompt = sum(1 for p in inside if p not in COLOURS and not is_black(p)) > len(inside) // 2
-            time.sleep(0.2)
-        self.assertTrue(prompt, "no password prompt in the middle of the screen")
+            return sum(1 for p in inside if p not in COLOURS and not is_black(p)) > len(inside) // 2
+        self.assertIsNotNone(self.screen_until(prompt, 10, 0.2), "no password prompt in the middle of the screen")
         self.save_shot("mutter-prompt.png")
         self.x.type("abc")
         self.x.key("Return")
         self.assertEqual(wait_exit(show, 10), 0, "the right password did not end the show")
 
 
+@unittest.skipUnless(shutil.which("openbox") and shutil.which("xrandr"), "openbox or xrandr is not installed")
 class OpenboxTwoMonitorsTest(WindowManagerCase):
     """One 1600 x 600 X screen split into two RandR monitors; the right one
     is the primary."""
+    screen = (1600, 600)
 
     def setUp(self):
-        if not shutil.which("openbox") or not shutil.which("xrandr"):
-            self.skipTest("openbox or xrandr is not installed")
-        self.start_x(1600, 600)
+        super().setUp()
         # Xvfb's one output goes to the left monitor (else the server keeps a
         # third monitor for it over both); the right one is the primary.
         for args in (["--setmonitor", "LEFT", "800/211x600/158+0+0", "screen"],
@@ -220,7 +166,7 @@ class OpenboxTwoMonitorsTest(WindowManagerCase):
         self.start_wm(["openbox"])
 
     def test_pictures_on_the_primary_monitor_the_other_black_and_a_key_ends(self):
-        home = make_home("--solid", "3", "--value", "jgsj=1", "--value", "tptc=-1")
+        home = self.new_home("--solid", "3", "--value", "jgsj=1", "--value", "tptc=-1")
         show = self.start_show(home)
         seen = self.await_colours((1200, 300), 2)
         self.assertGreaterEqual(len(set(seen)), 2, "no pictures on the primary monitor: %s" % seen)

@@ -1,4 +1,6 @@
 """A virtual X server for end-to-end tests, with screenshots and xdotool."""
+import ctypes
+import ctypes.util
 import os
 import subprocess
 import sys
@@ -94,6 +96,24 @@ class XSession:
             time.sleep(0.2)
         return None
 
+    def keyboard_grabbed(self):
+        """True while another client holds the keyboard grab (a show that
+        has taken the keyboard): asking for it ourselves is then refused.
+        When we get it, it is let go at once."""
+        xlib = _xlib()
+        display = xlib.XOpenDisplay(self.display.encode())
+        if not display:
+            raise RuntimeError("cannot open the display " + self.display)
+        try:
+            # GrabModeAsync = 1, CurrentTime = 0; GrabSuccess = 0.
+            status = xlib.XGrabKeyboard(display, xlib.XDefaultRootWindow(display), 0, 1, 1, 0)
+            if status == 0:
+                xlib.XUngrabKeyboard(display, 0)
+            xlib.XSync(display, 0)
+            return status != 0
+        finally:
+            xlib.XCloseDisplay(display)
+
     def screenshot(self):
         """The screen as (width, height, bytes of RGB triples)."""
         return ppm_pixels(self.run("import", "-silent", "-window", "root", "-depth", "8", "ppm:-",
@@ -106,6 +126,26 @@ class XSession:
 
     def save_png(self, path):
         self.run("import", "-silent", "-window", "root", path)
+
+
+_libx11 = []
+
+
+def _xlib():
+    """libX11 through ctypes, loaded once."""
+    if not _libx11:
+        xlib = ctypes.CDLL(ctypes.util.find_library("X11") or "libX11.so.6")
+        xlib.XOpenDisplay.restype = ctypes.c_void_p
+        xlib.XOpenDisplay.argtypes = [ctypes.c_char_p]
+        xlib.XDefaultRootWindow.restype = ctypes.c_ulong
+        xlib.XDefaultRootWindow.argtypes = [ctypes.c_void_p]
+        xlib.XGrabKeyboard.argtypes = [ctypes.c_void_p, ctypes.c_ulong, ctypes.c_int, ctypes.c_int, ctypes.c_int,
+                                       ctypes.c_ulong]
+        xlib.XUngrabKeyboard.argtypes = [ctypes.c_void_p, ctypes.c_ulong]
+        xlib.XSync.argtypes = [ctypes.c_void_p, ctypes.c_int]
+        xlib.XCloseDisplay.argtypes = [ctypes.c_void_p]
+        _libx11.append(xlib)
+    return _libx11[0]
 
 
 def wait_exit(proc, timeout):

@@ -99,9 +99,10 @@ TEST_F(AudioFiles, PositionFollowsRealTimeAndStopsAtTheEnd) {
   EXPECT_GE(pos, shortest - 50);
   EXPECT_LE(pos, longest + 50);
 
-  // At the end the position stays at the length; the length is the decoded
-  // one by then, still within a frame of the truth.
-  std::this_thread::sleep_for(std::chrono::milliseconds(1500));
+  // At the end (awaited, up to 5 s more) the position stays at the length;
+  // the length is the decoded one by then, still within a frame of the truth.
+  for (int i = 0; i < 500 && player.position() != player.length(); ++i)
+    std::this_thread::sleep_for(std::chrono::milliseconds(10));
   EXPECT_NEAR(double(player.length()), 4000.0, 50.0);
   EXPECT_EQ(player.position(), player.length());
 }
@@ -112,14 +113,14 @@ TEST_F(AudioFiles, StopAndPlayAgainRestart) {
   AudioPlayer player(AudioOutputMode::Silent);
   player.setSource(path);
   player.play();
-  std::this_thread::sleep_for(std::chrono::milliseconds(800));
+  // Well into the song (awaited, up to 5 s), then stopped: back at 0.
+  for (int i = 0; i < 500 && player.position() <= 600; ++i) std::this_thread::sleep_for(std::chrono::milliseconds(10));
   EXPECT_GT(player.position(), 600);
   player.stop();
   EXPECT_EQ(player.position(), 0);
   player.stop();  // harmless
   player.play();
-  std::this_thread::sleep_for(std::chrono::milliseconds(100));
-  EXPECT_LT(player.position(), 300);
+  EXPECT_LT(player.position(), 300);  // from the start again
   // Playing again while playing restarts too, and the last source wins.
   const std::string other = mp3(2.5);
   player.setSource(other);
@@ -154,7 +155,7 @@ TEST_F(AudioFiles, WhatIsNoSongFailsWithTheMediaDeviceError) {
     player.setSource(damaged.string());
     try {
       player.play();
-      std::this_thread::sleep_for(std::chrono::milliseconds(200));
+      std::this_thread::sleep_for(std::chrono::milliseconds(200));  // decoding over the damage meanwhile
       player.stop();
     } catch (const MediaDeviceError&) {
     }

@@ -256,6 +256,33 @@ TEST_F(CloseQuery, ShutdownComesAfterWholeMinutesAndWaitsForThePrompt) {
   EXPECT_FALSE(saver.shutdownTimer().isActive());
 }
 
+TEST_F(CloseQuery, TheWindowReadsTheRegistryFileOnceOrTakesWhatTheStartRead) {
+  withPassword("aAbAcA");
+  SettingCodes codes;
+  codes.pauseSeconds = 9;
+  home_.writeSettings(codes);
+  int reads = 0;
+  SaverServices services;
+  services.readRegistry = [&](const std::filesystem::path& path) {
+    ++reads;
+    return RegistryFile::load(path);
+  };
+  {
+    SaverWindow saver(services);
+    EXPECT_EQ(reads, 1);
+    EXPECT_EQ(saver.slideTimer().interval(), 9000);
+    EXPECT_FALSE(closeWith(saver, "", nullptr));  // the password was held
+  }
+  // Read before the window (the program's start): the window reads nothing.
+  reads = 0;
+  services.start = ShowStart{};
+  services.start->settings.pauseSeconds = 4;
+  SaverWindow saver(services);
+  EXPECT_EQ(reads, 0);
+  EXPECT_EQ(saver.slideTimer().interval(), 4000);
+  EXPECT_TRUE(closeWith(saver, "", nullptr));
+}
+
 TEST(WholeMinutes, SecondsAreIgnored) {
   EXPECT_EQ(wholeMinutesBetween(QDateTime(QDate(2026, 1, 1), QTime(10, 0, 59)),
                                 QDateTime(QDate(2026, 1, 1), QTime(10, 1, 0))),

@@ -43,8 +43,13 @@ class SettingsRoundTrip(ShowCase):
                    if (lambda p: p[0] > 200 and p[1] > 200 and p[2] < 80)(self.x.pixel(shot, x, y)))
 
     def click(self, win, where):
+        """Clicks in the window and waits until what the click changed is
+        drawn (every click here changes the window: a tab, the list, a
+        caret)."""
+        before = self.x.screenshot()
         self.x.run("xdotool", "mousemove", "--window", win, str(where[0]), str(where[1]), "click", "1")
-        time.sleep(0.5)
+        self.await_change(before, 5)
+        self.await_still(5, 0.05)
 
     def replace_text(self, win, where, text):
         self.click(win, where)
@@ -55,7 +60,7 @@ class SettingsRoundTrip(ShowCase):
         window = self.start("/C")
         win = self.x.window_named("Lumora V3.70", timeout=20)
         self.assertIsNotNone(win)
-        time.sleep(1.0)
+        self.assertTrue(self.await_still(), "the settings window was never drawn")
         self.click(win, ADD_ALL_PICTURES)  # the picture tab opens on the Pictures folder
         self.click(win, TAB["text"])
         self.click(win, CAPTION_EDIT)
