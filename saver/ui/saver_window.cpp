@@ -490,6 +490,11 @@ Bitmap& SaverWindow::stage() { return stage_->stage(); }
 
 EffectHost* SaverWindow::effectHost() { return stage_; }
 
+void SaverWindow::post(std::function<void()> task) {
+  // Queued to this window's thread; dropped with the window.
+  QMetaObject::invokeMethod(this, std::move(task), Qt::QueuedConnection);
+}
+
 void SaverWindow::reportPictureError(const std::string& path, const std::string& message) {
   std::fprintf(stderr, "lumora: %s: %s\n", ansiToUtf8(path).c_str(), message.c_str());
   if (hosted()) return;  // nothing comes up over the desktop's saver window

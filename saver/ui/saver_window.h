@@ -158,6 +158,7 @@ class SaverWindow : public QWidget, private SlideHost, private MediaHost {
   void showStage() override;
   Bitmap& stage() override;
   EffectHost* effectHost() override;
+  void post(std::function<void()> task) override;
   void reportPictureError(const std::string& path, const std::string& message) override;
   void paintCaption(const std::string& caption) override;
 
