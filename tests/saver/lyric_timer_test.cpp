@@ -1,0 +1,63 @@
+#include <gtest/gtest.h>
+
+#include <sstream>
+
+#include "saver/ui/lyric_timer.h"
+#include "saver/ui/stage_window.h"
+#include "tests/saver/qt_app.h"
+
+namespace lumora {
+namespace {
+
+int litRowsAtTheFoot(StageWindow& stage) {
+  const Bitmap& b = stage.stage();
+  int rows = 0;
+  for (int y = b.height() - 25; y < b.height(); ++y)
+    for (int x = 0; x < b.width() / 2; ++x)
+      if ((b.at(x, y) & 0xFFFFFFu) != 0) {
+        ++rows;
+        break;
+      }
+  return rows;
+}
+
+// Each tick draws the lines due at the song's position, once, at the foot of
+// the Stage, and leaves the Stage's font as the lyric display sets it.
+TEST(LyricTimer, DrawsTheLinesDueAtThePositionOnce) {
+  testing::qtApp();
+  StageWindow stage;
+  stage.stage().fill(kBlack);
+  std::int64_t position = 0;
+  LyricTimer timer([&] { return position; }, stage);
+  std::istringstream text("[00:01.00]first line\n[00:03.00]second line\n");
+  timer.lyrics().readText(text);
+  struct Tick {
+    std::int64_t at;
+    bool draws;
+  } ticks[] = {{300, false}, {500, true}, {700, false}, {2500, true}};  // due from 510 ms before the tag
+  for (const Tick& t : ticks) {
+    position = t.at;
+    stage.stage().fill(kBlack);
+    stage.stageFont() = StageFont{};
+    timer.showDue();
+    EXPECT_EQ(litRowsAtTheFoot(stage) > 0, t.draws) << t.at;
+    EXPECT_EQ(stage.stageFont().face == QStringLiteral("宋体"), t.draws) << t.at;
+  }
+}
+
+TEST(LyricTimer, SwitchedOnWhileRunningKeepsItsTime) {
+  testing::qtApp();
+  StageWindow stage;
+  LyricTimer timer([] { return std::int64_t(0); }, stage);
+  EXPECT_EQ(timer.timer().interval(), 200);
+  timer.setOn(true);
+  ASSERT_TRUE(timer.timer().isActive());
+  const int id = timer.timer().timerId();
+  timer.setOn(true);
+  EXPECT_EQ(timer.timer().timerId(), id);  // not restarted
+  timer.setOn(false);
+  EXPECT_FALSE(timer.timer().isActive());
+}
+
+}  // namespace
+}  // namespace lumora
