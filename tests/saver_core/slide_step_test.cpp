@@ -380,8 +380,13 @@ TEST(SlideStep, APreparedPictureIsShownAtOnceAndItsPostedWordIsIgnored) {
   EXPECT_EQ(show.middle(), rgb(1, 2, 3));
   // The word for the first picture, and the one for the picture after it
   // (prepared meanwhile): neither starts a step.
-  ASSERT_TRUE(show.step.waitNextReady(std::chrono::seconds(10)));
-  EXPECT_EQ(show.host.posted->deliver(), 2);
+  int delivered = 0;
+  while (delivered < 2) {
+    const int n = show.host.posted->deliver();
+    ASSERT_GT(n, 0);
+    delivered += n;
+  }
+  EXPECT_EQ(delivered, 2);
   EXPECT_EQ(show.host.stageShown, 1);
   EXPECT_EQ(recorder.jobs().size(), 2u);
   show.runStep();  // and the next step takes its picture as usual
