@@ -37,6 +37,6 @@ void HostedShow::follow() {
   emit resized();
 }
 
-void HostedShow::endApplication() { QCoreApplication::exit(0); }
+void HostedShow::endApplication() const { QCoreApplication::exit(0); }
 
 }  // namespace lumora

@@ -36,7 +36,7 @@ class HostedShow : public QObject {
 
   // Ends the application: exit, not quit, for quit asks every window to
   // close first, and the host window (not ours) may refuse.
-  static void endApplication();
+  void endApplication() const;
 
  signals:
   void resized();  // area() changed

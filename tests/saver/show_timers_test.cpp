@@ -2,7 +2,9 @@
 
 #include <sstream>
 
+#include "platform/desktop/power_off.h"
 #include "saver/ui/lyric_timer.h"
+#include "saver/ui/shutdown_timer.h"
 #include "saver/ui/stage_window.h"
 #include "tests/saver/qt_app.h"
 
@@ -57,6 +59,44 @@ TEST(LyricTimer, SwitchedOnWhileRunningKeepsItsTime) {
   EXPECT_EQ(timer.timer().timerId(), id);  // not restarted
   timer.setOn(false);
   EXPECT_FALSE(timer.timer().isActive());
+}
+
+// The countdown ends the show first and then powers off, once the minutes
+// have passed and no prompt holds it; 0 minutes never.
+TEST(ShutdownTimer, EndsTheShowThenPowersOffWhenDueAndNotHeld) {
+  testing::qtApp();
+  struct Case {
+    const char* what;
+    int minutes;
+    QTime now;  // the start is 10:00:30
+    bool held;
+    bool fires;
+  } cases[] = {
+      {"not yet", 5, QTime(10, 4, 59), false, false},
+      {"due", 5, QTime(10, 5, 0), false, true},
+      {"due, prompt open", 5, QTime(10, 5, 0), true, false},
+      {"never", 0, QTime(23, 0, 0), false, false},
+  };
+  for (const Case& c : cases) {
+    struct Recording : PowerOff {
+      std::vector<std::string>* log;
+      void powerOff() override { log->push_back("power off"); }
+    } power;
+    std::vector<std::string> log;
+    power.log = &log;
+    const QDate day(2026, 12, 9);
+    ShutdownTimer timer({[&] { return QDateTime(day, c.now); }, [&] { return c.held; },
+                         [&] { log.push_back("end show"); }},
+                        &power);
+    timer.start(QDateTime(day, QTime(10, 0, 30)), c.minutes);
+    EXPECT_EQ(timer.timer().isActive(), c.minutes != 0) << c.what;
+    EXPECT_EQ(timer.timer().interval(), 10000) << c.what;
+    timer.check();
+    const std::vector<std::string> expected =
+        c.fires ? std::vector<std::string>{"end show", "power off"} : std::vector<std::string>{};
+    EXPECT_EQ(log, expected) << c.what;
+    EXPECT_EQ(timer.timer().isActive(), c.minutes != 0 && !c.fires) << c.what;
+  }
 }
 
 }  // namespace
