@@ -47,20 +47,6 @@ TEST(LyricTimer, DrawsTheLinesDueAtThePositionOnce) {
   }
 }
 
-TEST(LyricTimer, SwitchedOnWhileRunningKeepsItsTime) {
-  testing::qtApp();
-  StageWindow stage;
-  LyricTimer timer([] { return std::int64_t(0); }, stage);
-  EXPECT_EQ(timer.timer().interval(), 200);
-  timer.setOn(true);
-  ASSERT_TRUE(timer.timer().isActive());
-  const int id = timer.timer().timerId();
-  timer.setOn(true);
-  EXPECT_EQ(timer.timer().timerId(), id);  // not restarted
-  timer.setOn(false);
-  EXPECT_FALSE(timer.timer().isActive());
-}
-
 // The countdown ends the show first and then powers off, once the minutes
 // have passed and no prompt holds it; 0 minutes never.
 TEST(ShutdownTimer, EndsTheShowThenPowersOffWhenDueAndNotHeld) {

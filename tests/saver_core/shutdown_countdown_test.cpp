@@ -37,11 +37,5 @@ TEST(ShutdownCountdown, DueAfterTheWholeClockMinutes) {
   }
 }
 
-TEST(ShutdownCountdown, MinutesRunAcrossTheHourAndTheDay) {
-  EXPECT_EQ(ShutdownCountdown(clockMinute(5, 10, 59), 1).minutesSince(clockMinute(5, 11, 0)), 1);
-  EXPECT_EQ(ShutdownCountdown(clockMinute(5, 23, 59), 1).minutesSince(clockMinute(6, 0, 1)), 2);
-  EXPECT_EQ(ShutdownCountdown(clockMinute(5, 0, 0), 1).minutesSince(clockMinute(4, 23, 0)), -60);
-}
-
 }  // namespace
 }  // namespace lumora
