@@ -5,7 +5,10 @@
 #include <benchmark/benchmark.h>
 
 #include <chrono>
+#include <condition_variable>
 #include <filesystem>
+#include <functional>
+#include <mutex>
 #include <fstream>
 #include <unistd.h>
 
@@ -31,6 +34,23 @@ class TimingHost : public SlideHost, public EffectHost {
   void showStage() override { stageShown_ = true; }
   Bitmap& stage() override { return stage_; }
   EffectHost* effectHost() override { return this; }
+  // The show's thread is the benchmark's: what the worker posts waits here
+  // until runPosted.
+  void post(std::function<void()> task) override {
+    std::lock_guard lock(mutex_);
+    posted_.push_back(std::move(task));
+    arrived_.notify_all();
+  }
+  // Waits for what the worker posted and runs it.
+  void runPosted() {
+    std::vector<std::function<void()>> tasks;
+    {
+      std::unique_lock lock(mutex_);
+      arrived_.wait(lock, [this] { return !posted_.empty(); });
+      tasks.swap(posted_);
+    }
+    for (auto& task : tasks) task();
+  }
   void reportPictureError(const std::string&, const std::string& message) override { error = message; }
   void paintCaption(const std::string&) override {}
   void stageChanged() override {}
@@ -48,6 +68,9 @@ class TimingHost : public SlideHost, public EffectHost {
  private:
   Bitmap stage_;
   bool stageShown_ = false;
+  std::mutex mutex_;
+  std::condition_variable arrived_;
+  std::vector<std::function<void()>> posted_;
 };
 
 struct JpegFile {
@@ -84,6 +107,7 @@ void run(benchmark::State& state, bool prepared) {
     host.reset();
     const Clock::time_point start = Clock::now();
     step.run();
+    while (step.waiting()) host.runPosted();
     if (!host.firstPump)
       state.SkipWithError(host.error.empty() ? "no pump" : host.error.c_str());
     else

@@ -27,9 +27,6 @@ PreparedFrame prepareFrame(const FrameJob& job, std::stop_token stop) {
   out.frame = Bitmap(job.screenW, job.screenH, kBlack);
   composeFrame(pixels, layout, out.frame);
   pixels = Bitmap();
-  if (stop.stop_requested()) return out;
-  out.work = Bitmap(job.screenW, job.screenH, kWhite);
-  out.spare = Bitmap(job.screenW, job.screenH, kWhite);
   if (job.plan && !stop.stop_requested()) out.transition = countPlannedTransition(*job.plan, out.frame);
   return out;
 }
@@ -52,29 +49,43 @@ FramePreparer::FramePreparer(Maker maker) : maker_(std::move(maker)) {}
 
 FramePreparer::~FramePreparer() { requestStop(); }  // the jthread joins
 
-void FramePreparer::start(FrameJob job) {
+void FramePreparer::start(FrameJob job, ScratchBitmaps scratch, Done done) {
   if (worker_.joinable()) {
     worker_.request_stop();
     worker_.join();
   }
   {
     std::lock_guard lock(mutex_);
+    if (result_ && scratch.work().empty()) scratch = std::move(result_->scratch);
     result_.reset();
   }
-  worker_ = std::jthread([this, job = std::move(job)](std::stop_token stop) {
+  worker_ = std::jthread([this, job = std::move(job), scratch = std::move(scratch),
+                          done = std::move(done)](std::stop_token stop) mutable {
     PreparedFrame made;
     try {
       made = maker_(job, stop);
+      if (!made.failed() && !made.frame.empty() && !stop.stop_requested())
+        scratch.whiten(made.frame.width(), made.frame.height());
     } catch (const std::exception& e) {
-      // Anything else the loader or composition throws (out of memory)
-      // is reported like an unreadable picture.
+      // Anything else the loader, composition or the scratch bitmaps throw
+      // (out of memory) is reported like an unreadable picture.
       made.job = job;
+      made.frame = Bitmap();
       made.error = e.what();
     }
-    std::lock_guard lock(mutex_);
-    result_ = std::move(made);
-    done_.notify_all();
+    made.scratch = std::move(scratch);
+    {
+      std::lock_guard lock(mutex_);
+      result_ = std::move(made);
+      done_.notify_all();
+    }
+    if (done) done();
   });
+}
+
+bool FramePreparer::ready() {
+  std::lock_guard lock(mutex_);
+  return result_.has_value();
 }
 
 bool FramePreparer::waitFor(std::chrono::milliseconds timeout) {

@@ -15,6 +15,7 @@
 
 #include "effects/effect.h"
 #include "graphics/bitmap.h"
+#include "saver/core/scratch_bitmaps.h"
 #include "settings/show_choices.h"
 
 namespace lumora {
@@ -55,9 +56,10 @@ struct FrameJob {
 struct PreparedFrame {
   FrameJob job;
   Bitmap frame;
-  // The transition's two scratch bitmaps (WorkBitmap, SpareBitmap), white,
-  // the frame's size: made here, so the step starts without filling 2 x 8 MB.
-  Bitmap work, spare;
+  // The transition's two scratch bitmaps, handed to the preparer with the
+  // job and given back white at the frame's size when the frame is good:
+  // refilled on the worker, so the step starts without filling 2 x 8 MB.
+  ScratchBitmaps scratch;
   std::string error;  // not empty: the picture cannot be read
   std::optional<CountedTransition> transition;  // counted when the job had a plan
   bool failed() const { return !error.empty(); }
@@ -76,10 +78,14 @@ PreparedFrame prepareFrame(const FrameJob& job, std::stop_token stop = {});
 
 // One preparation at a time on a worker thread. The show's random generator
 // is never touched here: which picture comes next is decided on the UI thread
-// before the job starts.
+// before the job starts. The worker says when its result is there through a
+// callback (the show posts it to its own thread); nobody needs to poll.
 class FramePreparer {
  public:
   using Maker = std::function<PreparedFrame(const FrameJob&, std::stop_token)>;
+  // Called on the worker's thread once the result can be taken, also for a
+  // job told to stop.
+  using Done = std::function<void()>;
 
   // `maker` does the work (prepareFrame unless a test replaces it).
   explicit FramePreparer(Maker maker = prepareFrame);
@@ -89,10 +95,15 @@ class FramePreparer {
   FramePreparer& operator=(const FramePreparer&) = delete;
 
   // Starts preparing `job`; a preparation still running is dropped (its
-  // worker is told to stop and joined first).
-  void start(FrameJob job);
+  // worker is told to stop and joined first). `scratch` goes with the job and
+  // comes back in its result, white at the frame's size when the frame is
+  // good; the scratch of a dropped job goes on to this one when `scratch` is
+  // empty.
+  void start(FrameJob job, ScratchBitmaps scratch = {}, Done done = {});
   // A job was started and its result not yet taken.
   bool pending() const { return worker_.joinable(); }
+  // The result is there to take; never waits.
+  bool ready();
   // Waits at most `timeout` for the result; true when it is there.
   bool waitFor(std::chrono::milliseconds timeout);
   // The result, once waitFor said it is there (joins the worker).

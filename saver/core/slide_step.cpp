@@ -1,15 +1,22 @@
 #include "saver/core/slide_step.h"
 
 #include <chrono>
+#include <utility>
 
 #include "saver/core/transition_run.h"
 
 namespace lumora {
 
 namespace {
-// How long the step waits for the worker between two pumps while a picture is
-// still being prepared: input stays handled well within 100 ms.
-constexpr std::chrono::milliseconds kWaitSlice{10};
+// Clears the step's running mark however the step's part on the show's
+// thread ends (an exception too), unless it now waits for the worker.
+struct RunningUntilWaiting {
+  bool& running;
+  const bool& waiting;
+  ~RunningUntilWaiting() {
+    if (!waiting) running = false;
+  }
+};
 }  // namespace
 
 int SlideStep::pickPicture() {
@@ -26,7 +33,12 @@ void SlideStep::startPreparing(const std::string& path) {
   // A paced step's transition is counted ahead, for the generator as it
   // stands now; the step uses the count only if it finds it so.
   if (state_.shortestTransitionMs > 0) job.plan = TransitionPlan{state_.random->seed(), forcedEffect_, state_.speed};
-  preparer_.start(std::move(job));
+  // The worker's thread tells the show's thread that the result is there.
+  preparer_.start(std::move(job), std::move(scratch_), [this, alive = std::weak_ptr<int>(alive_)] {
+    host_.post([this, alive] {
+      if (!alive.expired()) frameReady();
+    });
+  });
 }
 
 void SlideStep::prepareNext() {
@@ -43,23 +55,30 @@ bool SlideStep::waitNextReady(std::chrono::milliseconds timeout) {
 void SlideStep::cancel() {
   cancelled_ = true;
   preparer_.requestStop();
+  if (waiting_) {
+    waiting_ = false;
+    running_ = false;
+  }
 }
 
-std::optional<PreparedFrame> SlideStep::awaitFrame() {
-  for (;;) {
-    while (!preparer_.waitFor(kWaitSlice)) {
-      host_.effectHost()->pump();
-      if (cancelled_) return std::nullopt;
-    }
-    PreparedFrame prepared = preparer_.take();
-    if (prepared.failed() || prepared.frame.empty()) return prepared;
+void SlideStep::frameReady() {
+  if (!waiting_ || cancelled_ || !preparer_.ready()) return;
+  RunningUntilWaiting mark{running_, waiting_};
+  waiting_ = false;
+  PreparedFrame prepared = preparer_.take();
+  if (!prepared.failed() && !prepared.frame.empty()) {
     int w = 0, h = 0;
     host_.screenSize(w, h);
-    if (prepared.frame.width() == w && prepared.frame.height() == h) return prepared;
-    // The screen changed size since the picture was prepared: again, for
-    // the size it has now.
-    startPreparing(prepared.job.path);
+    if (prepared.frame.width() != w || prepared.frame.height() != h) {
+      // The screen changed size since the picture was prepared: again, for
+      // the size it has now; the worker posts that one too.
+      scratch_ = std::move(prepared.scratch);
+      waiting_ = true;
+      startPreparing(prepared.job.path);
+      return;
+    }
   }
+  showFrame(std::move(prepared));
 }
 
 void SlideStep::advanceCaption() {
@@ -82,11 +101,9 @@ void SlideStep::run() {
     host_.setSlideTimer(false);
     return;
   }
+  if (cancelled_) return;  // the show is ending
   running_ = true;
-  struct Done {
-    bool& running;
-    ~Done() { running = false; }
-  } done{running_};
+  RunningUntilWaiting mark{running_, waiting_};
 
   host_.hideCursor();
   host_.hideOpening();
@@ -97,42 +114,50 @@ void SlideStep::run() {
   // been prepared during the pause; otherwise it is chosen now.
   if (!chosen_) prepareNext();
   chosen_ = false;
-  const int p = next_;
   // A picture that cannot be shown is reported (a picture of no size is
   // skipped quietly); the show then goes on with the next one at its time.
-  if (!state_.pictures->valid(p)) return finish();
-  std::optional<PreparedFrame> prepared = awaitFrame();
-  if (!prepared) return;  // the show is ending
-  if (prepared->failed()) {
-    host_.reportPictureError(prepared->job.path, prepared->error);
+  if (!state_.pictures->valid(next_)) return finish();
+  // Still being prepared: the show's thread goes back to its events, and the
+  // worker's posted result brings the step back.
+  waiting_ = true;
+  frameReady();
+}
+
+void SlideStep::showFrame(PreparedFrame prepared) {
+  if (prepared.failed()) {
+    scratch_ = std::move(prepared.scratch);
+    host_.reportPictureError(prepared.job.path, prepared.error);
     return finish();
   }
   if (state_.captions->empty()) state_.captionOrder = PlayOrder::None;
-  if (prepared->frame.empty()) return finish();
+  if (prepared.frame.empty()) {
+    scratch_ = std::move(prepared.scratch);
+    return finish();
+  }
 
   {
-    Bitmap& frame = prepared->frame;
+    Bitmap& frame = prepared.frame;
     const int screenW = frame.width(), screenH = frame.height();
-    // White scratch bitmaps of the frame's size, normally made with it.
-    auto scratch = [&](Bitmap& made) -> Bitmap& {
-      if (made.width() != screenW || made.height() != screenH) made = Bitmap(screenW, screenH, kWhite);
-      return made;
-    };
-    Bitmap& work = scratch(prepared->work);
-    Bitmap& spare = scratch(prepared->spare);
+    // Refilled white on the worker; done here only for a frame it did not
+    // finish with them.
+    ScratchBitmaps& scratch = prepared.scratch;
+    scratch.whiten(screenW, screenH);
 
     host_.showStage();
     const std::uint32_t seed = state_.random->seed();
     const int n = forcedEffect_ >= 0 ? forcedEffect_ : state_.random->next(kEffectCount);
-    const std::optional<CountedTransition>& ahead = prepared->transition;
+    const std::optional<CountedTransition>& ahead = prepared.transition;
     const bool counted = ahead && ahead->seed == seed && ahead->effect == n && ahead->width == screenW &&
                          ahead->height == screenH && ahead->speed == state_.speed;
-    EffectContext ctx({frame, work, spare, host_.stage()}, screenW, screenH, state_.speed, *state_.random,
-                      host_.effectHost());
+    EffectContext ctx({frame, scratch.work(), scratch.spare(), host_.stage()}, screenW, screenH, state_.speed,
+                      *state_.random, host_.effectHost());
+    scratch.markUsed();
     runPacedEffect(n, ctx, *state_.random, state_.shortestTransitionMs, counted ? &ahead->counts : nullptr);
     settleStage(frame, host_.stage(), host_.effectHost());
   }
-  prepared.reset();
+  // The scratch bitmaps stay for the next transition; the frame goes.
+  scratch_ = std::move(prepared.scratch);
+  prepared = PreparedFrame();
   state_.slideIdle = true;
 
   if (state_.captionOrder != PlayOrder::None) advanceCaption();

@@ -15,7 +15,6 @@
 #include "platform/core/ansi.h"
 #include "platform/core/paths.h"
 #include "platform/desktop/cursor_counter.h"
-#include "platform/desktop/power_off.h"
 #include "platform/desktop/screensaver_inhibit.h"
 #include "platform/desktop/taskbar.h"
 #include "platform/desktop/wayland_idle_inhibit.h"
@@ -24,13 +23,16 @@
 #include "players/flash_player.h"
 #include "saver/core/missing_entries.h"
 #include "saver/ui/face_names.h"
-#include "saver/ui/lyric_painter.h"
+#include "saver/ui/hosted_show.h"
+#include "saver/ui/lyric_timer.h"
 #include "saver/ui/masked_edit.h"
 #include "saver/ui/password_prompt.h"
 #include "saver/ui/picture_error_report.h"
 #include "saver/ui/screen_covers.h"
 #include "saver/ui/show_placement.h"
+#include "saver/ui/shutdown_timer.h"
 #include "saver/ui/stage_window.h"
+#include "saver/ui/switch_timer.h"
 #include "settings/list_file.h"
 #include "settings/stored_text.h"
 
@@ -39,16 +41,6 @@ namespace lumora {
 namespace {
 
 const char* const kWelcomeCaption = "欢迎使用《Lumora》";
-
-
-// A timer switched on keeps its time when it already runs: a song that ends
-// during a picture's pause must not put the next picture off.
-void switchTimer(QTimer& timer, bool on) {
-  if (!on)
-    timer.stop();
-  else if (!timer.isActive())
-    timer.start();
-}
 
 QImage toQImage(const Bitmap& b) {
   QImage image(b.width(), b.height(), QImage::Format_RGB32);
@@ -60,21 +52,17 @@ QImage toQImage(const Bitmap& b) {
 }  // namespace
 
 QRect SaverWindow::screenRect() const {
-  if (hosted()) return QRect(QPoint(0, 0), hostSize_);
+  if (hosted_) return hosted_->area();
   return QGuiApplication::primaryScreen()->geometry();
 }
 
-qint64 wholeMinutesBetween(const QDateTime& start, const QDateTime& now) {
-  auto minuteOf = [](const QDateTime& t) {
-    return t.date().toJulianDay() * 1440 + t.time().hour() * 60 + t.time().minute();
-  };
-  return minuteOf(now) - minuteOf(start);
-}
+const Lyrics& SaverWindow::lyrics() const { return lyricTimer_->lyrics(); }
 
 SaverWindow::SaverWindow(SaverServices services, QWidget* parent)
     : QWidget(parent, Qt::Window),
       services_(std::move(services)),
       step_(slide_, *this) {
+  if (services_.host) hosted_ = new HostedShow(services_.host, services_.hostId, this);
   // With the password on, on X11, the show's windows bypass the window
   // manager: none can stack anything over the lock, move or iconify it.
   // The registry file is read once as the show starts (start/ may have read
@@ -95,7 +83,6 @@ SaverWindow::SaverWindow(SaverServices services, QWidget* parent)
   setPalette(pal);
   setAutoFillBackground(true);
   setFocusPolicy(Qt::StrongFocus);
-  if (hosted()) hostSize_ = x11WindowSize(services_.hostId).value_or(services_.host->size());
   const QRect screen = screenRect();
 
   openingCaption_ = new QLabel(QString::fromUtf8(kWelcomeCaption), this);
@@ -113,12 +100,11 @@ SaverWindow::SaverWindow(SaverServices services, QWidget* parent)
 
   slideTimer_.setInterval(6000);
   mediaTimer_.setInterval(100);
-  shutdownTimer_.setInterval(10000);
-  lyricTimer_.setInterval(200);
   connect(&slideTimer_, &QTimer::timeout, this, &SaverWindow::nextSlide);
   connect(&mediaTimer_, &QTimer::timeout, this, &SaverWindow::tickMedia);
-  connect(&shutdownTimer_, &QTimer::timeout, this, &SaverWindow::checkShutdown);
-  connect(&lyricTimer_, &QTimer::timeout, this, &SaverWindow::showDueLyrics);
+  // The countdown is held while the prompt is being answered.
+  shutdown_ = new ShutdownTimer({services_.now, [this] { return promptOpen_; }, [this] { endForShutdown(); }},
+                                services_.powerOff, this);
 
   audioPlayer_ = std::make_unique<AudioPlayer>(services_.audio);
   flashPlayer_ = new FlashPlayer(this);
@@ -126,7 +112,7 @@ SaverWindow::SaverWindow(SaverServices services, QWidget* parent)
   flashPlayer_->hide();
   // A key or a button on the movie is input on the saver window.
   connect(flashPlayer_, &FlashPlayer::inputReceived, this, [this] { close(); });
-  bool slidesOn = true, mediaOn = true, shutdownOn = false;
+  bool slidesOn = true, mediaOn = true;
 
   // FormCreate, in order.
   if (!hosted()) hideTaskbar();
@@ -134,7 +120,6 @@ SaverWindow::SaverWindow(SaverServices services, QWidget* parent)
   ensureListFolder();
   settings_ = std::move(start.settings);
   loadOpening();
-  if (settings_.shutdownMinutes != 0) shutdownOn = true;
   if (settings_.pauseSeconds) slideTimer_.setInterval(int(std::clamp<std::int64_t>(settings_.pauseMs(), 0, INT32_MAX)));
 
   // The opening caption: size Round(ScreenW / L / 1.2) with L in ANSI bytes, centred.
@@ -186,9 +171,13 @@ SaverWindow::SaverWindow(SaverServices services, QWidget* parent)
   stage_ = new StageWindow(this);
   errorReport_ = new PictureErrorReport(this);
   prompt_ = new PasswordPrompt(this);
-  if (hosted()) {
+  lyricTimer_ = new LyricTimer([this] { return audioPlayer_->position(); }, *stage_, this);
+  if (hosted_) {
     stage_->setFocusPolicy(Qt::NoFocus);
-    embedInHost();
+    stage_->setShowArea([this] { return screenRect(); });
+    hosted_->embed(*this, [this] { return slide_.slideIdle; });
+    connect(hosted_, &HostedShow::gone, this, &SaverWindow::endShow);
+    connect(hosted_, &HostedShow::resized, this, &SaverWindow::takeHostSize);
   } else {
     cursor_ = std::make_unique<AppCursor>();
     connect(stage_, &StageWindow::inputReceived, this, &SaverWindow::stageInput);
@@ -208,39 +197,15 @@ SaverWindow::SaverWindow(SaverServices services, QWidget* parent)
 
   if (slidesOn) slideTimer_.start();
   if (mediaOn) mediaTimer_.start();
-  if (shutdownOn) shutdownTimer_.start();
+  shutdown_->start(startTime_, settings_.shutdownMinutes);
   setGeometry(screen);
 }
 
 SaverWindow::~SaverWindow() { formClose(); }
 
-void SaverWindow::embedInHost() {
-  // The window becomes a native child of the host: X clips it to it, input
-  // goes through it to the desktop, and it never takes the focus.
-  stage_->setShowArea([this] { return screenRect(); });
-  setWindowFlags(Qt::Window | Qt::FramelessWindowHint | Qt::WindowTransparentForInput | Qt::WindowDoesNotAcceptFocus);
-  setAttribute(Qt::WA_ShowWithoutActivating);
-  setFocusPolicy(Qt::NoFocus);
-  winId();
-  windowHandle()->setParent(services_.host);
+void SaverWindow::takeHostSize() {
   setGeometry(screenRect());
-  connect(&hostTimer_, &QTimer::timeout, this, &SaverWindow::followHost);
-  hostTimer_.start(250);
-}
-
-void SaverWindow::followHost() {
-  const std::optional<QSize> size = x11WindowSize(services_.hostId);
-  if (!size) {
-    // The desktop destroyed its window: the show has nowhere to play.
-    hostTimer_.stop();
-    endShow();
-    return;
-  }
-  // A new size is taken between slide steps, never under a running one.
-  if (*size == hostSize_ || !slide_.slideIdle) return;
-  hostSize_ = *size;
-  setGeometry(screenRect());
-  openingCaption_->move((hostSize_.width() - openingCaption_->width()) / 2, hostSize_.height() / 2 - 10);
+  openingCaption_->move((width() - openingCaption_->width()) / 2, height() / 2 - 10);
   if (stage_->isVisible()) {
     stage_->stage();  // the Stage takes the new size
     stage_->present();
@@ -388,10 +353,8 @@ void SaverWindow::endShow() {
   stage_->stopPacing();  // a transition running now ends at once, not at its pace
   formClose();
   emit showEnded();
-  // In module mode exit, not quit: quit asks every window to close first,
-  // and the host window (not ours) may refuse.
-  if (hosted())
-    QCoreApplication::exit(0);
+  if (hosted_)
+    hosted_->endApplication();
   else
     QCoreApplication::quit();
 }
@@ -402,8 +365,8 @@ void SaverWindow::formClose() {
   inhibit_.reset();
   waylandInhibit_.reset();
   mediaTimer_.stop();
-  lyricTimer_.stop();
-  hostTimer_.stop();
+  lyricTimer_->setOn(false);
+  if (hosted_) hosted_->stop();
   audioPlayer_->stop();
   flashPlayer_->stop();  // no player program outlives the show
   if (!hosted()) showTaskbar();
@@ -427,29 +390,15 @@ void SaverWindow::tickMedia() {
   }
 }
 
-void SaverWindow::showDueLyrics() {
-  const std::vector<std::string> lines = lyrics_.due(audioPlayer_->position());
-  if (lines.empty()) return;
-  for (const std::string& text : lines) drawLyricLine(stage_->stageImage(), text);
-  // The lyric display leaves the Stage's font as it set it: "宋体", 20 points,
-  // yellow (the caption painter keeps it when the font list is empty).
-  stage_->stageFont() = StageFont{QStringLiteral("宋体"), (20 * 96 + 36) / 72, 0x0000FFFFu};
-  stage_->present();
-}
-
-void SaverWindow::checkShutdown() {
-  if (promptOpen_) return;  // the prompt is being answered; ask again later
-  if (wholeMinutesBetween(startTime_, services_.now()) < settings_.shutdownMinutes) return;
+void SaverWindow::endForShutdown() {
   slideTimer_.stop();
   mediaTimer_.stop();
-  shutdownTimer_.stop();
-  lyricTimer_.stop();
+  lyricTimer_->setOn(false);
   stage_->hide();
-  if (hosted())
+  if (hosted_)
     endShow();  // the desktop locks; Qt closes no child window
   else
     close();
-  if (services_.powerOff) services_.powerOff->powerOff();
 }
 
 // SlideHost
@@ -485,6 +434,11 @@ Bitmap& SaverWindow::stage() { return stage_->stage(); }
 
 EffectHost* SaverWindow::effectHost() { return stage_; }
 
+void SaverWindow::post(std::function<void()> task) {
+  // Queued to this window's thread; dropped with the window.
+  QMetaObject::invokeMethod(this, std::move(task), Qt::QueuedConnection);
+}
+
 void SaverWindow::reportPictureError(const std::string& path, const std::string& message) {
   std::fprintf(stderr, "lumora: %s: %s\n", ansiToUtf8(path).c_str(), message.c_str());
   if (hosted()) return;  // nothing comes up over the desktop's saver window
@@ -506,7 +460,7 @@ void SaverWindow::reportError(const std::string& message) {
 
 void SaverWindow::setMediaTimer(bool on) { switchTimer(mediaTimer_, on); }
 
-void SaverWindow::setLyricTimer(bool on) { switchTimer(lyricTimer_, on); }
+void SaverWindow::setLyricTimer(bool on) { lyricTimer_->setOn(on); }
 
 void SaverWindow::hideStage() {
   stage_->hide();
@@ -557,7 +511,7 @@ void SaverWindow::showCursor() {
 }
 
 int SaverWindow::readLyrics() {
-  const int found = lyrics_.read(audioPlayer_->source());
+  const int found = lyricTimer_->lyrics().read(audioPlayer_->source());
   if (found == 1) showStage();
   return found;
 }

@@ -3,8 +3,9 @@
 // (`Label1`) or picture (`Image1`) until the first slide step; holds
 // everything else the show draws as child widgets (the stage, the picture
 // error report, the password prompt); covers the other screens black; owns
-// the show's timers and its one state; ends the show on a key or mouse
-// button through the close query.
+// the slide and media timers and the show's one state (the shutdown
+// countdown, the lyric display and module mode are objects of their own);
+// ends the show on a key or mouse button through the close query.
 #pragma once
 
 #include <QDateTime>
@@ -22,7 +23,6 @@
 #include "players/audio_output.h"
 #include "saver/core/guess_delay.h"
 #include "saver/core/indexed_list.h"
-#include "saver/core/lyrics.h"
 #include "saver/core/media_playlist.h"
 #include "saver/core/slide_step.h"
 #include "settings/settings.h"
@@ -33,11 +33,15 @@ namespace lumora {
 class AppCursor;
 class AudioPlayer;
 class FlashPlayer;
+class HostedShow;
+class Lyrics;
+class LyricTimer;
 class PasswordPrompt;
 class PictureErrorReport;
 class PowerOff;
 class ScreenSaverInhibit;
 class ScreenCovers;
+class ShutdownTimer;
 class StageWindow;
 class WaylandIdleInhibit;
 
@@ -66,10 +70,6 @@ struct SaverServices {
   RegistryReader readRegistry = RegistryFile::load;
 };
 
-// The whole clock minutes from start to now, seconds ignored (10:00:59 to
-// 10:01:00 is 1).
-qint64 wholeMinutesBetween(const QDateTime& start, const QDateTime& now);
-
 class SaverWindow : public QWidget, private SlideHost, private MediaHost {
   Q_OBJECT
 
@@ -88,8 +88,8 @@ class SaverWindow : public QWidget, private SlideHost, private MediaHost {
   bool slideIdle() const { return slide_.slideIdle; }
   QTimer& slideTimer() { return slideTimer_; }
   QTimer& mediaTimer() { return mediaTimer_; }
-  QTimer& shutdownTimer() { return shutdownTimer_; }
-  QTimer& lyricTimer() { return lyricTimer_; }
+  ShutdownTimer& shutdownTimer() { return *shutdown_; }
+  LyricTimer& lyricTimer() { return *lyricTimer_; }
   QLabel* openingCaption() const { return openingCaption_; }
   QLabel* openingPicture() const { return openingPicture_; }
   // The stage, a child widget filling this window, above the opening when
@@ -115,19 +115,17 @@ class SaverWindow : public QWidget, private SlideHost, private MediaHost {
   // not close.
   void endShow();
   // Module mode: true when playing in a window the desktop gave.
-  bool hosted() const { return services_.host != nullptr; }
+  bool hosted() const { return hosted_ != nullptr; }
   // The area the show covers: the primary screen, or the host window's
   // inside (at 0, 0).
   QRect screenRect() const;
   AudioPlayer& audioPlayer() { return *audioPlayer_; }
   FlashPlayer* flashPlayer() const { return flashPlayer_; }
-  const Lyrics& lyrics() const { return lyrics_; }
+  const Lyrics& lyrics() const;
   const MediaPlaylist& playlist() const { return *playlist_; }
 
-  void nextSlide();      // one slide step
-  void tickMedia();      // the media playlist's tick
-  void checkShutdown();  // the shutdown countdown: powers off when it is due
-  void showDueLyrics();  // draws the lyric lines due at the song's position
+  void nextSlide();  // one slide step
+  void tickMedia();  // the media playlist's tick
 
  signals:
   // The close was granted and the system state restored.
@@ -153,8 +151,10 @@ class SaverWindow : public QWidget, private SlideHost, private MediaHost {
   void grabInput(bool on);
   void followPrimaryScreen();
   void holdOffIdle();  // Wayland: the idle inhibitor on the shown surface
-  void embedInHost();
-  void followHost();  // module mode: the host's size, polled
+  void takeHostSize();  // module mode: the host window's new size
+  // The countdown is over: every timer stopped, the stage hidden, the show
+  // closed (the power-off follows).
+  void endForShutdown();
 
   // SlideHost
   void hideCursor() override;
@@ -164,6 +164,7 @@ class SaverWindow : public QWidget, private SlideHost, private MediaHost {
   void showStage() override;
   Bitmap& stage() override;
   EffectHost* effectHost() override;
+  void post(std::function<void()> task) override;
   void reportPictureError(const std::string& path, const std::string& message) override;
   void paintCaption(const std::string& caption) override;
 
@@ -186,7 +187,10 @@ class SaverWindow : public QWidget, private SlideHost, private MediaHost {
   SlideStep step_;
   QLabel* openingCaption_;
   QLabel* openingPicture_;
-  QTimer slideTimer_, mediaTimer_, shutdownTimer_, lyricTimer_;
+  QTimer slideTimer_, mediaTimer_;
+  HostedShow* hosted_ = nullptr;          // child object, module mode only
+  ShutdownTimer* shutdown_;               // child object
+  LyricTimer* lyricTimer_;                // child object
   StageWindow* stage_;                    // child widget
   std::unique_ptr<ScreenCovers> covers_;  // the other screens, black, while shown
   PasswordPrompt* prompt_;                // child widget
@@ -197,7 +201,6 @@ class SaverWindow : public QWidget, private SlideHost, private MediaHost {
   bool bypassWindowManager_ = false;
   std::unique_ptr<AudioPlayer> audioPlayer_;
   FlashPlayer* flashPlayer_;  // child widget filling the window
-  Lyrics lyrics_;
   std::unique_ptr<MediaPlaylist> playlist_;
   bool mediaStarted_ = false;
   bool firstPrepared_ = false;
@@ -212,8 +215,6 @@ class SaverWindow : public QWidget, private SlideHost, private MediaHost {
   bool captionPainting_ = false;
   bool closed_ = false;
   bool grabbing_ = false;  // grabInput(true) holds until grabInput(false)
-  QSize hostSize_;   // module mode: the size the show last took from the host
-  QTimer hostTimer_;  // module mode: polls the host window
 };
 
 }  // namespace lumora

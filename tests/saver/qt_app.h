@@ -3,6 +3,7 @@
 #pragma once
 
 #include <QApplication>
+#include <QElapsedTimer>
 #include <QTimer>
 #include <cstdlib>
 #include <filesystem>
@@ -78,6 +79,16 @@ inline void whenTrue(QObject* context, std::function<bool()> ready, std::functio
     else if (triesLeft > 0)
       whenTrue(context, ready, action, triesLeft - 1);
   });
+}
+
+// Handles the application's events until `done` holds (at most 10 s): a
+// slide step whose picture the worker is still preparing goes on when the
+// worker's result, posted to the window, is handled. Whether it holds.
+inline bool eventsUntil(const std::function<bool()>& done) {
+  QElapsedTimer clock;
+  clock.start();
+  while (!done() && clock.elapsed() < 10000) QCoreApplication::processEvents(QEventLoop::AllEvents, 20);
+  return done();
 }
 
 }  // namespace lumora::testing

@@ -72,6 +72,7 @@ TEST(ShowWindows, PictureErrorReportSitsAtTheTopOfTheWindowAboveTheStage) {
   SaverWindow saver({});
   saver.showOnPrimaryScreen();
   saver.nextSlide();
+  ASSERT_TRUE(testing::eventsUntil([&] { return saver.slideIdle(); }));
   PictureErrorReport* report = saver.pictureErrorReport();
   ASSERT_TRUE(report->isVisible());
   EXPECT_EQ(report->y(), 24);

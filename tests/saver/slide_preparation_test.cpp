@@ -35,9 +35,12 @@ TEST(SlidePreparation, AKeyEndsTheShowWithin100msWhileAVeryLargePictureIsPrepare
     sentAt = clock.elapsed();
     QCoreApplication::postEvent(&saver, new QKeyEvent(QEvent::KeyPress, Qt::Key_Space, Qt::NoModifier));
   });
-  // The step comes while the picture is still being read: it waits, pumping,
-  // and the key ends the show meanwhile.
+  // The step comes while the picture is still being read: it leaves the
+  // window to its events until the worker's result comes, and the key ends
+  // the show meanwhile.
   saver.nextSlide();
+  EXPECT_FALSE(saver.slideIdle());
+  ASSERT_TRUE(testing::eventsUntil([&] { return endedAt >= 0; }));
   ASSERT_GE(sentAt, 0);
   ASSERT_GE(endedAt, 0);
   EXPECT_LT(endedAt - sentAt, 100);
@@ -56,7 +59,8 @@ TEST(SlidePreparation, UnreadablePictureIsReportedWithoutWaitingAndTheNextStepIs
   home.writeSettings(codes);
   SaverWindow saver({});
   saver.show();
-  saver.nextSlide();  // returns at once: no message box to dismiss
+  saver.nextSlide();  // no message box to dismiss
+  ASSERT_TRUE(testing::eventsUntil([&] { return saver.slideIdle(); }));
   ASSERT_NE(saver.pictureErrorReport(), nullptr);
   EXPECT_TRUE(saver.pictureErrorReport()->isVisible());
   EXPECT_EQ(saver.pictureErrorReport()->text(), QStringLiteral("Not a valid GIF file."));

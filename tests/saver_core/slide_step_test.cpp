@@ -4,6 +4,8 @@
 #include <functional>
 #include <atomic>
 #include <chrono>
+#include <condition_variable>
+#include <memory>
 #include <mutex>
 #include <set>
 #include <thread>
@@ -11,17 +13,48 @@
 #include <unistd.h>
 
 #include "saver/core/slide_step.h"
+#include "saver/core/test_patterns.h"
+#include "saver/core/transition_run.h"
 
 #include "tests/saver_core/big_jpeg.h"
 
 namespace lumora {
 namespace {
 
+// What the worker posts to the show's thread, held until the test runs it
+// (the test's thread stands for the show's).
+class PostedTasks {
+ public:
+  void push(std::function<void()> task) {
+    std::lock_guard lock(mutex_);
+    tasks_.push_back(std::move(task));
+    arrived_.notify_all();
+  }
+  // Waits (at most 10 s) for something posted, then runs all that is there;
+  // how many ran.
+  int deliver() {
+    std::vector<std::function<void()>> tasks;
+    {
+      std::unique_lock lock(mutex_);
+      arrived_.wait_for(lock, std::chrono::seconds(10), [this] { return !tasks_.empty(); });
+      tasks.swap(tasks_);
+    }
+    for (auto& task : tasks) task();
+    return int(tasks.size());
+  }
+
+ private:
+  std::mutex mutex_;
+  std::condition_variable arrived_;
+  std::vector<std::function<void()>> tasks_;
+};
+
 // Records what the step asks of the windows around it.
 class FakeHost : public SlideHost, public EffectHost {
  public:
   FakeHost(int w, int h) : stage_(w, h, kBlack), w_(w), h_(h) {}
 
+  void post(std::function<void()> task) override { posted->push(std::move(task)); }
   void hideCursor() override { ++cursorHides; }
   void hideOpening() override { openingHidden = true; }
   void setSlideTimer(bool on) override {
@@ -51,6 +84,7 @@ class FakeHost : public SlideHost, public EffectHost {
     if (onPump) onPump();
   }
 
+  std::shared_ptr<PostedTasks> posted = std::make_shared<PostedTasks>();
   Bitmap stage_;
   int w_, h_;
   int cursorHides = 0, stageShown = 0, pumps = 0;
@@ -110,6 +144,12 @@ struct Show {
     step.setForcedEffect(0);  // ends with the whole picture
   }
   Pixel middle() const { return host.stage_.at(32, 24); }
+  // One whole step: run, and when it waits for the worker, what the worker
+  // posts is delivered until the step is over.
+  void runStep() {
+    step.run();
+    while (step.waiting()) ASSERT_GT(host.posted->deliver(), 0) << "the worker posted nothing";
+  }
 };
 
 TEST(SlideStep, ListOrderShowsEntriesInTurnAndCaptionsAlike) {
@@ -121,7 +161,7 @@ TEST(SlideStep, ListOrderShowsEntriesInTurnAndCaptionsAlike) {
   show.state.captionOrder = PlayOrder::InList;
   std::vector<Pixel> seen;
   for (int i = 0; i < 4; ++i) {
-    show.step.run();
+    show.runStep();
     seen.push_back(show.middle());
     EXPECT_TRUE(show.state.slideIdle);
     EXPECT_TRUE(show.host.timerOn);
@@ -143,7 +183,7 @@ TEST(SlideStep, RandomOrderReachesEveryEntry) {
   show.state.pictureOrder = PictureOrder::Random;
   std::set<Pixel> seen;
   for (int i = 0; i < 30; ++i) {
-    show.step.run();
+    show.runStep();
     seen.insert(show.middle());
   }
   EXPECT_EQ(seen.size(), 3u);
@@ -154,7 +194,7 @@ TEST(SlideStep, EmptyCaptionListTurnsCaptionsOff) {
   Show show;
   show.pictures.items = {files.solid("a.bmp", 8, 8, rgb(9, 9, 9))};
   show.state.captionOrder = PlayOrder::InList;
-  show.step.run();
+  show.runStep();
   EXPECT_EQ(show.state.captionOrder, PlayOrder::None);
   EXPECT_TRUE(show.host.captions.empty());
   EXPECT_TRUE(show.host.timerOn);
@@ -167,15 +207,15 @@ TEST(SlideStep, UnreadablePictureIsReportedAndTheShowGoesOn) {
   show.pictures.items = {files.path("missing.bmp"), files.solid("b.bmp", 8, 8, rgb(0, 255, 0))};
   std::ofstream(files.path("bad.gif")) << "not a gif";
   show.pictures.items.insert(show.pictures.items.begin() + 1, files.path("bad.gif"));
-  show.step.run();
+  show.runStep();
   ASSERT_EQ(show.host.errors.size(), 1u);
   EXPECT_FALSE(show.host.idleWhenReported);  // reported while the step still runs
   EXPECT_TRUE(show.state.slideIdle);
   EXPECT_TRUE(show.host.timerOn);
-  show.step.run();
+  show.runStep();
   ASSERT_EQ(show.host.errors.size(), 2u);
   EXPECT_EQ(show.host.errors[1], "Not a valid GIF file.");
-  show.step.run();
+  show.runStep();
   EXPECT_EQ(show.middle(), rgb(0, 255, 0));
   EXPECT_EQ(show.host.errors.size(), 2u);
 }
@@ -183,7 +223,7 @@ TEST(SlideStep, UnreadablePictureIsReportedAndTheShowGoesOn) {
 TEST(SlideStep, UnknownExtensionNamesTheExtension) {
   Show show;
   show.pictures.items = {"/nowhere/picture.XYZ"};
-  show.step.run();
+  show.runStep();
   ASSERT_EQ(show.host.errors.size(), 1u);
   EXPECT_EQ(show.host.errors[0], "Unknown picture file extension (.XYZ)");
 }
@@ -192,7 +232,7 @@ TEST(SlideStep, ComposesCentredSmallPicturesOverBlack) {
   Pictures files;
   Show show;
   show.pictures.items = {files.solid("small.bmp", 10, 6, rgb(200, 100, 50))};
-  show.step.run();
+  show.runStep();
   // Centred at its own size: columns 27..36, rows 21..26.
   EXPECT_EQ(show.host.stage_.at(27, 21), rgb(200, 100, 50));
   EXPECT_EQ(show.host.stage_.at(36, 26), rgb(200, 100, 50));
@@ -222,7 +262,7 @@ TEST(SlideStep, NextPictureIsChosenAtTheEndOfTheStepBefore) {
   }
   std::vector<Pixel> seen;
   for (int i = 0; i < 8; ++i) {
-    show.step.run();
+    show.runStep();
     seen.push_back(show.middle());
   }
   EXPECT_EQ(seen, expectedPictures);
@@ -263,9 +303,9 @@ TEST(SlideStep, PreparesTheNextPictureDuringThePauseAndAgainWhenTheScreenChanged
   show.state.fittingThreshold = FittingThreshold::Below1024x768;
   show.state.tiling = Tiling::UpTo300;
   show.step.prepareNext();  // before the first step, as the saver does
-  show.step.run();
+  show.runStep();
   // The step ended by starting the picture after it; the next step takes it.
-  show.step.run();
+  show.runStep();
   std::vector<FrameJob> jobs = recorder.jobs();
   ASSERT_GE(jobs.size(), 2u);
   EXPECT_EQ(jobs[0].path, "/p/0.bmp");
@@ -281,7 +321,7 @@ TEST(SlideStep, PreparesTheNextPictureDuringThePauseAndAgainWhenTheScreenChanged
   show.host.w_ = 80;
   show.host.h_ = 60;
   show.host.stage_ = Bitmap(80, 60, kBlack);
-  show.step.run();
+  show.runStep();
   jobs = recorder.jobs();
   ASSERT_GE(jobs.size(), 4u);
   EXPECT_EQ(jobs[2].path, "/p/2.bmp");
@@ -306,35 +346,72 @@ struct HeldMaker {
   }
 };
 
-TEST(SlideStep, PumpsWhileThePictureIsStillBeingPrepared) {
+TEST(SlideStep, LeavesTheShowsThreadWhileThePictureIsStillBeingPreparedAndGoesOnWhenPosted) {
   HeldMaker held;
   Show show(held.maker());
   show.pictures.items = {"/p/big.jpg"};
-  show.host.onPump = [&] {
-    if (show.host.pumps == 5) *held.release = true;
-  };
   show.step.run();
-  EXPECT_GE(show.host.pumps, 5);
+  // Back at once: nothing shown, nothing pumped, the step not over.
+  EXPECT_TRUE(show.step.waiting());
+  EXPECT_FALSE(show.state.slideIdle);
+  EXPECT_FALSE(show.host.timerOn);
+  EXPECT_EQ(show.host.stageShown, 0);
+  EXPECT_EQ(show.host.pumps, 0);
+  *held.release = true;
+  ASSERT_EQ(show.host.posted->deliver(), 1);
+  EXPECT_FALSE(show.step.waiting());
+  EXPECT_EQ(show.host.stageShown, 1);
   EXPECT_EQ(show.middle(), rgb(4, 5, 6));
   EXPECT_TRUE(show.state.slideIdle);
   EXPECT_TRUE(show.host.timerOn);
 }
 
+// The picture prepared during the pause is taken at once; the worker's
+// posted word about it, arriving after, changes nothing.
+TEST(SlideStep, APreparedPictureIsShownAtOnceAndItsPostedWordIsIgnored) {
+  RecordingMaker recorder;
+  Show show(recorder.maker());
+  show.pictures.items = {"/p/0.bmp", "/p/1.bmp"};
+  show.step.prepareNext();
+  ASSERT_TRUE(show.step.waitNextReady(std::chrono::seconds(10)));
+  show.step.run();
+  EXPECT_FALSE(show.step.waiting());
+  EXPECT_EQ(show.host.stageShown, 1);
+  EXPECT_EQ(show.middle(), rgb(1, 2, 3));
+  // The word for the first picture, and the one for the picture after it
+  // (prepared meanwhile): neither starts a step.
+  int delivered = 0;
+  while (delivered < 2) {
+    const int n = show.host.posted->deliver();
+    ASSERT_GT(n, 0);
+    delivered += n;
+  }
+  EXPECT_EQ(delivered, 2);
+  EXPECT_EQ(show.host.stageShown, 1);
+  EXPECT_EQ(recorder.jobs().size(), 2u);
+  show.runStep();  // and the next step takes its picture as usual
+  EXPECT_EQ(show.host.stageShown, 2);
+}
+
 TEST(SlideStep, EndingTheShowWhileWaitingLeavesTheStepAndStopsTheWorker) {
   HeldMaker held;  // never released: only the stop request ends its job
   auto show = std::make_unique<Show>(held.maker());
+  const std::shared_ptr<PostedTasks> posted = show->host.posted;
   show->pictures.items = {"/p/big.jpg", "/p/other.jpg"};
-  show->host.onPump = [&] {
-    if (show->host.pumps == 3) show->step.cancel();  // a granted close, from the pump
-  };
   show->step.run();
-  EXPECT_EQ(show->host.pumps, 3);
+  ASSERT_TRUE(show->step.waiting());
+  show->step.cancel();  // a granted close
+  EXPECT_FALSE(show->step.waiting());
   EXPECT_FALSE(show->host.timerOn);
   EXPECT_EQ(show->host.stageShown, 0);
+  show->step.run();  // no step starts in an ending show
+  EXPECT_EQ(show->host.cursorHides, 1);
   show.reset();  // joins the worker: no hang
+  // What the stopped worker posted reaches no step that is gone.
+  EXPECT_EQ(posted->deliver(), 1);
 }
 
-TEST(SlideStep, InputIsPumpedOftenWhileAVeryLargePictureIsRead) {
+TEST(SlideStep, AVeryLargePictureComesUpWhenTheWorkerPostsIt) {
   // A 12000 x 8000 JPEG, decoded and fitted for the screen on the worker.
   Pictures files;
   const std::string path = files.path("big.jpg");
@@ -344,46 +421,95 @@ TEST(SlideStep, InputIsPumpedOftenWhileAVeryLargePictureIsRead) {
   show.host.h_ = 1080;
   show.host.stage_ = Bitmap(1920, 1080, kBlack);
   show.pictures.items = {path};
-  using Clock = std::chrono::steady_clock;
-  Clock::time_point last = Clock::now();
-  Clock::duration longest{};
+  int pumpsWhileWaiting = -1;
   show.host.onPump = [&] {
-    const auto now = Clock::now();
-    longest = std::max(longest, now - last);
-    last = now;
+    if (pumpsWhileWaiting < 0) pumpsWhileWaiting = show.host.pumps - 1;
   };
   show.step.prepareNext();
-  last = Clock::now();
-  show.step.run();  // the step comes while the picture is still being read
-  EXPECT_GT(show.host.pumps, 3);
-  EXPECT_LT(std::chrono::duration_cast<std::chrono::milliseconds>(longest).count(), 100);
+  show.runStep();  // the step comes while the picture is still being read
+  EXPECT_EQ(pumpsWhileWaiting, 0);  // no polling: the first pump is the transition's
   EXPECT_NE(show.host.stage_.at(960, 540), kBlack);
 }
+
 TEST(SlideStep, AStepThatFiresWhileOneRunsIsDropped) {
-  // A refused close re-arms the slide timer from inside the step's pumps; when it
-  // fires there, no second step may start inside the first.
+  // A refused close re-arms the slide timer while a step waits for its
+  // picture or runs its transition; when it fires then, no second step may
+  // start.
   HeldMaker held;
   Show show(held.maker());
   show.pictures.items = {"/p/a.jpg", "/p/b.jpg"};
+  show.step.run();
+  ASSERT_TRUE(show.step.waiting());
+  show.host.setSlideTimer(true);  // the refused close
+  show.step.run();                // the slide timer fires while the step waits
+  EXPECT_FALSE(show.host.timerOn);
   int nested = 0;
   show.host.onPump = [&] {
     if (show.host.pumps == 2) {
-      show.host.setSlideTimer(true);  // the refused close
+      show.host.setSlideTimer(true);
       ++nested;
-      show.step.run();                // the slide timer fires inside the pump
+      show.step.run();  // and inside a pump of the transition
       EXPECT_FALSE(show.host.timerOn);
-      *held.release = true;
     }
   };
-  show.step.run();
+  *held.release = true;
+  while (show.step.waiting()) ASSERT_GT(show.host.posted->deliver(), 0);
   EXPECT_EQ(nested, 1);
   EXPECT_EQ(show.host.stageShown, 1);
   EXPECT_EQ(show.host.cursorHides, 1);
   EXPECT_TRUE(show.host.timerOn);
   EXPECT_EQ(show.middle(), rgb(4, 5, 6));
   show.host.onPump = nullptr;
-  show.step.run();  // the next step runs as usual
+  show.runStep();  // the next step runs as usual
   EXPECT_EQ(show.host.stageShown, 2);
+}
+
+// FNV-1a over a bitmap's bytes.
+std::uint64_t stagePrint(const Bitmap& b) {
+  std::uint64_t h = 1469598103934665603ull;
+  for (std::size_t i = 0; i < b.bytesPerLine() * std::size_t(b.height()); ++i) h = (h ^ b.bytes()[i]) * 1099511628211ull;
+  return h;
+}
+
+// Every transition starts with white scratch bitmaps, though the step keeps
+// them from one transition to the next: the second of two steps draws, pump
+// by pump, what the same transition draws with new white ones.
+TEST(SlideStep, KeptScratchBitmapsAreWhiteForEveryTransition) {
+  constexpr int W = 48, H = 36;
+  const auto maker = [](const FrameJob& job, std::stop_token) {
+    PreparedFrame out;
+    out.job = job;
+    out.frame = job.path == "old" ? oldTestPattern(job.screenW, job.screenH) : newTestPattern(job.screenW, job.screenH);
+    return out;
+  };
+  for (int n = 0; n < kEffectCount; ++n) {
+    Show show(maker);
+    show.host.w_ = W;
+    show.host.h_ = H;
+    show.host.stage_ = Bitmap(W, H, kBlack);
+    show.step.setForcedEffect(n);
+    show.pictures.items = {"new", "old"};
+    show.runStep();  // the first transition draws into the scratch bitmaps
+    const Bitmap before = show.host.stage_;
+    Random random = show.random;
+    std::vector<std::uint64_t> seen;
+    show.host.onPump = [&] { seen.push_back(stagePrint(show.host.stage_)); };
+    show.runStep();
+
+    struct Recorder : EffectHost {
+      Bitmap* stage = nullptr;
+      std::vector<std::uint64_t> prints;
+      void stageChanged() override {}
+      void pump() override { prints.push_back(stagePrint(*stage)); }
+    } expected;
+    Bitmap frame = oldTestPattern(W, H), work(W, H, kWhite), spare(W, H, kWhite), stage = before;
+    expected.stage = &stage;
+    EffectContext ctx({frame, work, spare, stage}, W, H, 1, random, &expected);
+    runEffect(n, ctx);
+    settleStage(frame, stage, &expected);
+    EXPECT_EQ(seen, expected.prints) << "effect " << n;
+    EXPECT_EQ(show.host.stage_, stage) << "effect " << n;
+  }
 }
 
 }  // namespace
