@@ -29,11 +29,4 @@ void Picture::allocateForOverwrite(int width, int height, int bits) {
   bitmap_ = Bitmap::forOverwrite(width, height);
 }
 
-Picture Picture::of(Bitmap pixels, int bits) {
-  Picture p;
-  p.setFormat(pixels.width(), pixels.height(), bits);
-  p.bitmap_ = std::move(pixels);
-  return p;
-}
-
 }  // namespace lumora

@@ -74,9 +74,6 @@ class Picture {
   // The pixels handed over whole; the picture is left empty.
   Bitmap takeBitmap() && { return std::move(bitmap_); }
 
-  // A picture of these pixels, as read from a file of `bits` bits per pixel.
-  static Picture of(Bitmap pixels, int bits);
-
  private:
   void setFormat(int width, int height, int bits);
 

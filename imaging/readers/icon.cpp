@@ -1,8 +1,8 @@
 // Windows icons: the largest image of the file, in 1, 4, 8, 24 or 32 bits,
 // with its AND mask, counted as 32 bits. Fully masked pixels (AND bit set,
 // or alpha 0 in a 32-bit image that has an alpha channel) are black; the
-// opacity of the others is not shown. Images stored as PNG inside the icon are not read;
-// the largest of the others is taken.
+// opacity of the others is not shown. Images stored as PNG inside the icon
+// are not read; the largest of the others is taken.
 #include <algorithm>
 #include <optional>
 #include <vector>
