@@ -37,24 +37,6 @@ void dirtyTheHeap(std::size_t bytes) {
   }
 }
 
-// write(dst) puts a row of expected.size() bytes at dst: tried with the
-// destination at offsets from a 64-byte boundary (every one for short
-// rows), with guard bytes on both sides that must stay untouched.
-template <class Write>
-void expectAtEveryOffset(const Bytes& expected, Write write) {
-  const std::size_t n = expected.size();
-  for (std::size_t shift = 0; shift < 64; shift += n < 90 ? 1 : 13) {
-    Bytes dst(n + 256, kUntouched);
-    const std::size_t base = 64 - reinterpret_cast<std::uintptr_t>(dst.data()) % 64 + shift;
-    write(dst.data() + base);
-    EXPECT_TRUE(std::equal(expected.begin(), expected.end(), dst.begin() + std::ptrdiff_t(base)))
-        << n << " bytes at " << shift;
-    EXPECT_TRUE(std::all_of(dst.begin(), dst.begin() + std::ptrdiff_t(base), [](auto b) { return b == kUntouched; }));
-    EXPECT_TRUE(std::all_of(dst.begin() + std::ptrdiff_t(base + n), dst.end(), [](auto b) { return b == kUntouched; }))
-        << n << " bytes at " << shift;
-  }
-}
-
 // Every row kernel this processor can run: the plain one, and SSSE3 on x86.
 std::vector<RowKernel> runnableKernels() {
   std::vector<RowKernel> kernels;
@@ -82,7 +64,7 @@ TEST(RowKernels, TheEnvironmentChoosesThePlainKernel) {
 
 // Both widenings of every kernel, against the pixel each 3-byte group
 // stands for in its byte order.
-TEST(ThreeByteRows, EveryKernelOrderAndLengthAndNothingReadOrWrittenOutside) {
+TEST(ThreeByteRows, EveryKernelOrderLengthAndAlignmentAndNothingOutside) {
   struct Widening {
     const char* name;
     void (*RgbRowKernels::*fn)(const std::uint8_t*, std::uint32_t*, std::size_t);
@@ -99,13 +81,22 @@ TEST(ThreeByteRows, EveryKernelOrderAndLengthAndNothingReadOrWrittenOutside) {
     Bytes src(3 * pixels);
     for (auto& b : src) b = std::uint8_t(gen());
     for (const RowKernel kernel : runnableKernels())
-      for (const Widening& w : widenings) {
-        std::vector<Pixel> dst(pixels, 0x12345678u);
-        (rgbRowKernels(kernel).*w.fn)(src.data(), dst.data(), pixels);
-        for (std::size_t i = 0; i < pixels; ++i)
-          ASSERT_EQ(dst[i], w.pixelOf(&src[3 * i])) << nameOf(kernel) << " " << w.name << ", " << pixels
-                                                    << " pixels, at " << i;
-      }
+      for (const Widening& w : widenings)
+        // The row at each pixel offset from a 16-byte boundary, between
+        // guard pixels that must stay as they are.
+        for (std::size_t offset = 0; offset < 4; ++offset) {
+          constexpr Pixel kGuard = 0x12345678u;
+          std::vector<Pixel> dst(pixels + 8, kGuard);
+          Pixel* out = dst.data() + (4 - reinterpret_cast<std::uintptr_t>(dst.data()) % 16 / 4) % 4 + offset;
+          (rgbRowKernels(kernel).*w.fn)(src.data(), out, pixels);
+          for (std::size_t i = 0; i < pixels; ++i)
+            ASSERT_EQ(out[i], w.pixelOf(&src[3 * i])) << nameOf(kernel) << " " << w.name << ", " << pixels
+                                                      << " pixels, at " << i;
+          for (const Pixel* p = dst.data(); p < dst.data() + dst.size(); ++p) {
+            const bool outside = p < out || p >= out + pixels;
+            ASSERT_TRUE(!outside || *p == kGuard) << nameOf(kernel) << " " << w.name << " wrote outside the row";
+          }
+        }
   }
 }
 
