@@ -74,8 +74,13 @@ TEST(ThreeByteRows, EveryKernelOrderLengthAndAlignmentAndNothingOutside) {
       {"rgb", &RgbRowKernels::rgbToPixels, [](const std::uint8_t* p) { return rgb(p[0], p[1], p[2]); }},
       {"bgr", &RgbRowKernels::bgrToPixels, [](const std::uint8_t* p) { return rgb(p[2], p[1], p[0]); }},
   };
+  // Every short length, and long rows (the SSSE3 kernel stores rows of 3072
+  // pixels and more past the cache).
+  std::vector<std::size_t> lengths;
+  for (std::size_t n = 0; n <= 200; ++n) lengths.push_back(n);
+  lengths.insert(lengths.end(), {3071, 3072, 3073, 3075, 4099});
   std::mt19937 gen(3);
-  for (std::size_t pixels = 0; pixels <= 200; ++pixels) {
+  for (const std::size_t pixels : lengths) {
     // Both of exactly their size, so that a read or write past either is
     // seen by the sanitizer build.
     Bytes src(3 * pixels);
