@@ -5,7 +5,6 @@
 // top-down.
 #include <array>
 #include <cstdint>
-#include <cstring>
 
 #include "imaging/byte_reader.h"
 #include "imaging/palette.h"

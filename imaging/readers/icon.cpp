@@ -5,7 +5,6 @@
 // are not read; the largest of the others is taken.
 #include <algorithm>
 #include <optional>
-#include <vector>
 
 #include "imaging/byte_reader.h"
 #include "imaging/palette.h"

@@ -1,6 +1,5 @@
 // Truevision Targa: colour-mapped, true-colour and grey pictures, plain or
 // run-length coded, stored top-down or bottom-up.
-#include <algorithm>
 #include <vector>
 
 #include "imaging/byte_reader.h"
