@@ -62,7 +62,7 @@ class PaintWatch : public QObject {
 // The former preview: the whole picture decoded and shown on this thread.
 void formerPreview(QLabel* picturePreview, const std::string& path) {
   const Picture picture = loadPicture(path);
-  const Bitmap bitmap = picture.toBitmap();
+  const Bitmap& bitmap = picture.bitmap();
   const QImage image = QImage(bitmap.bytes(), bitmap.width(), bitmap.height(), qsizetype(bitmap.bytesPerLine()),
                               QImage::Format_RGB32)
                            .copy();

@@ -15,8 +15,8 @@ bool orientationSwapsSides(int orientation);
 // leaves it unchanged; 2 mirrors it left to right, 3 turns it by 180
 // degrees, 4 mirrors it top to bottom, 5 mirrors it across its main
 // diagonal, 6 turns it by 90 degrees clockwise, 7 mirrors it across its
-// other diagonal, 8 turns it by 90 degrees counter-clockwise. The pixel
-// format and palette are kept.
+// other diagonal, 8 turns it by 90 degrees counter-clockwise. The file's
+// pixel format is kept.
 Picture turnUpright(Picture picture, int orientation);
 
 }  // namespace lumora

@@ -1,8 +1,7 @@
-// Picture: what a reader produces. Width, height, a pixel format of 1, 4 or
-// 8 bits with a palette, or 15, 24 or 32 bits, and top-down rows laid out as
-// a Windows DIB lays them out (rows padded to 4 bytes; 24-bit pixels in
-// blue, green, red byte order; 32-bit blue, green, red, alpha; 15-bit words
-// little-endian 0RRRRRGGGGGBBBBB; packed pixels most significant bits first).
+// Picture: what a reader produces. The pixels are the show's 32-bit bitmap,
+// written by the reader itself; beside them the picture keeps what its file
+// held: the pixel format the file stored (1, 4 or 8 bits with a palette, or
+// 15, 24 or 32 bits) and, when a reader decoded it reduced, the full size.
 #pragma once
 
 #include <cstddef>
@@ -10,10 +9,8 @@
 #include <stdexcept>
 #include <string>
 #include <utility>
-#include <vector>
 
 #include "graphics/bitmap.h"
-#include "graphics/uninitialised_allocator.h"
 
 namespace lumora {
 
@@ -23,78 +20,66 @@ class PictureError : public std::runtime_error {
   using std::runtime_error::runtime_error;
 };
 
-struct PaletteEntry {
-  std::uint8_t r = 0, g = 0, b = 0;
-  bool operator==(const PaletteEntry&) const = default;
-};
-
-// Pixel memory: a byte vector whose resize leaves new bytes as they come,
-// for readers that write every byte themselves (Picture::allocateForOverwrite).
-using PixelBytes = std::vector<std::uint8_t, UninitialisedAllocator<std::uint8_t>>;
-
 class Picture {
  public:
-  // Largest pixel memory a reader may ask for; a header asking for more is
-  // refused with "Picture too large." rather than allocated. The fuzzing
-  // build lowers it (LUMORA_MAX_PICTURE_BYTES) so that tiny inputs cannot
-  // make huge pictures.
+  // Largest pixel memory (4 bytes a pixel) a reader may ask for; a header
+  // asking for more is refused with "Picture too large." rather than
+  // allocated. The fuzzing build lowers it (LUMORA_MAX_PICTURE_BYTES) so
+  // that tiny inputs cannot make huge pictures.
 #ifdef LUMORA_MAX_PICTURE_BYTES
   static constexpr std::size_t kMaxBytes = LUMORA_MAX_PICTURE_BYTES;
 #else
   static constexpr std::size_t kMaxBytes = std::size_t(1) << 30;
 #endif
-  // Largest picture in pixels. Every picture becomes a 32-bit bitmap (4
-  // bytes a pixel) before it is shown, so this bounds that bitmap too; a
-  // header asking for more is refused before anything is allocated.
+  // Largest picture in pixels; a header asking for more is refused before
+  // anything is allocated.
   static constexpr std::uint64_t kMaxPixels = kMaxBitmapPixels;
   // Largest picture file the loader reads.
   static constexpr std::size_t kMaxFileBytes = std::size_t(1) << 30;
 
+  // Throws what allocate throws for this size, without allocating: a
+  // PictureError for a negative size, "Picture too large." for more than
+  // kMaxPixels pixels or kMaxBytes bytes of pixels.
+  static void checkSize(std::int64_t width, std::int64_t height);
+
   Picture() = default;
-  // Sets the size and pixel format and allocates zeroed rows. bits is 1, 4,
-  // 8, 15, 24 or 32; throws PictureError for a size that is negative, or
-  // "Picture too large." for more than kMaxPixels pixels or kMaxBytes bytes.
-  void allocate(int width, int height, int bits);
-  // As allocate, but only the padding at the end of each row is zeroed: for
-  // a reader that then writes every pixel byte of every row (or zeroes the
-  // rows it does not reach), so the memory is not written twice.
+  // Sets the size and the file's pixel format (bits: 1, 4, 8, 15, 24 or 32)
+  // and makes every pixel `fill`. Throws as checkSize does, or
+  // "Unsupported pixel format." for other bits.
+  void allocate(int width, int height, int bits, Pixel fill = kBlack);
+  // As allocate, but the pixels are left as the memory comes: for a reader
+  // that then writes every pixel of every row.
   void allocateForOverwrite(int width, int height, int bits);
 
-  int width() const { return width_; }
-  int height() const { return height_; }
+  int width() const { return bitmap_.width(); }
+  int height() const { return bitmap_.height(); }
+  // The pixel format of the file (what `lumora-tool decode` prints).
   int bits() const { return bits_; }
-  bool empty() const { return width_ <= 0 || height_ <= 0; }
+  bool empty() const { return bitmap_.empty(); }
   // The picture's size in its file (upright): its own size, unless a reader
   // decoded it reduced (a JPEG at one of libjpeg's scales).
-  int fullWidth() const { return fullWidth_ > 0 ? fullWidth_ : width_; }
-  int fullHeight() const { return fullHeight_ > 0 ? fullHeight_ : height_; }
+  int fullWidth() const { return fullWidth_ > 0 ? fullWidth_ : width(); }
+  int fullHeight() const { return fullHeight_ > 0 ? fullHeight_ : height(); }
   void setFullSize(int width, int height) {
     fullWidth_ = width;
     fullHeight_ = height;
   }
-  std::size_t stride() const { return stride_; }
 
-  std::uint8_t* row(int y) { return data_.data() + std::size_t(y) * stride_; }
-  const std::uint8_t* row(int y) const { return data_.data() + std::size_t(y) * stride_; }
-  PixelBytes& data() { return data_; }
-  const PixelBytes& data() const { return data_; }
+  Pixel* row(int y) { return bitmap_.row(y); }
+  const Pixel* row(int y) const { return bitmap_.row(y); }
+  // One pixel as 0xFFRRGGBB.
+  Pixel pixel(int x, int y) const { return bitmap_.at(x, y); }
 
-  // Palette of a 1-, 4- or 8-bit picture (missing entries read as black).
-  std::vector<PaletteEntry>& palette() { return palette_; }
-  const std::vector<PaletteEntry>& palette() const { return palette_; }
-
-  // One pixel as 0xFFRRGGBB: palette applied, 5-bit components expanded as
-  // (v << 3) | (v >> 2), alpha dropped.
-  Pixel pixel(int x, int y) const;
-  // The whole picture as a 32-bit bitmap.
-  Bitmap toBitmap() const;
+  const Bitmap& bitmap() const& { return bitmap_; }
+  // The pixels handed over whole; the picture is left empty.
+  Bitmap takeBitmap() && { return std::move(bitmap_); }
 
  private:
-  int width_ = 0, height_ = 0, bits_ = 24;
+  void setFormat(int width, int height, int bits);
+
+  Bitmap bitmap_;
+  int bits_ = 24;
   int fullWidth_ = 0, fullHeight_ = 0;  // 0: the picture's own size
-  std::size_t stride_ = 0;
-  PixelBytes data_;
-  std::vector<PaletteEntry> palette_;
 };
 
 }  // namespace lumora

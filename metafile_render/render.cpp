@@ -3,7 +3,6 @@
 #include <QGuiApplication>
 #include <QImage>
 #include <QPainter>
-#include <cstring>
 #include <memory>
 
 #include "metafile_render/qt_canvas.h"
@@ -39,20 +38,19 @@ const bool kInstalled = [] {
 Picture renderMetafile(std::span<const std::uint8_t> data, const metafile::PlayLimits& limits) {
   const metafile::Frame frame = metafile::measure(data, limits);
   ensureGuiApplication();
-  QImage image(frame.width, frame.height, QImage::Format_RGB32);
+  // Painted straight into the picture's pixels: Qt's RGB32 lays a pixel out
+  // as the bitmap does.
+  Picture picture;
+  picture.allocate(frame.width, frame.height, 32, kWhite);
+  if (picture.empty()) return picture;
+  QImage image(reinterpret_cast<uchar*>(picture.row(0)), frame.width, frame.height,
+               qsizetype(frame.width) * qsizetype(sizeof(Pixel)), QImage::Format_RGB32);
   if (image.isNull()) throw PictureError("Picture too large.");
-  image.fill(Qt::white);
   {
     QPainter painter(&image);
     painter.setRenderHints(QPainter::Antialiasing | QPainter::TextAntialiasing | QPainter::SmoothPixmapTransform);
     QtMetafileCanvas canvas(painter, frame.width, frame.height);
     metafile::play(data, frame, canvas, limits);
-  }
-  Picture picture;
-  picture.allocate(frame.width, frame.height, 32);
-  for (int y = 0; y < frame.height; ++y) {
-    std::memcpy(picture.row(y), image.constScanLine(y), std::size_t(frame.width) * 4);
-    for (int x = 0; x < frame.width; ++x) picture.row(y)[4 * x + 3] = 0xFF;
   }
   return picture;
 }

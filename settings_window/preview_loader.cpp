@@ -18,7 +18,7 @@ PreviewResult decodePreview(const std::string& path) {
     out.fullHeight = picture.fullHeight();
     const PreviewSize size = previewSize(out.fullWidth, out.fullHeight);
     if (picture.empty() || size.width <= 0 || size.height <= 0) return out;
-    const Bitmap bitmap = picture.toBitmap();
+    const Bitmap& bitmap = picture.bitmap();
     // scaled() makes its own image: nothing keeps pointing into `bitmap`.
     out.image = QImage(bitmap.bytes(), bitmap.width(), bitmap.height(), qsizetype(bitmap.bytesPerLine()),
                        QImage::Format_RGB32)

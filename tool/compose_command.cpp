@@ -35,7 +35,7 @@ int runCompose(const Args& args) {
             << (layout.tiled ? "tile" : "fit") << '\n';
   if (args.has("out")) {
     Bitmap frame(w, h, kBlack);
-    composeFrame(picture.toBitmap(), layout, frame);
+    composeFrame(picture.bitmap(), layout, frame);
     writePpm(frame, args.get("out"));
   }
   return 0;

@@ -17,7 +17,7 @@ int runDecode(const Args& args) {
     return 1;
   }
   std::cout << picture.width() << ' ' << picture.height() << ' ' << picture.bits() << '\n';
-  if (args.has("out")) writePpm(picture.toBitmap(), args.get("out"));
+  if (args.has("out")) writePpm(picture.bitmap(), args.get("out"));
   return 0;
 }
 

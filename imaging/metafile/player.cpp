@@ -453,8 +453,7 @@ Player::Dib Player::decodeDib(std::span<const std::uint8_t> dib) const {
     if (stride * rows > dib.size()) return {};
   }
   try {
-    const Picture picture = readBmp({dib, {}});
-    return {std::make_shared<const Bitmap>(picture.toBitmap()), height > 0};
+    return {std::make_shared<const Bitmap>(readBmp({dib, {}}).takeBitmap()), height > 0};
   } catch (const PictureError&) {
     return {};
   }

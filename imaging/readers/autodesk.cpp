@@ -1,6 +1,7 @@
-// Autodesk Animator cel and pic files (the old style only): 8 bits with a
-// palette of 6-bit components.
+// Autodesk Animator cel and pic files (the old style only): 8-bit indices
+// into a palette of 6-bit components.
 #include "imaging/byte_reader.h"
+#include "imaging/palette.h"
 #include "imaging/readers/readers.h"
 
 namespace lumora {
@@ -23,16 +24,18 @@ Picture readAutodesk(const ReaderInput& in) {
   const int height = r.u16le();
   r.seek(headerStart + kHeaderSize);
 
-  Picture picture;
-  picture.palette().resize(256);
-  for (PaletteEntry& e : picture.palette()) {
-    e.r = std::uint8_t(r.u8() * 4);
-    e.g = std::uint8_t(r.u8() * 4);
-    e.b = std::uint8_t(r.u8() * 4);
+  Palette palette;
+  for (std::size_t i = 0; i < 256; ++i) {
+    const int red = r.u8() * 4, green = r.u8() * 4, blue = r.u8() * 4;
+    palette[i] = rgb(red, green, blue);
   }
   if (std::size_t(width) * std::size_t(height) > r.remaining()) throw PictureError(kStreamReadError);
-  picture.allocate(width, height, 8);
-  for (int y = 0; y < height; ++y) r.read(picture.row(y), std::size_t(width));
+  Picture picture;
+  picture.allocateForOverwrite(width, height, 8);  // every row is in the file
+  for (int y = 0; y < height; ++y) {
+    indexedToPixels(r.rest().data(), 8, palette, picture.row(y), std::size_t(width));
+    r.skip(std::size_t(width));
+  }
   return picture;
 }
 

@@ -5,10 +5,11 @@
 // top-down.
 #include <array>
 #include <cstdint>
-#include <cstring>
 
 #include "imaging/byte_reader.h"
+#include "imaging/palette.h"
 #include "imaging/readers/readers.h"
+#include "imaging/rgb_rows.h"
 
 namespace lumora {
 
@@ -113,21 +114,13 @@ class Channel {
   int shift_ = 0, width_ = 0;
 };
 
-// Unpacks RLE8 or RLE4 rows; false when the data end before the last row or
-// the end-of-bitmap code, or inside a packet.
-bool decodeRle(ByteReader& in, bool four, Picture& pic) {
+// Unpacks RLE8 or RLE4 rows through the palette; false when the data end
+// before the last row or the end-of-bitmap code, or inside a packet.
+bool decodeRle(ByteReader& in, bool four, const Palette& palette, Picture& pic) {
   const std::int64_t w = pic.width(), h = pic.height();
   std::int64_t x = 0, y = 0;  // y counts file rows, from the bottom
   auto put = [&](unsigned v) {
-    if (x < w && y < h) {
-      std::uint8_t* row = pic.row(int(h - 1 - y));
-      if (four) {
-        std::uint8_t& b = row[x >> 1];
-        b = (x & 1) ? std::uint8_t((b & 0xF0) | (v & 0x0F)) : std::uint8_t((b & 0x0F) | (v << 4));
-      } else {
-        row[x] = std::uint8_t(v);
-      }
-    }
+    if (x < w && y < h) pic.row(int(h - 1 - y))[x] = palette[v & 0xFF];
     ++x;
   };
   while (y < h && in.remaining() >= 2) {
@@ -171,7 +164,7 @@ bool decodeRle(ByteReader& in, bool four, Picture& pic) {
 }
 
 // Rows of the file, in file order, into picture rows (bottom-up unless the
-// height was negative). Missing rows at the end of a short file stay zero.
+// height was negative).
 template <class RowFn>
 void forEachRow(ByteReader& in, std::size_t fileStride, int height, bool topDown, RowFn&& fn) {
   for (int i = 0; i < height && in.remaining() > 0; ++i) {
@@ -225,16 +218,13 @@ Picture readBmp(const ReaderInput& input) {
   const unsigned entrySize = h.core ? 3 : 4;
   std::uint64_t stored = h.core ? (bits <= 8 ? 1u << bits : 0) : h.colorsUsed;
   if (!h.core && stored == 0 && bits <= 8) stored = 1u << bits;
-  std::vector<PaletteEntry> palette;
+  Palette palette;
   if (bits <= 8) {
     const std::size_t used = std::min<std::uint64_t>(stored, 1u << bits);
     for (std::size_t i = 0; i < used; ++i) {
-      PaletteEntry e;
-      e.b = in.u8();
-      e.g = in.u8();
-      e.r = in.u8();
+      const unsigned b = in.u8(), g = in.u8(), r = in.u8();
       if (entrySize == 4) in.u8();
-      palette.push_back(e);
+      palette[i] = rgb(int(r), int(g), int(b));
     }
     in.skip((stored - used) * entrySize);
   } else {
@@ -248,9 +238,9 @@ Picture readBmp(const ReaderInput& input) {
 
   Picture pic;
   if (rle) {
-    pic.allocate(width, height, bits);
-    pic.palette() = palette;
-    if (!decodeRle(in, h.compression == kRle4, pic)) throw PictureError(kDataCut);
+    // Pixels the codes skip are colour 0.
+    pic.allocate(width, height, bits, palette[0]);
+    if (!decodeRle(in, h.compression == kRle4, palette, pic)) throw PictureError(kDataCut);
     return pic;
   }
 
@@ -261,27 +251,18 @@ Picture readBmp(const ReaderInput& input) {
   const std::uint64_t rest = in.remaining();
   if (lastRow > rest || (height > 1 && fileStride > (rest - lastRow) / std::uint64_t(height - 1)))
     throw PictureError(kDataCut);
+  // The pixels of a row, of `size` bytes each, that the file holds.
+  auto held = [width](std::size_t n, std::size_t size) { return std::min(std::size_t(width), n / size); };
   switch (bits) {
     case 1:
+    case 2:
     case 4:
     case 8: {
-      pic.allocate(width, height, int(bits));
-      pic.palette() = palette;
-      const std::size_t rowBytes = (std::size_t(width) * bits + 7) / 8;
+      // 2-bit pixels count as 4-bit ones.
+      pic.allocate(width, height, bits == 2 ? 4 : int(bits), palette[0]);
+      const std::size_t perByte = 8 / bits;
       forEachRow(in, fileStride, height, topDown, [&](int y, const std::uint8_t* src, std::size_t n) {
-        std::memcpy(pic.row(y), src, std::min(n, rowBytes));
-      });
-      break;
-    }
-    case 2: {  // widened to 4 bits per pixel
-      pic.allocate(width, height, 4);
-      pic.palette() = palette;
-      forEachRow(in, fileStride, height, topDown, [&](int y, const std::uint8_t* src, std::size_t n) {
-        std::uint8_t* row = pic.row(y);
-        for (std::size_t x = 0; x < std::size_t(width) && x / 4 < n; ++x) {
-          const unsigned v = (src[x / 4] >> (6 - 2 * (x % 4))) & 3u;
-          row[x / 2] |= std::uint8_t((x & 1) ? v : v << 4);
-        }
+        indexedToPixels(src, int(bits), palette, pic.row(y), std::min(std::size_t(width), n * perByte));
       });
       break;
     }
@@ -291,22 +272,16 @@ Picture readBmp(const ReaderInput& input) {
       if (m[0] == 0x7C00 && m[1] == 0x03E0 && m[2] == 0x001F) {  // 5-5-5: the 15-bit format
         pic.allocate(width, height, 15);
         forEachRow(in, fileStride, height, topDown, [&](int y, const std::uint8_t* src, std::size_t n) {
-          std::uint8_t* row = pic.row(y);
-          for (std::size_t i = 0; i + 1 < n && i / 2 < std::size_t(width); i += 2) {
-            row[i] = src[i];
-            row[i + 1] = src[i + 1] & 0x7F;
-          }
+          rgb15ToPixels(src, pic.row(y), held(n, 2));
         });
       } else {
         pic.allocate(width, height, 24);
         const Channel r(m[0]), g(m[1]), b(m[2]);
         forEachRow(in, fileStride, height, topDown, [&](int y, const std::uint8_t* src, std::size_t n) {
-          std::uint8_t* row = pic.row(y);
-          for (std::size_t x = 0; x < std::size_t(width) && 2 * x + 1 < n; ++x) {
+          Pixel* row = pic.row(y);
+          for (std::size_t x = 0; x < held(n, 2); ++x) {
             const std::uint32_t v = std::uint32_t(src[2 * x]) | (std::uint32_t(src[2 * x + 1]) << 8);
-            row[3 * x] = b(v);
-            row[3 * x + 1] = g(v);
-            row[3 * x + 2] = r(v);
+            row[x] = rgb(r(v), g(v), b(v));
           }
         });
       }
@@ -314,34 +289,29 @@ Picture readBmp(const ReaderInput& input) {
     }
     case 24: {
       pic.allocate(width, height, 24);
-      const std::size_t rowBytes = std::size_t(width) * 3;
       forEachRow(in, fileStride, height, topDown, [&](int y, const std::uint8_t* src, std::size_t n) {
-        std::memcpy(pic.row(y), src, std::min(n, rowBytes));
+        bgrToPixels(src, pic.row(y), held(n, 3));
       });
       break;
     }
     case 32: {
+      // The fourth byte (alpha or unused) is not shown.
       pic.allocate(width, height, 32);
       const bool plain = !h.hasMasks || (h.masks[0] == 0xFF0000 && h.masks[1] == 0xFF00 && h.masks[2] == 0xFF &&
                                          (h.masks[3] == 0 || h.masks[3] == 0xFF000000u));
-      const std::size_t rowBytes = std::size_t(width) * 4;
-      if (plain) {
-        forEachRow(in, fileStride, height, topDown, [&](int y, const std::uint8_t* src, std::size_t n) {
-          std::memcpy(pic.row(y), src, std::min(n, rowBytes));
-        });
-      } else {
-        const Channel r(h.masks[0]), g(h.masks[1]), b(h.masks[2]), a(h.masks[3]);
-        forEachRow(in, fileStride, height, topDown, [&](int y, const std::uint8_t* src, std::size_t n) {
-          std::uint8_t* row = pic.row(y);
-          for (std::size_t x = 0; x < std::size_t(width) && 4 * x + 3 < n; ++x) {
+      const Channel r(h.masks[0]), g(h.masks[1]), b(h.masks[2]);
+      forEachRow(in, fileStride, height, topDown, [&](int y, const std::uint8_t* src, std::size_t n) {
+        Pixel* row = pic.row(y);
+        const std::size_t count = held(n, 4);
+        if (plain) {
+          for (std::size_t x = 0; x < count; ++x) row[x] = le32(src + 4 * x) | 0xFF000000u;
+        } else {
+          for (std::size_t x = 0; x < count; ++x) {
             const std::uint32_t v = le32(src + 4 * x);
-            row[4 * x] = b(v);
-            row[4 * x + 1] = g(v);
-            row[4 * x + 2] = r(v);
-            row[4 * x + 3] = a.present() ? a(v) : 0xFF;
+            row[x] = rgb(r(v), g(v), b(v));
           }
-        });
-      }
+        }
+      });
       break;
     }
   }

@@ -1,10 +1,12 @@
 // Dr. Halo cut files: 8-bit run-length coded rows, with the palette in a
 // ".pal" file beside the picture (a grey ramp when there is none).
+#include <algorithm>
 #include <string>
 #include <vector>
 
 #include "imaging/byte_reader.h"
 #include "imaging/decoders.h"
+#include "imaging/palette.h"
 #include "imaging/readers/readers.h"
 #include "platform/core/regular_file.h"
 
@@ -44,31 +46,29 @@ bool readPaletteFile(const std::string& path, std::vector<std::uint8_t>& bytes) 
 // Entries of 6 bytes (three 16-bit values, their low bytes red, green and
 // blue) from offset 40 of the first 512-byte block; an entry that would
 // start above offset 506 of its block starts the next block instead.
-std::vector<PaletteEntry> parsePalette(std::span<const std::uint8_t> file) {
-  std::vector<PaletteEntry> palette(256);
+Palette parsePalette(std::span<const std::uint8_t> file) {
+  Palette palette;
   if (file.size() < 14) return palette;
   const std::size_t count = std::size_t(file[12] | (file[13] << 8)) + 1;
   std::size_t block = 0, offset = kFirstEntry;
-  for (std::size_t i = 0; i < count && i < palette.size(); ++i) {
+  for (std::size_t i = 0; i < count && i < 256; ++i) {
     if (offset > kLastEntryStart) {
       block += kBlock;
       offset = 0;
     }
     const std::size_t at = block + offset;
     if (at + kEntrySize > file.size()) break;
-    palette[i] = {file[at], file[at + 2], file[at + 4]};
+    palette[i] = rgb(file[at], file[at + 2], file[at + 4]);
     offset += kEntrySize;
   }
   return palette;
 }
 
-std::vector<PaletteEntry> loadPalette(const std::string& picturePath) {
+Palette loadPalette(const std::string& picturePath) {
   std::vector<std::uint8_t> bytes;
   for (const std::string& name : paletteNames(picturePath))
     if (readPaletteFile(name, bytes)) return parsePalette(bytes);
-  std::vector<PaletteEntry> grey(256);
-  for (int i = 0; i < 256; ++i) grey[std::size_t(i)] = {std::uint8_t(i), std::uint8_t(i), std::uint8_t(i)};
-  return grey;
+  return Palette::grey();
 }
 
 // Whether the packed row at the cursor is whole: its 2-byte length, then
@@ -91,8 +91,7 @@ bool rowIsWhole(const ByteReader& r) {
 }  // namespace
 
 Picture readDrHalo(const ReaderInput& in) {
-  Picture picture;
-  picture.palette() = loadPalette(in.path);
+  const Palette palette = loadPalette(in.path);
 
   ByteReader r(in.data);
   if (r.size() < 6) throw PictureError(kStreamReadError);
@@ -102,10 +101,15 @@ Picture readDrHalo(const ReaderInput& in) {
   // Two packed bytes give at most 127 pixels; a header promising more than
   // the file can hold is refused before anything is allocated.
   if (std::size_t(width) * std::size_t(height) > r.remaining() * 64 + 127) throw PictureError(kStreamReadError);
-  picture.allocate(width, height, 8);
+  Picture picture;
+  picture.allocateForOverwrite(width, height, 8);  // every row is decoded
+  std::vector<std::uint8_t> indices(static_cast<std::size_t>(width));
   for (int y = 0; y < height; ++y) {
     if (!rowIsWhole(r)) throw PictureError(kStreamReadError);
-    decodeDrHaloRle(r, std::span<std::uint8_t>(picture.row(y), std::size_t(width)));
+    // Pixels a row's packets do not reach are colour 0.
+    std::fill(indices.begin(), indices.end(), std::uint8_t(0));
+    decodeDrHaloRle(r, indices);
+    indexedToPixels(indices.data(), 8, palette, picture.row(y), indices.size());
   }
   return picture;
 }

@@ -1,11 +1,12 @@
-// CompuServe GIF: the first image of the file, 8 bits with the local or
-// global colour table. Its position, the background colour and any
+// CompuServe GIF: the first image of the file, the local or global colour
+// table applied (8 bits). Its position, the background colour and any
 // transparency are not used.
 #include <algorithm>
 #include <vector>
 
 #include "imaging/byte_reader.h"
 #include "imaging/decoders.h"
+#include "imaging/palette.h"
 #include "imaging/readers/readers.h"
 
 namespace lumora {
@@ -14,12 +15,11 @@ namespace {
 
 constexpr const char* kInvalid = "Not a valid GIF file.";
 
-std::vector<PaletteEntry> readColourTable(ByteReader& r, unsigned flags) {
-  std::vector<PaletteEntry> table(std::size_t(2) << (flags & 7));
-  for (PaletteEntry& e : table) {
-    e.r = r.u8();
-    e.g = r.u8();
-    e.b = r.u8();
+Palette readColourTable(ByteReader& r, unsigned flags) {
+  Palette table;
+  for (std::size_t i = 0; i < (std::size_t(2) << (flags & 7)); ++i) {
+    const int red = r.u8(), green = r.u8(), blue = r.u8();
+    table[i] = rgb(red, green, blue);
   }
   return table;
 }
@@ -77,7 +77,8 @@ Picture readGif(const ReaderInput& in) {
   const unsigned screenFlags = r.u8();
   r.skip(2);  // background, aspect
   Picture picture;
-  if (screenFlags & 0x80) picture.palette() = readColourTable(r, screenFlags);
+  Palette palette;
+  if (screenFlags & 0x80) palette = readColourTable(r, screenFlags);
 
   if (!findImage(r)) {
     picture.allocate(0, 0, 8);  // no image before the trailer
@@ -89,21 +90,21 @@ Picture readGif(const ReaderInput& in) {
   const unsigned flags = r.u8();
   if (width == 0) width = screenWidth;
   if (height == 0) height = screenHeight;
-  if (flags & 0x80) picture.palette() = readColourTable(r, flags);
+  if (flags & 0x80) palette = readColourTable(r, flags);
 
   const int codeSize = r.u8();
   const std::vector<std::uint8_t> packed = readSubBlocks(r);
   // One code of at least 2 bits gives at most 4096 bytes.
   const std::size_t pixels = std::size_t(width) * std::size_t(height);
   if (pixels / 4096 > packed.size() * 4) throw PictureError(kInvalid);
-  picture.allocate(width, height, 8);
+  picture.allocate(width, height, 8, palette[0]);  // rows the data do not reach stay at colour 0
   std::vector<std::uint8_t> unpacked(pixels);
   const std::size_t produced = decodeGifLzw(packed, codeSize, unpacked);
 
-  // Rows the data do not reach stay at colour 0.
   std::size_t from = 0;
   auto fill = [&](int y) {
-    if (from < produced) std::copy_n(unpacked.data() + from, std::min(std::size_t(width), produced - from), picture.row(y));
+    if (from < produced)
+      indexedToPixels(unpacked.data() + from, 8, palette, picture.row(y), std::min(std::size_t(width), produced - from));
     from += std::size_t(width);
   };
   if (flags & 0x40) {

@@ -1,6 +1,7 @@
 // HEIC/HEIF and AVIF reader through libheif (with the HEVC and AV1 decoders
 // the system provides): the file's primary picture, turned and mirrored as
-// the file says, to 24 bits with transparency composed over black.
+// the file says, to bitmap pixels (counted as 24 bits) with transparency
+// composed over black.
 #include <libheif/heif.h>
 
 #include <algorithm>
@@ -56,7 +57,7 @@ Picture readPrimary(const ReaderInput& input, const char* format) {
   const std::unique_ptr<heif_image_handle, HandleDeleter> handle(rawHandle);
   const int width = heif_image_handle_get_width(handle.get()), height = heif_image_handle_get_height(handle.get());
   if (width <= 0 || height <= 0) throw PictureError(std::string(format) + ": the picture has no size.");
-  if (std::uint64_t(width) * std::uint64_t(height) * 4 > Picture::kMaxBytes) throw PictureError("Picture too large.");
+  Picture::checkSize(width, height);
 
   // The default options apply the file's rotation, mirroring and cropping.
   const std::unique_ptr<heif_decoding_options, OptionsDeleter> options(heif_decoding_options_alloc());
@@ -71,7 +72,7 @@ Picture readPrimary(const ReaderInput& input, const char* format) {
   if (!rgba || outW <= 0 || outH <= 0 || stride < outW * 4) throw PictureError(std::string(format) + ": cannot decode");
 
   Picture pic;
-  pic.allocate(outW, outH, 24);
+  pic.allocateForOverwrite(outW, outH, 24);  // every row is composed
   for (int y = 0; y < outH; ++y) rgbaOverBlack(rgba + std::size_t(y) * std::size_t(stride), pic.row(y), std::size_t(outW));
   return pic;
 }

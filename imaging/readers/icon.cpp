@@ -1,15 +1,15 @@
 // Windows icons: the largest image of the file, in 1, 4, 8, 24 or 32 bits,
-// with its AND mask. The picture is always 32 bits: colour in the first three
-// bytes, opacity in the fourth. Fully masked pixels (AND bit set, or alpha 0
-// in a 32-bit image that has an alpha channel) are transparent black: alpha
-// 0 and colour 0, 0, 0. Images stored as PNG inside the icon are not read;
-// the largest of the others is taken.
+// with its AND mask, counted as 32 bits. Fully masked pixels (AND bit set,
+// or alpha 0 in a 32-bit image that has an alpha channel) are black; the
+// opacity of the others is not shown. Images stored as PNG inside the icon
+// are not read; the largest of the others is taken.
 #include <algorithm>
 #include <optional>
-#include <vector>
 
 #include "imaging/byte_reader.h"
+#include "imaging/palette.h"
 #include "imaging/readers/readers.h"
+#include "imaging/rgb_rows.h"
 
 namespace lumora {
 
@@ -60,10 +60,10 @@ Picture decodeImage(const IconImage& img) {
   // A missing mask leaves every pixel opaque.
   const bool hasMask = maskStride <= (img.data.size() - std::min(maskStart, img.data.size())) / h;
 
-  std::vector<PaletteEntry> palette(img.colours);
+  Palette palette;
   for (std::size_t i = 0; i < img.colours; ++i) {
     const std::uint8_t* e = img.data.data() + paletteStart + 4 * i;
-    palette[i] = {e[2], e[1], e[0]};
+    palette[i] = rgb(e[2], e[1], e[0]);
   }
   bool alphaChannel = false;
   if (img.bits == 32)
@@ -72,26 +72,21 @@ Picture decodeImage(const IconImage& img) {
         alphaChannel = img.data[colourStart + y * colourStride + 4 * std::size_t(x) + 3] != 0;
 
   Picture picture;
-  picture.allocate(img.width, img.height, 32);
+  picture.allocateForOverwrite(img.width, img.height, 32);  // every row is in the file
   for (std::size_t fileRow = 0; fileRow < h; ++fileRow) {
     const std::uint8_t* src = img.data.data() + colourStart + fileRow * colourStride;
     const std::uint8_t* mask = hasMask ? img.data.data() + maskStart + fileRow * maskStride : nullptr;
-    std::uint8_t* out = picture.row(int(h - 1 - fileRow));  // stored bottom-up
-    for (std::size_t x = 0; x < std::size_t(img.width); ++x, out += 4) {
-      std::uint8_t b = 0, g = 0, r = 0, a = 255;
-      if (img.bits <= 8) {
-        const std::size_t perByte = 8 / std::size_t(img.bits);
-        const unsigned shift = unsigned(8 - img.bits * int(x % perByte + 1));
-        const unsigned index = (src[x / perByte] >> shift) & ((1u << img.bits) - 1);
-        if (index < palette.size()) r = palette[index].r, g = palette[index].g, b = palette[index].b;
-      } else {
-        const std::uint8_t* px = src + x * std::size_t(img.bits / 8);
-        b = px[0], g = px[1], r = px[2];
-        if (alphaChannel) a = px[3];
+    Pixel* out = picture.row(int(h - 1 - fileRow));  // stored bottom-up
+    if (img.bits <= 8) indexedToPixels(src, img.bits, palette, out, std::size_t(img.width));
+    else if (img.bits == 24) bgrToPixels(src, out, std::size_t(img.width));
+    for (std::size_t x = 0; x < std::size_t(img.width); ++x) {
+      bool masked = mask && (mask[x / 8] >> (7 - x % 8)) & 1u;
+      if (img.bits == 32) {
+        const std::uint8_t* px = src + 4 * x;
+        out[x] = rgb(px[2], px[1], px[0]);
+        masked = masked || (alphaChannel && px[3] == 0);
       }
-      if (mask && (mask[x / 8] >> (7 - x % 8)) & 1u) a = 0;
-      if (a == 0) b = g = r = 0;
-      out[0] = b, out[1] = g, out[2] = r, out[3] = a;
+      if (masked) out[x] = kBlack;
     }
   }
   return picture;

@@ -1,6 +1,6 @@
-// JPEG reader through libjpeg's decompressor: colour pictures as 24 bits,
-// greyscale as 8 bits with a grey palette, CMYK and YCCK turned into 24-bit
-// colour. libjpeg's errors are thrown as PictureError with libjpeg's own
+// JPEG reader through libjpeg's decompressor, straight into the bitmap's
+// rows (libjpeg's blue, green, red, filler order): colour and greyscale
+// pictures (counted as 24 and 8 bits), CMYK and YCCK turned into colour. libjpeg's errors are thrown as PictureError with libjpeg's own
 // message; warnings (a truncated file, for instance) let the decoding go on.
 // A photograph with an Exif orientation is turned upright.
 #include <cstdio>
@@ -68,25 +68,25 @@ class Decompressor {
   jpeg_progress_mgr progress_{};
 };
 
-// Chooses the output colour space and the picture's pixel format.
+// Chooses the output colour space; returns the file's pixel format.
 int prepareOutput(Decompressor& d) {
   switch (d->jpeg_color_space) {
     case JCS_GRAYSCALE:
-      d->out_color_space = JCS_GRAYSCALE;
+      d->out_color_space = JCS_EXT_BGRX;
       return 8;
     case JCS_CMYK:
     case JCS_YCCK:
       d->out_color_space = JCS_CMYK;
       return 24;
     default:
-      d->out_color_space = JCS_EXT_BGR;
+      d->out_color_space = JCS_EXT_BGRX;
       return 24;
   }
 }
 
 // Adobe's CMYK JPEGs store the inks inverted (255 = no ink).
-void cmykRowToBgr(const std::uint8_t* cmyk, std::uint8_t* bgr, unsigned width, bool inverted) {
-  for (unsigned x = 0; x < width; ++x, cmyk += 4, bgr += 3) {
+void cmykRowToPixels(const std::uint8_t* cmyk, Pixel* out, unsigned width, bool inverted) {
+  for (unsigned x = 0; x < width; ++x, cmyk += 4) {
     unsigned c = cmyk[0], m = cmyk[1], y = cmyk[2], k = cmyk[3];
     if (!inverted) {
       c = 255 - c;
@@ -94,9 +94,7 @@ void cmykRowToBgr(const std::uint8_t* cmyk, std::uint8_t* bgr, unsigned width, b
       y = 255 - y;
       k = 255 - k;
     }
-    bgr[0] = std::uint8_t((y * k + 127) / 255);
-    bgr[1] = std::uint8_t((m * k + 127) / 255);
-    bgr[2] = std::uint8_t((c * k + 127) / 255);
+    out[x] = rgb(int((c * k + 127) / 255), int((m * k + 127) / 255), int((y * k + 127) / 255));
   }
 }
 
@@ -144,14 +142,10 @@ Picture decode(const ReaderInput& input, int fitWidth, int fitHeight) {
   jpeg_calc_output_dimensions(d.get());
   const unsigned width = d->output_width, height = d->output_height;
   // Refuse sizes the picture could not hold before libjpeg allocates anything.
-  if (std::uint64_t(width) * height * 3 > Picture::kMaxBytes) throw PictureError("Picture too large.");
+  Picture::checkSize(width, height);
 
   Picture pic;
-  pic.allocate(int(width), int(height), bits);
-  if (bits == 8) {
-    pic.palette().resize(256);
-    for (int i = 0; i < 256; ++i) pic.palette()[i] = {std::uint8_t(i), std::uint8_t(i), std::uint8_t(i)};
-  }
+  pic.allocateForOverwrite(int(width), int(height), bits);  // every row is read or made black below
 
   jpeg_start_decompress(d.get());
   const bool cmyk = d->out_color_space == JCS_CMYK;
@@ -159,10 +153,11 @@ Picture decode(const ReaderInput& input, int fitWidth, int fitHeight) {
   std::vector<std::uint8_t> cmykRow(cmyk ? std::size_t(width) * 4 : 0);
   while (d->output_scanline < height) {
     const unsigned y = d->output_scanline;
-    JSAMPROW row = cmyk ? cmykRow.data() : pic.row(int(y));
+    JSAMPROW row = cmyk ? cmykRow.data() : reinterpret_cast<JSAMPROW>(pic.row(int(y)));
     if (jpeg_read_scanlines(d.get(), &row, 1) != 1) break;
-    if (cmyk) cmykRowToBgr(cmykRow.data(), pic.row(int(y)), width, inverted);
+    if (cmyk) cmykRowToPixels(cmykRow.data(), pic.row(int(y)), width, inverted);
   }
+  for (unsigned y = d->output_scanline; y < height; ++y) std::fill_n(pic.row(int(y)), width, kBlack);
   jpeg_finish_decompress(d.get());
   Picture upright = turnUpright(std::move(pic), orientation);
   if (orientationSwapsSides(orientation))

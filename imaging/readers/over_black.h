@@ -5,33 +5,25 @@
 #include <cstddef>
 #include <cstdint>
 
+#include "graphics/bitmap.h"
+
 namespace lumora {
 
-// One row of blue, green, red, alpha pixels (not premultiplied) to blue,
-// green, red.
-inline void bgraOverBlack(const std::uint8_t* bgra, std::uint8_t* bgr, std::size_t width) {
-  for (std::size_t x = 0; x < width; ++x, bgra += 4, bgr += 3) {
-    const unsigned a = bgra[3];
-    if (a == 255) {
-      bgr[0] = bgra[0];
-      bgr[1] = bgra[1];
-      bgr[2] = bgra[2];
-    } else {
-      bgr[0] = std::uint8_t((bgra[0] * a + 127) / 255);
-      bgr[1] = std::uint8_t((bgra[1] * a + 127) / 255);
-      bgr[2] = std::uint8_t((bgra[2] * a + 127) / 255);
-    }
-  }
+constexpr Pixel overBlack(unsigned r, unsigned g, unsigned b, unsigned a) {
+  if (a == 255) return rgb(int(r), int(g), int(b));
+  return rgb(int((r * a + 127) / 255), int((g * a + 127) / 255), int((b * a + 127) / 255));
+}
+
+// One row of blue, green, red, alpha pixels (not premultiplied) to bitmap
+// pixels. out may be the same memory as bgra: each pixel is read whole
+// before it is written.
+inline void bgraOverBlack(const std::uint8_t* bgra, Pixel* out, std::size_t width) {
+  for (std::size_t x = 0; x < width; ++x, bgra += 4) out[x] = overBlack(bgra[2], bgra[1], bgra[0], bgra[3]);
 }
 
 // The same for red, green, blue, alpha pixels.
-inline void rgbaOverBlack(const std::uint8_t* rgba, std::uint8_t* bgr, std::size_t width) {
-  for (std::size_t x = 0; x < width; ++x, rgba += 4, bgr += 3) {
-    const unsigned a = rgba[3];
-    bgr[0] = std::uint8_t((rgba[2] * a + 127) / 255);
-    bgr[1] = std::uint8_t((rgba[1] * a + 127) / 255);
-    bgr[2] = std::uint8_t((rgba[0] * a + 127) / 255);
-  }
+inline void rgbaOverBlack(const std::uint8_t* rgba, Pixel* out, std::size_t width) {
+  for (std::size_t x = 0; x < width; ++x, rgba += 4) out[x] = overBlack(rgba[0], rgba[1], rgba[2], rgba[3]);
 }
 
 }  // namespace lumora

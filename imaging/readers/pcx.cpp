@@ -6,7 +6,9 @@
 
 #include "imaging/byte_reader.h"
 #include "imaging/decoders.h"
+#include "imaging/palette.h"
 #include "imaging/readers/readers.h"
+#include "imaging/rgb_rows.h"
 
 namespace lumora {
 
@@ -17,17 +19,17 @@ constexpr std::size_t kHeaderSize = 128;
 constexpr std::size_t kPaletteTail = 769;  // marker byte 12 and 256 entries
 
 // The standard 16-colour system palette, used by version 3 files.
-constexpr std::array<PaletteEntry, 16> kSystemPalette{{
-    {0, 0, 0}, {128, 0, 0}, {0, 128, 0}, {128, 128, 0},
-    {0, 0, 128}, {128, 0, 128}, {0, 128, 128}, {192, 192, 192},
-    {128, 128, 128}, {255, 0, 0}, {0, 255, 0}, {255, 255, 0},
-    {0, 0, 255}, {255, 0, 255}, {0, 255, 255}, {255, 255, 255},
+constexpr std::array<Pixel, 16> kSystemPalette{{
+    rgb(0, 0, 0), rgb(128, 0, 0), rgb(0, 128, 0), rgb(128, 128, 0),
+    rgb(0, 0, 128), rgb(128, 0, 128), rgb(0, 128, 128), rgb(192, 192, 192),
+    rgb(128, 128, 128), rgb(255, 0, 0), rgb(0, 255, 0), rgb(255, 255, 0),
+    rgb(0, 0, 255), rgb(255, 0, 255), rgb(0, 255, 255), rgb(255, 255, 255),
 }};
 
 struct PcxHeader {
   int maker, version, encoding, bitsPerPixel;
   int xmin, ymin, xmax, ymax;
-  std::array<PaletteEntry, 16> palette;
+  std::array<Pixel, 16> palette;
   int planes, bytesPerLine, paletteInfo;
 };
 
@@ -43,10 +45,9 @@ PcxHeader readHeader(ByteReader& r) {
   h.xmax = r.u16le();
   h.ymax = r.u16le();
   r.skip(4);  // resolution
-  for (PaletteEntry& e : h.palette) {
-    e.r = r.u8();
-    e.g = r.u8();
-    e.b = r.u8();
+  for (Pixel& e : h.palette) {
+    const int red = r.u8(), green = r.u8(), blue = r.u8();
+    e = rgb(red, green, blue);
   }
   r.u8();  // reserved
   h.planes = r.u8();
@@ -66,43 +67,51 @@ int pixelFormat(const PcxHeader& h) {
   throw PictureError("PCX: wrong pixel format");
 }
 
-std::vector<PaletteEntry> greyRamp(int entries, int step) {
-  std::vector<PaletteEntry> p(static_cast<std::size_t>(entries));
-  for (int i = 0; i < entries; ++i) {
-    const auto v = std::uint8_t(i * step);
-    p[std::size_t(i)] = {v, v, v};
-  }
+Palette greyRamp(int entries, int step) {
+  Palette p;
+  for (int i = 0; i < entries; ++i) p[std::size_t(i)] = rgb(i * step, i * step, i * step);
   return p;
 }
 
-std::vector<PaletteEntry> palette(const PcxHeader& h, int format, std::span<const std::uint8_t> file) {
-  if (h.version == 3 && format != 1) return {kSystemPalette.begin(), kSystemPalette.end()};
+// The first n entries of a table; the rest black.
+Palette firstEntries(const Pixel* table, std::size_t n) {
+  Palette p;
+  for (std::size_t i = 0; i < n; ++i) p[i] = table[i];
+  return p;
+}
+
+Palette palette(const PcxHeader& h, int format, std::span<const std::uint8_t> file) {
+  if (h.version == 3 && format != 1) return firstEntries(kSystemPalette.data(), kSystemPalette.size());
   switch (format) {
-    case 1: return {{0, 0, 0}, {255, 255, 255}};
+    case 1: {
+      const Pixel blackWhite[2] = {kBlack, kWhite};
+      return firstEntries(blackWhite, 2);
+    }
     case 4:
       if (h.paletteInfo == 2) return greyRamp(16, 16);
-      return {h.palette.begin(), h.palette.end()};
+      return firstEntries(h.palette.data(), h.palette.size());
     default: {
       if (file.size() >= kPaletteTail && file[file.size() - kPaletteTail] == 12) {
-        std::vector<PaletteEntry> p(256);
+        Palette p;
         const std::uint8_t* e = file.data() + file.size() - kPaletteTail + 1;
-        for (std::size_t i = 0; i < p.size(); ++i) p[i] = {e[3 * i], e[3 * i + 1], e[3 * i + 2]};
+        for (std::size_t i = 0; i < 256; ++i) p[i] = rgb(e[3 * i], e[3 * i + 1], e[3 * i + 2]);
         return p;
       }
       if (h.paletteInfo == 2) return greyRamp(256, 1);
-      return std::vector<PaletteEntry>(256);  // black
+      return Palette();  // black
     }
   }
 }
 
-// One row of four bit planes into 4-bit pixels, the first in the high nibble.
-void mergePlanes(const std::uint8_t* line, std::size_t planeBytes, int width, std::uint8_t* row) {
+// One row of four bit planes (plane k holding bit k of each index) through
+// the palette.
+void mergePlanes(const std::uint8_t* line, std::size_t planeBytes, int width, const Palette& palette, Pixel* row) {
   const std::size_t pixels = std::min<std::size_t>(std::size_t(width), planeBytes * 8);
   for (std::size_t x = 0; x < pixels; ++x) {
     const int shift = 7 - int(x & 7);
     unsigned v = 0;
     for (std::size_t plane = 0; plane < 4; ++plane) v |= ((line[plane * planeBytes + x / 8] >> shift) & 1u) << plane;
-    row[x / 2] |= std::uint8_t((x & 1) ? v : v << 4);
+    row[x] = palette[v];
   }
 }
 
@@ -115,7 +124,7 @@ Picture readPcx(const ReaderInput& in) {
   const int format = pixelFormat(h);
 
   Picture picture;
-  if (format != 24) picture.palette() = palette(h, format, in.data);
+  const Palette colours = format != 24 ? palette(h, format, in.data) : Palette();
 
   const int width = h.xmax - h.xmin + 1;
   const int height = h.ymax - h.ymin + 1;
@@ -135,7 +144,8 @@ Picture readPcx(const ReaderInput& in) {
   const std::size_t rowBytes = (std::size_t(std::max(width, 0)) * std::size_t(format) + 7) / 8;
   if (total > mostUnpacked || rows * std::max<std::size_t>(rowBytes / 2, 1) > mostUnpacked * 8)
     throw PictureError(kStreamReadError);
-  picture.allocate(width, height, format);
+  // Columns a line does not reach are colour 0 (black in 24 bits).
+  picture.allocate(width, height, format, colours[0]);
 
   std::vector<std::uint8_t> unpacked;
   if (h.encoding == 1) {
@@ -149,23 +159,19 @@ Picture readPcx(const ReaderInput& in) {
   const std::size_t planeBytes = std::size_t(h.bytesPerLine);
   for (int y = 0; y < height; ++y) {
     const std::uint8_t* line = data.data() + std::size_t(y) * lineBytes;
-    std::uint8_t* row = picture.row(y);
+    Pixel* row = picture.row(y);
     switch (format) {
       case 1:  // every column, also of a last partial byte
-        std::copy_n(line, std::min(lineBytes, (std::size_t(width) + 7) / 8), row);
+        indexedToPixels(line, 1, colours, row, std::min(lineBytes * 8, std::size_t(width)));
         break;
       case 8:
-        std::copy_n(line, std::min(lineBytes, std::size_t(width)), row);
+        indexedToPixels(line, 8, colours, row, std::min(lineBytes, std::size_t(width)));
         break;
       case 24:
-        for (std::size_t x = 0; x < std::min(planeBytes, std::size_t(width)); ++x) {
-          row[3 * x] = line[2 * planeBytes + x];
-          row[3 * x + 1] = line[planeBytes + x];
-          row[3 * x + 2] = line[x];
-        }
+        planesToPixels(line, line + planeBytes, line + 2 * planeBytes, row, std::min(planeBytes, std::size_t(width)));
         break;
       default:
-        mergePlanes(line, planeBytes, width, row);
+        mergePlanes(line, planeBytes, width, colours, row);
         break;
     }
   }

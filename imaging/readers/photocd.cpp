@@ -54,9 +54,9 @@ Picture decodePhotoCd(std::span<const std::uint8_t> data, int resolution) {
   const int o = kOrientationOffset < data.size() ? data[kOrientationOffset] & 3 : 0;
   const bool onSide = o == 1 || o == 3;
   Picture pic;
-  pic.allocate(onSide ? h : w, onSide ? w : h, 24);
+  pic.allocateForOverwrite(onSide ? h : w, onSide ? w : h, 24);  // every pixel is placed
 
-  auto place = [&](int x, int y) -> std::uint8_t* {
+  auto place = [&](int x, int y) -> Pixel& {
     int col = x, row = y;
     switch (o) {
       case 1: col = y; row = w - 1 - x; break;
@@ -64,7 +64,7 @@ Picture decodePhotoCd(std::span<const std::uint8_t> data, int resolution) {
       case 3: col = h - 1 - y; row = x; break;
       default: break;
     }
-    return pic.row(row) + 3 * std::size_t(col);
+    return pic.row(row)[col];
   };
   auto pairAt = [&](int p) {
     const std::uint8_t* base = data.data() + res.offset + std::size_t(p) * pairBytes;
@@ -96,10 +96,10 @@ Picture decodePhotoCd(std::span<const std::uint8_t> data, int resolution) {
         const long double Y = 1.3584L * luma[x];
         const long double c1 = int(up1[std::size_t(r) * w + x]) - 156;
         const long double c2 = int(up2[std::size_t(r) * w + x]) - 137;
-        std::uint8_t* px = place(x, y);
-        px[2] = clampRound(Y + 1.8215L * c2);
-        px[1] = clampRound(Y - 0.9271435L * c2 - 0.4302726L * c1);
-        px[0] = clampRound(Y + 2.2179L * c1);
+        const std::uint8_t red = clampRound(Y + 1.8215L * c2);
+        const std::uint8_t green = clampRound(Y - 0.9271435L * c2 - 0.4302726L * c1);
+        const std::uint8_t blue = clampRound(Y + 2.2179L * c1);
+        place(x, y) = rgb(red, green, blue);
       }
     }
   }

@@ -8,6 +8,7 @@
 
 #include "imaging/byte_reader.h"
 #include "imaging/decoders.h"
+#include "imaging/palette.h"
 #include "imaging/readers/color_conversion.h"
 #include "imaging/readers/readers.h"
 #include "imaging/rgb_rows.h"
@@ -60,7 +61,8 @@ class RowCounts {
 };
 
 // Modes 0, 1, 2 and 8: the first channel only, one row at a time.
-void readSingleChannel(const Header& h, ByteReader& in, bool packBits, const RowCounts& counts, Picture& pic) {
+void readSingleChannel(const Header& h, ByteReader& in, bool packBits, const RowCounts& counts, const Palette& palette,
+                       Picture& pic) {
   const unsigned b = h.depth == 16 ? 2 : 1;
   const std::size_t srcRow = h.depth == 1 ? (std::size_t(h.width) + 7) / 8 : std::size_t(h.width) * b;
   std::vector<std::uint8_t> row(srcRow);
@@ -76,10 +78,10 @@ void readSingleChannel(const Header& h, ByteReader& in, bool packBits, const Row
       std::fill(row.begin(), row.end(), 0);
       if (in.read(row.data(), srcRow) == 0) break;
     }
-    std::uint8_t* dst = pic.row(int(y));
-    if (b == 1) std::memcpy(dst, row.data(), std::min(srcRow, pic.stride()));
+    Pixel* dst = pic.row(int(y));
+    if (b == 1) indexedToPixels(row.data(), int(h.depth), palette, dst, h.width);
     else
-      for (std::uint32_t x = 0; x < h.width; ++x) dst[x] = row[2 * x];  // high byte
+      for (std::uint32_t x = 0; x < h.width; ++x) dst[x] = palette[row[2 * x]];  // high byte
   }
 }
 
@@ -106,29 +108,25 @@ void readPlanes(const Header& h, ByteReader& in, bool packBits, const RowCounts&
   };
   auto sample16 = [&](std::size_t channel, std::uint64_t i) { return (at(channel, i) << 8) | at(channel, i + 1); };
   for (std::uint32_t y = 0; y < h.height; ++y) {
-    std::uint8_t* dst = pic.row(int(y));
+    Pixel* dst = pic.row(int(y));
     const std::uint64_t rowStart = std::uint64_t(y) * h.width;
     if (h.mode == kRgb && b == 1 && h.channels >= 3 && 2 * planeBytes + rowStart + h.width <= planes.size()) {
       // 8-bit RGB with the whole row there, the common case.
       const std::uint8_t* red = planes.data() + rowStart;
-      interleaveBgr(red, red + planeBytes, red + 2 * planeBytes, dst, h.width);
+      planesToPixels(red, red + planeBytes, red + 2 * planeBytes, dst, h.width);
       continue;
     }
-    for (std::uint32_t x = 0; x < h.width; ++x, dst += 3) {
+    for (std::uint32_t x = 0; x < h.width; ++x) {
       const std::uint64_t i = (std::uint64_t(y) * h.width + x) * b;  // 16-bit samples: the high byte first
       switch (h.mode) {
-        case kRgb:
-          dst[0] = std::uint8_t(at(2, i));
-          dst[1] = std::uint8_t(at(1, i));
-          dst[2] = std::uint8_t(at(0, i));
-          break;
+        case kRgb: dst[x] = rgb(int(at(0, i)), int(at(1, i)), int(at(2, i))); break;
         case kCmyk:  // stored inverted: 255 (65535) is no ink
-          if (b == 1) cmyk8ToBgr(255 - at(0, i), 255 - at(1, i), 255 - at(2, i), 255 - at(3, i), dst);
+          if (b == 1) dst[x] = cmyk8ToPixel(255 - at(0, i), 255 - at(1, i), 255 - at(2, i), 255 - at(3, i));
           else
-            cmyk16ToBgr(65535 - sample16(0, i), 65535 - sample16(1, i), 65535 - sample16(2, i),
-                        65535 - sample16(3, i), dst);
+            dst[x] = cmyk16ToPixel(65535 - sample16(0, i), 65535 - sample16(1, i), 65535 - sample16(2, i),
+                                   65535 - sample16(3, i));
           break;
-        case kLab: labToBgr(at(0, i), int(at(1, i)) - 128, int(at(2, i)) - 128, dst); break;
+        case kLab: dst[x] = labToPixel(at(0, i), int(at(1, i)) - 128, int(at(2, i)) - 128); break;
         default: break;
       }
     }
@@ -188,21 +186,22 @@ Picture readPhotoshop(const ReaderInput& input) {
     if (need > in.remaining()) throw PictureError("PSD: image data past the end of the file");
   }
 
-  Picture pic;
-  // The colour modes write every pixel of every row.
-  if (bits == 24) pic.allocateForOverwrite(int(h.width), int(h.height), bits);
-  else pic.allocate(int(h.width), int(h.height), bits);
+  Palette palette;
   if (bits == 1) {
-    pic.palette() = {{255, 255, 255}, {0, 0, 0}};
+    palette[0] = kWhite;
+    palette[1] = kBlack;
   } else if (bits == 8) {
-    pic.palette().resize(256);
-    for (int i = 0; i < 256; ++i) {
-      const auto v = std::uint8_t(i);
-      pic.palette()[i] = h.mode == kIndexed ? PaletteEntry{table[i], table[256 + i], table[512 + i]} : PaletteEntry{v, v, v};
-    }
+    palette = Palette::grey();
+    if (h.mode == kIndexed)
+      for (std::size_t i = 0; i < 256; ++i) palette[i] = rgb(table[i], table[256 + i], table[512 + i]);
   }
+  Picture pic;
+  // The colour modes write every pixel of every row; rows of a single
+  // channel that the data do not reach are colour 0.
+  if (bits == 24) pic.allocateForOverwrite(int(h.width), int(h.height), bits);
+  else pic.allocate(int(h.width), int(h.height), bits, palette[0]);
   if (bits == 24) readPlanes(h, in, packBits, counts, pic);
-  else readSingleChannel(h, in, packBits, counts, pic);
+  else readSingleChannel(h, in, packBits, counts, palette, pic);
   return pic;
 }
 

@@ -1,7 +1,7 @@
 // PNG reader through libpng: every colour type and depth, interlaced or
-// not, to 24 bits; 16-bit samples keep their high byte, palettes and grey
-// are expanded, and transparency (an alpha channel or a tRNS chunk) is
-// composed over black. libpng reports errors by longjmp: the functions that
+// not, straight into the bitmap's rows (counted as 24 bits); 16-bit samples
+// keep their high byte, palettes and grey are expanded, and transparency
+// (an alpha channel or a tRNS chunk) is composed over black in place. libpng reports errors by longjmp: the functions that
 // call into it hold nothing that needs destroying, and the error comes back
 // here as an exception with libpng's message.
 #include <png.h>
@@ -14,7 +14,6 @@
 
 #include "imaging/readers/over_black.h"
 #include "imaging/readers/readers.h"
-#include "imaging/rgb_rows.h"
 
 namespace lumora {
 
@@ -44,8 +43,8 @@ class PngDecoder {
   PngDecoder& operator=(const PngDecoder&) = delete;
 
   // Reads the header and sets the transformations to 8-bit blue, green,
-  // red, with alpha when the file has any (an alpha channel or tRNS);
-  // false after a libpng error.
+  // red and a fourth byte: the alpha when the file has any (an alpha
+  // channel or tRNS), else 0xFF; false after a libpng error.
   bool readHeader(png_uint_32* width, png_uint_32* height) {
     if (setjmp(png_jmpbuf(png_))) return false;
     png_read_info(png_, info_);
@@ -62,11 +61,8 @@ class PngDecoder {
     png_set_expand(png_);  // palette, low-depth grey and tRNS to full samples
     png_set_strip_16(png_);
     png_set_gray_to_rgb(png_);
-    // Opaque rows read one at a time come as red, green, blue and are
-    // exchanged in place (faster than libpng's own byte-by-byte exchange);
-    // the rest libpng gives as blue, green, red.
-    swapsRows_ = !alpha_ && !interlaced_;
-    if (!swapsRows_) png_set_bgr(png_);
+    png_set_bgr(png_);
+    if (!alpha_) png_set_filler(png_, 0xFF, PNG_FILLER_AFTER);
     png_set_interlace_handling(png_);
     png_read_update_info(png_, info_);
     *width = png_get_image_width(png_, info_);
@@ -75,42 +71,30 @@ class PngDecoder {
     return true;
   }
 
-  // Reads every row (all passes of an interlaced file) into `rows`; false
-  // after a libpng error.
-  bool readRows(png_bytepp rows) {
+  // Reads every row (all passes of an interlaced file, through `rows`, the
+  // picture's rows) into the picture, composing a file with alpha over
+  // black; false after a libpng error.
+  bool readRows(Picture& picture, png_bytepp rows) {
     if (setjmp(png_jmpbuf(png_))) return false;
-    png_read_image(png_, rows);
-    return true;
-  }
-
-  // Reads an opaque file that is not interlaced row by row into the
-  // picture, each row's red and blue exchanged while it is in the cache;
-  // false after a libpng error.
-  bool readRowsSwapped(Picture& picture) {
-    if (setjmp(png_jmpbuf(png_))) return false;
-    for (int y = 0; y < picture.height(); ++y) {
-      png_read_row(png_, picture.row(y), nullptr);
-      swapRedBlue(picture.row(y), picture.row(y), std::size_t(picture.width()));
+    const int height = picture.height();
+    const std::size_t width = std::size_t(picture.width());
+    auto bytes = [&picture](int y) { return reinterpret_cast<png_bytep>(picture.row(y)); };
+    if (interlaced_) {
+      png_read_image(png_, rows);
+      if (alpha_)
+        for (int y = 0; y < height; ++y) bgraOverBlack(bytes(y), picture.row(y), width);
+      return true;
+    }
+    // One row at a time, composed while it is in the cache.
+    for (int y = 0; y < height; ++y) {
+      png_read_row(png_, bytes(y), nullptr);
+      if (alpha_) bgraOverBlack(bytes(y), picture.row(y), width);
     }
     return true;
   }
 
-  // Reads a file with alpha that is not interlaced one row at a time
-  // through `row` (rowBytes() long) into the picture; false after a libpng
-  // error.
-  bool readRowsOverBlack(Picture& picture, png_bytep row) {
-    if (setjmp(png_jmpbuf(png_))) return false;
-    for (int y = 0; y < picture.height(); ++y) {
-      png_read_row(png_, row, nullptr);
-      bgraOverBlack(row, picture.row(y), std::size_t(picture.width()));
-    }
-    return true;
-  }
 
-  bool alpha() const { return alpha_; }
   bool interlaced() const { return interlaced_; }
-  bool swapsRows() const { return swapsRows_; }
-
   std::size_t rowBytes() const { return rowBytes_; }
   const char* message() const { return message_; }
 
@@ -135,7 +119,6 @@ class PngDecoder {
   std::size_t rowBytes_ = 0;
   bool alpha_ = false;
   bool interlaced_ = false;
-  bool swapsRows_ = false;
   char message_[200] = {};
 };
 
@@ -146,35 +129,15 @@ Picture readPng(const ReaderInput& input) {
   PngDecoder decoder(input.data);
   png_uint_32 width = 0, height = 0;
   if (!decoder.readHeader(&width, &height)) throw PictureError(std::string("PNG: ") + decoder.message());
-  if (decoder.rowBytes() != std::size_t(width) * (decoder.alpha() ? 4 : 3))
-    throw PictureError("PNG: wrong pixel format");
-  if (std::uint64_t(width) * height * 4 > Picture::kMaxBytes) throw PictureError("Picture too large.");
+  if (decoder.rowBytes() != std::size_t(width) * 4) throw PictureError("PNG: wrong pixel format");
+  Picture::checkSize(width, height);
 
   Picture pic;
   pic.allocateForOverwrite(int(width), int(height), 24);  // every row is read or the reading fails
-  auto failed = [&decoder] { return PictureError(std::string("PNG: ") + decoder.message()); };
-  if (decoder.swapsRows()) {
-    if (!decoder.readRowsSwapped(pic)) throw failed();
-    return pic;
-  }
-  if (!decoder.alpha()) {
-    // Blue, green, red straight into the picture's rows, every pass.
-    std::vector<png_bytep> rows(height);
-    for (png_uint_32 y = 0; y < height; ++y) rows[y] = pic.row(int(y));
-    if (!decoder.readRows(rows.data())) throw failed();
-    return pic;
-  }
-  if (!decoder.interlaced()) {
-    std::vector<std::uint8_t> row(decoder.rowBytes());
-    if (!decoder.readRowsOverBlack(pic, row.data())) throw failed();
-    return pic;
-  }
-  // The passes of an interlaced file fill the whole picture in turn.
-  std::vector<std::uint8_t> bgra(std::size_t(width) * height * 4);
-  std::vector<png_bytep> rows(height);
-  for (png_uint_32 y = 0; y < height; ++y) rows[y] = bgra.data() + std::size_t(y) * width * 4;
-  if (!decoder.readRows(rows.data())) throw failed();
-  for (png_uint_32 y = 0; y < height; ++y) bgraOverBlack(rows[y], pic.row(int(y)), width);
+  std::vector<png_bytep> rows;  // an interlaced file's passes go over all of them
+  if (decoder.interlaced())
+    for (png_uint_32 y = 0; y < height; ++y) rows.push_back(reinterpret_cast<png_bytep>(pic.row(int(y))));
+  if (!decoder.readRows(pic, rows.data())) throw PictureError(std::string("PNG: ") + decoder.message());
   return pic;
 }
 

@@ -5,6 +5,7 @@
 #include <cstdint>
 
 #include "imaging/byte_reader.h"
+#include "imaging/palette.h"
 #include "imaging/readers/readers.h"
 #include "imaging/rgb_rows.h"
 
@@ -60,12 +61,16 @@ class MapReader {
   ByteReader r_;
 };
 
-void greyPalette(Picture& p) {
-  p.palette().resize(256);
-  for (int i = 0; i < 256; ++i) p.palette()[std::size_t(i)] = {std::uint8_t(i), std::uint8_t(i), std::uint8_t(i)};
+// Bit maps: 0 is white, 1 black.
+const Palette& bitPalette() {
+  static const Palette palette = [] {
+    Palette p;
+    p[0] = kWhite;
+    p[1] = kBlack;
+    return p;
+  }();
+  return palette;
 }
-
-void bitPalette(Picture& p) { p.palette() = {{255, 255, 255}, {0, 0, 0}}; }
 
 // Refuses a header whose pixels cannot all be in the rest of the file
 // (each needs at least `bytesEach` bytes), before allocating.
@@ -79,35 +84,38 @@ std::uint64_t bitRowBytes(int width) { return (std::uint64_t(width) + 7) / 8; }
 
 void readTextBits(MapReader& in, Picture& p) {
   for (int y = 0; y < p.height(); ++y) {
-    std::uint8_t* row = p.row(y);
-    for (int x = 0; x < p.width(); ++x) {
-      // One digit is one pixel, with or without white space between.
-      const unsigned bit = unsigned(in.nextDigit() - '0') & 1u;
-      row[x >> 3] |= std::uint8_t(bit << (7 - (x & 7)));
-    }
+    Pixel* row = p.row(y);
+    // One digit is one pixel, with or without white space between.
+    for (int x = 0; x < p.width(); ++x) row[x] = bitPalette()[unsigned(in.nextDigit() - '0') & 1u];
   }
 }
 
-// Every row is read whole, or the picture fails.
-void readBinaryRows(MapReader& in, Picture& p, std::size_t rowBytes) {
-  for (int y = 0; y < p.height(); ++y)
-    if (in.bytes().read(p.row(y), rowBytes) < rowBytes) throw PictureError(kReadError);
+// Every row is read whole, or the picture fails. A row holds `rowBytes`
+// bytes of `bits`-bit pixels.
+void readBinaryRows(MapReader& in, Picture& p, std::size_t rowBytes, int bits, const Palette& palette) {
+  ByteReader& bytes = in.bytes();
+  for (int y = 0; y < p.height(); ++y) {
+    if (bytes.remaining() < rowBytes) throw PictureError(kReadError);
+    indexedToPixels(bytes.rest().data(), bits, palette, p.row(y), std::size_t(p.width()));
+    bytes.skip(rowBytes);
+  }
 }
 
-// Red, green, blue in the file; blue, green, red in the rows.
+// Red, green, blue in the file.
 void readBinaryPixels(MapReader& in, Picture& p) {
   const std::size_t rowBytes = 3 * std::size_t(p.width());
   ByteReader& bytes = in.bytes();
   const std::size_t pictureBytes = rowBytes * std::size_t(p.height());
-  if (p.stride() == rowBytes && bytes.remaining() >= pictureBytes) {
-    // Rows without padding, all there: one run over the whole picture.
-    swapRedBlue(bytes.rest().data(), p.row(0), std::size_t(p.width()) * std::size_t(p.height()));
+  if (bytes.remaining() >= pictureBytes) {
+    // All there: one run over the whole picture (the bitmap's rows follow
+    // one another without padding).
+    rgbToPixels(bytes.rest().data(), p.row(0), std::size_t(p.width()) * std::size_t(p.height()));
     bytes.skip(pictureBytes);
     return;
   }
   for (int y = 0; y < p.height(); ++y) {
     if (bytes.remaining() < rowBytes) throw PictureError(kReadError);
-    swapRedBlue(bytes.rest().data(), p.row(y), std::size_t(p.width()));
+    rgbToPixels(bytes.rest().data(), p.row(y), std::size_t(p.width()));
     bytes.skip(rowBytes);
   }
 }
@@ -135,39 +143,36 @@ Picture readPortableMap(const ReaderInput& in) {
   switch (format) {
     case 1:
       checkRoom(r, width, height, 1);
-      p.allocate(width, height, 1);
-      bitPalette(p);
+      p.allocateForOverwrite(width, height, 1);  // every pixel is read or the reading fails
       readTextBits(r, p);
       break;
     case 2:
       checkRoom(r, width, height, 1);
-      p.allocate(width, height, 8);
-      greyPalette(p);
+      p.allocateForOverwrite(width, height, 8);
       for (int y = 0; y < height; ++y)
-        for (int x = 0; x < width; ++x) p.row(y)[x] = std::uint8_t(r.number());
+        for (int x = 0; x < width; ++x) {
+          const int v = r.number() & 0xFF;
+          p.row(y)[x] = rgb(v, v, v);
+        }
       break;
     case 3:
       checkRoom(r, width, height, 3);
-      p.allocate(width, height, 24);
+      p.allocateForOverwrite(width, height, 24);
       for (int y = 0; y < height; ++y)
         for (int x = 0; x < width; ++x) {
-          std::uint8_t* px = p.row(y) + 3 * std::size_t(x);
-          px[2] = std::uint8_t(r.number());
-          px[1] = std::uint8_t(r.number());
-          px[0] = std::uint8_t(r.number());
+          const int red = r.number(), green = r.number(), blue = r.number();
+          p.row(y)[x] = rgb(red, green, blue);
         }
       break;
     case 4:
       checkRoom(r, bitRowBytes(width), std::uint64_t(height), 1);
       p.allocateForOverwrite(width, height, 1);
-      bitPalette(p);
-      readBinaryRows(r, p, std::size_t(bitRowBytes(width)));
+      readBinaryRows(r, p, std::size_t(bitRowBytes(width)), 1, bitPalette());
       break;
     case 5:
       checkRoom(r, width, height, 1);
       p.allocateForOverwrite(width, height, 8);
-      greyPalette(p);
-      readBinaryRows(r, p, std::size_t(width));
+      readBinaryRows(r, p, std::size_t(width), 8, Palette::grey());
       break;
     default:
       checkRoom(r, width, height, 3);

@@ -8,6 +8,7 @@
 #include "imaging/byte_reader.h"
 #include "imaging/decoders.h"
 #include "imaging/readers/readers.h"
+#include "imaging/rgb_rows.h"
 
 namespace lumora {
 
@@ -51,25 +52,23 @@ Picture readRla(const ReaderInput& input) {
     }
   }
 
+  // The matte is not shown: only the colour planes are unpacked.
   Picture pic;
-  pic.allocate(width, height, bits);
+  pic.allocateForOverwrite(width, height, bits);  // every row is made
   const std::size_t w = std::size_t(width);
-  std::vector<std::uint8_t> plane(w * planes);
+  std::vector<std::uint8_t> plane(w * 3);
   for (int r = 0; r < height; ++r) {
     in.seek(kHeaderSize + 4 * std::size_t(r));
     in.seek(in.u32be());
     std::fill(plane.begin(), plane.end(), 0);
-    for (std::size_t c = 0; c < planes; ++c) {
+    for (std::size_t c = 0; c < 3; ++c) {
       const std::size_t length = in.u16be();
       const std::size_t start = in.position();
       decodeRlaRle(in, length, std::span<std::uint8_t>(plane).subspan(c * w, w));
       in.seek(start);
       in.skip(length);
     }
-    std::uint8_t* dst = pic.row(bottomUp ? height - 1 - r : r);
-    static constexpr std::size_t kOrder[4] = {2, 1, 0, 3};  // red, green, blue, matte -> blue, green, red, matte
-    for (std::size_t x = 0; x < w; ++x)
-      for (std::size_t c = 0; c < planes; ++c) dst[planes * x + kOrder[c]] = plane[c * w + x];
+    planesToPixels(plane.data(), plane.data() + w, plane.data() + 2 * w, pic.row(bottomUp ? height - 1 - r : r), w);
   }
   return pic;
 }

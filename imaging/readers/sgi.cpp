@@ -6,6 +6,7 @@
 #include "imaging/byte_reader.h"
 #include "imaging/decoders.h"
 #include "imaging/readers/readers.h"
+#include "imaging/rgb_rows.h"
 
 namespace lumora {
 
@@ -73,42 +74,35 @@ Picture readSgi(const ReaderInput& in) {
     if (needed > r.remaining()) throw PictureError("SGI: rows past the end of the file");
   }
 
-  // Three channels are red, green, blue; a fourth goes into the fourth byte;
-  // any other number shows channel 0 in grey.
+  // Three channels are red, green, blue; a fourth (alpha) is not shown, and
+  // counts as 32 bits; any other number shows channel 0 in grey.
   const int used = h.channels == 3 || h.channels == 4 ? h.channels : 1;
+  const int shown = used == 1 ? 1 : 3;
   Picture picture;
-  picture.allocate(h.width, h.height, used == 3 ? 24 : used == 4 ? 32 : 8);
-  if (used == 1) {
-    picture.palette().resize(256);
-    for (int i = 0; i < 256; ++i) picture.palette()[std::size_t(i)] = {std::uint8_t(i), std::uint8_t(i), std::uint8_t(i)};
-  }
+  picture.allocateForOverwrite(h.width, h.height, used == 3 ? 24 : used == 4 ? 32 : 8);  // every row is made
 
-  constexpr int kByteOfChannel[4] = {2, 1, 0, 3};  // red, green, blue, alpha
   const std::size_t width = std::size_t(h.width);
-  std::vector<std::uint8_t> samples(width);
+  std::vector<std::uint8_t> samples(width * std::size_t(shown));
   for (int i = 0; i < h.height; ++i) {
-    std::uint8_t* row = picture.row(h.height - 1 - i);
-    for (int k = 0; k < used; ++k) {
-      std::fill(samples.begin(), samples.end(), 0);
+    for (int k = 0; k < shown; ++k) {
+      const std::span<std::uint8_t> channel = std::span(samples).subspan(std::size_t(k) * width, width);
+      std::fill(channel.begin(), channel.end(), std::uint8_t(0));
       const std::size_t entry = std::size_t(i) + std::size_t(k) * std::size_t(h.height);
       if (h.runLength) {
         // The table's lengths count bytes, whatever the sample size.
         const auto packed = in.data.subspan(std::min<std::size_t>(table.offsets[entry], in.data.size()));
         ByteReader rowReader(packed.first(std::min<std::size_t>(table.lengths[entry], packed.size())));
-        decodeSgiRle(rowReader, h.bytesPerSample, samples);
+        decodeSgiRle(rowReader, h.bytesPerSample, channel);
       } else {
         // Plain rows: each sample is its high (first) byte.
         const std::size_t step = std::size_t(h.bytesPerSample);
         const std::uint8_t* src = in.data.data() + kHeaderSize + entry * width * step;
-        for (std::size_t x = 0; x < width; ++x) samples[x] = src[x * step];
-      }
-      if (used == 1) {
-        std::copy(samples.begin(), samples.end(), row);
-      } else {
-        const int byte = kByteOfChannel[k];
-        for (std::size_t x = 0; x < width; ++x) row[x * std::size_t(used) + std::size_t(byte)] = samples[x];
+        for (std::size_t x = 0; x < width; ++x) channel[x] = src[x * step];
       }
     }
+    const std::uint8_t* red = samples.data();
+    if (shown == 1) planesToPixels(red, red, red, picture.row(h.height - 1 - i), width);
+    else planesToPixels(red, red + width, red + 2 * width, picture.row(h.height - 1 - i), width);
   }
   return picture;
 }

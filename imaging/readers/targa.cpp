@@ -1,11 +1,12 @@
 // Truevision Targa: colour-mapped, true-colour and grey pictures, plain or
 // run-length coded, stored top-down or bottom-up.
-#include <algorithm>
 #include <vector>
 
 #include "imaging/byte_reader.h"
 #include "imaging/decoders.h"
+#include "imaging/palette.h"
 #include "imaging/readers/readers.h"
+#include "imaging/rgb_rows.h"
 
 namespace lumora {
 
@@ -47,20 +48,21 @@ int pixelFormat(int depth) {
   }
 }
 
-std::vector<PaletteEntry> readColourMap(ByteReader& r, const TargaHeader& h) {
-  std::vector<PaletteEntry> palette(std::size_t(h.colourMapLength));
-  for (PaletteEntry& e : palette) {
+// The colour map; entries past the 256 an 8-bit pixel can reach are read
+// over.
+Palette readColourMap(ByteReader& r, const TargaHeader& h) {
+  Palette palette;
+  for (std::size_t i = 0; i < std::size_t(h.colourMapLength); ++i) {
+    Pixel p;
     if (h.colourMapEntrySize == 24 || h.colourMapEntrySize == 32) {
-      e.b = r.u8();
-      e.g = r.u8();
-      e.r = r.u8();
+      const int b = r.u8(), g = r.u8(), red = r.u8();
       if (h.colourMapEntrySize == 32) r.u8();
+      p = rgb(red, g, b);
     } else {
       const unsigned v = r.u16le();
-      e.b = std::uint8_t((v & 31) << 3);
-      e.g = std::uint8_t(((v >> 5) & 31) << 3);
-      e.r = std::uint8_t(((v >> 10) & 31) << 3);
+      p = rgb(int(((v >> 10) & 31) << 3), int(((v >> 5) & 31) << 3), int((v & 31) << 3));
     }
+    if (i < 256) palette[i] = p;
   }
   return palette;
 }
@@ -88,6 +90,19 @@ bool packetsCover(std::span<const std::uint8_t> packed, std::size_t p, std::size
   return true;
 }
 
+// One row of `width` stored pixels of the given depth to bitmap pixels.
+void convertRow(const std::uint8_t* src, int depth, const Palette& palette, Pixel* dst, std::size_t width) {
+  switch (depth) {
+    case 8: indexedToPixels(src, 8, palette, dst, width); return;
+    case 15:
+    case 16: rgb15ToPixels(src, dst, width); return;
+    case 24: bgrToPixels(src, dst, width); return;
+    default:  // 32: the fourth byte (alpha) is not shown
+      for (std::size_t x = 0; x < width; ++x, src += 4) dst[x] = rgb(src[2], src[1], src[0]);
+      return;
+  }
+}
+
 }  // namespace
 
 Picture readTarga(const ReaderInput& in) {
@@ -98,14 +113,14 @@ Picture readTarga(const ReaderInput& in) {
   if (r.remaining() < (h.colourMapType == 1 ? colourMapBytes(h) : 0)) throw PictureError(kInvalid);
 
   Picture picture;
+  Palette palette;
   const bool grey = h.imageType == 3 || h.imageType == 11;
   if (grey) {
     // A colour map before grey pixels is skipped; the pixels are grey levels.
     if (h.colourMapType == 1) r.skip(colourMapBytes(h));
-    picture.palette().resize(256);
-    for (int i = 0; i < 256; ++i) picture.palette()[std::size_t(i)] = {std::uint8_t(i), std::uint8_t(i), std::uint8_t(i)};
+    palette = Palette::grey();
   } else if (h.colourMapType == 1) {
-    picture.palette() = readColourMap(r, h);
+    palette = readColourMap(r, h);
   }
 
   // Depth 15 is stored in two bytes per pixel, like depth 16.
@@ -117,7 +132,10 @@ Picture readTarga(const ReaderInput& in) {
   if (h.imageType >= 1 && h.imageType <= 3) {
     if (r.remaining() < pixelBytes) throw PictureError(kInvalid);
     picture.allocateForOverwrite(h.width, h.height, bits);  // every row is read
-    for (int k = 0; k < h.height; ++k) r.read(picture.row(destRow(k)), rowBytes);
+    for (int k = 0; k < h.height; ++k) {
+      convertRow(r.rest().data(), h.depth, palette, picture.row(destRow(k)), std::size_t(h.width));
+      r.skip(rowBytes);
+    }
   } else if (h.imageType >= 9 && h.imageType <= 11) {
     const std::size_t p = std::size_t(targaBytesPerPixel(h.depth));
     if (!packetsCover(r.rest(), p, pixelBytes)) throw PictureError(kInvalid);
@@ -127,9 +145,10 @@ Picture readTarga(const ReaderInput& in) {
     std::vector<std::uint8_t> pixels(pixelBytes);
     decodeTargaRle(r.rest(), h.depth, pixels);
     for (int k = 0; k < h.height; ++k)
-      std::copy_n(pixels.data() + std::size_t(k) * rowBytes, rowBytes, picture.row(destRow(k)));
+      convertRow(pixels.data() + std::size_t(k) * rowBytes, h.depth, palette, picture.row(destRow(k)),
+                 std::size_t(h.width));
   } else {
-    picture.allocate(h.width, h.height, bits);
+    picture.allocate(h.width, h.height, bits, bits == 8 ? palette[0] : kBlack);  // no pixel data: colour 0
   }
   return picture;
 }

@@ -12,6 +12,7 @@
 #include "imaging/decoders.h"
 #include "imaging/inflate.h"
 #include "imaging/orientation.h"
+#include "imaging/palette.h"
 #include "imaging/readers/color_conversion.h"
 #include "imaging/readers/readers.h"
 #include "imaging/rgb_rows.h"
@@ -156,15 +157,16 @@ class Directory {
 };
 
 // How the samples of one pixel become the bitmap's pixel.
+// (The pixel formats in brackets are the ones counted for the file.)
 enum class Kind {
-  Indexed,   // 1, 4 or 8 bits: the row copied as it stands
-  Grey,      // 8 or 16-bit first sample of each pixel, to 8 bits
-  Rgb,       // to 24 bits
-  Rgba,      // to 32 bits, the fourth sample in the fourth byte
-  Copy3,     // three samples copied unconverted (YCbCr)
+  Indexed,   // 1, 4 or 8 bits through the palette
+  Grey,      // 8 or 16-bit first sample of each pixel through the 8-bit palette
+  Rgb,       // (24 bits)
+  Rgba,      // (32 bits) the fourth sample is not shown
+  Copy3,     // three samples shown unconverted (YCbCr), the first as blue (24 bits)
   Lab,
   Cmyk,
-  Raw,       // anything else: the row's bytes copied into a 32-bit bitmap
+  Raw,       // anything else: the row's bytes taken as 32-bit pixels, alpha not shown (32 bits)
 };
 
 struct Layout {
@@ -217,10 +219,10 @@ Layout chooseLayout(std::uint32_t bps, std::uint32_t spp, std::int64_t colourSam
 }
 
 // Palette for one colour sample, by the pixel format and the interpretation.
-std::vector<PaletteEntry> buildPalette(int bits, std::uint32_t bps, std::uint32_t p, const Directory& dir) {
+Palette buildPalette(int bits, std::uint32_t bps, std::uint32_t p, const Directory& dir) {
   const std::size_t n = std::size_t(1) << bits;
-  std::vector<PaletteEntry> pal(n);  // black unless set below
-  auto grey = [](int v) { return PaletteEntry{std::uint8_t(v), std::uint8_t(v), std::uint8_t(v)}; };
+  Palette pal;  // black unless set below
+  auto grey = [](int v) { return rgb(v, v, v); };
   for (std::size_t i = 0; i < n; ++i) {
     const int v = int(i);
     if (p == 0) pal[i] = bits == 1 ? grey(v ? 0 : 255) : bits == 4 ? grey(16 * (15 - v)) : grey(255 - v);
@@ -231,10 +233,10 @@ std::vector<PaletteEntry> buildPalette(int bits, std::uint32_t bps, std::uint32_
     const std::size_t entries = std::size_t(1) << std::min<std::uint32_t>(bps, 16);
     // 16-bit indices are reduced to their high byte; entry i stands for i << 8.
     const std::size_t stride = bps == 16 ? 256 : 1;
-    auto at = [&](std::size_t i) { return i < map.size() ? std::uint8_t(map[i] >> 8) : std::uint8_t(0); };
+    auto at = [&](std::size_t i) { return i < map.size() ? int(map[i] >> 8) : 0; };
     for (std::size_t i = 0; i < n; ++i) {
       const std::size_t k = i * stride;
-      pal[i] = {at(k), at(entries + k), at(2 * entries + k)};
+      pal[i] = rgb(at(k), at(entries + k), at(2 * entries + k));
     }
   }
   return pal;
@@ -246,49 +248,44 @@ void undoPredictor(std::uint8_t* row, std::size_t rowBytes, std::uint32_t spp, s
   for (std::size_t i = spp; i < end; ++i) row[i] = std::uint8_t(row[i] + row[i - spp]);
 }
 
-void convertRow(const Layout& l, const std::uint8_t* src, std::size_t rowBytes, int width, Picture& pic, int y) {
-  std::uint8_t* dst = pic.row(y);
+void convertRow(const Layout& l, const Palette& palette, const std::uint8_t* src, std::size_t rowBytes, int width,
+                Pixel* dst) {
   const unsigned s = l.sampleBytes, h = l.high;
   auto value = [&](const std::uint8_t* p) -> unsigned {
     return s == 1 ? p[0] : l.big ? (unsigned(p[0]) << 8) | p[1] : p[0] | (unsigned(p[1]) << 8);
   };
   switch (l.kind) {
-    case Kind::Indexed:
-    case Kind::Raw: std::memcpy(dst, src, std::min(rowBytes, pic.stride())); return;
+    case Kind::Indexed: indexedToPixels(src, l.bits, palette, dst, std::size_t(width)); return;
+    case Kind::Raw: {
+      const std::size_t bytes = std::min(rowBytes, std::size_t(width) * 4);
+      std::memcpy(dst, src, bytes);
+      std::memset(reinterpret_cast<std::uint8_t*>(dst) + bytes, 0, std::size_t(width) * 4 - bytes);
+      for (int x = 0; x < width; ++x) dst[x] |= 0xFF000000u;
+      return;
+    }
     case Kind::Grey:
-      for (int x = 0; x < width; ++x) dst[x] = src[std::size_t(x) * l.pixelBytes + h];
+      for (int x = 0; x < width; ++x) dst[x] = palette[src[std::size_t(x) * l.pixelBytes + h]];
       return;
     case Kind::Rgb:
-      if (s == 1) {
-        swapRedBlue(src, dst, std::size_t(width));
+      if (s == 1 && l.pixelBytes == 3) {
+        rgbToPixels(src, dst, std::size_t(width));
         return;
       }
       [[fallthrough]];
-    case Kind::Rgba: {
-      const unsigned out = l.kind == Kind::Rgb ? 3 : 4;
-      for (int x = 0; x < width; ++x, src += l.pixelBytes, dst += out) {
-        dst[0] = src[2 * s + h];
-        dst[1] = src[s + h];
-        dst[2] = src[h];
-        if (out == 4) dst[3] = src[3 * s + h];
-      }
+    case Kind::Rgba:
+      for (int x = 0; x < width; ++x, src += l.pixelBytes) dst[x] = rgb(src[h], src[s + h], src[2 * s + h]);
       return;
-    }
     case Kind::Copy3:
-      for (int x = 0; x < width; ++x, src += l.pixelBytes, dst += 3) {
-        dst[0] = src[h];
-        dst[1] = src[s + h];
-        dst[2] = src[2 * s + h];
-      }
+      for (int x = 0; x < width; ++x, src += l.pixelBytes) dst[x] = rgb(src[2 * s + h], src[s + h], src[h]);
       return;
     case Kind::Lab:
-      for (int x = 0; x < width; ++x, src += l.pixelBytes, dst += 3)
-        labToBgr(src[h], std::int8_t(src[s + h]), std::int8_t(src[2 * s + h]), dst);
+      for (int x = 0; x < width; ++x, src += l.pixelBytes)
+        dst[x] = labToPixel(src[h], std::int8_t(src[s + h]), std::int8_t(src[2 * s + h]));
       return;
     case Kind::Cmyk:
-      for (int x = 0; x < width; ++x, src += l.pixelBytes, dst += 3) {
-        if (s == 1) cmyk8ToBgr(src[0], src[1], src[2], src[3], dst);
-        else cmyk16ToBgr(value(src), value(src + 2), value(src + 4), value(src + 6), dst);
+      for (int x = 0; x < width; ++x, src += l.pixelBytes) {
+        if (s == 1) dst[x] = cmyk8ToPixel(src[0], src[1], src[2], src[3]);
+        else dst[x] = cmyk16ToPixel(value(src), value(src + 2), value(src + 4), value(src + 6));
       }
       return;
   }
@@ -358,25 +355,25 @@ Picture readTiff(const ReaderInput& input) {
   }
 
   Picture pic;
-  // Every kind but Raw writes each row whole; the rows that no strip
-  // reaches are cleared below.
-  if (layout.kind == Kind::Raw) pic.allocate(int(width), int(height), layout.bits);
-  else pic.allocateForOverwrite(int(width), int(height), layout.bits);
-  if (layout.kind == Kind::Indexed || layout.kind == Kind::Grey)
-    pic.palette() = buildPalette(layout.bits, bps, photometric, dir);
+  // Every row is converted whole; the rows that no strip reaches are
+  // cleared below, to colour 0 of a palette or black.
+  pic.allocateForOverwrite(int(width), int(height), layout.bits);
+  const bool indexed = layout.kind == Kind::Indexed || layout.kind == Kind::Grey;
+  const Palette palette = indexed ? buildPalette(layout.bits, bps, photometric, dir) : Palette();
+  const Pixel cleared = indexed ? palette[0] : kBlack;
 
   // Each strip starts at the row after the rows of the strips before it, so
   // a strip that unpacks short leaves its own remaining rows unfilled.
   std::uint32_t stripStart = 0;
   std::uint32_t reached = 0;  // the row after the last one filled
-  auto clearRows = [&pic](std::uint32_t from, std::uint32_t to) {
-    for (; from < to; ++from) std::fill_n(pic.row(int(from)), pic.stride(), std::uint8_t(0));
+  auto clearRows = [&](std::uint32_t from, std::uint32_t to) {
+    for (; from < to; ++from) std::fill_n(pic.row(int(from)), width, cleared);
   };
   std::vector<std::uint8_t> strip, rowCopy;
   // Row y from rowCopy (rowBytes long), its predictor undone first.
   auto convertCopiedRow = [&](std::uint32_t y) {
     if (predictor) undoPredictor(rowCopy.data(), rowBytes, spp, width);
-    convertRow(layout, rowCopy.data(), rowBytes, int(width), pic, int(y));
+    convertRow(layout, palette, rowCopy.data(), rowBytes, int(width), pic.row(int(y)));
   };
   for (std::size_t k = 0; k < offsets.size() && stripStart < height; ++k) {
     const std::uint64_t rows = rowsOf(k, stripStart);
@@ -387,19 +384,15 @@ Picture readTiff(const ReaderInput& input) {
     const std::size_t offset = offsets[k];
     const std::size_t packed = k < counts.size() ? counts[k] : 0;
     if (compression == kPackBits) {
-      // Unpacked row by row: 8-bit RGB, the common case, into the
-      // picture's row and exchanged there while it is in the cache; the
-      // rest into rowCopy, which stays in the cache, then converted.
+      // Unpacked row by row into rowCopy, which stays in the cache, then
+      // converted.
       PackBitsReader reader(data.subspan(offset, packed));
-      const bool inPlace = layout.kind == Kind::Rgb && layout.pixelBytes == 3 && !predictor;
-      rowCopy.resize(inPlace ? 0 : rowBytes);
+      rowCopy.resize(rowBytes);
       for (; y < stripStart; ++y) {
-        const std::span<std::uint8_t> row = inPlace ? std::span(pic.row(int(y)), rowBytes) : std::span(rowCopy);
-        const std::size_t got = reader.read(row);
+        const std::size_t got = reader.read(rowCopy);
         if (got == 0) break;
-        std::fill(row.begin() + std::ptrdiff_t(got), row.end(), std::uint8_t(0));
-        if (inPlace) swapRedBlue(row.data(), row.data(), width);
-        else convertCopiedRow(y);
+        std::fill(rowCopy.begin() + std::ptrdiff_t(got), rowCopy.end(), std::uint8_t(0));
+        convertCopiedRow(y);
       }
       reached = y;
       continue;
@@ -428,7 +421,7 @@ Picture readTiff(const ReaderInput& input) {
         rowCopy.resize(rowBytes, 0);
         convertCopiedRow(y);
       } else {
-        convertRow(layout, row, rowBytes, int(width), pic, int(y));
+        convertRow(layout, palette, row, rowBytes, int(width), pic.row(int(y)));
       }
     }
     reached = y;

@@ -1,12 +1,12 @@
-// WebP reader through libwebp: lossy, lossless, with or without alpha, to
-// 24 bits with transparency composed over black. Of an animated file the
+// WebP reader through libwebp: lossy, lossless, with or without alpha,
+// decoded as blue, green, red, alpha straight into the bitmap's rows
+// (counted as 24 bits), transparency composed over black in place. Of an animated file the
 // first frame is shown, as the animation's canvas shows it.
 #include <webp/decode.h>
 #include <webp/demux.h>
 
 #include <cstdint>
 #include <memory>
-#include <vector>
 
 #include "imaging/readers/over_black.h"
 #include "imaging/readers/readers.h"
@@ -28,7 +28,7 @@ void checkSize(int width, int height, unsigned canvases = 1) {
 
 Picture fromBgra(const std::uint8_t* bgra, int width, int height, std::size_t stride) {
   Picture pic;
-  pic.allocate(width, height, 24);
+  pic.allocateForOverwrite(width, height, 24);  // every row is composed
   for (int y = 0; y < height; ++y) bgraOverBlack(bgra + std::size_t(y) * stride, pic.row(y), std::size_t(width));
   return pic;
 }
@@ -62,20 +62,16 @@ Picture readWebp(const ReaderInput& input) {
   // The canvas size of an animation: checked before libwebp allocates it.
   checkSize(features.width, features.height, features.has_animation ? 2 : 1);
   if (features.has_animation) return firstFrame(input.data);
-  if (!features.has_alpha) {
-    // Opaque: decoded straight into the picture's rows.
-    Picture pic;
-    pic.allocate(features.width, features.height, 24);
-    if (!WebPDecodeBGRInto(input.data.data(), input.data.size(), pic.data().data(), pic.data().size(),
-                           int(pic.stride())))
-      throw PictureError(kUndecodable);
-    return pic;
-  }
+  Picture pic;
+  pic.allocateForOverwrite(features.width, features.height, 24);  // every row is decoded or the reading fails
   const std::size_t stride = std::size_t(features.width) * 4;
-  std::vector<std::uint8_t> bgra(stride * std::size_t(features.height));
-  if (!WebPDecodeBGRAInto(input.data.data(), input.data.size(), bgra.data(), bgra.size(), int(stride)))
+  auto* bytes = reinterpret_cast<std::uint8_t*>(pic.row(0));
+  if (!WebPDecodeBGRAInto(input.data.data(), input.data.size(), bytes, stride * std::size_t(features.height),
+                          int(stride)))
     throw PictureError(kUndecodable);
-  return fromBgra(bgra.data(), features.width, features.height, stride);
+  // Opaque pictures come with alpha 255, which the composition keeps as it is.
+  for (int y = 0; y < features.height; ++y) bgraOverBlack(bytes + std::size_t(y) * stride, pic.row(y), std::size_t(features.width));
+  return pic;
 }
 
 }  // namespace lumora

@@ -1,5 +1,7 @@
 #include "saver/core/frame_preparer.h"
 
+#include <utility>
+
 #include "imaging/loader.h"
 #include "saver/core/compose.h"
 #include "saver/core/layout.h"
@@ -21,8 +23,7 @@ PreparedFrame prepareFrame(const FrameJob& job, std::stop_token stop) {
   }
   if (picture.empty() || stop.stop_requested() || job.screenW <= 0 || job.screenH <= 0) return out;
   const Layout layout = layoutPicture(picture.width(), picture.height(), job.screenW, job.screenH, job.fittingThreshold, job.tiling);
-  Bitmap pixels = picture.toBitmap();
-  picture = Picture();  // at most the picture's 32-bit copy and the frame at once
+  Bitmap pixels = std::move(picture).takeBitmap();  // at most the picture and the frame at once
   if (stop.stop_requested()) return out;
   out.frame = Bitmap(job.screenW, job.screenH, kBlack);
   composeFrame(pixels, layout, out.frame);

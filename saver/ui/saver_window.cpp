@@ -236,7 +236,7 @@ void SaverWindow::loadOpening() {
              entryFileExists(*settings_.openingPicture)) {
     try {
       const Picture picture = loadPicture(pathFromAnsi(*settings_.openingPicture).string());
-      openingPicture_->setPixmap(QPixmap::fromImage(toQImage(picture.toBitmap())));
+      openingPicture_->setPixmap(QPixmap::fromImage(toQImage(picture.bitmap())));
       openingPicture_->setGeometry(screenRect().translated(-screenRect().topLeft()));
       openingCaption_->hide();
       openingPicture_->show();

@@ -19,8 +19,9 @@ TEST(Autodesk, PaletteTimesFourAndRowsTopDown) {
   auto f = autodeskFile(3, 2).raw({0, 1, 2, 10, 11, 12});
   const Picture p = test::decode(f.bytes, "cel");
   ASSERT_EQ(p.bits(), 8);
-  EXPECT_EQ(test::row(p, 0, 3), (Bytes{0, 1, 2}));
-  EXPECT_EQ(test::row(p, 1, 3), (Bytes{10, 11, 12}));
+  auto colour = [](int i) { return rgb((i & 63) * 4, (63 - (i & 63)) * 4, 4); };
+  EXPECT_EQ(test::row(p, 0, 3), test::through({0, 1, 2}, colour));
+  EXPECT_EQ(test::row(p, 1, 3), test::through({10, 11, 12}, colour));
   EXPECT_EQ(p.pixel(1, 0), rgb(4, 248, 4));
   EXPECT_EQ(p.pixel(0, 0), rgb(0, 252, 4));
 }

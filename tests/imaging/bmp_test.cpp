@@ -270,14 +270,14 @@ TEST(BmpReader, FilesCutShortFail) {
 }
 
 TEST(BmpReader, SampleSuiteDecodesAlike) {
-  const Bitmap reference = test::loadSample("bmp/bits8.bmp").toBitmap();
+  const Bitmap reference = test::loadSample("bmp/bits8.bmp").bitmap();
   EXPECT_EQ(reference.width(), 13);
   EXPECT_EQ(reference.height(), 7);
   for (const char* name : {"rle8.bmp", "rle8.rle", "core_header.bmp"})
-    EXPECT_TRUE(test::loadSample(std::string("bmp/") + name).toBitmap() == reference) << name;
-  const Bitmap rgb24 = test::loadSample("bmp/bits24.bmp").toBitmap();
+    EXPECT_TRUE(test::loadSample(std::string("bmp/") + name).bitmap() == reference) << name;
+  const Bitmap rgb24 = test::loadSample("bmp/bits24.bmp").bitmap();
   for (const char* name : {"top_down.bmp", "no_file_header.dib", "bits32.bmp"})
-    EXPECT_TRUE(test::loadSample(std::string("bmp/") + name).toBitmap() == rgb24) << name;
+    EXPECT_TRUE(test::loadSample(std::string("bmp/") + name).bitmap() == rgb24) << name;
 }
 
 TEST(BmpReader, DamagedSamplesFailCleanlyOrLoad) {

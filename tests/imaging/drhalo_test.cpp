@@ -42,8 +42,8 @@ TEST_F(DrHaloFiles, WithoutPaletteFileTheRowsShowInGrey) {
   for (const std::string& path : {std::string(), (dir_ / "a.cut").string()}) {
     const Picture p = test::decode(haloFile(), "cut", path);
     ASSERT_EQ(p.bits(), 8);
-    EXPECT_EQ(test::row(p, 0, 3), (Bytes{7, 7, 7}));
-    EXPECT_EQ(test::row(p, 1, 3), (Bytes{1, 2, 3}));
+    EXPECT_EQ(test::row(p, 0, 3), test::greys({7, 7, 7}));
+    EXPECT_EQ(test::row(p, 1, 3), test::greys({1, 2, 3}));
     EXPECT_EQ(p.pixel(0, 0), rgb(7, 7, 7));
   }
 }
@@ -59,13 +59,14 @@ TEST_F(DrHaloFiles, PaletteFileBesideThePicture) {
   write("pic.pal", pal.bytes);
   const std::string picture = write("pic.cut", haloFile());
   const Picture p = loadPicture(picture);
-  ASSERT_GE(p.palette().size(), 80u);
-  EXPECT_EQ(p.palette()[7], (PaletteEntry{7, 14, 3}));
-  EXPECT_EQ(p.palette()[77], (PaletteEntry{77, 154, 3}));
-  EXPECT_EQ(p.palette()[78], (PaletteEntry{200, 201, 202}));
-  EXPECT_EQ(p.palette()[79], (PaletteEntry{210, 211, 212}));
-  EXPECT_EQ(p.palette()[80], (PaletteEntry{}));
+  EXPECT_EQ(p.pixel(0, 0), rgb(7, 14, 3));
   EXPECT_EQ(p.pixel(0, 1), rgb(1, 2, 3));
+  // Entries 77 to 80 (the 79th and 80th from the second block, the 81st
+  // not in the file: black), through a picture of those indices.
+  FileBuilder indices = FileBuilder().le16(4).le16(1).le16(0);
+  indices.le16(5).raw({4, 77, 78, 79, 80, 0});
+  const Picture q = loadPicture(write("pic.cut", indices.bytes));
+  EXPECT_EQ(test::row(q, 0, 4), (test::Pixels{rgb(77, 154, 3), rgb(200, 201, 202), rgb(210, 211, 212), kBlack}));
 }
 
 TEST(DrHalo, FilesCutShortFail) {
@@ -74,7 +75,7 @@ TEST(DrHalo, FilesCutShortFail) {
   // Rows whose own end code comes early keep the rest of the row unfilled.
   const Bytes shortRows = FileBuilder().le16(3).le16(2).le16(0).le16(3).raw({0x81, 7, 0}).le16(1).raw({0}).bytes;
   const Picture p = test::decode(shortRows, "cut");
-  EXPECT_EQ(test::row(p, 0, 3), (Bytes{7, 0, 0}));
+  EXPECT_EQ(test::row(p, 0, 3), test::greys({7, 0, 0}));
 }
 
 TEST_F(DrHaloFiles, APaletteNameThatIsNoRegularFileCountsAsMissing) {
@@ -93,8 +94,11 @@ TEST_F(DrHaloFiles, TruncatedPaletteFileAndHostileHeaders) {
   pal.fill(12, 0).le16(65535).fill(26, 0).le16(9).le16(8).le16(7).le16(6);  // ends mid-entry
   write("x.pal", pal.bytes);
   const Picture p = test::decode(haloFile(), "cut", (dir_ / "x.cut").string());
-  EXPECT_EQ(p.palette()[0], (PaletteEntry{9, 8, 7}));
-  EXPECT_EQ(p.palette()[1], (PaletteEntry{}));
+  EXPECT_EQ(p.pixel(0, 0), kBlack);  // entry 7 is not in the file
+  FileBuilder indices = FileBuilder().le16(2).le16(1).le16(0);
+  indices.le16(3).raw({2, 0, 1, 0});
+  const Picture entries = test::decode(indices.bytes, "cut", (dir_ / "x.cut").string());
+  EXPECT_EQ(test::row(entries, 0, 2), (test::Pixels{rgb(9, 8, 7), kBlack}));
   EXPECT_EQ(test::errorOf(Bytes{1, 0, 1}, "cut"), "Stream read error");
   EXPECT_EQ(test::errorOf(FileBuilder().le16(65535).le16(65535).le16(0).raw({0, 0, 0x81, 1}).bytes, "cut"),
             "Stream read error");
@@ -102,8 +106,8 @@ TEST_F(DrHaloFiles, TruncatedPaletteFileAndHostileHeaders) {
   FileBuilder whole = FileBuilder().le16(2).le16(3).le16(0);
   for (int y = 0; y < 3; ++y) whole.le16(3).raw({0xFF, 5, 0});
   const Picture q = test::decode(whole.bytes, "cut");
-  EXPECT_EQ(test::row(q, 0, 2), (Bytes{5, 5}));
-  EXPECT_EQ(test::row(q, 2, 2), (Bytes{5, 5}));
+  EXPECT_EQ(test::row(q, 0, 2), test::greys({5, 5}));
+  EXPECT_EQ(test::row(q, 2, 2), test::greys({5, 5}));
   const Bytes cut = FileBuilder().le16(2).le16(3).le16(0).le16(0).raw({0xFF, 5}).bytes;
   EXPECT_EQ(test::errorOf(cut, "cut"), "Stream read error");
 }

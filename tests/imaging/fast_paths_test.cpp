@@ -16,6 +16,7 @@
 #include "imaging/decoders.h"
 #include "imaging/lzw_test_encoder.h"
 #include "imaging/reader_test_util.h"
+#include "imaging/palette.h"
 #include "imaging/rgb_rows.h"
 
 namespace lumora {
@@ -33,24 +34,6 @@ void dirtyTheHeap(std::size_t bytes) {
     std::vector<std::uint8_t> v(bytes + std::size_t(i) * 64, 0xA5);
     volatile std::uint8_t sink = v[bytes / 2];
     (void)sink;
-  }
-}
-
-// write(dst) puts a row of expected.size() bytes at dst: tried with the
-// destination at offsets from a 64-byte boundary (every one for short
-// rows), with guard bytes on both sides that must stay untouched.
-template <class Write>
-void expectAtEveryOffset(const Bytes& expected, Write write) {
-  const std::size_t n = expected.size();
-  for (std::size_t shift = 0; shift < 64; shift += n < 90 ? 1 : 13) {
-    Bytes dst(n + 256, kUntouched);
-    const std::size_t base = 64 - reinterpret_cast<std::uintptr_t>(dst.data()) % 64 + shift;
-    write(dst.data() + base);
-    EXPECT_TRUE(std::equal(expected.begin(), expected.end(), dst.begin() + std::ptrdiff_t(base)))
-        << n << " bytes at " << shift;
-    EXPECT_TRUE(std::all_of(dst.begin(), dst.begin() + std::ptrdiff_t(base), [](auto b) { return b == kUntouched; }));
-    EXPECT_TRUE(std::all_of(dst.begin() + std::ptrdiff_t(base + n), dst.end(), [](auto b) { return b == kUntouched; }))
-        << n << " bytes at " << shift;
   }
 }
 
@@ -79,64 +62,81 @@ TEST(RowKernels, TheEnvironmentChoosesThePlainKernel) {
   EXPECT_EQ(rowKernelInUse(), plain || !rowKernelAvailable(RowKernel::Ssse3) ? RowKernel::Plain : RowKernel::Ssse3);
 }
 
-TEST(SwapRedBlue, EveryKernelLengthAndAlignmentInPlaceOrNotAndNothingOutside) {
-  std::mt19937 gen(1);
-  for (std::size_t pixels = 0; pixels <= 280; ++pixels) {
-    Bytes src(3 * pixels);
-    for (auto& b : src) b = std::uint8_t(gen());
-    Bytes expected = src;
-    for (std::size_t i = 0; i < pixels; ++i) std::swap(expected[3 * i], expected[3 * i + 2]);
-
-    for (const RowKernel kernel : runnableKernels()) {
-      SCOPED_TRACE(nameOf(kernel));
-      const auto swap = rgbRowKernels(kernel).swapRedBlue;
-      expectAtEveryOffset(expected, [&](std::uint8_t* dst) { swap(src.data(), dst, pixels); });
-
-      Bytes inPlace = src;
-      swap(inPlace.data(), inPlace.data(), pixels);
-      EXPECT_EQ(inPlace, expected) << pixels;
-    }
-  }
-}
-
-TEST(BgrToPixels, EveryKernelAndLengthAndNothingReadOrWrittenOutside) {
+// Both widenings of every kernel, against the pixel each 3-byte group
+// stands for in its byte order.
+TEST(ThreeByteRows, EveryKernelOrderLengthAndAlignmentAndNothingOutside) {
+  struct Widening {
+    const char* name;
+    void (*RgbRowKernels::*fn)(const std::uint8_t*, std::uint32_t*, std::size_t);
+    Pixel (*pixelOf)(const std::uint8_t*);
+  };
+  const Widening widenings[] = {
+      {"rgb", &RgbRowKernels::rgbToPixels, [](const std::uint8_t* p) { return rgb(p[0], p[1], p[2]); }},
+      {"bgr", &RgbRowKernels::bgrToPixels, [](const std::uint8_t* p) { return rgb(p[2], p[1], p[0]); }},
+  };
+  // Every short length, and long rows (the SSSE3 kernel stores rows of 3072
+  // pixels and more past the cache).
+  std::vector<std::size_t> lengths;
+  for (std::size_t n = 0; n <= 200; ++n) lengths.push_back(n);
+  lengths.insert(lengths.end(), {3071, 3072, 3073, 3075, 4099});
   std::mt19937 gen(3);
-  for (std::size_t pixels = 0; pixels <= 200; ++pixels) {
+  for (const std::size_t pixels : lengths) {
     // Both of exactly their size, so that a read or write past either is
     // seen by the sanitizer build.
     Bytes src(3 * pixels);
     for (auto& b : src) b = std::uint8_t(gen());
-    for (const RowKernel kernel : runnableKernels()) {
-      std::vector<Pixel> dst(pixels, 0x12345678u);
-      rgbRowKernels(kernel).bgrToPixels(src.data(), dst.data(), pixels);
-      for (std::size_t i = 0; i < pixels; ++i)
-        ASSERT_EQ(dst[i], rgb(src[3 * i + 2], src[3 * i + 1], src[3 * i]))
-            << nameOf(kernel) << ", " << pixels << " pixels, at " << i;
-    }
+    for (const RowKernel kernel : runnableKernels())
+      for (const Widening& w : widenings)
+        // The row at each pixel offset from a 16-byte boundary, between
+        // guard pixels that must stay as they are.
+        for (std::size_t offset = 0; offset < 4; ++offset) {
+          constexpr Pixel kGuard = 0x12345678u;
+          std::vector<Pixel> dst(pixels + 8, kGuard);
+          Pixel* out = dst.data() + (4 - reinterpret_cast<std::uintptr_t>(dst.data()) % 16 / 4) % 4 + offset;
+          (rgbRowKernels(kernel).*w.fn)(src.data(), out, pixels);
+          for (std::size_t i = 0; i < pixels; ++i)
+            ASSERT_EQ(out[i], w.pixelOf(&src[3 * i])) << nameOf(kernel) << " " << w.name << ", " << pixels
+                                                      << " pixels, at " << i;
+          for (const Pixel* p = dst.data(); p < dst.data() + dst.size(); ++p) {
+            const bool outside = p < out || p >= out + pixels;
+            ASSERT_TRUE(!outside || *p == kGuard) << nameOf(kernel) << " " << w.name << " wrote outside the row";
+          }
+        }
   }
 }
 
-// The bitmap of a picture is its pixels one by one, whatever the memory
-// held before, for the formats with their own fast paths and with rows
-// padded to 4 bytes.
-TEST(PictureToBitmap, EveryPixelAsPixelGivesIt) {
+// Indices of every packing, and 15-bit words, expanded: each pixel against
+// the index or word read bit by bit, at every length around a byte.
+TEST(IndexedRows, EveryPackingAndLengthThroughThePalette) {
+  Palette palette;
+  for (std::size_t i = 0; i < 200; ++i) palette[i] = rgb(int(i), int(255 - i), int(i * 7));  // 200..255 stay black
   std::mt19937 gen(4);
-  for (const int bits : {24, 32, 8, 15})
-    for (const int width : {1, 3, 21, 22, 70, 97}) {
-      dirtyTheHeap(std::size_t(width) * 4 * 5);
-      Picture p;
-      p.allocate(width, 5, bits);
-      for (auto& b : p.data()) b = std::uint8_t(gen());
-      if (bits == 8) p.palette().assign(256, {1, 2, 3});
-      const Bitmap b = p.toBitmap();
-      ASSERT_EQ(b.width(), width);
-      ASSERT_EQ(b.height(), 5);
-      for (int y = 0; y < 5; ++y)
-        for (int x = 0; x < width; ++x) ASSERT_EQ(b.at(x, y), p.pixel(x, y)) << bits << " bits, " << width << " wide";
+  for (const int bits : {1, 2, 4, 8})
+    for (std::size_t pixels = 0; pixels <= 40; ++pixels) {
+      Bytes src((pixels * std::size_t(bits) + 7) / 8);
+      for (auto& b : src) b = std::uint8_t(gen());
+      std::vector<Pixel> dst(pixels, 0x12345678u);
+      indexedToPixels(src.data(), bits, palette, dst.data(), pixels);
+      for (std::size_t x = 0; x < pixels; ++x) {
+        unsigned index = 0;
+        for (int k = 0; k < bits; ++k) {
+          const std::size_t bit = x * std::size_t(bits) + std::size_t(k);
+          index = (index << 1) | ((src[bit / 8] >> (7 - bit % 8)) & 1u);
+        }
+        ASSERT_EQ(dst[x], index < 200 ? rgb(int(index), int(255 - index), int(index * 7)) : kBlack)
+            << bits << " bits, " << pixels << " pixels, at " << x;
+      }
     }
+  // 15 bits: red, green, blue widened as (v << 3) | (v >> 2); the top bit
+  // ignored.
+  const Bytes words{0x00, 0x00, 0xFF, 0x7F, 0xFF, 0xFF, 0x1F, 0x00, 0xE0, 0x03, 0x00, 0x7C, 0x21, 0x04};
+  std::vector<Pixel> dst(7);
+  rgb15ToPixels(words.data(), dst.data(), dst.size());
+  EXPECT_EQ(dst, (std::vector<Pixel>{kBlack, kWhite, kWhite, rgb(0, 0, 255), rgb(0, 255, 0), rgb(255, 0, 0),
+                                     rgb(8, 8, 8)}));
 }
 
-TEST(InterleaveBgr, EveryLengthAndAlignmentAndNothingOutside) {
+TEST(PlanesToPixels, EveryLengthAndNothingOutside) {
   std::mt19937 gen(2);
   for (std::size_t pixels = 0; pixels <= 200; ++pixels) {
     // Planes of exactly their size, so that a read past one is seen by the
@@ -144,10 +144,9 @@ TEST(InterleaveBgr, EveryLengthAndAlignmentAndNothingOutside) {
     Bytes red(pixels), green(pixels), blue(pixels);
     for (Bytes* plane : {&red, &green, &blue})
       for (auto& b : *plane) b = std::uint8_t(gen());
-    Bytes expected;
-    for (std::size_t i = 0; i < pixels; ++i) expected.insert(expected.end(), {blue[i], green[i], red[i]});
-    expectAtEveryOffset(
-        expected, [&](std::uint8_t* dst) { interleaveBgr(red.data(), green.data(), blue.data(), dst, pixels); });
+    std::vector<Pixel> dst(pixels, 0x12345678u);
+    planesToPixels(red.data(), green.data(), blue.data(), dst.data(), pixels);
+    for (std::size_t i = 0; i < pixels; ++i) ASSERT_EQ(dst[i], rgb(red[i], green[i], blue[i])) << pixels;
   }
 }
 
@@ -267,58 +266,56 @@ Bytes rgbRows(int width, int rows, int first) {
 }
 
 TEST(UnclearedPictures, TiffRowsNoStripReachesAreBlack) {
-  const int w = 301, h = 40;  // 903-byte rows: padded to 904
+  const int w = 301, h = 40;
   // Two strips of 10 rows for a picture of 40: a stored strip must be
   // whole, so the last 20 rows are the ones no strip reaches.
   const Bytes file = rgbTiff(w, h, 10, {rgbRows(w, 10, 0), rgbRows(w, 10, 10)});
-  dirtyTheHeap(std::size_t(904) * h);
+  dirtyTheHeap(std::size_t(w) * 4 * h);
   const Picture p = test::decode(file, "tif");
   ASSERT_EQ(p.height(), h);
   for (int y = 0; y < h; ++y) {
-    for (int x = 0; x < w; x += 50) {
+    for (int x = 0; x < w; ++x) {
       const Pixel want = y < 20 ? rgb(x & 0xFF, y, (x + y) & 0xFF) : kBlack;
       ASSERT_EQ(p.pixel(x, y), want) << x << "," << y;
     }
-    EXPECT_EQ(p.row(y)[903], 0) << "padding of row " << y;
   }
 }
 
-TEST(UnclearedPictures, PortableMapsAndTargaLeaveNoPaddingUnwritten) {
+TEST(UnclearedPictures, PortableMapsAndTargaWriteEveryPixel) {
   for (int w : {1, 3, 5, 7}) {
     SCOPED_TRACE(w);
     const Bytes rows = rgbRows(w, 3, 0);
     FileBuilder ppm;
     ppm.text("P6 " + std::to_string(w) + " 3 255\n").raw(rows);
-    dirtyTheHeap(64);
+    dirtyTheHeap(std::size_t(w) * 12);
     const Picture p = test::decode(ppm.bytes, "ppm");
     FileBuilder tga;
     tga.raw({0, 0, 2, 0, 0, 0, 0, 0, 0, 0, 0, 0}).le16(unsigned(w)).le16(3).raw({24, 0x20});
     for (std::size_t i = 0; i < rows.size(); i += 3) tga.raw({rows[i + 2], rows[i + 1], rows[i]});
-    dirtyTheHeap(64);
+    dirtyTheHeap(std::size_t(w) * 12);
     const Picture t = test::decode(tga.bytes, "tga");
     for (const Picture* pic : {&p, &t})
-      for (int y = 0; y < 3; ++y) {
+      for (int y = 0; y < 3; ++y)
         for (int x = 0; x < w; ++x) EXPECT_EQ(pic->pixel(x, y), rgb(x, y, x + y));
-        for (std::size_t i = std::size_t(3 * w); i < pic->stride(); ++i) EXPECT_EQ(pic->row(y)[i], 0);
-      }
   }
 }
 
 TEST(UnclearedPictures, LargePicturesAreClearedWhenAskedAndReusable) {
-  // 36 MB: memory the C library maps afresh for the picture.
+  // 48 MB: memory the C library maps afresh for the picture.
   Picture p;
   p.allocate(4000, 3000, 24);
-  EXPECT_EQ(p.row(0)[0], 0);
-  EXPECT_EQ(p.row(1500)[6000], 0);
-  EXPECT_EQ(p.row(2999)[11999], 0);
-  p.row(2999)[11999] = 7;
-  p.allocate(4000, 3000, 24);  // the old memory goes, the new one is clear
-  EXPECT_EQ(p.row(2999)[11999], 0);
+  EXPECT_EQ(p.row(0)[0], kBlack);
+  EXPECT_EQ(p.row(1500)[2000], kBlack);
+  EXPECT_EQ(p.row(2999)[3999], kBlack);
+  p.row(2999)[3999] = 7;
+  p.allocate(4000, 3000, 8, kWhite);  // the old memory goes, the new one is the colour asked for
+  EXPECT_EQ(p.row(2999)[3999], kWhite);
+  EXPECT_EQ(p.bits(), 8);
   Picture copy = p;
   copy.row(0)[0] = 9;
-  EXPECT_EQ(p.row(0)[0], 0);
+  EXPECT_EQ(p.row(0)[0], kWhite);
   p.allocateForOverwrite(10, 10, 24);
-  EXPECT_EQ(p.data().size(), 320u);
+  EXPECT_EQ(p.bitmap().bytesPerLine(), 40u);
 }
 
 }  // namespace

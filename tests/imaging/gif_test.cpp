@@ -51,7 +51,11 @@ TEST(Gif, RowsInOrderWithAClearCodeMidway) {
   const Picture p = test::decode(gifFile({.width = 40, .height = 30, .clearAt = 517}, pixels), "gif");
   ASSERT_EQ(p.bits(), 8);
   ASSERT_EQ(p.width(), 40);
-  for (int y = 0; y < 30; ++y) EXPECT_EQ(test::row(p, y, 40), Bytes(pixels.begin() + 40 * y, pixels.begin() + 40 * y + 40));
+  for (int y = 0; y < 30; ++y)
+    for (int x = 0; x < 40; ++x) {
+      const int i = pixels[std::size_t(40 * y + x)];
+      ASSERT_EQ(p.pixel(x, y), rgb(i, 2 * i, 3 * i)) << x << "," << y;
+    }
   EXPECT_EQ(p.pixel(1, 0), rgb(3, 6, 9));  // global table
 }
 
@@ -62,13 +66,14 @@ TEST(Gif, InterlacedRowsInFourPasses) {
   Bytes pixels;
   for (int i = 0; i < 10; ++i) pixels.insert(pixels.end(), 3, std::uint8_t(i));
   const Picture p = test::decode(gifFile({.width = 3, .height = 10, .interlaced = true}, pixels), "gif");
-  for (int i = 0; i < 10; ++i) EXPECT_EQ(p.row(order[i])[0], i) << "row " << order[i];
+  for (int i = 0; i < 10; ++i) EXPECT_EQ(p.pixel(0, order[i]), rgb(i, 2 * i, 3 * i)) << "row " << order[i];
 }
 
 TEST(Gif, ScreenSizeLocalTableAndExtensions) {
   // Width and height 0 take the screen's; the local table replaces the
-  // global one; an extension (with a 0 inside its data) is passed over.
-  const Bytes pixels{1, 0, 1, 0};
+  // global one whole (index 2, past its two entries, is black); an
+  // extension (with a 0 inside its data) is passed over.
+  const Bytes pixels{1, 0, 2, 0};
   const Bytes file = gifFile({.screenWidth = 2, .screenHeight = 2, .localTable = true,
                               .extensions = std::string("!\xF9\x04\x01\x00\x00\x00\x00", 8), .codeSize = 2},
                              pixels);
@@ -76,7 +81,8 @@ TEST(Gif, ScreenSizeLocalTableAndExtensions) {
   EXPECT_EQ(p.width(), 2);
   EXPECT_EQ(p.height(), 2);
   EXPECT_EQ(p.pixel(0, 0), rgb(103, 104, 105));
-  EXPECT_EQ(p.palette().size(), 2u);
+  EXPECT_EQ(p.pixel(1, 0), rgb(100, 101, 102));
+  EXPECT_EQ(p.pixel(0, 1), kBlack);
 }
 
 TEST(Gif, TrailerFirstGivesAnEmptyPicture) {
@@ -89,8 +95,8 @@ TEST(Gif, TrailerFirstGivesAnEmptyPicture) {
 TEST(Gif, ShortDataLeavesTheRestAtColourZero) {
   Bytes file = gifFile({.width = 4, .height = 4}, Bytes(8, 7));
   const Picture p = test::decode(file, "gif");
-  EXPECT_EQ(test::row(p, 1, 4), (Bytes{7, 7, 7, 7}));
-  EXPECT_EQ(test::row(p, 2, 4), (Bytes{0, 0, 0, 0}));
+  EXPECT_EQ(test::row(p, 1, 4), test::Pixels(4, rgb(7, 14, 21)));
+  EXPECT_EQ(test::row(p, 2, 4), test::Pixels(4, rgb(0, 0, 0)));  // colour 0 of the table
   // A file that ends in the middle of its sub-blocks.
   file.resize(file.size() - 4);
   EXPECT_NO_THROW(test::decode(file, "gif"));

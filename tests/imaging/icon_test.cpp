@@ -43,8 +43,8 @@ TEST(Icon, OneBitWithMaskedPixelsTransparentBlack) {
                                 {0x00, 0, 0, 0, 0x80, 0, 0, 0}});
   const Picture p = test::decode(iconFile({data}), "ico");
   ASSERT_EQ(p.bits(), 32);
-  EXPECT_EQ(test::row(p, 0, 8), (Bytes{0, 0, 0, 0, 0, 255, 0, 255}));
-  EXPECT_EQ(test::row(p, 1, 8), (Bytes{0, 255, 0, 255, 0, 0, 255, 255}));
+  EXPECT_EQ(test::row(p, 0, 2), (test::Pixels{kBlack, rgb(0, 255, 0)}));
+  EXPECT_EQ(test::row(p, 1, 2), (test::Pixels{rgb(0, 255, 0), rgb(255, 0, 0)}));
 }
 
 TEST(Icon, LargestImageAndEveryDepth) {
@@ -55,15 +55,15 @@ TEST(Icon, LargestImageAndEveryDepth) {
   ASSERT_EQ(p.width(), 3);
   EXPECT_EQ(p.pixel(0, 0), rgb(0x11, 0x22, 0x33));
   EXPECT_EQ(p.pixel(1, 0), rgb(0x44, 0x55, 0x66));
-  EXPECT_EQ(p.row(0)[4 * 2 + 3], 0);  // masked
+  EXPECT_EQ(p.pixel(2, 0), kBlack);  // masked
   p = test::decode(iconFile({small4}), "ico");
   EXPECT_EQ(p.pixel(0, 0), rgb(0x0A, 0x0B, 0x0C));  // high nibble first
   EXPECT_EQ(p.pixel(1, 0), rgb(1, 2, 3));
-  // 24 bits, and 32 bits whose alpha channel is kept.
+  // 24 bits, and 32 bits with an alpha channel: alpha 0 is masked.
   p = test::decode(iconFile({imageData({1, 1, 24, {}, {1, 2, 3, 0}, {0, 0, 0, 0}})}), "ico");
   EXPECT_EQ(p.pixel(0, 0), rgb(3, 2, 1));
   p = test::decode(iconFile({imageData({2, 1, 32, {}, {1, 2, 3, 128, 4, 5, 6, 0}, {0, 0, 0, 0}})}), "ico");
-  EXPECT_EQ(test::row(p, 0, 8), (Bytes{1, 2, 3, 128, 0, 0, 0, 0}));
+  EXPECT_EQ(test::row(p, 0, 2), (test::Pixels{rgb(3, 2, 1), kBlack}));
 }
 
 TEST(Icon, BadFiles) {
@@ -78,7 +78,7 @@ TEST(Icon, BadFiles) {
   EXPECT_EQ(test::errorOf(iconFile({bomb}), "ico"), "Invalid icon image");
   // Without its mask the image is opaque.
   const Picture p = test::decode(iconFile({imageData({1, 1, 24, {}, {1, 2, 3, 0}, {}})}), "ico");
-  EXPECT_EQ(p.row(0)[3], 255);
+  EXPECT_EQ(p.pixel(0, 0), rgb(3, 2, 1));
 }
 
 TEST(Icon, SampleFiles) {

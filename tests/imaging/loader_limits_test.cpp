@@ -34,6 +34,16 @@ std::string allocateError(int w, int h, int bits) {
   return "no error";
 }
 
+// What Picture::checkSize says of a size, without allocating anything.
+std::string sizeError(std::int64_t w, std::int64_t h) {
+  try {
+    Picture::checkSize(w, h);
+  } catch (const PictureError& e) {
+    return e.what();
+  }
+  return "no error";
+}
+
 TEST(LoaderLimits, SpecialFilesFailWithAMessageInsteadOfBlockingOrReadingForEver) {
   const fs::path dir = fs::temp_directory_path() / ("lumora-limits-" + std::to_string(::getpid()));
   fs::create_directories(dir);
@@ -56,7 +66,13 @@ TEST(LoaderLimits, PixelCapComesBeforeAnyAllocation) {
   EXPECT_EQ(allocateError(16385, 16384, 1), "Picture too large.");
   EXPECT_EQ(allocateError(1 << 30, 1, 8), "Picture too large.");  // a bitmap's size, not only its rows
   EXPECT_EQ(allocateError(2147483647, 2147483647, 32), "Picture too large.");
-  EXPECT_EQ(allocateError(16384, 16384, 1), "no error");  // 2^28 pixels exactly
+  EXPECT_EQ(sizeError(16384, 16384), "no error");  // 2^28 pixels exactly: 1 GiB of 32-bit pixels
+  EXPECT_EQ(sizeError(16385, 16384), "Picture too large.");
+  EXPECT_EQ(sizeError(std::int64_t(1) << 40, std::int64_t(1) << 40), "Picture too large.");  // no overflow
+  EXPECT_EQ(sizeError(-1, 5), "Invalid picture size.");
+  EXPECT_EQ(allocateError(-3, 2, 8), "Invalid picture size.");
+  EXPECT_EQ(allocateError(3, 2, 16), "Unsupported pixel format.");
+  EXPECT_EQ(allocateError(3, 2, 8), "no error");
   EXPECT_THROW(Bitmap(1 << 15, 1 << 14), std::length_error);
   EXPECT_EQ(Bitmap(3, 2).width(), 3);
 }

@@ -166,7 +166,6 @@ TEST(TiffOrientation, Tag274TurnsEveryPixelFormat) {
     for (int o = 2; o <= 8; ++o) {
       const Picture turned = readTiff(ReaderInput{orientedTiff(kW, kH, f.bps, f.spp, f.photometric, o, strip), {}});
       EXPECT_EQ(turned.bits(), f.bits);
-      EXPECT_EQ(turned.palette(), stored.palette());
       expectTurned(turned, stored, o);
     }
     // Values outside 1 to 8 leave the picture as stored.

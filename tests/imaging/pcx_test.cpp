@@ -8,10 +8,14 @@ namespace {
 using test::Bytes;
 using test::FileBuilder;
 
+struct Colour {
+  int r = 0, g = 0, b = 0;
+};
+
 struct PcxLayout {
   int maker = 10, version = 5, encoding = 1, bits = 8, planes = 1;
   int width = 1, height = 1, bytesPerLine = 1, paletteInfo = 1;
-  std::vector<PaletteEntry> palette16 = {};
+  std::vector<Colour> palette16 = {};
 };
 
 FileBuilder pcxHeader(const PcxLayout& s) {
@@ -19,7 +23,7 @@ FileBuilder pcxHeader(const PcxLayout& s) {
   f.u8(s.maker).u8(s.version).u8(s.encoding).u8(s.bits);
   f.le16(0).le16(0).le16(s.width - 1).le16(s.height - 1).le32(0);
   for (int i = 0; i < 16; ++i) {
-    const PaletteEntry e = i < int(s.palette16.size()) ? s.palette16[std::size_t(i)] : PaletteEntry{};
+    const Colour e = i < int(s.palette16.size()) ? s.palette16[std::size_t(i)] : Colour{};
     f.u8(e.r).u8(e.g).u8(e.b);
   }
   f.u8(0).u8(s.planes).le16(s.bytesPerLine).le16(s.paletteInfo);
@@ -35,8 +39,9 @@ TEST(Pcx, EightBitsWithThePaletteAtTheEnd) {
   for (int i = 0; i < 256; ++i) f.u8(i).u8(255 - i).u8(7);
   const Picture p = test::decode(f.bytes, "pcx");
   ASSERT_EQ(p.bits(), 8);
-  EXPECT_EQ(test::row(p, 0, 3), (Bytes{1, 1, 1}));
-  EXPECT_EQ(test::row(p, 1, 3), (Bytes{2, 3, 200}));
+  auto colour = [](int i) { return rgb(i, 255 - i, 7); };
+  EXPECT_EQ(test::row(p, 0, 3), test::through({1, 1, 1}, colour));
+  EXPECT_EQ(test::row(p, 1, 3), test::through({2, 3, 200}, colour));
   EXPECT_EQ(p.pixel(2, 1), rgb(200, 55, 7));
 }
 
@@ -50,9 +55,9 @@ TEST(Pcx, EightBitsWithoutPaletteMarker) {
 }
 
 TEST(Pcx, FourBitPalettes) {
-  const std::vector<PaletteEntry> header(16, PaletteEntry{1, 2, 3});
+  const std::vector<Colour> header(16, Colour{1, 2, 3});
   // Version 3 takes the system palette, others the header's or a grey ramp.
-  auto planes = [](int version, int info, const std::vector<PaletteEntry>& pal) {
+  auto planes = [](int version, int info, const std::vector<Colour>& pal) {
     // 9 pixels wide, 2 bytes per plane; pixel 0 = 0b1111, pixel 8 = 0b0101.
     return pcxHeader({.version = version, .encoding = 0, .bits = 1, .planes = 4, .width = 9, .bytesPerLine = 2,
                       .paletteInfo = info, .palette16 = pal})
@@ -60,9 +65,11 @@ TEST(Pcx, FourBitPalettes) {
   };
   Picture p = test::decode(planes(3, 1, header).bytes, "pcx");
   ASSERT_EQ(p.bits(), 4);
-  EXPECT_EQ(test::row(p, 0, 5), (Bytes{0xF0, 0, 0, 0, 0x50}));
-  EXPECT_EQ(p.pixel(0, 0), rgb(255, 255, 255));  // entry 15: white
-  EXPECT_EQ(p.pixel(8, 0), rgb(128, 0, 128));    // entry 5: purple
+  // Entry 15 (white), seven times entry 0 (black), entry 5 (purple).
+  test::Pixels want(9, kBlack);
+  want[0] = rgb(255, 255, 255);
+  want[8] = rgb(128, 0, 128);
+  EXPECT_EQ(test::row(p, 0, 9), want);
   EXPECT_EQ(test::decode(planes(5, 1, header).bytes, "pcx").pixel(0, 0), rgb(1, 2, 3));
   EXPECT_EQ(test::decode(planes(5, 2, header).bytes, "pcx").pixel(8, 0), rgb(80, 80, 80));
 }
@@ -82,7 +89,7 @@ TEST(Pcx, TwentyFourBitsFromThreePlanes) {
   f.fill(769, 0);  // 24-bit files keep no palette; this is just padding
   const Picture p = test::decode(f.bytes, "pcx");
   ASSERT_EQ(p.bits(), 24);
-  EXPECT_EQ(test::row(p, 0, 6), (Bytes{30, 20, 10, 31, 21, 11}));
+  EXPECT_EQ(test::row(p, 0, 2), test::fromBgr({30, 20, 10, 31, 21, 11}));
 }
 
 TEST(Pcx, ScreenCaptureMakerAndMessages) {
@@ -129,7 +136,7 @@ TEST(Pcx, SampleFiles) {
   EXPECT_EQ(p.height(), 7);
   // A row of 13 one-bit pixels is 2 bytes; the odd width keeps its last column.
   EXPECT_EQ(test::loadSample("pcx/bits1.pcx").width(), 13);
-  EXPECT_TRUE(test::loadSample("pcx/palette8.scr").toBitmap() == test::loadSample("pcx/palette8.pcx").toBitmap());
+  EXPECT_TRUE(test::loadSample("pcx/palette8.scr").bitmap() == test::loadSample("pcx/palette8.pcx").bitmap());
 }
 
 }  // namespace

@@ -225,7 +225,7 @@ TEST(PhotoshopReader, SampleFiles) {
   const Picture rgb = test::loadSample("psd/rgb_rle.psd");
   EXPECT_EQ(rgb.width(), 13);
   EXPECT_EQ(rgb.bits(), 24);
-  EXPECT_TRUE(test::loadSample("psd/rgb_raw.psd").toBitmap() == rgb.toBitmap());
+  EXPECT_TRUE(test::loadSample("psd/rgb_raw.psd").bitmap() == rgb.bitmap());
   EXPECT_EQ(std::size_t(test::loadAllSamples({"psd", "pdd"})), test::samples({"psd", "pdd"}).size());
 }
 

@@ -64,7 +64,34 @@ inline Bytes fileBytes(const std::filesystem::path& path) {
   return Bytes(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
 }
 
-inline Bytes row(const Picture& p, int y, std::size_t n) { return Bytes(p.row(y), p.row(y) + n); }
+using Pixels = std::vector<Pixel>;
+
+// The first n pixels of row y.
+inline Pixels row(const Picture& p, int y, std::size_t n) { return Pixels(p.row(y), p.row(y) + n); }
+
+// Pixels of the grey levels v, as (v, v, v).
+inline Pixels greys(std::initializer_list<int> levels) {
+  Pixels out;
+  for (int v : levels) out.push_back(rgb(v, v, v));
+  return out;
+}
+
+// Pixels from blue, green, red byte triplets (the order of BMP, Targa and
+// the other Windows-born formats).
+inline Pixels fromBgr(std::initializer_list<int> bytes) {
+  const std::vector<int> b(bytes);
+  Pixels out;
+  for (std::size_t i = 0; i + 2 < b.size(); i += 3) out.push_back(rgb(b[i + 2], b[i + 1], b[i]));
+  return out;
+}
+
+// Pixels of palette indices, through the colour each has.
+template <class ColourOf>
+Pixels through(std::initializer_list<int> indices, ColourOf colourOf) {
+  Pixels out;
+  for (int i : indices) out.push_back(colourOf(i));
+  return out;
+}
 
 // The committed sample pictures (tests/data, made by scripts/make_samples.py).
 inline std::filesystem::path sampleFolder() { return std::filesystem::path(LUMORA_SOURCE_DIR) / "tests" / "data"; }
@@ -96,7 +123,13 @@ inline int loadAllSamples(std::initializer_list<const char*> extensions) {
     try {
       const Picture p = loadPicture(path.string());
       EXPECT_GE(p.width(), 0) << path;
-      if (p.width() * std::int64_t(p.height()) <= 4'000'000) p.toBitmap();
+      // Every pixel is written, and opaque.
+      if (p.width() * std::int64_t(p.height()) <= 4'000'000) {
+        Pixel opaque = kWhite;
+        for (int y = 0; y < p.height(); ++y)
+          for (int x = 0; x < p.width(); ++x) opaque &= p.pixel(x, y);
+        EXPECT_EQ(opaque >> 24, 0xFFu) << path;
+      }
       ++loaded;
     } catch (const PictureError&) {
     }

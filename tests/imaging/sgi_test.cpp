@@ -32,8 +32,8 @@ TEST(Sgi, RunLengthRgbBottomRowFirst) {
                               {0x82, 30, 31, 0}, {0x02, 32, 0}});
   const Picture p = test::decode(file, "rgb");
   ASSERT_EQ(p.bits(), 24);
-  EXPECT_EQ(test::row(p, 1, 6), (Bytes{30, 20, 10, 31, 21, 11}));  // file row 0 at the bottom
-  EXPECT_EQ(test::row(p, 0, 6), (Bytes{32, 22, 12, 32, 22, 12}));
+  EXPECT_EQ(test::row(p, 1, 2), (test::Pixels{rgb(10, 20, 30), rgb(11, 21, 31)}));  // file row 0 at the bottom
+  EXPECT_EQ(test::row(p, 0, 2), (test::Pixels{rgb(12, 22, 32), rgb(12, 22, 32)}));
 }
 
 TEST(Sgi, TwoByteRunLengthReadsTheTableLengthInBytes) {
@@ -43,27 +43,27 @@ TEST(Sgi, TwoByteRunLengthReadsTheTableLengthInBytes) {
   const Bytes row1{0x00, 0x83, 0x01, 0x00, 0x02, 0x00, 0x03, 0x00, 0x00, 0x00};
   const Picture p = test::decode(rleFile(2, 3, 2, 1, {row0, row1}), "sgi");
   ASSERT_EQ(p.bits(), 8);
-  EXPECT_EQ(test::row(p, 1, 3), (Bytes{0xAB, 0xCD, 0x77}));
-  EXPECT_EQ(test::row(p, 0, 3), (Bytes{1, 2, 3}));
+  EXPECT_EQ(test::row(p, 1, 3), test::greys({0xAB, 0xCD, 0x77}));
+  EXPECT_EQ(test::row(p, 0, 3), test::greys({1, 2, 3}));
 }
 
 TEST(Sgi, PlainStorage) {
-  // One and two channels show channel 0 in grey; four add a fourth byte.
+  // One and two channels show channel 0 in grey; a fourth is not shown.
   for (int channels : {1, 2}) {
     auto f = sgiHeader(false, 1, 2, 2, channels).raw({1, 2, 3, 4});
     if (channels == 2) f.raw({9, 9, 9, 9});
     const Picture p = test::decode(f.bytes, "bw");
     ASSERT_EQ(p.bits(), 8);
-    EXPECT_EQ(test::row(p, 0, 2), (Bytes{3, 4}));
+    EXPECT_EQ(test::row(p, 0, 2), test::greys({3, 4}));
     EXPECT_EQ(p.pixel(0, 1), rgb(1, 1, 1));
   }
   auto rgba = sgiHeader(false, 1, 1, 1, 4).raw({1, 2, 3, 4});
   const Picture q = test::decode(rgba.bytes, "rgba");
   ASSERT_EQ(q.bits(), 32);
-  EXPECT_EQ(test::row(q, 0, 4), (Bytes{3, 2, 1, 4}));
+  EXPECT_EQ(q.pixel(0, 0), rgb(1, 2, 3));
   // Two bytes per sample: each sample is its high byte.
   auto wide = sgiHeader(false, 2, 2, 1, 1).raw({0x12, 0x34, 0x56, 0x78});
-  EXPECT_EQ(test::row(test::decode(wide.bytes, "sgi"), 0, 2), (Bytes{0x12, 0x56}));
+  EXPECT_EQ(test::row(test::decode(wide.bytes, "sgi"), 0, 2), test::greys({0x12, 0x56}));
 }
 
 TEST(Sgi, BadFilesFailCleanly) {
@@ -106,8 +106,8 @@ TEST(Sgi, SampleFiles) {
   const Picture rgb16 = test::loadSample("sgi/rgb16_rle.sgi");
   EXPECT_EQ(rgb8.width(), 13);
   EXPECT_EQ(rgb16.height(), 7);
-  EXPECT_TRUE(rgb8.toBitmap() == rgb16.toBitmap());
-  EXPECT_TRUE(test::loadSample("sgi/rgb_plain.sgi").toBitmap() == rgb8.toBitmap());
+  EXPECT_TRUE(rgb8.bitmap() == rgb16.bitmap());
+  EXPECT_TRUE(test::loadSample("sgi/rgb_plain.sgi").bitmap() == rgb8.bitmap());
   EXPECT_EQ(test::loadSample("sgi/grey_plain.bw").bits(), 8);
 }
 

@@ -166,7 +166,7 @@ TEST(WebpReader, DamagedFilesFailWithAMessageNamingWebp) {
     Bytes noisy = file;
     for (int k = 0; k < 4; ++k) noisy[30 + random() % (noisy.size() - 30)] = std::uint8_t(random());
     try {
-      read(noisy).toBitmap();
+      read(noisy).bitmap();
     } catch (const PictureError& e) {
       EXPECT_NE(std::string(e.what()).find("WebP"), std::string::npos) << e.what();
     }
