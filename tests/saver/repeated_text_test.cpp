@@ -12,6 +12,7 @@
 #include <QFontMetrics>
 #include <QImage>
 #include <QPainter>
+#include <algorithm>
 #include <cstring>
 #include <string>
 #include <vector>
@@ -119,6 +120,16 @@ Compared compareWithEachOutputDrawn(const Bitmap& ground, const QFont& font, con
   return out;
 }
 
+// Hashes the Stage each time the painter reports an output.
+struct HashingHost : EffectHost {
+  explicit HashingHost(const Bitmap& s) : stage(s) {}
+  const Bitmap& stage;
+  std::vector<std::uint64_t> hashes;
+  void stageChanged() override { hashes.push_back(hashOf(stage)); }
+  void stageDrawn(const Rect&) override { hashes.push_back(hashOf(stage)); }
+  void pump() override {}
+};
+
 class RepeatedTextTest : public ::testing::Test {
  protected:
   void SetUp() override { testing::qtApp(); }
@@ -195,14 +206,19 @@ TEST_F(RepeatedTextTest, CaptionsPaintedWholeMatchEachOutputDrawnInEveryLayout) 
         Bitmap stage = ground;
         StageFont font;
         Random random(seed);
-        const CaptionPlan plan = paintCaption(stage, font, caption, {random, fonts, 480, 270}, nullptr);
+        HashingHost host(stage);
+        const CaptionPlan plan = paintCaption(stage, font, caption, {random, fonts, 480, 270}, &host);
         ASSERT_EQ(int(plan.layout), layout);
         QFont qfont(font.face);
         qfont.setPixelSize(font.pixelSize);
         Bitmap expected = ground;
-        drawEachOutput(expected, qfont, plan.draws);
-        EXPECT_TRUE(stage == expected) << ansiToUtf8(fonts[0]) << " \"" << ansiToUtf8(caption) << "\" layout "
-                                       << layout;
+        const std::vector<std::uint64_t> want = drawEachOutput(expected, qfont, plan.draws);
+        const std::string what = ansiToUtf8(fonts[0]) + " \"" + ansiToUtf8(caption) + "\" layout " + std::to_string(layout);
+        ASSERT_EQ(host.hashes.size(), want.size()) << what;
+        const auto differ = std::mismatch(want.begin(), want.end(), host.hashes.begin());
+        EXPECT_TRUE(differ.first == want.end()) << what << ": the Stages differ after output "
+                                                << differ.first - want.begin() + 1;
+        EXPECT_TRUE(stage == expected) << what;
       }
 }
 
