@@ -33,30 +33,6 @@ TEST(CoverageBlend, ScalesEveryByteOnItsOwnForEveryValueAndFactor) {
     }
 }
 
-TEST(CoverageBlend, BlendsEachByteWithoutOverflowAndKeepsOpaqueAlpha) {
-  const Pixel colours[] = {rgb(255, 255, 0), rgb(0, 0, 255), rgb(17, 200, 99), kWhite, kBlack};
-  const Pixel grounds[] = {rgb(0, 0, 0), rgb(255, 255, 255), rgb(128, 64, 250), rgb(1, 254, 127)};
-  for (const Pixel colour : colours)
-    for (const Pixel ground : grounds)
-      for (unsigned c = 0; c < 256; ++c) {
-        const Pixel got = blendByCoverage(ground, colour, c);
-        if (c == 0) {
-          ASSERT_EQ(got, ground);
-          continue;
-        }
-        if (c == 255) {
-          ASSERT_EQ(got, colour);
-          continue;
-        }
-        for (int i = 0; i < 4; ++i) {
-          const unsigned want = scaledByte(byteOf(colour, i), c) + scaledByte(byteOf(ground, i), 255 - c);
-          ASSERT_LE(want, 255u);
-          ASSERT_EQ(byteOf(got, i), want) << "byte " << i << " coverage " << c;
-        }
-        ASSERT_EQ(got >> 24, 0xFFu) << "coverage " << c;
-      }
-}
-
 Pixel grey(int c) { return rgb(c, c, c); }
 
 // A 10 x 8 ink bitmap, black but for the given pixels.
