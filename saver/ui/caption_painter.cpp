@@ -2,12 +2,11 @@
 
 #include <QFont>
 #include <QFontMetrics>
-#include <QImage>
-#include <QPainter>
 #include <chrono>
 
 #include "platform/core/ansi.h"
 #include "saver/ui/face_names.h"
+#include "saver/ui/repeated_text.h"
 
 namespace lumora {
 
@@ -19,21 +18,6 @@ QFont qfontOf(const StageFont& font) {
   QFont f(font.face);
   f.setPixelSize(font.pixelSize);
   return f;
-}
-
-QColor qcolorOf(ColorRef colour) {
-  const Pixel p = pixelOfColour(colour);
-  return QColor(redOf(p), greenOf(p), blueOf(p));
-}
-
-// The Stage area a text output at `baseline` can touch: the ink's bounding
-// box, widened by a pixel for antialiasing. Only this area is presented, so
-// the typing of a caption repaints a glyph's box rather than the screen.
-Rect inkedArea(const QFontMetrics& metrics, const QString& text, QPoint baseline) {
-  constexpr int kAntialiasMargin = 2;
-  const QRect ink = metrics.boundingRect(text).translated(baseline).adjusted(
-      -kAntialiasMargin, -kAntialiasMargin, kAntialiasMargin, kAntialiasMargin);
-  return Rect{ink.left(), ink.top(), ink.right() + 1, ink.bottom() + 1};
 }
 
 }  // namespace
@@ -57,35 +41,19 @@ CaptionPlan paintCaption(Bitmap& stage, StageFont& font, const std::string& capt
   CaptionPlan plan = planCaption(text, textWidth, lineHeight, sources.screenW, sources.screenH, sources.random, stage);
 
   if (!stage.empty()) {
-    QImage view(stage.bytes(), stage.width(), stage.height(), int(stage.bytesPerLine()), QImage::Format_RGB32);
-    QPainter painter(&view);
-    painter.setFont(qfont);
-    painter.setBrush(Qt::NoBrush);
-    painter.setBackgroundMode(Qt::TransparentMode);
-    const int ascent = metrics.ascent();
     using Clock = std::chrono::steady_clock;
     auto lastPump = Clock::now();
-    // Pumps when it is due; false once the show has ended.
-    auto goOn = [&] {
-      if (!host || Clock::now() - lastPump < std::chrono::milliseconds(kCaptionPumpMs)) return true;
+    // Tells the window what was drawn and pumps when it is due; false once
+    // the show has ended.
+    auto afterEach = [&](const Rect& inked) {
+      if (!host) return true;
+      host->stageDrawn(inked);
+      if (Clock::now() - lastPump < std::chrono::milliseconds(kCaptionPumpMs)) return true;
       host->pump();
       lastPump = Clock::now();
       return !(sources.stopped && sources.stopped());
     };
-    for (const CaptionDraw& draw : plan.draws) {
-      painter.setPen(qcolorOf(draw.colour));
-      const QString s = toQString(draw.text);
-      const QPointF at(draw.x, draw.y + ascent);  // text out puts the cell's top-left corner at (x, y)
-      const Rect inked = inkedArea(metrics, s, at.toPoint());
-      for (int i = 0; i < draw.times; ++i) {
-        painter.drawText(at, s);
-        if (host) host->stageDrawn(inked);
-        if (!goOn()) {
-          font.colour = plan.finalColour;
-          return plan;
-        }
-      }
-    }
+    drawRepeatedText(stage, qfont, plan.draws, afterEach);
   }
   font.colour = plan.finalColour;
   return plan;

@@ -2,10 +2,12 @@
 // current caption over the picture that has just arrived, in a face drawn
 // from the font list, typed glyph by glyph in a row or a column or drawn whole
 // with a growing shadow, in a colour that contrasts with the picture at its
-// starting point. It draws straight into the Stage with a clear brush; the
-// screen follows at most once per frame. Between draws it pumps the window
-// messages every few milliseconds, so that a key ends the show at once even
-// while a long caption is being typed, and it stops when the show has ended.
+// starting point. It draws straight into the Stage with a clear brush (each
+// glyph's repeated outputs rasterised once and blended after that, to the
+// same pixels: saver/ui/repeated_text.h); the screen follows at most once
+// per frame. Between draws it pumps the window messages every few
+// milliseconds, so that a key ends the show at once even while a long
+// caption is being typed, and it stops when the show has ended.
 #pragma once
 
 #include <QString>
