@@ -16,6 +16,8 @@ packages=(
   libheif-examples webp libavif-bin desktop-file-utils x11-xserver-utils ccache
   fonts-wqy-zenhei fonts-arphic-ukai fonts-arphic-uming
   xvfb xdotool x11-utils imagemagick ffmpeg dbus openbox
+  # The show as the real XScreenSaver's module.
+  xscreensaver
   # The tools scripts/make_samples.py makes the sample pictures with.
   python3-pil netpbm libtiff-tools libjpeg-turbo-progs
   man-db dpkg-dev file lintian
