@@ -19,11 +19,7 @@ ShowStart readShowStart(const std::filesystem::path& registryPath, bool withPass
   // written to must not keep the show from running.
   if (!registry.keyExists(kShowKey)) {
     try {
-      RegistryFile::update(registryPath, [](RegistryFile& current) {
-        if (current.keyExists(kShowKey)) return false;
-        current.createKey(kShowKey);
-        return true;
-      });
+      ensureShowKey(registryPath);
     } catch (const RegistryError& e) {
       std::cerr << "lumora: " << e.what() << "\n";
     }

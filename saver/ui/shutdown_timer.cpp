@@ -13,7 +13,7 @@ std::int64_t clockMinuteOf(const QDateTime& t) {
 }  // namespace
 
 qint64 wholeMinutesBetween(const QDateTime& start, const QDateTime& now) {
-  return ShutdownCountdown(clockMinuteOf(start), 1).minutesSince(clockMinuteOf(now));
+  return clockMinuteOf(now) - clockMinuteOf(start);
 }
 
 ShutdownTimer::ShutdownTimer(Hooks hooks, PowerOff* powerOff, QObject* parent)
