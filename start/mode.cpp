@@ -12,12 +12,14 @@
 #include "platform/core/paths.h"
 #include "platform/desktop/power_off.h"
 #include "password/password_window.h"
-#include "saver/ui/face_names.h"
+#include "widgets/face_names.h"
 #include "saver/ui/saver_window.h"
 #include "settings/show_start.h"
 #include "start/command_line.h"
 #include "start/display.h"
 #include "start/idle_mode.h"
+#include "start/locked_show.h"
+#include "start/lock_program.h"
 #include "start/module_mode.h"
 #include "start/show_termination.h"
 #include "start/show_watch.h"
@@ -157,7 +159,13 @@ int runMode(Mode mode, int argc, char** argv) {
   std::optional<ShowStart> start;
   if (mode == Mode::Show && !std::getenv(kWatchedShowVariable) && displayAvailable()) {
     start = readShowStart(registryFilePath(), true);
-    if (!start->password.empty()) return watchShow(argv);
+    if (!start->password.empty()) {
+      // The lock is a program of its own; on Wayland the show still
+      // watches itself until the lock can hold a Wayland screen.
+      // When it cannot be run, the show locks the screen itself.
+      if (!onWayland()) execLockProgram();
+      return watchShow(argv);
+    }
   }
   return withApplication(argc, argv, mode == Mode::Show ? WindowKind::Show : WindowKind::Ordinary, [mode, &start] {
     if (mode == Mode::Settings) return runSettings();
@@ -180,6 +188,8 @@ int runLumora(int argc, char** argv) {
       return 2;
     case Launch::Idle:
       return runIdle(argv[0]);
+    case Launch::Locked:
+      return withApplication(argc, argv, WindowKind::InsideXWindow, [&line] { return runLockedShow(line.windowId); });
     case Launch::Module:
       return withApplication(argc, argv, WindowKind::InsideXWindow, [&line] { return runModule(line.windowId); });
     case Launch::Mode:
