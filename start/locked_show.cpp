@@ -1,4 +1,5 @@
 #include "start/locked_show.h"
+#include "platform/core/hooks.h"
 
 #include <QApplication>
 #include <QSocketNotifier>
@@ -70,7 +71,7 @@ int runLockedShow(std::optional<std::uint32_t> windowId) {
   services.hostId = *windowId;
   services.start = readShowStart(registryFilePath(), false,
                                  [&snapshot](const std::filesystem::path&) { return RegistryFile::parse(snapshot); });
-  if (const char* fx = std::getenv("LUMORA_EFFECT")) services.forcedEffect = std::atoi(fx);
+  if (const auto fx = hookNumber(Hook::Effect)) services.forcedEffect = int(*fx);
 
   SaverWindow saver(services);
   ShowTermination termination(saver);
