@@ -12,7 +12,7 @@
 #include "settings_window/preview_size.h"
 #include "settings_window/settings_window.h"
 #include "players/flash_player.h"
-#include "players/player_controls.h"
+#include "saver/core/player_controls.h"
 
 namespace lumora {
 
