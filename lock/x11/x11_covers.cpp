@@ -41,6 +41,20 @@ QPalette blackPalette(QPalette pal) {
   return pal;
 }
 
+// The application's colours with every role set, as the prompt has them:
+// a palette set as it comes from the application sets no role, and the
+// cover's black window (with black text) would come through.
+QPalette applicationPalette() {
+  QPalette pal = QApplication::palette();
+  for (int group = 0; group < QPalette::NColorGroups; ++group)
+    for (int role = 0; role < QPalette::NColorRoles; ++role) {
+      const auto g = QPalette::ColorGroup(group);
+      const auto r = QPalette::ColorRole(role);
+      pal.setColor(g, r, pal.color(g, r));
+    }
+  return pal;
+}
+
 }  // namespace
 
 LockCover::LockCover(QScreen* screen)
@@ -124,7 +138,7 @@ void X11Covers::update() {
       notice_ = new QLabel(primary_);
       notice_->setObjectName(QStringLiteral("GrabNotice"));
       notice_->setAttribute(Qt::WA_NativeWindow);
-      notice_->setPalette(QApplication::palette());
+      notice_->setPalette(applicationPalette());
       notice_->setAutoFillBackground(true);
       notice_->setFrameStyle(QFrame::Box | QFrame::Plain);
       notice_->setMargin(8);
