@@ -83,6 +83,16 @@ TEST_F(ShowChildTest, ADeadShowStartsAgainWithTheSameSettingsAndChannel) {
   child.stop();
 }
 
+TEST_F(ShowChildTest, TheLongestRestartWaitCanBeCapped) {
+  // Six quick deaths wait 3.75 s in all uncapped; capped at 0, none.
+  setenv("LUMORA_LOCK_RESTART_MS", "0", 1);
+  ShowChild child(script_.string(), "");
+  unsetenv("LUMORA_LOCK_RESTART_MS");
+  child.start();
+  EXPECT_TRUE(processUntil([&] { return child.restarts() >= 6; }, 2000)) << child.restarts();
+  child.stop();
+}
+
 TEST_F(ShowChildTest, ARestartWithNewArgumentsComesAtOnce) {
   std::ofstream(script_) << "#!/bin/sh\necho \"$@\" >> " << (dir_ / "log").string() << "\nexec sleep 30\n";
   ShowChild child(script_.string(), "");
