@@ -7,6 +7,7 @@ its own), only on the primary monitor, the other monitor black, and a key
 must end the show; with the password on, the prompt comes up over the show
 and takes the typing."""
 import os
+import re
 import shutil
 import subprocess
 import sys
@@ -55,6 +56,10 @@ class WindowManagerCase(ShowCase):
                               capture_output=True, text=True).stdout.split()
         out = {}
         for w in ids:
+            tree = self.x.run("xwininfo", "-children", "-id", w, capture_output=True, text=True).stdout
+            parent = re.search(r"Parent window id: (0x[0-9a-f]+)", tree)
+            if parent and str(int(parent.group(1), 16)) in ids:
+                continue  # inside another of them (the lock's show area, the show in it)
             info = self.x.run("xwininfo", "-id", w, capture_output=True, text=True).stdout
             if not any("Width: %d" % w in info for w in (1024, 800, 400)):
                 continue  # not a full-screen window (Qt's helper windows)
