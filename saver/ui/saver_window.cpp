@@ -179,7 +179,17 @@ SaverWindow::SaverWindow(SaverServices services, QWidget* parent)
     connect(hosted_, &HostedShow::gone, this, &SaverWindow::endShow);
     connect(hosted_, &HostedShow::resized, this, &SaverWindow::takeHostSize);
   } else {
-    cursor_ = std::make_unique<AppCursor>();
+    // The pointer is hidden from the show's first frame: the window holds
+    // the blank cursor before it is mapped (on Wayland the compositor takes
+    // it when the pointer enters, motion or not); the counter's show and
+    // hide requests then give the cursor back or blank it again.
+    setCursor(Qt::BlankCursor);
+    cursor_ = std::make_unique<AppCursor>([this](bool hidden) {
+      if (hidden)
+        setCursor(Qt::BlankCursor);
+      else
+        unsetCursor();
+    });
     connect(stage_, &StageWindow::inputReceived, this, &SaverWindow::stageInput);
     connect(errorReport_, &PictureErrorReport::inputReceived, this, &SaverWindow::stageInput);
     connect(qApp, &QGuiApplication::primaryScreenChanged, this, &SaverWindow::followPrimaryScreen);
