@@ -1,10 +1,15 @@
+#include <dirent.h>
 #include <gtest/gtest.h>
+#include <linux/capability.h>
+#include <sys/syscall.h>
+#include <unistd.h>
 
 #include <QApplication>
 #include <QTreeWidget>
 #include <filesystem>
 #include <fstream>
 #include <map>
+#include <memory>
 
 #include "settings_window/dir_scan.h"
 #include "settings_window/dir_scan_tree_view.h"
@@ -251,11 +256,37 @@ TEST(DirScanTreeView, DeepTreesStopAtTheLevelStack) {
   EXPECT_EQ(maxDepth(w.tree.topLevelItem(0), 0), 1);
 }
 
+// While it lives, the calling thread reads folders as any user does: root's
+// power to read and search every folder (CAP_DAC_OVERRIDE,
+// CAP_DAC_READ_SEARCH) is out of its effective set, kept in the permitted
+// set and put back at the end. Does nothing for a user without them.
+class FolderPermissionsHold {
+ public:
+  FolderPermissionsHold() {
+    if (::syscall(SYS_capget, &header_, saved_) != 0) return;
+    __user_cap_data_struct lowered[2] = {saved_[0], saved_[1]};
+    lowered[0].effective &= ~((1u << CAP_DAC_OVERRIDE) | (1u << CAP_DAC_READ_SEARCH));
+    lowered_ = ::syscall(SYS_capset, &header_, lowered) == 0;
+  }
+  ~FolderPermissionsHold() {
+    if (lowered_) ::syscall(SYS_capset, &header_, saved_);
+  }
+  FolderPermissionsHold(const FolderPermissionsHold&) = delete;
+  FolderPermissionsHold& operator=(const FolderPermissionsHold&) = delete;
+
+ private:
+  __user_cap_header_struct header_{_LINUX_CAPABILITY_VERSION_3, 0};
+  __user_cap_data_struct saved_[2]{};
+  bool lowered_ = false;
+};
+
 TEST(DirScanTreeView, UnreadableFolderHasNoChildren) {
-  if (::geteuid() == 0) GTEST_SKIP() << "root reads every folder";
   TempTree t;
   t.dir("locked/inside");
   fs::permissions(t.root() + "locked", fs::perms::none);
+  const FolderPermissionsHold asAnyUser;  // root too
+  const std::unique_ptr<DIR, int (*)(DIR*)> opened(::opendir((t.root() + "locked").c_str()), ::closedir);
+  ASSERT_EQ(opened, nullptr) << "the folder must be unreadable for the test to mean anything";
   WindowScan w;
   w.scan.ScanRoot(t.root());
   ASSERT_EQ(w.tree.topLevelItemCount(), 1);
