@@ -68,8 +68,8 @@ class SettingsWindow : public QWidget {
   DriveComboBox* mediaPlaces() const { return mediaPlaces_; }
   QTreeWidget* pictureFolders() const { return pictureFolders_; }
   QTreeWidget* mediaFolders() const { return mediaFolders_; }
-  TDADirScanTreeView& pictureFolderScan() { return *pictureFolderScan_; }
-  TDADirScanTreeView& mediaFolderScan() { return *mediaFolderScan_; }
+  FolderTreeScan& pictureFolderScan() { return *pictureFolderScan_; }
+  FolderTreeScan& mediaFolderScan() { return *mediaFolderScan_; }
   QLabel* picturePreview() const { return picturePreview_; }
   QLabel* pictureSizeLabel() const { return pictureSizeLabel_; }
   QLabel* frameCountLabel() const { return frameCountLabel_; }
@@ -181,8 +181,8 @@ class SettingsWindow : public QWidget {
   FileListBox* mediaFiles_ = nullptr;
   FilterComboBox* mediaFilter_ = nullptr;
   FilterComboBox* pictureFilter_ = nullptr;
-  std::unique_ptr<TDADirScanTreeView> pictureFolderScan_;
-  std::unique_ptr<TDADirScanTreeView> mediaFolderScan_;
+  std::unique_ptr<FolderTreeScan> pictureFolderScan_;
+  std::unique_ptr<FolderTreeScan> mediaFolderScan_;
   QLabel* picturePreview_ = nullptr;
   QLabel* pictureSizeLabel_ = nullptr;
   PreviewLoader* previewLoader_ = nullptr;  // child: decodes the previewed picture

@@ -27,11 +27,11 @@ class WaitCursor {
   WaitCursor& operator=(const WaitCursor&) = delete;
 };
 
-void setUpScan(TDADirScanTreeView& scan) {
+void setUpScan(FolderTreeScan& scan) {
   scan.setLevels(3);
-  scan.RecursiveScan = true;
-  scan.CompleteData = true;
-  scan.EmptyDirs = true;
+  scan.recursive = true;
+  scan.recordsOnNodes = true;
+  scan.keepEmptyFolders = true;
 }
 
 }  // namespace
@@ -39,7 +39,7 @@ void setUpScan(TDADirScanTreeView& scan) {
 void SettingsWindow::placeChosen(int tab) {
   DriveComboBox* drive = tab == 1 ? picturePlaces_ : mediaPlaces_;
   const std::string path = drive->drivePath();
-  (tab == 1 ? pictureFolderScan_ : mediaFolderScan_)->ScanRoot(path);
+  (tab == 1 ? pictureFolderScan_ : mediaFolderScan_)->scanRoot(path);
   (tab == 1 ? pictureFiles_ : mediaFiles_)->setDirectory(path);
 }
 
@@ -47,22 +47,22 @@ void SettingsWindow::folderClicked(int tab) { showTreeFolder(tab, (tab == 1 ? pi
 
 void SettingsWindow::showTreeFolder(int tab, QTreeWidgetItem* node) {
   if (!node || !node->isSelected()) return;
-  const std::string path = (tab == 1 ? pictureFolderScan_ : mediaFolderScan_)->NodePath(node);
+  const std::string path = (tab == 1 ? pictureFolderScan_ : mediaFolderScan_)->nodePath(node);
   if (path.empty()) return;
   FileListBox* files = tab == 1 ? pictureFiles_ : mediaFiles_;
   if (files->directory() != path) files->setDirectory(path);
 }
 
 void SettingsWindow::folderExpanding(int tab, QTreeWidgetItem* node) {
-  TDADirScanTreeView& scan = tab == 1 ? *pictureFolderScan_ : *mediaFolderScan_;
-  const std::string path = scan.NodePath(node);
+  FolderTreeScan& scan = tab == 1 ? *pictureFolderScan_ : *mediaFolderScan_;
+  const std::string path = scan.nodePath(node);
   WaitCursor hourglass;
-  scan.RescanNode(node, path);
+  scan.rescanNode(node, path);
 }
 
 void SettingsWindow::connectHandlers() {
-  pictureFolderScan_ = std::make_unique<TDADirScanTreeView>(pictureFolders_);
-  mediaFolderScan_ = std::make_unique<TDADirScanTreeView>(mediaFolders_);
+  pictureFolderScan_ = std::make_unique<FolderTreeScan>(pictureFolders_);
+  mediaFolderScan_ = std::make_unique<FolderTreeScan>(mediaFolders_);
   setUpScan(*pictureFolderScan_);
   setUpScan(*mediaFolderScan_);
   // Each tab starts on its own place: the Pictures or Music folder when

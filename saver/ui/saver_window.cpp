@@ -114,7 +114,8 @@ SaverWindow::SaverWindow(SaverServices services, QWidget* parent)
   connect(flashPlayer_, &FlashPlayer::inputReceived, this, [this] { close(); });
   bool slidesOn = true, mediaOn = true;
 
-  // FormCreate, in order.
+  // The show's start: the taskbar, the start time, the list folder, the
+  // settings, the opening, the lists and the timers, in this order.
   if (!hosted()) hideTaskbar();
   startTime_ = services_.now();
   ensureListFolder();
@@ -211,7 +212,7 @@ SaverWindow::SaverWindow(SaverServices services, QWidget* parent)
   setGeometry(screen);
 }
 
-SaverWindow::~SaverWindow() { formClose(); }
+SaverWindow::~SaverWindow() { restoreSystemState(); }
 
 void SaverWindow::takeHostSize() {
   setGeometry(screenRect());
@@ -361,7 +362,7 @@ void SaverWindow::endShow() {
   grabInput(false);
   step_.cancel();       // a step waiting for its picture gives up
   stage_->stopPacing();  // a transition running now ends at once, not at its pace
-  formClose();
+  restoreSystemState();
   emit showEnded();
   if (hosted_)
     hosted_->endApplication();
@@ -369,7 +370,7 @@ void SaverWindow::endShow() {
     QCoreApplication::quit();
 }
 
-void SaverWindow::formClose() {
+void SaverWindow::restoreSystemState() {
   if (closed_) return;
   closed_ = true;
   inhibit_.reset();

@@ -570,7 +570,7 @@ TEST(SettingsWindowTrees, DriveClickAndExpansion) {
 
   // Expanding reads the folder afresh, under the hourglass.
   std::vector<int> cursors;
-  w->pictureFolderScan().OnDirFound = [&](TDADirScan&, const std::string&, bool&) {
+  w->pictureFolderScan().onFolderFound = [&](FolderScan&, const std::string&, bool&) {
     cursors.push_back(QApplication::overrideCursor() ? int(QApplication::overrideCursor()->shape()) : -1);
   };
   f.writeFile(root / "a" / "a1" / "fresh" / "y.txt", "y");
