@@ -23,9 +23,12 @@ struct FileType {
 std::span<const FileType> fileTypes();
 
 struct LoadOptions {
-  // When both are > 0, a JPEG at least twice this size in both directions is
-  // decoded at libjpeg's largest reduced scale that keeps it at least this
-  // size. Other readers ignore it.
+  // When both are > 0, the picture is to be shown at this size. A JPEG at
+  // least twice this size in both directions is decoded at libjpeg's largest
+  // reduced scale that keeps it at least this size; a PNG or a WebP is
+  // reduced while it is read by the factor of reductionFactor
+  // (imaging/row_reducer.h), and a lossless WebP too large for it to
+  // reduce is refused with "Picture too large.". Other readers ignore it.
   int fitWidth = 0;
   int fitHeight = 0;
 };

@@ -12,10 +12,13 @@
 namespace lumora {
 
 // What a reader gets: the file's bytes and its path (the Dr. Halo reader
-// looks for the palette file beside it; the path may be empty).
+// looks for the palette file beside it; the path may be empty), and the
+// size the picture is to be shown at (LoadOptions), 0 when none.
 struct ReaderInput {
   std::span<const std::uint8_t> data;
   std::string path;
+  int fitWidth = 0;
+  int fitHeight = 0;
 };
 
 using PictureReader = Picture (*)(const ReaderInput& input);
