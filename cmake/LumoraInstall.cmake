@@ -47,6 +47,8 @@ endfunction()
 if(LUMORA_GUI)
   install(TARGETS lumora RUNTIME DESTINATION ${CMAKE_INSTALL_BINDIR})
   lumora_install_helper(lumora_audio_backend)
+  # The lock, which `lumora /S` runs when the password is on.
+  lumora_install_helper(lumora-lock)
   if(TARGET lumora-flash)
     # The Flash player program and Ruffle's files, which it serves from the
     # folder "ruffle" beside itself.

@@ -1,4 +1,5 @@
 #include "flash_host/host_window.h"
+#include "platform/core/hooks.h"
 
 #include <QApplication>
 #include <QKeyEvent>
@@ -33,7 +34,7 @@ void HostPage::javaScriptConsoleMessage(JavaScriptConsoleMessageLevel, const QSt
                                         const QString& source) {
   if (message.startsWith(QLatin1String(kReportPrefix)))
     emit report(message.mid(int(std::char_traits<char>::length(kReportPrefix))));
-  else if (qEnvironmentVariableIsSet("LUMORA_FLASH_DEBUG"))
+  else if (hookOn(Hook::FlashDebug))
     std::fprintf(stderr, "lumora-flash: %s:%d: %s\n", qPrintable(source), line, qPrintable(message));
 }
 

@@ -1,4 +1,5 @@
 #include "idle/idle_watcher.h"
+#include "platform/core/hooks.h"
 
 #include <spawn.h>
 #include <sys/wait.h>
@@ -37,7 +38,7 @@ void installStopHandlers() {
 // The idle threshold in ms from the registry (0 = off); a registry that
 // cannot be read keeps the previous threshold.
 std::int64_t readThresholdMs(std::int64_t previous) {
-  const std::int64_t unit = std::getenv("LUMORA_IDLE_SECONDS") ? 1000 : 60000;
+  const std::int64_t unit = hookOn(Hook::IdleSeconds) ? 1000 : 60000;
   try {
     return std::int64_t(readDesktopOptions(RegistryFile::load(registryFilePath())).idleMinutes) * unit;
   } catch (const std::exception& e) {
@@ -79,7 +80,7 @@ class ShowProcess {
 // The loop of a watcher that holds the lock and has its source.
 int watch(IdleSource& session, const std::string& program) {
   installStopHandlers();
-  const bool seconds = std::getenv("LUMORA_IDLE_SECONDS") != nullptr;
+  const bool seconds = hookOn(Hook::IdleSeconds);
   const auto poll = std::chrono::milliseconds(seconds ? 200 : 1000);
   const auto rereadEvery = std::chrono::seconds(seconds ? 1 : 10);
   IdlePolicy policy(readThresholdMs(0));

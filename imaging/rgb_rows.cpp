@@ -1,4 +1,5 @@
 #include "imaging/rgb_rows.h"
+#include "platform/core/hooks.h"
 
 #include <algorithm>
 #include <cstdlib>
@@ -79,8 +80,7 @@ constexpr RgbRowKernels kSsse3 = {rgbToPixelsSsse3, bgrToPixelsSsse3};
 #endif
 
 bool plainAskedFor() {
-  const char* value = std::getenv("LUMORA_SCALAR_PIXELS");
-  return value && *value && std::strcmp(value, "0") != 0;
+  return hookOn(Hook::ScalarPixels);
 }
 
 }  // namespace

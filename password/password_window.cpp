@@ -5,7 +5,7 @@
 #include <QPushButton>
 
 #include "platform/core/ansi.h"
-#include "saver/ui/masked_edit.h"
+#include "widgets/masked_edit.h"
 #include "settings/password_store.h"
 
 namespace lumora {

@@ -1,4 +1,5 @@
 #include "players/audio_backend_loader.h"
+#include "platform/core/hooks.h"
 
 #include <dlfcn.h>
 
@@ -13,7 +14,7 @@ namespace lumora {
 namespace fs = std::filesystem;
 
 std::vector<std::string> AudioBackendModule::candidates() {
-  if (const char* env = std::getenv("LUMORA_AUDIO_BACKEND"); env && *env) return {env};
+  if (const auto module = hookValue(Hook::AudioBackend)) return {*module};
   std::error_code ec;
   const fs::path exe = fs::read_symlink("/proc/self/exe", ec);
   if (ec || exe.empty()) return {kFileName};  // the loader's own search path

@@ -1,4 +1,5 @@
 #include "players/flash_player.h"
+#include "platform/core/hooks.h"
 
 #include <QCoreApplication>
 #include <QFileInfo>
@@ -20,8 +21,7 @@ constexpr int kQuitWaitMs = 3000;  // for the program to end after "quit"
 }  // namespace
 
 QString FlashPlayer::programPath() {
-  const QByteArray env = qgetenv("LUMORA_FLASH_BIN");
-  if (!env.isEmpty()) return QString::fromLocal8Bit(env);
+  if (const auto program = hookValue(Hook::FlashProgram)) return QString::fromLocal8Bit(program->c_str());
   const QString dir = QCoreApplication::applicationDirPath();
   const QString beside = dir + QStringLiteral("/lumora-flash");
   if (QFileInfo(beside).isExecutable()) return beside;
@@ -89,7 +89,7 @@ bool FlashPlayer::startProcess() {
   }
   process_ = std::make_unique<QProcess>();
   // The web engine's messages are of no use to the user of the show.
-  if (qEnvironmentVariableIsSet("LUMORA_FLASH_DEBUG"))
+  if (hookOn(Hook::FlashDebug))
     process_->setProcessChannelMode(QProcess::ForwardedErrorChannel);
   else
     process_->setStandardErrorFile(QProcess::nullDevice());
@@ -140,7 +140,7 @@ void FlashPlayer::readReports() {
         movieInput();
         break;
       case FlashSession::Event::Shown:
-        if (qEnvironmentVariableIsSet("LUMORA_FLASH_DEBUG"))
+        if (hookOn(Hook::FlashDebug))
           std::fprintf(stderr, "lumora: the Flash movie is on screen after %lld ms\n",
                        static_cast<long long>(clock_() - loadStartMs_));
         emit movieShown();

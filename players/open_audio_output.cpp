@@ -2,6 +2,7 @@
 #include <cstdlib>
 #include <cstring>
 
+#include "platform/core/hooks.h"
 #include "players/audio_backend.h"
 #include "players/audio_output.h"
 
@@ -10,8 +11,7 @@ namespace lumora {
 namespace {
 
 bool silenceAsked() {
-  const char* v = std::getenv("LUMORA_AUDIO");
-  return v && std::strcmp(v, "silent") == 0;
+  return hookValue(Hook::Audio) == "silent";
 }
 
 }  // namespace

@@ -7,7 +7,7 @@ set -euo pipefail
 cd "$(dirname "$0")/.."
 scripts/setup.sh
 cmake -S . -B build -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo >/dev/null
-ninja -C build lumora lumora-tool
+ninja -C build lumora lumora-lock lumora-tool
 
 home=$PWD/build/demo-home
 rm -rf "$home"

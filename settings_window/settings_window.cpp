@@ -19,7 +19,7 @@
 #include "platform/core/ansi.h"
 #include "players/flash_player.h"
 #include "players/player_controls.h"
-#include "saver/ui/face_names.h"
+#include "widgets/face_names.h"
 #include "settings/confirm_write.h"
 #include "settings/list_file.h"
 #include "settings/stored_settings.h"

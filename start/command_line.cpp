@@ -43,6 +43,10 @@ CommandLine parseCommandLine(int argc, const char* const* argv) {
     line.launch = Launch::Version;
   } else if (first == "--idle") {
     line.launch = Launch::Idle;
+  } else if (first == "--locked-show") {
+    // Run by lumora-lock, not by people: not in the help.
+    if (argc >= 4 && std::string(argv[2]) == "--window-id") line.windowId = parseWindowId(argv[3]);
+    line.launch = Launch::Locked;
   } else if (first == "-root" || first == "--root") {
     line.launch = Launch::Module;
   } else if (first == "-window-id" || first == "--window-id") {

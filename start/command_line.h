@@ -17,6 +17,7 @@ enum class Launch {
   Version,  // --version: the version, exit 0
   Module,   // -window-id ID or -root: the show inside a window the desktop gives
   Idle,     // --idle: start the show when the session is idle
+  Locked,   // --locked-show --window-id ID: the show as the lock's module
   Usage,    // a Linux option used wrongly: the usage line, exit 2
 };
 

@@ -1,4 +1,5 @@
 #include "start/mode.h"
+#include "platform/core/hooks.h"
 
 #include <QApplication>
 #include <QTimer>
@@ -12,12 +13,14 @@
 #include "platform/core/paths.h"
 #include "platform/desktop/power_off.h"
 #include "password/password_window.h"
-#include "saver/ui/face_names.h"
+#include "widgets/face_names.h"
 #include "saver/ui/saver_window.h"
 #include "settings/show_start.h"
 #include "start/command_line.h"
 #include "start/display.h"
 #include "start/idle_mode.h"
+#include "start/locked_show.h"
+#include "start/lock_program.h"
 #include "start/module_mode.h"
 #include "start/show_termination.h"
 #include "start/show_watch.h"
@@ -43,7 +46,7 @@ Mode modeOf(int argc, const char* const* argv) {
 
 namespace {
 
-// LUMORA_EXIT_AFTER_FIRST_FRAME=1: print "first frame" and end once the
+// Hook::ExitAfterFirstFrame: print "first frame" and end once the
 // window has been painted once (the start-up benchmark's measure).
 class FirstFrameExit : public QObject {
  public:
@@ -68,16 +71,15 @@ int runShow(std::optional<ShowStart> start) {
   SaverServices services;
   services.start = std::move(start);
   services.powerOff = powerOff.get();
-  if (const char* fx = std::getenv("LUMORA_EFFECT")) services.forcedEffect = std::atoi(fx);
-  if (const char* seed = std::getenv("LUMORA_SEED")) services.seed = std::uint32_t(std::strtoul(seed, nullptr, 10));
-  const char* watched = std::getenv(kWatchedShowVariable);
-  services.plain = watched && std::string(watched) == "plain";
+  if (const auto fx = hookNumber(Hook::Effect)) services.forcedEffect = int(*fx);
+  if (const auto seed = hookNumber(Hook::Seed)) services.seed = std::uint32_t(*seed);
+  services.plain = hookValue(Hook::WatchedShow) == "plain";
   SaverWindow saver(services);
   ShowTermination termination(saver);
   FirstFrameExit firstFrame;
-  if (std::getenv("LUMORA_EXIT_AFTER_FIRST_FRAME")) saver.installEventFilter(&firstFrame);
+  if (hookOn(Hook::ExitAfterFirstFrame)) saver.installEventFilter(&firstFrame);
   std::optional<StepTimes> stepTimes;
-  if (std::getenv("LUMORA_STEP_TIMES")) stepTimes.emplace(saver.slideTimer());
+  if (hookOn(Hook::StepTimes)) stepTimes.emplace(saver.slideTimer());
   saver.showOnPrimaryScreen();
   return QApplication::exec() == 0 ? 0 : 1;
 }
@@ -155,9 +157,15 @@ int runMode(Mode mode, int argc, char** argv) {
   // the show goes on with what was read (a watched show's own process reads
   // it for itself).
   std::optional<ShowStart> start;
-  if (mode == Mode::Show && !std::getenv(kWatchedShowVariable) && displayAvailable()) {
+  if (mode == Mode::Show && !hookValue(Hook::WatchedShow) && displayAvailable()) {
     start = readShowStart(registryFilePath(), true);
-    if (!start->password.empty()) return watchShow(argv);
+    if (!start->password.empty()) {
+      // The lock is a program of its own; on Wayland the show still
+      // watches itself until the lock can hold a Wayland screen.
+      // When it cannot be run, the show locks the screen itself.
+      if (!onWayland()) execLockProgram();
+      return watchShow(argv);
+    }
   }
   return withApplication(argc, argv, mode == Mode::Show ? WindowKind::Show : WindowKind::Ordinary, [mode, &start] {
     if (mode == Mode::Settings) return runSettings();
@@ -180,6 +188,8 @@ int runLumora(int argc, char** argv) {
       return 2;
     case Launch::Idle:
       return runIdle(argv[0]);
+    case Launch::Locked:
+      return withApplication(argc, argv, WindowKind::InsideXWindow, [&line] { return runLockedShow(line.windowId); });
     case Launch::Module:
       return withApplication(argc, argv, WindowKind::InsideXWindow, [&line] { return runModule(line.windowId); });
     case Launch::Mode:

@@ -1,4 +1,5 @@
 #include "start/module_mode.h"
+#include "platform/core/hooks.h"
 
 #include <QApplication>
 #include <QTimer>
@@ -50,7 +51,7 @@ int runModule(std::optional<std::uint32_t> windowId) {
   services.powerOff = powerOff.get();
   services.host = host.get();
   services.hostId = *id;
-  if (const char* fx = std::getenv("LUMORA_EFFECT")) services.forcedEffect = std::atoi(fx);
+  if (const auto fx = hookNumber(Hook::Effect)) services.forcedEffect = int(*fx);
 
   SaverWindow saver(services);
   ShowTermination termination(saver);

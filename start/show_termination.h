@@ -3,7 +3,7 @@
 // system state is restored and the media stop, with status 0.
 #pragma once
 
-#include "start/termination_signals.h"
+#include "platform/desktop/termination_signals.h"
 
 namespace lumora {
 

@@ -18,6 +18,7 @@
 #include <csignal>
 #include <unistd.h>
 
+#include "platform/core/hooks.h"
 #include "flash_host/engine_switches.h"
 #include "flash_host/host_window.h"
 #include "flash_host/memory_limits.h"
@@ -30,7 +31,7 @@ namespace {
 // program.
 QString ruffleDir(const QString& given) {
   if (!given.isEmpty()) return given;
-  if (const char* env = std::getenv("LUMORA_RUFFLE_DIR"); env && *env) return QString::fromLocal8Bit(env);
+  if (const auto dir = lumora::hookValue(lumora::Hook::RuffleDir)) return QString::fromLocal8Bit(dir->c_str());
   return QCoreApplication::applicationDirPath() + QStringLiteral("/ruffle");
 }
 

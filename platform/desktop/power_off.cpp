@@ -1,4 +1,5 @@
 #include "platform/desktop/power_off.h"
+#include "platform/core/hooks.h"
 
 #include <QDBusConnection>
 #include <QDBusError>
@@ -26,8 +27,7 @@ void LogindPowerOff::powerOff() {
 void PrintingPowerOff::powerOff() { std::cout << "lumora: power off requested" << std::endl; }
 
 std::unique_ptr<PowerOff> makePowerOff() {
-  const char* mode = std::getenv("LUMORA_SHUTDOWN");
-  if (mode && std::string_view(mode) == "print") return std::make_unique<PrintingPowerOff>();
+  if (hookValue(Hook::Shutdown) == "print") return std::make_unique<PrintingPowerOff>();
   return std::make_unique<LogindPowerOff>();
 }
 

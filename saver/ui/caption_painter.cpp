@@ -5,7 +5,7 @@
 #include <chrono>
 
 #include "platform/core/ansi.h"
-#include "saver/ui/face_names.h"
+#include "widgets/face_names.h"
 #include "saver/ui/repeated_text.h"
 
 namespace lumora {

@@ -22,11 +22,11 @@
 #include "players/audio_player.h"
 #include "players/flash_player.h"
 #include "saver/core/missing_entries.h"
-#include "saver/ui/face_names.h"
+#include "widgets/face_names.h"
 #include "saver/ui/hosted_show.h"
 #include "saver/ui/lyric_timer.h"
-#include "saver/ui/masked_edit.h"
-#include "saver/ui/password_prompt.h"
+#include "widgets/masked_edit.h"
+#include "widgets/password_prompt.h"
 #include "saver/ui/picture_error_report.h"
 #include "saver/ui/screen_covers.h"
 #include "saver/ui/show_placement.h"
@@ -343,6 +343,14 @@ void SaverWindow::closeEvent(QCloseEvent* event) {
   if (!granted) return;
   event->accept();
   endShow();
+}
+
+void SaverWindow::holdForLockPrompt(bool held) {
+  promptOpen_ = held;
+  if (held)
+    slideTimer_.stop();
+  else if (!pictures_.empty() && slideIdle())
+    slideTimer_.start();
 }
 
 void SaverWindow::endShow() {

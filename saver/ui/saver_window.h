@@ -21,7 +21,7 @@
 
 #include "graphics/random.h"
 #include "players/audio_output.h"
-#include "saver/core/guess_delay.h"
+#include "lock/guess_delay.h"
 #include "saver/core/indexed_list.h"
 #include "saver/core/media_playlist.h"
 #include "saver/core/slide_step.h"
@@ -109,6 +109,9 @@ class SaverWindow : public QWidget, private SlideHost, private MediaHost {
   void showOnPrimaryScreen();
   const QDateTime& startTime() const { return startTime_; }
   bool closeGranted() const { return closeGranted_; }
+  // The lock's prompt is up (held) or down again: the slide timer and the
+  // shutdown countdown wait meanwhile, as under the show's own prompt.
+  void holdForLockPrompt(bool held);
   // Ends the show as a granted close does (system state restored, media
   // stopped, the application told to quit), without the close query. Module
   // mode ends so: its windows are children of the desktop's, which Qt does

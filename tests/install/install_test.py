@@ -21,6 +21,7 @@ FILES = [
     "bin/lumora-tool",
     "lib/lumora/liblumora_audio_backend.so",
     "lib/lumora/lumora-flash",
+    "lib/lumora/lumora-lock",
     "share/applications/lumora.desktop",
     "share/icons/hicolor/scalable/apps/lumora.svg",
     "share/man/man1/lumora.1.gz",

@@ -5,7 +5,7 @@
 #include "password/password_window.h"
 #include "platform/core/ansi.h"
 #include "platform/core/registry_file.h"
-#include "saver/ui/masked_edit.h"
+#include "widgets/masked_edit.h"
 #include "settings/settings.h"
 #include "tests/saver/qt_app.h"
 

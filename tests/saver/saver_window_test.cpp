@@ -9,8 +9,8 @@
 #include <fstream>
 
 #include "platform/desktop/power_off.h"
-#include "saver/ui/masked_edit.h"
-#include "saver/ui/password_prompt.h"
+#include "widgets/masked_edit.h"
+#include "widgets/password_prompt.h"
 #include "saver/ui/saver_window.h"
 #include "saver/ui/shutdown_timer.h"
 #include "saver/ui/stage_window.h"

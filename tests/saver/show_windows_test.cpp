@@ -7,8 +7,8 @@
 #include <QMouseEvent>
 #include <fstream>
 
-#include "saver/ui/masked_edit.h"
-#include "saver/ui/password_prompt.h"
+#include "widgets/masked_edit.h"
+#include "widgets/password_prompt.h"
 #include "saver/ui/picture_error_report.h"
 #include "saver/ui/saver_window.h"
 #include "saver/ui/stage_window.h"

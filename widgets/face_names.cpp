@@ -1,4 +1,4 @@
-#include "saver/ui/face_names.h"
+#include "widgets/face_names.h"
 
 #include <QFont>
 #include <QStringList>

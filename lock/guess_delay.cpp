@@ -1,4 +1,4 @@
-#include "saver/core/guess_delay.h"
+#include "lock/guess_delay.h"
 
 #include <algorithm>
 

@@ -1,4 +1,4 @@
-#include "start/termination_signals.h"
+#include "platform/desktop/termination_signals.h"
 
 #include <fcntl.h>
 #include <sys/socket.h>

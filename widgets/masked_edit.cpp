@@ -1,4 +1,4 @@
-#include "saver/ui/masked_edit.h"
+#include "widgets/masked_edit.h"
 
 #include <QProxyStyle>
 

@@ -1,4 +1,4 @@
-#include "saver/ui/password_prompt.h"
+#include "widgets/password_prompt.h"
 
 #include <QApplication>
 #include <QKeyEvent>
@@ -7,7 +7,7 @@
 #include <QPushButton>
 #include <QScopedValueRollback>
 
-#include "saver/ui/masked_edit.h"
+#include "widgets/masked_edit.h"
 
 namespace lumora {
 

@@ -2,7 +2,7 @@
 // from each wrong guess.
 #include <gtest/gtest.h>
 
-#include "saver/core/guess_delay.h"
+#include "lock/guess_delay.h"
 
 namespace lumora {
 namespace {

@@ -1,0 +1,1 @@
+#include "lock/lock_screens.h"

@@ -1,0 +1,3 @@
+#include "lock/run_lock.h"
+
+int main(int argc, char** argv) { return lumora::runLock(argc, argv); }

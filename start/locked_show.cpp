@@ -1,0 +1,99 @@
+#include "start/locked_show.h"
+#include "platform/core/hooks.h"
+
+#include <QApplication>
+#include <QSocketNotifier>
+#include <QWindow>
+#include <cerrno>
+#include <cstdio>
+#include <memory>
+#include <string>
+#include <unistd.h>
+
+#include "platform/core/packet_channel.h"
+#include "platform/core/paths.h"
+#include "platform/desktop/power_off.h"
+#include "platform/desktop/x11_window.h"
+#include "saver/ui/saver_window.h"
+#include "settings/show_start.h"
+#include "start/show_termination.h"
+
+namespace lumora {
+
+namespace {
+
+constexpr int kChannelFd = 3;
+constexpr int kSettingsFd = 4;
+
+std::string readAll(int fd) {
+  std::string bytes;
+  char buffer[65536];
+  for (;;) {
+    const ssize_t n = ::read(fd, buffer, sizeof buffer);
+    if (n < 0 && errno == EINTR) continue;
+    if (n <= 0) break;
+    bytes.append(buffer, std::size_t(n));
+  }
+  return bytes;
+}
+
+// The shutdown countdown's end goes to the lock, which powers off once its
+// prompt has been answered.
+class ShutdownToLock : public PowerOff {
+ public:
+  explicit ShutdownToLock(const PacketChannel& channel) : channel_(channel) {}
+  void powerOff() override { channel_.send("shutdown"); }
+
+ private:
+  const PacketChannel& channel_;
+};
+
+}  // namespace
+
+int runLockedShow(std::optional<std::uint32_t> windowId) {
+  if (!windowId || !onX11()) {
+    std::fputs("lumora: --locked-show needs --window-id on X11\n", stderr);
+    return 1;
+  }
+  if (!x11WindowSize(*windowId)) {
+    std::fprintf(stderr, "lumora: no such window: 0x%x\n", unsigned(*windowId));
+    return 1;
+  }
+  const PacketChannel channel{UniqueFd(kChannelFd)};
+  const std::string snapshot = readAll(kSettingsFd);
+  ::close(kSettingsFd);
+
+  const std::unique_ptr<QWindow> host(QWindow::fromWinId(WId(*windowId)));
+  ShutdownToLock shutdown(channel);
+  SaverServices services;
+  services.powerOff = &shutdown;
+  services.host = host.get();
+  services.hostId = *windowId;
+  services.start = readShowStart(registryFilePath(), false,
+                                 [&snapshot](const std::filesystem::path&) { return RegistryFile::parse(snapshot); });
+  if (const auto fx = hookNumber(Hook::Effect)) services.forcedEffect = int(*fx);
+
+  SaverWindow saver(services);
+  ShowTermination termination(saver);
+  QSocketNotifier fromLock(channel.fd(), QSocketNotifier::Read);
+  QObject::connect(&fromLock, &QSocketNotifier::activated, &saver, [&] {
+    for (;;) {
+      bool closed = false;
+      const std::optional<Packet> packet = channel.receive(closed);
+      if (closed) {
+        // The lock is gone: nothing holds the screen for this show any more.
+        saver.endShow();
+        fromLock.setEnabled(false);
+        return;
+      }
+      if (!packet) return;
+      if (packet->text == "prompt 1") saver.holdForLockPrompt(true);
+      if (packet->text == "prompt 0") saver.holdForLockPrompt(false);
+    }
+  });
+  saver.show();
+  QApplication::exec();
+  return 0;
+}
+
+}  // namespace lumora
