@@ -1,4 +1,4 @@
-// Another client's window for the lock's tests: a plain window of 400 x 300
+// Another client's window for the lock's tests: a plain cyan window of 400 x 300
 // that prints "shown" once it is on screen and "key TEXT" for every key it
 // is given, so a test can tell whether it ever got one.
 #include <QApplication>
@@ -22,7 +22,7 @@ int main(int argc, char** argv) {
   QApplication app(argc, argv);
   KeyWindow window;
   window.setWindowTitle("key-window");
-  window.setStyleSheet("background: #00ff00");
+  window.setStyleSheet("background: #00ffff");
   window.resize(400, 300);
   window.show();
   return app.exec();
