@@ -57,7 +57,7 @@ SessionLockGuard SessionLockGuard::start(std::function<void()> lockSession) {
     guard(reading.get(), lockSession);
   }
   // Not reaped by the lock: it outlives it, and init takes it then.
-  return SessionLockGuard(std::move(writing));
+  return SessionLockGuard(std::move(writing), pid);
 }
 
 void SessionLockGuard::say(char byte) {

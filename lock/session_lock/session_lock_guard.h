@@ -7,6 +7,8 @@
 // process group leaves it.
 #pragma once
 
+#include <sys/types.h>
+
 #include <functional>
 
 #include "platform/core/unique_fd.h"
@@ -24,12 +26,15 @@ class SessionLockGuard {
   // The lock ended as it should (the password, or a signal to end): the
   // guard ends without locking.
   void release();
+  // The guard process (a child of this one until this one ends).
+  pid_t pid() const { return pid_; }
 
  private:
-  explicit SessionLockGuard(UniqueFd pipe) : pipe_(std::move(pipe)) {}
+  SessionLockGuard(UniqueFd pipe, pid_t pid) : pipe_(std::move(pipe)), pid_(pid) {}
   void say(char byte);
 
   UniqueFd pipe_;
+  pid_t pid_ = -1;
 };
 
 }  // namespace lumora
