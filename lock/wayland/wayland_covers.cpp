@@ -20,6 +20,7 @@
 #include "platform/core/unique_fd.h"
 #include "wlr-input-inhibitor-unstable-v1-client-protocol.h"
 #include "wlr-layer-shell-unstable-v1-client-protocol.h"
+#include "idle-inhibit-unstable-v1-client-protocol.h"
 #include "xdg-shell-client-protocol.h"
 
 namespace lumora {
@@ -101,6 +102,8 @@ struct WaylandCovers::Connection {
   zwlr_input_inhibit_manager_v1* inhibitManager = nullptr;
   zwlr_input_inhibitor_v1* inhibitor = nullptr;
   xdg_wm_base* wmBase = nullptr;
+  zwp_idle_inhibit_manager_v1* idleManager = nullptr;
+  zwp_idle_inhibitor_v1* idleInhibitor = nullptr;  // on the primary cover: no blanking while the show plays
   std::vector<std::unique_ptr<Cover>> covers;
   xkb_context* xkb = xkb_context_new(XKB_CONTEXT_NO_FLAGS);
   xkb_keymap* keymap = nullptr;
@@ -115,6 +118,7 @@ struct WaylandCovers::Connection {
   void coverOutput(Cover& cover);
   void draw(Cover& cover);
   void configured(Cover& cover, QSize logical);
+  void holdIdleOff();  // the idle inhibitor on the primary cover's surface
   void checkReady();
   void checkFocus();
   void lose(const QString& why) { emit owner->screenLost(why); }
@@ -145,6 +149,8 @@ void Cover::releaseSurface() {
 }
 
 WaylandCovers::Connection::~Connection() {
+  if (idleInhibitor) zwp_idle_inhibitor_v1_destroy(idleInhibitor);
+  if (idleManager) zwp_idle_inhibit_manager_v1_destroy(idleManager);
   covers.clear();
   if (keyState) xkb_state_unref(keyState);
   if (keymap) xkb_keymap_unref(keymap);
@@ -350,6 +356,8 @@ void global(void* data, wl_registry* registry, uint32_t name, const char* interf
   } else if (is(xdg_wm_base_interface)) {
     c->wmBase = bind<xdg_wm_base>(registry, name, &xdg_wm_base_interface, version, 1);
     xdg_wm_base_add_listener(c->wmBase, &kWmBaseListener, c);
+  } else if (is(zwp_idle_inhibit_manager_v1_interface)) {
+    c->idleManager = bind<zwp_idle_inhibit_manager_v1>(registry, name, &zwp_idle_inhibit_manager_v1_interface, version, 1);
   } else if (is(wl_output_interface)) {
     auto cover = std::make_unique<Cover>();
     cover->connection = c;
@@ -371,8 +379,13 @@ void globalRemove(void* data, wl_registry*, uint32_t name) {
   for (auto it = c->covers.begin(); it != c->covers.end(); ++it) {
     if ((*it)->name != name) continue;
     const bool wasPrimary = it == c->covers.begin();
+    if (wasPrimary && c->idleInhibitor) {
+      zwp_idle_inhibitor_v1_destroy(c->idleInhibitor);
+      c->idleInhibitor = nullptr;
+    }
     c->covers.erase(it);
     if (wasPrimary && c->primary()) {
+      c->holdIdleOff();
       c->primary()->pending = QRect(QPoint(), c->primary()->bufferSize());
       c->draw(*c->primary());
       emit c->owner->primarySizeChanged(c->primary()->bufferSize());
@@ -408,7 +421,14 @@ void WaylandCovers::Connection::coverOutput(Cover& cover) {
   }
   wl_surface_set_buffer_scale(cover.surface, cover.scale);
   wl_surface_commit(cover.surface);
+  holdIdleOff();
   flush();
+}
+
+void WaylandCovers::Connection::holdIdleOff() {
+  if (!idleManager || !primary() || !primary()->surface) return;
+  if (idleInhibitor) zwp_idle_inhibitor_v1_destroy(idleInhibitor);
+  idleInhibitor = zwp_idle_inhibit_manager_v1_create_inhibitor(idleManager, primary()->surface);
 }
 
 void WaylandCovers::Connection::configured(Cover& cover, QSize logical) {
