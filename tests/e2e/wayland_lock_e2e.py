@@ -63,6 +63,7 @@ class LockOnSway(SwayCase):
         return self.sway
 
     def assert_covered(self, when):
+        # The prompt may be up in the middle of the first output.
         first, second = self.sway.screenshot("HEADLESS-1"), self.sway.screenshot("HEADLESS-2")
         desktop = [p for p in grid(first) + grid(second) if p in (MAGENTA, CYAN)]
         self.assertFalse(desktop, "%s: desktop or another window shows" % when)
@@ -103,6 +104,13 @@ class LockOnSway(SwayCase):
         self.assert_covered("after the show was killed")
         self.assertTrue(until(lambda: show_children(lock.pid) and show_children(lock.pid) != shows, 10),
                         "no new show")
+
+        # The first output grows: the show's frames follow its new size.
+        self.sway.swaymsg("output", "HEADLESS-1", "mode", "800x600")
+        grown = self.screen_until(lambda s: s[0] == 800 and compositor.pixel(s, 790, 590) in PICTURES, 20,
+                                  "HEADLESS-1")
+        self.assertIsNotNone(grown, "the show's frames did not follow the output's new size")
+        self.assertFalse([p for p in grid(grown) if p in (MAGENTA, CYAN)], "the grown output shows the desktop")
 
         # The right password ends it, after the wait the wrong one started.
         time.sleep(1.5)
