@@ -43,7 +43,8 @@ class FrameWindow : public QPlatformWindow {
 // The window's pixels in memory; a flush hands them to the sink.
 class FrameBackingStore : public QPlatformBackingStore {
  public:
-  FrameBackingStore(QWindow* window, const FramePlatform& platform) : QPlatformBackingStore(window), platform_(platform) {}
+  FrameBackingStore(QWindow* window, const FramePlatform& platform)
+      : QPlatformBackingStore(window), platform_(platform) {}
   ~FrameBackingStore() override {
     if (FrameSink* sink = platform_.sink()) sink->forget(&image_);
   }

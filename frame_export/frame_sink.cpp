@@ -42,9 +42,9 @@ void FrameSink::resize(QSize size) {
   memory_ = memory;
   bytes_ = bytes;
   frame_ = QImage(static_cast<uchar*>(memory), size.width(), size.height(), stride, QImage::Format_RGB32);
-  channel_.send("frame " + std::to_string(size.width()) + " " + std::to_string(size.height()) + " " +
-                    std::to_string(stride),
-                fd.get());
+  channel_.send(
+      "frame " + std::to_string(size.width()) + " " + std::to_string(size.height()) + " " + std::to_string(stride),
+      fd.get());
   // All of it is new (black until the window draws there).
   pending_ = frame_.rect();
   send();
@@ -56,8 +56,10 @@ void FrameSink::flushed(const QImage* source, QPoint at, const QRegion& region) 
   pending_ += region.translated(at);
   if (pace_.isActive()) return;
   const qint64 since = sinceSend_.isValid() ? sinceSend_.elapsed() : kRefreshMs;
-  if (since >= kRefreshMs) send();
-  else pace_.start(int(kRefreshMs - since));
+  if (since >= kRefreshMs)
+    send();
+  else
+    pace_.start(int(kRefreshMs - since));
 }
 
 void FrameSink::forget(const QImage* source) {
@@ -68,8 +70,8 @@ void FrameSink::send() {
   const QRegion area = pending_.intersected(frame_.rect());
   pending_ = QRegion();
   if (area.isEmpty()) return;
-  const QList<QRect> rects = area.rectCount() > kMostRectangles ? QList<QRect>{area.boundingRect()}
-                                                                 : QList<QRect>(area.begin(), area.end());
+  const QList<QRect> rects =
+      area.rectCount() > kMostRectangles ? QList<QRect>{area.boundingRect()} : QList<QRect>(area.begin(), area.end());
   for (const QRect& rect : rects) {
     // Where no window is, black.
     const QRect from = source_ ? rect.translated(-at_).intersected(source_->rect()) : QRect();

@@ -58,7 +58,8 @@ std::optional<QRect> FrameReceiver::takeFrame(int width, int height, int stride,
   // The show keeps writing into the file; it must never be able to shrink it
   // under our mapping (reading past the end would kill the lock).
   const int seals = ::fcntl(fd.get(), F_GET_SEALS);
-  if (seals < 0 || !(seals & F_SEAL_SHRINK)) return refuse("its memory file is not sealed against shrinking"), std::nullopt;
+  if (seals < 0 || !(seals & F_SEAL_SHRINK))
+    return refuse("its memory file is not sealed against shrinking"), std::nullopt;
   void* memory = ::mmap(nullptr, bytes, PROT_READ, MAP_SHARED, fd.get(), 0);
   if (memory == MAP_FAILED) return refuse("its memory file cannot be mapped"), std::nullopt;
   memory_ = memory;

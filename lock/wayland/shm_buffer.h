@@ -27,11 +27,10 @@ class ShmBuffer {
   // Called when the compositor lets go of it.
   void onRelease(std::function<void()> released) { onRelease_ = std::move(released); }
 
- // The wl_buffer listener's release.
+  // The wl_buffer listener's release.
   static void released(void* data, wl_buffer*);
 
  private:
-
   wl_buffer* buffer_ = nullptr;
   void* memory_ = nullptr;
   std::size_t bytes_ = 0;

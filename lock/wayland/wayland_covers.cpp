@@ -83,7 +83,10 @@ struct Cover {
   QRegion pending;   // to draw at the next chance
   bool configured = false, covered = false;
 
-  ~Cover() { releaseSurface(); if (output) wl_output_destroy(output); }
+  ~Cover() {
+    releaseSurface();
+    if (output) wl_output_destroy(output);
+  }
   void releaseSurface();
   QSize bufferSize() const { return logical * scale; }
 };
@@ -174,8 +177,8 @@ using Connection = WaylandCovers::Connection;
 
 // --- outputs ---------------------------------------------------------------
 
-void outputGeometry(void*, wl_output*, int32_t, int32_t, int32_t, int32_t, int32_t, const char*, const char*,
-                    int32_t) {}
+void outputGeometry(void*, wl_output*, int32_t, int32_t, int32_t, int32_t, int32_t, const char*, const char*, int32_t) {
+}
 void outputMode(void* data, wl_output*, uint32_t flags, int32_t width, int32_t height, int32_t) {
   if (flags & WL_OUTPUT_MODE_CURRENT) static_cast<Cover*>(data)->mode = QSize(width, height);
 }
@@ -186,8 +189,8 @@ void outputDone(void* data, wl_output*) {
 }
 void outputScale(void* data, wl_output*, int32_t factor) { static_cast<Cover*>(data)->scale = std::max(1, factor); }
 void outputName(void*, wl_output*, const char*) {}
-const wl_output_listener kOutputListener = {outputGeometry, outputMode, outputDone, outputScale, outputName,
-                                            outputName};
+const wl_output_listener kOutputListener = {outputGeometry, outputMode, outputDone,
+                                            outputScale,    outputName, outputName};
 
 // --- surfaces --------------------------------------------------------------
 
@@ -291,8 +294,8 @@ void modifiersEvent(void* data, wl_keyboard*, uint32_t, uint32_t depressed, uint
   if (c->keyState) xkb_state_update_mask(c->keyState, depressed, latched, locked, 0, 0, group);
 }
 void repeatInfo(void*, wl_keyboard*, int32_t, int32_t) {}
-const wl_keyboard_listener kKeyboardListener = {keymapEvent, keyboardEnter, keyboardLeave, keyEvent, modifiersEvent,
-                                                repeatInfo};
+const wl_keyboard_listener kKeyboardListener = {keymapEvent, keyboardEnter,  keyboardLeave,
+                                                keyEvent,    modifiersEvent, repeatInfo};
 
 void pointerEnter(void*, wl_pointer* pointer, uint32_t serial, wl_surface*, wl_fixed_t, wl_fixed_t) {
   wl_pointer_set_cursor(pointer, serial, nullptr, 0, 0);  // no cursor over the lock
@@ -307,10 +310,9 @@ void pointerFrame(void*, wl_pointer*) {}
 void pointerAxisSource(void*, wl_pointer*, uint32_t) {}
 void pointerAxisStop(void*, wl_pointer*, uint32_t, uint32_t) {}
 void pointerAxisStep(void*, wl_pointer*, uint32_t, int32_t) {}
-const wl_pointer_listener kPointerListener = {pointerEnter,  pointerLeave,      pointerMotion,
-                                              pointerButton, pointerAxis,       pointerFrame,
-                                              pointerAxisSource, pointerAxisStop, pointerAxisStep,
-                                              pointerAxisStep};
+const wl_pointer_listener kPointerListener = {pointerEnter,    pointerLeave,   pointerMotion,     pointerButton,
+                                              pointerAxis,     pointerFrame,   pointerAxisSource, pointerAxisStop,
+                                              pointerAxisStep, pointerAxisStep};
 
 void seatCapabilities(void* data, wl_seat* seat, uint32_t caps) {
   auto* c = static_cast<Connection*>(data);
@@ -357,7 +359,8 @@ void global(void* data, wl_registry* registry, uint32_t name, const char* interf
     c->wmBase = bind<xdg_wm_base>(registry, name, &xdg_wm_base_interface, version, 1);
     xdg_wm_base_add_listener(c->wmBase, &kWmBaseListener, c);
   } else if (is(zwp_idle_inhibit_manager_v1_interface)) {
-    c->idleManager = bind<zwp_idle_inhibit_manager_v1>(registry, name, &zwp_idle_inhibit_manager_v1_interface, version, 1);
+    c->idleManager =
+        bind<zwp_idle_inhibit_manager_v1>(registry, name, &zwp_idle_inhibit_manager_v1_interface, version, 1);
   } else if (is(wl_output_interface)) {
     auto cover = std::make_unique<Cover>();
     cover->connection = c;
@@ -461,7 +464,8 @@ void WaylandCovers::Connection::draw(Cover& cover) {
   cover.stale[1 - b] += cover.pending;
   wl_surface_set_buffer_scale(cover.surface, cover.scale);
   wl_surface_attach(cover.surface, cover.buffers[b]->buffer(), 0, 0);
-  for (const QRect& rect : cover.pending) wl_surface_damage_buffer(cover.surface, rect.x(), rect.y(), rect.width(), rect.height());
+  for (const QRect& rect : cover.pending)
+    wl_surface_damage_buffer(cover.surface, rect.x(), rect.y(), rect.width(), rect.height());
   cover.frameCallback = wl_surface_frame(cover.surface);
   wl_callback_add_listener(cover.frameCallback, &kFrameListener, &cover);
   wl_surface_commit(cover.surface);
@@ -533,8 +537,10 @@ void WaylandCovers::dispatch() {
   wl_display* display = connection_->display;
   if (wl_display_prepare_read(display) == 0) {
     pollfd ready{wl_display_get_fd(display), POLLIN, 0};
-    if (::poll(&ready, 1, 0) > 0) wl_display_read_events(display);
-    else wl_display_cancel_read(display);
+    if (::poll(&ready, 1, 0) > 0)
+      wl_display_read_events(display);
+    else
+      wl_display_cancel_read(display);
   }
   const bool alive = wl_display_dispatch_pending(display) >= 0 && (wl_display_flush(display) >= 0 || errno == EAGAIN);
   if (alive) return;

@@ -17,10 +17,14 @@ constexpr int kPromptRedrawMs = 50;
 
 const char* holdText(WaylandCovers::Hold hold) {
   switch (hold) {
-    case WaylandCovers::Hold::SessionLock: return "the session lock";
-    case WaylandCovers::Hold::LayerShellWithInhibitor: return "overlay layer surfaces and the input inhibitor";
-    case WaylandCovers::Hold::LayerShell: return "overlay layer surfaces";
-    case WaylandCovers::Hold::None: return "full-screen windows (the desktop's own lock is asked if they lose the screen)";
+    case WaylandCovers::Hold::SessionLock:
+      return "the session lock";
+    case WaylandCovers::Hold::LayerShellWithInhibitor:
+      return "overlay layer surfaces and the input inhibitor";
+    case WaylandCovers::Hold::LayerShell:
+      return "overlay layer surfaces";
+    case WaylandCovers::Hold::None:
+      return "full-screen windows (the desktop's own lock is asked if they lose the screen)";
   }
   return "";
 }

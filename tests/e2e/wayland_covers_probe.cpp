@@ -20,10 +20,14 @@ void say(const QString& line) {
 
 const char* holdName(WaylandCovers::Hold hold) {
   switch (hold) {
-    case WaylandCovers::Hold::SessionLock: return "session-lock";
-    case WaylandCovers::Hold::LayerShellWithInhibitor: return "layer-shell+inhibitor";
-    case WaylandCovers::Hold::LayerShell: return "layer-shell";
-    case WaylandCovers::Hold::None: return "none";
+    case WaylandCovers::Hold::SessionLock:
+      return "session-lock";
+    case WaylandCovers::Hold::LayerShellWithInhibitor:
+      return "layer-shell+inhibitor";
+    case WaylandCovers::Hold::LayerShell:
+      return "layer-shell";
+    case WaylandCovers::Hold::None:
+      return "none";
   }
   return "?";
 }

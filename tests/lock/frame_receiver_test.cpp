@@ -36,16 +36,15 @@ TEST_P(FrameRefused, NothingIsMapped) {
   EXPECT_TRUE(receiver.image().isNull());
 }
 
-INSTANTIATE_TEST_SUITE_P(
-    Frames, FrameRefused,
-    testing::Values(Refused{"frame 4 2 16", 0, true},           // no file came with it
-                    Refused{"frame 4 2 16", 31, true},          // the file is smaller than the frame
-                    Refused{"frame 4 2 16", 32, false},         // it could shrink under the mapping
-                    Refused{"frame 4 2 12", 32, true},          // rows shorter than the width
-                    Refused{"frame 0 2 16", 32, true}, Refused{"frame -4 2 16", 32, true},
-                    Refused{"frame 20000 1 80000", 80000, true},  // past any screen
-                    Refused{"frame 4 2", 32, true}, Refused{"frame 4 2 16 9", 32, true},
-                    Refused{"prompt 1", 32, true}));
+INSTANTIATE_TEST_SUITE_P(Frames, FrameRefused,
+                         testing::Values(Refused{"frame 4 2 16", 0, true},    // no file came with it
+                                         Refused{"frame 4 2 16", 31, true},   // the file is smaller than the frame
+                                         Refused{"frame 4 2 16", 32, false},  // it could shrink under the mapping
+                                         Refused{"frame 4 2 12", 32, true},   // rows shorter than the width
+                                         Refused{"frame 0 2 16", 32, true}, Refused{"frame -4 2 16", 32, true},
+                                         Refused{"frame 20000 1 80000", 80000, true},  // past any screen
+                                         Refused{"frame 4 2", 32, true}, Refused{"frame 4 2 16 9", 32, true},
+                                         Refused{"prompt 1", 32, true}));
 
 TEST(FrameReceiver, SeesWhatTheShowWritesAndClipsDamageToTheFrame) {
   FrameReceiver receiver;
