@@ -1,23 +1,14 @@
 #include "lock/wayland/wayland_covers.h"
 
 #include <poll.h>
-#include <sys/mman.h>
-#include <unistd.h>
-#include <wayland-client.h>
-#include <xkbcommon/xkbcommon.h>
 
-#include <QKeyEvent>
 #include <QPainter>
 #include <QSocketNotifier>
-#include <QTimer>
-#include <QtGui/private/qxkbcommon_p.h>
 #include <cstdio>
 #include <cstring>
 #include <stdexcept>
-#include <vector>
 
-#include "lock/wayland/shm_buffer.h"
-#include "platform/core/unique_fd.h"
+#include "lock/wayland/cover_connection.h"
 #include "wlr-input-inhibitor-unstable-v1-client-protocol.h"
 #include "wlr-layer-shell-unstable-v1-client-protocol.h"
 #include "idle-inhibit-unstable-v1-client-protocol.h"
@@ -60,85 +51,6 @@ QRect overlayRect(QSize cover, const QImage& overlay) {
 }
 
 }  // namespace
-
-// One output and the surface covering it.
-struct Cover {
-  WaylandCovers::Connection* connection = nullptr;
-  uint32_t name = 0;  // the output's global
-  wl_output* output = nullptr;
-  QSize mode;
-  int scale = 1;
-  wl_surface* surface = nullptr;
-  zwlr_layer_surface_v1* layer = nullptr;
-  xdg_surface* xdgSurface = nullptr;
-  xdg_toplevel* toplevel = nullptr;
-  wl_callback* frameCallback = nullptr;
-  // xdg toplevel state, pending until the xdg_surface configure.
-  QSize offeredSize;
-  bool offeredFullscreen = false, offeredActivated = false;
-  bool fullscreen = false, activated = false;
-  QSize logical;  // the configured size
-  std::unique_ptr<ShmBuffer> buffers[2];
-  QRegion stale[2];  // what each buffer misses of the current picture
-  QRegion pending;   // to draw at the next chance
-  bool configured = false, covered = false;
-
-  ~Cover() {
-    releaseSurface();
-    if (output) wl_output_destroy(output);
-  }
-  void releaseSurface();
-  QSize bufferSize() const { return logical * scale; }
-};
-
-struct WaylandCovers::Connection {
-  WaylandCovers* owner = nullptr;
-  bool useInhibitor = true;
-  wl_display* display = nullptr;
-  wl_registry* registry = nullptr;
-  wl_compositor* compositor = nullptr;
-  wl_shm* shm = nullptr;
-  wl_seat* seat = nullptr;
-  wl_keyboard* keyboard = nullptr;
-  wl_pointer* pointer = nullptr;
-  zwlr_layer_shell_v1* layerShell = nullptr;
-  zwlr_input_inhibit_manager_v1* inhibitManager = nullptr;
-  zwlr_input_inhibitor_v1* inhibitor = nullptr;
-  xdg_wm_base* wmBase = nullptr;
-  zwp_idle_inhibit_manager_v1* idleManager = nullptr;
-  zwp_idle_inhibitor_v1* idleInhibitor = nullptr;  // on the primary cover: no blanking while the show plays
-  std::vector<std::unique_ptr<Cover>> covers;
-  xkb_context* xkb = xkb_context_new(XKB_CONTEXT_NO_FLAGS);
-  xkb_keymap* keymap = nullptr;
-  xkb_state* keyState = nullptr;
-  Hold hold = Hold::None;
-  bool started = false;  // the first outputs are covered: later ones get a surface at once
-  bool readySent = false;
-  bool hadFocus = false;
-
-  ~Connection();
-  Cover* primary() const { return covers.empty() ? nullptr : covers.front().get(); }
-  void coverOutput(Cover& cover);
-  void draw(Cover& cover);
-  void configured(Cover& cover, QSize logical);
-  void holdIdleOff();  // the idle inhibitor on the primary cover's surface
-  void checkReady();
-  void checkFocus();
-  void lose(const QString& why) { emit owner->screenLost(why); }
-  Cover* find(uint32_t name) const {
-    for (const auto& cover : covers)
-      if (cover->name == name) return cover.get();
-    return nullptr;
-  }
-  // Runs `then` after `ms` unless this connection has been replaced by then.
-  template <typename Then>
-  void later(int ms, Then then) {
-    QTimer::singleShot(ms, owner, [owner = owner, self = this, then] {
-      if (owner->connection_.get() == self) then();
-    });
-  }
-  void flush() { wl_display_flush(display); }
-};
 
 void Cover::releaseSurface() {
   if (frameCallback) wl_callback_destroy(frameCallback);
@@ -259,85 +171,6 @@ void frameDone(void* data, wl_callback* callback, uint32_t) {
 }
 const wl_callback_listener kFrameListener = {frameDone};
 
-// --- input -----------------------------------------------------------------
-
-void keymapEvent(void* data, wl_keyboard*, uint32_t format, int32_t fd, uint32_t size) {
-  auto* c = static_cast<Connection*>(data);
-  UniqueFd owned(fd);
-  if (format != WL_KEYBOARD_KEYMAP_FORMAT_XKB_V1) return;
-  void* text = ::mmap(nullptr, size, PROT_READ, MAP_PRIVATE, fd, 0);
-  if (text == MAP_FAILED) return;
-  xkb_keymap* keymap = xkb_keymap_new_from_string(c->xkb, static_cast<const char*>(text), XKB_KEYMAP_FORMAT_TEXT_V1,
-                                                  XKB_KEYMAP_COMPILE_NO_FLAGS);
-  ::munmap(text, size);
-  if (!keymap) return;
-  if (c->keyState) xkb_state_unref(c->keyState);
-  if (c->keymap) xkb_keymap_unref(c->keymap);
-  c->keymap = keymap;
-  c->keyState = xkb_state_new(keymap);
-}
-void keyboardEnter(void*, wl_keyboard*, uint32_t, wl_surface*, wl_array*) {}
-void keyboardLeave(void*, wl_keyboard*, uint32_t, wl_surface*) {}
-void keyEvent(void* data, wl_keyboard*, uint32_t, uint32_t, uint32_t key, uint32_t state) {
-  auto* c = static_cast<Connection*>(data);
-  if (state != WL_KEYBOARD_KEY_STATE_PRESSED || !c->keyState) return;
-  const xkb_keycode_t code = key + 8;
-  const xkb_keysym_t sym = xkb_state_key_get_one_sym(c->keyState, code);
-  const Qt::KeyboardModifiers modifiers = QXkbCommon::modifiers(c->keyState);
-  const int qtKey = QXkbCommon::keysymToQtKey(sym, modifiers, c->keyState, code);
-  QKeyEvent event(QEvent::KeyPress, qtKey, modifiers, code, sym, 0, QXkbCommon::lookupString(c->keyState, code));
-  emit c->owner->keyPressed(&event);
-}
-void modifiersEvent(void* data, wl_keyboard*, uint32_t, uint32_t depressed, uint32_t latched, uint32_t locked,
-                    uint32_t group) {
-  auto* c = static_cast<Connection*>(data);
-  if (c->keyState) xkb_state_update_mask(c->keyState, depressed, latched, locked, 0, 0, group);
-}
-void repeatInfo(void*, wl_keyboard*, int32_t, int32_t) {}
-const wl_keyboard_listener kKeyboardListener = {keymapEvent, keyboardEnter,  keyboardLeave,
-                                                keyEvent,    modifiersEvent, repeatInfo};
-
-void pointerEnter(void*, wl_pointer* pointer, uint32_t serial, wl_surface*, wl_fixed_t, wl_fixed_t) {
-  wl_pointer_set_cursor(pointer, serial, nullptr, 0, 0);  // no cursor over the lock
-}
-void pointerLeave(void*, wl_pointer*, uint32_t, wl_surface*) {}
-void pointerMotion(void*, wl_pointer*, uint32_t, wl_fixed_t, wl_fixed_t) {}
-void pointerButton(void* data, wl_pointer*, uint32_t, uint32_t, uint32_t, uint32_t state) {
-  if (state == WL_POINTER_BUTTON_STATE_PRESSED) emit static_cast<Connection*>(data)->owner->buttonPressed();
-}
-void pointerAxis(void*, wl_pointer*, uint32_t, uint32_t, wl_fixed_t) {}
-void pointerFrame(void*, wl_pointer*) {}
-void pointerAxisSource(void*, wl_pointer*, uint32_t) {}
-void pointerAxisStop(void*, wl_pointer*, uint32_t, uint32_t) {}
-void pointerAxisStep(void*, wl_pointer*, uint32_t, int32_t) {}
-const wl_pointer_listener kPointerListener = {pointerEnter,    pointerLeave,   pointerMotion,     pointerButton,
-                                              pointerAxis,     pointerFrame,   pointerAxisSource, pointerAxisStop,
-                                              pointerAxisStep, pointerAxisStep};
-
-void seatCapabilities(void* data, wl_seat* seat, uint32_t caps) {
-  auto* c = static_cast<Connection*>(data);
-  if ((caps & WL_SEAT_CAPABILITY_KEYBOARD) && !c->keyboard) {
-    c->keyboard = wl_seat_get_keyboard(seat);
-    wl_keyboard_add_listener(c->keyboard, &kKeyboardListener, c);
-  }
-  if ((caps & WL_SEAT_CAPABILITY_POINTER) && !c->pointer) {
-    c->pointer = wl_seat_get_pointer(seat);
-    wl_pointer_add_listener(c->pointer, &kPointerListener, c);
-  }
-  // A device gone (the last keyboard unplugged) leaves its object dead: a
-  // new one is asked for when one comes back.
-  if (!(caps & WL_SEAT_CAPABILITY_KEYBOARD) && c->keyboard) {
-    wl_keyboard_release(c->keyboard);
-    c->keyboard = nullptr;
-  }
-  if (!(caps & WL_SEAT_CAPABILITY_POINTER) && c->pointer) {
-    wl_pointer_release(c->pointer);
-    c->pointer = nullptr;
-  }
-}
-void seatName(void*, wl_seat*, const char*) {}
-const wl_seat_listener kSeatListener = {seatCapabilities, seatName};
-
 // --- globals ---------------------------------------------------------------
 
 void global(void* data, wl_registry* registry, uint32_t name, const char* interface, uint32_t version) {
@@ -349,7 +182,7 @@ void global(void* data, wl_registry* registry, uint32_t name, const char* interf
     c->shm = bind<wl_shm>(registry, name, &wl_shm_interface, version, 1);
   } else if (is(wl_seat_interface) && !c->seat) {
     c->seat = bind<wl_seat>(registry, name, &wl_seat_interface, version, 4);
-    wl_seat_add_listener(c->seat, &kSeatListener, c);
+    wl_seat_add_listener(c->seat, &seatListener(), c);
   } else if (is(zwlr_layer_shell_v1_interface)) {
     c->layerShell = bind<zwlr_layer_shell_v1>(registry, name, &zwlr_layer_shell_v1_interface, version, 4);
   } else if (is(zwlr_input_inhibit_manager_v1_interface) && c->useInhibitor) {
