@@ -314,6 +314,15 @@ void WaylandCovers::Connection::checkReady() {
     if (!cover->covered) return;
   readySent = true;
   emit owner->ready();
+  if (hold != Hold::None) return;
+  // A compositor that never gives the lock's windows the focus or their
+  // full screen has not let it hold the screen, though nothing was lost.
+  later(kNewOutputGraceMs, [this] {
+    bool fullscreen = true;
+    for (const auto& cover : covers) fullscreen = fullscreen && cover->fullscreen;
+    if (!hadFocus) lose("the lock's window was never given the focus");
+    else if (!fullscreen) lose("the lock's window was never made full screen");
+  });
 }
 
 void WaylandCovers::Connection::checkFocus() {
