@@ -1,12 +1,14 @@
 // When the idle watcher starts the show: the session has been idle for the
 // threshold, nothing holds the start off (a focused full-screen window, an
-// idle inhibitor of the session), and no show runs. After a
-// show (or at the watcher's start) it waits for the session to be used again
-// (idle time below the threshold) before the next idle period counts, so a
-// show that ends without input is not started again at once.
+// idle inhibitor of the session), and no show runs. After a show it waits
+// for the session to be used again (idle time below the threshold) before
+// the next idle period counts, so a show that ends without input is not
+// started again at once. A session already idle when the watcher starts is
+// idle from then on: the threshold counts from the watcher's first look.
 #pragma once
 
 #include <cstdint>
+#include <optional>
 
 namespace lumora {
 
@@ -29,6 +31,8 @@ class IdlePolicy {
  private:
   std::int64_t thresholdMs_;
   bool armed_ = false;  // the session was used since the last show
+  bool looked_ = false;                          // a sample came
+  std::optional<std::int64_t> idleAtFirstLook_;  // while the idle period at the start lasts
 };
 
 }  // namespace lumora

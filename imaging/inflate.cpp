@@ -28,9 +28,9 @@ class Inflater {
 
 }  // namespace
 
-std::size_t inflateZlib(std::span<const std::uint8_t> packed, std::span<std::uint8_t> out) {
+Inflated inflateZlib(std::span<const std::uint8_t> packed, std::span<std::uint8_t> out) {
   Inflater inflater;
-  if (!inflater.ok()) return 0;
+  if (!inflater.ok()) return {0, true};
   z_stream& z = inflater.stream();
   constexpr std::size_t kChunk = std::numeric_limits<uInt>::max();
   std::size_t inAt = 0, outAt = 0;
@@ -47,10 +47,11 @@ std::size_t inflateZlib(std::span<const std::uint8_t> packed, std::span<std::uin
     z.avail_out = uInt(room);
     const int status = inflate(&z, Z_NO_FLUSH);
     outAt += room - z.avail_out;
-    if (status != Z_OK) break;  // the end of the stream, or damaged data
+    if (status == Z_STREAM_END) break;
+    if (status != Z_OK && status != Z_BUF_ERROR) return {outAt, true};        // not Deflate data from here on
     if (z.avail_in == 0 && inAt >= packed.size() && z.avail_out != 0) break;  // the data ran out
   }
-  return outAt;
+  return {outAt, false};
 }
 
 }  // namespace lumora

@@ -95,7 +95,7 @@ const FileType& fileTypeFor(const std::string& extension) {
 
 Picture decodeWith(const FileType& type, std::span<const std::uint8_t> data, const std::string& path,
                    const LoadOptions& options) {
-  const ReaderInput input{data, path};
+  const ReaderInput input{data, path, options.fitWidth, options.fitHeight};
   if (type.reader == readJpeg && options.fitWidth > 0 && options.fitHeight > 0)
     return readJpegToFit(input, options.fitWidth, options.fitHeight);
   return type.reader(input);

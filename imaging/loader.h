@@ -8,17 +8,9 @@
 #include <vector>
 
 #include "imaging/picture.h"
+#include "imaging/reader.h"
 
 namespace lumora {
-
-// What a reader gets: the file's bytes and its path (the Dr. Halo reader
-// looks for the palette file beside it; the path may be empty).
-struct ReaderInput {
-  std::span<const std::uint8_t> data;
-  std::string path;
-};
-
-using PictureReader = Picture (*)(const ReaderInput& input);
 
 struct FileType {
   const char* extension;    // without the dot, lower case
@@ -31,18 +23,15 @@ struct FileType {
 std::span<const FileType> fileTypes();
 
 struct LoadOptions {
-  // When both are > 0, a JPEG at least twice this size in both directions is
-  // decoded at libjpeg's largest reduced scale that keeps it at least this
-  // size. Other readers ignore it.
+  // When both are > 0, the picture is to be shown at this size. A JPEG at
+  // least twice this size in both directions is decoded at libjpeg's largest
+  // reduced scale that keeps it at least this size; a PNG or a WebP is
+  // reduced while it is read by the factor of reductionFactor
+  // (imaging/row_reducer.h), and a lossless WebP too large for it to
+  // reduce is refused with "Picture too large.". Other readers ignore it.
   int fitWidth = 0;
   int fitHeight = 0;
 };
-
-// Installs the reader that paints Windows and enhanced metafiles (the
-// metafile renderer library does so when it is linked in); until then the
-// "wmf" and "emf" entries fail with "Metafiles cannot be shown in this
-// build."
-void setMetafileRenderer(PictureReader renderer);
 
 // Loads a picture file. Throws PictureError: "Unknown picture file extension
 // (.ext)", a reader's own message, or the file's read error.

@@ -6,9 +6,11 @@
 #include <sys/wait.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <cerrno>
 #include <csignal>
 #include <cstdio>
+#include <cstdlib>
 #include <cstring>
 #include <stdexcept>
 #include <vector>
@@ -53,6 +55,7 @@ ShowChild::ShowChild(std::string program, std::string settingsSnapshot, QObject*
   connect(&restartTimer_, &QTimer::timeout, this, &ShowChild::start);
   reapPoll_.setInterval(100);
   connect(&reapPoll_, &QTimer::timeout, this, &ShowChild::reap);
+  if (const char* ms = std::getenv("LUMORA_LOCK_RESTART_MS")) longestRestartMs_ = std::max(0LL, std::atoll(ms));
 }
 
 ShowChild::~ShowChild() { stop(500); }
@@ -130,7 +133,7 @@ void ShowChild::reap() {
     return;
   }
   ++restarts_;
-  const std::int64_t wait = backoff_.died(lived_.elapsed());
+  const std::int64_t wait = std::min(backoff_.died(lived_.elapsed()), longestRestartMs_);
   std::fprintf(stderr, "lumora: the show %s; the screen stays locked, the show starts again in %lld ms\n",
                how.toLocal8Bit().constData(), static_cast<long long>(wait));
   emit died(how);

@@ -2,7 +2,8 @@
 // it dies, by any cause, with RestartBackoff's waits. The child gets the
 // lock channel as descriptor 3 and the registry file as the lock read it
 // (a sealed memory file) as descriptor 4, so that a restarted show plays
-// with the settings of the lock's start.
+// with the settings of the lock's start. LUMORA_LOCK_RESTART_MS, when set,
+// caps the wait before a start (tests that kill the show many times).
 #pragma once
 
 #include <QElapsedTimer>
@@ -64,6 +65,7 @@ class ShowChild : public QObject {
   QTimer restartTimer_;
   QElapsedTimer lived_;
   RestartBackoff backoff_;
+  std::int64_t longestRestartMs_ = RestartBackoff::kLongestMs;
   pid_t pid_ = -1;
   int restarts_ = 0;
   bool stopped_ = false;

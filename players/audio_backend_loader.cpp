@@ -7,7 +7,7 @@
 #include <filesystem>
 #include <system_error>
 
-#include "players/media_device_error.h"
+#include "saver/core/media_device_error.h"
 
 namespace lumora {
 

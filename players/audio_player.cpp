@@ -6,7 +6,7 @@
 #include "players/audio_file.h"
 #include "players/decode_ahead.h"
 #include "platform/core/regular_file.h"
-#include "players/media_device_error.h"
+#include "saver/core/media_device_error.h"
 
 namespace lumora {
 

@@ -16,7 +16,7 @@
 #include <thread>
 
 #include "players/audio_output.h"
-#include "players/player_controls.h"
+#include "saver/core/player_controls.h"
 
 namespace lumora {
 

@@ -19,7 +19,7 @@
 
 #include "players/flash_placement.h"
 #include "players/flash_session.h"
-#include "players/player_controls.h"
+#include "saver/core/player_controls.h"
 #include "players/swf_file.h"
 
 namespace lumora {

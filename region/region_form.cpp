@@ -56,7 +56,7 @@ Bitmap bitmapOfImage(const QImage& image) {
   return b;
 }
 
-TepRegionForm::TepRegionForm(QWidget* form) : QWidget(nullptr) {
+ShapedWindowLayer::ShapedWindowLayer(QWidget* form) : QWidget(nullptr) {
   setObjectName(QStringLiteral("epRegionForm1"));
   setAttribute(Qt::WA_NoSystemBackground);
   setAutoFillBackground(false);
@@ -64,9 +64,9 @@ TepRegionForm::TepRegionForm(QWidget* form) : QWidget(nullptr) {
   setHostForm(form);
 }
 
-TepRegionForm::~TepRegionForm() = default;
+ShapedWindowLayer::~ShapedWindowLayer() = default;
 
-void TepRegionForm::setHostForm(QWidget* newForm) {
+void ShapedWindowLayer::setHostForm(QWidget* newForm) {
   if (QWidget* old = form()) old->removeEventFilter(this);
   setParent(newForm);
   if (!newForm) return;
@@ -80,7 +80,7 @@ void TepRegionForm::setHostForm(QWidget* newForm) {
   show();
 }
 
-bool TepRegionForm::eventFilter(QObject* watched, QEvent* event) {
+bool ShapedWindowLayer::eventFilter(QObject* watched, QEvent* event) {
   if (watched == form()) {
     switch (event->type()) {
       case QEvent::Resize:  // covers the whole form
@@ -97,28 +97,28 @@ bool TepRegionForm::eventFilter(QObject* watched, QEvent* event) {
   return QWidget::eventFilter(watched, event);
 }
 
-void TepRegionForm::invalidateHost() {
+void ShapedWindowLayer::invalidateHost() {
   if (form()) form()->update();
 }
 
-void TepRegionForm::setShowTitle(bool on) {
+void ShapedWindowLayer::setShowTitle(bool on) {
   if (on == showTitle_) return;
   showTitle_ = on;
   invalidateHost();
 }
 
-void TepRegionForm::setShowBevel(bool on) {
+void ShapedWindowLayer::setShowBevel(bool on) {
   if (on == showBevel_) return;
   showBevel_ = on;
   invalidateHost();
 }
 
-void TepRegionForm::setTitleHeight(int h) {
+void ShapedWindowLayer::setTitleHeight(int h) {
   titleHeight_ = h;
   invalidateHost();
 }
 
-void TepRegionForm::setPicture(const QImage& picture) {
+void ShapedWindowLayer::setPicture(const QImage& picture) {
   picture_ = picture.copy();
   if (!picture_.isNull()) {
     showTitle_ = false;
@@ -127,7 +127,7 @@ void TepRegionForm::setPicture(const QImage& picture) {
   invalidateHost();
 }
 
-void TepRegionForm::setMask(const QImage& mask) {
+void ShapedWindowLayer::setMask(const QImage& mask) {
   mask_ = mask.copy();
   const std::optional<RegionData> data = regionFromMask(bitmapOfImage(mask_));
   if (!data || data->rects.empty()) return;  // the form keeps its size and shape
@@ -135,7 +135,7 @@ void TepRegionForm::setMask(const QImage& mask) {
   applyRegion(data);
 }
 
-void TepRegionForm::applyRegion(const std::optional<RegionData>& region) {
+void ShapedWindowLayer::applyRegion(const std::optional<RegionData>& region) {
   region_ = region;
   shape_ = region ? regionOfRects(region->rects) : QRegion();
   if (QWidget* f = form()) {
@@ -147,13 +147,15 @@ void TepRegionForm::applyRegion(const std::optional<RegionData>& region) {
   }
 }
 
-void TepRegionForm::readRegionProperty(std::span<const std::uint8_t> stream) {
+void ShapedWindowLayer::readRegionProperty(std::span<const std::uint8_t> stream) {
   applyRegion(::lumora::readRegionProperty(stream));
 }
 
-std::vector<std::uint8_t> TepRegionForm::writeRegionProperty() const { return ::lumora::writeRegionProperty(region_); }
+std::vector<std::uint8_t> ShapedWindowLayer::writeRegionProperty() const {
+  return ::lumora::writeRegionProperty(region_);
+}
 
-void TepRegionForm::paintEvent(QPaintEvent*) {
+void ShapedWindowLayer::paintEvent(QPaintEvent*) {
   if (!picture_.isNull()) {
     QPainter p(this);
     p.drawImage(0, 0, picture_);
@@ -188,7 +190,7 @@ void TepRegionForm::paintEvent(QPaintEvent*) {
   p.drawImage(0, 0, scratch);
 }
 
-void TepRegionForm::mousePressEvent(QMouseEvent* event) {
+void ShapedWindowLayer::mousePressEvent(QMouseEvent* event) {
   if (event->button() != Qt::LeftButton) {
     event->ignore();  // the form's own mouse-down handler takes it
     return;
@@ -200,13 +202,13 @@ void TepRegionForm::mousePressEvent(QMouseEvent* event) {
   }
 }
 
-void TepRegionForm::mouseMoveEvent(QMouseEvent* event) {
+void ShapedWindowLayer::mouseMoveEvent(QMouseEvent* event) {
   if (!dragging_ || !form()) return;
   const QPointF delta = event->position() - dragStart_;
   form()->move(form()->pos() + delta.toPoint());
 }
 
-void TepRegionForm::mouseReleaseEvent(QMouseEvent* event) {
+void ShapedWindowLayer::mouseReleaseEvent(QMouseEvent* event) {
   if (event->button() != Qt::LeftButton) {
     event->ignore();
     return;
@@ -217,7 +219,7 @@ void TepRegionForm::mouseReleaseEvent(QMouseEvent* event) {
   if (click) emit clicked();
 }
 
-void TepRegionForm::mouseDoubleClickEvent(QMouseEvent* event) {
+void ShapedWindowLayer::mouseDoubleClickEvent(QMouseEvent* event) {
   if (event->button() != Qt::LeftButton) {
     event->ignore();
     return;

@@ -1,4 +1,4 @@
-// TepRegionForm: a component that covers its form and makes it a
+// ShapedWindowLayer: a layer that covers its form and makes it a
 // free-floating, optionally shaped window. It keeps the form from erasing its
 // background, drags the form when `Draggable`, passes clicks and double clicks
 // on as OnClick / OnDblClick, can clip the form to a region built from a mask
@@ -20,14 +20,14 @@
 
 namespace lumora {
 
-class TepRegionForm : public QWidget {
+class ShapedWindowLayer : public QWidget {
   Q_OBJECT
 
  public:
   // Create: the defaults (draggable, title shown, title height 17, no shape),
   // covering `form`, whose messages it then watches.
-  explicit TepRegionForm(QWidget* form);
-  ~TepRegionForm() override;
+  explicit ShapedWindowLayer(QWidget* form);
+  ~ShapedWindowLayer() override;
 
   bool draggable() const { return draggable_; }
   void setDraggable(bool on) { draggable_ = on; }
@@ -90,6 +90,13 @@ class TepRegionForm : public QWidget {
   bool dragging_ = false;
   bool pressed_ = false;
   QPointF dragStart_;
+};
+
+// The name the stage window still declares and uses
+// (saver/ui/stage_window.*), until it takes the new one; nothing of its own.
+class TepRegionForm : public ShapedWindowLayer {
+ public:
+  using ShapedWindowLayer::ShapedWindowLayer;
 };
 
 // Builds a QRegion from rectangles in any order (empty ones are skipped).

@@ -22,7 +22,7 @@ struct ShowSettings {
   int transitionSpeed = 1;  // 1..100, larger is slower
   PlayOrder captionOrder = PlayOrder::None;
   PlayOrder mediaOrder = PlayOrder::InList;
-  int shutdownMinutes = 0;  // after the show's start; 0 never
+  int shutdownMinutes = 0;  // after the show's start; 0 or less never
   bool lyricsOn = true;
   FittingThreshold fittingThreshold = FittingThreshold::Below640x480;
   Tiling tiling = Tiling::Off;  // Off whenever the threshold is FitAll

@@ -30,7 +30,7 @@ struct SettingCodes {
   std::optional<std::int32_t> transitionSpeed;   // 1..100, larger is slower
   std::optional<std::int32_t> captionOrder;      // 0 none, 1 list order, 2 random, else random from the first
   std::optional<std::int32_t> mediaOrder;        // 0 none, 1 list order, 2 random, else random from the first
-  std::optional<std::int32_t> shutdownMinutes;   // 0 never
+  std::optional<std::int32_t> shutdownMinutes;   // 0 or less never
   std::optional<std::int32_t> pauseSeconds;      // between the end of one slide step and the next
   std::optional<std::int32_t> lyrics;            // 1 on, else off
   std::optional<std::int32_t> fittingThreshold;  // -1 fit all, 0..2 a size, else the screen

@@ -49,8 +49,8 @@ std::vector<FolderEntry> readFolderEntries(const std::string& folder) {
   return entries;
 }
 
-TSearchRecClass makeSearchRec(const std::string& folder, const FolderEntry& entry) {
-  TSearchRecClass rec;
+ScanRecord makeScanRecord(const std::string& folder, const FolderEntry& entry) {
+  ScanRecord rec;
   rec.time = entry.time;
   rec.size = entry.size;
   rec.directory = entry.directory;
@@ -59,9 +59,9 @@ TSearchRecClass makeSearchRec(const std::string& folder, const FolderEntry& entr
   return rec;
 }
 
-void TDADirScan::setLevels(int levels) { levels_ = std::clamp(levels, kMinLevels, kMaxLevels); }
+void FolderScan::setLevels(int levels) { levels_ = std::clamp(levels, kMinLevels, kMaxLevels); }
 
-void TDADirScan::setAcceptedFiles(const std::vector<std::string>& types) {
+void FolderScan::setAcceptedFiles(const std::vector<std::string>& types) {
   acceptedFiles_.clear();
   for (const std::string& t : types) {
     if (t.find('*') == std::string::npos && !t.starts_with('.'))
@@ -71,36 +71,36 @@ void TDADirScan::setAcceptedFiles(const std::vector<std::string>& types) {
   }
 }
 
-bool TDADirScan::accepts(const std::string& fileName) const {
+bool FolderScan::accepts(const std::string& fileName) const {
   const std::string ext = extensionOf(fileName);
   for (const std::string& t : acceptedFiles_)
     if (t.find('*') != std::string::npos || equalNoCase(t, ext)) return true;
   return false;
 }
 
-bool TDADirScan::folderHasChildren(const std::string& dir) const {
+bool FolderScan::folderHasChildren(const std::string& dir) const {
   // "." and ".." are never counted, wherever the file system lists them.
   for (const FolderEntry& e : readFolderEntries(dir))
     if (e.directory || accepts(e.name)) return true;
   return false;
 }
 
-int TDADirScan::levelLimit() const { return std::min(levels_ + levelsRaise_, storageLimit()); }
+int FolderScan::levelLimit() const { return std::min(levels_ + levelsRaise_, storageLimit()); }
 
-int TDADirScan::scanFolder(const std::string& folder) {
+int FolderScan::scanFolder(const std::string& folder) {
   int count = 0;
   for (const FolderEntry& entry : readFolderEntries(folder)) {
     if (entry.directory) {
       const std::string dir = folder + entry.name + "/";
       bool canAdd = level_ < levelLimit();
-      if (OnDirFound) OnDirFound(*this, dir, canAdd);
+      if (onFolderFound) onFolderFound(*this, dir, canAdd);
       // A folder that is not taken is not descended into either: its
       // subfolders would land one level too high and the level count would
       // drift when it completes.
       if (!canAdd) continue;
       dirAdded(dir, entry);
-      if (OnDirAdded) OnDirAdded(*this, dir);
-      if (RecursiveScan && level_ < levelLimit())
+      if (onFolderAdded) onFolderAdded(*this, dir);
+      if (recursive && level_ < levelLimit())
         count += scanFolder(dir);
       else
         dirComplete(dir, count);
@@ -108,10 +108,10 @@ int TDADirScan::scanFolder(const std::string& folder) {
       ++count;
       bool canAdd = true;
       const std::string file = folder + entry.name;
-      if (OnFileFound) OnFileFound(*this, file, canAdd);
+      if (onFileFound) onFileFound(*this, file, canAdd);
       if (canAdd) {
         fileAdded(folder, entry);
-        if (OnFileAdded) OnFileAdded(*this, file);
+        if (onFileAdded) onFileAdded(*this, file);
       }
     }
   }
@@ -119,19 +119,19 @@ int TDADirScan::scanFolder(const std::string& folder) {
   return count;
 }
 
-void TDADirScan::fileAdded(const std::string&, const FolderEntry&) {}
+void FolderScan::fileAdded(const std::string&, const FolderEntry&) {}
 
-void TDADirScan::dirAdded(const std::string&, const FolderEntry&) {
-  if (RecursiveScan) level_ = std::max(0, level_ + 1);
+void FolderScan::dirAdded(const std::string&, const FolderEntry&) {
+  if (recursive) level_ = std::max(0, level_ + 1);
 }
 
-void TDADirScan::dirComplete(const std::string&, int) {
-  if (RecursiveScan) --level_;
+void FolderScan::dirComplete(const std::string&, int) {
+  if (recursive) --level_;
 }
 
-void TDADirScan::reset() { level_ = 1; }
+void FolderScan::reset() { level_ = 1; }
 
-void TDADirScan::scanRoot(const std::string& path) {
+void FolderScan::scanRoot(const std::string& path) {
   reset();
   scanFolder(path);
 }

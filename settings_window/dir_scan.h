@@ -1,9 +1,8 @@
-// TDADirScan: a non-visual scan of a folder tree, a few levels at a time.
-// It walks the folders (and the accepted files) of a folder in name order,
-// keeps the current level, and calls its virtual operations as it finds,
-// adds and completes folders; TDADirScanTreeView
-// overrides them to fill a tree view. Paths use "/" and a folder path always
-// ends with "/".
+// FolderScan: a scan of a folder tree, a few levels at a time. It walks the
+// folders (and the accepted files) of a folder in name order, keeps the
+// current level, and calls its virtual operations as it finds, adds and
+// completes folders; FolderTreeScan overrides them to fill a tree view.
+// Paths use "/" and a folder path always ends with "/".
 #pragma once
 
 #include <climits>
@@ -15,8 +14,8 @@
 namespace lumora {
 
 // What the scan knows of one found item; attached to a tree node when
-// `CompleteData` is on.
-struct TSearchRecClass {
+// `recordsOnNodes` is on.
+struct ScanRecord {
   std::int64_t time = 0;     // modification time, seconds since 1970
   std::uint64_t size = 0;    // bytes (0 for a folder)
   bool directory = false;    // the attribute that matters here
@@ -37,38 +36,38 @@ struct FolderEntry {
 // as a folder.
 std::vector<FolderEntry> readFolderEntries(const std::string& folder);
 
-class TDADirScan {
+class FolderScan {
  public:
   static constexpr int kMinLevels = 2;
   static constexpr int kMaxLevels = 15;
 
-  using DirFoundEvent = std::function<void(TDADirScan& sender, const std::string& dirName, bool& canAdd)>;
-  using DirAddedEvent = std::function<void(TDADirScan& sender, const std::string& dirName)>;
-  using FileFoundEvent = std::function<void(TDADirScan& sender, const std::string& fileName, bool& canAdd)>;
-  using FileAddedEvent = std::function<void(TDADirScan& sender, const std::string& fileName)>;
+  using FolderFound = std::function<void(FolderScan& sender, const std::string& dirName, bool& canAdd)>;
+  using FolderAdded = std::function<void(FolderScan& sender, const std::string& dirName)>;
+  using FileFound = std::function<void(FolderScan& sender, const std::string& fileName, bool& canAdd)>;
+  using FileAdded = std::function<void(FolderScan& sender, const std::string& fileName)>;
 
-  TDADirScan() = default;
-  virtual ~TDADirScan() = default;
-  TDADirScan(const TDADirScan&) = delete;
-  TDADirScan& operator=(const TDADirScan&) = delete;
+  FolderScan() = default;
+  virtual ~FolderScan() = default;
+  FolderScan(const FolderScan&) = delete;
+  FolderScan& operator=(const FolderScan&) = delete;
 
   // Depth limit of a scan, kept within kMinLevels..kMaxLevels.
-  int Levels() const { return levels_; }
+  int levels() const { return levels_; }
   void setLevels(int levels);
 
   // File types taken into the scan: an entry holding "*" takes every file;
   // an entry without a leading dot gets one; an empty list takes no file.
-  const std::vector<std::string>& AcceptedFiles() const { return acceptedFiles_; }
+  const std::vector<std::string>& acceptedFiles() const { return acceptedFiles_; }
   void setAcceptedFiles(const std::vector<std::string>& types);
   bool accepts(const std::string& fileName) const;
 
-  bool RecursiveScan = false;  // descend into the folders found
-  bool CompleteData = false;   // records on nodes, node paths available
+  bool recursive = false;       // descend into the folders found
+  bool recordsOnNodes = false;  // records on nodes, node paths available
 
-  DirFoundEvent OnDirFound;
-  DirAddedEvent OnDirAdded;
-  FileFoundEvent OnFileFound;
-  FileAddedEvent OnFileAdded;
+  FolderFound onFolderFound;
+  FolderAdded onFolderAdded;
+  FileFound onFileFound;
+  FileAdded onFileAdded;
 
   // The current level (1 at the root of a scan).
   int level() const { return level_; }
@@ -89,14 +88,14 @@ class TDADirScan {
   virtual void releaseNodes() {}
 
  protected:
-  // How deep a scan may go right now: Levels (raised during a rescan), but
+  // How deep a scan may go right now: levels() (raised during a rescan), but
   // never beyond what the subclass can hold.
   int levelLimit() const;
   // The deepest level a subclass can hold (its level stack).
   virtual int storageLimit() const { return INT_MAX; }
 
   int level_ = 1;
-  int levelsRaise_ = 0;  // added to Levels while a node is rescanned
+  int levelsRaise_ = 0;  // added to levels() while a node is rescanned
 
  private:
   int levels_ = kMaxLevels;
@@ -104,6 +103,6 @@ class TDADirScan {
 };
 
 // A record for an entry of a folder.
-TSearchRecClass makeSearchRec(const std::string& folder, const FolderEntry& entry);
+ScanRecord makeScanRecord(const std::string& folder, const FolderEntry& entry);
 
 }  // namespace lumora

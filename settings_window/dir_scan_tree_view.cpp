@@ -14,7 +14,7 @@ class ScanNode : public QTreeWidgetItem {
  public:
   static constexpr int kType = QTreeWidgetItem::UserType + 7;
   ScanNode() : QTreeWidgetItem(kType) {}
-  TSearchRecClass record;
+  ScanRecord record;
   bool hasRecord = false;
 };
 
@@ -26,7 +26,7 @@ int depthOf(const QTreeWidgetItem* node) {
 
 QIcon folderIcon() { return QFileIconProvider().icon(QFileIconProvider::Folder); }
 
-// Keeps Levels raised by a node's depth for as long as a rescan runs.
+// Keeps levels() raised by a node's depth for as long as a rescan runs.
 class LevelsRaise {
  public:
   LevelsRaise(int& raise, int by) : raise_(raise) { raise_ = by; }
@@ -38,28 +38,28 @@ class LevelsRaise {
 
 }  // namespace
 
-TDADirScanTreeView::~TDADirScanTreeView() = default;
+FolderTreeScan::~FolderTreeScan() = default;
 
-const TSearchRecClass* TDADirScanTreeView::recordOf(const QTreeWidgetItem* node) {
+const ScanRecord* FolderTreeScan::recordOf(const QTreeWidgetItem* node) {
   if (!node || node->type() != ScanNode::kType) return nullptr;
   const auto* scanNode = static_cast<const ScanNode*>(node);
   return scanNode->hasRecord ? &scanNode->record : nullptr;
 }
 
-std::string TDADirScanTreeView::NodePath(const QTreeWidgetItem* node) const {
-  const TSearchRecClass* rec = CompleteData ? recordOf(node) : nullptr;
+std::string FolderTreeScan::nodePath(const QTreeWidgetItem* node) const {
+  const ScanRecord* rec = recordsOnNodes ? recordOf(node) : nullptr;
   return rec ? rec->path : std::string();
 }
 
-QTreeWidgetItem* TDADirScanTreeView::stackAt(int level) const {
+QTreeWidgetItem* FolderTreeScan::stackAt(int level) const {
   return (level >= 0 && level < kStackSize) ? stack_[std::size_t(level)] : nullptr;
 }
 
-void TDADirScanTreeView::setStack(int level, QTreeWidgetItem* node) {
+void FolderTreeScan::setStack(int level, QTreeWidgetItem* node) {
   if (level >= 0 && level < kStackSize) stack_[std::size_t(level)] = node;
 }
 
-void TDADirScanTreeView::forgetNode(QTreeWidgetItem* node) {
+void FolderTreeScan::forgetNode(QTreeWidgetItem* node) {
   // The node and everything below it go: no stack entry may keep them.
   for (QTreeWidgetItem*& entry : stack_)
     for (QTreeWidgetItem* p = entry; p; p = p->parent())
@@ -75,11 +75,11 @@ void TDADirScanTreeView::forgetNode(QTreeWidgetItem* node) {
       }
 }
 
-QTreeWidgetItem* TDADirScanTreeView::addNode(const TSearchRecClass& rec, const QIcon& icon) {
+QTreeWidgetItem* FolderTreeScan::addNode(const ScanRecord& rec, const QIcon& icon) {
   auto node = std::make_unique<ScanNode>();
   node->setText(0, QFile::decodeName(QByteArray::fromStdString(rec.name)));
   node->setIcon(0, icon);
-  if (CompleteData) {
+  if (recordsOnNodes) {
     node->record = rec;
     node->hasRecord = true;
   }
@@ -89,33 +89,33 @@ QTreeWidgetItem* TDADirScanTreeView::addNode(const TSearchRecClass& rec, const Q
   if (parent)
     parent->addChild(raw);
   else
-    TreeView->addTopLevelItem(raw);
+    tree->addTopLevelItem(raw);
   return raw;
 }
 
-void TDADirScanTreeView::dirAdded(const std::string& dir, const FolderEntry& entry) {
+void FolderTreeScan::dirAdded(const std::string& dir, const FolderEntry& entry) {
   const std::string folder = dir.substr(0, dir.size() - entry.name.size() - 1);
-  QTreeWidgetItem* node = addNode(makeSearchRec(folder, entry), folderIcon());
+  QTreeWidgetItem* node = addNode(makeScanRecord(folder, entry), folderIcon());
   setStack(level_ + 1, node);
   current_ = node;
-  TDADirScan::dirAdded(dir, entry);
+  FolderScan::dirAdded(dir, entry);
 }
 
-void TDADirScanTreeView::fileAdded(const std::string& folder, const FolderEntry& entry) {
-  const TSearchRecClass rec = makeSearchRec(folder, entry);
+void FolderTreeScan::fileAdded(const std::string& folder, const FolderEntry& entry) {
+  const ScanRecord rec = makeScanRecord(folder, entry);
   current_ = addNode(rec, QFileIconProvider().icon(QFileInfo(QFile::decodeName(QByteArray::fromStdString(rec.path)))));
-  TDADirScan::fileAdded(folder, entry);
+  FolderScan::fileAdded(folder, entry);
 }
 
-void TDADirScanTreeView::dirComplete(const std::string& dir, int count) {
-  if (OnDirEnd) OnDirEnd(*this, dir, count);
-  TDADirScan::dirComplete(dir, count);
-  const TSearchRecClass* rec = CompleteData ? recordOf(current_) : nullptr;
+void FolderTreeScan::dirComplete(const std::string& dir, int count) {
+  if (onFolderDone) onFolderDone(*this, dir, count);
+  FolderScan::dirComplete(dir, count);
+  const ScanRecord* rec = recordsOnNodes ? recordOf(current_) : nullptr;
   if (rec && rec->path.ends_with('/')) {
     const bool hasChildren = folderHasChildren(dir);
     current_->setChildIndicatorPolicy(hasChildren ? QTreeWidgetItem::ShowIndicator
                                                   : QTreeWidgetItem::DontShowIndicator);
-    if ((!hasChildren || count <= 0) && !EmptyDirs && current_ != rescanned_) {
+    if ((!hasChildren || count <= 0) && !keepEmptyFolders && current_ != rescanned_) {
       QTreeWidgetItem* gone = current_;
       forgetNode(gone);
       delete gone;
@@ -124,35 +124,35 @@ void TDADirScanTreeView::dirComplete(const std::string& dir, int count) {
   current_ = stackAt(level_);
 }
 
-void TDADirScanTreeView::deleteCurrentIfChildless() {
+void FolderTreeScan::deleteCurrentIfChildless() {
   if (!current_ || current_->childCount() > 0 || current_ == rescanned_) return;
   QTreeWidgetItem* gone = current_;
   forgetNode(gone);
   delete gone;
 }
 
-void TDADirScanTreeView::reset() {
-  TDADirScan::reset();
+void FolderTreeScan::reset() {
+  FolderScan::reset();
   releaseNodes();
-  if (TreeView) TreeView->setIconSize(QSize(16, 16));
+  if (tree) tree->setIconSize(QSize(16, 16));
   stack_.fill(nullptr);
   current_ = nullptr;
 }
 
-void TDADirScanTreeView::releaseNodes() {
+void FolderTreeScan::releaseNodes() {
   stack_.fill(nullptr);
   current_ = nullptr;
-  if (TreeView) TreeView->clear();
+  if (tree) tree->clear();
 }
 
-void TDADirScanTreeView::scanRoot(const std::string& path) {
-  TreeView->setUpdatesEnabled(false);
+void FolderTreeScan::scanRoot(const std::string& path) {
+  tree->setUpdatesEnabled(false);
   reset();
   scanFolder(path);
-  TreeView->setUpdatesEnabled(true);
+  tree->setUpdatesEnabled(true);
 }
 
-void TDADirScanTreeView::RescanNode(QTreeWidgetItem* node, const std::string& path) {
+void FolderTreeScan::rescanNode(QTreeWidgetItem* node, const std::string& path) {
   if (!node || path.empty()) return;
   for (QTreeWidgetItem* child : node->takeChildren()) delete child;
   const int depth = depthOf(node);

@@ -1,7 +1,7 @@
-// TDADirScanTreeView: the directory scan that fills a tree view with what it
-// finds. Folder nodes carry their TSearchRecClass record (when CompleteData
-// is on) and an expand mark when the folder has subfolders; expanding a node
-// reads its folder again.
+// FolderTreeScan: the folder scan that fills a tree view with what it
+// finds. Folder nodes carry their ScanRecord (when recordsOnNodes is on) and
+// an expand mark when the folder has subfolders; expanding a node reads its
+// folder again.
 #pragma once
 
 #include <QTreeWidget>
@@ -13,33 +13,32 @@
 
 namespace lumora {
 
-class TDADirScanTreeView : public TDADirScan {
+class FolderTreeScan : public FolderScan {
  public:
-  using DirEndEvent = std::function<void(TDADirScan& sender, const std::string& dirName, int filesFound)>;
+  using FolderDone = std::function<void(FolderScan& sender, const std::string& dirName, int filesFound)>;
   // The level stack: index = level, the node under which that level's
   // folders go.
   static constexpr int kStackSize = 16;
 
-  explicit TDADirScanTreeView(QTreeWidget* tree = nullptr) : TreeView(tree) {}
-  ~TDADirScanTreeView() override;
+  explicit FolderTreeScan(QTreeWidget* tree = nullptr) : tree(tree) {}
+  ~FolderTreeScan() override;
 
-  QTreeWidget* TreeView;
-  bool EmptyDirs = false;  // keep folders without subfolders or accepted files
-  DirEndEvent OnDirEnd;
+  QTreeWidget* tree;
+  bool keepEmptyFolders = false;  // keep folders without subfolders or accepted files
+  FolderDone onFolderDone;
 
-  // Empties the tree and fills it from the folder path ("/"-terminated).
-  void ScanRoot(const std::string& path) { scanRoot(path); }
   // Replaces the node's children by a fresh scan of its folder.
-  void RescanNode(QTreeWidgetItem* node, const std::string& path);
+  void rescanNode(QTreeWidgetItem* node, const std::string& path);
   // The node's folder (or file) path from its record; "" without one.
-  std::string NodePath(const QTreeWidgetItem* node) const;
+  std::string nodePath(const QTreeWidgetItem* node) const;
   // The record of a node, or null.
-  static const TSearchRecClass* recordOf(const QTreeWidgetItem* node);
+  static const ScanRecord* recordOf(const QTreeWidgetItem* node);
 
   void fileAdded(const std::string& folder, const FolderEntry& entry) override;
   void dirAdded(const std::string& dir, const FolderEntry& entry) override;
   void dirComplete(const std::string& dir, int count) override;
   void reset() override;
+  // Empties the tree and fills it from the folder path ("/"-terminated).
   void scanRoot(const std::string& path) override;
   void releaseNodes() override;
   void deleteCurrentIfChildless() override;
@@ -50,7 +49,7 @@ class TDADirScanTreeView : public TDADirScan {
   int storageLimit() const override { return kStackSize - 1; }
 
  private:
-  QTreeWidgetItem* addNode(const TSearchRecClass& rec, const QIcon& icon);
+  QTreeWidgetItem* addNode(const ScanRecord& rec, const QIcon& icon);
   QTreeWidgetItem* stackAt(int level) const;
   void setStack(int level, QTreeWidgetItem* node);
   void forgetNode(QTreeWidgetItem* node);

@@ -18,7 +18,7 @@
 #include "settings_window/radio_group.h"
 #include "platform/core/ansi.h"
 #include "players/flash_player.h"
-#include "players/player_controls.h"
+#include "saver/core/player_controls.h"
 #include "widgets/face_names.h"
 #include "settings/confirm_write.h"
 #include "settings/list_file.h"

@@ -22,6 +22,7 @@ class QRadioButton;
 class QSpinBox;
 class QTabWidget;
 class QTimer;
+class QVBoxLayout;
 
 namespace lumora {
 
@@ -45,6 +46,9 @@ enum class SettingsButton {
   Count
 };
 
+// The two tabs that browse folders for files to add to their list.
+enum class FileTab { Pictures, Media };
+
 class SettingsWindow : public QWidget {
   Q_OBJECT
 
@@ -60,16 +64,16 @@ class SettingsWindow : public QWidget {
   QListWidget* mediaList() const { return lists_[1]; }
   QListWidget* captionList() const { return lists_[2]; }
   QListWidget* fontList() const { return lists_[3]; }
-  FileListBox* pictureFiles() const { return pictureFiles_; }
-  FileListBox* mediaFiles() const { return mediaFiles_; }
-  FilterComboBox* mediaFilter() const { return mediaFilter_; }
-  FilterComboBox* pictureFilter() const { return pictureFilter_; }
-  DriveComboBox* picturePlaces() const { return picturePlaces_; }
-  DriveComboBox* mediaPlaces() const { return mediaPlaces_; }
-  QTreeWidget* pictureFolders() const { return pictureFolders_; }
-  QTreeWidget* mediaFolders() const { return mediaFolders_; }
-  TDADirScanTreeView& pictureFolderScan() { return *pictureFolderScan_; }
-  TDADirScanTreeView& mediaFolderScan() { return *mediaFolderScan_; }
+  FileListBox* pictureFiles() const { return controls(FileTab::Pictures).files; }
+  FileListBox* mediaFiles() const { return controls(FileTab::Media).files; }
+  FilterComboBox* mediaFilter() const { return controls(FileTab::Media).filter; }
+  FilterComboBox* pictureFilter() const { return controls(FileTab::Pictures).filter; }
+  DriveComboBox* picturePlaces() const { return controls(FileTab::Pictures).places; }
+  DriveComboBox* mediaPlaces() const { return controls(FileTab::Media).places; }
+  QTreeWidget* pictureFolders() const { return controls(FileTab::Pictures).folders; }
+  QTreeWidget* mediaFolders() const { return controls(FileTab::Media).folders; }
+  FolderTreeScan& pictureFolderScan() { return *controls(FileTab::Pictures).scan; }
+  FolderTreeScan& mediaFolderScan() { return *controls(FileTab::Media).scan; }
   QLabel* picturePreview() const { return picturePreview_; }
   QLabel* pictureSizeLabel() const { return pictureSizeLabel_; }
   QLabel* frameCountLabel() const { return frameCountLabel_; }
@@ -77,10 +81,10 @@ class SettingsWindow : public QWidget {
   AudioPlayerControl& audioPreview() const { return *audioPreview_; }
   QCheckBox* tilingCheck() const { return tilingCheck_; }
   QCheckBox* lyricsCheck() const { return lyricsCheck_; }
-  // "包含子文件夹" beside "==> 全部添加" (1 picture tab, 2 media tab).
-  QCheckBox* subfoldersBox(int tab) const { return tab == 1 ? pictureSubfolders_ : mediaSubfolders_; }
-  // "共 N 项" under the picture (1) and media (2) lists.
-  QLabel* countLabel(int tab) const { return tab == 1 ? pictureCount_ : mediaCount_; }
+  // "包含子文件夹" beside "==> 全部添加".
+  QCheckBox* subfoldersBox(FileTab tab) const { return controls(tab).subfolders; }
+  // "共 N 项" under the tab's list.
+  QLabel* countLabel(FileTab tab) const { return controls(tab).count; }
   QComboBox* fittingSizeChoice() const { return fittingSizeChoice_; }
   QComboBox* tilingSizeChoice() const { return tilingSizeChoice_; }
   QComboBox* fontChoice() const { return fontChoice_; }
@@ -113,7 +117,7 @@ class SettingsWindow : public QWidget {
   void addFiles(FileListBox* files, QListWidget* list, bool all);
   // "==> 全部添加": every file of the list, or with "包含子文件夹" checked
   // every matching file below its folder, each entry at most once.
-  void addAllFiles(int tab);
+  void addAllFiles(FileTab tab);
   void removeSelected(QListWidget* list);
   void removeAll(QListWidget* list);
   void saveList(QListWidget* list);
@@ -134,9 +138,9 @@ class SettingsWindow : public QWidget {
   void playListedMedia();  // the media list
   void stopPreview();
   // Trees.
-  void placeChosen(int tab);  // 1 picture tab, 2 media tab
-  void folderClicked(int tab);
-  void folderExpanding(int tab, QTreeWidgetItem* node);
+  void placeChosen(FileTab tab);
+  void folderClicked(FileTab tab);
+  void folderExpanding(FileTab tab, QTreeWidgetItem* node);
 
   // The values the confirm writes, as the controls hold them now.
   SettingsToWrite settingsFromControls() const;
@@ -145,20 +149,41 @@ class SettingsWindow : public QWidget {
   void showEvent(QShowEvent* event) override;
 
  private:
+  struct FileTabLayout;  // a row of the table the file tabs are built from
+  // What a file tab holds: where its files come from and what takes them.
+  struct FileTabControls {
+    DriveComboBox* places = nullptr;
+    QTreeWidget* folders = nullptr;
+    FileListBox* files = nullptr;
+    FilterComboBox* filter = nullptr;
+    QCheckBox* subfolders = nullptr;
+    QLabel* count = nullptr;
+    std::unique_ptr<FolderTreeScan> scan;
+  };
+  static const FileTabLayout kFileTabLayouts[2];
+
+  FileTabControls& controls(FileTab tab) { return fileTabs_[std::size_t(tab)]; }
+  const FileTabControls& controls(FileTab tab) const { return fileTabs_[std::size_t(tab)]; }
+  QListWidget* listOf(FileTab tab) const { return tab == FileTab::Pictures ? pictureList() : mediaList(); }
+
   void buildLayout();
-  QWidget* buildPictureTab();
-  QWidget* buildMediaTab();
+  // The picture or the media tab, from its row of the table.
+  QWidget* buildFileTab(const FileTabLayout& layout);
+  // What only one of them has: the middle column's controls under the list
+  // buttons, and the preview box beside the list (returned).
+  QWidget* addPicturePreview(QWidget* tab, QVBoxLayout* middle);
+  QWidget* addMediaPreview(QWidget* tab, QVBoxLayout* middle);
   QWidget* buildTextTab();
   QWidget* buildOptionsTab();
   QWidget* buildAboutTab();
   QPushButton* makeButton(SettingsButton which, const char* caption, QWidget* parent);
   // List `index` of the four (pictures, media, captions, fonts).
   QListWidget* makeList(int index, const char* name, QWidget* parent);
-  QCheckBox* makeSubfoldersBox(int tab, QWidget* parent);
-  QLabel* makeCountLabel(int tab, QListWidget* list, QWidget* parent);
+  // "共 N 项" for the list, object name "CountLabel<number>".
+  QLabel* makeCountLabel(int number, QListWidget* list, QWidget* parent);
   // Points the tab's file list at the tree's current folder (a click, or the
   // keys moving the current folder).
-  void showTreeFolder(int tab, QTreeWidgetItem* node);
+  void showTreeFolder(FileTab tab, QTreeWidgetItem* node);
   void connectHandlers();
   void report(const std::exception& error);
   void report(const QString& text);
@@ -173,16 +198,7 @@ class SettingsWindow : public QWidget {
   QRadioButton* fitLargerChoice_ = nullptr;
   QRadioButton* openingCaptionChoice_ = nullptr;
   QRadioButton* openingPictureChoice_ = nullptr;
-  DriveComboBox* picturePlaces_ = nullptr;
-  DriveComboBox* mediaPlaces_ = nullptr;
-  QTreeWidget* pictureFolders_ = nullptr;
-  QTreeWidget* mediaFolders_ = nullptr;
-  FileListBox* pictureFiles_ = nullptr;
-  FileListBox* mediaFiles_ = nullptr;
-  FilterComboBox* mediaFilter_ = nullptr;
-  FilterComboBox* pictureFilter_ = nullptr;
-  std::unique_ptr<TDADirScanTreeView> pictureFolderScan_;
-  std::unique_ptr<TDADirScanTreeView> mediaFolderScan_;
+  std::array<FileTabControls, 2> fileTabs_;  // by FileTab
   QLabel* picturePreview_ = nullptr;
   QLabel* pictureSizeLabel_ = nullptr;
   PreviewLoader* previewLoader_ = nullptr;  // child: decodes the previewed picture
@@ -191,10 +207,6 @@ class SettingsWindow : public QWidget {
   std::unique_ptr<AudioPlayerControl> audioPreview_;
   QCheckBox* tilingCheck_ = nullptr;
   QCheckBox* lyricsCheck_ = nullptr;
-  QCheckBox* pictureSubfolders_ = nullptr;
-  QCheckBox* mediaSubfolders_ = nullptr;
-  QLabel* pictureCount_ = nullptr;
-  QLabel* mediaCount_ = nullptr;
   QComboBox* fittingSizeChoice_ = nullptr;
   QComboBox* tilingSizeChoice_ = nullptr;
   QComboBox* fontChoice_ = nullptr;

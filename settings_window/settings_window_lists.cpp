@@ -33,9 +33,9 @@ void SettingsWindow::addFiles(FileListBox* files, QListWidget* list, bool all) {
     if (all || files->item(row)->isSelected()) appendEntry(list, ansiFromFsPath(files->filePath(row)));
 }
 
-void SettingsWindow::addAllFiles(int tab) {
-  FileListBox* files = tab == 1 ? pictureFiles_ : mediaFiles_;
-  QListWidget* list = tab == 1 ? pictureList() : mediaList();
+void SettingsWindow::addAllFiles(FileTab tab) {
+  FileListBox* files = controls(tab).files;
+  QListWidget* list = listOf(tab);
   if (!subfoldersBox(tab)->isChecked()) {
     addFiles(files, list, true);
     return;

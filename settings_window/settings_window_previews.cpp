@@ -12,7 +12,7 @@
 #include "settings_window/preview_size.h"
 #include "settings_window/settings_window.h"
 #include "players/flash_player.h"
-#include "players/player_controls.h"
+#include "saver/core/player_controls.h"
 
 namespace lumora {
 
@@ -29,7 +29,7 @@ const QString kNoCurrentEntry = QStringLiteral("List index out of bounds (-1)");
 
 }  // namespace
 
-void SettingsWindow::previewChosenFile() { previewPicture(currentFilePath(pictureFiles_)); }
+void SettingsWindow::previewChosenFile() { previewPicture(currentFilePath(pictureFiles())); }
 
 void SettingsWindow::previewListedPicture() {
   const int row = pictureList()->currentRow();
@@ -60,7 +60,7 @@ void SettingsWindow::showPreviewSize(int width, int height) {
   picturePreview_->resize(size.width, size.height);
 }
 
-void SettingsWindow::playChosenFile() { playMedia(currentFilePath(mediaFiles_)); }
+void SettingsWindow::playChosenFile() { playMedia(currentFilePath(mediaFiles())); }
 
 void SettingsWindow::playListedMedia() {
   const int row = mediaList()->currentRow();

@@ -67,6 +67,30 @@ QVBoxLayout* browseColumn(DriveComboBox* drive, QTreeWidget* tree, FileListBox* 
 
 }  // namespace
 
+// What the picture and media tabs differ in; the rest of each is built by
+// buildFileTab.
+struct SettingsWindow::FileTabLayout {
+  FileTab tab;
+  const char* name;  // the stem of the controls' object names
+  const char* mask;  // the file list's
+  std::span<const FilterRow> (*filters)();
+  SettingsButton firstButton;  // the six list buttons, from add to open, follow it
+  int list;                    // of lists_
+  int number;                  // of the "SubfoldersBox" and "CountLabel" object names
+  int spacing;                 // between the button groups
+  // Adds the tab's own controls to the middle column and makes its preview
+  // box, which goes above the list or below its count.
+  QWidget* (SettingsWindow::*addPreview)(QWidget* tab, QVBoxLayout* middle);
+  bool previewAboveList;
+};
+
+const SettingsWindow::FileTabLayout SettingsWindow::kFileTabLayouts[] = {
+    {FileTab::Pictures, "Picture", kPictureMask, pictureFilters, SettingsButton::AddPictures, 0, 1, 12,
+     &SettingsWindow::addPicturePreview, true},
+    {FileTab::Media, "Media", kMediaMask, mediaFilters, SettingsButton::AddMedia, 1, 2, 8,
+     &SettingsWindow::addMediaPreview, false},
+};
+
 // The buttons' object names, in the order of SettingsButton.
 constexpr const char* kButtonNames[] = {
     "AddPictures", "AddAllPictures", "RemovePictures", "RemoveAllPictures", "SavePictureList", "OpenPictureList",
@@ -83,15 +107,9 @@ QPushButton* SettingsWindow::makeButton(SettingsButton which, const char* captio
   return button;
 }
 
-QCheckBox* SettingsWindow::makeSubfoldersBox(int tab, QWidget* parent) {
-  auto* box = new QCheckBox(text("包含子文件夹"), parent);
-  box->setObjectName(QStringLiteral("SubfoldersBox%1").arg(tab));
-  return box;
-}
-
-QLabel* SettingsWindow::makeCountLabel(int tab, QListWidget* list, QWidget* parent) {
+QLabel* SettingsWindow::makeCountLabel(int number, QListWidget* list, QWidget* parent) {
   auto* label = new QLabel(parent);
-  label->setObjectName(QStringLiteral("CountLabel%1").arg(tab));
+  label->setObjectName(QStringLiteral("CountLabel%1").arg(number));
   // Counted through the model: it is the one signalling, and it stays whole
   // while the list around it is being torn down.
   QAbstractItemModel* model = list->model();
@@ -123,8 +141,8 @@ void SettingsWindow::buildLayout() {
   tabs_ = new QTabWidget(this);
   tabs_->setObjectName(QStringLiteral("Tabs"));
   tabs_->setFont(songTi(14));
-  tabs_->addTab(buildPictureTab(), text("图片清单"));
-  tabs_->addTab(buildMediaTab(), text("多媒体文件清单"));
+  tabs_->addTab(buildFileTab(kFileTabLayouts[0]), text("图片清单"));
+  tabs_->addTab(buildFileTab(kFileTabLayouts[1]), text("多媒体文件清单"));
   tabs_->addTab(buildTextTab(), text("文字清单"));
   tabs_->addTab(buildOptionsTab(), text("其它设置"));
   tabs_->addTab(buildAboutTab(), text("版本信息"));
@@ -136,30 +154,57 @@ void SettingsWindow::buildLayout() {
   outer->addLayout(bottom);
 }
 
-QWidget* SettingsWindow::buildPictureTab() {
+QWidget* SettingsWindow::buildFileTab(const FileTabLayout& layout) {
+  FileTabControls& c = controls(layout.tab);
+  const QString name = QString::fromLatin1(layout.name);
   auto* tab = new QWidget;
-  tab->setObjectName(QStringLiteral("PictureTab"));
-  picturePlaces_ = new DriveComboBox(tab);
-  picturePlaces_->setObjectName(QStringLiteral("PicturePlaces"));
-  pictureFolders_ = new QTreeWidget(tab);
-  pictureFolders_->setObjectName(QStringLiteral("PictureFolders"));
-  pictureFiles_ = new FileListBox(kPictureMask, tab);
-  pictureFiles_->setObjectName(QStringLiteral("PictureFiles"));
-  pictureFilter_ = new FilterComboBox(pictureFilters(), pictureFiles_, tab);
-  pictureFilter_->setObjectName(QStringLiteral("PictureFilter"));
+  tab->setObjectName(name + QStringLiteral("Tab"));
+  c.places = new DriveComboBox(tab);
+  c.places->setObjectName(name + QStringLiteral("Places"));
+  c.folders = new QTreeWidget(tab);
+  c.folders->setObjectName(name + QStringLiteral("Folders"));
+  c.files = new FileListBox(layout.mask, tab);
+  c.files->setObjectName(name + QStringLiteral("Files"));
+  c.filter = new FilterComboBox(layout.filters(), c.files, tab);
+  c.filter->setObjectName(name + QStringLiteral("Filter"));
 
+  // Add, add all, (subfolders), remove, remove all; save, open.
+  constexpr const char* kCaptions[] = {"—> 添加", "==> 全部添加", "<— 移除", "<== 全部移除", "保存清单", "打开清单"};
+  auto listButton = [&](int i) { return makeButton(SettingsButton(int(layout.firstButton) + i), kCaptions[i], tab); };
   auto* middle = new QVBoxLayout;
   middle->setSpacing(4);
-  middle->addWidget(makeButton(SettingsButton::AddPictures, "—> 添加", tab));
-  middle->addWidget(makeButton(SettingsButton::AddAllPictures, "==> 全部添加", tab));
-  pictureSubfolders_ = makeSubfoldersBox(1, tab);
-  middle->addWidget(pictureSubfolders_);
-  middle->addWidget(makeButton(SettingsButton::RemovePictures, "<— 移除", tab));
-  middle->addWidget(makeButton(SettingsButton::RemoveAllPictures, "<== 全部移除", tab));
-  middle->addSpacing(12);
-  middle->addWidget(makeButton(SettingsButton::SavePictureList, "保存清单", tab));
-  middle->addWidget(makeButton(SettingsButton::OpenPictureList, "打开清单", tab));
-  middle->addSpacing(12);
+  middle->addWidget(listButton(0));
+  middle->addWidget(listButton(1));
+  c.subfolders = new QCheckBox(text("包含子文件夹"), tab);
+  c.subfolders->setObjectName(QStringLiteral("SubfoldersBox%1").arg(layout.number));
+  middle->addWidget(c.subfolders);
+  middle->addWidget(listButton(2));
+  middle->addWidget(listButton(3));
+  middle->addSpacing(layout.spacing);
+  middle->addWidget(listButton(4));
+  middle->addWidget(listButton(5));
+  middle->addSpacing(layout.spacing);
+
+  QWidget* preview = (this->*layout.addPreview)(tab, middle);
+
+  auto* right = new QVBoxLayout;
+  right->setSpacing(4);
+  if (layout.previewAboveList) right->addWidget(preview);
+  QListWidget* list = makeList(layout.list, (layout.name + std::string("List")).c_str(), tab);
+  right->addWidget(list, 1);
+  c.count = makeCountLabel(layout.number, list, tab);
+  right->addWidget(c.count);
+  if (!layout.previewAboveList) right->addWidget(preview);
+
+  auto* row = new QHBoxLayout(tab);
+  row->setContentsMargins(6, 6, 6, 6);
+  row->addLayout(browseColumn(c.places, c.folders, c.files, c.filter));
+  row->addLayout(middle);
+  row->addLayout(right, 1);
+  return tab;
+}
+
+QWidget* SettingsWindow::addPicturePreview(QWidget* tab, QVBoxLayout* middle) {
   auto* pictureSizeCaption = new QLabel(text("图片尺寸："), tab);
   pictureSizeCaption->setObjectName(QStringLiteral("PictureSizeCaption"));
   pictureSizeLabel_ = new QLabel(tab);
@@ -175,45 +220,10 @@ QWidget* SettingsWindow::buildPictureTab() {
   picturePreview_->setObjectName(QStringLiteral("PicturePreview"));
   picturePreview_->setScaledContents(true);
   picturePreview_->setGeometry(0, 0, 210, 120);
-  auto* right = new QVBoxLayout;
-  right->setSpacing(4);
-  right->addWidget(imageBox);
-  right->addWidget(makeList(0, "PictureList", tab), 1);
-  pictureCount_ = makeCountLabel(1, pictureList(), tab);
-  right->addWidget(pictureCount_);
-
-  auto* row = new QHBoxLayout(tab);
-  row->setContentsMargins(6, 6, 6, 6);
-  row->addLayout(browseColumn(picturePlaces_, pictureFolders_, pictureFiles_, pictureFilter_));
-  row->addLayout(middle);
-  row->addLayout(right, 1);
-  return tab;
+  return imageBox;
 }
 
-QWidget* SettingsWindow::buildMediaTab() {
-  auto* tab = new QWidget;
-  tab->setObjectName(QStringLiteral("MediaTab"));
-  mediaPlaces_ = new DriveComboBox(tab);
-  mediaPlaces_->setObjectName(QStringLiteral("MediaPlaces"));
-  mediaFolders_ = new QTreeWidget(tab);
-  mediaFolders_->setObjectName(QStringLiteral("MediaFolders"));
-  mediaFiles_ = new FileListBox(kMediaMask, tab);
-  mediaFiles_->setObjectName(QStringLiteral("MediaFiles"));
-  mediaFilter_ = new FilterComboBox(mediaFilters(), mediaFiles_, tab);
-  mediaFilter_->setObjectName(QStringLiteral("MediaFilter"));
-
-  auto* middle = new QVBoxLayout;
-  middle->setSpacing(4);
-  middle->addWidget(makeButton(SettingsButton::AddMedia, "—> 添加", tab));
-  middle->addWidget(makeButton(SettingsButton::AddAllMedia, "==> 全部添加", tab));
-  mediaSubfolders_ = makeSubfoldersBox(2, tab);
-  middle->addWidget(mediaSubfolders_);
-  middle->addWidget(makeButton(SettingsButton::RemoveMedia, "<— 移除", tab));
-  middle->addWidget(makeButton(SettingsButton::RemoveAllMedia, "<== 全部移除", tab));
-  middle->addSpacing(8);
-  middle->addWidget(makeButton(SettingsButton::SaveMediaList, "保存清单", tab));
-  middle->addWidget(makeButton(SettingsButton::OpenMediaList, "打开清单", tab));
-  middle->addSpacing(8);
+QWidget* SettingsWindow::addMediaPreview(QWidget* tab, QVBoxLayout* middle) {
   lyricsCheck_ = new QCheckBox(text("播放歌词"), tab);
   lyricsCheck_->setObjectName(QStringLiteral("LyricsCheck"));
   lyricsCheck_->setChecked(true);
@@ -236,19 +246,7 @@ QWidget* SettingsWindow::buildMediaTab() {
   flashBox->setFixedSize(209, 153);
   flashPreview_ = new FlashPlayer(flashBox, services_.flashClockMs);
   flashPreview_->setGeometry(0, 0, 209, 153);
-  auto* right = new QVBoxLayout;
-  right->setSpacing(4);
-  right->addWidget(makeList(1, "MediaList", tab), 1);
-  mediaCount_ = makeCountLabel(2, mediaList(), tab);
-  right->addWidget(mediaCount_);
-  right->addWidget(flashBox);
-
-  auto* row = new QHBoxLayout(tab);
-  row->setContentsMargins(6, 6, 6, 6);
-  row->addLayout(browseColumn(mediaPlaces_, mediaFolders_, mediaFiles_, mediaFilter_));
-  row->addLayout(middle);
-  row->addLayout(right, 1);
-  return tab;
+  return flashBox;
 }
 
 QWidget* SettingsWindow::buildTextTab() {

@@ -27,59 +27,60 @@ class WaitCursor {
   WaitCursor& operator=(const WaitCursor&) = delete;
 };
 
-void setUpScan(TDADirScanTreeView& scan) {
+void setUpScan(FolderTreeScan& scan) {
   scan.setLevels(3);
-  scan.RecursiveScan = true;
-  scan.CompleteData = true;
-  scan.EmptyDirs = true;
+  scan.recursive = true;
+  scan.recordsOnNodes = true;
+  scan.keepEmptyFolders = true;
 }
 
 }  // namespace
 
-void SettingsWindow::placeChosen(int tab) {
-  DriveComboBox* drive = tab == 1 ? picturePlaces_ : mediaPlaces_;
-  const std::string path = drive->drivePath();
-  (tab == 1 ? pictureFolderScan_ : mediaFolderScan_)->ScanRoot(path);
-  (tab == 1 ? pictureFiles_ : mediaFiles_)->setDirectory(path);
+void SettingsWindow::placeChosen(FileTab tab) {
+  FileTabControls& c = controls(tab);
+  const std::string path = c.places->drivePath();
+  c.scan->scanRoot(path);
+  c.files->setDirectory(path);
 }
 
-void SettingsWindow::folderClicked(int tab) { showTreeFolder(tab, (tab == 1 ? pictureFolders_ : mediaFolders_)->currentItem()); }
+void SettingsWindow::folderClicked(FileTab tab) { showTreeFolder(tab, controls(tab).folders->currentItem()); }
 
-void SettingsWindow::showTreeFolder(int tab, QTreeWidgetItem* node) {
+void SettingsWindow::showTreeFolder(FileTab tab, QTreeWidgetItem* node) {
   if (!node || !node->isSelected()) return;
-  const std::string path = (tab == 1 ? pictureFolderScan_ : mediaFolderScan_)->NodePath(node);
+  FileTabControls& c = controls(tab);
+  const std::string path = c.scan->nodePath(node);
   if (path.empty()) return;
-  FileListBox* files = tab == 1 ? pictureFiles_ : mediaFiles_;
-  if (files->directory() != path) files->setDirectory(path);
+  if (c.files->directory() != path) c.files->setDirectory(path);
 }
 
-void SettingsWindow::folderExpanding(int tab, QTreeWidgetItem* node) {
-  TDADirScanTreeView& scan = tab == 1 ? *pictureFolderScan_ : *mediaFolderScan_;
-  const std::string path = scan.NodePath(node);
+void SettingsWindow::folderExpanding(FileTab tab, QTreeWidgetItem* node) {
+  FolderTreeScan& scan = *controls(tab).scan;
+  const std::string path = scan.nodePath(node);
   WaitCursor hourglass;
-  scan.RescanNode(node, path);
+  scan.rescanNode(node, path);
 }
 
 void SettingsWindow::connectHandlers() {
-  pictureFolderScan_ = std::make_unique<TDADirScanTreeView>(pictureFolders_);
-  mediaFolderScan_ = std::make_unique<TDADirScanTreeView>(mediaFolders_);
-  setUpScan(*pictureFolderScan_);
-  setUpScan(*mediaFolderScan_);
   // Each tab starts on its own place: the Pictures or Music folder when
   // there is one, else the home folder, shown in the tree and the file list.
-  picturePlaces_->selectStartPlace(Place::Kind::Pictures);
-  mediaPlaces_->selectStartPlace(Place::Kind::Music);
-  placeChosen(1);
-  placeChosen(2);
+  constexpr std::pair<FileTab, Place::Kind> kStartPlaces[] = {{FileTab::Pictures, Place::Kind::Pictures},
+                                                              {FileTab::Media, Place::Kind::Music}};
+  for (const auto& [tab, start] : kStartPlaces) {
+    FileTabControls& c = controls(tab);
+    c.scan = std::make_unique<FolderTreeScan>(c.folders);
+    setUpScan(*c.scan);
+    c.places->selectStartPlace(start);
+    placeChosen(tab);
+  }
 
   using enum SettingsButton;
   auto on = [this](SettingsButton which, auto handler) {
     connect(button(which), &QPushButton::clicked, this, handler);
   };
-  on(AddPictures, [this] { addFiles(pictureFiles_, pictureList(), false); });
-  on(AddAllPictures, [this] { addAllFiles(1); });
-  on(AddMedia, [this] { addFiles(mediaFiles_, mediaList(), false); });
-  on(AddAllMedia, [this] { addAllFiles(2); });
+  on(AddPictures, [this] { addFiles(pictureFiles(), pictureList(), false); });
+  on(AddAllPictures, [this] { addAllFiles(FileTab::Pictures); });
+  on(AddMedia, [this] { addFiles(mediaFiles(), mediaList(), false); });
+  on(AddAllMedia, [this] { addAllFiles(FileTab::Media); });
   on(RemovePictures, [this] { removeSelected(pictureList()); });
   on(RemoveMedia, [this] { removeSelected(mediaList()); });
   on(RemoveCaptions, [this] { removeSelected(captionList()); });
@@ -109,34 +110,33 @@ void SettingsWindow::connectHandlers() {
   // Picture preview on a click, or when the keys move onto another file (a
   // file that only became current, say when the list took the focus, is no
   // choice yet).
-  connect(pictureFiles_, &QListWidget::itemClicked, this, [this] { previewChosenFile(); });
-  connect(pictureFiles_, &QListWidget::currentRowChanged, this, [this](int row) {
-    if (row >= 0 && QApplication::mouseButtons() == Qt::NoButton && pictureFiles_->item(row)->isSelected())
+  connect(pictureFiles(), &QListWidget::itemClicked, this, [this] { previewChosenFile(); });
+  connect(pictureFiles(), &QListWidget::currentRowChanged, this, [this](int row) {
+    if (row >= 0 && QApplication::mouseButtons() == Qt::NoButton && pictureFiles()->item(row)->isSelected())
       previewChosenFile();
   });
   connect(pictureList(), &QListWidget::itemClicked, this, [this] { previewListedPicture(); });
-  connect(mediaFiles_, &QListWidget::itemDoubleClicked, this, [this] { playChosenFile(); });
+  connect(mediaFiles(), &QListWidget::itemDoubleClicked, this, [this] { playChosenFile(); });
   connect(mediaList(), &QListWidget::itemDoubleClicked, this, [this] { playListedMedia(); });
 
-  connect(picturePlaces_, &QComboBox::activated, this, [this] { placeChosen(1); });
-  connect(mediaPlaces_, &QComboBox::activated, this, [this] { placeChosen(2); });
-  connect(pictureFolders_, &QTreeWidget::itemClicked, this, [this] { folderClicked(1); });
-  connect(mediaFolders_, &QTreeWidget::itemClicked, this, [this] { folderClicked(2); });
   // The keys move the current folder (arrows, Home/End, typing a name) and
   // Enter picks it: the file list follows as it does a click. A folder that
   // only became current without being selected (the tree taking the focus)
   // changes nothing.
-  connect(pictureFolders_, &QTreeWidget::currentItemChanged, this, [this](QTreeWidgetItem* n) { showTreeFolder(1, n); });
-  connect(mediaFolders_, &QTreeWidget::currentItemChanged, this, [this](QTreeWidgetItem* n) { showTreeFolder(2, n); });
-  connect(pictureFolders_, &QTreeWidget::itemActivated, this, [this](QTreeWidgetItem* n) { showTreeFolder(1, n); });
-  connect(mediaFolders_, &QTreeWidget::itemActivated, this, [this](QTreeWidgetItem* n) { showTreeFolder(2, n); });
-  // Enter in a file list adds its chosen files; Delete in a list removes
-  // the chosen entries.
-  new ListKeys(pictureFiles_, [this] { addFiles(pictureFiles_, pictureList(), false); }, {});
-  new ListKeys(mediaFiles_, [this] { addFiles(mediaFiles_, mediaList(), false); }, {});
+  for (const FileTab tab : {FileTab::Pictures, FileTab::Media}) {
+    const FileTabControls& c = controls(tab);
+    connect(c.places, &QComboBox::activated, this, [this, tab] { placeChosen(tab); });
+    connect(c.folders, &QTreeWidget::itemClicked, this, [this, tab] { folderClicked(tab); });
+    connect(c.folders, &QTreeWidget::currentItemChanged, this,
+            [this, tab](QTreeWidgetItem* n) { showTreeFolder(tab, n); });
+    connect(c.folders, &QTreeWidget::itemActivated, this, [this, tab](QTreeWidgetItem* n) { showTreeFolder(tab, n); });
+    connect(c.folders, &QTreeWidget::itemExpanded, this,
+            [this, tab](QTreeWidgetItem* node) { folderExpanding(tab, node); });
+    // Enter in a file list adds its chosen files.
+    new ListKeys(c.files, [this, tab] { addFiles(controls(tab).files, listOf(tab), false); }, {});
+  }
+  // Delete in a list removes the chosen entries.
   for (QListWidget* list : lists_) new ListKeys(list, {}, [this, list] { removeSelected(list); });
-  connect(pictureFolders_, &QTreeWidget::itemExpanded, this, [this](QTreeWidgetItem* node) { folderExpanding(1, node); });
-  connect(mediaFolders_, &QTreeWidget::itemExpanded, this, [this](QTreeWidgetItem* node) { folderExpanding(2, node); });
 }
 
 }  // namespace lumora

@@ -3,6 +3,7 @@
 
 #include <QApplication>
 #include <QSocketNotifier>
+#include <QTimer>
 #include <QWindow>
 #include <cerrno>
 #include <cstdio>
@@ -25,6 +26,7 @@ namespace {
 
 constexpr int kChannelFd = 3;
 constexpr int kSettingsFd = 4;
+constexpr int kOwnWindowPollMs = 250;
 
 std::string readAll(int fd) {
   std::string bytes;
@@ -131,8 +133,17 @@ int runLockedShow(std::optional<std::uint32_t> windowId) {
     }
   });
   saver.show();
-  QApplication::exec();
-  return 0;
+  // Another program may destroy the show's own window and leave the lock's
+  // area: the show would play on unseen. It ends instead, and the lock
+  // starts a new one.
+  QTimer ownWindow;
+  QObject::connect(&ownWindow, &QTimer::timeout, &saver, [&saver] {
+    if (x11WindowSize(std::uint32_t(saver.winId()))) return;
+    std::fputs("lumora: the show's window was destroyed\n", stderr);
+    QCoreApplication::exit(1);
+  });
+  ownWindow.start(kOwnWindowPollMs);
+  return QApplication::exec();
 }
 
 }  // namespace lumora

@@ -1,9 +1,13 @@
 // PNG reader through libpng: every colour type and depth, interlaced or
 // not, straight into the bitmap's rows (counted as 24 bits); 16-bit samples
 // keep their high byte, palettes and grey are expanded, and transparency
-// (an alpha channel or a tRNS chunk) is composed over black in place. libpng reports errors by longjmp: the functions that
-// call into it hold nothing that needs destroying, and the error comes back
-// here as an exception with libpng's message.
+// (an alpha channel or a tRNS chunk) is composed over black in place.
+// A picture to be shown much larger than the screen is reduced while its
+// rows are read (RowReducer); of an interlaced one, the last pass (every
+// odd row, whole) stands for both rows of its pair. libpng reports errors
+// by longjmp: the functions that call into it hold nothing that needs
+// destroying, and the error comes back here as an exception with libpng's
+// message.
 #include <png.h>
 
 #include <csetjmp>
@@ -13,6 +17,7 @@
 #include <vector>
 
 #include "imaging/readers/over_black.h"
+#include "imaging/row_reducer.h"
 #include "imaging/readers/readers.h"
 
 namespace lumora {
@@ -44,10 +49,12 @@ class PngDecoder {
 
   // Reads the header and sets the transformations to 8-bit blue, green,
   // red and a fourth byte: the alpha when the file has any (an alpha
-  // channel or tRNS), else 0xFF; false after a libpng error.
-  bool readHeader(png_uint_32* width, png_uint_32* height) {
+  // channel or tRNS), else 0xFF; false after a libpng error. The
+  // reduction factor is chosen for the fit size (0: none).
+  bool readHeader(int fitWidth, int fitHeight, png_uint_32* width, png_uint_32* height) {
     if (setjmp(png_jmpbuf(png_))) return false;
     png_read_info(png_, info_);
+    factor_ = reductionFactor(png_get_image_width(png_, info_), png_get_image_height(png_, info_), fitWidth, fitHeight);
     // The chunks' CRCs and the zlib stream's Adler-32 are not checked, as
     // in most viewers: they cost a tenth of the decoding, and a picture whose
     // data decode is worth showing. A stream that does not decode still fails.
@@ -63,7 +70,8 @@ class PngDecoder {
     png_set_gray_to_rgb(png_);
     png_set_bgr(png_);
     if (!alpha_) png_set_filler(png_, 0xFF, PNG_FILLER_AFTER);
-    png_set_interlace_handling(png_);
+    // Reduced, an interlaced file's passes are read one by one instead.
+    if (factor_ == 1) png_set_interlace_handling(png_);
     png_read_update_info(png_, info_);
     *width = png_get_image_width(png_, info_);
     *height = png_get_image_height(png_, info_);
@@ -93,8 +101,41 @@ class PngDecoder {
     return true;
   }
 
+  // Reads every row into `reducer` through `row` (width pixels); false
+  // after a libpng error.
+  bool readReducedRows(RowReducer& reducer, std::vector<Pixel>& row, png_uint_32 width, png_uint_32 height) {
+    if (setjmp(png_jmpbuf(png_))) return false;
+    auto* bytes = reinterpret_cast<png_bytep>(row.data());
+    auto next = [&] {
+      png_read_row(png_, bytes, nullptr);
+      if (alpha_) bgraOverBlack(bytes, row.data(), width);
+    };
+    if (!interlaced_) {
+      for (png_uint_32 y = 0; y < height; ++y) {
+        next();
+        reducer.add(row.data());
+      }
+      return true;
+    }
+    // Passes 1 to 6 are read past; the rows of pass 7 are the odd rows,
+    // each added for the even row above it too, and the last of them for
+    // a last even row. (A picture is reduced only from 2 rows on.)
+    for (int pass = 0; pass < 6; ++pass) {
+      const png_uint_32 cols = PNG_PASS_COLS(width, pass), rows = PNG_PASS_ROWS(height, pass);
+      if (cols == 0) continue;
+      for (png_uint_32 y = 0; y < rows; ++y) png_read_row(png_, bytes, nullptr);
+    }
+    for (png_uint_32 y = 0; y < PNG_PASS_ROWS(height, 6); ++y) {
+      next();
+      reducer.add(row.data());
+      reducer.add(row.data());
+    }
+    if (height % 2 == 1 && height > 1) reducer.add(row.data());
+    return true;
+  }
 
   bool interlaced() const { return interlaced_; }
+  int factor() const { return factor_; }
   std::size_t rowBytes() const { return rowBytes_; }
   const char* message() const { return message_; }
 
@@ -119,6 +160,7 @@ class PngDecoder {
   std::size_t rowBytes_ = 0;
   bool alpha_ = false;
   bool interlaced_ = false;
+  int factor_ = 1;
   char message_[200] = {};
 };
 
@@ -128,11 +170,19 @@ Picture readPng(const ReaderInput& input) {
   if (input.data.size() < 8 || png_sig_cmp(input.data.data(), 0, 8) != 0) throw PictureError("Not a valid PNG file.");
   PngDecoder decoder(input.data);
   png_uint_32 width = 0, height = 0;
-  if (!decoder.readHeader(&width, &height)) throw PictureError(std::string("PNG: ") + decoder.message());
+  if (!decoder.readHeader(input.fitWidth, input.fitHeight, &width, &height))
+    throw PictureError(std::string("PNG: ") + decoder.message());
   if (decoder.rowBytes() != std::size_t(width) * 4) throw PictureError("PNG: wrong pixel format");
   Picture::checkSize(width, height);
 
   Picture pic;
+  if (decoder.factor() > 1) {
+    RowReducer reducer(pic, int(width), int(height), decoder.factor(), 24);
+    std::vector<Pixel> row(width);
+    if (!decoder.readReducedRows(reducer, row, width, height))
+      throw PictureError(std::string("PNG: ") + decoder.message());
+    return pic;
+  }
   pic.allocateForOverwrite(int(width), int(height), 24);  // every row is read or the reading fails
   std::vector<png_bytep> rows;  // an interlaced file's passes go over all of them
   if (decoder.interlaced())

@@ -1,7 +1,7 @@
 // Every picture reader, one per file in this folder.
 #pragma once
 
-#include "imaging/loader.h"
+#include "imaging/reader.h"
 
 namespace lumora {
 

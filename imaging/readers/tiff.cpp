@@ -24,6 +24,7 @@ namespace {
 constexpr const char* kInvalid = "Invalid TIFF file.";
 constexpr const char* kDirectoryCut = "TIFF: directory past the end of the file";
 constexpr const char* kStripCut = "TIFF: strip past the end of the file";
+constexpr const char* kDeflateDamaged = "TIFF: Deflate strip damaged";
 
 enum Tag : std::uint16_t {
   kImageWidth = 256,
@@ -408,7 +409,11 @@ Picture readTiff(const ReaderInput& input) {
       if (compression == kLzw) {
         produced = decodeTiffLzw(data.subspan(offset, packed), strip);
       } else {
-        produced = inflateZlib(data.subspan(offset, packed), strip);
+        // A stream cut short keeps its rows, as LZW's does; data zlib
+        // refuses fail as an LZW strip's invalid code does.
+        const Inflated inflated = inflateZlib(data.subspan(offset, packed), strip);
+        if (inflated.damaged) throw PictureError(kDeflateDamaged);
+        produced = inflated.bytes;
       }
       unpacked = strip.data();
     }

@@ -2,6 +2,7 @@
 
 #include <QApplication>
 #include <QGuiApplication>
+#include <QScopedValueRollback>
 #include <QScreen>
 #include <xcb/xcb.h>
 
@@ -24,20 +25,62 @@ xcb_connection_t* connection() {
   return x11 ? x11->connection() : nullptr;
 }
 
-// Mapped again when another program unmapped it, and put above every other
-// window (other override-redirect windows included).
-void keepOnTop(xcb_connection_t* c, xcb_window_t window) {
-  const auto cookie = xcb_get_window_attributes(c, window);
-  if (xcb_get_window_attributes_reply_t* reply = xcb_get_window_attributes_reply(c, cookie, nullptr)) {
-    if (reply->map_state != XCB_MAP_STATE_VIEWABLE) xcb_map_window(c, window);
+// Whether each window still exists: another program may destroy any
+// window (XDestroyWindow), and Qt is not told.
+std::vector<bool> windowsExist(xcb_connection_t* c, const std::vector<xcb_window_t>& windows) {
+  std::vector<xcb_get_window_attributes_cookie_t> cookies;
+  for (xcb_window_t w : windows) cookies.push_back(xcb_get_window_attributes(c, w));
+  std::vector<bool> exist;
+  for (const auto& cookie : cookies) {
+    xcb_generic_error_t* error = nullptr;
+    xcb_get_window_attributes_reply_t* reply = xcb_get_window_attributes_reply(c, cookie, &error);
+    exist.push_back(reply != nullptr);
     std::free(reply);
+    std::free(error);
   }
+  return exist;
+}
+
+// Mapped again when another program unmapped it, and put above every other
+// window (other override-redirect windows included). False when the window
+// is gone.
+bool keepOnTop(xcb_connection_t* c, xcb_window_t window) {
+  const auto cookie = xcb_get_window_attributes(c, window);
+  xcb_generic_error_t* error = nullptr;
+  xcb_get_window_attributes_reply_t* reply = xcb_get_window_attributes_reply(c, cookie, &error);
+  std::free(error);
+  if (!reply) return false;
+  if (reply->map_state != XCB_MAP_STATE_VIEWABLE) xcb_map_window(c, window);
+  std::free(reply);
   const std::uint32_t above = XCB_STACK_MODE_ABOVE;
   xcb_configure_window(c, window, XCB_CONFIG_WINDOW_STACK_MODE, &above);
+  return true;
 }
+
+// Lets go of a widget's X windows (its own and its native children's)
+// without asking the server: another program may have destroyed them, and
+// Qt, which is not told, would otherwise move the dead windows into the new
+// cover. The widget gets new ones when it is shown again.
+struct NativeWindows : QWidget {
+  static void forget(QWidget* widget) { (widget->*&NativeWindows::destroy)(true, true); }
+};
 
 QPalette blackPalette(QPalette pal) {
   pal.setColor(QPalette::Window, Qt::black);
+  return pal;
+}
+
+// The application's colours with every role set, as the prompt has them:
+// a palette set as it comes from the application sets no role, and the
+// cover's black window (with black text) would come through.
+QPalette applicationPalette() {
+  QPalette pal = QApplication::palette();
+  for (int group = 0; group < QPalette::NColorGroups; ++group)
+    for (int role = 0; role < QPalette::NColorRoles; ++role) {
+      const auto g = QPalette::ColorGroup(group);
+      const auto r = QPalette::ColorRole(role);
+      pal.setColor(g, r, pal.color(g, r));
+    }
   return pal;
 }
 
@@ -86,25 +129,19 @@ X11Covers::~X11Covers() {
 }
 
 void X11Covers::update() {
+  const QScopedValueRollback<bool> updating(updating_, true);
   const QList<QScreen*> screens = QGuiApplication::screens();
   QScreen* primary = QGuiApplication::primaryScreen();
-  // Covers of screens that went away go; a new primary screen moves the
-  // show, which then starts again there.
+  // A new primary screen (or the primary one gone) moves the show, which
+  // then starts again there; the prompt is taken out of the old cover
+  // before it goes. Covers of screens that went away go, and the plain
+  // cover of the new primary screen, made again as the primary one.
+  const bool primaryMoved = !primary_ || !primary_->coveredScreen() || primary_->coveredScreen() != primary;
+  if (primaryMoved) dropPrimary();
   std::erase_if(covers_, [&](const std::unique_ptr<LockCover>& c) {
-    return !c->coveredScreen() || !screens.contains(c->coveredScreen());
+    return !c->coveredScreen() || !screens.contains(c->coveredScreen()) ||
+           (c.get() != primary_ && c->coveredScreen() == primary);
   });
-  const bool primaryMoved = !primary_ || !primary_->coveredScreen() || primary_->coveredScreen() != primary ||
-                            std::none_of(covers_.begin(), covers_.end(),
-                                         [this](const std::unique_ptr<LockCover>& c) { return c.get() == primary_; });
-  if (primaryMoved) {
-    // The prompt and the notice are children of the primary cover: keep
-    // the prompt alive (it is the lock's) by taking it out first.
-    if (prompt_) prompt_->setParent(nullptr);
-    std::erase_if(covers_, [&](const std::unique_ptr<LockCover>& c) { return c.get() == primary_; });
-    primary_ = nullptr;
-    showArea_ = nullptr;
-    notice_ = nullptr;
-  }
   for (QScreen* s : screens) {
     auto covering = std::find_if(covers_.begin(), covers_.end(),
                                  [s](const std::unique_ptr<LockCover>& c) { return c->coveredScreen() == s; });
@@ -124,7 +161,7 @@ void X11Covers::update() {
       notice_ = new QLabel(primary_);
       notice_->setObjectName(QStringLiteral("GrabNotice"));
       notice_->setAttribute(Qt::WA_NativeWindow);
-      notice_->setPalette(QApplication::palette());
+      notice_->setPalette(applicationPalette());
       notice_->setAutoFillBackground(true);
       notice_->setFrameStyle(QFrame::Box | QFrame::Plain);
       notice_->setMargin(8);
@@ -138,6 +175,7 @@ void X11Covers::update() {
     showArea_->setGeometry(primary_->rect());
     showArea_->show();
     placeNotice();
+    if (prompt_ && promptOpen_ && !prompt_->isVisible()) prompt_->show();
     if (prompt_ && prompt_->isVisible()) {
       prompt_->move((primary_->width() - prompt_->width()) / 2, (primary_->height() - prompt_->height()) / 2);
       prompt_->raise();
@@ -147,10 +185,52 @@ void X11Covers::update() {
   if (primaryMoved && primary_) emit showMoved();
 }
 
+void X11Covers::dropPrimary() {
+  // The prompt and the notice are children of the primary cover: keep the
+  // prompt alive (it is the lock's) by taking it out first; update() puts
+  // it back, open if it was. It is a child from the lock's start, before
+  // promptShown() has named it.
+  if (primary_)
+    for (PasswordPrompt* p : primary_->findChildren<PasswordPrompt*>(Qt::FindDirectChildrenOnly)) prompt_ = p;
+  if (prompt_) {
+    NativeWindows::forget(prompt_);
+    prompt_->setParent(nullptr);
+  }
+  std::erase_if(covers_, [&](const std::unique_ptr<LockCover>& c) { return c.get() == primary_; });
+  primary_ = nullptr;
+  showArea_ = nullptr;
+  notice_ = nullptr;
+}
+
 void X11Covers::keep() {
   xcb_connection_t* c = connection();
   if (!c) return;
-  for (const auto& cover : covers_) keepOnTop(c, xcb_window_t(cover->winId()));
+  // A cover whose window another program destroyed is made again; the
+  // primary one also when a window inside it went (the show's area, the
+  // notice, the open prompt), and the show then starts again in it.
+  const std::size_t before = covers_.size();
+  bool remade = false;
+  std::erase_if(covers_, [&](const std::unique_ptr<LockCover>& cover) {
+    return cover.get() != primary_ && !keepOnTop(c, xcb_window_t(cover->winId()));
+  });
+  if (primary_) {
+    std::vector<xcb_window_t> inside{xcb_window_t(primary_->winId())};
+    if (showArea_) inside.push_back(xcb_window_t(showArea_->winId()));
+    if (notice_) inside.push_back(xcb_window_t(notice_->winId()));
+    if (prompt_ && prompt_->isVisible() && prompt_->internalWinId()) inside.push_back(xcb_window_t(prompt_->winId()));
+    const std::vector<bool> exist = windowsExist(c, inside);
+    if (std::find(exist.begin(), exist.end(), false) != exist.end()) {
+      std::fputs("lumora: a window of the lock was destroyed; it is made again\n", stderr);
+      dropPrimary();
+      remade = true;
+    } else {
+      keepOnTop(c, inside.front());
+    }
+  }
+  if (remade || covers_.size() != before) {
+    if (!updating_) update();  // calls keep() again with every window there
+    return;
+  }
   grab();
   xcb_flush(c);
 }
@@ -170,7 +250,7 @@ void X11Covers::grab() {
   // The status of a grab: success, or why not; only a grab that another
   // program holds (or froze) is its doing, a window not yet viewable is ours.
   auto status = [](auto* reply) {
-    const int s = reply ? reply->status : XCB_GRAB_STATUS_NOT_VIEWABLE;
+    const int s = reply ? int(reply->status) : int(XCB_GRAB_STATUS_NOT_VIEWABLE);
     std::free(reply);
     return s;
   };
@@ -214,6 +294,7 @@ QWidget* X11Covers::promptParent() const { return primary_; }
 
 void X11Covers::promptShown(PasswordPrompt& prompt, bool shown) {
   prompt_ = &prompt;
+  promptOpen_ = shown;
   if (!shown || !primary_) return;
   if (prompt.parentWidget() != primary_) prompt.setParent(primary_);
   prompt.setAttribute(Qt::WA_NativeWindow);

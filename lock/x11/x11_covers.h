@@ -3,8 +3,8 @@
 // primary one holds the area the show plays in (a native child whose id the
 // show gets with --window-id) and, above it, the prompt and the notice that
 // another program holds the keyboard or the pointer. Every 100 ms the covers
-// are mapped again when someone unmapped them, raised, and the grabs taken
-// again; while another program holds a grab the lock says so, on standard
+// are made again when someone destroyed them, mapped again when someone
+// unmapped them, raised, and the grabs taken again; while another program holds a grab the lock says so, on standard
 // error and on the screen, and keeps trying.
 #pragma once
 
@@ -57,7 +57,8 @@ class X11Covers : public LockScreens {
 
  private:
   void update();  // covers for the screens as they are now
-  void keep();    // mapped, on top, grabbed
+  void keep();    // there, mapped, on top, grabbed
+  void dropPrimary();
   void grab();
   void placeNotice();
 
@@ -70,6 +71,8 @@ class X11Covers : public LockScreens {
   bool keyboardHeld_ = false;
   bool pointerHeld_ = false;
   bool saidNotLocked_ = false;
+  bool promptOpen_ = false;
+  bool updating_ = false;
 };
 
 }  // namespace lumora

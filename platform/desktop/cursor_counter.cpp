@@ -15,9 +15,16 @@ int CursorCounter::show() {
   return count_;
 }
 
-AppCursor::AppCursor()
-    : counter_([] { QGuiApplication::setOverrideCursor(QCursor(Qt::BlankCursor)); },
-               [] { QGuiApplication::restoreOverrideCursor(); }) {}
+AppCursor::AppCursor(std::function<void(bool hidden)> windows)
+    : counter_(
+          [windows] {
+            QGuiApplication::setOverrideCursor(QCursor(Qt::BlankCursor));
+            if (windows) windows(true);
+          },
+          [windows] {
+            QGuiApplication::restoreOverrideCursor();
+            if (windows) windows(false);
+          }) {}
 
 AppCursor::~AppCursor() {
   if (counter_.hidden()) QGuiApplication::restoreOverrideCursor();

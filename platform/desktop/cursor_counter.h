@@ -29,11 +29,15 @@ class CursorCounter {
 
 // The application's cursor: hides with
 // QGuiApplication::setOverrideCursor(Qt::BlankCursor) and shows with
-// restoreOverrideCursor(). When destroyed while hidden, it restores the
-// cursor. Needs a QGuiApplication.
+// restoreOverrideCursor(), and tells `windows` (when given) to blank their
+// own cursor or give it back. A Wayland compositor takes a cursor only from
+// the window the pointer has entered: a window that holds the blank cursor
+// itself has it hidden from the moment the pointer is over it, motion or
+// not. When destroyed while hidden, it restores the cursor. Needs a
+// QGuiApplication.
 class AppCursor {
  public:
-  AppCursor();
+  explicit AppCursor(std::function<void(bool hidden)> windows = {});
   ~AppCursor();
   AppCursor(const AppCursor&) = delete;
   AppCursor& operator=(const AppCursor&) = delete;

@@ -2,7 +2,7 @@
 #include "players/audio_backend.h"
 #include "players/backend/ffmpeg_audio_file.h"
 #include "players/backend/sdl_output.h"
-#include "players/media_device_error.h"
+#include "saver/core/media_device_error.h"
 
 namespace lumora {
 

@@ -10,7 +10,7 @@ extern "C" {
 #include <libswresample/swresample.h>
 }
 
-#include "players/media_device_error.h"
+#include "saver/core/media_device_error.h"
 
 namespace lumora {
 

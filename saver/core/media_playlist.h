@@ -9,7 +9,7 @@
 #include <string>
 
 #include "graphics/random.h"
-#include "players/player_controls.h"
+#include "saver/core/player_controls.h"
 #include "saver/core/indexed_list.h"
 #include "saver/core/slide_step.h"
 

@@ -14,10 +14,10 @@ std::int64_t clockMinute(std::int64_t julianDay, int hour, int minute);
 class ShutdownCountdown {
  public:
   ShutdownCountdown() = default;
-  // `minutes` after the clock minute `start`; 0 never.
+  // `minutes` after the clock minute `start`; 0 or less never.
   ShutdownCountdown(std::int64_t start, int minutes) : start_(start), minutes_(minutes) {}
 
-  bool on() const { return minutes_ != 0; }
+  bool on() const { return minutes_ > 0; }
   // The whole clock minutes from the start to `now`.
   std::int64_t minutesSince(std::int64_t now) const { return now - start_; }
   // The machine is to be powered off now.

@@ -114,7 +114,8 @@ SaverWindow::SaverWindow(SaverServices services, QWidget* parent)
   connect(flashPlayer_, &FlashPlayer::inputReceived, this, [this] { close(); });
   bool slidesOn = true, mediaOn = true;
 
-  // FormCreate, in order.
+  // The show's start: the taskbar, the start time, the list folder, the
+  // settings, the opening, the lists and the timers, in this order.
   if (!hosted()) hideTaskbar();
   startTime_ = services_.now();
   ensureListFolder();
@@ -179,7 +180,17 @@ SaverWindow::SaverWindow(SaverServices services, QWidget* parent)
     connect(hosted_, &HostedShow::gone, this, &SaverWindow::endShow);
     connect(hosted_, &HostedShow::resized, this, &SaverWindow::takeHostSize);
   } else {
-    cursor_ = std::make_unique<AppCursor>();
+    // The pointer is hidden from the show's first frame: the window holds
+    // the blank cursor before it is mapped (on Wayland the compositor takes
+    // it when the pointer enters, motion or not); the counter's show and
+    // hide requests then give the cursor back or blank it again.
+    setCursor(Qt::BlankCursor);
+    cursor_ = std::make_unique<AppCursor>([this](bool hidden) {
+      if (hidden)
+        setCursor(Qt::BlankCursor);
+      else
+        unsetCursor();
+    });
     connect(stage_, &StageWindow::inputReceived, this, &SaverWindow::stageInput);
     connect(errorReport_, &PictureErrorReport::inputReceived, this, &SaverWindow::stageInput);
     connect(qApp, &QGuiApplication::primaryScreenChanged, this, &SaverWindow::followPrimaryScreen);
@@ -201,7 +212,7 @@ SaverWindow::SaverWindow(SaverServices services, QWidget* parent)
   setGeometry(screen);
 }
 
-SaverWindow::~SaverWindow() { formClose(); }
+SaverWindow::~SaverWindow() { restoreSystemState(); }
 
 void SaverWindow::takeHostSize() {
   setGeometry(screenRect());
@@ -359,7 +370,7 @@ void SaverWindow::endShow() {
   grabInput(false);
   step_.cancel();       // a step waiting for its picture gives up
   stage_->stopPacing();  // a transition running now ends at once, not at its pace
-  formClose();
+  restoreSystemState();
   emit showEnded();
   if (hosted_)
     hosted_->endApplication();
@@ -367,7 +378,7 @@ void SaverWindow::endShow() {
     QCoreApplication::quit();
 }
 
-void SaverWindow::formClose() {
+void SaverWindow::restoreSystemState() {
   if (closed_) return;
   closed_ = true;
   inhibit_.reset();

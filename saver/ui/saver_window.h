@@ -74,8 +74,8 @@ class SaverWindow : public QWidget, private SlideHost, private MediaHost {
   Q_OBJECT
 
  public:
-  // FormCreate: reads the settings and lists, prepares the opening display.
-  // The stage window and the prompt are created beside it.
+  // Reads the settings and lists and prepares the opening display; the
+  // stage window and the prompt are created beside it.
   explicit SaverWindow(SaverServices services, QWidget* parent = nullptr);
   ~SaverWindow() override;
 
@@ -144,7 +144,9 @@ class SaverWindow : public QWidget, private SlideHost, private MediaHost {
  private:
   void loadOpening();
   void loadLists();
-  void formClose();
+  // Gives back what the show took of the desktop (the inhibits, the
+  // taskbar, the cursor, the other screens) and stops its media; once.
+  void restoreSystemState();
   void stageInput();
   void takeKeyboard();  // the show's window gets the keyboard focus
   // The keyboard and the pointer grabbed for the show's window (on, X11

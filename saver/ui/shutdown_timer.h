@@ -32,8 +32,8 @@ class ShutdownTimer : public QObject {
   // `powerOff` may be null (nothing is powered off then).
   ShutdownTimer(Hooks hooks, PowerOff* powerOff, QObject* parent = nullptr);
 
-  // Counts `minutes` (0: never) from `start`; the timer runs when they are
-  // not 0.
+  // Counts `minutes` (0 or less: never) from `start`; the timer runs only
+  // when they are more than 0.
   void start(const QDateTime& start, int minutes);
   // Ends the show and powers off when the minutes have passed.
   void check();

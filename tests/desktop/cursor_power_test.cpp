@@ -40,8 +40,9 @@ TEST(CursorCounter, HiddenOnlyWhileBelowZero) {
 TEST(AppCursor, BlanksTheApplicationCursorWhileHidden) {
   test::guiApp();
   ASSERT_EQ(QGuiApplication::overrideCursor(), nullptr);
+  std::vector<bool> windows;  // what the windows were told: hidden or not
   {
-    AppCursor cursor;
+    AppCursor cursor([&](bool hidden) { windows.push_back(hidden); });
     cursor.hide();
     ASSERT_NE(QGuiApplication::overrideCursor(), nullptr);
     EXPECT_EQ(QGuiApplication::overrideCursor()->shape(), Qt::BlankCursor);
@@ -52,6 +53,7 @@ TEST(AppCursor, BlanksTheApplicationCursorWhileHidden) {
     EXPECT_EQ(QGuiApplication::overrideCursor(), nullptr);
     cursor.hide();
   }
+  EXPECT_EQ(windows, (std::vector<bool>{true, false, true}));
   // Gone while hidden: the cursor comes back.
   EXPECT_EQ(QGuiApplication::overrideCursor(), nullptr);
 }

@@ -7,6 +7,7 @@ its own), only on the primary monitor, the other monitor black, and a key
 must end the show; with the password on, the prompt comes up over the show
 and takes the typing."""
 import os
+import re
 import shutil
 import subprocess
 import sys
@@ -46,7 +47,7 @@ class WindowManagerCase(ShowCase):
     def show_windows(self, show):
         """The show's visible top-level windows: {id: xwininfo text}, with
         xprop's _NET_WM_STATE."""
-        # With the password on, the show's windows are its drawing child's.
+        # With the password on, the lock's windows and its show child's.
         kids = subprocess.run(["ps", "-o", "pid=", "--ppid", str(show.pid)], capture_output=True,
                               text=True).stdout.split()
         ids = []
@@ -55,6 +56,12 @@ class WindowManagerCase(ShowCase):
                               capture_output=True, text=True).stdout.split()
         out = {}
         for w in ids:
+            # Windows inside another of these (the lock's show area, the
+            # show playing in it) are not top-level.
+            tree = self.x.run("xwininfo", "-children", "-id", w, capture_output=True, text=True).stdout
+            parent = re.search(r"Parent window id: (0x[0-9a-f]+)", tree)
+            if parent and str(int(parent.group(1), 16)) in ids:
+                continue
             info = self.x.run("xwininfo", "-id", w, capture_output=True, text=True).stdout
             if not any("Width: %d" % w in info for w in (1024, 800, 400)):
                 continue  # not a full-screen window (Qt's helper windows)

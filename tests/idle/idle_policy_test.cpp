@@ -15,7 +15,6 @@ IdleSample idle(std::int64_t ms, bool fullScreen = false, bool running = false) 
 
 TEST(IdlePolicy, StartsOncePerIdlePeriodAfterTheSessionWasUsed) {
   IdlePolicy p(5000);
-  // Already idle when the watcher starts: it waits for the session to be used.
   EXPECT_FALSE(p.shouldStart(idle(9000)));
   EXPECT_FALSE(p.shouldStart(idle(100)));
   EXPECT_FALSE(p.shouldStart(idle(4999)));
@@ -26,6 +25,23 @@ TEST(IdlePolicy, StartsOncePerIdlePeriodAfterTheSessionWasUsed) {
   // Input, then idle again: the next period starts it again.
   EXPECT_FALSE(p.shouldStart(idle(0)));
   EXPECT_TRUE(p.shouldStart(idle(6000)));
+}
+
+// Idle times as the X server and Mutter give them: since the last input,
+// which may be long before the watcher started.
+TEST(IdlePolicy, ASessionAlreadyIdleAtTheStartCountsFromTheStart) {
+  IdlePolicy p(5000);
+  EXPECT_FALSE(p.shouldStart(idle(60000)));  // idle for a minute already
+  EXPECT_FALSE(p.shouldStart(idle(64999)));
+  EXPECT_TRUE(p.shouldStart(idle(65000)));  // the idle minutes since the start
+  EXPECT_FALSE(p.shouldStart(idle(70000, false, true)));
+  EXPECT_FALSE(p.shouldStart(idle(80000)));  // over without input: not again
+
+  // Used meanwhile: the idle time counts from the use, as usual.
+  IdlePolicy used(5000);
+  EXPECT_FALSE(used.shouldStart(idle(60000)));
+  EXPECT_FALSE(used.shouldStart(idle(2000)));
+  EXPECT_TRUE(used.shouldStart(idle(5000)));
 }
 
 TEST(IdlePolicy, FullScreenHoldsOffUntilItGoesAndOffMeansNever) {

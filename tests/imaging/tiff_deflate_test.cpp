@@ -1,5 +1,6 @@
 // TIFF Deflate compression (8 and the older 32946): strips unpacked through
-// zlib, with and without the horizontal predictor; cut and damaged streams;
+// zlib, with and without the horizontal predictor; cut streams, and strips
+// that are no zlib stream;
 // JPEG compression (7) still refused.
 #include <gtest/gtest.h>
 #include <zlib.h>
@@ -63,7 +64,7 @@ TEST(TiffDeflate, BothCompressionNumbersReadLikeTheUncompressedFile) {
   expectSame(read(rgbTiff(8, deflate(differences), 2)), plain, kH);
 }
 
-TEST(TiffDeflate, CutOrDamagedStreamsKeepWhatCameBeforeAndJpegIsRefused) {
+TEST(TiffDeflate, CutStreamsKeepWhatCameBeforeAndJpegIsRefused) {
   const Bytes raw = samples();
   const Picture plain = read(rgbTiff(1, raw));
   // A stream stored without compression inside Deflate (level 0) is cut
@@ -77,12 +78,26 @@ TEST(TiffDeflate, CutOrDamagedStreamsKeepWhatCameBeforeAndJpegIsRefused) {
   EXPECT_EQ(cut.pixel(0, 3), kBlack);
   EXPECT_EQ(cut.pixel(kW - 1, kH - 1), kBlack);
 
-  // Not a zlib stream at all: an empty picture of the right size.
-  const Picture junk = read(rgbTiff(8, Bytes(40, 0xA5)));
-  EXPECT_EQ(junk.width(), kW);
-  EXPECT_EQ(junk.pixel(3, 3), kBlack);
-
   EXPECT_EQ(test::errorOf(rgbTiff(7, raw), "tif"), "TIFF: Unknown compression scheme");
+}
+
+TEST(TiffDeflate, StripsThatAreNoZlibStreamFail) {
+  const Bytes raw = samples();
+  // Three rows flushed as whole blocks, then a block of the reserved type 3.
+  z_stream z{};
+  ASSERT_EQ(deflateInit(&z, 9), Z_OK);
+  Bytes damaged(1024);
+  z.next_in = const_cast<Bytef*>(raw.data());
+  z.avail_in = uInt(3 * kW * 3);
+  z.next_out = damaged.data();
+  z.avail_out = uInt(damaged.size());
+  ASSERT_EQ(deflate(&z, Z_SYNC_FLUSH), Z_OK);
+  damaged.resize(damaged.size() - z.avail_out);
+  deflateEnd(&z);
+  damaged.push_back(0x07);
+  damaged.resize(damaged.size() + 8, 0);
+  for (const Bytes& strip : {Bytes(40, 0xA5), raw, damaged})
+    EXPECT_EQ(test::errorOf(rgbTiff(8, strip), "tif"), "TIFF: Deflate strip damaged");
 }
 
 TEST(TiffDeflate, SampleFilesMatchTheirUncompressedTwins) {

@@ -83,21 +83,33 @@ TEST_F(ShowChildTest, ADeadShowStartsAgainWithTheSameSettingsAndChannel) {
   child.stop();
 }
 
+TEST_F(ShowChildTest, TheLongestRestartWaitCanBeCapped) {
+  // Six quick deaths wait 3.75 s in all uncapped; capped at 0, none.
+  setenv("LUMORA_LOCK_RESTART_MS", "0", 1);
+  ShowChild child(script_.string(), "");
+  unsetenv("LUMORA_LOCK_RESTART_MS");
+  child.start();
+  EXPECT_TRUE(processUntil([&] { return child.restarts() >= 6; }, 2000)) << child.restarts();
+  child.stop();
+}
+
 TEST_F(ShowChildTest, ARestartWithNewArgumentsComesAtOnce) {
   std::ofstream(script_) << "#!/bin/sh\necho \"$@\" >> " << (dir_ / "log").string() << "\nexec sleep 30\n";
+  auto log = [this] {
+    std::ifstream in(dir_ / "log");
+    std::stringstream s;
+    s << in.rdbuf();
+    return s.str();
+  };
   ShowChild child(script_.string(), "");
   child.setArguments({"--window-id", "1"});
   child.start();
-  ASSERT_TRUE(processUntil([&] { return std::filesystem::exists(dir_ / "log"); }, 3000));
+  // The line written, not only the file opened: a show ended before it
+  // wrote would leave no line.
+  ASSERT_TRUE(processUntil([&] { return log() == "--locked-show --window-id 1\n"; }, 3000));
   child.restart({"--window-id", "2"});
-  ASSERT_TRUE(processUntil(
-      [&] {
-        std::ifstream in(dir_ / "log");
-        std::stringstream s;
-        s << in.rdbuf();
-        return s.str() == "--locked-show --window-id 1\n--locked-show --window-id 2\n";
-      },
-      3000));
+  ASSERT_TRUE(processUntil([&] { return log() == "--locked-show --window-id 1\n--locked-show --window-id 2\n"; }, 3000))
+      << log();
   EXPECT_EQ(child.restarts(), 0);  // a move is no death
   child.stop();
 }

@@ -12,7 +12,7 @@
 #include <unistd.h>
 
 #include "players/audio_player.h"
-#include "players/media_device_error.h"
+#include "saver/core/media_device_error.h"
 
 namespace lumora {
 namespace {

@@ -32,7 +32,7 @@ class RegionFormTest : public ::testing::Test {
  protected:
   QApplication& app = testing::qtApp();  // before any widget
   GreenForm form;
-  TepRegionForm* region = new TepRegionForm(&form);
+  ShapedWindowLayer* region = new ShapedWindowLayer(&form);
 };
 
 TEST_F(RegionFormTest, DefaultsCoverTheFormWhichNeverErasesItsBackground) {
@@ -123,8 +123,8 @@ TEST_F(RegionFormTest, RegionPropertyAppliesAndWritesBack) {
 
 TEST_F(RegionFormTest, ClicksAndDoubleClicksGoToTheHandlersOtherButtonsToTheForm) {
   int clicks = 0, doubles = 0;
-  QObject::connect(region, &TepRegionForm::clicked, [&] { ++clicks; });
-  QObject::connect(region, &TepRegionForm::doubleClicked, [&] { ++doubles; });
+  QObject::connect(region, &ShapedWindowLayer::clicked, [&] { ++clicks; });
+  QObject::connect(region, &ShapedWindowLayer::doubleClicked, [&] { ++doubles; });
   sendMouse(region, QEvent::MouseButtonPress, {10, 10}, Qt::LeftButton);
   EXPECT_EQ(clicks, 0) << "a click is a press and a release";
   sendMouse(region, QEvent::MouseButtonRelease, {10, 10}, Qt::LeftButton);

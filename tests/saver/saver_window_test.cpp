@@ -68,6 +68,16 @@ TEST(SaverStartUp, NeverConfiguredSystemRunsWithTheDefaults) {
   EXPECT_FALSE(saver.stageWindow()->isVisible());
 }
 
+TEST(SaverStartUp, PointerIsBlankBeforeTheWindowIsMapped) {
+  qtApp();
+  ScratchHome home;
+  SaverWindow saver({});
+  ASSERT_FALSE(saver.isVisible());
+  EXPECT_TRUE(saver.testAttribute(Qt::WA_SetCursor));
+  EXPECT_EQ(saver.cursor().shape(), Qt::BlankCursor);
+  EXPECT_EQ(saver.stageWindow()->cursor().shape(), Qt::BlankCursor);  // inherited
+}
+
 TEST(SaverStartUp, OpeningCaptionSizeAndPlace) {
   qtApp();
   ScratchHome home;

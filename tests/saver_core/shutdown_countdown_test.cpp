@@ -28,11 +28,13 @@ TEST(ShutdownCountdown, DueAfterTheWholeClockMinutes) {
       {"a day later", {kDay, 10, 0}, {kDay + 1, 9, 59}, 1440, false},
       {"a day later, due", {kDay, 10, 0}, {kDay + 1, 10, 0}, 1440, true},
       {"never when 0", {kDay, 10, 0}, {kDay + 400, 10, 0}, 0, false},
+      {"never when negative, even at the start", {kDay, 10, 0}, {kDay, 10, 0}, -1, false},
+      {"never when negative, later", {kDay, 10, 0}, {kDay + 400, 10, 0}, -30, false},
       {"clock set back", {kDay, 10, 0}, {kDay, 9, 0}, 1, false},
   };
   for (const Case& c : cases) {
     const ShutdownCountdown countdown(at(c.start), c.minutes);
-    EXPECT_EQ(countdown.on(), c.minutes != 0) << c.what;
+    EXPECT_EQ(countdown.on(), c.minutes > 0) << c.what;
     EXPECT_EQ(countdown.due(at(c.now)), c.due) << c.what;
   }
 }

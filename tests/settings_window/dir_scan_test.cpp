@@ -1,10 +1,15 @@
+#include <dirent.h>
 #include <gtest/gtest.h>
+#include <linux/capability.h>
+#include <sys/syscall.h>
+#include <unistd.h>
 
 #include <QApplication>
 #include <QTreeWidget>
 #include <filesystem>
 #include <fstream>
 #include <map>
+#include <memory>
 
 #include "settings_window/dir_scan.h"
 #include "settings_window/dir_scan_tree_view.h"
@@ -60,33 +65,33 @@ int maxDepth(QTreeWidgetItem* node, int depth) {
 struct WindowScan {
   WindowScan() : scan(&tree) {
     scan.setLevels(3);
-    scan.RecursiveScan = true;
-    scan.CompleteData = true;
-    scan.EmptyDirs = true;
+    scan.recursive = true;
+    scan.recordsOnNodes = true;
+    scan.keepEmptyFolders = true;
   }
   bool appReady = (testing::qtApp(), true);
   QTreeWidget tree;
-  TDADirScanTreeView scan;
+  FolderTreeScan scan;
 };
 
 TEST(DirScan, LevelsAreClampedToTwoThroughFifteen) {
-  TDADirScan scan;
-  EXPECT_EQ(scan.Levels(), 15);
+  FolderScan scan;
+  EXPECT_EQ(scan.levels(), 15);
   scan.setLevels(20);
-  EXPECT_EQ(scan.Levels(), 15);
+  EXPECT_EQ(scan.levels(), 15);
   scan.setLevels(1);
-  EXPECT_EQ(scan.Levels(), 2);
+  EXPECT_EQ(scan.levels(), 2);
   scan.setLevels(-7);
-  EXPECT_EQ(scan.Levels(), 2);
+  EXPECT_EQ(scan.levels(), 2);
   scan.setLevels(9);
-  EXPECT_EQ(scan.Levels(), 9);
+  EXPECT_EQ(scan.levels(), 9);
 }
 
 TEST(DirScan, AcceptedFilesGetTheirDotAndAStarTakesAll) {
-  TDADirScan scan;
+  FolderScan scan;
   EXPECT_FALSE(scan.accepts("a.jpg"));  // empty list: no file
   scan.setAcceptedFiles({"jpg", ".Png"});
-  EXPECT_EQ(scan.AcceptedFiles(), (std::vector<std::string>{".jpg", ".Png"}));
+  EXPECT_EQ(scan.acceptedFiles(), (std::vector<std::string>{".jpg", ".Png"}));
   EXPECT_TRUE(scan.accepts("A.JPG"));
   EXPECT_TRUE(scan.accepts("x.png"));
   EXPECT_FALSE(scan.accepts("x.jpeg"));
@@ -104,23 +109,23 @@ TEST(DirScan, EventsCountsAndLevelsOfARecursiveScan) {
   t.dir("skip/inner");
   t.file("top.jpg");
   // dirComplete is where the counts arrive; watch it through a subclass.
-  class Watch : public TDADirScan {
+  class Watch : public FolderScan {
    public:
     std::map<std::string, int> ends;
     void dirComplete(const std::string& dir, int count) override {
       ends[dir] = count;
-      TDADirScan::dirComplete(dir, count);
+      FolderScan::dirComplete(dir, count);
     }
   } watch;
-  watch.RecursiveScan = true;
+  watch.recursive = true;
   watch.setLevels(5);
   watch.setAcceptedFiles({"jpg"});
   std::vector<std::string> added, files;
-  watch.OnDirFound = [](TDADirScan&, const std::string& dir, bool& canAdd) {
+  watch.onFolderFound = [](FolderScan&, const std::string& dir, bool& canAdd) {
     if (dir.ends_with("/skip/")) canAdd = false;
   };
-  watch.OnDirAdded = [&](TDADirScan&, const std::string& dir) { added.push_back(dir); };
-  watch.OnFileAdded = [&](TDADirScan&, const std::string& f) { files.push_back(f); };
+  watch.onFolderAdded = [&](FolderScan&, const std::string& dir) { added.push_back(dir); };
+  watch.onFileAdded = [&](FolderScan&, const std::string& f) { files.push_back(f); };
   watch.scanRoot(t.root());
 
   std::sort(added.begin(), added.end());
@@ -141,7 +146,7 @@ TEST(DirScan, ChildrenTestCountsFoldersAndAcceptedFilesOnly) {
   t.file("withfile.txt");
   t.dir("files");
   t.file("files/a.txt");
-  TDADirScan scan;
+  FolderScan scan;
   EXPECT_FALSE(scan.folderHasChildren(t.root() + "empty/"));
   EXPECT_TRUE(scan.folderHasChildren(t.root() + "withdir/"));
   EXPECT_FALSE(scan.folderHasChildren(t.root() + "files/"));
@@ -157,7 +162,7 @@ TEST(DirScanTreeView, RootScanFillsTwoLevelsWithExpandMarksAndPaths) {
   t.dir("b");
   t.file("a/a2/p.jpg");
   WindowScan w;
-  w.scan.ScanRoot(t.root());
+  w.scan.scanRoot(t.root());
   ASSERT_EQ(w.tree.topLevelItemCount(), 2);
   QTreeWidgetItem* a = top(w.tree, "a");
   QTreeWidgetItem* b = top(w.tree, "b");
@@ -172,15 +177,15 @@ TEST(DirScanTreeView, RootScanFillsTwoLevelsWithExpandMarksAndPaths) {
   EXPECT_FALSE(expandMark(a2));  // a file is no child: no files are accepted
   EXPECT_TRUE(expandMark(a));
   EXPECT_FALSE(expandMark(b));
-  EXPECT_EQ(w.scan.NodePath(a), t.root() + "a/");
-  EXPECT_EQ(w.scan.NodePath(a1), t.root() + "a/a1/");
-  const TSearchRecClass* rec = TDADirScanTreeView::recordOf(a1);
+  EXPECT_EQ(w.scan.nodePath(a), t.root() + "a/");
+  EXPECT_EQ(w.scan.nodePath(a1), t.root() + "a/a1/");
+  const ScanRecord* rec = FolderTreeScan::recordOf(a1);
   ASSERT_TRUE(rec);
   EXPECT_EQ(rec->name, "a1");
   EXPECT_TRUE(rec->directory);
-  // Without CompleteData no node has a path.
-  w.scan.CompleteData = false;
-  EXPECT_EQ(w.scan.NodePath(a1), "");
+  // Without recordsOnNodes no node has a path.
+  w.scan.recordsOnNodes = false;
+  EXPECT_EQ(w.scan.nodePath(a1), "");
 }
 
 TEST(DirScanTreeView, ExpandingReadsTheFolderAfreshTwoLevelsDown) {
@@ -188,10 +193,10 @@ TEST(DirScanTreeView, ExpandingReadsTheFolderAfreshTwoLevelsDown) {
   t.dir("a/a1/a1x/deeper/deepest");
   t.dir("a/a1/old");
   WindowScan w;
-  w.scan.ScanRoot(t.root());
+  w.scan.scanRoot(t.root());
   QTreeWidgetItem* a1 = child(top(w.tree, "a"), "a1");
   ASSERT_TRUE(a1);
-  w.scan.RescanNode(a1, w.scan.NodePath(a1));
+  w.scan.rescanNode(a1, w.scan.nodePath(a1));
   ASSERT_EQ(a1->childCount(), 2);
   QTreeWidgetItem* a1x = child(a1, "a1x");
   ASSERT_TRUE(a1x);
@@ -199,18 +204,18 @@ TEST(DirScanTreeView, ExpandingReadsTheFolderAfreshTwoLevelsDown) {
   EXPECT_EQ(a1x->child(0)->text(0), "deeper");
   EXPECT_EQ(a1x->child(0)->childCount(), 0);
   EXPECT_TRUE(expandMark(a1x->child(0)));
-  EXPECT_EQ(w.scan.NodePath(a1x->child(0)), t.root() + "a/a1/a1x/deeper/");
+  EXPECT_EQ(w.scan.nodePath(a1x->child(0)), t.root() + "a/a1/a1x/deeper/");
 
   // Changes on disk show at the next expansion: old goes, new comes.
   t.remove("a/a1/old");
   t.dir("a/a1/new");
-  w.scan.RescanNode(a1, w.scan.NodePath(a1));
+  w.scan.rescanNode(a1, w.scan.nodePath(a1));
   EXPECT_FALSE(child(a1, "old"));
   EXPECT_TRUE(child(a1, "new"));
   // A folder emptied on disk loses its children and its mark, but stays.
   t.remove("a/a1/a1x");
   t.remove("a/a1/new");
-  w.scan.RescanNode(a1, w.scan.NodePath(a1));
+  w.scan.rescanNode(a1, w.scan.nodePath(a1));
   EXPECT_EQ(a1->childCount(), 0);
   EXPECT_FALSE(expandMark(a1));
   EXPECT_EQ(child(top(w.tree, "a"), "a1"), a1);
@@ -221,8 +226,8 @@ TEST(DirScanTreeView, WithoutEmptyDirsFoldersWithoutChildrenGo) {
   t.dir("full/sub/subsub");
   t.dir("bare");
   WindowScan w;
-  w.scan.EmptyDirs = false;
-  w.scan.ScanRoot(t.root());
+  w.scan.keepEmptyFolders = false;
+  w.scan.scanRoot(t.root());
   // No files are accepted, so every folder has a count of 0 and goes.
   EXPECT_EQ(w.tree.topLevelItemCount(), 0);
 }
@@ -234,7 +239,7 @@ TEST(DirScanTreeView, DeepTreesStopAtTheLevelStack) {
   t.dir(rel);
   WindowScan w;
   w.scan.setLevels(20);  // stored as 15
-  w.scan.ScanRoot(t.root());
+  w.scan.scanRoot(t.root());
   ASSERT_EQ(w.tree.topLevelItemCount(), 1);
   QTreeWidgetItem* root = w.tree.topLevelItem(0);
   EXPECT_EQ(maxDepth(root, 0), 13);  // levels 1..14 hold folders
@@ -242,22 +247,48 @@ TEST(DirScanTreeView, DeepTreesStopAtTheLevelStack) {
   for (int round = 0; round < 4; ++round) {
     QTreeWidgetItem* node = root;
     while (node->childCount() > 0) node = node->child(0);
-    w.scan.RescanNode(node, w.scan.NodePath(node));
+    w.scan.rescanNode(node, w.scan.nodePath(node));
     EXPECT_LE(maxDepth(root, 0), 14);
   }
   // And a root scan afterwards starts clean.
   w.scan.setLevels(3);
-  w.scan.ScanRoot(t.root());
+  w.scan.scanRoot(t.root());
   EXPECT_EQ(maxDepth(w.tree.topLevelItem(0), 0), 1);
 }
 
+// While it lives, the calling thread reads folders as any user does: root's
+// power to read and search every folder (CAP_DAC_OVERRIDE,
+// CAP_DAC_READ_SEARCH) is out of its effective set, kept in the permitted
+// set and put back at the end. Does nothing for a user without them.
+class FolderPermissionsHold {
+ public:
+  FolderPermissionsHold() {
+    if (::syscall(SYS_capget, &header_, saved_) != 0) return;
+    __user_cap_data_struct lowered[2] = {saved_[0], saved_[1]};
+    lowered[0].effective &= ~((1u << CAP_DAC_OVERRIDE) | (1u << CAP_DAC_READ_SEARCH));
+    lowered_ = ::syscall(SYS_capset, &header_, lowered) == 0;
+  }
+  ~FolderPermissionsHold() {
+    if (lowered_) ::syscall(SYS_capset, &header_, saved_);
+  }
+  FolderPermissionsHold(const FolderPermissionsHold&) = delete;
+  FolderPermissionsHold& operator=(const FolderPermissionsHold&) = delete;
+
+ private:
+  __user_cap_header_struct header_{_LINUX_CAPABILITY_VERSION_3, 0};
+  __user_cap_data_struct saved_[2]{};
+  bool lowered_ = false;
+};
+
 TEST(DirScanTreeView, UnreadableFolderHasNoChildren) {
-  if (::geteuid() == 0) GTEST_SKIP() << "root reads every folder";
   TempTree t;
   t.dir("locked/inside");
   fs::permissions(t.root() + "locked", fs::perms::none);
+  const FolderPermissionsHold asAnyUser;  // root too
+  const std::unique_ptr<DIR, int (*)(DIR*)> opened(::opendir((t.root() + "locked").c_str()), ::closedir);
+  ASSERT_EQ(opened, nullptr) << "the folder must be unreadable for the test to mean anything";
   WindowScan w;
-  w.scan.ScanRoot(t.root());
+  w.scan.scanRoot(t.root());
   ASSERT_EQ(w.tree.topLevelItemCount(), 1);
   EXPECT_EQ(w.tree.topLevelItem(0)->childCount(), 0);
   EXPECT_FALSE(expandMark(w.tree.topLevelItem(0)));

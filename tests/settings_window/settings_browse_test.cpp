@@ -82,7 +82,7 @@ TEST(SettingsBrowse, TheSelectorsListThePlacesAndEachTabStartsOnItsOwn) {
 
   // Choosing another place shows it in the tree and the file list.
   drive->setCurrentIndex(0);
-  w->placeChosen(1);
+  w->placeChosen(FileTab::Pictures);
   EXPECT_EQ(w->pictureFiles()->directory(), f.folder(f.userHome()));
   ASSERT_EQ(tree->topLevelItemCount(), 3);  // .config, 图片, 音乐
   EXPECT_EQ(tree->topLevelItem(1)->text(0), "图片");
@@ -149,14 +149,14 @@ TEST(SettingsBrowse, AddingAllWithSubfoldersTakesTheTreeInOrderOnce) {
   BrowseFixture f;
   auto w = f.open();
   QListWidget* list = w->pictureList();
-  EXPECT_EQ(w->subfoldersBox(1)->text(), "包含子文件夹");
-  EXPECT_EQ(w->subfoldersBox(2)->text(), "包含子文件夹");
+  EXPECT_EQ(w->subfoldersBox(FileTab::Pictures)->text(), "包含子文件夹");
+  EXPECT_EQ(w->subfoldersBox(FileTab::Media)->text(), "包含子文件夹");
   // Unchecked, the button takes the file list's files, as always.
   w->button(SettingsButton::AddAllPictures)->click();
   EXPECT_EQ(list->count(), 2);
   EXPECT_TRUE(f.walkLog->empty());
 
-  w->subfoldersBox(1)->setChecked(true);
+  w->subfoldersBox(FileTab::Pictures)->setChecked(true);
   w->button(SettingsButton::AddAllPictures)->click();
   const std::string p = ansi(f.pictures());
   EXPECT_EQ(listEntries(list), (StringList{p + "/a.jpg", p + "/b.bmp", p + "/2023/12/c.jpg", p + "/2024/d.gif"}));
@@ -177,7 +177,7 @@ TEST(SettingsBrowse, AddingAllWithSubfoldersTakesTheTreeInOrderOnce) {
   EXPECT_EQ(list->count(), 5);
   // The media tab walks its own folder with its own mask.
   f.cancelWalkAt = 0;
-  w->subfoldersBox(2)->setChecked(true);
+  w->subfoldersBox(FileTab::Media)->setChecked(true);
   f.writeFile(f.userHome() / "音乐" / "cd1" / "t.rm", "x");
   w->button(SettingsButton::AddAllMedia)->click();
   EXPECT_EQ(entries(w->mediaList()).size(), 2);
@@ -203,9 +203,9 @@ TEST(SettingsBrowse, TheCountsFollowEveryChange) {
   BrowseFixture f;
   f.home.writeList("pic.txt", "/p/1.jpg\r\n/p/2.jpg\r\n/p/3.jpg\r\n");
   auto w = f.open();
-  QLabel* count = w->countLabel(1);
+  QLabel* count = w->countLabel(FileTab::Pictures);
   EXPECT_EQ(count->text(), "共 3 项");
-  EXPECT_EQ(w->countLabel(2)->text(), "共 0 项");
+  EXPECT_EQ(w->countLabel(FileTab::Media)->text(), "共 0 项");
   w->button(SettingsButton::AddPictures)->click();  // nothing chosen: nothing added
   EXPECT_EQ(count->text(), "共 3 项");
   w->button(SettingsButton::AddAllPictures)->click();
@@ -224,7 +224,7 @@ TEST(SettingsBrowse, TheCountsFollowEveryChange) {
   EXPECT_EQ(count->text(), "共 4 项");
   QTest::keyClick(w->mediaFiles(), Qt::Key_Down);
   QTest::keyClick(w->mediaFiles(), Qt::Key_Return);
-  EXPECT_EQ(w->countLabel(2)->text(), "共 1 项");
+  EXPECT_EQ(w->countLabel(FileTab::Media)->text(), "共 1 项");
 }
 
 // Tab walks through every control of the picture tab, in reading order.
@@ -239,9 +239,18 @@ TEST(SettingsBrowse, TabRunsThroughEveryControlOfATab) {
     seen.push_back(QApplication::focusWidget());
     QTest::keyClick(QApplication::focusWidget(), Qt::Key_Tab);
   }
-  const std::vector<QWidget*> expected = {
-      w->picturePlaces(), w->pictureFolders(), w->pictureFiles(), w->pictureFilter(), w->button(SettingsButton::AddPictures), w->button(SettingsButton::AddAllPictures),
-      w->subfoldersBox(1), w->button(SettingsButton::RemovePictures),   w->button(SettingsButton::RemoveAllPictures),      w->button(SettingsButton::SavePictureList),         w->button(SettingsButton::OpenPictureList), w->pictureList()};
+  const std::vector<QWidget*> expected = {w->picturePlaces(),
+                                          w->pictureFolders(),
+                                          w->pictureFiles(),
+                                          w->pictureFilter(),
+                                          w->button(SettingsButton::AddPictures),
+                                          w->button(SettingsButton::AddAllPictures),
+                                          w->subfoldersBox(FileTab::Pictures),
+                                          w->button(SettingsButton::RemovePictures),
+                                          w->button(SettingsButton::RemoveAllPictures),
+                                          w->button(SettingsButton::SavePictureList),
+                                          w->button(SettingsButton::OpenPictureList),
+                                          w->pictureList()};
   EXPECT_EQ(seen, expected);
 }
 

@@ -547,7 +547,7 @@ TEST(SettingsWindowTrees, DriveClickAndExpansion) {
   const std::string drive = root.string() + "/";
   w->picturePlaces()->addItem("scratch", QByteArray::fromStdString(drive));
   w->picturePlaces()->setCurrentIndex(w->picturePlaces()->count() - 1);
-  w->placeChosen(1);
+  w->placeChosen(FileTab::Pictures);
   ASSERT_EQ(w->pictureFolders()->topLevelItemCount(), 2);
   EXPECT_EQ(w->pictureFiles()->directory(), drive);
   QTreeWidgetItem* a = w->pictureFolders()->topLevelItem(0);
@@ -558,19 +558,19 @@ TEST(SettingsWindowTrees, DriveClickAndExpansion) {
 
   // A click on a folder shows its files through the tab's mask.
   w->pictureFolders()->setCurrentItem(a1);
-  w->folderClicked(1);
+  w->folderClicked(FileTab::Pictures);
   EXPECT_EQ(w->pictureFiles()->directory(), drive + "a/a1/");
   ASSERT_EQ(w->pictureFiles()->count(), 2);
   EXPECT_EQ(w->pictureFiles()->fileName(0), "UP.JPG");
   EXPECT_EQ(w->pictureFiles()->fileName(1), "p.jpg");
   // No selected node: nothing changes and nothing is reported.
   w->pictureFolders()->clearSelection();
-  w->folderClicked(1);
+  w->folderClicked(FileTab::Pictures);
   EXPECT_EQ(w->pictureFiles()->directory(), drive + "a/a1/");
 
   // Expanding reads the folder afresh, under the hourglass.
   std::vector<int> cursors;
-  w->pictureFolderScan().OnDirFound = [&](TDADirScan&, const std::string&, bool&) {
+  w->pictureFolderScan().onFolderFound = [&](FolderScan&, const std::string&, bool&) {
     cursors.push_back(QApplication::overrideCursor() ? int(QApplication::overrideCursor()->shape()) : -1);
   };
   f.writeFile(root / "a" / "a1" / "fresh" / "y.txt", "y");

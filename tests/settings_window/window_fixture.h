@@ -15,7 +15,7 @@
 
 #include "settings_window/settings_window.h"
 #include "settings_window/walk_progress.h"
-#include "players/player_controls.h"
+#include "saver/core/player_controls.h"
 #include "tests/saver/qt_app.h"
 
 namespace lumora::testing {

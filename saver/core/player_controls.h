@@ -1,4 +1,4 @@
-// The two player controls as their callers use them: the audio player
+// The two player controls as the show drives them: the audio player
 // (`RealAudio1`) and the Flash player (`ShockwaveFlash1`). Plain interfaces,
 // so the playlist and the lyrics can be driven by fakes in tests. Starting
 // playback of a file the player cannot handle throws MediaDeviceError.
@@ -7,7 +7,7 @@
 #include <cstdint>
 #include <string>
 
-#include "players/media_device_error.h"
+#include "saver/core/media_device_error.h"
 
 namespace lumora {
 
