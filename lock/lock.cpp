@@ -24,6 +24,7 @@ Lock::Lock(std::string password, std::unique_ptr<LockScreens> screens, std::uniq
           [this](const QString& text) { show_->send(text.toStdString()); });
   connect(screens_.get(), &LockScreens::showMoved, this, [this] { show_->restart(screens_->showArguments()); });
   connect(show_.get(), &ShowChild::received, this, &Lock::fromShow);
+  connect(show_.get(), &ShowChild::started, screens_.get(), &LockScreens::showStarted);
   connect(&signals_, &TerminationSignals::received, this, [this](int) { end(); });
   show_->setArguments(screens_->showArguments());
   show_->start();

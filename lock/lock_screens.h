@@ -25,6 +25,8 @@ class LockScreens : public QObject {
   virtual void promptShown(PasswordPrompt& prompt, bool shown) = 0;
   // A message from the show the lock does not handle itself (frames).
   virtual void showMessage(const QString& text, int fd) = 0;
+  // A show (the first, or a new one after a death) has just been started.
+  virtual void showStarted() {}
 
  signals:
   void input();             // a key or a button on any screen

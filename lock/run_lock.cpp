@@ -4,12 +4,16 @@
 #include <cstdio>
 #include <cstring>
 #include <memory>
+#include <optional>
 #include <string>
 #include <vector>
 
 #include "lock/lock.h"
 #include "lock/process_hygiene.h"
 #include "lock/show_child.h"
+#include "lock/session_lock/desktop_session_lock.h"
+#include "lock/session_lock/session_lock_guard.h"
+#include "lock/wayland/wayland_lock_screens.h"
 #include "lock/x11/x11_covers.h"
 #include "platform/core/paths.h"
 #include "settings/show_start.h"
@@ -48,9 +52,23 @@ int runLock(int argc, char** argv) {
   const std::string showProgram = argv[2];
   LockStart start = readLockStart();
 
-  // X11 only for now: the covers are X windows.
+  // On Wayland the lock speaks to the compositor itself (lock/wayland) and
+  // its Qt draws the prompt offscreen; on X11 the covers are X windows.
+  const bool wayland = !qEnvironmentVariableIsEmpty("WAYLAND_DISPLAY");
+  std::optional<SessionLockGuard> guard;
+  if (wayland) {
+    // Forked before Qt starts: locks the session if this process dies
+    // where the compositor lets nothing hold the screen.
+    guard = SessionLockGuard::start([] {
+      int count = 1;
+      char name[] = "lumora-lock";
+      char* args[] = {name, nullptr};
+      QCoreApplication app(count, args);
+      lockDesktopSession("the lock ended without the password");
+    });
+  }
   std::vector<char*> args(argv, argv + 1);
-  std::string platformOption = "-platform", platform = "xcb";
+  std::string platformOption = "-platform", platform = wayland ? "offscreen" : "xcb";
   args.push_back(platformOption.data());
   args.push_back(platform.data());
   int count = int(args.size());
@@ -58,10 +76,19 @@ int runLock(int argc, char** argv) {
   QApplication app(count, args.data());
   QApplication::setApplicationName(QStringLiteral("Lumora"));
   try {
-    auto covers = std::make_unique<X11Covers>();
+    std::unique_ptr<LockScreens> covers;
+    if (wayland) {
+      auto screens = std::make_unique<WaylandLockScreens>();
+      if (screens->covers().hold() == WaylandCovers::Hold::None) guard->arm();
+      covers = std::move(screens);
+    } else {
+      covers = std::make_unique<X11Covers>();
+    }
     auto show = std::make_unique<ShowChild>(showProgram, std::move(start.settings));
     Lock lock(std::move(start.password), std::move(covers), std::move(show), makePowerOff());
-    return QApplication::exec() == 0 ? 0 : 1;
+    const int status = QApplication::exec() == 0 ? 0 : 1;
+    if (guard) guard->release();
+    return status;
   } catch (const std::exception& e) {
     std::fprintf(stderr, "lumora: %s\n", e.what());
     return 1;

@@ -26,6 +26,8 @@ packages=(
   dbus-x11
   # The idle watcher on Wayland, and the compositors its tests run under.
   libwayland-dev wayland-protocols plasma-wayland-protocols qt6-wayland
+  # The lock on Wayland: its keyboard through xkbcommon.
+  libxkbcommon-dev
   sway swaybg mutter grim wtype libglib2.0-bin procps
   # The show on Wayland (the idle-inhibit protocol through Qt's native
   # interface) and the window managers its end-to-end tests run it under.

@@ -34,6 +34,7 @@ bool displayAvailable() {
 
 std::string platformFor(WindowKind kind, const std::string& qtQpaPlatform, const std::string& waylandDisplay,
                         const std::string& x11Display) {
+  if (kind == WindowKind::LockFrames) return "lumoraframes";
   if (!qtQpaPlatform.empty()) return {};
   const bool x = !x11Display.empty();
   switch (kind) {
@@ -43,6 +44,7 @@ std::string platformFor(WindowKind kind, const std::string& qtQpaPlatform, const
       if (!waylandDisplay.empty()) return x ? "wayland;xcb" : "wayland";
       return x ? "xcb" : "";
     case WindowKind::Ordinary:
+    case WindowKind::LockFrames:
       break;
   }
   return {};

@@ -12,8 +12,9 @@ namespace lumora {
 bool displayAvailable();
 
 // Which windows a run makes: the show's own, or windows inside an X
-// window the desktop gives (module mode), or ordinary windows (settings).
-enum class WindowKind { Show, InsideXWindow, Ordinary };
+// window the desktop gives (module mode), or ordinary windows (settings), or
+// frames for the lock on Wayland (frame_export/: always "lumoraframes").
+enum class WindowKind { Show, InsideXWindow, Ordinary, LockFrames };
 
 // The Qt platform plugin (list) a run asks for, from the environment's
 // QT_QPA_PLATFORM, WAYLAND_DISPLAY and DISPLAY; empty leaves the choice to

@@ -11,6 +11,7 @@
 #include <string>
 #include <unistd.h>
 
+#include "frame_export/frame_export.h"
 #include "platform/core/packet_channel.h"
 #include "platform/core/paths.h"
 #include "platform/desktop/power_off.h"
@@ -50,10 +51,48 @@ class ShutdownToLock : public PowerOff {
   const PacketChannel& channel_;
 };
 
+// The show under the lock on Wayland: full screen on the lumoraframes
+// platform, its pixels sent to the lock (frame_export/), its screen the size
+// the lock asks for.
+int runLockedShowForFrames() {
+  const PacketChannel channel{UniqueFd(kChannelFd)};
+  const std::string snapshot = readAll(kSettingsFd);
+  ::close(kSettingsFd);
+  FrameExport frames(channel);
+  ShutdownToLock shutdown(channel);
+  SaverServices services;
+  services.powerOff = &shutdown;
+  services.start = readShowStart(registryFilePath(), false,
+                                 [&snapshot](const std::filesystem::path&) { return RegistryFile::parse(snapshot); });
+  if (const auto fx = hookNumber(Hook::Effect)) services.forcedEffect = int(*fx);
+  SaverWindow saver(services);
+  ShowTermination termination(saver);
+  QSocketNotifier fromLock(channel.fd(), QSocketNotifier::Read);
+  QObject::connect(&fromLock, &QSocketNotifier::activated, &saver, [&] {
+    for (;;) {
+      bool closed = false;
+      const std::optional<Packet> packet = channel.receive(closed);
+      if (closed) {
+        saver.endShow();
+        fromLock.setEnabled(false);
+        return;
+      }
+      if (!packet) return;
+      if (packet->text == "prompt 1") saver.holdForLockPrompt(true);
+      if (packet->text == "prompt 0") saver.holdForLockPrompt(false);
+      frames.handle(packet->text);
+    }
+  });
+  saver.show();
+  QApplication::exec();
+  return 0;
+}
+
 }  // namespace
 
 int runLockedShow(std::optional<std::uint32_t> windowId) {
-  if (!windowId || !onX11()) {
+  if (!windowId) return runLockedShowForFrames();
+  if (!onX11()) {
     std::fputs("lumora: --locked-show needs --window-id on X11\n", stderr);
     return 1;
   }

@@ -160,10 +160,9 @@ int runMode(Mode mode, int argc, char** argv) {
   if (mode == Mode::Show && !hookValue(Hook::WatchedShow) && displayAvailable()) {
     start = readShowStart(registryFilePath(), true);
     if (!start->password.empty()) {
-      // The lock is a program of its own; on Wayland the show still
-      // watches itself until the lock can hold a Wayland screen.
-      // When it cannot be run, the show locks the screen itself.
-      if (!onWayland()) execLockProgram();
+      // The lock is a program of its own, on X11 and on Wayland. When it
+      // cannot be run, the show locks the screen itself.
+      execLockProgram();
       return watchShow(argv);
     }
   }
@@ -189,7 +188,10 @@ int runLumora(int argc, char** argv) {
     case Launch::Idle:
       return runIdle(argv[0]);
     case Launch::Locked:
-      return withApplication(argc, argv, WindowKind::InsideXWindow, [&line] { return runLockedShow(line.windowId); });
+      // Without a window id (the lock on Wayland) the show draws frames for
+      // the lock into shared memory.
+      return withApplication(argc, argv, line.windowId ? WindowKind::InsideXWindow : WindowKind::LockFrames,
+                             [&line] { return runLockedShow(line.windowId); });
     case Launch::Module:
       return withApplication(argc, argv, WindowKind::InsideXWindow, [&line] { return runModule(line.windowId); });
     case Launch::Mode:

@@ -186,6 +186,8 @@ TEST(ShowPlatform, ChosenFromTheEnvironment) {
       {WindowKind::InsideXWindow, "", "wayland-1", ":0", "xcb"},
       {WindowKind::InsideXWindow, "", "wayland-1", "", ""},
       {WindowKind::Ordinary, "", "wayland-1", ":0", ""},
+      // The show's frames for the lock: our own platform whatever is set.
+      {WindowKind::LockFrames, "wayland", "wayland-1", ":0", "lumoraframes"},
   };
   for (const Case& c : cases)
     EXPECT_EQ(platformFor(c.kind, c.qpa, c.wayland, c.x11), c.expected)
