@@ -1,5 +1,7 @@
 #include "lock/show_child.h"
 
+#include "platform/core/hooks.h"
+
 #include <fcntl.h>
 #include <sys/mman.h>
 #include <sys/syscall.h>
@@ -55,7 +57,7 @@ ShowChild::ShowChild(std::string program, std::string settingsSnapshot, QObject*
   connect(&restartTimer_, &QTimer::timeout, this, &ShowChild::start);
   reapPoll_.setInterval(100);
   connect(&reapPoll_, &QTimer::timeout, this, &ShowChild::reap);
-  if (const char* ms = std::getenv("LUMORA_LOCK_RESTART_MS")) longestRestartMs_ = std::max(0LL, std::atoll(ms));
+  if (const auto ms = hookNumber(Hook::LockRestartMs)) longestRestartMs_ = std::max<long long>(0, *ms);
 }
 
 ShowChild::~ShowChild() { stop(500); }

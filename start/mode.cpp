@@ -23,7 +23,6 @@
 #include "start/lock_program.h"
 #include "start/module_mode.h"
 #include "start/show_termination.h"
-#include "start/show_watch.h"
 #include "start/step_times.h"
 
 namespace lumora {
@@ -73,7 +72,6 @@ int runShow(std::optional<ShowStart> start) {
   services.powerOff = powerOff.get();
   if (const auto fx = hookNumber(Hook::Effect)) services.forcedEffect = int(*fx);
   if (const auto seed = hookNumber(Hook::Seed)) services.seed = std::uint32_t(*seed);
-  services.plain = hookValue(Hook::WatchedShow) == "plain";
   SaverWindow saver(services);
   ShowTermination termination(saver);
   FirstFrameExit firstFrame;
@@ -152,18 +150,17 @@ int withApplication(int argc, char** argv, WindowKind kind, Body body) {
 
 int runMode(Mode mode, int argc, char** argv) {
   if (mode == Mode::None) return 0;
-  // With the password on, the show runs watched, so that a crash of it does
-  // not open the lock. The registry file is read once for both: here, and
-  // the show goes on with what was read (a watched show's own process reads
-  // it for itself).
+  // With the password on, the lock (lumora-lock) runs in this process's
+  // place and runs the show as its module. The registry file is read once
+  // here; without the password the show goes on with what was read.
   std::optional<ShowStart> start;
-  if (mode == Mode::Show && !hookValue(Hook::WatchedShow) && displayAvailable()) {
+  if (mode == Mode::Show && displayAvailable()) {
     start = readShowStart(registryFilePath(), true);
     if (!start->password.empty()) {
-      // The lock is a program of its own, on X11 and on Wayland. When it
-      // cannot be run, the show locks the screen itself.
       execLockProgram();
-      return watchShow(argv);
+      // A show without its lock would be no lock at all: nothing starts.
+      std::fputs("lumora: the show does not start without its lock\n", stderr);
+      return 1;
     }
   }
   return withApplication(argc, argv, mode == Mode::Show ? WindowKind::Show : WindowKind::Ordinary, [mode, &start] {

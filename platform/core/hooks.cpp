@@ -20,7 +20,7 @@ constexpr HookInfo kHooks[] = {
     {Hook::FlashDebug, "LUMORA_FLASH_DEBUG", "the Flash player and its control print what passes between them"},
     {Hook::RuffleDir, "LUMORA_RUFFLE_DIR", "the folder lumora-flash serves Ruffle's files from"},
     {Hook::ScalarPixels, "LUMORA_SCALAR_PIXELS", "readers reorder pixels with plain loops, not SSSE3 (same pictures)"},
-    {Hook::WatchedShow, "LUMORA_WATCHED_SHOW", "set by the watcher in the show it runs: \"1\", or \"plain\" (black)"},
+    {Hook::LockRestartMs, "LUMORA_LOCK_RESTART_MS", "the longest wait of the lock before it starts the show again"},
 };
 
 }  // namespace

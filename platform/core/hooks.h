@@ -24,7 +24,7 @@ enum class Hook {
   FlashDebug,           // LUMORA_FLASH_DEBUG
   RuffleDir,            // LUMORA_RUFFLE_DIR
   ScalarPixels,         // LUMORA_SCALAR_PIXELS
-  WatchedShow,          // LUMORA_WATCHED_SHOW
+  LockRestartMs,        // LUMORA_LOCK_RESTART_MS
 };
 
 struct HookInfo {

@@ -26,7 +26,6 @@
 #include "saver/ui/hosted_show.h"
 #include "saver/ui/lyric_timer.h"
 #include "widgets/masked_edit.h"
-#include "widgets/password_prompt.h"
 #include "saver/ui/picture_error_report.h"
 #include "saver/ui/screen_covers.h"
 #include "saver/ui/show_placement.h"
@@ -63,19 +62,13 @@ SaverWindow::SaverWindow(SaverServices services, QWidget* parent)
       services_(std::move(services)),
       step_(slide_, *this) {
   if (services_.host) hosted_ = new HostedShow(services_.host, services_.hostId, this);
-  // With the password on, on X11, the show's windows bypass the window
-  // manager: none can stack anything over the lock, move or iconify it.
-  // The registry file is read once as the show starts (start/ may have read
-  // it already). The password is held for the run: a registry file changed,
-  // garbled or removed meanwhile cannot open the lock. Module mode asks none
-  // (the desktop locks itself).
+  // The registry file is read once as the show starts (start/ or the lock
+  // may have read it already). The password is the lock's (lumora-lock):
+  // the show itself asks none.
   ShowStart start = services_.start ? std::move(*services_.start)
-                                    : readShowStart(registryFilePath(), !hosted(), services_.readRegistry);
+                                    : readShowStart(registryFilePath(), false, services_.readRegistry);
   services_.start.reset();
-  password_ = hosted() ? std::string() : std::move(start.password);
-  bypassWindowManager_ = !password_.empty() && onX11();
-  guessClock_.start();
-  setWindowFlags(showWindowFlags(bypassWindowManager_));
+  setWindowFlags(showWindowFlags(false));
   installFaceNameSubstitutions();
   setObjectName(QStringLiteral("TForm1"));
   QPalette pal = palette();
@@ -102,8 +95,8 @@ SaverWindow::SaverWindow(SaverServices services, QWidget* parent)
   mediaTimer_.setInterval(100);
   connect(&slideTimer_, &QTimer::timeout, this, &SaverWindow::nextSlide);
   connect(&mediaTimer_, &QTimer::timeout, this, &SaverWindow::tickMedia);
-  // The countdown is held while the prompt is being answered.
-  shutdown_ = new ShutdownTimer({services_.now, [this] { return promptOpen_; }, [this] { endForShutdown(); }},
+  // The countdown is held while the lock's prompt is being answered.
+  shutdown_ = new ShutdownTimer({services_.now, [this] { return lockPromptUp_; }, [this] { endForShutdown(); }},
                                 services_.powerOff, this);
 
   audioPlayer_ = std::make_unique<AudioPlayer>(services_.audio);
@@ -171,7 +164,6 @@ SaverWindow::SaverWindow(SaverServices services, QWidget* parent)
   // window, stacked above the opening as they come up.
   stage_ = new StageWindow(this);
   errorReport_ = new PictureErrorReport(this);
-  prompt_ = new PasswordPrompt(this);
   lyricTimer_ = new LyricTimer([this] { return audioPlayer_->position(); }, *stage_, this);
   if (hosted_) {
     stage_->setFocusPolicy(Qt::NoFocus);
@@ -195,7 +187,7 @@ SaverWindow::SaverWindow(SaverServices services, QWidget* parent)
     connect(errorReport_, &PictureErrorReport::inputReceived, this, &SaverWindow::stageInput);
     connect(qApp, &QGuiApplication::primaryScreenChanged, this, &SaverWindow::followPrimaryScreen);
     // Iconified or unmapped by anyone, the show comes straight back.
-    new ShowWindowKeeper(this, bypassWindowManager_, [this] {
+    new ShowWindowKeeper(this, false, [this] {
       if (closed_) return;
       hide();
       showOnPrimaryScreen();
@@ -228,14 +220,14 @@ void SaverWindow::showOnPrimaryScreen() {
     show();
     return;
   }
-  showOnScreen(this, QGuiApplication::primaryScreen(), bypassWindowManager_);
+  showOnScreen(this, QGuiApplication::primaryScreen(), false);
 }
 
 void SaverWindow::followPrimaryScreen() {
   if (closed_ || !isVisible()) return;
   // Another screen became the primary one (or the old one went away): the
   // show moves there, and the covers follow (ScreenCovers).
-  showOnScreen(this, QGuiApplication::primaryScreen(), bypassWindowManager_);
+  showOnScreen(this, QGuiApplication::primaryScreen(), false);
   openingCaption_->move((width() - openingCaption_->width()) / 2, height() / 2 - 10);
 }
 
@@ -259,7 +251,6 @@ void SaverWindow::loadOpening() {
 }
 
 void SaverWindow::loadLists() {
-  if (services_.plain) return;
   auto load = [](const char* name, IndexedList& list) {
     const auto path = listFilePath(name);
     if (listFileExists(path)) list.items = readListFile(path);
@@ -277,7 +268,7 @@ void SaverWindow::showEvent(QShowEvent* event) {
   // input to the show. The desktop's saver window covers no other screen.
   if (!hosted()) {
     if (!covers_ && !closed_) {
-      covers_ = std::make_unique<ScreenCovers>(bypassWindowManager_);
+      covers_ = std::make_unique<ScreenCovers>(false);
       connect(covers_.get(), &ScreenCovers::inputReceived, this, [this] { close(); });
     }
     takeKeyboard();
@@ -310,7 +301,7 @@ void SaverWindow::resizeEvent(QResizeEvent* event) {
 
 // In module mode the desktop owns input: keys and buttons end nothing.
 // Otherwise the grab brings every key and button here, those on the stage
-// too: the stage goes first, so that the password prompt is not under it.
+// too: the stage goes first.
 void SaverWindow::keyPressEvent(QKeyEvent*) {
   if (!hosted()) stageInput();
 }
@@ -319,45 +310,19 @@ void SaverWindow::mousePressEvent(QMouseEvent*) {
 }
 
 void SaverWindow::stageInput() {
-  if (promptOpen_) return;  // the prompt takes the input
   stage_->hide();
   close();
 }
 
 void SaverWindow::closeEvent(QCloseEvent* event) {
-  if (closeGranted_) {
-    event->accept();
-    return;
-  }
-  event->ignore();
-  if (promptOpen_) return;
-  slideTimer_.stop();
-  bool granted = password_.empty();
-  if (!granted) {
-    // The prompt is inside this window, which keeps the grab: the typing
-    // comes here whatever else takes the focus meanwhile.
-    const QRect screen = screenRect();
-    prompt_->move((screen.width() - prompt_->width()) / 2, (screen.height() - prompt_->height()) / 2);
-    // After a wrong password the prompt refuses answers for a while.
-    prompt_->setWait([this] { return guessDelay_.msLeft(guessClock_.elapsed()); });
-    promptOpen_ = true;
-    const bool answered = prompt_->exec() == 1;
-    promptOpen_ = false;
-    granted = answered && passwordMatches(password_, utf8ToAnsi(prompt_->passwordEdit()->text().toStdString()));
-    if (answered && !granted) {
-      guessDelay_.wrongGuess(guessClock_.elapsed());
-      std::fprintf(stderr, "lumora: wrong password; the prompt waits %d s\n",
-                   guessDelay_.secondsLeft(guessClock_.elapsed()));
-    }
-    if (!granted && !pictures_.empty()) slideTimer_.start();
-  }
-  if (!granted) return;
+  // Any key or button ends the show: with the password on, the lock asks
+  // for it before the show ever sees a key.
   event->accept();
   endShow();
 }
 
 void SaverWindow::holdForLockPrompt(bool held) {
-  promptOpen_ = held;
+  lockPromptUp_ = held;
   if (held)
     slideTimer_.stop();
   else if (!pictures_.empty() && slideIdle())
@@ -365,8 +330,8 @@ void SaverWindow::holdForLockPrompt(bool held) {
 }
 
 void SaverWindow::endShow() {
-  if (closeGranted_) return;
-  closeGranted_ = true;
+  if (ended_) return;
+  ended_ = true;
   grabInput(false);
   step_.cancel();       // a step waiting for its picture gives up
   stage_->stopPacing();  // a transition running now ends at once, not at its pace
@@ -441,12 +406,8 @@ void SaverWindow::screenSize(int& w, int& h) {
 }
 
 void SaverWindow::showStage() {
-  stage_->showAbove(this, {errorReport_, prompt_});
+  stage_->showAbove(this, {errorReport_});
   errorReport_->keepOnTop();
-  if (promptOpen_) {
-    prompt_->raise();
-    prompt_->passwordEdit()->setFocus();
-  }
 }
 
 Bitmap& SaverWindow::stage() { return stage_->stage(); }
@@ -462,7 +423,6 @@ void SaverWindow::reportPictureError(const std::string& path, const std::string&
   std::fprintf(stderr, "lumora: %s: %s\n", ansiToUtf8(path).c_str(), message.c_str());
   if (hosted()) return;  // nothing comes up over the desktop's saver window
   errorReport_->report(QString::fromStdString(message), screenRect());
-  if (promptOpen_) prompt_->raise();
 }
 
 void SaverWindow::reportError(const std::string& message) {
@@ -491,10 +451,7 @@ void SaverWindow::hideStage() {
 
 void SaverWindow::takeKeyboard() {
   activateWindow();
-  if (promptOpen_)
-    prompt_->passwordEdit()->setFocus();
-  else
-    setFocus();
+  setFocus();
 }
 
 void SaverWindow::holdOffIdle() {
@@ -509,7 +466,7 @@ void SaverWindow::grabInput(bool on) {
   // Wayland has no grabs (asking prints a warning each time); input
   // reaches the focused window, a cover or this one.
   if (!onX11()) return;
-  grabbing_ = on && !hosted() && !closeGranted_;
+  grabbing_ = on && !hosted() && !ended_;
   QWindow* window = windowHandle();
   if (!window) return;
   if (!grabbing_) {
@@ -546,7 +503,7 @@ void SaverWindow::paintCaption(const std::string& caption) {
     bool& painting;
     ~Done() { painting = false; }  // also when the painter throws
   } done{captionPainting_};
-  stage_->paintCurrentCaption({random_, fonts_.items, w, h, [this] { return closeGranted_; }}, [this] {
+  stage_->paintCurrentCaption({random_, fonts_.items, w, h, [this] { return ended_; }}, [this] {
     captionPainting_ = false;
     slideTimer_.start();
   });

@@ -2,10 +2,11 @@
 // Borderless, black, full screen, stay-on-top; shows the opening caption
 // (`Label1`) or picture (`Image1`) until the first slide step; holds
 // everything else the show draws as child widgets (the stage, the picture
-// error report, the password prompt); covers the other screens black; owns
+// error report); covers the other screens black; owns
 // the slide and media timers and the show's one state (the shutdown
 // countdown, the lyric display and module mode are objects of their own);
-// ends the show on a key or mouse button through the close query.
+// ends the show on a key or mouse button. With the password on, the show
+// runs as the lock's module (lock/), which asks for it.
 #pragma once
 
 #include <QDateTime>
@@ -21,7 +22,6 @@
 
 #include "graphics/random.h"
 #include "players/audio_output.h"
-#include "lock/guess_delay.h"
 #include "saver/core/indexed_list.h"
 #include "saver/core/media_playlist.h"
 #include "saver/core/slide_step.h"
@@ -36,7 +36,6 @@ class FlashPlayer;
 class HostedShow;
 class Lyrics;
 class LyricTimer;
-class PasswordPrompt;
 class PictureErrorReport;
 class PowerOff;
 class ScreenSaverInhibit;
@@ -60,9 +59,6 @@ struct SaverServices {
   // inhibit changes, and the show follows the window's size.
   QWindow* host = nullptr;
   std::uint32_t hostId = 0;  // the host's X window id
-  // The plain show, run after the show kept crashing: black, no pictures or
-  // media, the password still asked.
-  bool plain = false;
   // What the show read of the registry file as it started (the program's
   // start reads it to decide whether the show runs watched); unset, the
   // window reads it itself, once, through readRegistry.
@@ -98,19 +94,13 @@ class SaverWindow : public QWidget, private SlideHost, private MediaHost {
   // The report of a picture that cannot be read, a child widget at the top.
   PictureErrorReport* pictureErrorReport() const { return errorReport_; }
   ScreenCovers* screenCovers() const { return covers_.get(); }
-  // TForm4, a child widget in the middle, shown while the show asks for the
-  // password; it keeps its entry until the show ends.
-  PasswordPrompt* prompt() const { return prompt_; }
-  // True when the show's windows bypass the window manager (the password
-  // on, on X11).
-  bool bypassesWindowManager() const { return bypassWindowManager_; }
   // Shows the window over the whole primary screen (module mode: inside the
   // host window); the other screens are covered once it is shown.
   void showOnPrimaryScreen();
   const QDateTime& startTime() const { return startTime_; }
-  bool closeGranted() const { return closeGranted_; }
+  bool ended() const { return ended_; }
   // The lock's prompt is up (held) or down again: the slide timer and the
-  // shutdown countdown wait meanwhile, as under the show's own prompt.
+  // shutdown countdown wait meanwhile.
   void holdForLockPrompt(bool held);
   // Ends the show as a granted close does (system state restored, media
   // stopped, the application told to quit), without the close query. Module
@@ -150,7 +140,7 @@ class SaverWindow : public QWidget, private SlideHost, private MediaHost {
   void stageInput();
   void takeKeyboard();  // the show's window gets the keyboard focus
   // The keyboard and the pointer grabbed for the show's window (on, X11
-  // only) for the whole show, prompt included, or let go at its end; a grab
+  // only) for the whole show, or let go at its end; a grab
   // the X server refuses for now (the window not yet mapped, another
   // program's grab) is tried again.
   void grabInput(bool on);
@@ -198,22 +188,17 @@ class SaverWindow : public QWidget, private SlideHost, private MediaHost {
   LyricTimer* lyricTimer_;                // child object
   StageWindow* stage_;                    // child widget
   std::unique_ptr<ScreenCovers> covers_;  // the other screens, black, while shown
-  PasswordPrompt* prompt_;                // child widget
   PictureErrorReport* errorReport_;       // child widget
   std::unique_ptr<AppCursor> cursor_;
   std::unique_ptr<ScreenSaverInhibit> inhibit_;
   std::unique_ptr<WaylandIdleInhibit> waylandInhibit_;
-  bool bypassWindowManager_ = false;
   std::unique_ptr<AudioPlayer> audioPlayer_;
   FlashPlayer* flashPlayer_;  // child widget filling the window
   std::unique_ptr<MediaPlaylist> playlist_;
   bool mediaStarted_ = false;
   bool firstPrepared_ = false;
-  bool promptOpen_ = false;
-  std::string password_;      // as stored: asked when not empty
-  GuessDelay guessDelay_;     // the wait after wrong passwords
-  QElapsedTimer guessClock_;  // its clock
-  bool closeGranted_ = false;
+  bool lockPromptUp_ = false;  // the lock's prompt is being answered
+  bool ended_ = false;
   // True while the caption painter runs: it pumps, and a slide step started
   // from there (the slide timer restarted by a refused close) would draw into the
   // Stage under it; the step comes when the caption is done instead.

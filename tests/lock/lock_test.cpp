@@ -11,6 +11,7 @@
 #include <sstream>
 
 #include "lock/lock.h"
+#include "tests/lock/lock_app.h"
 #include "lock/restart_backoff.h"
 #include "lock/show_child.h"
 #include "settings/password_hash.h"
@@ -19,16 +20,7 @@
 namespace lumora {
 namespace {
 
-QApplication& app() {
-  static int argc = 1;
-  static char name[] = "lock-tests";
-  static char* argv[] = {name, nullptr};
-  static QApplication* a = [] {
-    setenv("QT_QPA_PLATFORM", "offscreen", 0);
-    return new QApplication(argc, argv);
-  }();
-  return *a;
-}
+QApplication& app() { return testing::lockApp(); }
 
 bool processUntil(const std::function<bool()>& done, int ms) {
   QElapsedTimer t;
@@ -127,8 +119,11 @@ class FakeScreens : public LockScreens {
 
 class CountingPowerOff : public PowerOff {
  public:
-  void powerOff() override { ++count; }
-  int count = 0;
+  explicit CountingPowerOff(int& count) : count_(count) {}
+  void powerOff() override { ++count_; }
+
+ private:
+  int& count_;
 };
 
 TEST_F(ShowChildTest, WrongGuessesWaitLongerTheRightPasswordEndsAndTheShowGoes) {
@@ -137,7 +132,8 @@ TEST_F(ShowChildTest, WrongGuessesWaitLongerTheRightPasswordEndsAndTheShowGoes) 
   FakeScreens* fake = screens.get();
   auto child = std::make_unique<ShowChild>(script_.string(), "");
   ShowChild* show = child.get();
-  Lock lock(hashPassword("pw"), std::move(screens), std::move(child), std::make_unique<CountingPowerOff>());
+  int powerOffs = 0;
+  Lock lock(hashPassword("pw"), std::move(screens), std::move(child), std::make_unique<CountingPowerOff>(powerOffs));
   ASSERT_TRUE(processUntil([&] { return show->pid() > 0; }, 3000));
   const pid_t pid = show->pid();
   auto answer = [&](const char* typed) {
@@ -164,6 +160,37 @@ TEST_F(ShowChildTest, WrongGuessesWaitLongerTheRightPasswordEndsAndTheShowGoes) 
   QTimer::singleShot(5000, [] { QCoreApplication::exit(7); });  // not ended: fails
   EXPECT_EQ(QCoreApplication::exec(), 0);
   EXPECT_NE(::kill(pid, 0), 0);  // the show was ended first
+}
+
+// The show's countdown is over: the lock asks, and powers off once the
+// prompt is answered, right or wrong; a wrong answer keeps it locked.
+TEST_F(ShowChildTest, ShutdownFromTheShowWaitsForThePromptsAnswer) {
+  std::ofstream(script_) << "#!/bin/sh\nprintf shutdown >&3\nexec sleep 30\n";
+  auto screens = std::make_unique<FakeScreens>();
+  FakeScreens* fake = screens.get();
+  int powerOffs = 0;
+  Lock lock(hashPassword("pw"), std::move(screens), std::make_unique<ShowChild>(script_.string(), ""),
+            std::make_unique<CountingPowerOff>(powerOffs));
+  int offsWhileAsked = -1;
+  QTimer::singleShot(100, [&] {
+    offsWhileAsked = powerOffs;
+    lock.prompt().reject();
+  });
+  ASSERT_TRUE(processUntil([&] { return powerOffs == 1; }, 3000));
+  EXPECT_EQ(offsWhileAsked, 0);
+  EXPECT_FALSE(fake->promptUp);
+}
+
+TEST_F(ShowChildTest, WithoutAPasswordTheFirstKeyEnds) {
+  std::ofstream(script_) << "#!/bin/sh\nexec sleep 30\n";
+  auto screens = std::make_unique<FakeScreens>();
+  FakeScreens* fake = screens.get();
+  int powerOffs = 0;
+  Lock lock("", std::move(screens), std::make_unique<ShowChild>(script_.string(), ""),
+            std::make_unique<CountingPowerOff>(powerOffs));
+  QTimer::singleShot(0, [&] { fake->key(); });
+  QTimer::singleShot(5000, [] { QCoreApplication::exit(7); });
+  EXPECT_EQ(QCoreApplication::exec(), 0);
 }
 
 }  // namespace

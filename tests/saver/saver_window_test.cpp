@@ -10,7 +10,6 @@
 
 #include "platform/desktop/power_off.h"
 #include "widgets/masked_edit.h"
-#include "widgets/password_prompt.h"
 #include "saver/ui/saver_window.h"
 #include "saver/ui/shutdown_timer.h"
 #include "saver/ui/stage_window.h"
@@ -169,80 +168,27 @@ TEST(SaverStartUp, RandomMediaOrderCanStartAnywhere) {
   EXPECT_TRUE(sawLast);
 }
 
-class CloseQuery : public ::testing::Test {
- protected:
-  void SetUp() override { qtApp(); }
-  void withPassword(const std::string& mimaStored, int usePassword = 1) {
-    home_.writeRegistry(std::string(kRegHead) + "\r\n[HKEY_CURRENT_USER\\Control Panel\\Desktop]\r\n" +
-                        "\"ScreenSaveUsePassword\"=dword:0000000" + std::to_string(usePassword) + "\r\n" +
-                        "\"mima\"=\"" + mimaStored + "\"\r\n");
-  }
-  // Closes the saver; answers the prompt with `typed` when it comes up.
-  bool closeWith(SaverWindow& saver, const QString& typed, bool* prompted = nullptr) {
-    bool shown = false;
-    testing::whenTrue(&saver, [&] { return saver.prompt()->isOpen(); }, [&] {
-      shown = !saver.prompt()->isHidden();  // shown inside the (unshown) window
-      saver.prompt()->passwordEdit()->setText(typed);
-      saver.prompt()->accept();
-    });
-    saver.close();
-    if (prompted) *prompted = shown;
-    return saver.closeGranted();
-  }
-  ScratchHome home_;
-};
-
-TEST_F(CloseQuery, NoPasswordEndsAtOnce) {
-  withPassword("aAbAcA", 0);
+// The show asks for no password itself: with the password on it runs as
+// the lock's module, and the lock asks (tests/lock). A close ends it.
+TEST(CloseQuery, AKeyEndsTheShowWhateverTheRegistrySays) {
+  qtApp();
+  ScratchHome home;
+  home.writeRegistry(std::string(kRegHead) + "\r\n[HKEY_CURRENT_USER\\Control Panel\\Desktop]\r\n" +
+                     "\"ScreenSaveUsePassword\"=dword:00000001\r\n\"mima\"=\"aAbAcA\"\r\n");
   SaverWindow saver({});
-  bool prompted = true;
-  EXPECT_TRUE(closeWith(saver, "", &prompted));
-  EXPECT_FALSE(prompted);
-}
-
-TEST_F(CloseQuery, SwitchOnWithEmptyPasswordEndsAtOnce) {
-  withPassword("");
-  SaverWindow saver({});
-  bool prompted = true;
-  EXPECT_TRUE(closeWith(saver, "", &prompted));
-  EXPECT_FALSE(prompted);
-}
-
-TEST_F(CloseQuery, WrongPasswordKeepsTheShowAndTheEntry) {
-  withPassword("aAbAcA");
-  SaverWindow saver({});
-  bool prompted = false;
-  EXPECT_FALSE(closeWith(saver, "ABC", &prompted));
-  EXPECT_TRUE(prompted);
-  EXPECT_EQ(saver.prompt()->passwordEdit()->text(), QStringLiteral("ABC"));
-  // The prompt then refuses every answer, the right one too, until its wait
-  // is over; then the right password ends the show.
-  bool refused = false;
-  testing::whenTrue(&saver, [&] { return saver.prompt()->isOpen(); }, [&] {
-    saver.prompt()->passwordEdit()->setText(QStringLiteral("abc"));
-    saver.prompt()->accept();
-    refused = saver.prompt()->isOpen() && saver.prompt()->waiting();
-    testing::whenTrue(&saver, [&] { return !saver.prompt()->waiting(); }, [&] { saver.prompt()->accept(); });
-  });
+  int endings = 0;
+  QObject::connect(&saver, &SaverWindow::showEnded, [&] { ++endings; });
   saver.close();
-  EXPECT_TRUE(refused);
-  EXPECT_TRUE(saver.closeGranted());
+  EXPECT_TRUE(saver.ended());
+  EXPECT_EQ(endings, 1);
 }
 
-TEST_F(CloseQuery, ThePasswordIsHeldFromTheStart) {
-  withPassword("aAbAcA");
-  SaverWindow saver({});
-  // Removed or garbled while the show runs: the lock stays.
-  home_.writeRegistry("garbage\r\n");
-  EXPECT_FALSE(closeWith(saver, "", nullptr));
-  EXPECT_FALSE(saver.closeGranted());
-}
-
-TEST_F(CloseQuery, ShutdownComesAfterWholeMinutesAndWaitsForThePrompt) {
-  withPassword("aAbAcA");
+TEST(ShutdownTimer, ComesAfterWholeMinutesAndWaitsWhileTheLocksPromptIsUp) {
+  qtApp();
+  ScratchHome home;
   SettingCodes codes;
   codes.shutdownMinutes = 30;
-  home_.writeSettings(codes);
+  home.writeSettings(codes);
   QDateTime now(QDate(2026, 12, 7), QTime(23, 50, 59));
   CountingPowerOff power;
   SaverServices services;
@@ -255,25 +201,22 @@ TEST_F(CloseQuery, ShutdownComesAfterWholeMinutesAndWaitsForThePrompt) {
   EXPECT_EQ(power.calls, 0);
   EXPECT_TRUE(saver.shutdownTimer().timer().isActive());
   now = QDateTime(QDate(2026, 12, 8), QTime(0, 20, 0));
-  bool answered = false;
-  testing::whenTrue(&saver, [&] { return saver.prompt()->isOpen(); }, [&] {
-    answered = !saver.prompt()->isHidden();
-    EXPECT_EQ(power.calls, 0);  // not before the prompt is answered
-    saver.prompt()->passwordEdit()->setText(QStringLiteral("wrong"));
-    saver.prompt()->reject();
-  });
+  saver.holdForLockPrompt(true);  // the lock is asking: not now
   saver.shutdownTimer().check();
-  EXPECT_TRUE(answered);
+  EXPECT_EQ(power.calls, 0);
+  saver.holdForLockPrompt(false);
+  saver.shutdownTimer().check();
   EXPECT_EQ(power.calls, 1);
   EXPECT_FALSE(saver.slideTimer().isActive());
   EXPECT_FALSE(saver.shutdownTimer().timer().isActive());
 }
 
-TEST_F(CloseQuery, TheWindowReadsTheRegistryFileOnceOrTakesWhatTheStartRead) {
-  withPassword("aAbAcA");
+TEST(SaverStartUp, TheWindowReadsTheRegistryFileOnceOrTakesWhatTheStartRead) {
+  qtApp();
+  ScratchHome home;
   SettingCodes codes;
   codes.pauseSeconds = 9;
-  home_.writeSettings(codes);
+  home.writeSettings(codes);
   int reads = 0;
   SaverServices services;
   services.readRegistry = [&](const std::filesystem::path& path) {
@@ -284,7 +227,6 @@ TEST_F(CloseQuery, TheWindowReadsTheRegistryFileOnceOrTakesWhatTheStartRead) {
     SaverWindow saver(services);
     EXPECT_EQ(reads, 1);
     EXPECT_EQ(saver.slideTimer().interval(), 9000);
-    EXPECT_FALSE(closeWith(saver, "", nullptr));  // the password was held
   }
   // Read before the window (the program's start): the window reads nothing.
   reads = 0;
@@ -293,7 +235,6 @@ TEST_F(CloseQuery, TheWindowReadsTheRegistryFileOnceOrTakesWhatTheStartRead) {
   SaverWindow saver(services);
   EXPECT_EQ(reads, 0);
   EXPECT_EQ(saver.slideTimer().interval(), 4000);
-  EXPECT_TRUE(closeWith(saver, "", nullptr));
 }
 
 TEST(WholeMinutes, SecondsAreIgnored) {

@@ -1,14 +1,9 @@
 // The show's window structure: one window, everything the show draws inside
-// it; the prompt modal in effect inside the window; the platform a run
-// asks Qt for.
+// it; the platform a run asks Qt for.
 #include <gtest/gtest.h>
 
-#include <QKeyEvent>
-#include <QMouseEvent>
 #include <fstream>
 
-#include "widgets/masked_edit.h"
-#include "widgets/password_prompt.h"
 #include "saver/ui/picture_error_report.h"
 #include "saver/ui/saver_window.h"
 #include "saver/ui/stage_window.h"
@@ -22,28 +17,12 @@ using testing::qtApp;
 using testing::ScratchHome;
 
 const std::string kRegHead = "REGEDIT4\r\n\r\n[HKEY_CURRENT_USER\\software\\vistel]\r\n";
-const std::string kPasswordOn = "\r\n[HKEY_CURRENT_USER\\Control Panel\\Desktop]\r\n"
-                                "\"ScreenSaveUsePassword\"=dword:00000001\r\n\"mima\"=\"aAbAcA\"\r\n";
-
-void press(QObject* target, Qt::Key key, const QString& text = {}) {
-  QKeyEvent down(QEvent::KeyPress, key, Qt::NoModifier, text);
-  QCoreApplication::sendEvent(target, &down);
-  QKeyEvent up(QEvent::KeyRelease, key, Qt::NoModifier, text);
-  QCoreApplication::sendEvent(target, &up);
-}
-
-void click(QWidget* target, QPoint at) {
-  QMouseEvent down(QEvent::MouseButtonPress, at, target->mapToGlobal(at), Qt::LeftButton, Qt::LeftButton,
-                   Qt::NoModifier);
-  QCoreApplication::sendEvent(target, &down);
-}
-
 TEST(ShowWindows, EverythingTheShowDrawsIsInsideItsOneWindow) {
   qtApp();
   ScratchHome home;
   SaverWindow saver({});
   saver.showOnPrimaryScreen();
-  const QWidgetList parts = {saver.stageWindow(), saver.prompt(), saver.pictureErrorReport(), saver.openingCaption(),
+  const QWidgetList parts = {saver.stageWindow(), saver.pictureErrorReport(), saver.openingCaption(),
                              saver.openingPicture()};
   for (QWidget* part : parts) {
     EXPECT_FALSE(part->isWindow()) << part->metaObject()->className();
@@ -57,7 +36,6 @@ TEST(ShowWindows, EverythingTheShowDrawsIsInsideItsOneWindow) {
   // The stage fills the window from its corner, over the opening.
   saver.stageWindow()->stage();
   EXPECT_EQ(saver.stageWindow()->geometry(), QRect(QPoint(0, 0), saver.size()));
-  EXPECT_FALSE(saver.bypassesWindowManager());  // no password
 }
 
 TEST(ShowWindows, PictureErrorReportSitsAtTheTopOfTheWindowAboveTheStage) {
@@ -83,18 +61,22 @@ TEST(ShowWindows, PictureErrorReportSitsAtTheTopOfTheWindowAboveTheStage) {
 }
 
 // The stage shown over the opening takes the opening's picture, never the
-// prompt or report that stay above it.
+// parts (the error report) that stay above it.
 TEST(ShowWindows, StageStartsAsTheOpeningWithoutThePartsAboveIt) {
   qtApp();
   ScratchHome home;
   SaverWindow saver({});
   saver.showOnPrimaryScreen();
-  PasswordPrompt* prompt = saver.prompt();
-  prompt->move(10, 10);
-  prompt->show();
-  saver.stageWindow()->showAbove(&saver, {prompt, saver.pictureErrorReport()});
+  QWidget above(&saver);  // a part above the stage, white
+  above.setGeometry(10, 10, 246, 147);
+  above.setAutoFillBackground(true);
+  QPalette white = above.palette();
+  white.setColor(QPalette::Window, Qt::white);
+  above.setPalette(white);
+  above.show();
+  saver.stageWindow()->showAbove(&saver, {&above, saver.pictureErrorReport()});
   const Bitmap& stage = saver.stageWindow()->stage();
-  EXPECT_EQ(stage.at(10 + 120, 10 + 70) & 0xFFFFFFu, 0u);  // black where the prompt is
+  EXPECT_EQ(stage.at(10 + 120, 10 + 70) & 0xFFFFFFu, 0u);  // black where the part above is
   // The yellow opening caption is on the Stage.
   const QRect label = saver.openingCaption()->geometry();
   int yellow = 0;
@@ -104,71 +86,6 @@ TEST(ShowWindows, StageStartsAsTheOpeningWithoutThePartsAboveIt) {
       yellow += ((p >> 16) & 0xFF) > 200 && ((p >> 8) & 0xFF) > 200 && (p & 0xFF) < 80;
     }
   EXPECT_GT(yellow, 20);
-}
-
-class PromptInsideTheShow : public ::testing::Test {
- protected:
-  void SetUp() override {
-    qtApp();
-    home_.writeRegistry(kRegHead + kPasswordOn);
-  }
-  ScratchHome home_;
-};
-
-TEST_F(PromptInsideTheShow, CentredAndAboveTheStage) {
-  SaverWindow saver({});
-  saver.showOnPrimaryScreen();
-  saver.stageWindow()->showAbove(&saver);
-  QRect placed;
-  QWidget* onTop = nullptr;
-  testing::whenTrue(&saver, [&] { return saver.prompt()->isOpen(); }, [&] {
-    placed = saver.prompt()->geometry();
-    onTop = saver.childAt(placed.center());
-    saver.prompt()->reject();
-  });
-  saver.close();
-  const QRect screen = saver.screenRect();
-  EXPECT_EQ(placed, QRect((screen.width() - 246) / 2, (screen.height() - 147) / 2, 246, 147));
-  ASSERT_NE(onTop, nullptr);
-  EXPECT_TRUE(onTop == saver.prompt() || saver.prompt()->isAncestorOf(onTop));
-  EXPECT_FALSE(saver.prompt()->isVisible());
-  EXPECT_FALSE(saver.closeGranted());
-}
-
-// While the prompt is open, keys typed on any window of the show go into
-// its edit, Return answers it, and buttons outside it end nothing.
-TEST_F(PromptInsideTheShow, KeysAnywhereAreTypedIntoItAndClicksOutsideItDoNothing) {
-  SaverWindow saver({});
-  saver.showOnPrimaryScreen();
-  int endings = 0;
-  QObject::connect(&saver, &SaverWindow::showEnded, [&] { ++endings; });
-  QWidget elsewhere;  // stands for a cover on another screen
-  testing::whenTrue(&saver, [&] { return saver.prompt()->isOpen(); }, [&] {
-    click(saver.stageWindow(), QPoint(5, 5));
-    click(&saver, QPoint(5, 5));
-    press(&saver, Qt::Key_A, QStringLiteral("a"));
-    press(&elsewhere, Qt::Key_B, QStringLiteral("b"));
-    press(saver.stageWindow(), Qt::Key_C, QStringLiteral("c"));
-    EXPECT_TRUE(saver.prompt()->isOpen());
-    press(&saver, Qt::Key_Return);
-  });
-  saver.close();
-  EXPECT_EQ(saver.prompt()->passwordEdit()->text(), QStringLiteral("abc"));
-  EXPECT_TRUE(saver.closeGranted());
-  EXPECT_EQ(endings, 1);
-}
-
-TEST_F(PromptInsideTheShow, EscapeAnswersNoAndTheEntryIsKept) {
-  SaverWindow saver({});
-  saver.showOnPrimaryScreen();
-  testing::whenTrue(&saver, [&] { return saver.prompt()->isOpen(); }, [&] {
-    press(&saver, Qt::Key_X, QStringLiteral("x"));
-    press(&saver, Qt::Key_Escape);
-  });
-  saver.close();
-  EXPECT_FALSE(saver.closeGranted());
-  EXPECT_FALSE(saver.prompt()->isOpen());
-  EXPECT_EQ(saver.prompt()->passwordEdit()->text(), QStringLiteral("x"));
 }
 
 TEST(ShowPlatform, ChosenFromTheEnvironment) {
