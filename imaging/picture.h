@@ -71,6 +71,7 @@ class Picture {
   Pixel pixel(int x, int y) const { return bitmap_.at(x, y); }
 
   const Bitmap& bitmap() const& { return bitmap_; }
+  Bitmap& bitmap() & { return bitmap_; }
   // The pixels handed over whole; the picture is left empty.
   Bitmap takeBitmap() && { return std::move(bitmap_); }
 

@@ -6,6 +6,7 @@
 #include <memory>
 
 #include "metafile_render/qt_canvas.h"
+#include "widgets/bitmap_image.h"
 
 namespace lumora {
 
@@ -43,8 +44,7 @@ Picture renderMetafile(std::span<const std::uint8_t> data, const metafile::PlayL
   Picture picture;
   picture.allocate(frame.width, frame.height, 32, kWhite);
   if (picture.empty()) return picture;
-  QImage image(reinterpret_cast<uchar*>(picture.row(0)), frame.width, frame.height,
-               qsizetype(frame.width) * qsizetype(sizeof(Pixel)), QImage::Format_RGB32);
+  QImage image = imageOver(picture.bitmap());
   if (image.isNull()) throw PictureError("Picture too large.");
   {
     QPainter painter(&image);

@@ -4,6 +4,7 @@
 
 #include "settings_window/preview_size.h"
 #include "imaging/loader.h"
+#include "widgets/bitmap_image.h"
 
 namespace lumora {
 
@@ -20,9 +21,7 @@ PreviewResult decodePreview(const std::string& path) {
     if (picture.empty() || size.width <= 0 || size.height <= 0) return out;
     const Bitmap& bitmap = picture.bitmap();
     // scaled() makes its own image: nothing keeps pointing into `bitmap`.
-    out.image = QImage(bitmap.bytes(), bitmap.width(), bitmap.height(), qsizetype(bitmap.bytesPerLine()),
-                       QImage::Format_RGB32)
-                    .scaled(size.width, size.height, Qt::IgnoreAspectRatio, Qt::SmoothTransformation);
+    out.image = imageOver(bitmap).scaled(size.width, size.height, Qt::IgnoreAspectRatio, Qt::SmoothTransformation);
   } catch (const std::exception& e) {
     out = PreviewResult{};
     out.error = e.what();

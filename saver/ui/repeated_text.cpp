@@ -8,6 +8,7 @@
 
 #include "graphics/coverage_blend.h"
 #include "platform/core/ansi.h"
+#include "widgets/bitmap_image.h"
 
 namespace lumora {
 
@@ -27,8 +28,7 @@ class StagePainter {
     if (!painter_ || view_.constBits() != stage_.bytes() || view_.width() != stage_.width() ||
         view_.height() != stage_.height()) {
       painter_.reset();
-      view_ = QImage(stage_.bytes(), stage_.width(), stage_.height(), int(stage_.bytesPerLine()),
-                     QImage::Format_RGB32);
+      view_ = imageOver(stage_);
       painter_ = std::make_unique<QPainter>(&view_);
       prepareForText(*painter_, font_);
     }
@@ -73,7 +73,7 @@ std::optional<InkCoverage> coverageOf(Bitmap& ink, const Bitmap& stage, const QF
   const QRect r = metrics.boundingRect(text).translated(baseline).adjusted(-margin, -margin, margin, margin);
   const Rect box{r.left(), r.top(), r.right() + 1, r.bottom() + 1};
   ink.fillRect(box, kBlack);  // only the box is read; the rest may hold anything
-  QImage view(ink.bytes(), ink.width(), ink.height(), int(ink.bytesPerLine()), QImage::Format_RGB32);
+  QImage view = imageOver(ink);
   {
     QPainter painter(&view);
     StagePainter::prepareForText(painter, font);

@@ -34,19 +34,13 @@
 #include "saver/ui/switch_timer.h"
 #include "settings/list_file.h"
 #include "settings/stored_text.h"
+#include "widgets/bitmap_image.h"
 
 namespace lumora {
 
 namespace {
 
 const char* const kWelcomeCaption = "欢迎使用《Lumora》";
-
-QImage toQImage(const Bitmap& b) {
-  QImage image(b.width(), b.height(), QImage::Format_RGB32);
-  for (int y = 0; y < b.height(); ++y)
-    std::copy(b.row(y), b.row(y) + b.width(), reinterpret_cast<Pixel*>(image.scanLine(y)));
-  return image;
-}
 
 }  // namespace
 
@@ -239,7 +233,7 @@ void SaverWindow::loadOpening() {
              entryFileExists(*settings_.openingPicture)) {
     try {
       const Picture picture = loadPicture(pathFromAnsi(*settings_.openingPicture).string());
-      openingPicture_->setPixmap(QPixmap::fromImage(toQImage(picture.bitmap())));
+      openingPicture_->setPixmap(QPixmap::fromImage(imageOver(picture.bitmap())));
       openingPicture_->setGeometry(screenRect().translated(-screenRect().topLeft()));
       openingCaption_->hide();
       openingPicture_->show();
