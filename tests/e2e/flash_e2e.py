@@ -15,7 +15,7 @@ import unittest
 
 sys.path.insert(0, os.path.dirname(__file__))
 import swf_movies  # noqa: E402
-from show_case import ShowCase, until, wait_exit  # noqa: E402
+from show_case import ShowCase, make_song, near, until, wait_exit, write, write_media_list  # noqa: E402
 
 LUMORA = os.environ["LUMORA_BIN"]
 FLASH = os.environ.get("LUMORA_FLASH_BIN", os.path.join(os.path.dirname(LUMORA), "lumora-flash"))
@@ -30,27 +30,6 @@ MEDIA_TAB = (150, 19)
 MEDIA_LIST_FIRST = (340, 46)
 FLASH_BOX = (285, 287)  # top left of the 209 x 153 preview area
 STOP_PREVIEW = (224, 428)
-
-
-def near(c, rgb, tol=40):
-    return all(abs(a - b) <= tol for a, b in zip(c, rgb))
-
-
-def write(path, data):
-    with open(path, "wb") as f:
-        f.write(data)
-    return path
-
-
-def write_media_list(home, entries):
-    with open(os.path.join(home, "Lumora_Studio", "music.txt"), "wb") as f:
-        f.write(b"".join(e.encode("gb18030") + b"\r\n" for e in entries))
-
-
-def make_song(path, seconds):
-    subprocess.run(["ffmpeg", "-hide_banner", "-loglevel", "error", "-nostdin", "-y", "-f", "lavfi", "-i",
-                    "sine=frequency=440:duration=%g" % seconds, "-c:a", "libmp3lame", path],
-                   check=True, stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL)
 
 
 def make_jpeg(rgb, size):

@@ -14,7 +14,7 @@ import unittest
 sys.path.insert(0, os.path.dirname(__file__))
 import swf_movies  # noqa: E402
 from compositor import give  # noqa: E402
-from show_case import SwayCase, pixel, until, wait_exit  # noqa: E402
+from show_case import SwayCase, near, pixel, until, wait_exit, write  # noqa: E402
 
 LUMORA = os.environ["LUMORA_BIN"]
 FLASH = os.environ.get("LUMORA_FLASH_BIN", os.path.join(os.path.dirname(LUMORA), "lumora-flash"))
@@ -24,16 +24,6 @@ WIDTH, HEIGHT = 800, 600
 SCALE = WIDTH / 400  # the 400 x 300 movies fill the 800 x 600 output
 PRIMARY, OTHER = "HEADLESS-1", "HEADLESS-2"
 YELLOW, BLUE, RED = (255, 255, 0), (0, 0, 255), (255, 0, 0)
-
-
-def near(c, rgb, tol=40):
-    return all(abs(a - b) <= tol for a, b in zip(c, rgb))
-
-
-def write(path, data):
-    with open(path, "wb") as f:
-        f.write(data)
-    return path
 
 
 def square_x(shot):

@@ -7,26 +7,15 @@ import os
 import shutil
 import signal
 import struct
-import subprocess
 import sys
 import time
 import unittest
 import zlib
 
 sys.path.insert(0, os.path.dirname(__file__))
-from show_case import ShowCase, until, wait_exit  # noqa: E402
+from show_case import ShowCase, make_song, until, wait_exit, write_media_list  # noqa: E402
 
 SHOTS = os.environ.get("LUMORA_SHOTS")
-
-def write_media_list(home, entries):
-    with open(os.path.join(home, "Lumora_Studio", "music.txt"), "wb") as f:
-        f.write(b"".join(e.encode("gb18030") + b"\r\n" for e in entries))
-
-
-def make_song(path, seconds):
-    subprocess.run(["ffmpeg", "-hide_banner", "-loglevel", "error", "-nostdin", "-y", "-f", "lavfi", "-i",
-                    "sine=frequency=440:duration=%g" % seconds, "-c:a", "libmp3lame", path],
-                   check=True, stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL)
 
 
 def make_swf(path, rgb, frames, fps, shown=None):

@@ -71,6 +71,30 @@ def await_output(stream, text, timeout):
     return None
 
 
+def near(colour, rgb, tol=40):
+    """Whether every component of `colour` is within `tol` of `rgb`'s."""
+    return all(abs(a - b) <= tol for a, b in zip(colour, rgb))
+
+
+def write(path, data):
+    """Writes the bytes `data` to `path`; the path."""
+    with open(path, "wb") as f:
+        f.write(data)
+    return path
+
+
+def write_media_list(home, entries):
+    """The media list of `home` (LUMORA_HOME): the entries, GB18030, CR LF."""
+    write(os.path.join(home, "Lumora_Studio", "music.txt"), b"".join(e.encode("gb18030") + b"\r\n" for e in entries))
+
+
+def make_song(path, seconds):
+    """An MP3 of a 440 Hz tone `seconds` long, made by the ffmpeg tool."""
+    subprocess.run(["ffmpeg", "-hide_banner", "-loglevel", "error", "-nostdin", "-y", "-f", "lavfi", "-i",
+                    "sine=frequency=440:duration=%g" % seconds, "-c:a", "libmp3lame", path],
+                   check=True, stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL)
+
+
 def end_process(proc):
     """Kills a program that still runs, and what it started in its session
     (a player program, a watched show), reaps it and closes its pipes."""

@@ -219,14 +219,7 @@ TEST(BmpReader, Rle4AlternatesNibbles) {
 }
 
 TEST(BmpReader, RejectsBadFilesWithAMessage) {
-  auto message = [](const Bytes& b) {
-    try {
-      read(b);
-    } catch (const PictureError& e) {
-      return std::string(e.what());
-    }
-    return std::string("loaded");
-  };
+  auto message = [](const Bytes& b) { return test::messageOf([&] { read(b); }); };
   EXPECT_EQ(message({'B', 'M', 0, 0}), "Bitmap image is not valid.");
   BmpLayout s;
   s.width = 0;

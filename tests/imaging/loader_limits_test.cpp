@@ -9,6 +9,7 @@
 #include <stdexcept>
 
 #include "imaging/loader.h"
+#include "imaging/reader_test_util.h"
 
 namespace lumora {
 namespace {
@@ -16,32 +17,16 @@ namespace {
 namespace fs = std::filesystem;
 
 std::string errorOf(const std::string& path) {
-  try {
-    loadPicture(path);
-  } catch (const PictureError& e) {
-    return e.what();
-  }
-  return "no error";
+  return test::messageOf([&] { loadPicture(path); });
 }
 
 std::string allocateError(int w, int h, int bits) {
-  try {
-    Picture p;
-    p.allocate(w, h, bits);
-  } catch (const PictureError& e) {
-    return e.what();
-  }
-  return "no error";
+  return test::messageOf([&] { Picture().allocate(w, h, bits); });
 }
 
 // What Picture::checkSize says of a size, without allocating anything.
 std::string sizeError(std::int64_t w, std::int64_t h) {
-  try {
-    Picture::checkSize(w, h);
-  } catch (const PictureError& e) {
-    return e.what();
-  }
-  return "no error";
+  return test::messageOf([&] { Picture::checkSize(w, h); });
 }
 
 TEST(LoaderLimits, SpecialFilesFailWithAMessageInsteadOfBlockingOrReadingForEver) {
@@ -66,13 +51,13 @@ TEST(LoaderLimits, PixelCapComesBeforeAnyAllocation) {
   EXPECT_EQ(allocateError(16385, 16384, 1), "Picture too large.");
   EXPECT_EQ(allocateError(1 << 30, 1, 8), "Picture too large.");  // a bitmap's size, not only its rows
   EXPECT_EQ(allocateError(2147483647, 2147483647, 32), "Picture too large.");
-  EXPECT_EQ(sizeError(16384, 16384), "no error");  // 2^28 pixels exactly: 1 GiB of 32-bit pixels
+  EXPECT_EQ(sizeError(16384, 16384), "");  // 2^28 pixels exactly: 1 GiB of 32-bit pixels
   EXPECT_EQ(sizeError(16385, 16384), "Picture too large.");
   EXPECT_EQ(sizeError(std::int64_t(1) << 40, std::int64_t(1) << 40), "Picture too large.");  // no overflow
   EXPECT_EQ(sizeError(-1, 5), "Invalid picture size.");
   EXPECT_EQ(allocateError(-3, 2, 8), "Invalid picture size.");
   EXPECT_EQ(allocateError(3, 2, 16), "Unsupported pixel format.");
-  EXPECT_EQ(allocateError(3, 2, 8), "no error");
+  EXPECT_EQ(allocateError(3, 2, 8), "");
   EXPECT_THROW(Bitmap(1 << 15, 1 << 14), std::length_error);
   EXPECT_EQ(Bitmap(3, 2).width(), 3);
 }

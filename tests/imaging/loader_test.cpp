@@ -6,17 +6,13 @@
 #include <unistd.h>
 
 #include "imaging/loader.h"
+#include "imaging/reader_test_util.h"
 
 namespace lumora {
 namespace {
 
 std::string errorOf(const std::string& path) {
-  try {
-    loadPicture(path);
-  } catch (const PictureError& e) {
-    return e.what();
-  }
-  return "no error";
+  return test::messageOf([&] { loadPicture(path); });
 }
 
 class LoaderFiles : public ::testing::Test {

@@ -103,24 +103,15 @@ TEST(PhotoCdReader, OrientationsTurnThePicture) {
 TEST(PhotoCdReader, WrongSignatureAndShortFiles) {
   Bytes b = makePcd(0, [](int, int) { return 90; }, [](int, int) { return 156; }, [](int, int) { return 137; });
   b[2050] = 'X';
-  try {
-    read(b);
-    FAIL();
-  } catch (const PictureError& e) {
-    EXPECT_EQ(std::string(e.what()), "PCD: wrong image format.");
-  }
+  EXPECT_EQ(test::messageOf([&] { read(b); }), "PCD: wrong image format.");
   EXPECT_THROW(read(Bytes(100, 0)), PictureError);
   // A file cut inside the base image fails, however little is missing.
   b[2050] = 'D';
   EXPECT_NO_THROW(read(b));
-  for (std::size_t size : {kBase + 3 * kW * 10 + 50, b.size() - 1, std::size_t(kBase - 1), std::size_t(4000)}) {
-    try {
-      read(Bytes(b.begin(), b.begin() + std::ptrdiff_t(size)));
-      ADD_FAILURE() << size;
-    } catch (const PictureError& e) {
-      EXPECT_EQ(std::string(e.what()), "PCD: image data past the end of the file") << size;
-    }
-  }
+  for (std::size_t size : {kBase + 3 * kW * 10 + 50, b.size() - 1, std::size_t(kBase - 1), std::size_t(4000)})
+    EXPECT_EQ(test::messageOf([&] { read(Bytes(b.begin(), b.begin() + std::ptrdiff_t(size))); }),
+              "PCD: image data past the end of the file")
+        << size;
 }
 
 TEST(PhotoCdReader, SampleFile) {

@@ -159,14 +159,7 @@ TEST(PhotoshopReader, SingleChannelModes) {
 }
 
 TEST(PhotoshopReader, BadAndHostileFiles) {
-  auto message = [](const Bytes& b) {
-    try {
-      read(b);
-    } catch (const PictureError& e) {
-      return std::string(e.what());
-    }
-    return std::string("loaded");
-  };
+  auto message = [](const Bytes& b) { return test::messageOf([&] { read(b); }); };
   Psd p;
   Bytes b = makePsd(p);
   b[0] = 'X';

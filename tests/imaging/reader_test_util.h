@@ -40,14 +40,20 @@ inline Picture decode(const Bytes& data, const std::string& ext, const std::stri
   return decodePicture(data, ext, path);
 }
 
-// The message of the PictureError that decoding throws ("" when none).
-inline std::string errorOf(const Bytes& data, const std::string& ext, const std::string& path = {}) {
+// The message of the PictureError that `run()` throws ("" when none).
+template <class Run>
+std::string messageOf(Run&& run) {
   try {
-    decodePicture(data, ext, path);
+    run();
   } catch (const PictureError& e) {
     return e.what();
   }
   return {};
+}
+
+// The message of the PictureError that decoding throws ("" when none).
+inline std::string errorOf(const Bytes& data, const std::string& ext, const std::string& path = {}) {
+  return messageOf([&] { decodePicture(data, ext, path); });
 }
 
 // The whole file loads, and cut to each length in [from, to) it fails with

@@ -158,13 +158,7 @@ TEST(ReducedReading, WebpStillIsScaledAndALosslessOneTooLargeToHoldIsRefused) {
   test::FileBuilder file;
   file.text("RIFF").le32(4 + 8 + 5 + 1).text("WEBP");
   chunk(file, "VP8L", vp8l.bytes);
-  std::string message;
-  try {
-    decodeToFit(file.bytes, "webp", 1920, 1080);
-  } catch (const PictureError& e) {
-    message = e.what();
-  }
-  EXPECT_EQ(message, "Picture too large.");
+  EXPECT_EQ(test::messageOf([&] { decodeToFit(file.bytes, "webp", 1920, 1080); }), "Picture too large.");
 }
 
 }  // namespace

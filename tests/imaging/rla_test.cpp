@@ -71,12 +71,7 @@ TEST(RlaReader, MatteGivesThirtyTwoBitsAndTopDownWindow) {
 }
 
 TEST(RlaReader, RejectsOtherChannelCountsAndSurvivesDamage) {
-  try {
-    read(makeRla(0, 1, 0, 1, 1, 0, kRows));
-    FAIL();
-  } catch (const PictureError& e) {
-    EXPECT_EQ(std::string(e.what()), "RLA: image must be RGB(A).");
-  }
+  EXPECT_EQ(test::messageOf([] { read(makeRla(0, 1, 0, 1, 1, 0, kRows)); }), "RLA: image must be RGB(A).");
   EXPECT_THROW(read(Bytes(100, 0)), PictureError);
   EXPECT_THROW(read(makeRla(3, 1, 0, 1, 3, 0, kRows)), PictureError);  // right < left
 

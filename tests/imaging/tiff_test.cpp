@@ -95,12 +95,7 @@ class TiffWriter {
 Picture read(const Bytes& b) { return readTiff(ReaderInput{b, {}}); }
 
 std::string message(const Bytes& b) {
-  try {
-    read(b);
-  } catch (const PictureError& e) {
-    return e.what();
-  }
-  return "loaded";
+  return test::messageOf([&] { read(b); });
 }
 
 std::vector<Field> basic(std::uint32_t w, std::uint32_t h, std::vector<std::uint32_t> bps, unsigned spp,

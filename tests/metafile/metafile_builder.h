@@ -9,6 +9,7 @@
 #include <vector>
 
 #include "imaging/picture.h"
+#include "imaging/reader_test_util.h"
 #include "metafile_render/render.h"
 
 namespace lumora::test {
@@ -180,15 +181,6 @@ struct EmfBuilder {
 
 inline Picture renderWmf(const Bytes& b) { return decodePicture(b, "wmf"); }
 inline Picture renderEmf(const Bytes& b) { return decodePicture(b, "emf"); }
-
-inline std::string errorOf(const Bytes& b, const char* ext) {
-  try {
-    decodePicture(b, ext);
-  } catch (const PictureError& e) {
-    return e.what();
-  }
-  return {};
-}
 
 // Pixels of the picture that differ from white in the rectangle [l, r) x [t, b).
 inline int inkIn(const Picture& p, int l, int t, int r, int b) {
