@@ -141,7 +141,8 @@ void StageWindow::present() {
 void StageWindow::presentDirty() {
   deferredPresent_.stop();
   schedule_.setFrameInterval(frameInterval());  // the window may have moved to another screen
-  schedule_.presented(now());
+  const nanoseconds start = now();
+  schedule_.presented(start);
   if (damage_.empty()) return;
   // The damage comes in bands (one tile row each, runs that never touch,
   // sorted), which a region takes as they are.
@@ -155,6 +156,7 @@ void StageWindow::presentDirty() {
   presentDirect(region);
   if (!region.isEmpty()) repaint(region);
   ++presents_;
+  schedule_.presented(start, now());
 }
 
 void StageWindow::presentDirect(QRegion& region) {
