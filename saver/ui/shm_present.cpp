@@ -1,5 +1,6 @@
 #include "saver/ui/shm_present.h"
 
+#include <sys/socket.h>
 #include <unistd.h>
 #include <xcb/shm.h>
 #include <xcb/xcb.h>
@@ -11,6 +12,15 @@
 namespace lumora {
 
 namespace {
+// Whether the connection is a local socket, over which descriptors pass (a
+// descriptor sent over TCP would break the connection).
+bool localConnection(xcb_connection_t* c) {
+  sockaddr_storage address{};
+  socklen_t length = sizeof address;
+  return getsockname(xcb_get_file_descriptor(c), reinterpret_cast<sockaddr*>(&address), &length) == 0 &&
+         address.ss_family == AF_UNIX;
+}
+
 // Whether the server keeps pixels of `depth` in 32-bit words.
 bool thirtyTwoBitsFor(const xcb_setup_t* setup, std::uint8_t depth) {
   for (auto it = xcb_setup_pixmap_formats_iterator(setup); it.rem; xcb_format_next(&it))
@@ -24,7 +34,7 @@ std::unique_ptr<ShmPresent> ShmPresent::open() {
   if (env && std::strcmp(env, "0") == 0) return nullptr;
   auto* x11 = qGuiApp ? qGuiApp->nativeInterface<QNativeInterface::QX11Application>() : nullptr;
   xcb_connection_t* c = x11 ? x11->connection() : nullptr;
-  if (!c) return nullptr;
+  if (!c || !localConnection(c)) return nullptr;
   const xcb_query_extension_reply_t* ext = xcb_get_extension_data(c, &xcb_shm_id);
   if (!ext || !ext->present) return nullptr;
   xcb_shm_query_version_reply_t* version = xcb_shm_query_version_reply(c, xcb_shm_query_version(c), nullptr);

@@ -25,8 +25,8 @@ namespace lumora {
 class ShmPresent {
  public:
   // The presenter for the application's X connection, or null when there
-  // is none (another platform, such as offscreen or Wayland), when the
-  // server lacks MIT-SHM 1.2 or does not keep 24-bit pixels in 32-bit
+  // is none (another platform, such as offscreen or Wayland), when it is
+  // not a local socket (a remote display), when the server lacks MIT-SHM 1.2 or does not keep 24-bit pixels in 32-bit
   // words in the Stage's byte order, or when LUMORA_SHM_PRESENT=0.
   static std::unique_ptr<ShmPresent> open();
   ~ShmPresent();
