@@ -31,6 +31,10 @@ struct EffectCounts {
   // Those of them whose destination covers part of the Stage: the steps a
   // viewer can see (a strip of width 0 that starts a wipe is not one).
   long long visibleStageOps = 0;
+  // Whether WorkBitmap and SpareBitmap are read or written at all: a
+  // transition that leaves one alone does not need it made.
+  bool usesWork = false;
+  bool usesSpare = false;
 };
 
 // What an effect needs from the window it draws into.
@@ -107,6 +111,8 @@ class EffectContext {
   // One rectangle copy, rectangles exactly as the effect passes them.
   void copy(Surface src, Rect srcRect, Surface dst, Rect dstRect) {
     if (counts_) {
+      noteUse(src);
+      noteUse(dst);
       if (dst == Surface::Stage) countStageOps(1, coveredArea(dstRect));
       return;
     }
@@ -117,7 +123,10 @@ class EffectContext {
   // `times` identical copies (nothing when times <= 0).
   void copyRepeated(int times, Surface src, Rect srcRect, Surface dst, Rect dstRect) {
     if (counts_) {
-      if (dst == Surface::Stage && times > 0) countStageOps(times, coveredArea(dstRect));
+      if (times <= 0) return;
+      noteUse(src);
+      noteUse(dst);
+      if (dst == Surface::Stage) countStageOps(times, coveredArea(dstRect));
       return;
     }
     for (int i = 0; i < times; ++i) copy(src, srcRect, dst, dstRect);
@@ -125,6 +134,8 @@ class EffectContext {
   // Whole-bitmap draw of src at (x, y) in dst.
   void draw(Surface src, Surface dst, int x, int y) {
     if (counts_) {
+      noteUse(src);
+      noteUse(dst);
       if (dst == Surface::Stage) countStageOps(1, {x, y, x + bitmap(src).width(), y + bitmap(src).height()});
       return;
     }
@@ -152,8 +163,10 @@ class EffectContext {
 
   EffectHost* host() const { return host_; }
 
-  // Direct pixel access, for the effects that work on pixel bytes.
+  // Direct pixel access, for the effects that work on pixel bytes. A dry
+  // run notes the surface as used.
   Bitmap& bitmap(Surface s) {
+    if (counts_) noteUse(s);
     switch (s) {
       case Surface::Frame: return bitmaps_.frame;
       case Surface::Work: return bitmaps_.work;
@@ -164,6 +177,10 @@ class EffectContext {
   }
 
  private:
+  void noteUse(Surface s) {
+    if (s == Surface::Work) counts_->usesWork = true;
+    if (s == Surface::Spare) counts_->usesSpare = true;
+  }
   void countStageOps(long long times, const Rect& covered) {
     counts_->stageOps += times;
     if (coversPartOf(covered, bitmaps_.stage.width(), bitmaps_.stage.height())) counts_->visibleStageOps += times;

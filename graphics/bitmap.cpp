@@ -10,6 +10,14 @@ Bitmap::Bitmap(int width, int height, Pixel fill) : Bitmap(forOverwrite(width, h
   std::fill(pixels_.begin(), pixels_.end(), fill);  // one pass over memory left as it came
 }
 
+Bitmap::Bitmap(int width, int height, Pixel fill, const PixelAllocator<Pixel>& allocator) : pixels_(allocator) {
+  width_ = std::max(width, 0);
+  height_ = std::max(height, 0);
+  if (std::uint64_t(width_) * std::uint64_t(height_) > kMaxBitmapPixels) throw std::length_error("Picture too large.");
+  pixels_.resize(std::size_t(width_) * std::size_t(height_));
+  std::fill(pixels_.begin(), pixels_.end(), fill);
+}
+
 Bitmap Bitmap::forOverwrite(int width, int height) {
   Bitmap b;
   b.width_ = std::max(width, 0);
@@ -169,6 +177,32 @@ void copyDistinct(const Bitmap& src, Rect s, Bitmap& dst, Rect d) {
   }
 }
 
+// A copy within one bitmap that only moves pixels (equal lengths, the same
+// walking order on both sides): each row is moved with memmove, the rows
+// taken in the order that reads every source row before it is written, which
+// gives what reading the whole source first would. False for any other copy.
+bool moveWithin(Bitmap& b, Rect s, Rect d) {
+  const Axis ax = Axis::of(s.left, s.right, d.left, d.right);
+  const Axis ay = Axis::of(s.top, s.bottom, d.top, d.bottom);
+  if (!ax.identity() || !ay.identity() || ax.srcStep != ax.dstStep || ay.srcStep != ay.dstStep) return false;
+  if (ax.srcLen == 0 || ay.srcLen == 0) return true;
+  int xlo, xhi, ylo, yhi;
+  ax.range(b.width(), b.width(), xlo, xhi);
+  ay.range(b.height(), b.height(), ylo, yhi);
+  if (xlo >= xhi || ylo >= yhi) return true;
+  const int n = xhi - xlo;
+  const int outStart = ax.dstStep > 0 ? ax.dstCoord(xlo) : ax.dstCoord(xlo) - n + 1;
+  const int inStart = ax.srcStep > 0 ? ax.srcCoord(xlo) : ax.srcCoord(xlo) - n + 1;
+  // Rows moving down are taken bottom up, rows moving up top down.
+  const bool bottomUp = ay.dst0 > ay.src0;
+  const bool kUp = (ay.dstStep > 0) != bottomUp;
+  for (int i = 0; i < yhi - ylo; ++i) {
+    const int k = kUp ? ylo + i : yhi - 1 - i;
+    std::memmove(b.row(ay.dstCoord(k)) + outStart, b.row(ay.srcCoord(k)) + inStart, std::size_t(n) * sizeof(Pixel));
+  }
+  return true;
+}
+
 }  // namespace
 
 void copyRect(const Bitmap& src, Rect s, Bitmap& dst, Rect d) {
@@ -176,14 +210,16 @@ void copyRect(const Bitmap& src, Rect s, Bitmap& dst, Rect d) {
     copyDistinct(src, s, dst, d);
     return;
   }
-  // Same bitmap: read the part of the source inside the bitmap first.
+  if (moveWithin(dst, s, d)) return;
+  // Same bitmap, stretched or mirrored: read the part of the source inside
+  // the bitmap first.
   const int l = std::max(std::min(s.left, s.right + 1), 0);
   const int r = std::min(std::max(s.right, s.left + 1), src.width());
   const int t = std::max(std::min(s.top, s.bottom + 1), 0);
   const int b = std::min(std::max(s.bottom, s.top + 1), src.height());
   if (l >= r || t >= b) return;
   thread_local Bitmap part;
-  if (part.width() != r - l || part.height() != b - t) part = Bitmap(r - l, b - t);
+  if (part.width() != r - l || part.height() != b - t) part = Bitmap::forOverwrite(r - l, b - t);
   for (int y = t; y < b; ++y)
     std::memcpy(part.row(y - t), src.row(y) + l, std::size_t(r - l) * sizeof(Pixel));
   const Rect shifted{s.left - l, s.top - t, s.right - l, s.bottom - t};

@@ -8,7 +8,7 @@
 #include <cstdint>
 #include <vector>
 
-#include "graphics/uninitialised_allocator.h"
+#include "graphics/shared_pixels.h"
 
 namespace lumora {
 
@@ -40,6 +40,9 @@ class Bitmap {
   Bitmap() = default;
   // Throws std::length_error for more than kMaxBitmapPixels pixels.
   Bitmap(int width, int height, Pixel fill = kWhite);
+  // The same, its pixels from `allocator` (shared memory a display server
+  // can read). Copies of it come from the heap.
+  Bitmap(int width, int height, Pixel fill, const PixelAllocator<Pixel>& allocator);
   // A bitmap whose pixels are left as the memory comes, for a maker that
   // writes every one of them before anything reads it.
   static Bitmap forOverwrite(int width, int height);
@@ -67,7 +70,7 @@ class Bitmap {
 
  private:
   int width_ = 0, height_ = 0;
-  std::vector<Pixel, UninitialisedAllocator<Pixel>> pixels_;
+  std::vector<Pixel, PixelAllocator<Pixel>> pixels_;
 };
 
 // The stretching rectangle copy. On each axis a rectangle (a, b) covers

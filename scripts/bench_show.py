@@ -1,22 +1,29 @@
 #!/usr/bin/env python3
 """The show against a peer: `lumora /S` and feh's full-screen slideshow
 (`feh -F -D PAUSE`) on the same photographs and pause, alternating, each on
-the same virtual X server (Xvfb 1920 x 1080, started here). For each program:
-CPU seconds per minute of the process tree and of the X server, average and
-peak RSS of the tree, and wake-ups per second during pauses (the tree's
+the same virtual X server (Xvfb, started here once per screen size: by
+default 1920 x 1080 and 3840 x 2160 in one run). For each program: CPU
+seconds per minute of the process tree and of the X server, average and
+peak RSS of the tree, wake-ups per second during pauses (the tree's
 voluntary + involuntary context switches while the X server draws nothing),
-then the ratios to feh.
+and the transitions as seen on the screen: bursts of X DAMAGE reports on the
+root window (bench/damage_watch), each from the first change after a still
+screen to the last before one; then the ratios to feh, and of each size's
+figures to the first size's.
 
 usage: bench_show.py LUMORA [--seconds S] [--rounds R] [--pause P]
                      [--variants plain,captions,song] [--pictures DIR]
                      [--seed N] [--baseline OTHER_LUMORA]
+                     [--sizes 1920x1080,3840x2160] [--damage-watch PATH]
 
 Variants of the show: "plain" (no captions, no media), "captions" (a caption
 list painted over every picture) and "song" (a looping MP3 in the media
 list; SDL's dummy audio driver unless SDL_AUDIODRIVER is set). The 20
 pictures (ten 4000 x 3000 and ten 6000 x 4000 photograph-like JPEGs) are made
-with ImageMagick once and kept in DIR. Needs Xvfb, feh (`apt-get install
-feh`), ImageMagick's convert and ffmpeg (for the song). Prints Markdown.
+with ImageMagick once and kept in DIR. Needs Xvfb, feh, ImageMagick's
+convert and ffmpeg (for the song), all installed by scripts/setup.sh, and
+the damage watcher built with -DLUMORA_BENCH=ON (without it, no durations).
+Prints Markdown.
 
 The show draws its transitions from a generator seeded with the time of
 day, and their cost varies by a factor of ten; --seed N gives every run of
@@ -33,6 +40,7 @@ import statistics
 import subprocess
 import sys
 import tempfile
+import threading
 import time
 
 HERE = os.path.dirname(os.path.abspath(__file__))
@@ -42,6 +50,7 @@ SAMPLE = 0.1        # seconds between samples
 QUIET_NS = 1.0e6    # the X server used less than this per sample: nothing drawn
 PAUSE_MIN = 2.0     # a quiet stretch this long is a pause
 PAUSE_TRIM = 0.5    # seconds left out at each end of a pause
+LONG_TRANSITION = 1.1  # seconds: a transition seen longer than this is late
 
 
 def make_pictures(folder):
@@ -214,7 +223,37 @@ class Sampler:
         }
 
 
-def run_one(cmd, env, xserver, warmup, seconds):
+class DamageWatch:
+    """The bursts of drawing on a display, from bench/damage_watch."""
+
+    def __init__(self, program, display):
+        self.bursts = []  # (start s, end s, reports), on time.monotonic()'s clock
+        self.proc = None
+        if not program or not os.path.exists(program):
+            return
+        self.proc = subprocess.Popen([program], env=dict(os.environ, DISPLAY=display),
+                                     stdout=subprocess.PIPE, stderr=subprocess.DEVNULL, text=True)
+        if self.proc.stdout.readline().strip() != "ready":
+            raise SystemExit("damage_watch did not start")
+        threading.Thread(target=self.read, daemon=True).start()
+
+    def read(self):
+        for line in self.proc.stdout:
+            f = line.split()
+            if len(f) == 4 and f[0] == "burst":
+                self.bursts.append((float(f[1]) / 1e3, float(f[2]) / 1e3, int(f[3])))
+
+    def between(self, a, b):
+        """Durations in seconds of the bursts wholly inside [a, b]."""
+        return [e - s for s, e, _ in list(self.bursts) if s >= a and e <= b]
+
+    def stop(self):
+        if self.proc:
+            self.proc.terminate()
+            self.proc.wait()
+
+
+def run_one(cmd, env, xserver, warmup, seconds, watch=None):
     proc = subprocess.Popen(cmd, env=env, stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL)
     try:
         sampler = Sampler(proc.pid, xserver)
@@ -225,11 +264,15 @@ def run_one(cmd, env, xserver, warmup, seconds):
         if proc.poll() is not None:
             raise SystemExit("%s ended early (status %s)" % (cmd[0], proc.returncode))
         sampler.baseline()
-        end = time.monotonic() + seconds
+        begin = time.monotonic()
+        end = begin + seconds
         while time.monotonic() < end:
             time.sleep(SAMPLE)
             sampler.sample()
-        return sampler.figures()
+        figures = sampler.figures()
+        time.sleep(0.4)  # the last burst's end is reported once the screen is still
+        figures["bursts"] = watch.between(begin, time.monotonic()) if watch and watch.proc else []
+        return figures
     finally:
         proc.terminate()
         try:
@@ -239,11 +282,11 @@ def run_one(cmd, env, xserver, warmup, seconds):
             proc.wait()
 
 
-def start_xvfb():
+def start_xvfb(size):
     for n in range(80, 100):
         if not os.path.exists("/tmp/.X%d-lock" % n):
             display = ":%d" % n
-            xvfb = subprocess.Popen(["Xvfb", display, "-screen", "0", "1920x1080x24", "-nolisten", "tcp",
+            xvfb = subprocess.Popen(["Xvfb", display, "-screen", "0", "%sx24" % size, "-nolisten", "tcp",
                                      "-noreset"], stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL)
             for _ in range(100):
                 if os.path.exists("/tmp/.X11-unix/X%d" % n):
@@ -253,25 +296,20 @@ def start_xvfb():
     raise SystemExit("no free display for Xvfb")
 
 
-def main():
-    ap = argparse.ArgumentParser()
-    ap.add_argument("lumora")
-    ap.add_argument("--seconds", type=float, default=60, help="measured time of each run")
-    ap.add_argument("--warmup", type=float, default=8, help="time before measuring")
-    ap.add_argument("--rounds", type=int, default=2)
-    ap.add_argument("--pause", type=int, default=5)
-    ap.add_argument("--variants", default="plain")
-    ap.add_argument("--seed", type=int, help="the show's first seed (default: the time of day)")
-    ap.add_argument("--baseline", help="another build of lumora, run on the same variants")
-    ap.add_argument("--pictures", default=os.path.join(tempfile.gettempdir(), "lumora-bench-show-pictures"))
-    args = ap.parse_args()
-    for tool in ("Xvfb", "feh", "convert"):
-        if not shutil.which(tool):
-            raise SystemExit("%s is missing (apt-get install xvfb feh imagemagick)" % tool)
-    pictures = make_pictures(args.pictures)
-    variants = [v for v in args.variants.split(",") if v]
-    song = make_song(os.path.join(args.pictures, "song.mp3")) if "song" in variants else None
-    xvfb, display = start_xvfb()
+def bursts_summary(durations):
+    """Transitions seen: count, median and longest duration, and how many
+    lasted longer than LONG_TRANSITION (bursts of one report, a picture
+    swapped whole, are left out)."""
+    shown = sorted(d for d in durations if d > 0.05)
+    if not shown:
+        return "none", 0
+    return ("%d: median %.2f s, longest %.2f s" % (len(shown), statistics.median(shown), shown[-1]),
+            sum(1 for d in shown if d > LONG_TRANSITION))
+
+
+def measure_size(args, size, pictures, variants, song):
+    xvfb, display = start_xvfb(size)
+    watch = DamageWatch(args.damage_watch, display)
     try:
         base = dict(os.environ, DISPLAY=display, LUMORA_SHUTDOWN="print")
         base.pop("WAYLAND_DISPLAY", None)
@@ -290,34 +328,73 @@ def main():
         for r in range(args.rounds):
             order = programs if r % 2 == 0 else list(reversed(programs))
             for name, cmd, env in order:
-                runs[name].append(run_one(cmd, env, xvfb.pid, args.warmup, args.seconds))
-                print("round %d %s: %s" % (r + 1, name, runs[name][-1]), file=sys.stderr)
+                runs[name].append(run_one(cmd, env, xvfb.pid, args.warmup, args.seconds, watch))
+                print("%s round %d %s: %s" % (size, r + 1, name, runs[name][-1]), file=sys.stderr)
     finally:
+        watch.stop()
         xvfb.terminate()
         xvfb.wait()
+    return runs
 
-    def med(name, key):
-        return statistics.median(x[key] for x in runs[name])
 
-    feh_cpu, feh_x = med("feh", "cpu"), med("feh", "xcpu")
-    print("%d pictures (4000 x 3000 and 6000 x 4000 JPEGs), pause %d s, Xvfb 1920 x 1080; "
-          "median of %d runs of %.0f s each%s; load average %s" % (
+def main():
+    ap = argparse.ArgumentParser()
+    ap.add_argument("lumora")
+    ap.add_argument("--seconds", type=float, default=60, help="measured time of each run")
+    ap.add_argument("--warmup", type=float, default=8, help="time before measuring")
+    ap.add_argument("--rounds", type=int, default=2)
+    ap.add_argument("--pause", type=int, default=5)
+    ap.add_argument("--variants", default="plain")
+    ap.add_argument("--sizes", default="1920x1080,3840x2160", help="screen sizes, each on its own Xvfb")
+    ap.add_argument("--seed", type=int, help="the show's first seed (default: the time of day)")
+    ap.add_argument("--baseline", help="another build of lumora, run on the same variants")
+    ap.add_argument("--damage-watch", default=os.path.join(os.path.dirname(HERE), "build", "bench", "damage_watch"),
+                    help="bench/damage_watch of a build made with -DLUMORA_BENCH=ON")
+    ap.add_argument("--pictures", default=os.path.join(tempfile.gettempdir(), "lumora-bench-show-pictures"))
+    args = ap.parse_args()
+    for tool in ("Xvfb", "feh", "convert"):
+        if not shutil.which(tool):
+            raise SystemExit("%s is missing (scripts/setup.sh installs it)" % tool)
+    pictures = make_pictures(args.pictures)
+    variants = [v for v in args.variants.split(",") if v]
+    sizes = [x for x in args.sizes.split(",") if x]
+    song = make_song(os.path.join(args.pictures, "song.mp3")) if "song" in variants else None
+    load_before = " ".join(open("/proc/loadavg").read().split()[:3])
+    results = {size: measure_size(args, size, pictures, variants, song) for size in sizes}
+    load_after = " ".join(open("/proc/loadavg").read().split()[:3])
+
+    print("%d pictures (4000 x 3000 and 6000 x 4000 JPEGs), pause %d s; median of %d runs of %.0f s each%s; "
+          "load average %s before, %s after" % (
               len(pictures), args.pause, args.rounds, args.seconds,
-              ", seed %d" % args.seed if args.seed is not None else "", " ".join(open("/proc/loadavg").read().split()[:3])))
-    print()
-    print("| Program | CPU s/min (tree) | X server CPU s/min | Tree + X | Avg RSS | Peak RSS "
-          "| Wake-ups/s in pauses | Tree CPU / feh | Tree + X / feh |")
-    print("|---|---|---|---|---|---|---|---|---|")
-    for name in runs:
-        cpu, x = med(name, "cpu"), med(name, "xcpu")
-        print("| %s | %.2f | %.2f | %.2f | %.0f MB | %.0f MB | %.1f | %.2f | %.2f |"
-              % (name, cpu, x, cpu + x, med(name, "rss_avg"), med(name, "rss_peak"), med(name, "wakeups"),
-                 cpu / feh_cpu, (cpu + x) / (feh_cpu + feh_x)))
-    for label in ("lumora", "baseline"):
-        if "%s plain" % label in runs and "%s captions" % label in runs:
-            print()
-            print("%s: captions against the plain show (tree CPU): %.2fx"
-                  % (label, med("%s captions" % label, "cpu") / med("%s plain" % label, "cpu")))
+              ", seed %d" % args.seed if args.seed is not None else "", load_before, load_after))
+    first = sizes[0]
+    for size in sizes:
+        runs = results[size]
+
+        def med(name, key, runs=runs):
+            return statistics.median(x[key] for x in runs[name])
+
+        feh_cpu, feh_x, feh_rss = med("feh", "cpu"), med("feh", "xcpu"), med("feh", "rss_avg")
+        print()
+        print("Xvfb %s:" % size)
+        print()
+        print("| Program | CPU s/min (tree) | X server CPU s/min | Tree + X | Avg RSS | Peak RSS "
+              "| Wake-ups/s in pauses | Tree CPU / feh | Tree + X / feh | RSS / feh | Transitions seen "
+              "| Over %.1f s | Tree CPU / own %s |" % (LONG_TRANSITION, first))
+        print("|---|---|---|---|---|---|---|---|---|---|---|---|---|")
+        for name in runs:
+            cpu, x = med(name, "cpu"), med(name, "xcpu")
+            seen, late = bursts_summary([d for r in runs[name] for d in r["bursts"]])
+            own = statistics.median(r["cpu"] for r in results[first][name])
+            print("| %s | %.2f | %.2f | %.2f | %.0f MB | %.0f MB | %.1f | %.2f | %.2f | %.2f | %s | %d | %.2f |"
+                  % (name, cpu, x, cpu + x, med(name, "rss_avg"), med(name, "rss_peak"), med(name, "wakeups"),
+                     cpu / feh_cpu, (cpu + x) / (feh_cpu + feh_x), med(name, "rss_avg") / feh_rss, seen, late,
+                     cpu / own))
+        for label in ("lumora", "baseline"):
+            if "%s plain" % label in runs and "%s captions" % label in runs:
+                print()
+                print("%s: captions against the plain show (tree CPU): %.2fx"
+                      % (label, med("%s captions" % label, "cpu") / med("%s plain" % label, "cpu")))
 
 
 if __name__ == "__main__":

@@ -32,6 +32,9 @@ packages=(
   # The show on Wayland (the idle-inhibit protocol through Qt's native
   # interface) and the window managers its end-to-end tests run it under.
   qt6-base-private-dev xserver-xephyr
+  # The stage's presents through MIT-SHM; the show benchmark's damage
+  # watcher and its peer, feh's slideshow.
+  libxcb-shm0-dev libxcb-damage0-dev feh
 )
 # Ruffle's files are fetched with npm; a machine with its own Node.js keeps it.
 command -v npm >/dev/null || packages+=(npm)

@@ -65,8 +65,14 @@ void FramePreparer::start(FrameJob job, ScratchBitmaps scratch, Done done) {
     PreparedFrame made;
     try {
       made = maker_(job, stop);
-      if (!made.failed() && !made.frame.empty() && !stop.stop_requested())
-        scratch.whiten(made.frame.width(), made.frame.height());
+      if (!made.failed() && !made.frame.empty() && !stop.stop_requested()) {
+        // Only those the counted transition uses; without a count, both.
+        const int w = made.frame.width(), h = made.frame.height();
+        if (made.transition)
+          scratch.whiten(w, h, made.transition->counts.usesWork, made.transition->counts.usesSpare);
+        else
+          scratch.whiten(w, h);
+      }
     } catch (const std::exception& e) {
       // Anything else the loader, composition or the scratch bitmaps throw
       // (out of memory) is reported like an unreadable picture.

@@ -57,8 +57,9 @@ struct PreparedFrame {
   FrameJob job;
   Bitmap frame;
   // The transition's two scratch bitmaps, handed to the preparer with the
-  // job and given back white at the frame's size when the frame is good:
-  // refilled on the worker, so the step starts without filling 2 x 8 MB.
+  // job and given back white at the frame's size when the frame is good
+  // (only those the counted transition uses, when it was counted): made on
+  // the worker, so the step starts without filling them.
   ScratchBitmaps scratch;
   std::string error;  // not empty: the picture cannot be read
   std::optional<CountedTransition> transition;  // counted when the job had a plan

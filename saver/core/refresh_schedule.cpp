@@ -1,10 +1,13 @@
 #include "saver/core/refresh_schedule.h"
 
+#include <algorithm>
+
 namespace lumora {
 
 RefreshSchedule::Duration RefreshSchedule::untilPresentAllowed(Duration now) const {
   const Duration since = now - lastPresent_;
-  return since >= frame_ ? Duration::zero() : frame_ - since;
+  const Duration interval = std::max(frame_, 2 * lastCost_);
+  return since >= interval ? Duration::zero() : interval - since;
 }
 
 bool RefreshSchedule::takeEventTurn(Duration now) {

@@ -23,10 +23,19 @@ class RefreshSchedule {
   Duration frameInterval() const { return frame_; }
 
   // How long after `now` the next present may come; zero when it may come
-  // now (a refresh has passed since the last present).
+  // now: a refresh has passed since the last present began, and twice what
+  // that present cost. A present slower than half a refresh (a large screen
+  // on a busy machine) so leaves at least half the time to the drawing: the
+  // drawing keeps its schedule, and the presents that do not fit are
+  // skipped (each shows the latest Stage).
   Duration untilPresentAllowed(Duration now) const;
   // A present was made (or the screen was found up to date) at `now`.
-  void presented(Duration now) { lastPresent_ = now; }
+  void presented(Duration now) { presented(now, now); }
+  // A present began at `start` and returned at `end`.
+  void presented(Duration start, Duration end) {
+    lastPresent_ = start;
+    lastCost_ = end - start;
+  }
 
   // Whether the pump at `now` processes pending events; when it does, the
   // next one comes kEventInterval later.
@@ -35,6 +44,7 @@ class RefreshSchedule {
  private:
   Duration frame_;
   Duration lastPresent_ = Duration::min() / 2;  // never: the first present is due at once
+  Duration lastCost_ = Duration::zero();
   Duration lastEvents_ = Duration::min() / 2;
 };
 

@@ -2,19 +2,32 @@
 
 namespace lumora {
 
-void ScratchBitmaps::whiten(int w, int h) {
-  if (whiteAt(w, h)) return;
-  if (work_.width() == w && work_.height() == h && spare_.width() == w && spare_.height() == h) {
-    work_.fill(kWhite);
-    spare_.fill(kWhite);
-  } else {
-    // Never the old pair and the new one in memory at once.
-    work_ = Bitmap();
-    spare_ = Bitmap();
-    white_ = false;
-    work_ = Bitmap(w, h, kWhite);
-    spare_ = Bitmap(w, h, kWhite);
+namespace {
+bool sized(const Bitmap& b, int w, int h) { return b.width() == w && b.height() == h; }
+
+// Makes `b` white at w x h when `wanted`, else frees it; `refill` says
+// whether a bitmap already of that size must be filled again.
+void make(Bitmap& b, int w, int h, bool wanted, bool refill) {
+  if (!wanted) {
+    b = Bitmap();
+  } else if (!sized(b, w, h)) {
+    b = Bitmap();  // never the old one and the new one in memory at once
+    b = Bitmap(w, h, kWhite);
+  } else if (refill) {
+    b.fill(kWhite);
   }
+}
+}  // namespace
+
+bool ScratchBitmaps::whiteAt(int w, int h, bool work, bool spare) const {
+  return white_ && (!work || sized(work_, w, h)) && (!spare || sized(spare_, w, h));
+}
+
+void ScratchBitmaps::whiten(int w, int h, bool work, bool spare) {
+  const bool refill = !white_;
+  white_ = false;
+  make(work_, w, h, work, refill);
+  make(spare_, w, h, spare, refill);
   white_ = true;
 }
 

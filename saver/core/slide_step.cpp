@@ -138,25 +138,27 @@ void SlideStep::showFrame(PreparedFrame prepared) {
   {
     Bitmap& frame = prepared.frame;
     const int screenW = frame.width(), screenH = frame.height();
-    // Refilled white on the worker; done here only for a frame it did not
-    // finish with them.
-    ScratchBitmaps& scratch = prepared.scratch;
-    scratch.whiten(screenW, screenH);
-
     host_.showStage();
     const std::uint32_t seed = state_.random->seed();
     const int n = forcedEffect_ >= 0 ? forcedEffect_ : state_.random->next(kEffectCount);
     const std::optional<CountedTransition>& ahead = prepared.transition;
     const bool counted = ahead && ahead->seed == seed && ahead->effect == n && ahead->width == screenW &&
                          ahead->height == screenH && ahead->speed == state_.speed;
+    // Made white on the worker for the counted transition; made here only
+    // for a frame it did not finish with them, or another transition.
+    ScratchBitmaps& scratch = prepared.scratch;
+    if (counted)
+      scratch.whiten(screenW, screenH, ahead->counts.usesWork, ahead->counts.usesSpare);
+    else
+      scratch.whiten(screenW, screenH);
     EffectContext ctx({frame, scratch.work(), scratch.spare(), host_.stage()}, screenW, screenH, state_.speed,
                       *state_.random, host_.effectHost());
     scratch.markUsed();
     runPacedEffect(n, ctx, *state_.random, state_.shortestTransitionMs, counted ? &ahead->counts : nullptr);
     settleStage(frame, host_.stage(), host_.effectHost());
   }
-  // The scratch bitmaps stay for the next transition; the frame goes.
-  scratch_ = std::move(prepared.scratch);
+  // The scratch bitmaps and the frame go: between transitions the show
+  // holds the Stage and the next frame only.
   prepared = PreparedFrame();
   state_.slideIdle = true;
 

@@ -1,6 +1,7 @@
 #include "saver/ui/stage_window.h"
 
 #include <QApplication>
+#include <QBackingStore>
 #include <QEventLoop>
 #include <QKeyEvent>
 #include <QPaintEvent>
@@ -75,7 +76,15 @@ void StageWindow::fitArea() {
 }
 
 void StageWindow::resizeStage(int w, int h) {
-  stage_ = Bitmap(w, h, kBlack);
+  if (!shmTried_) {
+    shmTried_ = true;
+    shm_ = ShmPresent::open();
+    if (shm_) stageMemory_ = std::make_shared<SharedPixels>();
+  }
+  stage_ = Bitmap();  // never two Stages in memory at once
+  stage_ = shm_ ? Bitmap(w, h, kBlack, PixelAllocator<Pixel>(stageMemory_)) : Bitmap(w, h, kBlack);
+  if (shm_ && !shm_->attach(stageMemory_->descriptorOf(stage_.bytes()), stage_.bytesPerLine() * std::size_t(h), w, h))
+    shm_.reset();
   damage_.resize(w, h);
   view_ = QImage(stage_.bytes(), w, h, int(stage_.bytesPerLine()), QImage::Format_RGB32);
 }
@@ -132,7 +141,8 @@ void StageWindow::present() {
 void StageWindow::presentDirty() {
   deferredPresent_.stop();
   schedule_.setFrameInterval(frameInterval());  // the window may have moved to another screen
-  schedule_.presented(now());
+  const nanoseconds start = now();
+  schedule_.presented(start);
   if (damage_.empty()) return;
   // The damage comes in bands (one tile row each, runs that never touch,
   // sorted), which a region takes as they are.
@@ -143,8 +153,42 @@ void StageWindow::presentDirty() {
   for (const Rect& r : damaged) rects.emplace_back(QPoint(r.left, r.top), QPoint(r.right - 1, r.bottom - 1));
   QRegion region;
   region.setRects(rects.data(), int(rects.size()));
-  repaint(region);
+  presentDirect(region);
+  if (!region.isEmpty()) repaint(region);
   ++presents_;
+  schedule_.presented(start, now());
+}
+
+void StageWindow::presentDirect(QRegion& region) {
+  if (!shm_ || devicePixelRatioF() != 1.0) return;
+  QWidget* target = internalWinId() ? this : nativeParentWidget();
+  if (!target || !target->internalWinId()) return;
+  const QRegion own = region - coveredByOthers();
+  if (own.isEmpty()) return;
+  if (shm_->put(std::uint32_t(target->internalWinId()), own, mapTo(target, QPoint(0, 0)))) region -= own;
+}
+
+QRegion StageWindow::coveredByOthers() const {
+  QRegion covered;
+  auto paints = [](const QWidget* w) { return w && w->isVisible() && !w->isWindow(); };
+  for (const QObject* o : children()) {
+    const auto* child = qobject_cast<const QWidget*>(o);
+    // The region form paints nothing without a picture or a shape.
+    if (child == regionForm_ && regionForm_->picture().isNull() && !regionForm_->region()) continue;
+    if (paints(child)) covered += child->geometry();
+  }
+  if (const QWidget* parent = parentWidget()) {
+    bool above = false;
+    for (const QObject* o : parent->children()) {
+      if (o == this) {
+        above = true;
+        continue;
+      }
+      const auto* sibling = qobject_cast<const QWidget*>(o);
+      if (above && paints(sibling)) covered += sibling->geometry().translated(-pos());
+    }
+  }
+  return covered;
 }
 
 void StageWindow::presentIfDue(nanoseconds now) {
@@ -230,8 +274,20 @@ void StageWindow::stopPacing() {
 }
 
 void StageWindow::paintEvent(QPaintEvent* event) {
+  QRegion region = event->region();
+  QBackingStore* store = backingStore();
+  if (shm_ && store && redirected(nullptr) == store->paintDevice()) {
+    // Into the window's backing store: what nothing covers comes straight
+    // from the Stage's memory instead, once Qt has flushed what it painted.
+    const QRegion own = region - coveredByOthers();
+    if (!own.isEmpty()) {
+      for (const QRect& r : own) damage_.add({r.left(), r.top(), r.right() + 1, r.bottom() + 1});
+      QMetaObject::invokeMethod(this, &StageWindow::presentDirty, Qt::QueuedConnection);
+      region -= own;
+    }
+  }
   QPainter p(this);
-  for (const QRect& r : event->region()) p.drawImage(r, view_, r);
+  for (const QRect& r : region) p.drawImage(r, view_, r);
 }
 
 void StageWindow::keyPressEvent(QKeyEvent*) { emit inputReceived(); }

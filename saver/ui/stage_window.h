@@ -15,6 +15,7 @@
 #include <QWidget>
 #include <chrono>
 #include <functional>
+#include <memory>
 #include <optional>
 #include <string>
 #include <vector>
@@ -25,6 +26,7 @@
 #include "saver/core/refresh_schedule.h"
 #include "saver/core/transition_pace.h"
 #include "saver/ui/caption_painter.h"
+#include "saver/ui/shm_present.h"
 
 namespace lumora {
 
@@ -86,6 +88,9 @@ class StageWindow : public QWidget, public EffectHost {
   double refreshRate() const;
   // How many presents brought the window up to date since it was made.
   long long presentCount() const { return presents_; }
+  // Whether presents go from the Stage's memory straight to the X server
+  // (else through Qt's backing store).
+  bool presentsFromStageMemory() const { return shm_ != nullptr; }
 
  signals:
   // A key or mouse button on the stage (FormKeyDown, FormMouseDown), or a
@@ -105,6 +110,12 @@ class StageWindow : public QWidget, public EffectHost {
   void presentIfDue() { presentIfDue(now()); }
   void presentIfDue(std::chrono::nanoseconds now);
   void presentDirty();
+  // Sends what of `region` nothing covers straight from the Stage's memory
+  // and takes it out of `region`; what is left goes through Qt.
+  void presentDirect(QRegion& region);
+  // The parts of the stage other widgets paint over: its children that
+  // paint and the siblings stacked above it.
+  QRegion coveredByOthers() const;
   std::chrono::nanoseconds frameInterval() const;
   std::chrono::nanoseconds now() const { return std::chrono::nanoseconds(clock_.nsecsElapsed()); }
   std::chrono::nanoseconds sinceTransitionStart() const { return now() - transitionStart_; }
@@ -126,6 +137,9 @@ class StageWindow : public QWidget, public EffectHost {
   QRect area() const;
   void fitArea();  // the widget's geometry from area()
 
+  std::unique_ptr<ShmPresent> shm_;            // null: presents through Qt
+  std::shared_ptr<SharedPixels> stageMemory_;  // where the Stage lies when shm_ is set
+  bool shmTried_ = false;
   Bitmap stage_;
   QImage view_;
   QElapsedTimer clock_;            // the schedule's clock, since the window was made

@@ -172,3 +172,33 @@ TEST(Rounding, AgreesWithNearbyintOnTheValuesTheEffectsRound) {
 
 }  // namespace
 }  // namespace lumora
+
+namespace lumora {
+namespace {
+
+// A copy within one bitmap gives what a copy from a snapshot of it gives,
+// however the rectangles overlap, walk or stick out: moved rows, mirrored
+// and stretched ones alike.
+TEST(RectCopy, WithinOneBitmapAsIfTheSourceWereReadFirst) {
+  Random random(99);
+  auto coord = [&](int size) { return random.next(size + 8) - 4; };
+  for (int i = 0; i < 4000; ++i) {
+    const int w = 1 + random.next(13), h = 1 + random.next(11);
+    const int x0 = coord(w), y0 = coord(h), len = random.next(w + 2), rows = random.next(h + 2);
+    const int dx = random.next(7) - 3, dy = random.next(7) - 3;
+    const bool flipX = random.next(5) == 0, flipY = random.next(5) == 0, stretch = random.next(5) == 0;
+    const Rect s{x0, y0, x0 + len, y0 + rows};
+    Rect d{x0 + dx, y0 + dy, x0 + dx + len + (stretch ? 1 : 0), y0 + dy + rows};
+    if (flipX) std::swap(d.left, d.right);
+    if (flipY) std::swap(d.top, d.bottom);
+    Bitmap b = numbered(w, h);
+    const Bitmap snapshot = b;
+    Bitmap expected = b;
+    copyRect(snapshot, s, expected, d);
+    copyRect(b, s, b, d);
+    ASSERT_EQ(b, expected) << "case " << i;
+  }
+}
+
+}  // namespace
+}  // namespace lumora

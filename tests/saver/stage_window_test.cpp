@@ -4,6 +4,11 @@
 #include <QElapsedTimer>
 #include <QTimer>
 
+#include <sstream>
+#include <thread>
+
+#include "saver/core/test_patterns.h"
+#include "saver/core/transition_run.h"
 #include "saver/ui/stage_window.h"
 #include "tests/saver/qt_app.h"
 
@@ -152,6 +157,68 @@ TEST(StageWindowPace, EventsAreHandledWhileWaitingAtStageOperations) {
   stage.transitionEnded();
   EXPECT_GE(stoppedAfter, 0);
   EXPECT_LT(t.elapsed(), 5000);  // paced, it would take 20 s
+}
+
+// The stage window with drawing slower than the schedule: each Stage
+// operation takes `delay` before the window sees it.
+class LateHost : public EffectHost {
+ public:
+  LateHost(StageWindow& stage, std::chrono::nanoseconds delay) : stage_(stage), delay_(delay) {}
+  void stageChanged() override { stage_.stageChanged(); }
+  void stageDrawn(const Rect& area) override {
+    std::this_thread::sleep_for(delay_);
+    stage_.stageDrawn(area);
+  }
+  void pump() override { stage_.pump(); }
+  void transitionStarting(const EffectCounts& counts, int minimumMs) override {
+    stage_.transitionStarting(counts, minimumMs);
+  }
+  void transitionEnded() override { stage_.transitionEnded(); }
+
+ private:
+  StageWindow& stage_;
+  std::chrono::nanoseconds delay_;
+};
+
+// A transition whose drawing takes longer than its minimum still makes every
+// copy, draw, pump and random draw in order and ends with the Stage the
+// unpaced run gives; only presents are skipped (fewer than its pumps), and
+// none comes before the minimum is over.
+TEST(StageWindowPace, ALateTransitionSkipsPresentsNeverOperations) {
+  testing::qtApp();
+  StageWindow stage;
+  stage.show();
+  const int w = stage.stage().width(), h = stage.stage().height();
+  const Bitmap before = oldTestPattern(w, h);
+  Bitmap frame = newTestPattern(w, h);
+  for (const int n : {3, 30, 67, 108}) {
+    auto run = [&](EffectHost* host, int minimumMs, Bitmap& onStage) {
+      std::ostringstream trace;
+      EffectTrace tracer(trace);
+      Bitmap work(w, h, kWhite), spare(w, h, kWhite);
+      Random random(std::uint32_t(500 + n));
+      EffectContext ctx({frame, work, spare, onStage}, w, h, 1, random, host, &tracer);
+      runPacedEffect(n, ctx, random, minimumMs);
+      return trace.str();
+    };
+    Bitmap alone = before;
+    const std::string expected = run(nullptr, 0, alone);
+
+    drawBitmap(before, stage.stage(), 0, 0);
+    stage.present();
+    Bitmap scratch(w, h);
+    const EffectCounts counts = countEffect(n, {frame, scratch, scratch, stage.stage()}, w, h, 1, Random(500 + n));
+    // The drawing alone takes about three times the minimum.
+    LateHost late(stage, std::chrono::milliseconds(300) / std::max<long long>(counts.stageOps, 1));
+    const long long presents = stage.presentCount();
+    QElapsedTimer t;
+    t.start();
+    EXPECT_EQ(run(&late, 100, stage.stage()), expected) << "effect " << n;
+    EXPECT_GE(t.elapsed(), 100) << "effect " << n;
+    EXPECT_TRUE(stage.stage() == alone) << "effect " << n;
+    EXPECT_GT(stage.presentCount(), presents) << "effect " << n;
+    if (counts.pumps > 60) EXPECT_LT(stage.presentCount() - presents, counts.pumps) << "effect " << n;
+  }
 }
 
 }  // namespace

@@ -61,3 +61,27 @@ TEST(RefreshSchedule, EventIntervalKeepsInputWellWithinAFrame) {
 
 }  // namespace
 }  // namespace lumora
+
+namespace lumora {
+namespace {
+
+// A present that cost more than half a refresh holds the next one back
+// until twice its cost has passed, so that the drawing keeps at least half
+// the time; a cheap one leaves the refresh as the only limit.
+TEST(RefreshSchedule, SlowPresentsLeaveHalfTheTimeToTheDrawing) {
+  struct Case {
+    Duration cost, interval;
+  } cases[] = {{milliseconds(2), kFrame},
+               {milliseconds(8), kFrame},
+               {milliseconds(12), milliseconds(24)},
+               {milliseconds(40), milliseconds(80)}};
+  for (const Case c : cases) {
+    RefreshSchedule s(kFrame);
+    s.presented(milliseconds(100), milliseconds(100) + c.cost);
+    EXPECT_EQ(s.untilPresentAllowed(milliseconds(100) + c.cost), c.interval - c.cost) << c.cost.count();
+    EXPECT_EQ(s.untilPresentAllowed(milliseconds(100) + c.interval), Duration::zero()) << c.cost.count();
+  }
+}
+
+}  // namespace
+}  // namespace lumora

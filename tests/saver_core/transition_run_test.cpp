@@ -232,5 +232,32 @@ TEST(TransitionPace, NoMinimumOrNoPointsNeverWaits) {
   EXPECT_EQ(empty.untilMinimum(nanoseconds(0)), nanoseconds(0));
 }
 
+// A scratch bitmap the dry run finds untouched can be left unmade: every
+// effect, run with only those it reports as used, draws the same Stage as
+// with both made, and leaves an unmade one alone.
+TEST(TransitionRun, DryRunSaysWhichScratchBitmapsAnEffectUses) {
+  int usingNone = 0;
+  for (int n = 0; n < kEffectCount; ++n) {
+    SCOPED_TRACE("effect " + std::to_string(n));
+    Scene full(31, 19);
+    const EffectCounts counts = countEffect(n, full.bitmaps(), 31, 19, 1, Random(5));
+    Random a(5);
+    EffectContext all(full.bitmaps(), 31, 19, 1, a);
+    runEffect(n, all);
+
+    Scene lean(31, 19);
+    if (!counts.usesWork) lean.work = Bitmap();
+    if (!counts.usesSpare) lean.spare = Bitmap();
+    Random b(5);
+    EffectContext some(lean.bitmaps(), 31, 19, 1, b);
+    runEffect(n, some);
+    EXPECT_TRUE(lean.stage == full.stage);
+    EXPECT_EQ(lean.work.empty(), !counts.usesWork);
+    EXPECT_EQ(lean.spare.empty(), !counts.usesSpare);
+    if (!counts.usesWork && !counts.usesSpare) ++usingNone;
+  }
+  EXPECT_GT(usingNone, 0);  // some effects need neither
+}
+
 }  // namespace
 }  // namespace lumora
