@@ -92,13 +92,6 @@ class ShapedWindowLayer : public QWidget {
   QPointF dragStart_;
 };
 
-// The name the stage window still declares and uses
-// (saver/ui/stage_window.*), until it takes the new one; nothing of its own.
-class TepRegionForm : public ShapedWindowLayer {
- public:
-  using ShapedWindowLayer::ShapedWindowLayer;
-};
-
 // Builds a QRegion from rectangles in any order (empty ones are skipped).
 QRegion regionOfRects(const std::vector<Rect>& rects);
 

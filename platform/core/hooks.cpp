@@ -21,6 +21,7 @@ constexpr HookInfo kHooks[] = {
     {Hook::RuffleDir, "LUMORA_RUFFLE_DIR", "the folder lumora-flash serves Ruffle's files from"},
     {Hook::ScalarPixels, "LUMORA_SCALAR_PIXELS", "readers reorder pixels with plain loops, not SSSE3 (same pictures)"},
     {Hook::LockRestartMs, "LUMORA_LOCK_RESTART_MS", "the longest wait of the lock before it starts the show again"},
+    {Hook::ShmPresent, "LUMORA_SHM_PRESENT", "\"0\": the stage presents through Qt, not from its shared memory"},
 };
 
 }  // namespace

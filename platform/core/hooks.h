@@ -25,6 +25,7 @@ enum class Hook {
   RuffleDir,            // LUMORA_RUFFLE_DIR
   ScalarPixels,         // LUMORA_SCALAR_PIXELS
   LockRestartMs,        // LUMORA_LOCK_RESTART_MS
+  ShmPresent,           // LUMORA_SHM_PRESENT
 };
 
 struct HookInfo {

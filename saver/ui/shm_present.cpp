@@ -1,4 +1,5 @@
 #include "saver/ui/shm_present.h"
+#include "platform/core/hooks.h"
 
 #include <sys/socket.h>
 #include <unistd.h>
@@ -30,8 +31,7 @@ bool thirtyTwoBitsFor(const xcb_setup_t* setup, std::uint8_t depth) {
 }  // namespace
 
 std::unique_ptr<ShmPresent> ShmPresent::open() {
-  const char* env = std::getenv("LUMORA_SHM_PRESENT");
-  if (env && std::strcmp(env, "0") == 0) return nullptr;
+  if (hookValue(Hook::ShmPresent) == "0") return nullptr;
   auto* x11 = qGuiApp ? qGuiApp->nativeInterface<QNativeInterface::QX11Application>() : nullptr;
   xcb_connection_t* c = x11 ? x11->connection() : nullptr;
   if (!c || !localConnection(c)) return nullptr;

@@ -12,6 +12,7 @@
 #include <utility>
 
 #include "region/region_form.h"
+#include "widgets/bitmap_image.h"
 
 namespace lumora {
 
@@ -42,13 +43,13 @@ StageWindow::StageWindow(QWidget* parent)
   // The region form covers the window: draggable, title shown, no bevel,
   // title height 17, no shape. Its click ends the show like any input on the
   // stage; its double click does nothing more.
-  regionForm_ = new TepRegionForm(this);
-  regionForm_->setDraggable(true);
-  regionForm_->setShowTitle(true);
-  regionForm_->setShowBevel(false);
-  regionForm_->setTitleHeight(17);
-  regionForm_->readRegionProperty(kEmptyRegionProperty);
-  connect(regionForm_, &TepRegionForm::clicked, this, &StageWindow::inputReceived);
+  shapedLayer_ = new ShapedWindowLayer(this);
+  shapedLayer_->setDraggable(true);
+  shapedLayer_->setShowTitle(true);
+  shapedLayer_->setShowBevel(false);
+  shapedLayer_->setTitleHeight(17);
+  shapedLayer_->readRegionProperty(kEmptyRegionProperty);
+  connect(shapedLayer_, &ShapedWindowLayer::clicked, this, &StageWindow::inputReceived);
 }
 
 void StageWindow::paintCurrentCaption(const CaptionSources& sources, const std::function<void()>& whenPainted) {
@@ -86,7 +87,7 @@ void StageWindow::resizeStage(int w, int h) {
   if (shm_ && !shm_->attach(stageMemory_->descriptorOf(stage_.bytes()), stage_.bytesPerLine() * std::size_t(h), w, h))
     shm_.reset();
   damage_.resize(w, h);
-  view_ = QImage(stage_.bytes(), w, h, int(stage_.bytesPerLine()), QImage::Format_RGB32);
+  view_ = imageOver(stage_);
 }
 
 void StageWindow::showAbove(QWidget* below, const QList<QWidget*>& over) {
@@ -174,7 +175,7 @@ QRegion StageWindow::coveredByOthers() const {
   for (const QObject* o : children()) {
     const auto* child = qobject_cast<const QWidget*>(o);
     // The region form paints nothing without a picture or a shape.
-    if (child == regionForm_ && regionForm_->picture().isNull() && !regionForm_->region()) continue;
+    if (child == shapedLayer_ && shapedLayer_->picture().isNull() && !shapedLayer_->region()) continue;
     if (paints(child)) covered += child->geometry();
   }
   if (const QWidget* parent = parentWidget()) {

@@ -30,7 +30,7 @@
 
 namespace lumora {
 
-class TepRegionForm;
+class ShapedWindowLayer;
 
 class StageWindow : public QWidget, public EffectHost {
   Q_OBJECT
@@ -70,7 +70,7 @@ class StageWindow : public QWidget, public EffectHost {
   void setShowArea(std::function<QRect()> area) { area_ = std::move(area); }
 
   // The region form covering the window; a click on it is input.
-  TepRegionForm* regionForm() const { return regionForm_; }
+  ShapedWindowLayer* shapedLayer() const { return shapedLayer_; }
 
   // EffectHost
   void stageChanged() override;  // the whole Stage may have changed
@@ -152,7 +152,7 @@ class StageWindow : public QWidget, public EffectHost {
   std::chrono::nanoseconds transitionStart_{};  // on clock_
   std::string caption_;
   StageFont stageFont_;
-  TepRegionForm* regionForm_ = nullptr;  // child widget
+  ShapedWindowLayer* shapedLayer_ = nullptr;  // child widget
   std::function<QRect()> area_;
 };
 

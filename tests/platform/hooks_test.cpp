@@ -45,7 +45,7 @@ TEST(Hooks, EachIsListedOnceWithWhatItDoes) {
     EXPECT_EQ(std::string(info.variable).rfind("LUMORA_", 0), 0u);
     EXPECT_GT(std::string(info.what).size(), 10u);
   }
-  EXPECT_EQ(index, int(Hook::LockRestartMs) + 1);
+  EXPECT_EQ(index, int(Hook::ShmPresent) + 1);
 }
 
 }  // namespace

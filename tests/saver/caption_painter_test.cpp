@@ -256,16 +256,16 @@ TEST_F(CaptionPainterTest, EveryTextOutputReportsAnAreaHoldingItsInkAndFarSmalle
 
 TEST_F(CaptionPainterTest, ClickOnTheStageRegionComponentEndsLikeStageInput) {
   StageWindow stage;
-  ASSERT_NE(stage.regionForm(), nullptr);
-  EXPECT_EQ(stage.regionForm()->geometry(), stage.rect());
-  EXPECT_TRUE(stage.regionForm()->draggable());
-  EXPECT_EQ(stage.regionForm()->titleHeight(), 17);
-  EXPECT_FALSE(stage.regionForm()->region());
+  ASSERT_NE(stage.shapedLayer(), nullptr);
+  EXPECT_EQ(stage.shapedLayer()->geometry(), stage.rect());
+  EXPECT_TRUE(stage.shapedLayer()->draggable());
+  EXPECT_EQ(stage.shapedLayer()->titleHeight(), 17);
+  EXPECT_FALSE(stage.shapedLayer()->region());
   int inputs = 0;
   QObject::connect(&stage, &StageWindow::inputReceived, [&] { ++inputs; });
-  emit stage.regionForm()->doubleClicked();
+  emit stage.shapedLayer()->doubleClicked();
   EXPECT_EQ(inputs, 0);
-  emit stage.regionForm()->clicked();
+  emit stage.shapedLayer()->clicked();
   EXPECT_EQ(inputs, 1);
 }
 
