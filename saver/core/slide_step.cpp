@@ -20,7 +20,7 @@ struct RunningUntilWaiting {
 }  // namespace
 
 int SlideStep::pickPicture() {
-  if (!sequence_ || sequence_->order() != state_.pictureOrder) sequence_.emplace(state_.pictureOrder);
+  if (!sequence_ || sequence_->order() != state_.settings.pictureOrder) sequence_.emplace(state_.settings.pictureOrder);
   return sequence_->next(*state_.pictures, *state_.random);
 }
 
@@ -28,11 +28,11 @@ void SlideStep::startPreparing(const std::string& path) {
   FrameJob job;
   job.path = path;
   host_.screenSize(job.screenW, job.screenH);
-  job.fittingThreshold = state_.fittingThreshold;
-  job.tiling = state_.tiling;
+  job.fittingThreshold = state_.settings.fittingThreshold;
+  job.tiling = state_.settings.tiling;
   // A paced step's transition is counted ahead, for the generator as it
   // stands now; the step uses the count only if it finds it so.
-  if (state_.shortestTransitionMs > 0) job.plan = TransitionPlan{state_.random->seed(), forcedEffect_, state_.speed};
+  if (state_.settings.shortestTransitionMs > 0) job.plan = TransitionPlan{state_.random->seed(), forcedEffect_, state_.settings.transitionSpeed};
   // The worker's thread tells the show's thread that the result is there.
   preparer_.start(std::move(job), std::move(scratch_), [this, alive = std::weak_ptr<int>(alive_)] {
     host_.post([this, alive] {
@@ -83,7 +83,7 @@ void SlideStep::frameReady() {
 
 void SlideStep::advanceCaption() {
   IndexedList& list = *state_.captions;
-  const int k = state_.captionOrder == PlayOrder::InList ? list.takeInOrder() : state_.random->next(list.count());
+  const int k = state_.settings.captionOrder == PlayOrder::InList ? list.takeInOrder() : state_.random->next(list.count());
   host_.paintCaption(list.valid(k) ? list.items[std::size_t(k)] : std::string());
 }
 
@@ -129,7 +129,7 @@ void SlideStep::showFrame(PreparedFrame prepared) {
     host_.reportPictureError(prepared.job.path, prepared.error);
     return finish();
   }
-  if (state_.captions->empty()) state_.captionOrder = PlayOrder::None;
+  if (state_.captions->empty()) state_.settings.captionOrder = PlayOrder::None;
   if (prepared.frame.empty()) {
     scratch_ = std::move(prepared.scratch);
     return finish();
@@ -143,7 +143,7 @@ void SlideStep::showFrame(PreparedFrame prepared) {
     const int n = forcedEffect_ >= 0 ? forcedEffect_ : state_.random->next(kEffectCount);
     const std::optional<CountedTransition>& ahead = prepared.transition;
     const bool counted = ahead && ahead->seed == seed && ahead->effect == n && ahead->width == screenW &&
-                         ahead->height == screenH && ahead->speed == state_.speed;
+                         ahead->height == screenH && ahead->speed == state_.settings.transitionSpeed;
     // Made white on the worker for the counted transition; made here only
     // for a frame it did not finish with them, or another transition.
     ScratchBitmaps& scratch = prepared.scratch;
@@ -151,10 +151,10 @@ void SlideStep::showFrame(PreparedFrame prepared) {
       scratch.whiten(screenW, screenH, ahead->counts.usesWork, ahead->counts.usesSpare);
     else
       scratch.whiten(screenW, screenH);
-    EffectContext ctx({frame, scratch.work(), scratch.spare(), host_.stage()}, screenW, screenH, state_.speed,
+    EffectContext ctx({frame, scratch.work(), scratch.spare(), host_.stage()}, screenW, screenH, state_.settings.transitionSpeed,
                       *state_.random, host_.effectHost());
     scratch.markUsed();
-    runPacedEffect(n, ctx, *state_.random, state_.shortestTransitionMs, counted ? &ahead->counts : nullptr);
+    runPacedEffect(n, ctx, *state_.random, state_.settings.shortestTransitionMs, counted ? &ahead->counts : nullptr);
     settleStage(frame, host_.stage(), host_.effectHost());
   }
   // The scratch bitmaps and the frame go: between transitions the show
@@ -162,7 +162,7 @@ void SlideStep::showFrame(PreparedFrame prepared) {
   prepared = PreparedFrame();
   state_.slideIdle = true;
 
-  if (state_.captionOrder != PlayOrder::None) advanceCaption();
+  if (state_.settings.captionOrder != PlayOrder::None) advanceCaption();
   finish();
 }
 

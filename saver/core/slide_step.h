@@ -16,18 +16,16 @@
 #include "saver/core/frame_preparer.h"
 #include "saver/core/indexed_list.h"
 #include "saver/core/picture_sequence.h"
+#include "settings/show_settings.h"
 #include "settings/show_choices.h"
 
 namespace lumora {
 
 // What the slide step reads and changes of the saver's state.
 struct SlideState {
-  PictureOrder pictureOrder = PictureOrder::InList;
-  PlayOrder captionOrder = PlayOrder::None;
-  FittingThreshold fittingThreshold = FittingThreshold::Below640x480;
-  Tiling tiling = Tiling::Off;
-  int speed = 1;  // transition speed
-  int shortestTransitionMs = 0;  // 0 = as fast as the machine
+  // The show's settings as read at its start, taken whole; the step turns
+  // captionOrder to None once the caption list turns out empty.
+  ShowSettings settings;
   IndexedList* pictures = nullptr;  // the picture list
   IndexedList* captions = nullptr;  // the caption list
   Random* random = nullptr;         // the show's generator

@@ -106,9 +106,9 @@ SaverWindow::SaverWindow(SaverServices services, QWidget* parent)
   if (!hosted()) hideTaskbar();
   startTime_ = services_.now();
   ensureListFolder();
-  settings_ = std::move(start.settings);
+  slide_.settings = std::move(start.settings);
   loadOpening();
-  if (settings_.pauseSeconds) slideTimer_.setInterval(int(std::clamp<std::int64_t>(settings_.pauseMs(), 0, INT32_MAX)));
+  if (settings().pauseSeconds) slideTimer_.setInterval(int(std::clamp<std::int64_t>(settings().pauseMs(), 0, INT32_MAX)));
 
   // The opening caption: size Round(ScreenW / L / 1.2) with L in ANSI bytes, centred.
   const std::string caption = utf8ToAnsi(openingCaption_->text().toStdString());
@@ -134,71 +134,76 @@ SaverWindow::SaverWindow(SaverServices services, QWidget* parent)
 
   random_.setSeed(services_.seed.value_or(seedFromTimeOfDay()));
   pictures_.index = 0;
-  if (settings_.mediaOrder == PlayOrder::None)
+  if (settings().mediaOrder == PlayOrder::None)
     mediaOn = false;
-  else if (settings_.mediaOrder == PlayOrder::InList)
+  else if (settings().mediaOrder == PlayOrder::InList)
     media_.index = 0;
-  else if (settings_.mediaOrder == PlayOrder::Random)
+  else if (settings().mediaOrder == PlayOrder::Random)
     media_.index = random_.next(media_.count());  // every entry can come first
-  captions_.index = settings_.captionOrder == PlayOrder::Random ? random_.next(captions_.count()) : 0;
+  captions_.index = settings().captionOrder == PlayOrder::Random ? random_.next(captions_.count()) : 0;
 
-  slide_.pictureOrder = settings_.pictureOrder;
-  slide_.captionOrder = settings_.captionOrder;
-  slide_.fittingThreshold = settings_.fittingThreshold;
-  slide_.tiling = settings_.tiling;
-  slide_.speed = settings_.transitionSpeed;
-  slide_.shortestTransitionMs = settings_.shortestTransitionMs;
   slide_.pictures = &pictures_;
   slide_.captions = &captions_;
   slide_.random = &random_;
   slide_.slideIdle = true;
   if (services_.forcedEffect >= 0) step_.setForcedEffect(services_.forcedEffect);
 
-  // The stage, the password prompt and the picture error report: child widgets of this
-  // window, stacked above the opening as they come up.
+  // The stage and the picture error report: child widgets of this window,
+  // stacked above the opening as they come up.
   stage_ = new StageWindow(this);
   errorReport_ = new PictureErrorReport(this);
   lyricTimer_ = new LyricTimer([this] { return audioPlayer_->position(); }, *stage_, this);
-  if (hosted_) {
-    stage_->setFocusPolicy(Qt::NoFocus);
-    stage_->setShowArea([this] { return screenRect(); });
-    hosted_->embed(*this, [this] { return slide_.slideIdle; });
-    connect(hosted_, &HostedShow::gone, this, &SaverWindow::endShow);
-    connect(hosted_, &HostedShow::resized, this, &SaverWindow::takeHostSize);
-  } else {
-    // The pointer is hidden from the show's first frame: the window holds
-    // the blank cursor before it is mapped (on Wayland the compositor takes
-    // it when the pointer enters, motion or not); the counter's show and
-    // hide requests then give the cursor back or blank it again.
-    setCursor(Qt::BlankCursor);
-    cursor_ = std::make_unique<AppCursor>([this](bool hidden) {
-      if (hidden)
-        setCursor(Qt::BlankCursor);
-      else
-        unsetCursor();
-    });
-    connect(stage_, &StageWindow::inputReceived, this, &SaverWindow::stageInput);
-    connect(errorReport_, &PictureErrorReport::inputReceived, this, &SaverWindow::stageInput);
-    connect(qApp, &QGuiApplication::primaryScreenChanged, this, &SaverWindow::followPrimaryScreen);
-    // Iconified or unmapped by anyone, the show comes straight back.
-    new ShowWindowKeeper(this, false, [this] {
-      if (closed_) return;
-      hide();
-      showOnPrimaryScreen();
-    });
-  }
+  if (hosted_)
+    playInHost();
+  else
+    playFullScreen();
 
-  playlist_ = std::make_unique<MediaPlaylist>(MediaSettings{settings_.mediaOrder, settings_.lyricsOn}, media_, slide_,
+  playlist_ = std::make_unique<MediaPlaylist>(MediaSettings{settings().mediaOrder, settings().lyricsOn}, media_, slide_,
                                               random_, *audioPlayer_, *flashPlayer_,
                                               static_cast<MediaHost&>(*this));
 
   if (slidesOn) slideTimer_.start();
   if (mediaOn) mediaTimer_.start();
-  shutdown_->start(startTime_, settings_.shutdownMinutes);
+  shutdown_->start(startTime_, settings().shutdownMinutes);
   setGeometry(screen);
 }
 
 SaverWindow::~SaverWindow() { restoreSystemState(); }
+
+// Module mode: the desktop's window holds the show, which follows its size
+// and ends when it goes; input is the desktop's.
+void SaverWindow::playInHost() {
+  stage_->setFocusPolicy(Qt::NoFocus);
+  stage_->setShowArea([this] { return screenRect(); });
+  hosted_->embed(*this, [this] { return slide_.slideIdle; });
+  connect(hosted_, &HostedShow::gone, this, &SaverWindow::endShow);
+  connect(hosted_, &HostedShow::resized, this, &SaverWindow::takeHostSize);
+}
+
+// The show's own full-screen window: the pointer hidden, input on the stage
+// or the error report ends the show, and the window comes back when taken.
+void SaverWindow::playFullScreen() {
+  // The pointer is hidden from the show's first frame: the window holds
+  // the blank cursor before it is mapped (on Wayland the compositor takes
+  // it when the pointer enters, motion or not); the counter's show and
+  // hide requests then give the cursor back or blank it again.
+  setCursor(Qt::BlankCursor);
+  cursor_ = std::make_unique<AppCursor>([this](bool hidden) {
+    if (hidden)
+      setCursor(Qt::BlankCursor);
+    else
+      unsetCursor();
+  });
+  connect(stage_, &StageWindow::inputReceived, this, &SaverWindow::stageInput);
+  connect(errorReport_, &PictureErrorReport::inputReceived, this, &SaverWindow::stageInput);
+  connect(qApp, &QGuiApplication::primaryScreenChanged, this, &SaverWindow::followPrimaryScreen);
+  // Iconified or unmapped by anyone, the show comes straight back.
+  new ShowWindowKeeper(this, false, [this] {
+    if (closed_) return;
+    hide();
+    showOnPrimaryScreen();
+  });
+}
 
 void SaverWindow::takeHostSize() {
   setGeometry(screenRect());
@@ -226,13 +231,13 @@ void SaverWindow::followPrimaryScreen() {
 }
 
 void SaverWindow::loadOpening() {
-  const OpeningDisplay opening = settings_.openingDisplay;
-  if (opening == OpeningDisplay::Caption && settings_.openingCaption) {
-    openingCaption_->setText(QString::fromStdString(ansiToUtf8(*settings_.openingCaption)));
-  } else if (opening == OpeningDisplay::Picture && settings_.openingPicture &&
-             entryFileExists(*settings_.openingPicture)) {
+  const OpeningDisplay opening = settings().openingDisplay;
+  if (opening == OpeningDisplay::Caption && settings().openingCaption) {
+    openingCaption_->setText(QString::fromStdString(ansiToUtf8(*settings().openingCaption)));
+  } else if (opening == OpeningDisplay::Picture && settings().openingPicture &&
+             entryFileExists(*settings().openingPicture)) {
     try {
-      const Picture picture = loadPicture(pathFromAnsi(*settings_.openingPicture).string());
+      const Picture picture = loadPicture(pathFromAnsi(*settings().openingPicture).string());
       openingPicture_->setPixmap(QPixmap::fromImage(imageOver(picture.bitmap())));
       openingPicture_->setGeometry(screenRect().translated(-screenRect().topLeft()));
       openingCaption_->hide();

@@ -76,7 +76,7 @@ class SaverWindow : public QWidget, private SlideHost, private MediaHost {
   ~SaverWindow() override;
 
   // The show's one state, open to tests.
-  const ShowSettings& settings() const { return settings_; }
+  const ShowSettings& settings() const { return slide_.settings; }
   IndexedList& pictures() { return pictures_; }
   IndexedList& media() { return media_; }
   IndexedList& captions() { return captions_; }
@@ -137,6 +137,8 @@ class SaverWindow : public QWidget, private SlideHost, private MediaHost {
   // Gives back what the show took of the desktop (the inhibits, the
   // taskbar, the cursor, the other screens) and stops its media; once.
   void restoreSystemState();
+  void playInHost();
+  void playFullScreen();
   void stageInput();
   void takeKeyboard();  // the show's window gets the keyboard focus
   // The keyboard and the pointer grabbed for the show's window (on, X11
@@ -174,7 +176,6 @@ class SaverWindow : public QWidget, private SlideHost, private MediaHost {
   int readLyrics() override;
 
   SaverServices services_;
-  ShowSettings settings_;
   QDateTime startTime_;  // StartTime
   Random random_;
   IndexedList pictures_, media_, captions_, fonts_;

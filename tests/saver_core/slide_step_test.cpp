@@ -158,7 +158,7 @@ TEST(SlideStep, ListOrderShowsEntriesInTurnAndCaptionsAlike) {
   show.pictures.items = {files.solid("a.bmp", 8, 8, rgb(255, 0, 0)), files.solid("b.bmp", 8, 8, rgb(0, 255, 0)),
                          files.solid("c.bmp", 8, 8, rgb(0, 0, 255))};
   show.captions.items = {"one", "two"};
-  show.state.captionOrder = PlayOrder::InList;
+  show.state.settings.captionOrder = PlayOrder::InList;
   std::vector<Pixel> seen;
   for (int i = 0; i < 4; ++i) {
     show.runStep();
@@ -180,7 +180,7 @@ TEST(SlideStep, RandomOrderReachesEveryEntry) {
   Show show;
   const Pixel colours[] = {rgb(255, 0, 0), rgb(0, 255, 0), rgb(0, 0, 255)};
   for (int i = 0; i < 3; ++i) show.pictures.items.push_back(files.solid(std::to_string(i) + ".bmp", 8, 8, colours[i]));
-  show.state.pictureOrder = PictureOrder::Random;
+  show.state.settings.pictureOrder = PictureOrder::Random;
   std::set<Pixel> seen;
   for (int i = 0; i < 30; ++i) {
     show.runStep();
@@ -193,9 +193,9 @@ TEST(SlideStep, EmptyCaptionListTurnsCaptionsOff) {
   Pictures files;
   Show show;
   show.pictures.items = {files.solid("a.bmp", 8, 8, rgb(9, 9, 9))};
-  show.state.captionOrder = PlayOrder::InList;
+  show.state.settings.captionOrder = PlayOrder::InList;
   show.runStep();
-  EXPECT_EQ(show.state.captionOrder, PlayOrder::None);
+  EXPECT_EQ(show.state.settings.captionOrder, PlayOrder::None);
   EXPECT_TRUE(show.host.captions.empty());
   EXPECT_TRUE(show.host.timerOn);
 }
@@ -249,8 +249,8 @@ TEST(SlideStep, NextPictureIsChosenAtTheEndOfTheStepBefore) {
   const Pixel colours[] = {rgb(255, 0, 0), rgb(0, 255, 0), rgb(0, 0, 255)};
   for (int i = 0; i < 3; ++i) show.pictures.items.push_back(files.solid(std::to_string(i) + ".bmp", 8, 8, colours[i]));
   show.captions.items = {"a", "b", "c", "d", "e"};
-  show.state.pictureOrder = PictureOrder::Random;
-  show.state.captionOrder = PlayOrder::Random;
+  show.state.settings.pictureOrder = PictureOrder::Random;
+  show.state.settings.captionOrder = PlayOrder::Random;
   Random mirror(7);
   std::vector<Pixel> expectedPictures;
   std::vector<std::string> expectedCaptions;
@@ -300,8 +300,8 @@ TEST(SlideStep, PreparesTheNextPictureDuringThePauseAndAgainWhenTheScreenChanged
   RecordingMaker recorder;
   Show show(recorder.maker());
   show.pictures.items = {"/p/0.bmp", "/p/1.bmp", "/p/2.bmp"};
-  show.state.fittingThreshold = FittingThreshold::Below1024x768;
-  show.state.tiling = Tiling::UpTo300;
+  show.state.settings.fittingThreshold = FittingThreshold::Below1024x768;
+  show.state.settings.tiling = Tiling::UpTo300;
   show.step.prepareNext();  // before the first step, as the saver does
   show.runStep();
   // The step ended by starting the picture after it; the next step takes it.
@@ -544,7 +544,7 @@ TEST(SlideStep, PacedTransitionIsCountedAheadForTheGeneratorAsTheStepFindsIt) {
       return out;
     });
     show.step.setForcedEffect(-1);
-    show.state.shortestTransitionMs = 1000;
+    show.state.settings.shortestTransitionMs = 1000;
     show.pictures.items = {"/p/0.bmp", "/p/1.bmp"};
     show.step.prepareNext();
     ASSERT_TRUE(show.step.waitNextReady(std::chrono::seconds(10)));
