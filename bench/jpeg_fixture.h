@@ -20,8 +20,8 @@ inline std::vector<std::uint8_t> makeJpeg(int width, int height, int noiseBits =
     for (int x = 0; x < width; ++x) {
       noise = noise * 1103515245u + 12345u;
       const int n = int(noise >> (32 - noiseBits));
-      const int stripe = hardStripes ? ((x + y) / 32 % 2) * 128
-                                     : int(64 + 63 * std::sin((x + y) * 0.01) * std::cos(x * 0.003));
+      const int stripe =
+          hardStripes ? ((x + y) / 32 % 2) * 128 : int(64 + 63 * std::sin((x + y) * 0.01) * std::cos(x * 0.003));
       row[3 * std::size_t(x)] = std::uint8_t((x * 255 / width + n) & 0xFF);
       row[3 * std::size_t(x) + 1] = std::uint8_t((y * 255 / height + n) & 0xFF);
       row[3 * std::size_t(x) + 2] = std::uint8_t(stripe + n);

@@ -45,8 +45,7 @@ inline std::uint32_t hash(std::uint32_t x, std::uint32_t y, std::uint32_t seed) 
 // Smooth value noise in -1..1 with lattice spacing `cell` pixels.
 class ValueNoise {
  public:
-  ValueNoise(int width, int height, double cell, std::uint32_t seed)
-      : cell_(cell), cols_(int(width / cell) + 2) {
+  ValueNoise(int width, int height, double cell, std::uint32_t seed) : cell_(cell), cols_(int(width / cell) + 2) {
     const int rows = int(height / cell) + 2;
     lattice_.resize(std::size_t(cols_) * std::size_t(rows));
     for (int j = 0; j < rows; ++j)
@@ -79,8 +78,8 @@ inline std::uint8_t clampByte(float v) { return std::uint8_t(std::clamp(v, 0.0f,
 inline RgbPicture makePhotoLike(int width, int height) {
   using detail::ValueNoise;
   const double w = width;
-  const ValueNoise coarse(width, height, w / 6, 1), middle(width, height, w / 40, 2),
-      fine(width, height, w / 300, 3), detail(width, height, 4, 4), tint(width, height, w / 12, 5);
+  const ValueNoise coarse(width, height, w / 6, 1), middle(width, height, w / 40, 2), fine(width, height, w / 300, 3),
+      detail(width, height, 4, 4), tint(width, height, w / 12, 5);
   RgbPicture p{width, height, Bytes(std::size_t(width) * std::size_t(height) * 3)};
   std::uint32_t grain = 0x12345678u;
   for (int y = 0; y < height; ++y) {
@@ -96,8 +95,8 @@ inline RgbPicture makePhotoLike(int width, int height) {
         out[1] = detail::clampByte(110 + 80 * t + cloud + g);
         out[2] = detail::clampByte(190 + 40 * t + cloud * 0.5f + g);
       } else {  // ground: greens and browns in soft shading with texture
-        const float shade = 110 + 50 * coarse.at(x, y) + 30 * middle.at(x, y) + 18 * fine.at(x, y) +
-                            8 * detail.at(x, y);
+        const float shade =
+            110 + 50 * coarse.at(x, y) + 30 * middle.at(x, y) + 18 * fine.at(x, y) + 8 * detail.at(x, y);
         const float warm = 30 * tint.at(x, y);
         out[0] = detail::clampByte(shade * 0.75f + warm + g);
         out[1] = detail::clampByte(shade * 0.9f + g);
@@ -120,16 +119,19 @@ inline Bytes writeGif(const RgbPicture& p) {
   }
   int colours = 256;
   GifColorType map[256] = {};
-  if (GifQuantizeBuffer(unsigned(p.width), unsigned(p.height), &colours, r.data(), g.data(), b.data(),
-                        indices.data(), map) != GIF_OK)
+  if (GifQuantizeBuffer(unsigned(p.width), unsigned(p.height), &colours, r.data(), g.data(), b.data(), indices.data(),
+                        map) != GIF_OK)
     throw std::runtime_error("giflib: quantization failed");
   Bytes out;
   int error = 0;
-  GifFileType* gif = EGifOpen(&out, [](GifFileType* f, const GifByteType* data, int len) {
-    auto* o = static_cast<Bytes*>(f->UserData);
-    o->insert(o->end(), data, data + len);
-    return len;
-  }, &error);
+  GifFileType* gif = EGifOpen(
+      &out,
+      [](GifFileType* f, const GifByteType* data, int len) {
+        auto* o = static_cast<Bytes*>(f->UserData);
+        o->insert(o->end(), data, data + len);
+        return len;
+      },
+      &error);
   if (!gif) throw std::runtime_error("giflib: cannot open a writer");
   ColorMapObject* colourMap = GifMakeMapObject(256, map);
   bool ok = EGifPutScreenDesc(gif, p.width, p.height, 8, 0, colourMap) == GIF_OK &&
@@ -246,8 +248,8 @@ inline void packBitsRow(const std::uint8_t* in, int n, Bytes& out) {
       continue;
     }
     int raw = 1;
-    while (x + raw < n && raw < 128 && !(x + raw + 2 < n && in[x + raw] == in[x + raw + 1] &&
-                                         in[x + raw] == in[x + raw + 2]))
+    while (x + raw < n && raw < 128 &&
+           !(x + raw + 2 < n && in[x + raw] == in[x + raw + 1] && in[x + raw] == in[x + raw + 2]))
       ++raw;
     out.push_back(std::uint8_t(raw - 1));
     out.insert(out.end(), in + x, in + x + raw);
@@ -266,7 +268,7 @@ inline Bytes writePhotoshop(const RgbPicture& p, bool packBits) {
   be32(std::uint32_t(p.height));
   be32(std::uint32_t(p.width));
   be16(8);
-  be16(3);  // RGB
+  be16(3);                    // RGB
   be32(0), be32(0), be32(0);  // colour mode data, resources, layers
   be16(packBits ? 1 : 0);
   Bytes plane(std::size_t(p.width));

@@ -51,13 +51,16 @@ Rgb decodeGiflib(const Bytes& file) {
     std::size_t at = 0;
   } source{&file};
   int error = 0;
-  GifFileType* gif = DGifOpen(&source, [](GifFileType* f, GifByteType* out, int n) {
-    auto* s = static_cast<Source*>(f->UserData);
-    const std::size_t k = std::min(std::size_t(n), s->data->size() - s->at);
-    std::memcpy(out, s->data->data() + s->at, k);
-    s->at += k;
-    return int(k);
-  }, &error);
+  GifFileType* gif = DGifOpen(
+      &source,
+      [](GifFileType* f, GifByteType* out, int n) {
+        auto* s = static_cast<Source*>(f->UserData);
+        const std::size_t k = std::min(std::size_t(n), s->data->size() - s->at);
+        std::memcpy(out, s->data->data() + s->at, k);
+        s->at += k;
+        return int(k);
+      },
+      &error);
   if (!gif) throw std::runtime_error("giflib: cannot open");
   if (DGifSlurp(gif) != GIF_OK || gif->ImageCount < 1) {
     DGifCloseFile(gif, &error);
@@ -98,8 +101,7 @@ Rgb decodeLibtiff(const Bytes& file) {
         s->at = whence == SEEK_SET ? off : whence == SEEK_CUR ? s->at + off : s->data->size() + off;
         return s->at;
       },
-      [](thandle_t) { return 0; },
-      [](thandle_t h) -> toff_t { return static_cast<Source*>(h)->data->size(); },
+      [](thandle_t) { return 0; }, [](thandle_t h) -> toff_t { return static_cast<Source*>(h)->data->size(); },
       [](thandle_t h, void** base, toff_t* size) {
         auto* s = static_cast<Source*>(h);
         *base = const_cast<std::uint8_t*>(s->data->data());
@@ -158,8 +160,8 @@ const Format kFormats[] = {
      decodeStb},
     {"psd_raw", "psd", "stb_image", [](const RgbPicture& p) { return lumora::bench::writePhotoshop(p, false); },
      decodeStb},
-    {"psd_packbits", "psd", "stb_image",
-     [](const RgbPicture& p) { return lumora::bench::writePhotoshop(p, true); }, decodeStb},
+    {"psd_packbits", "psd", "stb_image", [](const RgbPicture& p) { return lumora::bench::writePhotoshop(p, true); },
+     decodeStb},
     {"ppm", "ppm", "stb_image", lumora::bench::writePpm, decodeStb},
     // PNG: our reader is timed once the loader knows the extension; until
     // then its benchmark reports that there is no PNG reader.

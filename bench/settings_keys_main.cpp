@@ -44,8 +44,8 @@ void makeFolder(const fs::path& dir) {
     char name[32];
     std::snprintf(name, sizeof name, "photo%03d.jpg", i);
     const auto& bytes = i == kPictures ? portrait : landscape;
-    std::ofstream(dir / name, std::ios::binary).write(reinterpret_cast<const char*>(bytes.data()),
-                                                       std::streamsize(bytes.size()));
+    std::ofstream(dir / name, std::ios::binary)
+        .write(reinterpret_cast<const char*>(bytes.data()), std::streamsize(bytes.size()));
   }
 }
 
@@ -63,9 +63,9 @@ class PaintWatch : public QObject {
 void formerPreview(QLabel* picturePreview, const std::string& path) {
   const Picture picture = loadPicture(path);
   const Bitmap& bitmap = picture.bitmap();
-  const QImage image = QImage(bitmap.bytes(), bitmap.width(), bitmap.height(), qsizetype(bitmap.bytesPerLine()),
-                              QImage::Format_RGB32)
-                           .copy();
+  const QImage image =
+      QImage(bitmap.bytes(), bitmap.width(), bitmap.height(), qsizetype(bitmap.bytesPerLine()), QImage::Format_RGB32)
+          .copy();
   picturePreview->setPixmap(QPixmap::fromImage(image));
 }
 
@@ -111,7 +111,8 @@ int main(int argc, char** argv) {
     watch.painted = false;
     clock.start();
     QTest::keyClick(files, Qt::Key_Down);
-    if (former && files->currentRow() >= 0) formerPreview(window.picturePreview(), files->filePath(files->currentRow()));
+    if (former && files->currentRow() >= 0)
+      formerPreview(window.picturePreview(), files->filePath(files->currentRow()));
     while (!watch.painted && clock.elapsed() < 5000) QCoreApplication::processEvents(QEventLoop::AllEvents);
     QCoreApplication::processEvents(QEventLoop::AllEvents);  // the repaint's flush
     const double ms = double(clock.nsecsElapsed()) / 1e6;

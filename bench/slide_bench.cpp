@@ -11,7 +11,8 @@ namespace lumora {
 namespace {
 
 void composeFor1920x1080(const Picture& picture) {
-  const Layout layout = layoutPicture(picture.width(), picture.height(), 1920, 1080, FittingThreshold::Below640x480, Tiling::Off);
+  const Layout layout =
+      layoutPicture(picture.width(), picture.height(), 1920, 1080, FittingThreshold::Below640x480, Tiling::Off);
   Bitmap frame(1920, 1080, kBlack);
   composeFrame(picture.bitmap(), layout, frame);
   benchmark::DoNotOptimize(frame.row(0));

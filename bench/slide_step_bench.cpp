@@ -79,7 +79,8 @@ struct JpegFile {
     path = std::filesystem::temp_directory_path() /
            ("lumora-bench-" + std::to_string(::getpid()) + "-" + std::to_string(which) + ".jpg");
     const auto& data = which == 0 ? bench::bigJpeg() : bench::smoothJpeg();
-    std::ofstream(path, std::ios::binary).write(reinterpret_cast<const char*>(data.data()), std::streamsize(data.size()));
+    std::ofstream(path, std::ios::binary)
+        .write(reinterpret_cast<const char*>(data.data()), std::streamsize(data.size()));
   }
   ~JpegFile() { std::filesystem::remove(path); }
 };
@@ -119,8 +120,18 @@ void run(benchmark::State& state, bool prepared) {
 
 void BM_PauseEndToFirstPumpPrepared(benchmark::State& state) { run(state, true); }
 void BM_PauseEndToFirstPumpNotPrepared(benchmark::State& state) { run(state, false); }
-BENCHMARK(BM_PauseEndToFirstPumpPrepared)->Arg(0)->Arg(1)->UseManualTime()->Iterations(8)->Unit(benchmark::kMillisecond);
-BENCHMARK(BM_PauseEndToFirstPumpNotPrepared)->Arg(0)->Arg(1)->UseManualTime()->Iterations(8)->Unit(benchmark::kMillisecond);
+BENCHMARK(BM_PauseEndToFirstPumpPrepared)
+    ->Arg(0)
+    ->Arg(1)
+    ->UseManualTime()
+    ->Iterations(8)
+    ->Unit(benchmark::kMillisecond);
+BENCHMARK(BM_PauseEndToFirstPumpNotPrepared)
+    ->Arg(0)
+    ->Arg(1)
+    ->UseManualTime()
+    ->Iterations(8)
+    ->Unit(benchmark::kMillisecond);
 
 }  // namespace
 }  // namespace lumora

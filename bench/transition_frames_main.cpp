@@ -26,9 +26,12 @@ int main(int argc, char** argv) {
   QApplication app(argc, argv);
   int minimumMs = 1000, speed = 1, first = 0, last = lumora::kEffectCount - 1;
   for (int i = 1; i + 1 < argc; i += 2) {
-    if (!std::strcmp(argv[i], "--min")) minimumMs = std::atoi(argv[i + 1]);
-    else if (!std::strcmp(argv[i], "--speed")) speed = std::atoi(argv[i + 1]);
-    else if (!std::strcmp(argv[i], "--effects")) std::sscanf(argv[i + 1], "%d-%d", &first, &last);
+    if (!std::strcmp(argv[i], "--min"))
+      minimumMs = std::atoi(argv[i + 1]);
+    else if (!std::strcmp(argv[i], "--speed"))
+      speed = std::atoi(argv[i + 1]);
+    else if (!std::strcmp(argv[i], "--effects"))
+      std::sscanf(argv[i + 1], "%d-%d", &first, &last);
   }
 
   lumora::StageWindow stage;
@@ -37,10 +40,11 @@ int main(int argc, char** argv) {
   const int w = stage.stage().width(), h = stage.stage().height();
   const double hz = stage.refreshRate();
   const double wanted = minimumMs * hz / 1000.0;
-  std::printf("Screen %dx%d at %.1f Hz, minimum %d ms: at least %.0f frames wanted, 0.8 of it required.\n\n", w, h,
-              hz, minimumMs, wanted);
-  std::printf("| Effect | Pumps | Stage ops | ms | Frames | Frames / wanted | Held to |\n"
-              "|---:|---:|---:|---:|---:|---:|---:|\n");
+  std::printf("Screen %dx%d at %.1f Hz, minimum %d ms: at least %.0f frames wanted, 0.8 of it required.\n\n", w, h, hz,
+              minimumMs, wanted);
+  std::printf(
+      "| Effect | Pumps | Stage ops | ms | Frames | Frames / wanted | Held to |\n"
+      "|---:|---:|---:|---:|---:|---:|---:|\n");
 
   const lumora::Bitmap oldPicture = lumora::oldTestPattern(w, h);
   lumora::Bitmap frame = lumora::newTestPattern(w, h);
@@ -57,7 +61,8 @@ int main(int argc, char** argv) {
     lumora::Bitmap work(w, h, lumora::kWhite), spare(w, h, lumora::kWhite);
     lumora::Random random(std::uint32_t(1000 + n));
     lumora::EffectContext ctx({frame, work, spare, stage.stage()}, w, h, speed, random, &stage);
-    const lumora::EffectCounts counts = lumora::countEffect(n, {frame, work, spare, stage.stage()}, w, h, speed, random);
+    const lumora::EffectCounts counts =
+        lumora::countEffect(n, {frame, work, spare, stage.stage()}, w, h, speed, random);
     const long long before = stage.presentCount();
     QElapsedTimer t;
     t.start();

@@ -90,10 +90,9 @@ struct EffectBitmaps {
 
 class EffectContext {
  public:
-  EffectContext(EffectBitmaps bitmaps, int screenW, int screenH, int speed, Random& random,
-                EffectHost* host = nullptr, EffectTrace* trace = nullptr)
-      : W(screenW), H(screenH), speed(speed), bitmaps_(bitmaps), random_(random), host_(host),
-        trace_(trace) {}
+  EffectContext(EffectBitmaps bitmaps, int screenW, int screenH, int speed, Random& random, EffectHost* host = nullptr,
+                EffectTrace* trace = nullptr)
+      : W(screenW), H(screenH), speed(speed), bitmaps_(bitmaps), random_(random), host_(host), trace_(trace) {}
 
   const int W;      // ScreenW
   const int H;      // ScreenH
@@ -102,7 +101,13 @@ class EffectContext {
   // A dry run: counts pumps and Stage operations into `counts` and draws
   // nothing; random draws still advance `random`.
   EffectContext(EffectBitmaps bitmaps, int screenW, int screenH, int speed, Random& random, EffectCounts& counts)
-      : W(screenW), H(screenH), speed(speed), bitmaps_(bitmaps), random_(random), host_(nullptr), trace_(nullptr),
+      : W(screenW),
+        H(screenH),
+        speed(speed),
+        bitmaps_(bitmaps),
+        random_(random),
+        host_(nullptr),
+        trace_(nullptr),
         counts_(&counts) {}
 
   // True in a dry run: effects that work on pixel bytes skip that work.
@@ -141,8 +146,7 @@ class EffectContext {
     }
     if (trace_) trace_->draw(src, dst, x, y);
     drawBitmap(bitmap(src), bitmap(dst), x, y);
-    if (dst == Surface::Stage && host_)
-      host_->stageDrawn({x, y, x + bitmap(src).width(), y + bitmap(src).height()});
+    if (dst == Surface::Stage && host_) host_->stageDrawn({x, y, x + bitmap(src).width(), y + bitmap(src).height()});
   }
   // The final draw: FrameBitmap whole at (0, 0) on the Stage.
   void finalDraw() { draw(Surface::Frame, Surface::Stage, 0, 0); }
@@ -168,10 +172,14 @@ class EffectContext {
   Bitmap& bitmap(Surface s) {
     if (counts_) noteUse(s);
     switch (s) {
-      case Surface::Frame: return bitmaps_.frame;
-      case Surface::Work: return bitmaps_.work;
-      case Surface::Spare: return bitmaps_.spare;
-      case Surface::Stage: break;
+      case Surface::Frame:
+        return bitmaps_.frame;
+      case Surface::Work:
+        return bitmaps_.work;
+      case Surface::Spare:
+        return bitmaps_.spare;
+      case Surface::Stage:
+        break;
     }
     return bitmaps_.stage;
   }

@@ -4,18 +4,21 @@ namespace lumora {
 
 const char* surfaceName(Surface s) {
   switch (s) {
-    case Surface::Frame: return "frame";
-    case Surface::Work: return "work";
-    case Surface::Spare: return "spare";
-    case Surface::Stage: break;
+    case Surface::Frame:
+      return "frame";
+    case Surface::Work:
+      return "work";
+    case Surface::Spare:
+      return "spare";
+    case Surface::Stage:
+      break;
   }
   return "stage";
 }
 
 void EffectTrace::copy(Surface s, Rect a, Surface d, Rect b) {
-  out_ << "copy " << surfaceName(s) << ' ' << a.left << ' ' << a.top << ' ' << a.right << ' '
-       << a.bottom << ' ' << surfaceName(d) << ' ' << b.left << ' ' << b.top << ' ' << b.right
-       << ' ' << b.bottom << '\n';
+  out_ << "copy " << surfaceName(s) << ' ' << a.left << ' ' << a.top << ' ' << a.right << ' ' << a.bottom << ' '
+       << surfaceName(d) << ' ' << b.left << ' ' << b.top << ' ' << b.right << ' ' << b.bottom << '\n';
 }
 void EffectTrace::draw(Surface s, Surface d, int x, int y) {
   out_ << "draw " << surfaceName(s) << ' ' << surfaceName(d) << ' ' << x << ' ' << y << '\n';

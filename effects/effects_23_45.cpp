@@ -28,9 +28,7 @@ int repeatCount(std::int64_t n) {
 }
 
 // `times` copies of FrameBitmap r onto the Stage at the same rectangle.
-void frameToStage(EffectContext& ctx, int times, Rect r) {
-  ctx.copyRepeated(times, kFrame, r, kStage, r);
-}
+void frameToStage(EffectContext& ctx, int times, Rect r) { ctx.copyRepeated(times, kFrame, r, kStage, r); }
 
 // √(a² − b²) rounded; a² − b² is an exact integer here.
 int roundedRoot(int a, int b) {
@@ -63,31 +61,23 @@ struct RectPair {
 
 void effect23(EffectContext& ctx) {
   const int W = ctx.W, H = ctx.H;
-  curtain(ctx, W / 2, [&](int i) {
-    return RectPair{{i, 0, i + 2, H}, {W - i - 2, 0, W - i, H}};
-  });
+  curtain(ctx, W / 2, [&](int i) { return RectPair{{i, 0, i + 2, H}, {W - i - 2, 0, W - i, H}}; });
 }
 
 void effect24(EffectContext& ctx) {
   const int H = ctx.H, cx = ctx.W / 2;
-  curtain(ctx, ctx.W / 2, [&](int i) {
-    return RectPair{{cx + i, 0, cx + i + 2, H}, {cx - i - 2, 0, cx - i, H}};
-  });
+  curtain(ctx, ctx.W / 2, [&](int i) { return RectPair{{cx + i, 0, cx + i + 2, H}, {cx - i - 2, 0, cx - i, H}}; });
 }
 
 void effect25(EffectContext& ctx) {
   const int W = ctx.W, H = ctx.H;
   // Copy B is reversed vertically in source and destination alike.
-  curtain(ctx, H / 2, [&](int i) {
-    return RectPair{{0, i, W, i + 2}, {0, H - i, W, H - i - 2}};
-  });
+  curtain(ctx, H / 2, [&](int i) { return RectPair{{0, i, W, i + 2}, {0, H - i, W, H - i - 2}}; });
 }
 
 void effect26(EffectContext& ctx) {
   const int W = ctx.W, cy = ctx.H / 2;
-  curtain(ctx, ctx.H / 2, [&](int i) {
-    return RectPair{{0, cy + i, W, cy + i + 2}, {0, cy - i - 2, W, cy - i}};
-  });
+  curtain(ctx, ctx.H / 2, [&](int i) { return RectPair{{0, cy + i, W, cy + i + 2}, {0, cy - i - 2, W, cy - i}}; });
 }
 
 // --- 27, 28: diagonal wipes ------------------------------------------------
@@ -112,8 +102,7 @@ void effect28(EffectContext& ctx) {
   const int W = ctx.W, H = ctx.H;
   for (int v = (W - H) / 2; v <= W - H; v += 2) {
     for (int j = 0; j <= H; ++j) piece(ctx, {v + j, H - j, v + j + 2, H - j + 1});
-    for (int j = 0; j <= H; ++j)
-      piece(ctx, {W - H - v + j, H - j, W - H - v + j + 2, H - j + 1});
+    for (int j = 0; j <= H; ++j) piece(ctx, {W - H - v + j, H - j, W - H - v + j + 2, H - j + 1});
   }
   for (int v = H; v >= 0; v -= 2) {
     for (int j = 0; j <= v; ++j) piece(ctx, {j, v - j, j + 2, v - j + 1});

@@ -48,9 +48,7 @@ void inPlaceRepeated(EffectContext& ctx, long long times, Rect r) {
 }
 
 // The previous picture, as the Stage shows it, into WorkBitmap.
-void snapshot(EffectContext& ctx, Size s) {
-  ctx.copy(kStage, Rect{0, 0, s.W, s.H}, kWork, Rect{0, 0, s.W, s.H});
-}
+void snapshot(EffectContext& ctx, Size s) { ctx.copy(kStage, Rect{0, 0, s.W, s.H}, kWork, Rect{0, 0, s.W, s.H}); }
 
 // ---------------------------------------------------------------------------
 // 46 to 49: the previous picture squeezed beside a growing strip of the new
@@ -169,8 +167,7 @@ void effect54(EffectContext& ctx) {
   const int half = W / 2;
   const long long times = timesS(ctx, 1);
   for (int x = 0; x <= W / 2; ++x) {
-    for (long long i = 0; i < times; ++i)
-      ctx.copy(kFrame, Rect{half - x, 0, half, H}, kStage, Rect{0, 0, x, H});
+    for (long long i = 0; i < times; ++i) ctx.copy(kFrame, Rect{half - x, 0, half, H}, kStage, Rect{0, 0, x, H});
     for (long long i = 0; i < times; ++i)
       ctx.copy(kFrame, Rect{half, 0, half + x, H}, kStage, Rect{2 * half - x, 0, 2 * half, H});
     ctx.pump();
@@ -234,7 +231,8 @@ void fadePass(Bitmap& work, const Bitmap& frame) {
     const Pixel* target = frame.row(y);
     for (int x = 0; x < w; ++x) {
       const std::uint32_t p = row[x], f = target[x];
-      row[x] = (p & 0xFF000000u) | fadeByte(p & 0xFFu, f & 0xFFu) | (fadeByte((p >> 8) & 0xFFu, (f >> 8) & 0xFFu) << 8) |
+      row[x] = (p & 0xFF000000u) | fadeByte(p & 0xFFu, f & 0xFFu) |
+               (fadeByte((p >> 8) & 0xFFu, (f >> 8) & 0xFFu) << 8) |
                (fadeByte((p >> 16) & 0xFFu, (f >> 16) & 0xFFu) << 16);
     }
   }
@@ -304,8 +302,8 @@ void bandLineWipe(EffectContext& ctx, const BandWipe& wipe) {
       const int line = k % 2 == 0 ? m : lastLine - m;
       // A row band's line is the column `line`, passed reversed alike in both
       // rectangles; a column band's line is the row `line`.
-      const Rect r = wipe.rowBands ? Rect{line, k * b, line - 1, (k + 1) * b}
-                                   : Rect{k * b, line, (k + 1) * b, line + 1};
+      const Rect r =
+          wipe.rowBands ? Rect{line, k * b, line - 1, (k + 1) * b} : Rect{k * b, line, (k + 1) * b, line + 1};
       for (long long i = 0; i < times; ++i) {
         inPlace(ctx, r);
         ctx.pump();

@@ -258,17 +258,11 @@ void verticalWavePass(EffectContext& ctx, int a, Pieces pieces) {
 // Rows Y and Y + 1 at columns x - 1 and x.
 void rowPiece(EffectContext& ctx, int x, int Y) { inPlace(ctx, Rect{x - 1, Y, x + 1, Y + 2}); }
 // Rows Y - 1 and Y, passed reversed.
-void reversedRowPiece(EffectContext& ctx, int x, int Y) {
-  inPlace(ctx, Rect{x - 1, Y, x + 1, Y - 2});
-}
+void reversedRowPiece(EffectContext& ctx, int x, int Y) { inPlace(ctx, Rect{x - 1, Y, x + 1, Y - 2}); }
 // Columns X - 2 and X - 1 at rows y - 1 to y + 1.
-void columnPiece(EffectContext& ctx, int y, int X) {
-  inPlace(ctx, Rect{X - 2, y - 1, X, y + 2});
-}
+void columnPiece(EffectContext& ctx, int y, int X) { inPlace(ctx, Rect{X - 2, y - 1, X, y + 2}); }
 // Columns X + 1 and X + 2, passed reversed.
-void reversedColumnPiece(EffectContext& ctx, int y, int X) {
-  inPlace(ctx, Rect{X + 2, y - 1, X, y + 2});
-}
+void reversedColumnPiece(EffectContext& ctx, int y, int X) { inPlace(ctx, Rect{X + 2, y - 1, X, y + 2}); }
 
 void effect82(EffectContext& ctx) {
   const int a = ctx.W / 20, k = ctx.H / 2 + 1;
@@ -308,26 +302,22 @@ void effect85(EffectContext& ctx) {
 
 void effect86(EffectContext& ctx) {
   const int a = ctx.W / 20;
-  for (int e = ctx.H + a; e >= -a; --e)
-    horizontalWavePass(ctx, a, [&](int x, int off) { rowPiece(ctx, x, e + off); });
+  for (int e = ctx.H + a; e >= -a; --e) horizontalWavePass(ctx, a, [&](int x, int off) { rowPiece(ctx, x, e + off); });
 }
 
 void effect87(EffectContext& ctx) {
   const int a = ctx.W / 20;
-  for (int e = -a; e <= ctx.H + a; ++e)
-    horizontalWavePass(ctx, a, [&](int x, int off) { rowPiece(ctx, x, e + off); });
+  for (int e = -a; e <= ctx.H + a; ++e) horizontalWavePass(ctx, a, [&](int x, int off) { rowPiece(ctx, x, e + off); });
 }
 
 void effect88(EffectContext& ctx) {
   const int a = ctx.W / 20;
-  for (int e = ctx.W + a; e >= -a; --e)
-    verticalWavePass(ctx, a, [&](int y, int off) { columnPiece(ctx, y, e + off); });
+  for (int e = ctx.W + a; e >= -a; --e) verticalWavePass(ctx, a, [&](int y, int off) { columnPiece(ctx, y, e + off); });
 }
 
 void effect89(EffectContext& ctx) {
   const int a = ctx.W / 20;
-  for (int e = -a; e <= ctx.W + a; ++e)
-    verticalWavePass(ctx, a, [&](int y, int off) { columnPiece(ctx, y, e + off); });
+  for (int e = -a; e <= ctx.W + a; ++e) verticalWavePass(ctx, a, [&](int y, int off) { columnPiece(ctx, y, e + off); });
 }
 
 // ---------------------------------------------------------------------------

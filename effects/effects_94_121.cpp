@@ -91,8 +91,7 @@ void slantedQuarterLines(EffectContext& ctx) {
       for (const Quarter& q : quarters) {
         if (q.b == 0 && pass == 1) {
           const int top = HH - threeQuarters(i);
-          for (int j = 0; j <= i; ++j)
-            block(q, j, roundHalfEven(top + (3 * static_cast<long double>(j)) / 4));
+          for (int j = 0; j <= i; ++j) block(q, j, roundHalfEven(top + (3 * static_cast<long double>(j)) / 4));
         } else if (q.b == 0) {
           for (int j = i; j <= HW; ++j) block(q, j, threeQuarters(j - i));
         } else if (pass == 1) {
@@ -117,10 +116,10 @@ void columnQuarterWipes(EffectContext& ctx) {
   };
   for (int i = 0; i <= HW; ++i) {
     repeat(51, [&] {
-      column(d1, 0, 0, HH, i);         // top-left
-      column(d2, 0, HH, 2 * HH, i);    // bottom-left
-      column(d3, HW, HH, 2 * HH, i);   // bottom-right
-      column(d4, HW, 0, HH, i);        // top-right
+      column(d1, 0, 0, HH, i);        // top-left
+      column(d2, 0, HH, 2 * HH, i);   // bottom-left
+      column(d3, HW, HH, 2 * HH, i);  // bottom-right
+      column(d4, HW, 0, HH, i);       // top-right
       ctx.pump();
     });
   }
@@ -138,10 +137,10 @@ void rowQuarterWipes(EffectContext& ctx) {
   };
   for (int i = 0; i <= HH; ++i) {
     repeat(101, [&] {
-      row(d1, 0, HW, 0, i);          // top-left
-      row(d2, HW, 2 * HW, 0, i);     // top-right
-      row(d3, HW, 2 * HW, HH, i);    // bottom-right
-      row(d4, 0, HW, HH, i);         // bottom-left
+      row(d1, 0, HW, 0, i);        // top-left
+      row(d2, HW, 2 * HW, 0, i);   // top-right
+      row(d3, HW, 2 * HW, HH, i);  // bottom-right
+      row(d4, 0, HW, HH, i);       // bottom-left
       ctx.pump();
     });
   }
@@ -153,10 +152,10 @@ void ringStep(EffectContext& ctx, int W, int H, int k) {
   const int R = threeQuarters(k);
   repeat(15, [&] {
     repeat(ctx.speed, [&] {
-      reveal(ctx, k - 1, R, W - k + 1, R + 1);              // top
-      reveal(ctx, k, H - R + 1, k + 1, R - 1);              // left
-      reveal(ctx, W - k, R - 1, W - k + 1, H - R + 1);      // right
-      reveal(ctx, W - k + 1, H - R, k - 1, H - R + 1);      // bottom
+      reveal(ctx, k - 1, R, W - k + 1, R + 1);          // top
+      reveal(ctx, k, H - R + 1, k + 1, R - 1);          // left
+      reveal(ctx, W - k, R - 1, W - k + 1, H - R + 1);  // right
+      reveal(ctx, W - k + 1, H - R, k - 1, H - R + 1);  // bottom
     });
     ctx.pump();
   });

@@ -73,9 +73,9 @@ class HostWindow : public QObject {
   bool placeTimerArmed_ = false;     // the first load has set the time to move in anyway
   std::unique_ptr<QWebEngineView> view_;
   QSocketNotifier stdin_;
-  std::string pending_;       // input not yet ended by a newline
+  std::string pending_;  // input not yet ended by a newline
   bool pageReady_ = false;
-  std::string queuedLoad_;    // a load that came before the page was ready
+  std::string queuedLoad_;  // a load that came before the page was ready
   int loads_ = 0;
   int lastFrame_ = -1;
 };

@@ -137,7 +137,8 @@ function lumoraVolume(v) { if (lumoraApi) lumoraApi.volume = v; }
 QByteArray warmUpMovie() {
   // "FWS", version 6, the file's length; an empty frame rectangle (5 bits
   // of 0), 12 frames a second, 1 frame; ShowFrame; End.
-  static constexpr unsigned char kMovie[] = {'F', 'W', 'S', 6, 17, 0, 0, 0, 0x00, 0x00, 12, 1, 0, 0x40, 0x00, 0x00, 0x00};
+  static constexpr unsigned char kMovie[] = {'F',  'W', 'S', 6, 17,   0,    0,    0,   0x00,
+                                             0x00, 12,  1,   0, 0x40, 0x00, 0x00, 0x00};
   return QByteArray(reinterpret_cast<const char*>(kMovie), sizeof kMovie);
 }
 

@@ -25,8 +25,11 @@ QByteArray mimeTypeFor(const QString& fileName) {
     const char* mime;
   };
   static constexpr Entry kTypes[] = {
-      {".js", "text/javascript"}, {".wasm", "application/wasm"}, {".map", "application/json"},
-      {".html", "text/html"},     {".swf", "application/x-shockwave-flash"},
+      {".js", "text/javascript"},
+      {".wasm", "application/wasm"},
+      {".map", "application/json"},
+      {".html", "text/html"},
+      {".swf", "application/x-shockwave-flash"},
   };
   for (const Entry& e : kTypes)
     if (fileName.endsWith(QLatin1String(e.suffix))) return e.mime;

@@ -45,15 +45,33 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
   const std::size_t count = param * 7u;
   try {
     switch (which) {
-      case 0: decodePcxRle(in, o); break;
-      case 1: decodePackBits(in, count, o); break;
-      case 2: decodeSgiRle(in, 1 + (param & 1), o); break;
-      case 3: decodeDrHaloRle(in, o); break;
-      case 4: decodeRlaRle(in, count, o); break;
-      case 5: decodeTargaRle(packed, param % 40, o); break;
-      case 6: decodeTiffLzw(packed, o); break;
-      case 7: rowsMatchOneCall(packed, o); break;
-      default: decodeGifLzw(packed, param % 14, o); break;
+      case 0:
+        decodePcxRle(in, o);
+        break;
+      case 1:
+        decodePackBits(in, count, o);
+        break;
+      case 2:
+        decodeSgiRle(in, 1 + (param & 1), o);
+        break;
+      case 3:
+        decodeDrHaloRle(in, o);
+        break;
+      case 4:
+        decodeRlaRle(in, count, o);
+        break;
+      case 5:
+        decodeTargaRle(packed, param % 40, o);
+        break;
+      case 6:
+        decodeTiffLzw(packed, o);
+        break;
+      case 7:
+        rowsMatchOneCall(packed, o);
+        break;
+      default:
+        decodeGifLzw(packed, param % 14, o);
+        break;
     }
   } catch (const PictureError&) {
   }

@@ -117,8 +117,8 @@ void copyDistinct(const Bitmap& src, Rect s, Bitmap& dst, Rect d) {
     const int n = xhi - xlo;
     const int dx0 = ax.dstCoord(xlo), sx0 = ax.srcCoord(xlo);
     const bool forward = ax.dstStep == ax.srcStep;
-    if (forward && ax.dstStep > 0 && ay.identity() && ay.dstStep > 0 && ay.srcStep > 0 &&
-        n == dst.width() && n == src.width()) {
+    if (forward && ax.dstStep > 0 && ay.identity() && ay.dstStep > 0 && ay.srcStep > 0 && n == dst.width() &&
+        n == src.width()) {
       // Whole rows, top to bottom on both sides: one block, which lets memcpy
       // use its large-copy path.
       std::memcpy(dst.row(ay.dstCoord(ylo)), src.row(ay.srcCoord(ylo)),
@@ -220,15 +220,13 @@ void copyRect(const Bitmap& src, Rect s, Bitmap& dst, Rect d) {
   if (l >= r || t >= b) return;
   thread_local Bitmap part;
   if (part.width() != r - l || part.height() != b - t) part = Bitmap::forOverwrite(r - l, b - t);
-  for (int y = t; y < b; ++y)
-    std::memcpy(part.row(y - t), src.row(y) + l, std::size_t(r - l) * sizeof(Pixel));
+  for (int y = t; y < b; ++y) std::memcpy(part.row(y - t), src.row(y) + l, std::size_t(r - l) * sizeof(Pixel));
   const Rect shifted{s.left - l, s.top - t, s.right - l, s.bottom - t};
   copyDistinct(part, shifted, dst, d);
 }
 
 void drawBitmap(const Bitmap& src, Bitmap& dst, int x, int y) {
-  copyRect(src, Rect{0, 0, src.width(), src.height()}, dst,
-           Rect{x, y, x + src.width(), y + src.height()});
+  copyRect(src, Rect{0, 0, src.width(), src.height()}, dst, Rect{x, y, x + src.width(), y + src.height()});
 }
 
 }  // namespace lumora

@@ -21,8 +21,7 @@ void DamageGrid::add(const Rect& area) {
   if (l >= r || t >= b) return;
   const int c0 = l / kTile, c1 = (r - 1) / kTile;
   const int r0 = t / kTile, r1 = (b - 1) / kTile;
-  for (int row = r0; row <= r1; ++row)
-    std::memset(&tiles_[std::size_t(row) * cols_ + c0], 1, std::size_t(c1 - c0 + 1));
+  for (int row = r0; row <= r1; ++row) std::memset(&tiles_[std::size_t(row) * cols_ + c0], 1, std::size_t(c1 - c0 + 1));
   if (empty()) {
     firstRow_ = r0;
     lastRow_ = r1;

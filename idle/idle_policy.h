@@ -13,9 +13,9 @@
 namespace lumora {
 
 struct IdleSample {
-  std::int64_t idleMs = 0;          // time since the last input
-  bool heldOff = false;             // a full-screen window or an inhibitor holds it off
-  bool showRunning = false;         // the watcher's show is still running
+  std::int64_t idleMs = 0;   // time since the last input
+  bool heldOff = false;      // a full-screen window or an inhibitor holds it off
+  bool showRunning = false;  // the watcher's show is still running
 };
 
 class IdlePolicy {
@@ -30,7 +30,7 @@ class IdlePolicy {
 
  private:
   std::int64_t thresholdMs_;
-  bool armed_ = false;  // the session was used since the last show
+  bool armed_ = false;                           // the session was used since the last show
   bool looked_ = false;                          // a sample came
   std::optional<std::int64_t> idleAtFirstLook_;  // while the idle period at the start lasts
 };

@@ -59,8 +59,7 @@ constexpr Opener kOpeners[] = {{openMutter, false}, {openWayland, true}, {openX1
 }  // namespace
 
 ChosenIdleSource openIdleSource() {
-  if (environment("WAYLAND_DISPLAY").empty() && environment("DISPLAY").empty())
-    throw std::runtime_error(kNoDisplay);
+  if (environment("WAYLAND_DISPLAY").empty() && environment("DISPLAY").empty()) throw std::runtime_error(kNoDisplay);
   std::string reasons;
   for (const Opener& opener : kOpeners) {
     try {

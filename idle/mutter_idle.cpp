@@ -152,8 +152,7 @@ std::vector<std::int64_t> MutterIdle::idleTimes(std::chrono::milliseconds wait) 
 }
 
 bool MutterIdle::heldOff() {
-  QDBusMessage message =
-      QDBusMessage::createMethodCall(kSessionService, kSessionPath, kSessionService, "IsInhibited");
+  QDBusMessage message = QDBusMessage::createMethodCall(kSessionService, kSessionPath, kSessionService, "IsInhibited");
   message << kInhibitIdle;
   const QDBusReply<bool> reply = impl_->bus.call(message, QDBus::Block, kCallTimeoutMs);
   // No session manager (a bare compositor): nothing inhibits.

@@ -107,7 +107,8 @@ const char* WaylandIdle::protocol() const {
 void WaylandIdle::watch(std::int64_t thresholdMs) {
   Impl& x = *impl_;
   x.dropWatch();
-  const auto timeout = std::uint32_t(std::clamp<std::int64_t>(thresholdMs, 1, std::numeric_limits<std::uint32_t>::max()));
+  const auto timeout =
+      std::uint32_t(std::clamp<std::int64_t>(thresholdMs, 1, std::numeric_limits<std::uint32_t>::max()));
   x.transitions.restart(thresholdMs);
   if (x.notifier) {
     x.notification = ext_idle_notifier_v1_get_idle_notification(x.notifier, timeout, x.seat);

@@ -28,8 +28,8 @@ struct X11Session::Impl {
     unsigned long count = 0, after = 0;
     unsigned char* data = nullptr;
     std::vector<unsigned long> out;
-    if (XGetWindowProperty(display, w, property, 0, 64, False, type, &actualType, &format, &count, &after,
-                           &data) == Success &&
+    if (XGetWindowProperty(display, w, property, 0, 64, False, type, &actualType, &format, &count, &after, &data) ==
+            Success &&
         data) {
       if (format == 32) {
         const auto* items = reinterpret_cast<const unsigned long*>(data);

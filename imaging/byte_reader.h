@@ -38,10 +38,22 @@ class ByteReader {
     if (atEnd()) return 0;
     return data_[pos_++];
   }
-  std::uint16_t u16le() { const unsigned a = u8(); return std::uint16_t(a | (unsigned(u8()) << 8)); }
-  std::uint16_t u16be() { const unsigned a = u8(); return std::uint16_t((a << 8) | u8()); }
-  std::uint32_t u32le() { const std::uint32_t a = u16le(); return a | (std::uint32_t(u16le()) << 16); }
-  std::uint32_t u32be() { const std::uint32_t a = u16be(); return (a << 16) | u16be(); }
+  std::uint16_t u16le() {
+    const unsigned a = u8();
+    return std::uint16_t(a | (unsigned(u8()) << 8));
+  }
+  std::uint16_t u16be() {
+    const unsigned a = u8();
+    return std::uint16_t((a << 8) | u8());
+  }
+  std::uint32_t u32le() {
+    const std::uint32_t a = u16le();
+    return a | (std::uint32_t(u16le()) << 16);
+  }
+  std::uint32_t u32be() {
+    const std::uint32_t a = u16be();
+    return (a << 16) | u16be();
+  }
 
  private:
   std::span<const std::uint8_t> data_;

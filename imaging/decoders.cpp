@@ -55,8 +55,8 @@ inline void copyBytes(std::uint8_t* dst, const std::uint8_t* src, std::size_t n)
 
 // Reads the PackBits control byte at p (p < end) and sets literal or run for
 // its packet; a repeat packet whose byte is missing leaves both 0.
-inline void startPackBitsPacket(const std::uint8_t*& p, const std::uint8_t* end, std::size_t& literal,
-                                std::size_t& run, std::uint8_t& runByte) {
+inline void startPackBitsPacket(const std::uint8_t*& p, const std::uint8_t* end, std::size_t& literal, std::size_t& run,
+                                std::uint8_t& runByte) {
   const int a = static_cast<std::int8_t>(*p++);
   if (a >= 0) {
     literal = std::min<std::size_t>(std::size_t(a) + 1, std::size_t(end - p));
@@ -226,12 +226,17 @@ std::size_t decodeRlaRle(ByteReader& in, std::size_t packedCount, std::span<std:
 
 int targaBytesPerPixel(int depth) {
   switch (depth) {
-    case 8: return 1;
+    case 8:
+      return 1;
     case 15:
-    case 16: return 2;
-    case 24: return 3;
-    case 32: return 4;
-    default: return 0;
+    case 16:
+      return 2;
+    case 24:
+      return 3;
+    case 32:
+      return 4;
+    default:
+      return 0;
   }
 }
 
@@ -335,7 +340,7 @@ std::size_t decodeLzw(std::span<const std::uint8_t> packed, int literalBits, con
   const int end = clear + 1;
   const int firstFree = clear + 2;
   const int startWidth = literalBits + 1;
-  std::size_t at[kLzwCodes];       // where the entry's string was written
+  std::size_t at[kLzwCodes];        // where the entry's string was written
   std::uint16_t length[kLzwCodes];  // its length
   BitSource<tiff> bits(packed);
   std::uint8_t* const o = out.data();

@@ -83,7 +83,8 @@ bool is(const Box& b, std::string_view type) { return std::string_view(b.type.da
 // Item types the library decodes as pictures.
 bool isPictureType(std::uint32_t type) {
   static constexpr std::array<const char*, 6> kTypes = {"hvc1", "av01", "grid", "iden", "iovl", "jpeg"};
-  return std::any_of(kTypes.begin(), kTypes.end(), [&](const char* t) { return be32(reinterpret_cast<const std::uint8_t*>(t)) == type; });
+  return std::any_of(kTypes.begin(), kTypes.end(),
+                     [&](const char* t) { return be32(reinterpret_cast<const std::uint8_t*>(t)) == type; });
 }
 
 // Item ID -> item type from 'iinf' (item info entries of version 2 or 3).

@@ -87,8 +87,8 @@ namespace {
 // The table's entry for an extension (any case); throws for one it lacks.
 const FileType& fileTypeFor(const std::string& extension) {
   const std::string ext = lowerAscii(extension);
-  const auto it = std::find_if(kFileTypes.begin(), kFileTypes.end(),
-                               [&](const FileType& t) { return ext == t.extension; });
+  const auto it =
+      std::find_if(kFileTypes.begin(), kFileTypes.end(), [&](const FileType& t) { return ext == t.extension; });
   if (it == kFileTypes.end()) throw PictureError("Unknown picture file extension (." + extension + ")");
   return *it;
 }
@@ -103,8 +103,8 @@ Picture decodeWith(const FileType& type, std::span<const std::uint8_t> data, con
 
 }  // namespace
 
-Picture decodePicture(std::span<const std::uint8_t> data, const std::string& extension,
-                      const std::string& path, const LoadOptions& options) {
+Picture decodePicture(std::span<const std::uint8_t> data, const std::string& extension, const std::string& path,
+                      const LoadOptions& options) {
   return decodeWith(fileTypeFor(extension), data, path, options);
 }
 

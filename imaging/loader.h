@@ -39,7 +39,7 @@ Picture loadPicture(const std::string& path, const LoadOptions& options = {});
 
 // Reads the bytes of a picture already in memory with the reader for
 // `extension` (no dot); the same errors as loadPicture.
-Picture decodePicture(std::span<const std::uint8_t> data, const std::string& extension,
-                      const std::string& path = {}, const LoadOptions& options = {});
+Picture decodePicture(std::span<const std::uint8_t> data, const std::string& extension, const std::string& path = {},
+                      const LoadOptions& options = {});
 
 }  // namespace lumora

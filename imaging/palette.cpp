@@ -21,7 +21,8 @@ void indexedToPixels(const std::uint8_t* src, int bits, const Palette& palette, 
 }
 
 void rgb15ToPixels(const std::uint8_t* src, Pixel* dst, std::size_t pixels) {
-  for (std::size_t x = 0; x < pixels; ++x) dst[x] = rgb15ToPixel(unsigned(src[2 * x]) | (unsigned(src[2 * x + 1]) << 8));
+  for (std::size_t x = 0; x < pixels; ++x)
+    dst[x] = rgb15ToPixel(unsigned(src[2 * x]) | (unsigned(src[2 * x + 1]) << 8));
 }
 
 }  // namespace lumora

@@ -53,8 +53,10 @@ __attribute__((target("ssse3"))) void widenSsse3(const std::uint8_t* src, std::u
   for (; 3 * i + 16 <= 3 * pixels; i += 4) {
     const __m128i v = _mm_loadu_si128(reinterpret_cast<const __m128i*>(src + 3 * i));
     const __m128i out = _mm_or_si128(_mm_shuffle_epi8(v, order), opaque);
-    if constexpr (kBypassCache) _mm_stream_si128(reinterpret_cast<__m128i*>(dst + i), out);
-    else _mm_store_si128(reinterpret_cast<__m128i*>(dst + i), out);
+    if constexpr (kBypassCache)
+      _mm_stream_si128(reinterpret_cast<__m128i*>(dst + i), out);
+    else
+      _mm_store_si128(reinterpret_cast<__m128i*>(dst + i), out);
   }
   if constexpr (kBypassCache) _mm_sfence();
   plain(src, dst, i, pixels);
@@ -62,8 +64,10 @@ __attribute__((target("ssse3"))) void widenSsse3(const std::uint8_t* src, std::u
 
 __attribute__((target("ssse3"))) void widenSsse3(const std::uint8_t* src, std::uint32_t* dst, std::size_t pixels,
                                                  __m128i order, PlainWidening plain) {
-  if (pixels >= kRowBypassingCache) widenSsse3<true>(src, dst, pixels, order, plain);
-  else widenSsse3<false>(src, dst, pixels, order, plain);
+  if (pixels >= kRowBypassingCache)
+    widenSsse3<true>(src, dst, pixels, order, plain);
+  else
+    widenSsse3<false>(src, dst, pixels, order, plain);
 }
 
 __attribute__((target("ssse3"))) void rgbToPixelsSsse3(const std::uint8_t* src, std::uint32_t* dst,
@@ -79,15 +83,14 @@ __attribute__((target("ssse3"))) void bgrToPixelsSsse3(const std::uint8_t* src, 
 constexpr RgbRowKernels kSsse3 = {rgbToPixelsSsse3, bgrToPixelsSsse3};
 #endif
 
-bool plainAskedFor() {
-  return hookOn(Hook::ScalarPixels);
-}
+bool plainAskedFor() { return hookOn(Hook::ScalarPixels); }
 
 }  // namespace
 
 bool rowKernelAvailable(RowKernel kernel) {
   switch (kernel) {
-    case RowKernel::Plain: return true;
+    case RowKernel::Plain:
+      return true;
     case RowKernel::Ssse3:
 #ifdef LUMORA_HAS_SSSE3_KERNELS
       return __builtin_cpu_supports("ssse3");

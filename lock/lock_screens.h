@@ -29,10 +29,10 @@ class LockScreens : public QObject {
   virtual void showStarted() {}
 
  signals:
-  void input();             // a key or a button on any screen
-  void showMoved();         // the show must start again with new showArguments()
+  void input();                              // a key or a button on any screen
+  void showMoved();                          // the show must start again with new showArguments()
   void messageForShow(const QString& text);  // to pass to the running show
-  void lost(const QString& why);  // the screen could not be held (the session's own lock is asked)
+  void lost(const QString& why);             // the screen could not be held (the session's own lock is asked)
 };
 
 }  // namespace lumora

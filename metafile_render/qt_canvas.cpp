@@ -19,11 +19,16 @@ QColor qcolor(Color c) { return QColor(c.r, c.g, c.b); }
 const QList<qreal>& pixelDashes(LineStyle style) {
   static const QList<qreal> dash{18, 6}, dot{3, 3}, dashDot{9, 6, 3, 6}, dashDotDot{9, 3, 3, 3, 3, 3}, none;
   switch (style) {
-    case LineStyle::Dash: return dash;
-    case LineStyle::Dot: return dot;
-    case LineStyle::DashDot: return dashDot;
-    case LineStyle::DashDotDot: return dashDotDot;
-    default: return none;
+    case LineStyle::Dash:
+      return dash;
+    case LineStyle::Dot:
+      return dot;
+    case LineStyle::DashDot:
+      return dashDot;
+    case LineStyle::DashDotDot:
+      return dashDotDot;
+    default:
+      return none;
   }
 }
 
@@ -34,16 +39,26 @@ QImage imageOf(const Bitmap& bitmap) {
 
 QPainter::CompositionMode compositionOf(RasterOp op) {
   switch (op) {
-    case RasterOp::SourceOr: return QPainter::RasterOp_SourceOrDestination;
-    case RasterOp::SourceAnd: return QPainter::RasterOp_SourceAndDestination;
-    case RasterOp::SourceXor: return QPainter::RasterOp_SourceXorDestination;
-    case RasterOp::SourceAndNotDest: return QPainter::RasterOp_SourceAndNotDestination;
-    case RasterOp::NotSource: return QPainter::RasterOp_NotSource;
-    case RasterOp::NotSourceAndNotDest: return QPainter::RasterOp_NotSourceAndNotDestination;
-    case RasterOp::NotSourceOrDest: return QPainter::RasterOp_NotSourceOrDestination;
-    case RasterOp::NotDest: return QPainter::RasterOp_NotDestination;
-    case RasterOp::PatternXor: return QPainter::RasterOp_SourceXorDestination;
-    default: return QPainter::CompositionMode_SourceOver;
+    case RasterOp::SourceOr:
+      return QPainter::RasterOp_SourceOrDestination;
+    case RasterOp::SourceAnd:
+      return QPainter::RasterOp_SourceAndDestination;
+    case RasterOp::SourceXor:
+      return QPainter::RasterOp_SourceXorDestination;
+    case RasterOp::SourceAndNotDest:
+      return QPainter::RasterOp_SourceAndNotDestination;
+    case RasterOp::NotSource:
+      return QPainter::RasterOp_NotSource;
+    case RasterOp::NotSourceAndNotDest:
+      return QPainter::RasterOp_NotSourceAndNotDestination;
+    case RasterOp::NotSourceOrDest:
+      return QPainter::RasterOp_NotSourceOrDestination;
+    case RasterOp::NotDest:
+      return QPainter::RasterOp_NotDestination;
+    case RasterOp::PatternXor:
+      return QPainter::RasterOp_SourceXorDestination;
+    default:
+      return QPainter::CompositionMode_SourceOver;
   }
 }
 
@@ -54,10 +69,18 @@ QPainterPath toPainterPath(const Path& path, Qt::FillRule rule) {
   q.setFillRule(rule);
   for (const PathElement& e : path.elements()) {
     switch (e.kind) {
-      case PathElement::Move: q.moveTo(e.p[0].x, e.p[0].y); break;
-      case PathElement::Line: q.lineTo(e.p[0].x, e.p[0].y); break;
-      case PathElement::Cubic: q.cubicTo(e.p[0].x, e.p[0].y, e.p[1].x, e.p[1].y, e.p[2].x, e.p[2].y); break;
-      case PathElement::Close: q.closeSubpath(); break;
+      case PathElement::Move:
+        q.moveTo(e.p[0].x, e.p[0].y);
+        break;
+      case PathElement::Line:
+        q.lineTo(e.p[0].x, e.p[0].y);
+        break;
+      case PathElement::Cubic:
+        q.cubicTo(e.p[0].x, e.p[0].y, e.p[1].x, e.p[1].y, e.p[2].x, e.p[2].y);
+        break;
+      case PathElement::Close:
+        q.closeSubpath();
+        break;
     }
   }
   return q;
@@ -77,11 +100,21 @@ void QtMetafileCanvas::setClip(const Clip& clip) {
   for (const ClipStep& step : clip) {
     const QPainterPath s = toPainterPath(step.area);
     switch (step.op) {
-      case ClipStep::Intersect: area = area.intersected(s); break;
-      case ClipStep::Exclude: area = area.subtracted(s); break;
-      case ClipStep::Unite: area = area.united(s); break;
-      case ClipStep::Xor: area = area.subtracted(s).united(s.subtracted(area)); break;
-      case ClipStep::Replace: area = whole.intersected(s); break;
+      case ClipStep::Intersect:
+        area = area.intersected(s);
+        break;
+      case ClipStep::Exclude:
+        area = area.subtracted(s);
+        break;
+      case ClipStep::Unite:
+        area = area.united(s);
+        break;
+      case ClipStep::Xor:
+        area = area.subtracted(s).united(s.subtracted(area));
+        break;
+      case ClipStep::Replace:
+        area = whole.intersected(s);
+        break;
     }
   }
   painter_.setClipPath(area);
@@ -90,14 +123,15 @@ void QtMetafileCanvas::setClip(const Clip& clip) {
 QBrush QtMetafileCanvas::brush(const FillStyle& fill) const {
   switch (fill.kind) {
     case FillStyle::Hatched: {
-      static constexpr Qt::BrushStyle kStyles[] = {Qt::HorPattern,  Qt::VerPattern,   Qt::FDiagPattern,
+      static constexpr Qt::BrushStyle kStyles[] = {Qt::HorPattern,   Qt::VerPattern,   Qt::FDiagPattern,
                                                    Qt::BDiagPattern, Qt::CrossPattern, Qt::DiagCrossPattern};
       return QBrush(qcolor(fill.color), kStyles[int(fill.hatch)]);
     }
     case FillStyle::Pattern:
       if (fill.pattern && !fill.pattern->empty()) return QBrush(imageOf(*fill.pattern).copy());
       return QBrush(qcolor(fill.color));
-    default: return QBrush(qcolor(fill.color));
+    default:
+      return QBrush(qcolor(fill.color));
   }
 }
 
@@ -110,8 +144,12 @@ void QtMetafileCanvas::fillPath(const Path& path, FillRule rule, const FillStyle
 void QtMetafileCanvas::strokePath(const Path& path, const StrokeStyle& stroke) {
   const QPainterPath q = toPainterPath(path);
   QPen pen(qcolor(stroke.color), stroke.width);
-  pen.setCapStyle(stroke.cap == LineCap::Round ? Qt::RoundCap : stroke.cap == LineCap::Square ? Qt::SquareCap : Qt::FlatCap);
-  pen.setJoinStyle(stroke.join == LineJoin::Round ? Qt::RoundJoin : stroke.join == LineJoin::Bevel ? Qt::BevelJoin : Qt::MiterJoin);
+  pen.setCapStyle(stroke.cap == LineCap::Round    ? Qt::RoundCap
+                  : stroke.cap == LineCap::Square ? Qt::SquareCap
+                                                  : Qt::FlatCap);
+  pen.setJoinStyle(stroke.join == LineJoin::Round   ? Qt::RoundJoin
+                   : stroke.join == LineJoin::Bevel ? Qt::BevelJoin
+                                                    : Qt::MiterJoin);
   pen.setMiterLimit(stroke.miterLimit);
   const double unit = std::max(1.0, stroke.width);
   QList<qreal> dashes;
@@ -183,7 +221,8 @@ double QtMetafileCanvas::drawText(const TextRun& run) {
   painter_.setTransform(QTransform(a.x / k, a.y / k, b.x / k, b.y / k, origin.x, origin.y));
   painter_.rotate(-run.font.escapementDeg);
   painter_.scale(f, f);
-  if (run.opaque) painter_.fillRect(QRectF(x0, y - fm.ascent(), width, fm.ascent() + fm.descent()), qcolor(run.background));
+  if (run.opaque)
+    painter_.fillRect(QRectF(x0, y - fm.ascent(), width, fm.ascent() + fm.descent()), qcolor(run.background));
   painter_.setFont(font);
   painter_.setPen(qcolor(run.color));
   if (advances.empty()) {
@@ -212,8 +251,12 @@ void QtMetafileCanvas::drawImage(const ImageDraw& draw) {
   area.lineTo(bl.x, bl.y);
   area.closeSubpath();
   switch (draw.op) {
-    case RasterOp::Black: painter_.fillPath(area, Qt::black); break;
-    case RasterOp::White: painter_.fillPath(area, Qt::white); break;
+    case RasterOp::Black:
+      painter_.fillPath(area, Qt::black);
+      break;
+    case RasterOp::White:
+      painter_.fillPath(area, Qt::white);
+      break;
     case RasterOp::PatternCopy:
     case RasterOp::PatternXor:
       painter_.setCompositionMode(compositionOf(draw.op));

@@ -11,8 +11,8 @@
 namespace lumora {
 
 PasswordWindow::PasswordWindow(std::filesystem::path registryPath, QWidget* parent)
-    : QDialog(parent, Qt::Window | Qt::WindowTitleHint | Qt::WindowSystemMenuHint |
-                          Qt::WindowContextHelpButtonHint | Qt::WindowCloseButtonHint),
+    : QDialog(parent, Qt::Window | Qt::WindowTitleHint | Qt::WindowSystemMenuHint | Qt::WindowContextHelpButtonHint |
+                          Qt::WindowCloseButtonHint),
       registryPath_(std::move(registryPath)) {
   setObjectName(QStringLiteral("PasswordWindow"));
   setWindowTitle(QStringLiteral("更改密码"));

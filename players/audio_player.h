@@ -50,7 +50,7 @@ class AudioPlayer : public AudioPlayerControl {
   std::string path_;
   std::atomic<std::int64_t> length_{0};
   std::atomic<bool> stopRequested_{false};
-  std::mutex wakeMutex_;                 // with wake_: the decoder's sleep ends at stop()
+  std::mutex wakeMutex_;  // with wake_: the decoder's sleep ends at stop()
   std::condition_variable wake_;
   mutable std::mutex outputMutex_;
   std::unique_ptr<AudioOutput> output_;  // guarded by outputMutex_

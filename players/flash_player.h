@@ -103,8 +103,8 @@ class FlashPlayer : public QWidget, public FlashPlayerControl {
   FlashSession session_;
   std::unique_ptr<QProcess> process_;
   std::vector<std::unique_ptr<QProcess>> ending_;  // told to quit, not yet ended
-  QByteArray pending_;  // output not yet ended by a newline
-  std::int64_t loadStartMs_ = 0;  // when the movie was handed to the program
+  QByteArray pending_;                             // output not yet ended by a newline
+  std::int64_t loadStartMs_ = 0;                   // when the movie was handed to the program
 };
 
 }  // namespace lumora

@@ -10,9 +10,7 @@ namespace lumora {
 
 namespace {
 
-bool silenceAsked() {
-  return hookValue(Hook::Audio) == "silent";
-}
+bool silenceAsked() { return hookValue(Hook::Audio) == "silent"; }
 
 }  // namespace
 

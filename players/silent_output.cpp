@@ -23,7 +23,9 @@ class SilentOutput : public AudioOutput {
     startMs_ = nowMs();
     running_ = true;
   }
-  void write(const std::int16_t*, std::size_t count) override { written_ += std::int64_t(count / AudioFile::kChannels); }
+  void write(const std::int16_t*, std::size_t count) override {
+    written_ += std::int64_t(count / AudioFile::kChannels);
+  }
   void endOfData() override { ended_ = true; }
   void stop() override {
     running_ = false;

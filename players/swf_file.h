@@ -24,16 +24,16 @@ struct SwfRect {  // in twips (1/20 pixel)
 };
 
 struct SwfMovie {
-  char compression = 'F';      // 'F' none, 'C' zlib, 'Z' LZMA
+  char compression = 'F';  // 'F' none, 'C' zlib, 'Z' LZMA
   int version = 0;
   std::uint32_t fileLength = 0;  // as the header declares it
   SwfRect frameSize;
-  std::uint16_t frameRate88 = 0;  // frames per second, fixed point 8.8
-  std::uint16_t frameCount = 0;   // as the header declares it
+  std::uint16_t frameRate88 = 0;                 // frames per second, fixed point 8.8
+  std::uint16_t frameCount = 0;                  // as the header declares it
   std::optional<std::uint32_t> backgroundColor;  // 0xRRGGBB (SetBackgroundColor)
-  int showFrames = 0;  // ShowFrame tags of the main timeline
-  int tags = 0;        // tags read, End included
-  bool truncated = false;  // the data ended inside a tag or before End
+  int showFrames = 0;                            // ShowFrame tags of the main timeline
+  int tags = 0;                                  // tags read, End included
+  bool truncated = false;                        // the data ended inside a tag or before End
 
   double frameRate() const { return frameRate88 / 256.0; }
 };

@@ -28,7 +28,7 @@ struct SwfWithReports {
   std::vector<std::uint8_t> movie;  // an FWS movie with a correct file length
   bool reportsFrames = false;       // false for ActionScript 3
   bool actionScript3 = false;
-  int reports = 0;                  // actions added
+  int reports = 0;  // actions added
   // 0xRRGGBB of a SetBackgroundColor in the first frame: the player is to
   // start in it rather than in its own white before the frame runs.
   std::optional<std::uint32_t> background;

@@ -23,7 +23,7 @@ class SwfTimeline {
   int frameCount_ = 1;
   std::int64_t rate88_ = 256;
   bool playing_ = false;
-  int baseFrame_ = 0;         // the frame at anchorMs_
+  int baseFrame_ = 0;          // the frame at anchorMs_
   std::int64_t anchorMs_ = 0;  // when play last started
 };
 

@@ -27,7 +27,7 @@ class RegionDataError : public std::runtime_error {
 };
 
 struct RegionData {
-  Rect bounds;             // (0, 0, width, height) for data made from a mask
+  Rect bounds;              // (0, 0, width, height) for data made from a mask
   std::vector<Rect> rects;  // right and bottom exclusive
 
   // The bytes of the platform's layout, 32 + 16 x count of them.
@@ -54,7 +54,6 @@ std::vector<std::uint8_t> writeRegionProperty(const std::optional<RegionData>& r
 // Reads the property from the start of `stream`; `consumed` (when given)
 // receives the bytes it took. Throws RegionDataError when the stream ends
 // early or the data is malformed.
-std::optional<RegionData> readRegionProperty(std::span<const std::uint8_t> stream,
-                                             std::size_t* consumed = nullptr);
+std::optional<RegionData> readRegionProperty(std::span<const std::uint8_t> stream, std::size_t* consumed = nullptr);
 
 }  // namespace lumora

@@ -83,8 +83,7 @@ StringList parseListText(const std::string& bytes, ListKind kind, const FileExis
   std::string_view text(bytes);
   const bool marked = text.starts_with(kUtf8Mark);
   if (marked) text.remove_prefix(kUtf8Mark.size());
-  const bool wholeUtf8 =
-      marked || (kind == ListKind::Text && isValidUtf8(text) && hasLongUtf8Sequence(text));
+  const bool wholeUtf8 = marked || (kind == ListKind::Text && isValidUtf8(text) && hasLongUtf8Sequence(text));
 
   StringList entries;
   for (const std::string_view line : splitLines(text)) {

@@ -33,8 +33,7 @@ std::string cryptHash(const std::string& phrase, const char* setting) {
 
 std::string hashPassword(const std::string& ansiPassword) {
   if (ansiPassword.empty()) return {};
-  if (ansiPassword.find('\0') != std::string::npos)
-    throw PasswordHashError("a password cannot hold a NUL character");
+  if (ansiPassword.find('\0') != std::string::npos) throw PasswordHashError("a password cannot hold a NUL character");
   char setting[CRYPT_GENSALT_OUTPUT_SIZE];
   // Prefix "$y$", the default cost, random bytes from the system.
   if (!crypt_gensalt_rn("$y$", 0, nullptr, 0, setting, sizeof setting))

@@ -29,8 +29,8 @@ struct ShowSettings {
   // Missing: the slide timer keeps its built-in kDefaultPauseSeconds.
   std::optional<std::int32_t> pauseSeconds;
   OpeningDisplay openingDisplay = OpeningDisplay::Welcome;
-  std::optional<std::string> openingCaption;  // plain text (ANSI bytes)
-  std::optional<std::string> openingPicture;  // a path (ANSI bytes)
+  std::optional<std::string> openingCaption;                // plain text (ANSI bytes)
+  std::optional<std::string> openingPicture;                // a path (ANSI bytes)
   int shortestTransitionMs = kDefaultShortestTransitionMs;  // 0..kLongestTransitionMs
 
   // The pause in milliseconds: pauseSeconds * 1000, or the built-in 6000.

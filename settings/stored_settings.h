@@ -26,20 +26,20 @@ inline constexpr int kLongestTransitionMs = 60000;
 // is missing (or, when read, stored with another type). Numbers are dwords
 // read as signed 32-bit numbers (so 0xFFFFFFFF is -1).
 struct SettingCodes {
-  std::optional<std::int32_t> pictureOrder;      // 0 list order, 2 shuffled rounds, else random
-  std::optional<std::int32_t> transitionSpeed;   // 1..100, larger is slower
-  std::optional<std::int32_t> captionOrder;      // 0 none, 1 list order, 2 random, else random from the first
-  std::optional<std::int32_t> mediaOrder;        // 0 none, 1 list order, 2 random, else random from the first
-  std::optional<std::int32_t> shutdownMinutes;   // 0 or less never
-  std::optional<std::int32_t> pauseSeconds;      // between the end of one slide step and the next
-  std::optional<std::int32_t> lyrics;            // 1 on, else off
-  std::optional<std::int32_t> fittingThreshold;  // -1 fit all, 0..2 a size, else the screen
-  std::optional<std::int32_t> tiling;            // -1 none, 0..3 a limit, else no limit
-  std::optional<std::int32_t> openingDisplay;    // 0 caption, 1 picture, else the built-in welcome
-  std::optional<std::string> openingCaption;     // plain text (ANSI bytes); stored in the stored-text form
-  std::optional<std::string> openingPicture;     // a path (ANSI bytes)
+  std::optional<std::int32_t> pictureOrder;          // 0 list order, 2 shuffled rounds, else random
+  std::optional<std::int32_t> transitionSpeed;       // 1..100, larger is slower
+  std::optional<std::int32_t> captionOrder;          // 0 none, 1 list order, 2 random, else random from the first
+  std::optional<std::int32_t> mediaOrder;            // 0 none, 1 list order, 2 random, else random from the first
+  std::optional<std::int32_t> shutdownMinutes;       // 0 or less never
+  std::optional<std::int32_t> pauseSeconds;          // between the end of one slide step and the next
+  std::optional<std::int32_t> lyrics;                // 1 on, else off
+  std::optional<std::int32_t> fittingThreshold;      // -1 fit all, 0..2 a size, else the screen
+  std::optional<std::int32_t> tiling;                // -1 none, 0..3 a limit, else no limit
+  std::optional<std::int32_t> openingDisplay;        // 0 caption, 1 picture, else the built-in welcome
+  std::optional<std::string> openingCaption;         // plain text (ANSI bytes); stored in the stored-text form
+  std::optional<std::string> openingPicture;         // a path (ANSI bytes)
   std::optional<std::int32_t> shortestTransitionMs;  // 0 = as fast as the machine
-  std::optional<std::int32_t> idleMinutes;  // `lumora --idle` starts the show after these; 0 off
+  std::optional<std::int32_t> idleMinutes;           // `lumora --idle` starts the show after these; 0 off
 };
 
 // What the settings window reads. keyExists tells whether kShowKey was

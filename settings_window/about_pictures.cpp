@@ -31,10 +31,10 @@ QPainterPath hills(double base, double amplitude, double phase) {
 
 QPixmap aboutPicture(int which) {
   const bool night = which != 0;
-  const Palette pal = night ? Palette{QColor(8, 12, 48), QColor(52, 40, 110), QColor(240, 236, 200), QColor(40, 48, 96),
-                                     QColor(20, 28, 60), QColor(120, 120, 170)}
+  const Palette pal = night ? Palette{QColor(8, 12, 48),  QColor(52, 40, 110), QColor(240, 236, 200),
+                                      QColor(40, 48, 96), QColor(20, 28, 60),  QColor(120, 120, 170)}
                             : Palette{QColor(70, 140, 230), QColor(255, 214, 150), QColor(255, 190, 40),
-                                     QColor(90, 150, 110), QColor(40, 110, 60), QColor(60, 90, 140)};
+                                      QColor(90, 150, 110), QColor(40, 110, 60),   QColor(60, 90, 140)};
   QPixmap pixmap(kW, kH);
   QPainter p(&pixmap);
   p.setRenderHint(QPainter::Antialiasing);

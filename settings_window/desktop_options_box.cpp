@@ -12,7 +12,7 @@ namespace lumora {
 namespace {
 // The minutes the spin box offers when the idle start is off.
 constexpr int kDefaultIdleMinutes = 10;
-}
+}  // namespace
 
 DesktopOptionsBox::DesktopOptionsBox(QWidget* parent) : QWidget(parent) {
   idleCheck_ = new QCheckBox(QString::fromUtf8("空闲时自动启动"), this);

@@ -16,11 +16,11 @@ namespace lumora {
 // What the scan knows of one found item; attached to a tree node when
 // `recordsOnNodes` is on.
 struct ScanRecord {
-  std::int64_t time = 0;     // modification time, seconds since 1970
-  std::uint64_t size = 0;    // bytes (0 for a folder)
-  bool directory = false;    // the attribute that matters here
-  std::string name;          // the entry's name
-  std::string path;          // folder: its path ending with "/"; file: folder path + name
+  std::int64_t time = 0;   // modification time, seconds since 1970
+  std::uint64_t size = 0;  // bytes (0 for a folder)
+  bool directory = false;  // the attribute that matters here
+  std::string name;        // the entry's name
+  std::string path;        // folder: its path ending with "/"; file: folder path + name
 };
 
 // One entry of a folder as the directory search returns it.

@@ -25,15 +25,24 @@ bool removableDevice(const QByteArray& device) {
 
 QString placeIcon(Place::Kind kind) {
   switch (kind) {
-    case Place::Kind::Home: return QStringLiteral("user-home");
-    case Place::Kind::Pictures: return QStringLiteral("folder-pictures");
-    case Place::Kind::Music: return QStringLiteral("folder-music");
-    case Place::Kind::Videos: return QStringLiteral("folder-videos");
-    case Place::Kind::Desktop: return QStringLiteral("user-desktop");
-    case Place::Kind::Documents: return QStringLiteral("folder-documents");
-    case Place::Kind::Downloads: return QStringLiteral("folder-download");
-    case Place::Kind::Volume: return QStringLiteral("drive-harddisk");
-    case Place::Kind::Root: return QStringLiteral("drive-harddisk");
+    case Place::Kind::Home:
+      return QStringLiteral("user-home");
+    case Place::Kind::Pictures:
+      return QStringLiteral("folder-pictures");
+    case Place::Kind::Music:
+      return QStringLiteral("folder-music");
+    case Place::Kind::Videos:
+      return QStringLiteral("folder-videos");
+    case Place::Kind::Desktop:
+      return QStringLiteral("user-desktop");
+    case Place::Kind::Documents:
+      return QStringLiteral("folder-documents");
+    case Place::Kind::Downloads:
+      return QStringLiteral("folder-download");
+    case Place::Kind::Volume:
+      return QStringLiteral("drive-harddisk");
+    case Place::Kind::Root:
+      return QStringLiteral("drive-harddisk");
   }
   return {};
 }
@@ -52,8 +61,9 @@ std::vector<Volume> mountedVolumes() {
     volumes.push_back(std::move(volume));
   }
   std::sort(volumes.begin(), volumes.end(), [](const Volume& a, const Volume& b) { return a.root < b.root; });
-  volumes.erase(std::unique(volumes.begin(), volumes.end(), [](const Volume& a, const Volume& b) { return a.root == b.root; }),
-                volumes.end());
+  volumes.erase(
+      std::unique(volumes.begin(), volumes.end(), [](const Volume& a, const Volume& b) { return a.root == b.root; }),
+      volumes.end());
   return volumes;
 }
 

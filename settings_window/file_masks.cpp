@@ -11,7 +11,8 @@ namespace {
 
 constexpr FilterRow kPictureFilters[] = {
     {"所有图片文件(*.jpg;*.jpeg;*.bmp;*.bw;*.cel;*.cut;*.dib;*.gif;*.icb;*.pcc;*.pcd;*.pdd;*.pcx;*.pic;*.pbm;"
-     "*.pgm;*.ppm;*.psd;*.rgb;*.rgba;*.rla;*.rle;*.rpf;*.tga;*.tif;*.tiff;*.wmf;*.emf;*.png;*.webp;*.heic;*.heif;*.avif)",
+     "*.pgm;*.ppm;*.psd;*.rgb;*.rgba;*.rla;*.rle;*.rpf;*.tga;*.tif;*.tiff;*.wmf;*.emf;*.png;*.webp;*.heic;*.heif;*."
+     "avif)",
      "*.jpg;*.jpeg;*.bmp;*.bw;*.cel;*.cut;*.dib;*.gif;*.icb;*.pcc;*.pcd;*.pdd;*.pcx;*.pic;*.pbm;*.pgm;*.ppm;"
      "*.psd;*.rgb;*.rgba;*.rla;*.rle;*.rpf;*.tga;*.tif;*.tiff;*.wmf;*.emf;*.png;*.webp;*.heic;*.heif;*.avif"},
     {"JPG图片(*.jpg;*.jpeg)", "*.jpg;*.jpeg"},

@@ -16,9 +16,14 @@ bool ListKeys::eventFilter(QObject* watched, QEvent* event) {
   const std::function<void()>* action = nullptr;
   switch (key->key()) {
     case Qt::Key_Return:
-    case Qt::Key_Enter: action = &onEnter_; break;
-    case Qt::Key_Delete: action = &onDelete_; break;
-    default: return false;
+    case Qt::Key_Enter:
+      action = &onEnter_;
+      break;
+    case Qt::Key_Delete:
+      action = &onDelete_;
+      break;
+    default:
+      return false;
   }
   if (!*action) return false;
   (*action)();

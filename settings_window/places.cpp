@@ -118,8 +118,7 @@ std::vector<Place> sessionPlaces(const std::vector<Volume>& volumes) {
   const char* homeEnv = std::getenv("HOME");
   const std::string home = homeEnv && *homeEnv ? homeEnv : "/";
   const char* configEnv = std::getenv("XDG_CONFIG_HOME");
-  const std::string config =
-      configEnv && *configEnv == '/' ? std::string(configEnv) : withoutSlash(home) + "/.config";
+  const std::string config = configEnv && *configEnv == '/' ? std::string(configEnv) : withoutSlash(home) + "/.config";
   std::string text;
   std::ifstream in(config + "/user-dirs.dirs", std::ios::binary);
   if (in) text.assign(std::istreambuf_iterator<char>(in), {});

@@ -30,7 +30,8 @@ std::vector<std::pair<std::string, std::string>> parseUserDirs(std::string_view 
 // Every place in selector order. `home` is the home folder; `userDirsText`
 // the content of user-dirs.dirs (may be empty); only folders that exist are
 // taken, the home folder itself and "/" always.
-std::vector<Place> userPlaces(const std::string& home, std::string_view userDirsText, const std::vector<Volume>& volumes);
+std::vector<Place> userPlaces(const std::string& home, std::string_view userDirsText,
+                              const std::vector<Volume>& volumes);
 
 // The places of this session: $HOME, $XDG_CONFIG_HOME/user-dirs.dirs (or
 // ~/.config/user-dirs.dirs) and the given volumes.

@@ -38,11 +38,30 @@ struct SettingsToWrite;
 
 // The window's push buttons, by job.
 enum class SettingsButton {
-  AddPictures, AddAllPictures, RemovePictures, RemoveAllPictures, SavePictureList, OpenPictureList,
-  AddMedia, AddAllMedia, RemoveMedia, RemoveAllMedia, SaveMediaList, OpenMediaList,
-  AddCaption, RemoveCaptions, RemoveAllCaptions, SaveCaptionList, OpenCaptionList,
-  AddFont, RemoveFonts, RemoveAllFonts,
-  StopPreview, BrowseOpeningPicture, Confirm, Cancel,
+  AddPictures,
+  AddAllPictures,
+  RemovePictures,
+  RemoveAllPictures,
+  SavePictureList,
+  OpenPictureList,
+  AddMedia,
+  AddAllMedia,
+  RemoveMedia,
+  RemoveAllMedia,
+  SaveMediaList,
+  OpenMediaList,
+  AddCaption,
+  RemoveCaptions,
+  RemoveAllCaptions,
+  SaveCaptionList,
+  OpenCaptionList,
+  AddFont,
+  RemoveFonts,
+  RemoveAllFonts,
+  StopPreview,
+  BrowseOpeningPicture,
+  Confirm,
+  Cancel,
   Count
 };
 

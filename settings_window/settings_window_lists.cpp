@@ -42,8 +42,8 @@ void SettingsWindow::addAllFiles(FileTab tab) {
   }
   if (files->directory().empty()) return;
   const std::unique_ptr<WalkProgress> progress = services_.makeWalkProgress(this);
-  const auto found = walkMatchingFiles(files->directory(), files->mask(),
-                                       [&progress](std::size_t n) { return progress->update(n); });
+  const auto found =
+      walkMatchingFiles(files->directory(), files->mask(), [&progress](std::size_t n) { return progress->update(n); });
   if (!found) return;  // cancelled: nothing is added
   const StringList present = listEntries(list);
   std::unordered_set<std::string> have(present.begin(), present.end());
@@ -84,7 +84,8 @@ void SettingsWindow::openList(QListWidget* list) {
     const std::string path = fsPath(chosen);
     // A chosen file that is not there is an error, not an empty list.
     if (!listFileExists(path))
-      throw ListFileError("cannot open " + path + ": " + std::make_error_code(std::errc::no_such_file_or_directory).message());
+      throw ListFileError("cannot open " + path + ": " +
+                          std::make_error_code(std::errc::no_such_file_or_directory).message());
     const ListKind kind = list == captionList() ? ListKind::Text : ListKind::Paths;
     setListEntries(list, readListFile(path, kind));
   } catch (const std::exception& e) {

@@ -47,8 +47,7 @@ void SettingsWindow::previewPicture(const std::string& path) {
       showPreviewSize(w, h);
     });
     // The preview and its size text keep what they showed.
-    connect(previewLoader_, &PreviewLoader::pictureFailed, this,
-            [this](const QString& message) { report(message); });
+    connect(previewLoader_, &PreviewLoader::pictureFailed, this, [this](const QString& message) { report(message); });
   }
   previewLoader_->request(path);
 }

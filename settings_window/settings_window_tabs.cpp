@@ -93,11 +93,10 @@ const SettingsWindow::FileTabLayout SettingsWindow::kFileTabLayouts[] = {
 
 // The buttons' object names, in the order of SettingsButton.
 constexpr const char* kButtonNames[] = {
-    "AddPictures", "AddAllPictures", "RemovePictures", "RemoveAllPictures", "SavePictureList", "OpenPictureList",
-    "AddMedia", "AddAllMedia", "RemoveMedia", "RemoveAllMedia", "SaveMediaList", "OpenMediaList",
-    "AddCaption", "RemoveCaptions", "RemoveAllCaptions", "SaveCaptionList", "OpenCaptionList",
-    "AddFont", "RemoveFonts", "RemoveAllFonts",
-    "StopPreview", "BrowseOpeningPicture", "Confirm", "Cancel"};
+    "AddPictures", "AddAllPictures", "RemovePictures",    "RemoveAllPictures",    "SavePictureList", "OpenPictureList",
+    "AddMedia",    "AddAllMedia",    "RemoveMedia",       "RemoveAllMedia",       "SaveMediaList",   "OpenMediaList",
+    "AddCaption",  "RemoveCaptions", "RemoveAllCaptions", "SaveCaptionList",      "OpenCaptionList", "AddFont",
+    "RemoveFonts", "RemoveAllFonts", "StopPreview",       "BrowseOpeningPicture", "Confirm",         "Cancel"};
 static_assert(std::size(kButtonNames) == std::size_t(SettingsButton::Count));
 
 QPushButton* SettingsWindow::makeButton(SettingsButton which, const char* caption, QWidget* parent) {
@@ -309,7 +308,8 @@ QWidget* SettingsWindow::buildOptionsTab() {
   speedRow->addWidget(transitionSpeed_);
   speedRow->addWidget(new QLabel(text("值越大越慢"), speedGroup), 1);
   // The shortest transition, beside the speed.
-  shortestTransitionMs_ = makeUpDown("ShortestTransitionMs", 0, kLongestTransitionMs, kDefaultShortestTransitionMs, speedGroup);
+  shortestTransitionMs_ =
+      makeUpDown("ShortestTransitionMs", 0, kLongestTransitionMs, kDefaultShortestTransitionMs, speedGroup);
   shortestTransitionMs_->setSingleStep(100);
   auto* fxmsLabel = new QLabel(text("过渡最短时间(毫秒)"), speedGroup);
   fxmsLabel->setBuddy(shortestTransitionMs_);

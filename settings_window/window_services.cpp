@@ -33,12 +33,12 @@ SettingsWindowServices completeServices(SettingsWindowServices s) {
   if (!s.choosePicture)
     s.choosePicture = [](QWidget* w, const QString& f) { return runDialog(w, f, QFileDialog::AcceptOpen); };
   if (!s.showMessage)
-    s.showMessage = [](QWidget* w, const QString& text) {
-      QMessageBox::warning(w, QStringLiteral("Lumora"), text);
-    };
+    s.showMessage = [](QWidget* w, const QString& text) { QMessageBox::warning(w, QStringLiteral("Lumora"), text); };
   if (!s.makeAudioPlayer) s.makeAudioPlayer = [] { return std::make_unique<AudioPlayer>(); };
   if (!s.makeWalkProgress)
-    s.makeWalkProgress = [](QWidget* w) -> std::unique_ptr<WalkProgress> { return std::make_unique<WalkProgressDialog>(w); };
+    s.makeWalkProgress = [](QWidget* w) -> std::unique_ptr<WalkProgress> {
+      return std::make_unique<WalkProgressDialog>(w);
+    };
   if (s.registryPath.empty()) s.registryPath = registryFilePath();
   if (s.autostartPath.empty()) s.autostartPath = idleAutostartPath();
   if (s.idleProgram.empty()) {

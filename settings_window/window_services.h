@@ -20,9 +20,9 @@ class WalkProgress;
 struct SettingsWindowServices {
   // A chosen file (empty when cancelled). The filter is a file dialog
   // filter ("文本文件(*.txt)", rows separated by ";;").
-  std::function<QString(QWidget* parent, const QString& filter)> chooseOpenFile;   // a list to open
-  std::function<QString(QWidget* parent, const QString& filter)> chooseSaveFile;   // where to save a list
-  std::function<QString(QWidget* parent, const QString& filter)> choosePicture;    // the opening picture
+  std::function<QString(QWidget* parent, const QString& filter)> chooseOpenFile;  // a list to open
+  std::function<QString(QWidget* parent, const QString& filter)> chooseSaveFile;  // where to save a list
+  std::function<QString(QWidget* parent, const QString& filter)> choosePicture;   // the opening picture
   // A message box with this text (errors and the window's own messages).
   std::function<void(QWidget* parent, const QString& text)> showMessage;
   // The audio player of the media preview.

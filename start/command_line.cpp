@@ -17,9 +17,12 @@ std::optional<std::uint32_t> parseWindowId(const std::string& text) {
   for (std::size_t i = start; i < text.size(); ++i) {
     const char c = text[i];
     int digit = -1;
-    if (c >= '0' && c <= '9') digit = c - '0';
-    else if (base == 16 && c >= 'a' && c <= 'f') digit = c - 'a' + 10;
-    else if (base == 16 && c >= 'A' && c <= 'F') digit = c - 'A' + 10;
+    if (c >= '0' && c <= '9')
+      digit = c - '0';
+    else if (base == 16 && c >= 'a' && c <= 'f')
+      digit = c - 'a' + 10;
+    else if (base == 16 && c >= 'A' && c <= 'F')
+      digit = c - 'A' + 10;
     if (digit < 0) return std::nullopt;
     value = value * std::uint64_t(base) + std::uint64_t(digit);
     if (value > 0xFFFFFFFFu) return std::nullopt;

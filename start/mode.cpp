@@ -179,7 +179,8 @@ int runLumora(int argc, char** argv) {
       std::fputs(versionText().c_str(), stdout);
       return 0;
     case Launch::Usage:
-      std::fprintf(stderr, "lumora: %s\nUsage: lumora /S | /C | /A | -window-id ID | -root | --idle | --help | --version\n",
+      std::fprintf(stderr,
+                   "lumora: %s\nUsage: lumora /S | /C | /A | -window-id ID | -root | --idle | --help | --version\n",
                    line.error.c_str());
       return 2;
     case Launch::Idle:

@@ -10,7 +10,9 @@
 
 namespace lumora {
 
-StepTimes::StepTimes(QTimer& slideTimer) : slideTimer_(slideTimer) { QCoreApplication::instance()->installEventFilter(this); }
+StepTimes::StepTimes(QTimer& slideTimer) : slideTimer_(slideTimer) {
+  QCoreApplication::instance()->installEventFilter(this);
+}
 
 bool StepTimes::eventFilter(QObject* watched, QEvent* event) {
   switch (event->type()) {

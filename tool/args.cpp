@@ -12,8 +12,7 @@ Args Args::parse(int argc, char** argv, int first, const std::vector<std::string
     const std::string a = argv[i];
     if (a.size() > 2 && a.compare(0, 2, "--") == 0) {
       const std::string name = a.substr(2);
-      if (std::find(known.begin(), known.end(), name) == known.end())
-        throw UsageError{"unknown option " + a};
+      if (std::find(known.begin(), known.end(), name) == known.end()) throw UsageError{"unknown option " + a};
       if (i + 1 >= argc) throw UsageError{"option " + a + " needs a value"};
       options.emplace_back(name, argv[++i]);
     } else {
@@ -57,8 +56,8 @@ void Args::getSize(const std::string& name, int& w, int& h) const {
   const std::string v = get(name);
   const auto x = v.find_first_of("xX");
   int a = 0, b = 0;
-  if (x == std::string::npos || !parseInt(v.substr(0, x), a) || !parseInt(v.substr(x + 1), b) || a <= 0 ||
-      b <= 0 || a > 16384 || b > 16384)
+  if (x == std::string::npos || !parseInt(v.substr(0, x), a) || !parseInt(v.substr(x + 1), b) || a <= 0 || b <= 0 ||
+      a > 16384 || b > 16384)
     throw UsageError{"--" + name + " needs WIDTHxHEIGHT, 1 to 16384 each"};
   w = a;
   h = b;

@@ -105,8 +105,8 @@ int runEffect(const Args& args) {
   EffectContext ctx({frame, work, spare, stage}, w, h, speed, random, &host, trace.get());
   lumora::runEffect(n, ctx);
   if (pace)
-    std::cerr << "paced: " << std::chrono::duration_cast<std::chrono::milliseconds>(
-                                   std::chrono::steady_clock::now() - start).count()
+    std::cerr << "paced: "
+              << std::chrono::duration_cast<std::chrono::milliseconds>(std::chrono::steady_clock::now() - start).count()
               << " ms\n";
   std::cout.flush();
   if (!frames.empty()) writePng(stage, frames + "/final.png");

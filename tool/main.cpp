@@ -22,10 +22,10 @@ int main(int argc, char** argv) {
     if (argc < 2) throw UsageError{"no command given"};
     const std::string command = argv[1];
     if (command == "effect")
-      return runEffect(Args::parse(argc, argv, 2, {"size", "speed", "seed", "old", "new", "trace", "out", "frames", "every", "pace"}));
+      return runEffect(Args::parse(argc, argv, 2,
+                                   {"size", "speed", "seed", "old", "new", "trace", "out", "frames", "every", "pace"}));
     if (command == "decode") return runDecode(Args::parse(argc, argv, 2, {"out"}));
-    if (command == "compose")
-      return runCompose(Args::parse(argc, argv, 2, {"screen", "tptc", "pp", "out"}));
+    if (command == "compose") return runCompose(Args::parse(argc, argv, 2, {"screen", "tptc", "pp", "out"}));
     if (command == "gallery") return runGallery(Args::parse(argc, argv, 2, {"size"}));
     if (command == "--help" || command == "-h") {
       std::fputs(kUsage, stdout);

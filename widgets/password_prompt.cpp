@@ -124,8 +124,7 @@ bool PasswordPrompt::eventFilter(QObject* watched, QEvent* event) {
       const QScopedValueRollback<bool> forwarding(forwarding_, true);
       QWidget* target = focusWidget() && inside(focusWidget()) ? focusWidget() : passwordEdit_;
       const auto* key = static_cast<QKeyEvent*>(event);
-      QKeyEvent copy(key->type(), key->key(), key->modifiers(), key->text(), key->isAutoRepeat(),
-                     ushort(key->count()));
+      QKeyEvent copy(key->type(), key->key(), key->modifiers(), key->text(), key->isAutoRepeat(), ushort(key->count()));
       QCoreApplication::sendEvent(target, &copy);
       return true;
     }

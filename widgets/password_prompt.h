@@ -31,7 +31,7 @@ class PasswordPrompt : public QFrame {
   explicit PasswordPrompt(QWidget* parent = nullptr);
   ~PasswordPrompt() override;
   MaskedEdit* passwordEdit() const { return passwordEdit_; }
-  QString caption() const;                               // "密码"
+  QString caption() const;  // "密码"
 
   // Shows the prompt above its siblings and returns when it is closed:
   // 1 by "确定" or Return, 0 by "取消" or Escape.

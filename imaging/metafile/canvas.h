@@ -62,25 +62,25 @@ using Clip = std::vector<ClipStep>;
 // What a raster operation does with source pixels S, destination D and the
 // current brush P.
 enum class RasterOp {
-  SourceCopy,          // S
-  SourceOr,            // S | D
-  SourceAnd,           // S & D
-  SourceXor,           // S ^ D
-  SourceAndNotDest,    // S & ~D
-  NotSource,           // ~S
-  NotSourceAndNotDest, // ~(S | D)
-  NotSourceOrDest,     // ~S | D
-  NotDest,             // ~D
+  SourceCopy,           // S
+  SourceOr,             // S | D
+  SourceAnd,            // S & D
+  SourceXor,            // S ^ D
+  SourceAndNotDest,     // S & ~D
+  NotSource,            // ~S
+  NotSourceAndNotDest,  // ~(S | D)
+  NotSourceOrDest,      // ~S | D
+  NotDest,              // ~D
   Black,
   White,
-  PatternCopy,         // P
-  PatternXor,          // P ^ D
-  SourceAndPattern,    // S & P
-  Nothing,             // D
+  PatternCopy,       // P
+  PatternXor,        // P ^ D
+  SourceAndPattern,  // S & P
+  Nothing,           // D
 };
 
 struct ImageDraw {
-  std::shared_ptr<const Bitmap> image;  // null for the operations without a source
+  std::shared_ptr<const Bitmap> image;                  // null for the operations without a source
   int srcX = 0, srcY = 0, srcWidth = 0, srcHeight = 0;  // top-down pixels of the image
   // Where the source rectangle's top-left, top-right and bottom-left
   // corners land, in pixels.
@@ -90,9 +90,9 @@ struct ImageDraw {
 };
 
 struct LogicalFont {
-  std::string face;     // UTF-8
-  double height = 0;    // logical units: < 0 the em height, > 0 the cell height, 0 a default
-  double width = 0;     // logical units, 0 = the face's own
+  std::string face;   // UTF-8
+  double height = 0;  // logical units: < 0 the em height, > 0 the cell height, 0 a default
+  double width = 0;   // logical units, 0 = the face's own
   double escapementDeg = 0;
   int weight = 400;
   bool italic = false, underline = false, strikeOut = false;

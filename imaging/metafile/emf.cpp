@@ -20,8 +20,8 @@ constexpr const char* kDamaged = "Metafile is damaged.";
 struct Header {
   std::size_t recordsAt = 0;
   std::size_t handles = 0;
-  RectF bounds, frame;   // device pixels; hundredths of a millimetre
-  PointF devicePerMm;    // of the reference device
+  RectF bounds, frame;  // device pixels; hundredths of a millimetre
+  PointF devicePerMm;   // of the reference device
 };
 
 Header readHeader(std::span<const std::uint8_t> data) {
@@ -119,8 +119,12 @@ void EnhancedPlayer::poly(std::uint32_t type, const RecordBytes& r) {
       path.moveTo(pts[0]);
       for (std::size_t i = 1; i + 2 < pts.size(); i += 3) path.cubicTo(pts[i], pts[i + 1], pts[i + 2]);
       return p_.drawLines(path);
-    case 3: addPolygon(path, pts, true); return p_.drawFigure(path);
-    case 4: addPolygon(path, pts, false); return p_.drawLines(path);
+    case 3:
+      addPolygon(path, pts, true);
+      return p_.drawFigure(path);
+    case 4:
+      addPolygon(path, pts, false);
+      return p_.drawLines(path);
     case 5:
       if (pts.size() < 3) return;
       path.moveTo(dc.current);
@@ -132,7 +136,8 @@ void EnhancedPlayer::poly(std::uint32_t type, const RecordBytes& r) {
       for (const PointF& p : pts) path.lineTo(p);
       dc.current = pts.back();
       return p_.drawFromCurrent(path);
-    default: return;
+    default:
+      return;
   }
 }
 
@@ -168,14 +173,19 @@ void EnhancedPlayer::polyDraw(const RecordBytes& r, bool small) {
   for (std::size_t i = 0; i < pts.size(); ++i) {
     const unsigned t = r.u8(typesAt + i);
     switch (t & ~kClose) {
-      case kMoveTo: path.moveTo(pts[i]); break;
-      case kLineTo: path.lineTo(pts[i]); break;
+      case kMoveTo:
+        path.moveTo(pts[i]);
+        break;
+      case kLineTo:
+        path.lineTo(pts[i]);
+        break;
       case kBezierTo:
         if (i + 2 >= pts.size()) return;
         path.cubicTo(pts[i], pts[i + 1], pts[i + 2]);
         i += 2;
         break;
-      default: return;
+      default:
+        return;
     }
     if (r.u8(typesAt + i) & kClose) path.close();
   }
@@ -242,79 +252,147 @@ Matrix xform(const RecordBytes& r, std::size_t at) {
 
 ClipStep::Op clipOp(std::uint32_t mode) {
   switch (mode) {
-    case 2: return ClipStep::Unite;
-    case 3: return ClipStep::Xor;
-    case 4: return ClipStep::Exclude;
-    case 5: return ClipStep::Replace;
-    default: return ClipStep::Intersect;
+    case 2:
+      return ClipStep::Unite;
+    case 3:
+      return ClipStep::Xor;
+    case 4:
+      return ClipStep::Exclude;
+    case 5:
+      return ClipStep::Replace;
+    default:
+      return ClipStep::Intersect;
   }
 }
 
 void EnhancedPlayer::play(std::uint32_t type, const RecordBytes& r) {
   DeviceContext& dc = p_.dc();
   switch (type) {
-    case 2: case 3: case 4: case 5: case 6:
-    case 85: case 86: case 87: case 88: case 89: poly(type, r); break;
-    case 7: polyPoly(r, false, false); break;                     // POLYPOLYLINE
-    case 8: polyPoly(r, false, true); break;                      // POLYPOLYGON
-    case 90: polyPoly(r, true, false); break;                     // POLYPOLYLINE16
-    case 91: polyPoly(r, true, true); break;                      // POLYPOLYGON16
-    case 56: polyDraw(r, false); break;                           // POLYDRAW
-    case 92: polyDraw(r, true); break;                            // POLYDRAW16
-    case 9:                                                       // SETWINDOWEXTEX
+    case 2:
+    case 3:
+    case 4:
+    case 5:
+    case 6:
+    case 85:
+    case 86:
+    case 87:
+    case 88:
+    case 89:
+      poly(type, r);
+      break;
+    case 7:
+      polyPoly(r, false, false);
+      break;  // POLYPOLYLINE
+    case 8:
+      polyPoly(r, false, true);
+      break;  // POLYPOLYGON
+    case 90:
+      polyPoly(r, true, false);
+      break;  // POLYPOLYLINE16
+    case 91:
+      polyPoly(r, true, true);
+      break;  // POLYPOLYGON16
+    case 56:
+      polyDraw(r, false);
+      break;  // POLYDRAW
+    case 92:
+      polyDraw(r, true);
+      break;  // POLYDRAW16
+    case 9:   // SETWINDOWEXTEX
       if (r.s32(8) != 0 && r.s32(12) != 0) dc.windowExt = pointL(r, 8);
       break;
-    case 10: dc.windowOrg = pointL(r, 8); break;                  // SETWINDOWORGEX
-    case 11:                                                      // SETVIEWPORTEXTEX
+    case 10:
+      dc.windowOrg = pointL(r, 8);
+      break;  // SETWINDOWORGEX
+    case 11:  // SETVIEWPORTEXTEX
       if (r.s32(8) != 0 && r.s32(12) != 0) dc.viewportExt = pointL(r, 8);
       break;
-    case 12: dc.viewportOrg = pointL(r, 8); break;                // SETVIEWPORTORGEX
-    case 31:                                                      // SCALEVIEWPORTEXTEX
-    case 32: {                                                    // SCALEWINDOWEXTEX
+    case 12:
+      dc.viewportOrg = pointL(r, 8);
+      break;    // SETVIEWPORTORGEX
+    case 31:    // SCALEVIEWPORTEXTEX
+    case 32: {  // SCALEWINDOWEXTEX
       const double xn = r.s32(8), xd = r.s32(12), yn = r.s32(16), yd = r.s32(20);
       if (xn == 0 || xd == 0 || yn == 0 || yd == 0) break;
       PointF& ext = type == 31 ? dc.viewportExt : dc.windowExt;
       ext = {ext.x * xn / xd, ext.y * yn / yd};
       break;
     }
-    case 15: p_.setPixel(pointL(r, 8), colorRef(r.u32(16))); break;  // SETPIXELV
-    case 17:                                                      // SETMAPMODE
+    case 15:
+      p_.setPixel(pointL(r, 8), colorRef(r.u32(16)));
+      break;  // SETPIXELV
+    case 17:  // SETMAPMODE
       if (r.u32(8) >= 1 && r.u32(8) <= 8) dc.mapMode = int(r.u32(8));
       break;
-    case 18: dc.opaqueBk = r.u32(8) == 2; break;                  // SETBKMODE
-    case 19: dc.fillRule = r.u32(8) == 2 ? FillRule::Winding : FillRule::OddEven; break;
-    case 20: dc.rop2 = int(r.u32(8)); break;                      // SETROP2
-    case 22: dc.textAlign = r.u32(8); break;                      // SETTEXTALIGN
-    case 24: dc.textColor = colorRef(r.u32(8)); break;            // SETTEXTCOLOR
-    case 25: dc.bkColor = colorRef(r.u32(8)); break;              // SETBKCOLOR
-    case 26: p_.offsetClip(r.s32(8), r.s32(12)); break;           // OFFSETCLIPRGN
-    case 27: p_.moveTo(pointL(r, 8)); break;                      // MOVETOEX
-    case 29: p_.clipRect(rectL(r, 8), ClipStep::Exclude); break;  // EXCLUDECLIPRECT
-    case 30: p_.clipRect(rectL(r, 8), ClipStep::Intersect); break;  // INTERSECTCLIPRECT
-    case 33: p_.saveDc(); break;                                  // SAVEDC
-    case 34: p_.restoreDc(r.s32(8)); break;                       // RESTOREDC
-    case 35:                                                      // SETWORLDTRANSFORM
+    case 18:
+      dc.opaqueBk = r.u32(8) == 2;
+      break;  // SETBKMODE
+    case 19:
+      dc.fillRule = r.u32(8) == 2 ? FillRule::Winding : FillRule::OddEven;
+      break;
+    case 20:
+      dc.rop2 = int(r.u32(8));
+      break;  // SETROP2
+    case 22:
+      dc.textAlign = r.u32(8);
+      break;  // SETTEXTALIGN
+    case 24:
+      dc.textColor = colorRef(r.u32(8));
+      break;  // SETTEXTCOLOR
+    case 25:
+      dc.bkColor = colorRef(r.u32(8));
+      break;  // SETBKCOLOR
+    case 26:
+      p_.offsetClip(r.s32(8), r.s32(12));
+      break;  // OFFSETCLIPRGN
+    case 27:
+      p_.moveTo(pointL(r, 8));
+      break;  // MOVETOEX
+    case 29:
+      p_.clipRect(rectL(r, 8), ClipStep::Exclude);
+      break;  // EXCLUDECLIPRECT
+    case 30:
+      p_.clipRect(rectL(r, 8), ClipStep::Intersect);
+      break;  // INTERSECTCLIPRECT
+    case 33:
+      p_.saveDc();
+      break;  // SAVEDC
+    case 34:
+      p_.restoreDc(r.s32(8));
+      break;  // RESTOREDC
+    case 35:  // SETWORLDTRANSFORM
       if (const Matrix m = xform(r, 8); m.isFinite()) dc.world = m;
       break;
-    case 36: {                                                    // MODIFYWORLDTRANSFORM
+    case 36: {  // MODIFYWORLDTRANSFORM
       const Matrix m = xform(r, 8);
       if (!m.isFinite()) break;
       switch (r.u32(32)) {
-        case 1: dc.world = {}; break;
-        case 2: dc.world = m.then(dc.world); break;
-        case 3: dc.world = dc.world.then(m); break;
-        case 4: dc.world = m; break;
-        default: break;
+        case 1:
+          dc.world = {};
+          break;
+        case 2:
+          dc.world = m.then(dc.world);
+          break;
+        case 3:
+          dc.world = dc.world.then(m);
+          break;
+        case 4:
+          dc.world = m;
+          break;
+        default:
+          break;
       }
       break;
     }
-    case 37: {                                                    // SELECTOBJECT
+    case 37: {  // SELECTOBJECT
       const std::uint32_t index = r.u32(8);
-      if (index & 0x80000000u) p_.selectStock(index);
-      else if (const GdiObject* o = objects_.get(index)) p_.select(*o);
+      if (index & 0x80000000u)
+        p_.selectStock(index);
+      else if (const GdiObject* o = objects_.get(index))
+        p_.select(*o);
       break;
     }
-    case 38: {                                                    // CREATEPEN
+    case 38: {  // CREATEPEN
       LogPen pen;
       pen.style = r.u32(12);
       pen.width = r.s32(16);
@@ -322,7 +400,7 @@ void EnhancedPlayer::play(std::uint32_t type, const RecordBytes& r) {
       create(r.u32(8), pen);
       break;
     }
-    case 39: {                                                    // CREATEBRUSHINDIRECT
+    case 39: {  // CREATEBRUSHINDIRECT
       LogBrush brush;
       brush.style = r.u32(12);
       brush.color = colorRef(r.u32(16));
@@ -331,8 +409,10 @@ void EnhancedPlayer::play(std::uint32_t type, const RecordBytes& r) {
       create(r.u32(8), brush);
       break;
     }
-    case 40: objects_.remove(r.u32(8)); break;                    // DELETEOBJECT
-    case 41: {                                                    // ANGLEARC
+    case 40:
+      objects_.remove(r.u32(8));
+      break;    // DELETEOBJECT
+    case 41: {  // ANGLEARC
       Path path;
       path.moveTo(dc.current);
       addAngleArc(path, pointL(r, 8), r.u32(16), r.f32(20), r.f32(24), p_.yDown());
@@ -340,25 +420,28 @@ void EnhancedPlayer::play(std::uint32_t type, const RecordBytes& r) {
       p_.drawFromCurrent(path);
       break;
     }
-    case 42: {                                                    // ELLIPSE
+    case 42: {  // ELLIPSE
       Path path;
       addEllipse(path, rectL(r, 8));
       p_.drawFigure(path);
       break;
     }
-    case 43: {                                                    // RECTANGLE
+    case 43: {  // RECTANGLE
       Path path;
       addRectangle(path, rectL(r, 8));
       p_.drawFigure(path);
       break;
     }
-    case 44: {                                                    // ROUNDRECT
+    case 44: {  // ROUNDRECT
       Path path;
       addRoundRect(path, rectL(r, 8), r.s32(24), r.s32(28));
       p_.drawFigure(path);
       break;
     }
-    case 45: case 46: case 47: case 55: {                         // ARC, CHORD, PIE, ARCTO
+    case 45:
+    case 46:
+    case 47:
+    case 55: {  // ARC, CHORD, PIE, ARCTO
       const ArcKind kind = type == 46 ? ArcKind::Chord : type == 47 ? ArcKind::Pie : ArcKind::Open;
       Path path;
       if (type == 55) path.moveTo(dc.current);
@@ -371,7 +454,7 @@ void EnhancedPlayer::play(std::uint32_t type, const RecordBytes& r) {
       }
       break;
     }
-    case 54: {                                                    // LINETO
+    case 54: {  // LINETO
       Path path;
       path.moveTo(dc.current);
       path.lineTo(pointL(r, 8));
@@ -379,36 +462,59 @@ void EnhancedPlayer::play(std::uint32_t type, const RecordBytes& r) {
       p_.drawFromCurrent(path);
       break;
     }
-    case 57: dc.clockwiseArcs = r.u32(8) == 2; break;             // SETARCDIRECTION
-    case 58: dc.miterLimit = std::clamp(double(r.u32(8)), 1.0, 100.0); break;  // SETMITERLIMIT
-    case 59: p_.beginPath(); break;
-    case 60: p_.endPath(); break;
-    case 61: p_.closeFigure(); break;
-    case 62: p_.fillPath(); break;
-    case 63: p_.strokeAndFillPath(); break;
-    case 64: p_.strokePath(); break;
-    case 67: p_.clipPath(clipOp(r.u32(8))); break;                // SELECTCLIPPATH
-    case 68: p_.abortPath(); break;
-    case 71: {                                                    // FILLRGN
+    case 57:
+      dc.clockwiseArcs = r.u32(8) == 2;
+      break;  // SETARCDIRECTION
+    case 58:
+      dc.miterLimit = std::clamp(double(r.u32(8)), 1.0, 100.0);
+      break;  // SETMITERLIMIT
+    case 59:
+      p_.beginPath();
+      break;
+    case 60:
+      p_.endPath();
+      break;
+    case 61:
+      p_.closeFigure();
+      break;
+    case 62:
+      p_.fillPath();
+      break;
+    case 63:
+      p_.strokeAndFillPath();
+      break;
+    case 64:
+      p_.strokePath();
+      break;
+    case 67:
+      p_.clipPath(clipOp(r.u32(8)));
+      break;  // SELECTCLIPPATH
+    case 68:
+      p_.abortPath();
+      break;
+    case 71: {  // FILLRGN
       Region rgn;
       const GdiObject* brush = objects_.get(r.u32(28));
       if (brush && std::holds_alternative<LogBrush>(*brush) && region(r, 32, r.u32(24), rgn))
         p_.fillRegion(rgn, std::get<LogBrush>(*brush), true);
       break;
     }
-    case 74: {                                                    // PAINTRGN
+    case 74: {  // PAINTRGN
       Region rgn;
       if (region(r, 28, r.u32(24), rgn)) p_.fillRegion(rgn, dc.brush, true);
       break;
     }
-    case 75: {                                                    // EXTSELECTCLIPRGN
+    case 75: {  // EXTSELECTCLIPRGN
       const ClipStep::Op op = clipOp(r.u32(12));
       Region rgn;
-      if (region(r, 16, r.u32(8), rgn)) p_.clipRegion(rgn, op, true);
-      else if (op == ClipStep::Replace) p_.resetClip();
+      if (region(r, 16, r.u32(8), rgn))
+        p_.clipRegion(rgn, op, true);
+      else if (op == ClipStep::Replace)
+        p_.resetClip();
       break;
     }
-    case 76: case 77: {                                           // BITBLT, STRETCHBLT
+    case 76:
+    case 77: {  // BITBLT, STRETCHBLT
       const RectF dest{double(r.s32(24)), double(r.s32(28)), double(r.s32(24)) + r.s32(32),
                        double(r.s32(28)) + r.s32(36)};
       const std::vector<std::uint8_t> packed = r.u32(88) ? dib(r, 84) : std::vector<std::uint8_t>{};
@@ -416,19 +522,19 @@ void EnhancedPlayer::play(std::uint32_t type, const RecordBytes& r) {
       p_.blit(packed, r.s32(44), r.s32(48), srcW, srcH, dest, r.u32(40), false);
       break;
     }
-    case 80: {                                                    // SETDIBITSTODEVICE
+    case 80: {  // SETDIBITSTODEVICE
       const double w = r.s32(40), h = r.s32(44);
       const RectF dest{double(r.s32(24)), double(r.s32(28)), r.s32(24) + w, r.s32(28) + h};
       p_.blit(dib(r, 48), r.s32(32), r.s32(36), w, h, dest, 0xCC0020, true);
       break;
     }
-    case 81: {                                                    // STRETCHDIBITS
+    case 81: {  // STRETCHDIBITS
       const RectF dest{double(r.s32(24)), double(r.s32(28)), double(r.s32(24)) + r.s32(72),
                        double(r.s32(28)) + r.s32(76)};
       p_.blit(dib(r, 48), r.s32(32), r.s32(36), r.s32(40), r.s32(44), dest, r.u32(68), true);
       break;
     }
-    case 82: {                                                    // EXTCREATEFONTINDIRECTW
+    case 82: {  // EXTCREATEFONTINDIRECTW
       LogFont f;
       f.def.height = r.s32(12);
       f.def.width = std::abs(double(r.s32(16)));
@@ -444,16 +550,21 @@ void EnhancedPlayer::play(std::uint32_t type, const RecordBytes& r) {
       create(r.u32(8), f);
       break;
     }
-    case 83: text(r, false); break;                               // EXTTEXTOUTA
-    case 84: text(r, true); break;                                // EXTTEXTOUTW
-    case 93: case 94: {                                           // CREATEMONOBRUSH, CREATEDIBPATTERNBRUSHPT
+    case 83:
+      text(r, false);
+      break;  // EXTTEXTOUTA
+    case 84:
+      text(r, true);
+      break;  // EXTTEXTOUTW
+    case 93:
+    case 94: {  // CREATEMONOBRUSH, CREATEDIBPATTERNBRUSHPT
       LogBrush brush;
       brush.style = LogBrush::DibPatternPt;
       brush.pattern = p_.decodeDib(dib(r, 16)).bitmap;
       create(r.u32(8), brush);
       break;
     }
-    case 95: {                                                    // EXTCREATEPEN
+    case 95: {  // EXTCREATEPEN
       LogPen pen;
       pen.style = r.u32(28);
       const bool geometric = (pen.style & 0xF0000) == 0x10000;
@@ -466,7 +577,8 @@ void EnhancedPlayer::play(std::uint32_t type, const RecordBytes& r) {
       create(r.u32(8), pen);
       break;
     }
-    default: break;  // comments, palettes, colour management and the rest
+    default:
+      break;  // comments, palettes, colour management and the rest
   }
 }
 

@@ -22,13 +22,13 @@ struct Matrix {
   double determinant() const { return m11 * m22 - m12 * m21; }
   // This map, then `next`.
   Matrix then(const Matrix& next) const {
-    return {m11 * next.m11 + m12 * next.m21, m11 * next.m12 + m12 * next.m22,
-            m21 * next.m11 + m22 * next.m21, m21 * next.m12 + m22 * next.m22,
+    return {m11 * next.m11 + m12 * next.m21,         m11 * next.m12 + m12 * next.m22,
+            m21 * next.m11 + m22 * next.m21,         m21 * next.m12 + m22 * next.m22,
             dx * next.m11 + dy * next.m21 + next.dx, dx * next.m12 + dy * next.m22 + next.dy};
   }
   bool isFinite() const {
-    return std::isfinite(m11) && std::isfinite(m12) && std::isfinite(m21) && std::isfinite(m22) &&
-           std::isfinite(dx) && std::isfinite(dy);
+    return std::isfinite(m11) && std::isfinite(m12) && std::isfinite(m21) && std::isfinite(m22) && std::isfinite(dx) &&
+           std::isfinite(dy);
   }
   // Geometric mean of the two axis scales (how a pen's width scales).
   double scale() const { return std::sqrt(std::fabs(determinant())); }

@@ -35,8 +35,10 @@ Frame measure(std::span<const std::uint8_t> data, const PlayLimits& limits) {
 }
 
 void play(std::span<const std::uint8_t> data, const Frame& frame, Canvas& canvas, const PlayLimits& limits) {
-  if (frame.kind == Kind::Enhanced) playEnhanced(data, frame, canvas, limits);
-  else playWindows(data, frame, canvas, limits);
+  if (frame.kind == Kind::Enhanced)
+    playEnhanced(data, frame, canvas, limits);
+  else
+    playWindows(data, frame, canvas, limits);
 }
 
 }  // namespace lumora::metafile

@@ -17,8 +17,7 @@ void Path::cubicTo(PointF c1, PointF c2, PointF end) {
   elements_.push_back({PathElement::Cubic, {c1, c2, end}});
 }
 void Path::close() {
-  if (!elements_.empty() && elements_.back().kind != PathElement::Close)
-    elements_.push_back({PathElement::Close, {}});
+  if (!elements_.empty() && elements_.back().kind != PathElement::Close) elements_.push_back({PathElement::Close, {}});
 }
 
 PointF Path::lastPoint() const {
@@ -138,8 +137,7 @@ void addRoundRect(Path& path, RectF r, double cornerWidth, double cornerHeight) 
   path.close();
 }
 
-void addArc(Path& path, RectF r, PointF start, PointF end, bool clockwise, bool yDown, ArcKind kind,
-            bool connect) {
+void addArc(Path& path, RectF r, PointF start, PointF end, bool clockwise, bool yDown, ArcKind kind, bool connect) {
   const Ellipse e = ellipseIn(r);
   if (e.rx <= 0 || e.ry <= 0) return;
   const double t0 = std::atan2((start.y - e.cy) / e.ry, (start.x - e.cx) / e.rx);

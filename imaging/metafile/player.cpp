@@ -28,13 +28,20 @@ struct RopEntry {
   RasterOp op;
 };
 constexpr RopEntry kRops[] = {
-    {0xCC, RasterOp::SourceCopy},          {0xEE, RasterOp::SourceOr},
-    {0x88, RasterOp::SourceAnd},           {0x66, RasterOp::SourceXor},
-    {0x44, RasterOp::SourceAndNotDest},    {0x33, RasterOp::NotSource},
-    {0x11, RasterOp::NotSourceAndNotDest}, {0xBB, RasterOp::NotSourceOrDest},
-    {0x55, RasterOp::NotDest},             {0x00, RasterOp::Black},
-    {0xFF, RasterOp::White},               {0xF0, RasterOp::PatternCopy},
-    {0x5A, RasterOp::PatternXor},          {0xC0, RasterOp::SourceAndPattern},
+    {0xCC, RasterOp::SourceCopy},
+    {0xEE, RasterOp::SourceOr},
+    {0x88, RasterOp::SourceAnd},
+    {0x66, RasterOp::SourceXor},
+    {0x44, RasterOp::SourceAndNotDest},
+    {0x33, RasterOp::NotSource},
+    {0x11, RasterOp::NotSourceAndNotDest},
+    {0xBB, RasterOp::NotSourceOrDest},
+    {0x55, RasterOp::NotDest},
+    {0x00, RasterOp::Black},
+    {0xFF, RasterOp::White},
+    {0xF0, RasterOp::PatternCopy},
+    {0x5A, RasterOp::PatternXor},
+    {0xC0, RasterOp::SourceAndPattern},
     {0xAA, RasterOp::Nothing},
 };
 
@@ -45,8 +52,10 @@ bool usesSource(RasterOp op) {
     case RasterOp::White:
     case RasterOp::PatternCopy:
     case RasterOp::PatternXor:
-    case RasterOp::Nothing: return false;
-    default: return true;
+    case RasterOp::Nothing:
+      return false;
+    default:
+      return true;
   }
 }
 
@@ -57,14 +66,11 @@ RasterOp rasterOp(std::uint32_t rop, bool haveSource) {
   return haveSource ? RasterOp::SourceCopy : RasterOp::PatternCopy;
 }
 
-PointF lerp(RectF r, double u, double v) {
-  return {r.left + u * (r.right - r.left), r.top + v * (r.bottom - r.top)};
-}
+PointF lerp(RectF r, double u, double v) { return {r.left + u * (r.right - r.left), r.top + v * (r.bottom - r.top)}; }
 
 }  // namespace
 
-Player::Player(Canvas& canvas, const Frame& frame, const PlayLimits& limits, Matrix deviceToPixels,
-               PointF devicePerMm)
+Player::Player(Canvas& canvas, const Frame& frame, const PlayLimits& limits, Matrix deviceToPixels, PointF devicePerMm)
     : canvas_(canvas), frame_(frame), limits_(limits), deviceToPixels_(deviceToPixels), devicePerMm_(devicePerMm) {
   dc_.pen.color = {0, 0, 0};
   dc_.brush.color = {255, 255, 255};
@@ -98,7 +104,8 @@ Matrix Player::logicalToPixels() const {
         sy = std::copysign(s, sy);
       }
       break;
-    default: break;
+    default:
+      break;
   }
   const Matrix page{sx, 0, 0, sy, dc_.viewportOrg.x - dc_.windowOrg.x * sx, dc_.viewportOrg.y - dc_.windowOrg.y * sy};
   return dc_.world.then(page).then(deviceToPixels_);
@@ -125,25 +132,58 @@ void Player::restoreDc(int n) {
 
 void Player::selectStock(std::uint32_t index) {
   switch (index & 0x7FFFFFFFu) {
-    case 0: case 18: dc_.brush = {LogBrush::Solid, {255, 255, 255}, 0, {}}; break;
-    case 1: dc_.brush = {LogBrush::Solid, {192, 192, 192}, 0, {}}; break;
-    case 2: dc_.brush = {LogBrush::Solid, {128, 128, 128}, 0, {}}; break;
-    case 3: dc_.brush = {LogBrush::Solid, {64, 64, 64}, 0, {}}; break;
-    case 4: dc_.brush = {LogBrush::Solid, {0, 0, 0}, 0, {}}; break;
-    case 5: dc_.brush = {LogBrush::Null, {}, 0, {}}; break;
-    case 6: dc_.pen = {0, 0, {255, 255, 255}, {}}; break;
-    case 7: case 19: dc_.pen = {0, 0, {0, 0, 0}, {}}; break;
-    case 8: dc_.pen = {5, 0, {}, {}}; break;
-    case 10: case 11: case 12: case 13: case 14: case 16: case 17: dc_.font = {}; break;
-    default: break;
+    case 0:
+    case 18:
+      dc_.brush = {LogBrush::Solid, {255, 255, 255}, 0, {}};
+      break;
+    case 1:
+      dc_.brush = {LogBrush::Solid, {192, 192, 192}, 0, {}};
+      break;
+    case 2:
+      dc_.brush = {LogBrush::Solid, {128, 128, 128}, 0, {}};
+      break;
+    case 3:
+      dc_.brush = {LogBrush::Solid, {64, 64, 64}, 0, {}};
+      break;
+    case 4:
+      dc_.brush = {LogBrush::Solid, {0, 0, 0}, 0, {}};
+      break;
+    case 5:
+      dc_.brush = {LogBrush::Null, {}, 0, {}};
+      break;
+    case 6:
+      dc_.pen = {0, 0, {255, 255, 255}, {}};
+      break;
+    case 7:
+    case 19:
+      dc_.pen = {0, 0, {0, 0, 0}, {}};
+      break;
+    case 8:
+      dc_.pen = {5, 0, {}, {}};
+      break;
+    case 10:
+    case 11:
+    case 12:
+    case 13:
+    case 14:
+    case 16:
+    case 17:
+      dc_.font = {};
+      break;
+    default:
+      break;
   }
 }
 
 void Player::select(const GdiObject& object) {
-  if (const auto* pen = std::get_if<LogPen>(&object)) dc_.pen = *pen;
-  else if (const auto* brush = std::get_if<LogBrush>(&object)) dc_.brush = *brush;
-  else if (const auto* font = std::get_if<LogFont>(&object)) dc_.font = *font;
-  else if (const auto* region = std::get_if<Region>(&object)) clipRegion(*region, ClipStep::Replace, false);
+  if (const auto* pen = std::get_if<LogPen>(&object))
+    dc_.pen = *pen;
+  else if (const auto* brush = std::get_if<LogBrush>(&object))
+    dc_.brush = *brush;
+  else if (const auto* font = std::get_if<LogFont>(&object))
+    dc_.font = *font;
+  else if (const auto* region = std::get_if<Region>(&object))
+    clipRegion(*region, ClipStep::Replace, false);
 }
 
 void Player::clipRect(RectF logical, ClipStep::Op op) {
@@ -219,17 +259,27 @@ StrokeStyle Player::strokeStyle(const LogPen& pen) const {
   // cost time.
   s.width = std::min(s.width, 2.0 * std::max(frame_.width, frame_.height) + 2);
   switch (pen.style & 0xF) {
-    case 1: s.style = LineStyle::Dash; break;
-    case 2: case 8: s.style = LineStyle::Dot; break;
-    case 3: s.style = LineStyle::DashDot; break;
-    case 4: s.style = LineStyle::DashDotDot; break;
+    case 1:
+      s.style = LineStyle::Dash;
+      break;
+    case 2:
+    case 8:
+      s.style = LineStyle::Dot;
+      break;
+    case 3:
+      s.style = LineStyle::DashDot;
+      break;
+    case 4:
+      s.style = LineStyle::DashDotDot;
+      break;
     case 7:
       if (!pen.dashes.empty()) {
         s.style = LineStyle::Custom;
         for (double d : pen.dashes) s.dashes.push_back(std::max(0.0, d * m.scale()));
       }
       break;
-    default: break;
+    default:
+      break;
   }
   constexpr LineCap kCaps[] = {LineCap::Round, LineCap::Square, LineCap::Flat};
   constexpr LineJoin kJoins[] = {LineJoin::Round, LineJoin::Bevel, LineJoin::Miter};
@@ -246,7 +296,8 @@ bool Player::fillStyle(const LogBrush& brush, FillStyle& out) const {
   out = {};
   out.color = mixColor(brush.color, dc_.rop2);
   switch (brush.style) {
-    case LogBrush::Solid: return true;
+    case LogBrush::Solid:
+      return true;
     case LogBrush::Hatched:
       if (brush.hatch > 5) return true;
       out.kind = FillStyle::Hatched;
@@ -261,7 +312,8 @@ bool Player::fillStyle(const LogBrush& brush, FillStyle& out) const {
       out.kind = FillStyle::Pattern;
       out.pattern = brush.pattern;
       return true;
-    default: return false;
+    default:
+      return false;
   }
 }
 
@@ -281,10 +333,14 @@ void Player::appendToPath(const Path& px, bool continueFigure) {
   for (std::size_t i = 0; i < els.size(); ++i) {
     const PathElement& e = els[i];
     if (i == 0 && e.kind == PathElement::Move && open && continueFigure) continue;
-    if (e.kind == PathElement::Move) path_.moveTo(e.p[0]);
-    else if (e.kind == PathElement::Line) path_.lineTo(e.p[0]);
-    else if (e.kind == PathElement::Cubic) path_.cubicTo(e.p[0], e.p[1], e.p[2]);
-    else path_.close();
+    if (e.kind == PathElement::Move)
+      path_.moveTo(e.p[0]);
+    else if (e.kind == PathElement::Line)
+      path_.lineTo(e.p[0]);
+    else if (e.kind == PathElement::Cubic)
+      path_.cubicTo(e.p[0], e.p[1], e.p[2]);
+    else
+      path_.close();
   }
   chargeWork(double(els.size()) * 8);
 }
@@ -416,8 +472,10 @@ void Player::drawText(PointF reference, std::vector<std::string> chars, std::vec
     syncClip();
   }
   if (updateCp && std::isfinite(advance)) {
-    if (run.hAlign == TextHAlign::Left) dc_.current.x += advance;
-    else if (run.hAlign == TextHAlign::Right) dc_.current.x -= advance;
+    if (run.hAlign == TextHAlign::Left)
+      dc_.current.x += advance;
+    else if (run.hAlign == TextHAlign::Right)
+      dc_.current.x -= advance;
   }
 }
 

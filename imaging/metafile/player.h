@@ -16,7 +16,16 @@
 
 namespace lumora::metafile {
 
-enum MapMode { kMmText = 1, kMmLoMetric, kMmHiMetric, kMmLoEnglish, kMmHiEnglish, kMmTwips, kMmIsotropic, kMmAnisotropic };
+enum MapMode {
+  kMmText = 1,
+  kMmLoMetric,
+  kMmHiMetric,
+  kMmLoEnglish,
+  kMmHiEnglish,
+  kMmTwips,
+  kMmIsotropic,
+  kMmAnisotropic
+};
 
 struct DeviceContext {
   int mapMode = kMmText;
@@ -99,8 +108,7 @@ class Player {
     RectF rect;
     bool opaque = false, clipped = false;
   };
-  void drawText(PointF reference, std::vector<std::string> chars, std::vector<double> advances,
-                const TextBox* box);
+  void drawText(PointF reference, std::vector<std::string> chars, std::vector<double> advances, const TextBox* box);
 
   // Raster operations. `dib` is a packed DIB (info header, colours, bits);
   // empty for operations without a source. A source rectangle counts from

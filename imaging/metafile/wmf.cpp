@@ -24,8 +24,8 @@ struct Header {
   std::size_t recordsAt = 0;
   std::size_t objects = 0;
   bool placeable = false;
-  RectF box;         // placeable: the bounding box in metafile units
-  double inch = 0;   // placeable: metafile units per inch
+  RectF box;        // placeable: the bounding box in metafile units
+  double inch = 0;  // placeable: metafile units per inch
 };
 
 bool standardHeaderAt(std::span<const std::uint8_t> data, std::size_t at) {
@@ -129,8 +129,7 @@ std::optional<Region> readRegion(const Record& r) {
 std::shared_ptr<const Bitmap> readBitmap16Pattern(const Record& r) {
   const RecordBytes& p = r.params();
   const int width = p.s16(2), height = p.s16(4), rowBytes = p.s16(6);
-  if (p.u8(8) != 1 || p.u8(9) != 1 || width <= 0 || height <= 0 || width > 64 || height > 64 ||
-      rowBytes * 8 < width)
+  if (p.u8(8) != 1 || p.u8(9) != 1 || width <= 0 || height <= 0 || width > 64 || height > 64 || rowBytes * 8 < width)
     return nullptr;
   const std::size_t bits = 14 + 18;  // the BITMAP fields, then reserved bytes
   if (p.span(bits, std::size_t(rowBytes) * height).empty()) return nullptr;
@@ -229,22 +228,38 @@ void WindowsPlayer::arc(const Record& r, ArcKind kind) {
 void WindowsPlayer::play(const Record& r) {
   DeviceContext& dc = p_.dc();
   switch (r.function()) {
-    case 0x0201: dc.bkColor = colorParam(r, 0); break;                      // SETBKCOLOR
-    case 0x0102: dc.opaqueBk = r.u(0) == 2; break;                           // SETBKMODE
-    case 0x0103: dc.mapMode = r.u(0) == kMmIsotropic ? kMmIsotropic : kMmAnisotropic; break;  // SETMAPMODE
-    case 0x0104: dc.rop2 = r.u(0); break;                                    // SETROP2
-    case 0x0106: dc.fillRule = r.u(0) == 2 ? FillRule::Winding : FillRule::OddEven; break;  // SETPOLYFILLMODE
-    case 0x0209: dc.textColor = colorParam(r, 0); break;                    // SETTEXTCOLOR
-    case 0x012E: dc.textAlign = r.u(0); break;                               // SETTEXTALIGN
-    case 0x020B: dc.windowOrg = r.pointYX(0); break;                         // SETWINDOWORG
-    case 0x020C:                                                              // SETWINDOWEXT
+    case 0x0201:
+      dc.bkColor = colorParam(r, 0);
+      break;  // SETBKCOLOR
+    case 0x0102:
+      dc.opaqueBk = r.u(0) == 2;
+      break;  // SETBKMODE
+    case 0x0103:
+      dc.mapMode = r.u(0) == kMmIsotropic ? kMmIsotropic : kMmAnisotropic;
+      break;  // SETMAPMODE
+    case 0x0104:
+      dc.rop2 = r.u(0);
+      break;  // SETROP2
+    case 0x0106:
+      dc.fillRule = r.u(0) == 2 ? FillRule::Winding : FillRule::OddEven;
+      break;  // SETPOLYFILLMODE
+    case 0x0209:
+      dc.textColor = colorParam(r, 0);
+      break;  // SETTEXTCOLOR
+    case 0x012E:
+      dc.textAlign = r.u(0);
+      break;  // SETTEXTALIGN
+    case 0x020B:
+      dc.windowOrg = r.pointYX(0);
+      break;      // SETWINDOWORG
+    case 0x020C:  // SETWINDOWEXT
       if (r.s(0) != 0 && r.s(1) != 0) dc.windowExt = r.pointYX(0);
       break;
-    case 0x020F:                                                              // OFFSETWINDOWORG
+    case 0x020F:  // OFFSETWINDOWORG
       dc.windowOrg.x += r.d(1);
       dc.windowOrg.y += r.d(0);
       break;
-    case 0x0410: {                                                            // SCALEWINDOWEXT
+    case 0x0410: {  // SCALEWINDOWEXT
       const double yd = r.d(0), yn = r.d(1), xd = r.d(2), xn = r.d(3);
       if (xd != 0 && yd != 0 && xn != 0 && yn != 0) {
         dc.windowExt.x = dc.windowExt.x * xn / xd;
@@ -252,7 +267,7 @@ void WindowsPlayer::play(const Record& r) {
       }
       break;
     }
-    case 0x0213: {                                                            // LINETO
+    case 0x0213: {  // LINETO
       Path path;
       path.moveTo(dc.current);
       path.lineTo(r.pointYX(0));
@@ -260,64 +275,96 @@ void WindowsPlayer::play(const Record& r) {
       p_.drawFromCurrent(path);
       break;
     }
-    case 0x0214: p_.moveTo(r.pointYX(0)); break;                              // MOVETO
-    case 0x0415: p_.clipRect(r.rectBRTL(0), ClipStep::Exclude); break;        // EXCLUDECLIPRECT
-    case 0x0416: p_.clipRect(r.rectBRTL(0), ClipStep::Intersect); break;      // INTERSECTCLIPRECT
-    case 0x0220: p_.offsetClip(r.d(1), r.d(0)); break;                        // OFFSETCLIPRGN
-    case 0x0817: arc(r, ArcKind::Open); break;                                // ARC
-    case 0x081A: arc(r, ArcKind::Pie); break;                                 // PIE
-    case 0x0830: arc(r, ArcKind::Chord); break;                               // CHORD
-    case 0x0418: {                                                            // ELLIPSE
+    case 0x0214:
+      p_.moveTo(r.pointYX(0));
+      break;  // MOVETO
+    case 0x0415:
+      p_.clipRect(r.rectBRTL(0), ClipStep::Exclude);
+      break;  // EXCLUDECLIPRECT
+    case 0x0416:
+      p_.clipRect(r.rectBRTL(0), ClipStep::Intersect);
+      break;  // INTERSECTCLIPRECT
+    case 0x0220:
+      p_.offsetClip(r.d(1), r.d(0));
+      break;  // OFFSETCLIPRGN
+    case 0x0817:
+      arc(r, ArcKind::Open);
+      break;  // ARC
+    case 0x081A:
+      arc(r, ArcKind::Pie);
+      break;  // PIE
+    case 0x0830:
+      arc(r, ArcKind::Chord);
+      break;        // CHORD
+    case 0x0418: {  // ELLIPSE
       Path path;
       addEllipse(path, r.rectBRTL(0));
       p_.drawFigure(path);
       break;
     }
-    case 0x041B: {                                                            // RECTANGLE
+    case 0x041B: {  // RECTANGLE
       Path path;
       addRectangle(path, r.rectBRTL(0));
       p_.drawFigure(path);
       break;
     }
-    case 0x061C: {                                                            // ROUNDRECT
+    case 0x061C: {  // ROUNDRECT
       Path path;
       addRoundRect(path, r.rectBRTL(2), r.d(1), r.d(0));
       p_.drawFigure(path);
       break;
     }
-    case 0x041F: p_.setPixel(r.pointYX(2), colorParam(r, 0)); break;         // SETPIXEL
-    case 0x0324: polygon(r, true); break;                                     // POLYGON
-    case 0x0325: polygon(r, false); break;                                    // POLYLINE
-    case 0x0538: polyPolygon(r); break;                                       // POLYPOLYGON
-    case 0x0521: text(r); break;                                              // TEXTOUT
-    case 0x0A32: extText(r); break;                                           // EXTTEXTOUT
-    case 0x001E: p_.saveDc(); break;                                          // SAVEDC
-    case 0x0127: p_.restoreDc(r.s(0)); break;                                 // RESTOREDC
-    case 0x012D:                                                              // SELECTOBJECT
+    case 0x041F:
+      p_.setPixel(r.pointYX(2), colorParam(r, 0));
+      break;  // SETPIXEL
+    case 0x0324:
+      polygon(r, true);
+      break;  // POLYGON
+    case 0x0325:
+      polygon(r, false);
+      break;  // POLYLINE
+    case 0x0538:
+      polyPolygon(r);
+      break;  // POLYPOLYGON
+    case 0x0521:
+      text(r);
+      break;  // TEXTOUT
+    case 0x0A32:
+      extText(r);
+      break;  // EXTTEXTOUT
+    case 0x001E:
+      p_.saveDc();
+      break;  // SAVEDC
+    case 0x0127:
+      p_.restoreDc(r.s(0));
+      break;      // RESTOREDC
+    case 0x012D:  // SELECTOBJECT
       if (const GdiObject* o = objects_.get(r.u(0))) p_.select(*o);
       break;
-    case 0x01F0: objects_.remove(r.u(0)); break;                              // DELETEOBJECT
-    case 0x012C:                                                              // SELECTCLIPREGION
+    case 0x01F0:
+      objects_.remove(r.u(0));
+      break;      // DELETEOBJECT
+    case 0x012C:  // SELECTCLIPREGION
       if (const GdiObject* o = objects_.get(r.u(0)); o && std::holds_alternative<Region>(*o))
         p_.clipRegion(std::get<Region>(*o), ClipStep::Replace, false);
       else
         p_.resetClip();
       break;
-    case 0x0228: {                                                            // FILLREGION
+    case 0x0228: {  // FILLREGION
       const GdiObject* region = objects_.get(r.u(0));
       const GdiObject* brush = objects_.get(r.u(1));
       if (region && brush && std::holds_alternative<Region>(*region) && std::holds_alternative<LogBrush>(*brush))
         p_.fillRegion(std::get<Region>(*region), std::get<LogBrush>(*brush), false);
       break;
     }
-    case 0x012B:                                                              // PAINTREGION
+    case 0x012B:  // PAINTREGION
       if (const GdiObject* o = objects_.get(r.u(0)); o && std::holds_alternative<Region>(*o))
         p_.fillRegion(std::get<Region>(*o), dc.brush, false);
       break;
-    case 0x061D:                                                              // PATBLT
+    case 0x061D:  // PATBLT
       p_.blit({}, 0, 0, 0, 0, {r.d(5), r.d(4), r.d(5) + r.d(3), r.d(4) + r.d(2)}, r.u32(0), false);
       break;
-    case 0x0940:                                                              // DIBBITBLT
+    case 0x0940:  // DIBBITBLT
       if (r.count() > 9) {
         const double w = r.d(5), h = r.d(4);
         p_.blit(r.params().from(16), r.d(3), r.d(2), w, h, {r.d(7), r.d(6), r.d(7) + w, r.d(6) + h}, r.u32(0), false);
@@ -325,24 +372,24 @@ void WindowsPlayer::play(const Record& r) {
         p_.blit({}, 0, 0, 0, 0, {r.d(8), r.d(7), r.d(8) + r.d(6), r.d(7) + r.d(5)}, r.u32(0), false);
       }
       break;
-    case 0x0B41:                                                              // DIBSTRETCHBLT
+    case 0x0B41:  // DIBSTRETCHBLT
       if (r.count() > 11) {
-        p_.blit(r.params().from(20), r.d(5), r.d(4), r.d(3), r.d(2),
-                {r.d(9), r.d(8), r.d(9) + r.d(7), r.d(8) + r.d(6)}, r.u32(0), false);
+        p_.blit(r.params().from(20), r.d(5), r.d(4), r.d(3), r.d(2), {r.d(9), r.d(8), r.d(9) + r.d(7), r.d(8) + r.d(6)},
+                r.u32(0), false);
       } else {
         p_.blit({}, 0, 0, 0, 0, {r.d(10), r.d(9), r.d(10) + r.d(8), r.d(9) + r.d(7)}, r.u32(0), false);
       }
       break;
-    case 0x0F43:                                                              // STRETCHDIB
-      p_.blit(r.params().from(22), r.d(6), r.d(5), r.d(4), r.d(3),
-              {r.d(10), r.d(9), r.d(10) + r.d(8), r.d(9) + r.d(7)}, r.u32(0), true);
+    case 0x0F43:  // STRETCHDIB
+      p_.blit(r.params().from(22), r.d(6), r.d(5), r.d(4), r.d(3), {r.d(10), r.d(9), r.d(10) + r.d(8), r.d(9) + r.d(7)},
+              r.u32(0), true);
       break;
-    case 0x0D33: {                                                            // SETDIBTODEV
+    case 0x0D33: {  // SETDIBTODEV
       const double w = r.d(6), h = r.d(5);
       p_.blit(r.params().from(18), r.d(4), r.d(3), w, h, {r.d(8), r.d(7), r.d(8) + w, r.d(7) + h}, 0xCC0020, true);
       break;
     }
-    case 0x02FA: {                                                            // CREATEPENINDIRECT
+    case 0x02FA: {  // CREATEPENINDIRECT
       LogPen pen;
       pen.style = r.u(0);
       pen.width = r.d(1);
@@ -350,7 +397,7 @@ void WindowsPlayer::play(const Record& r) {
       addObject(pen);
       break;
     }
-    case 0x02FC: {                                                            // CREATEBRUSHINDIRECT
+    case 0x02FC: {  // CREATEBRUSHINDIRECT
       LogBrush brush;
       brush.style = r.u(0);
       brush.color = colorParam(r, 1);
@@ -359,24 +406,31 @@ void WindowsPlayer::play(const Record& r) {
       addObject(brush);
       break;
     }
-    case 0x02FB: addObject(readFont(r)); break;                               // CREATEFONTINDIRECT
-    case 0x0142: {                                                            // DIBCREATEPATTERNBRUSH
+    case 0x02FB:
+      addObject(readFont(r));
+      break;        // CREATEFONTINDIRECT
+    case 0x0142: {  // DIBCREATEPATTERNBRUSH
       LogBrush brush;
       brush.style = LogBrush::DibPattern;
       brush.pattern = p_.decodeDib(r.params().from(4)).bitmap;
       addObject(brush);
       break;
     }
-    case 0x01F9: {                                                            // CREATEPATTERNBRUSH
+    case 0x01F9: {  // CREATEPATTERNBRUSH
       LogBrush brush;
       brush.style = LogBrush::Pattern;
       brush.pattern = readBitmap16Pattern(r);
       addObject(brush);
       break;
     }
-    case 0x00F7: addObject(Palette{}); break;                                 // CREATEPALETTE
-    case 0x06FF: addObject(readRegion(r).value_or(Region{})); break;          // CREATEREGION
-    default: break;  // escapes, palettes, and records pictures do not need
+    case 0x00F7:
+      addObject(Palette{});
+      break;  // CREATEPALETTE
+    case 0x06FF:
+      addObject(readRegion(r).value_or(Region{}));
+      break;  // CREATEREGION
+    default:
+      break;  // escapes, palettes, and records pictures do not need
   }
 }
 

@@ -41,8 +41,7 @@ struct Header {
 };
 
 std::uint32_t le32(const std::uint8_t* p) {
-  return std::uint32_t(p[0]) | (std::uint32_t(p[1]) << 8) | (std::uint32_t(p[2]) << 16) |
-         (std::uint32_t(p[3]) << 24);
+  return std::uint32_t(p[0]) | (std::uint32_t(p[1]) << 8) | (std::uint32_t(p[2]) << 16) | (std::uint32_t(p[3]) << 24);
 }
 
 // Reads the info header at the cursor (and bit-field masks that follow a
@@ -195,7 +194,8 @@ Picture readBmp(const ReaderInput& input) {
   if (bits != 1 && bits != 2 && bits != 4 && bits != 8 && bits != 16 && bits != 24 && bits != 32)
     throw PictureError(kInvalid);
   switch (h.compression) {
-    case kRgb: break;
+    case kRgb:
+      break;
     case kRle8:
       if (bits != 8) throw PictureError(kInvalid);
       break;
@@ -206,7 +206,8 @@ Picture readBmp(const ReaderInput& input) {
     case kAlphaBitFields:
       if (bits != 16 && bits != 32) throw PictureError(kInvalid);
       break;
-    default: throw PictureError(kUnsupported);
+    default:
+      throw PictureError(kUnsupported);
   }
   const bool topDown = h.height < 0;
   const bool rle = h.compression == kRle8 || h.compression == kRle4;
@@ -271,9 +272,8 @@ Picture readBmp(const ReaderInput& input) {
           h.hasMasks ? h.masks : std::array<std::uint32_t, 4>{0x7C00, 0x03E0, 0x001F, 0};
       if (m[0] == 0x7C00 && m[1] == 0x03E0 && m[2] == 0x001F) {  // 5-5-5: the 15-bit format
         pic.allocate(width, height, 15);
-        forEachRow(in, fileStride, height, topDown, [&](int y, const std::uint8_t* src, std::size_t n) {
-          rgb15ToPixels(src, pic.row(y), held(n, 2));
-        });
+        forEachRow(in, fileStride, height, topDown,
+                   [&](int y, const std::uint8_t* src, std::size_t n) { rgb15ToPixels(src, pic.row(y), held(n, 2)); });
       } else {
         pic.allocate(width, height, 24);
         const Channel r(m[0]), g(m[1]), b(m[2]);
@@ -289,9 +289,8 @@ Picture readBmp(const ReaderInput& input) {
     }
     case 24: {
       pic.allocate(width, height, 24);
-      forEachRow(in, fileStride, height, topDown, [&](int y, const std::uint8_t* src, std::size_t n) {
-        bgrToPixels(src, pic.row(y), held(n, 3));
-      });
+      forEachRow(in, fileStride, height, topDown,
+                 [&](int y, const std::uint8_t* src, std::size_t n) { bgrToPixels(src, pic.row(y), held(n, 3)); });
       break;
     }
     case 32: {

@@ -104,7 +104,8 @@ Picture readGif(const ReaderInput& in) {
   std::size_t from = 0;
   auto fill = [&](int y) {
     if (from < produced)
-      indexedToPixels(unpacked.data() + from, 8, palette, picture.row(y), std::min(std::size_t(width), produced - from));
+      indexedToPixels(unpacked.data() + from, 8, palette, picture.row(y),
+                      std::min(std::size_t(width), produced - from));
     from += std::size_t(width);
   };
   if (flags & 0x40) {

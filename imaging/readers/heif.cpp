@@ -41,8 +41,8 @@ void check(const heif_error& error, const char* format) {
 }
 
 Picture readPrimary(const ReaderInput& input, const char* format) {
-  if (input.data.size() < 12 || heif_check_filetype(input.data.data(), int(std::min<std::size_t>(input.data.size(), 64))) ==
-                                    heif_filetype_no)
+  if (input.data.size() < 12 ||
+      heif_check_filetype(input.data.data(), int(std::min<std::size_t>(input.data.size(), 64))) == heif_filetype_no)
     throw PictureError(std::string("Not a valid ") + format + " file.");
   if (!heifDerivationsSound(input.data))
     throw PictureError(std::string(format) + ": a derived picture refers to an item that is not a picture.");
@@ -73,7 +73,8 @@ Picture readPrimary(const ReaderInput& input, const char* format) {
 
   Picture pic;
   pic.allocateForOverwrite(outW, outH, 24);  // every row is composed
-  for (int y = 0; y < outH; ++y) rgbaOverBlack(rgba + std::size_t(y) * std::size_t(stride), pic.row(y), std::size_t(outW));
+  for (int y = 0; y < outH; ++y)
+    rgbaOverBlack(rgba + std::size_t(y) * std::size_t(stride), pic.row(y), std::size_t(outW));
   return pic;
 }
 

@@ -34,7 +34,7 @@ std::optional<IconImage> parseImage(std::span<const std::uint8_t> file, std::uin
   if (img.data.size() < kInfoHeaderSize || r.u32le() != kInfoHeaderSize) return std::nullopt;  // PNG or other
   const auto width = std::int32_t(r.u32le());
   const auto height = std::int32_t(r.u32le());  // colour rows and mask rows together
-  r.u16le();                                     // planes
+  r.u16le();                                    // planes
   img.bits = r.u16le();
   const std::uint32_t compression = r.u32le();
   r.skip(12);  // image size, resolution
@@ -77,8 +77,10 @@ Picture decodeImage(const IconImage& img) {
     const std::uint8_t* src = img.data.data() + colourStart + fileRow * colourStride;
     const std::uint8_t* mask = hasMask ? img.data.data() + maskStart + fileRow * maskStride : nullptr;
     Pixel* out = picture.row(int(h - 1 - fileRow));  // stored bottom-up
-    if (img.bits <= 8) indexedToPixels(src, img.bits, palette, out, std::size_t(img.width));
-    else if (img.bits == 24) bgrToPixels(src, out, std::size_t(img.width));
+    if (img.bits <= 8)
+      indexedToPixels(src, img.bits, palette, out, std::size_t(img.width));
+    else if (img.bits == 24)
+      bgrToPixels(src, out, std::size_t(img.width));
     for (std::size_t x = 0; x < std::size_t(img.width); ++x) {
       bool masked = mask && (mask[x / 8] >> (7 - x % 8)) & 1u;
       if (img.bits == 32) {

@@ -1,8 +1,8 @@
 // JPEG reader through libjpeg's decompressor, straight into the bitmap's
 // rows (libjpeg's blue, green, red, filler order): colour and greyscale
-// pictures (counted as 24 and 8 bits), CMYK and YCCK turned into colour. libjpeg's errors are thrown as PictureError with libjpeg's own
-// message; warnings (a truncated file, for instance) let the decoding go on.
-// A photograph with an Exif orientation is turned upright.
+// pictures (counted as 24 and 8 bits), CMYK and YCCK turned into colour. libjpeg's errors are thrown as PictureError
+// with libjpeg's own message; warnings (a truncated file, for instance) let the decoding go on. A photograph with an
+// Exif orientation is turned upright.
 #include <cstdio>
 #include <jpeglib.h>
 

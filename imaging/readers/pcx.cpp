@@ -20,10 +20,22 @@ constexpr std::size_t kPaletteTail = 769;  // marker byte 12 and 256 entries
 
 // The standard 16-colour system palette, used by version 3 files.
 constexpr std::array<Pixel, 16> kSystemPalette{{
-    rgb(0, 0, 0), rgb(128, 0, 0), rgb(0, 128, 0), rgb(128, 128, 0),
-    rgb(0, 0, 128), rgb(128, 0, 128), rgb(0, 128, 128), rgb(192, 192, 192),
-    rgb(128, 128, 128), rgb(255, 0, 0), rgb(0, 255, 0), rgb(255, 255, 0),
-    rgb(0, 0, 255), rgb(255, 0, 255), rgb(0, 255, 255), rgb(255, 255, 255),
+    rgb(0, 0, 0),
+    rgb(128, 0, 0),
+    rgb(0, 128, 0),
+    rgb(128, 128, 0),
+    rgb(0, 0, 128),
+    rgb(128, 0, 128),
+    rgb(0, 128, 128),
+    rgb(192, 192, 192),
+    rgb(128, 128, 128),
+    rgb(255, 0, 0),
+    rgb(0, 255, 0),
+    rgb(255, 255, 0),
+    rgb(0, 0, 255),
+    rgb(255, 0, 255),
+    rgb(0, 255, 255),
+    rgb(255, 255, 255),
 }};
 
 struct PcxHeader {

@@ -59,10 +59,20 @@ Picture decodePhotoCd(std::span<const std::uint8_t> data, int resolution) {
   auto place = [&](int x, int y) -> Pixel& {
     int col = x, row = y;
     switch (o) {
-      case 1: col = y; row = w - 1 - x; break;
-      case 2: col = w - 1 - x; row = h - 1 - y; break;
-      case 3: col = h - 1 - y; row = x; break;
-      default: break;
+      case 1:
+        col = y;
+        row = w - 1 - x;
+        break;
+      case 2:
+        col = w - 1 - x;
+        row = h - 1 - y;
+        break;
+      case 3:
+        col = h - 1 - y;
+        row = x;
+        break;
+      default:
+        break;
     }
     return pic.row(row)[col];
   };

@@ -30,14 +30,18 @@ struct Header {
 
 int pixelBits(unsigned mode) {
   switch (mode) {
-    case kBitmap: return 1;
+    case kBitmap:
+      return 1;
     case kGrey:
     case kIndexed:
-    case kDuotone: return 8;
+    case kDuotone:
+      return 8;
     case kRgb:
     case kCmyk:
-    case kLab: return 24;
-    default: return 0;
+    case kLab:
+      return 24;
+    default:
+      return 0;
   }
 }
 
@@ -79,7 +83,8 @@ void readSingleChannel(const Header& h, ByteReader& in, bool packBits, const Row
       if (in.read(row.data(), srcRow) == 0) break;
     }
     Pixel* dst = pic.row(int(y));
-    if (b == 1) indexedToPixels(row.data(), int(h.depth), palette, dst, h.width);
+    if (b == 1)
+      indexedToPixels(row.data(), int(h.depth), palette, dst, h.width);
     else
       for (std::uint32_t x = 0; x < h.width; ++x) dst[x] = palette[row[2 * x]];  // high byte
   }
@@ -94,7 +99,8 @@ void readPlanes(const Header& h, ByteReader& in, bool packBits, const RowCounts&
   std::vector<std::uint8_t> unpacked;
   if (packBits) {
     // The lengths are byte counts; the planes come out of one run.
-    const std::uint64_t packed = std::min<std::uint64_t>(counts.sum(0, std::size_t(h.channels) * h.height), in.remaining());
+    const std::uint64_t packed =
+        std::min<std::uint64_t>(counts.sum(0, std::size_t(h.channels) * h.height), in.remaining());
     const std::uint64_t room = std::min<std::uint64_t>(needed * planeBytes, packed * 64 + 128);
     unpacked.assign(std::size_t(room), 0);
     decodePackBits(in, std::size_t(packed), unpacked);
@@ -119,15 +125,21 @@ void readPlanes(const Header& h, ByteReader& in, bool packBits, const RowCounts&
     for (std::uint32_t x = 0; x < h.width; ++x) {
       const std::uint64_t i = (std::uint64_t(y) * h.width + x) * b;  // 16-bit samples: the high byte first
       switch (h.mode) {
-        case kRgb: dst[x] = rgb(int(at(0, i)), int(at(1, i)), int(at(2, i))); break;
+        case kRgb:
+          dst[x] = rgb(int(at(0, i)), int(at(1, i)), int(at(2, i)));
+          break;
         case kCmyk:  // stored inverted: 255 (65535) is no ink
-          if (b == 1) dst[x] = cmyk8ToPixel(255 - at(0, i), 255 - at(1, i), 255 - at(2, i), 255 - at(3, i));
+          if (b == 1)
+            dst[x] = cmyk8ToPixel(255 - at(0, i), 255 - at(1, i), 255 - at(2, i), 255 - at(3, i));
           else
             dst[x] = cmyk16ToPixel(65535 - sample16(0, i), 65535 - sample16(1, i), 65535 - sample16(2, i),
                                    65535 - sample16(3, i));
           break;
-        case kLab: dst[x] = labToPixel(at(0, i), int(at(1, i)) - 128, int(at(2, i)) - 128); break;
-        default: break;
+        case kLab:
+          dst[x] = labToPixel(at(0, i), int(at(1, i)) - 128, int(at(2, i)) - 128);
+          break;
+        default:
+          break;
       }
     }
   }
@@ -170,7 +182,8 @@ Picture readPhotoshop(const ReaderInput& input) {
   if (compression > 1) throw PictureError("PSD: unsupported compression.");
   const bool packBits = compression == 1;
   const std::size_t rows = std::size_t(h.channels) * h.height;
-  if (packBits && 2 * std::uint64_t(rows) > in.remaining()) throw PictureError("PSD: row byte counts past the end of the file");
+  if (packBits && 2 * std::uint64_t(rows) > in.remaining())
+    throw PictureError("PSD: row byte counts past the end of the file");
   const RowCounts counts(input.data, in.position(), packBits ? rows : 0);
   if (packBits) in.skip(2 * rows);
   // The image data must be in the file before the picture is made: the
@@ -198,10 +211,14 @@ Picture readPhotoshop(const ReaderInput& input) {
   Picture pic;
   // The colour modes write every pixel of every row; rows of a single
   // channel that the data do not reach are colour 0.
-  if (bits == 24) pic.allocateForOverwrite(int(h.width), int(h.height), bits);
-  else pic.allocate(int(h.width), int(h.height), bits, palette[0]);
-  if (bits == 24) readPlanes(h, in, packBits, counts, pic);
-  else readSingleChannel(h, in, packBits, counts, palette, pic);
+  if (bits == 24)
+    pic.allocateForOverwrite(int(h.width), int(h.height), bits);
+  else
+    pic.allocate(int(h.width), int(h.height), bits, palette[0]);
+  if (bits == 24)
+    readPlanes(h, in, packBits, counts, pic);
+  else
+    readSingleChannel(h, in, packBits, counts, palette, pic);
   return pic;
 }
 

@@ -62,8 +62,8 @@ class PngDecoder {
 #ifdef PNG_IGNORE_ADLER32
     png_set_option(png_, PNG_IGNORE_ADLER32, PNG_OPTION_ON);
 #endif
-    alpha_ = (png_get_color_type(png_, info_) & PNG_COLOR_MASK_ALPHA) != 0 ||
-             png_get_valid(png_, info_, PNG_INFO_tRNS) != 0;
+    alpha_ =
+        (png_get_color_type(png_, info_) & PNG_COLOR_MASK_ALPHA) != 0 || png_get_valid(png_, info_, PNG_INFO_tRNS) != 0;
     interlaced_ = png_get_interlace_type(png_, info_) != PNG_INTERLACE_NONE;
     png_set_expand(png_);  // palette, low-depth grey and tRNS to full samples
     png_set_strip_16(png_);
@@ -184,7 +184,7 @@ Picture readPng(const ReaderInput& input) {
     return pic;
   }
   pic.allocateForOverwrite(int(width), int(height), 24);  // every row is read or the reading fails
-  std::vector<png_bytep> rows;  // an interlaced file's passes go over all of them
+  std::vector<png_bytep> rows;                            // an interlaced file's passes go over all of them
   if (decoder.interlaced())
     for (png_uint_32 y = 0; y < height; ++y) rows.push_back(reinterpret_cast<png_bytep>(pic.row(int(y))));
   if (!decoder.readRows(pic, rows.data())) throw PictureError(std::string("PNG: ") + decoder.message());

@@ -39,7 +39,8 @@ Picture readRla(const ReaderInput& input) {
   const std::size_t planes = std::size_t(bits / 8);
   // The offset table, and every row it points to with each channel's length
   // and packed bytes, must be in the file; checked before the picture is made.
-  if (std::size_t(height) > (in.size() - kHeaderSize) / 4) throw PictureError("RLA: offset table past the end of the file");
+  if (std::size_t(height) > (in.size() - kHeaderSize) / 4)
+    throw PictureError("RLA: offset table past the end of the file");
   for (int r = 0; r < height; ++r) {
     in.seek(kHeaderSize + 4 * std::size_t(r));
     std::size_t at = in.u32be();

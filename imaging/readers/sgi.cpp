@@ -66,7 +66,8 @@ Picture readSgi(const ReaderInput& in) {
     // Two packed bytes per sample give at most 127 samples; a width that not
     // even the longest row could cover is refused before allocating.
     std::size_t longest = 0;
-    for (std::uint32_t length : table.lengths) longest = std::max<std::size_t>(longest, std::min<std::size_t>(length, r.size()));
+    for (std::uint32_t length : table.lengths)
+      longest = std::max<std::size_t>(longest, std::min<std::size_t>(length, r.size()));
     if (std::size_t(h.width) > longest / std::size_t(2 * h.bytesPerSample) * 127 + 127) throw PictureError(kInvalid);
   } else {
     const std::size_t needed =
@@ -101,8 +102,10 @@ Picture readSgi(const ReaderInput& in) {
       }
     }
     const std::uint8_t* red = samples.data();
-    if (shown == 1) planesToPixels(red, red, red, picture.row(h.height - 1 - i), width);
-    else planesToPixels(red, red + width, red + 2 * width, picture.row(h.height - 1 - i), width);
+    if (shown == 1)
+      planesToPixels(red, red, red, picture.row(h.height - 1 - i), width);
+    else
+      planesToPixels(red, red + width, red + 2 * width, picture.row(h.height - 1 - i), width);
   }
   return picture;
 }

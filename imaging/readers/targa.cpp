@@ -39,12 +39,17 @@ TargaHeader readHeader(ByteReader& r) {
 
 int pixelFormat(int depth) {
   switch (depth) {
-    case 8: return 8;
+    case 8:
+      return 8;
     case 15:
-    case 16: return 15;
-    case 24: return 24;
-    case 32: return 32;
-    default: throw PictureError(kInvalid);
+    case 16:
+      return 15;
+    case 24:
+      return 24;
+    case 32:
+      return 32;
+    default:
+      throw PictureError(kInvalid);
   }
 }
 
@@ -93,10 +98,16 @@ bool packetsCover(std::span<const std::uint8_t> packed, std::size_t p, std::size
 // One row of `width` stored pixels of the given depth to bitmap pixels.
 void convertRow(const std::uint8_t* src, int depth, const Palette& palette, Pixel* dst, std::size_t width) {
   switch (depth) {
-    case 8: indexedToPixels(src, 8, palette, dst, width); return;
+    case 8:
+      indexedToPixels(src, 8, palette, dst, width);
+      return;
     case 15:
-    case 16: rgb15ToPixels(src, dst, width); return;
-    case 24: bgrToPixels(src, dst, width); return;
+    case 16:
+      rgb15ToPixels(src, dst, width);
+      return;
+    case 24:
+      bgrToPixels(src, dst, width);
+      return;
     default:  // 32: the fourth byte (alpha) is not shown
       for (std::size_t x = 0; x < width; ++x, src += 4) dst[x] = rgb(src[2], src[1], src[0]);
       return;

@@ -49,16 +49,19 @@ bool isDeflate(std::uint32_t compression) { return compression == kDeflate || co
 struct Entry {
   std::uint16_t tag = 0, type = 0;
   std::uint32_t count = 0;
-  std::uint32_t value = 0;                  // the value field in the machine's order
-  std::uint8_t raw[4] = {0, 0, 0, 0};       // the value field as stored
+  std::uint32_t value = 0;             // the value field in the machine's order
+  std::uint8_t raw[4] = {0, 0, 0, 0};  // the value field as stored
 };
 
 unsigned typeSize(unsigned type) {
   switch (type) {
-    case 1: return 1;
+    case 1:
+      return 1;
     case 3:
-    case 8: return 2;
-    default: return 4;
+    case 8:
+      return 2;
+    default:
+      return 4;
   }
 }
 
@@ -66,8 +69,7 @@ unsigned typeSize(unsigned type) {
 // the tag (the format keeps them sorted).
 class Directory {
  public:
-  Directory(std::span<const std::uint8_t> data, bool bigEndian, std::size_t offset)
-      : data_(data), big_(bigEndian) {
+  Directory(std::span<const std::uint8_t> data, bool bigEndian, std::size_t offset) : data_(data), big_(bigEndian) {
     ByteReader in(data);
     if (offset > data.size() || data.size() - offset < 2) throw PictureError(kDirectoryCut);
     in.seek(offset);
@@ -87,8 +89,8 @@ class Directory {
       } else if ((e.type == 3 || e.type == 8) && e.count < 2) {
         e.value = (std::uint32_t(e.raw[0]) << 8) | e.raw[1];
       } else if (e.type == 3 || e.type == 8 || e.type == 4 || e.type == 9) {
-        e.value = (std::uint32_t(e.raw[0]) << 24) | (std::uint32_t(e.raw[1]) << 16) |
-                  (std::uint32_t(e.raw[2]) << 8) | e.raw[3];
+        e.value = (std::uint32_t(e.raw[0]) << 24) | (std::uint32_t(e.raw[1]) << 16) | (std::uint32_t(e.raw[2]) << 8) |
+                  e.raw[3];
       }
       entries_.push_back(e);
     }
@@ -107,12 +109,16 @@ class Directory {
     if (!e) return fallback;
     if (e->count != 1) return e->value;
     switch (e->type) {
-      case 1: return e->raw[0];
+      case 1:
+        return e->raw[0];
       case 3:
-      case 8: return e->value & 0xFFFF;
+      case 8:
+        return e->value & 0xFFFF;
       case 4:
-      case 9: return e->value;
-      default: return fallback;
+      case 9:
+        return e->value;
+      default:
+        return fallback;
     }
   }
 
@@ -122,7 +128,8 @@ class Directory {
   std::vector<std::uint32_t> list(std::uint16_t tag, const char* cutError = nullptr) const {
     const Entry* e = find(tag);
     if (!e) return {};
-    if (e->count == 1) return {e->type == 1 ? e->raw[0] : (e->type == 3 || e->type == 8) ? e->value & 0xFFFF : e->value};
+    if (e->count == 1)
+      return {e->type == 1 ? e->raw[0] : (e->type == 3 || e->type == 8) ? e->value & 0xFFFF : e->value};
     const unsigned size = typeSize(e->type);
     std::span<const std::uint8_t> bytes;
     std::size_t n = e->count;
@@ -160,22 +167,22 @@ class Directory {
 // How the samples of one pixel become the bitmap's pixel.
 // (The pixel formats in brackets are the ones counted for the file.)
 enum class Kind {
-  Indexed,   // 1, 4 or 8 bits through the palette
-  Grey,      // 8 or 16-bit first sample of each pixel through the 8-bit palette
-  Rgb,       // (24 bits)
-  Rgba,      // (32 bits) the fourth sample is not shown
-  Copy3,     // three samples shown unconverted (YCbCr), the first as blue (24 bits)
+  Indexed,  // 1, 4 or 8 bits through the palette
+  Grey,     // 8 or 16-bit first sample of each pixel through the 8-bit palette
+  Rgb,      // (24 bits)
+  Rgba,     // (32 bits) the fourth sample is not shown
+  Copy3,    // three samples shown unconverted (YCbCr), the first as blue (24 bits)
   Lab,
   Cmyk,
-  Raw,       // anything else: the row's bytes taken as 32-bit pixels, alpha not shown (32 bits)
+  Raw,  // anything else: the row's bytes taken as 32-bit pixels, alpha not shown (32 bits)
 };
 
 struct Layout {
   Kind kind = Kind::Raw;
   int bits = 32;
-  unsigned sampleBytes = 1;   // 1 or 2 for the per-sample kinds
-  unsigned pixelBytes = 1;    // samples per pixel x sampleBytes
-  unsigned high = 0;          // offset of a 16-bit sample's high byte
+  unsigned sampleBytes = 1;  // 1 or 2 for the per-sample kinds
+  unsigned pixelBytes = 1;   // samples per pixel x sampleBytes
+  unsigned high = 0;         // offset of a 16-bit sample's high byte
   bool big = false;
 };
 
@@ -226,8 +233,10 @@ Palette buildPalette(int bits, std::uint32_t bps, std::uint32_t p, const Directo
   auto grey = [](int v) { return rgb(v, v, v); };
   for (std::size_t i = 0; i < n; ++i) {
     const int v = int(i);
-    if (p == 0) pal[i] = bits == 1 ? grey(v ? 0 : 255) : bits == 4 ? grey(16 * (15 - v)) : grey(255 - v);
-    else if (p == 1) pal[i] = bits == 1 ? grey(v ? 255 : 0) : bits == 4 ? grey(16 * v) : grey(v);
+    if (p == 0)
+      pal[i] = bits == 1 ? grey(v ? 0 : 255) : bits == 4 ? grey(16 * (15 - v)) : grey(255 - v);
+    else if (p == 1)
+      pal[i] = bits == 1 ? grey(v ? 255 : 0) : bits == 4 ? grey(16 * v) : grey(v);
   }
   if (p == 3) {
     const std::vector<std::uint32_t> map = dir.list(kColorMap);
@@ -256,7 +265,9 @@ void convertRow(const Layout& l, const Palette& palette, const std::uint8_t* src
     return s == 1 ? p[0] : l.big ? (unsigned(p[0]) << 8) | p[1] : p[0] | (unsigned(p[1]) << 8);
   };
   switch (l.kind) {
-    case Kind::Indexed: indexedToPixels(src, l.bits, palette, dst, std::size_t(width)); return;
+    case Kind::Indexed:
+      indexedToPixels(src, l.bits, palette, dst, std::size_t(width));
+      return;
     case Kind::Raw: {
       const std::size_t bytes = std::min(rowBytes, std::size_t(width) * 4);
       std::memcpy(dst, src, bytes);
@@ -285,8 +296,10 @@ void convertRow(const Layout& l, const Palette& palette, const std::uint8_t* src
       return;
     case Kind::Cmyk:
       for (int x = 0; x < width; ++x, src += l.pixelBytes) {
-        if (s == 1) dst[x] = cmyk8ToPixel(src[0], src[1], src[2], src[3]);
-        else dst[x] = cmyk16ToPixel(value(src), value(src + 2), value(src + 4), value(src + 6));
+        if (s == 1)
+          dst[x] = cmyk8ToPixel(src[0], src[1], src[2], src[3]);
+        else
+          dst[x] = cmyk16ToPixel(value(src), value(src + 2), value(src + 4), value(src + 6));
       }
       return;
   }

@@ -154,7 +154,8 @@ Picture readWebp(const ReaderInput& input) {
                           int(stride)))
     throw PictureError(kUndecodable);
   // Opaque pictures come with alpha 255, which the composition keeps as it is.
-  for (int y = 0; y < features.height; ++y) bgraOverBlack(bytes + std::size_t(y) * stride, pic.row(y), std::size_t(features.width));
+  for (int y = 0; y < features.height; ++y)
+    bgraOverBlack(bytes + std::size_t(y) * stride, pic.row(y), std::size_t(features.width));
   return pic;
 }
 

@@ -320,8 +320,10 @@ void WaylandCovers::Connection::checkReady() {
   later(kNewOutputGraceMs, [this] {
     bool fullscreen = true;
     for (const auto& cover : covers) fullscreen = fullscreen && cover->fullscreen;
-    if (!hadFocus) lose("the lock's window was never given the focus");
-    else if (!fullscreen) lose("the lock's window was never made full screen");
+    if (!hadFocus)
+      lose("the lock's window was never given the focus");
+    else if (!fullscreen)
+      lose("the lock's window was never made full screen");
   });
 }
 

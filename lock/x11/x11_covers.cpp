@@ -87,8 +87,8 @@ QPalette applicationPalette() {
 }  // namespace
 
 LockCover::LockCover(QScreen* screen)
-    : QWidget(nullptr, Qt::Window | Qt::FramelessWindowHint | Qt::WindowStaysOnTopHint |
-                           Qt::X11BypassWindowManagerHint),
+    : QWidget(nullptr,
+              Qt::Window | Qt::FramelessWindowHint | Qt::WindowStaysOnTopHint | Qt::X11BypassWindowManagerHint),
       screen_(screen) {
   setObjectName(QStringLiteral("LockCover"));
   setPalette(blackPalette(palette()));
@@ -242,11 +242,9 @@ void X11Covers::grab() {
   // Asked again each time: a grab is lost when its window is unmapped, and
   // asking again for a grab the lock holds costs nothing.
   const auto keyboard = xcb_grab_keyboard(c, 1, window, XCB_CURRENT_TIME, XCB_GRAB_MODE_ASYNC, XCB_GRAB_MODE_ASYNC);
-  const auto pointer = xcb_grab_pointer(c, 1, window,
-                                        XCB_EVENT_MASK_BUTTON_PRESS | XCB_EVENT_MASK_BUTTON_RELEASE |
-                                            XCB_EVENT_MASK_POINTER_MOTION,
-                                        XCB_GRAB_MODE_ASYNC, XCB_GRAB_MODE_ASYNC, XCB_NONE, XCB_NONE,
-                                        XCB_CURRENT_TIME);
+  const auto pointer = xcb_grab_pointer(
+      c, 1, window, XCB_EVENT_MASK_BUTTON_PRESS | XCB_EVENT_MASK_BUTTON_RELEASE | XCB_EVENT_MASK_POINTER_MOTION,
+      XCB_GRAB_MODE_ASYNC, XCB_GRAB_MODE_ASYNC, XCB_NONE, XCB_NONE, XCB_CURRENT_TIME);
   // The status of a grab: success, or why not; only a grab that another
   // program holds (or froze) is its doing, a window not yet viewable is ours.
   auto status = [](auto* reply) {

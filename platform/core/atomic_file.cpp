@@ -63,9 +63,7 @@ void writeAll(int fd, std::string_view bytes, const std::filesystem::path& path)
 namespace {
 
 // The name of temporary files of path: ".NAME.tmp-" and six characters.
-std::string temporaryPrefix(const std::filesystem::path& path) {
-  return "." + path.filename().string() + ".tmp-";
-}
+std::string temporaryPrefix(const std::filesystem::path& path) { return "." + path.filename().string() + ".tmp-"; }
 
 std::filesystem::path folderOf(const std::filesystem::path& path) {
   return path.has_parent_path() ? path.parent_path() : std::filesystem::path(".");
@@ -121,8 +119,7 @@ void removeStaleTemporaries(const std::filesystem::path& path, std::chrono::seco
   }
 }
 
-void writeFileAtomically(const std::filesystem::path& path, std::string_view bytes,
-                         std::optional<mode_t> mode) {
+void writeFileAtomically(const std::filesystem::path& path, std::string_view bytes, std::optional<mode_t> mode) {
   removeStaleTemporaries(path);
   const std::filesystem::path temporary = writeTemporary(path, bytes, mode);
   if (::rename(temporary.c_str(), path.c_str()) != 0) {

@@ -27,8 +27,7 @@ void writeFileAtomically(const std::filesystem::path& path, std::string_view byt
 // files of path are named, last changed more than `age` ago (a younger one
 // may belong to a write going on right now). Every write calls it; failures
 // are ignored.
-void removeStaleTemporaries(const std::filesystem::path& path,
-                            std::chrono::seconds age = std::chrono::minutes(1));
+void removeStaleTemporaries(const std::filesystem::path& path, std::chrono::seconds age = std::chrono::minutes(1));
 
 // Several files replaced together, so that a crash or a failure leaves as few
 // of them mixed old and new as the file system allows: every file is first
@@ -45,8 +44,7 @@ class AtomicFileSet {
 
   // Writes bytes to a new temporary file beside path (mode as for
   // writeFileAtomically). Throws std::system_error naming the file.
-  void stage(const std::filesystem::path& path, std::string_view bytes,
-             std::optional<mode_t> mode = std::nullopt);
+  void stage(const std::filesystem::path& path, std::string_view bytes, std::optional<mode_t> mode = std::nullopt);
   // Renames every staged file over its target, in order. Throws
   // std::system_error when a rename fails; the files before it are then
   // replaced, the others are not.

@@ -45,11 +45,20 @@ std::string stringValue(const std::string& text) {
   std::string value;
   for (char c : text) {
     switch (c) {
-      case '\\': value += "\\\\"; break;
-      case '\n': value += "\\n"; break;
-      case '\t': value += "\\t"; break;
-      case '\r': value += "\\r"; break;
-      default: value += c;
+      case '\\':
+        value += "\\\\";
+        break;
+      case '\n':
+        value += "\\n";
+        break;
+      case '\t':
+        value += "\\t";
+        break;
+      case '\r':
+        value += "\\r";
+        break;
+      default:
+        value += c;
     }
   }
   return value;
@@ -73,9 +82,13 @@ std::string idleAutostartEntry(const std::string& program) {
          "Name=Lumora idle start\n"
          "Name[zh_CN]=Lumora 空闲时自动启动\n"
          "Comment=Starts the Lumora picture show when the session is idle\n"
-         "Exec=" + execArgument(program) + " --idle\n"
+         "Exec=" +
+         execArgument(program) +
+         " --idle\n"
          // The session skips the entry once the program is gone.
-         "TryExec=" + stringValue(program) + "\n"
+         "TryExec=" +
+         stringValue(program) +
+         "\n"
          "Icon=lumora\n"
          "Terminal=false\n"
          "NoDisplay=true\n"

@@ -10,7 +10,8 @@ namespace {
 constexpr HookInfo kHooks[] = {
     {Hook::Effect, "LUMORA_EFFECT", "every transition of the show is this effect number, 0 to 121 (benchmarks)"},
     {Hook::Seed, "LUMORA_SEED", "the show's random generator starts from this seed, not the time of day"},
-    {Hook::ExitAfterFirstFrame, "LUMORA_EXIT_AFTER_FIRST_FRAME", "print \"first frame\" and end once the show is painted"},
+    {Hook::ExitAfterFirstFrame, "LUMORA_EXIT_AFTER_FIRST_FRAME",
+     "print \"first frame\" and end once the show is painted"},
     {Hook::StepTimes, "LUMORA_STEP_TIMES", "print when each slide step starts and ends (benchmarks)"},
     {Hook::IdleSeconds, "LUMORA_IDLE_SECONDS", "--idle counts the idle time in seconds instead of minutes"},
     {Hook::Shutdown, "LUMORA_SHUTDOWN", "\"print\": the shutdown countdown prints a line instead of powering off"},

@@ -73,8 +73,10 @@ std::optional<Packet> PacketChannel::receive(bool& closed) const {
     for (std::size_t i = 0; i < count; ++i) {
       int fd;
       std::memcpy(&fd, CMSG_DATA(header) + i * sizeof(int), sizeof(int));
-      if (!packet.fd) packet.fd.reset(fd);
-      else ::close(fd);  // more than one: not ours to keep
+      if (!packet.fd)
+        packet.fd.reset(fd);
+      else
+        ::close(fd);  // more than one: not ours to keep
     }
   }
   return packet;

@@ -70,8 +70,8 @@ std::optional<std::uint32_t> parseHexDword(std::string_view digits) {
   std::uint32_t value = 0;
   for (const char c : digits) {
     const int d = std::isdigit(static_cast<unsigned char>(c)) ? c - '0'
-                  : (c >= 'a' && c <= 'f')                   ? c - 'a' + 10
-                  : (c >= 'A' && c <= 'F')                   ? c - 'A' + 10
+                  : (c >= 'a' && c <= 'f')                    ? c - 'a' + 10
+                  : (c >= 'A' && c <= 'F')                    ? c - 'A' + 10
                                                               : -1;
     if (d < 0) return std::nullopt;
     value = value * 16 + static_cast<std::uint32_t>(d);
@@ -183,9 +183,8 @@ RegistryFile readRegistry(const std::filesystem::path& path) {
   RegistryFile registry = text ? RegistryFile::parse(*text) : RegistryFile();
   if (const std::vector<std::string>& problems = registry.problems(); !problems.empty()) {
     std::cerr << "lumora: registry file " << path.string() << ": " << problems.size()
-              << (problems.size() == 1 ? " line" : " lines")
-              << " cannot be read and will be kept as written (" << problems.front()
-              << (problems.size() > 1 ? ", ..." : "") << ")\n";
+              << (problems.size() == 1 ? " line" : " lines") << " cannot be read and will be kept as written ("
+              << problems.front() << (problems.size() > 1 ? ", ..." : "") << ")\n";
   }
   registry.setPath(path);
   return registry;
@@ -460,8 +459,7 @@ RegistryFile RegistryFile::load(const std::filesystem::path& path) {
   return readRegistry(path);
 }
 
-bool RegistryFile::update(const std::filesystem::path& path,
-                          const std::function<bool(RegistryFile&)>& change) {
+bool RegistryFile::update(const std::filesystem::path& path, const std::function<bool(RegistryFile&)>& change) {
   std::optional<FileLock> lock;
   lockForUpdate(lock, path);
   RegistryFile registry = readRegistry(path);

@@ -78,8 +78,7 @@ class RegistryFile {
   // the result when change returns true (nothing is written when it returns
   // false). Returns what change returned. Throws RegistryError on a failed
   // write; the old file is then left whole.
-  static bool update(const std::filesystem::path& path,
-                     const std::function<bool(RegistryFile&)>& change);
+  static bool update(const std::filesystem::path& path, const std::function<bool(RegistryFile&)>& change);
 
   // update() as the last of several files replaced together: under the lock,
   // loads the file and calls change; when it returns true, stages the new
@@ -140,10 +139,10 @@ class RegistryFile {
   // A value, or lines of the file that could not be read (kept non-empty),
   // which are written back as they were and found by no lookup.
   struct Value {
-    std::string name;   // as first written
+    std::string name;  // as first written
     Type type = Type::String;
     std::uint32_t dword = 0;
-    std::string data;   // string bytes, or the raw text after '=' for Other
+    std::string data;  // string bytes, or the raw text after '=' for Other
     bool removed = false;
     std::vector<std::string> kept;
   };
@@ -168,7 +167,7 @@ class RegistryFile {
   void removeKeyTree(const std::string& foldedKey);
 
   std::filesystem::path path_;
-  std::vector<Section> sections_;                 // in file order; removed keys stay as gaps
+  std::vector<Section> sections_;                // in file order; removed keys stay as gaps
   std::map<std::string, std::size_t> keyIndex_;  // folded path of a live key -> sections_ index
   std::vector<std::string> problems_;
 };

@@ -72,8 +72,8 @@ std::vector<CaptionGlyph> captionGlyphs(const std::string& text, int charW, int 
 }
 
 ColorRef contrastColour(Pixel startPixel) {
-  const ColorRef windows = (ColorRef(blueOf(startPixel)) << 16) | (ColorRef(greenOf(startPixel)) << 8) |
-                           ColorRef(redOf(startPixel));
+  const ColorRef windows =
+      (ColorRef(blueOf(startPixel)) << 16) | (ColorRef(greenOf(startPixel)) << 8) | ColorRef(redOf(startPixel));
   return windows ^ 0xFFFFu;
 }
 
@@ -117,8 +117,7 @@ CaptionPlan planCaption(const std::string& text, int textWidth, int lineHeight, 
       plan.x = captionCoordinate(random, screenW - 2 * plan.charW);
       plan.y = 0;
       plan.colour = colourAt(stage, plan.x, 0);
-      for (const CaptionGlyph& g : plan.glyphs)
-        plan.draws.push_back({g.text, plan.x, g.y, plan.colour, kGlyphDraws});
+      for (const CaptionGlyph& g : plan.glyphs) plan.draws.push_back({g.text, plan.x, g.y, plan.colour, kGlyphDraws});
       plan.finalColour = plan.colour;
       break;
     }

@@ -77,15 +77,15 @@ enum class CaptionLayout { Line = 0, Column = 1, Shadow = 2 };
 
 struct CaptionPlan {
   CaptionLayout layout = CaptionLayout::Line;
-  int x = 0, y = 0;       // the starting point
+  int x = 0, y = 0;  // the starting point
   int charW = 0;
-  ColorRef colour = 0;    // the colour read at the starting point
+  ColorRef colour = 0;       // the colour read at the starting point
   ColorRef finalColour = 0;  // the font colour once the painter is done
   std::vector<CaptionGlyph> glyphs;
   std::vector<CaptionDraw> draws;
 };
 
-inline constexpr int kGlyphDraws = 300;   // draws of each typed glyph
+inline constexpr int kGlyphDraws = 300;  // draws of each typed glyph
 inline constexpr int kShadowSteps = 4;
 inline constexpr int kShadowDraws = 200;  // draws of the whole text per step
 inline constexpr int kShadowColourStep = 20;

@@ -22,7 +22,8 @@ PreparedFrame prepareFrame(const FrameJob& job, std::stop_token stop) {
     return out;
   }
   if (picture.empty() || stop.stop_requested() || job.screenW <= 0 || job.screenH <= 0) return out;
-  const Layout layout = layoutPicture(picture.width(), picture.height(), job.screenW, job.screenH, job.fittingThreshold, job.tiling);
+  const Layout layout =
+      layoutPicture(picture.width(), picture.height(), job.screenW, job.screenH, job.fittingThreshold, job.tiling);
   Bitmap pixels = std::move(picture).takeBitmap();  // at most the picture and the frame at once
   if (stop.stop_requested()) return out;
   out.frame = Bitmap(job.screenW, job.screenH, kBlack);
@@ -60,34 +61,34 @@ void FramePreparer::start(FrameJob job, ScratchBitmaps scratch, Done done) {
     if (result_ && scratch.work().empty()) scratch = std::move(result_->scratch);
     result_.reset();
   }
-  worker_ = std::jthread([this, job = std::move(job), scratch = std::move(scratch),
-                          done = std::move(done)](std::stop_token stop) mutable {
-    PreparedFrame made;
-    try {
-      made = maker_(job, stop);
-      if (!made.failed() && !made.frame.empty() && !stop.stop_requested()) {
-        // Only those the counted transition uses; without a count, both.
-        const int w = made.frame.width(), h = made.frame.height();
-        if (made.transition)
-          scratch.whiten(w, h, made.transition->counts.usesWork, made.transition->counts.usesSpare);
-        else
-          scratch.whiten(w, h);
-      }
-    } catch (const std::exception& e) {
-      // Anything else the loader, composition or the scratch bitmaps throw
-      // (out of memory) is reported like an unreadable picture.
-      made.job = job;
-      made.frame = Bitmap();
-      made.error = e.what();
-    }
-    made.scratch = std::move(scratch);
-    {
-      std::lock_guard lock(mutex_);
-      result_ = std::move(made);
-      done_.notify_all();
-    }
-    if (done) done();
-  });
+  worker_ = std::jthread(
+      [this, job = std::move(job), scratch = std::move(scratch), done = std::move(done)](std::stop_token stop) mutable {
+        PreparedFrame made;
+        try {
+          made = maker_(job, stop);
+          if (!made.failed() && !made.frame.empty() && !stop.stop_requested()) {
+            // Only those the counted transition uses; without a count, both.
+            const int w = made.frame.width(), h = made.frame.height();
+            if (made.transition)
+              scratch.whiten(w, h, made.transition->counts.usesWork, made.transition->counts.usesSpare);
+            else
+              scratch.whiten(w, h);
+          }
+        } catch (const std::exception& e) {
+          // Anything else the loader, composition or the scratch bitmaps throw
+          // (out of memory) is reported like an unreadable picture.
+          made.job = job;
+          made.frame = Bitmap();
+          made.error = e.what();
+        }
+        made.scratch = std::move(scratch);
+        {
+          std::lock_guard lock(mutex_);
+          result_ = std::move(made);
+          done_.notify_all();
+        }
+        if (done) done();
+      });
 }
 
 bool FramePreparer::ready() {

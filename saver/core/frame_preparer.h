@@ -61,7 +61,7 @@ struct PreparedFrame {
   // (only those the counted transition uses, when it was counted): made on
   // the worker, so the step starts without filling them.
   ScratchBitmaps scratch;
-  std::string error;  // not empty: the picture cannot be read
+  std::string error;                            // not empty: the picture cannot be read
   std::optional<CountedTransition> transition;  // counted when the job had a plan
   bool failed() const { return !error.empty(); }
 };

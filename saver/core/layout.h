@@ -9,8 +9,8 @@ namespace lumora {
 
 struct Layout {
   int left = 0, top = 0, width = 0, height = 0;  // the layout rectangle
-  bool stretch = false;  // drawn into the rectangle rather than tiled
-  bool tiled = false;    // composed as tiles from the top-left corner
+  bool stretch = false;                          // drawn into the rectangle rather than tiled
+  bool tiled = false;                            // composed as tiles from the top-left corner
   bool operator==(const Layout&) const = default;
 };
 

@@ -144,7 +144,8 @@ void Lyrics::parseLine(std::string_view line) {
 void Lyrics::finish() {
   // The first timed entry; past the count when there is none.
   firstTimed_ = 1;
-  while (firstTimed_ <= count_ && !(!tags_[std::size_t(firstTimed_)].empty() && isDigit(tags_[std::size_t(firstTimed_)][0])))
+  while (firstTimed_ <= count_ &&
+         !(!tags_[std::size_t(firstTimed_)].empty() && isDigit(tags_[std::size_t(firstTimed_)][0])))
     ++firstTimed_;
 
   for (int p = 1; p < firstTimed_; ++p) {

@@ -42,8 +42,7 @@ class MediaPlaylist {
   // `slide` gives SlideIdle and the picture list.
   MediaPlaylist(MediaSettings settings, IndexedList& media, const SlideState& slide, Random& random,
                 AudioPlayerControl& audio, FlashPlayerControl& flash, MediaHost& host)
-      : settings_(settings), media_(media), slide_(slide), random_(random), audio_(audio), flash_(flash),
-        host_(host) {}
+      : settings_(settings), media_(media), slide_(slide), random_(random), audio_(audio), flash_(flash), host_(host) {}
 
   // FormShow: starts the entry at the media list's current index.
   void start();

@@ -12,8 +12,7 @@ void PictureSequence::newRound(int count, Random& random) {
   for (int i = count - 1; i > 0; --i) std::swap(round_[std::size_t(i)], round_[std::size_t(random.next(i + 1))]);
   // The round must not open with the picture that closed the one before it:
   // that entry changes place with one of the others.
-  if (count > 1 && round_.front() == last_)
-    std::swap(round_.front(), round_[std::size_t(1 + random.next(count - 1))]);
+  if (count > 1 && round_.front() == last_) std::swap(round_.front(), round_[std::size_t(1 + random.next(count - 1))]);
   taken_ = 0;
 }
 

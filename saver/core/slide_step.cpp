@@ -32,7 +32,8 @@ void SlideStep::startPreparing(const std::string& path) {
   job.tiling = state_.settings.tiling;
   // A paced step's transition is counted ahead, for the generator as it
   // stands now; the step uses the count only if it finds it so.
-  if (state_.settings.shortestTransitionMs > 0) job.plan = TransitionPlan{state_.random->seed(), forcedEffect_, state_.settings.transitionSpeed};
+  if (state_.settings.shortestTransitionMs > 0)
+    job.plan = TransitionPlan{state_.random->seed(), forcedEffect_, state_.settings.transitionSpeed};
   // The worker's thread tells the show's thread that the result is there.
   preparer_.start(std::move(job), std::move(scratch_), [this, alive = std::weak_ptr<int>(alive_)] {
     host_.post([this, alive] {
@@ -83,7 +84,8 @@ void SlideStep::frameReady() {
 
 void SlideStep::advanceCaption() {
   IndexedList& list = *state_.captions;
-  const int k = state_.settings.captionOrder == PlayOrder::InList ? list.takeInOrder() : state_.random->next(list.count());
+  const int k =
+      state_.settings.captionOrder == PlayOrder::InList ? list.takeInOrder() : state_.random->next(list.count());
   host_.paintCaption(list.valid(k) ? list.items[std::size_t(k)] : std::string());
 }
 
@@ -151,8 +153,8 @@ void SlideStep::showFrame(PreparedFrame prepared) {
       scratch.whiten(screenW, screenH, ahead->counts.usesWork, ahead->counts.usesSpare);
     else
       scratch.whiten(screenW, screenH);
-    EffectContext ctx({frame, scratch.work(), scratch.spare(), host_.stage()}, screenW, screenH, state_.settings.transitionSpeed,
-                      *state_.random, host_.effectHost());
+    EffectContext ctx({frame, scratch.work(), scratch.spare(), host_.stage()}, screenW, screenH,
+                      state_.settings.transitionSpeed, *state_.random, host_.effectHost());
     scratch.markUsed();
     runPacedEffect(n, ctx, *state_.random, state_.settings.shortestTransitionMs, counted ? &ahead->counts : nullptr);
     settleStage(frame, host_.stage(), host_.effectHost());

@@ -36,8 +36,8 @@ struct SlideState {
 class SlideHost {
  public:
   virtual ~SlideHost() = default;
-  virtual void hideCursor() = 0;        // one more hide request
-  virtual void hideOpening() = 0;       // the opening caption or picture
+  virtual void hideCursor() = 0;   // one more hide request
+  virtual void hideOpening() = 0;  // the opening caption or picture
   // The slide timer on or off; switched on while it runs, it keeps its time.
   virtual void setSlideTimer(bool on) = 0;
   virtual void screenSize(int& w, int& h) = 0;
@@ -109,8 +109,8 @@ class SlideStep {
   ScratchBitmaps scratch_;  // between two transitions (or with the worker's job)
   int forcedEffect_ = -1;
   std::optional<PictureSequence> sequence_;  // for the picture order it was made for
-  int next_ = -1;        // the chosen picture's index
-  bool chosen_ = false;  // next_ is chosen (and its preparation started)
+  int next_ = -1;                            // the chosen picture's index
+  bool chosen_ = false;                      // next_ is chosen (and its preparation started)
   bool cancelled_ = false;
   bool running_ = false;  // a step is under way (its pumps may call run again)
   bool waiting_ = false;  // the running step waits for the worker's result

@@ -14,8 +14,8 @@ void runPacedEffect(int n, EffectContext& ctx, const Random& random, int minimum
   if (counted) {
     host->transitionStarting(*counted, minimumMs);
   } else {
-    const EffectBitmaps bitmaps{ctx.bitmap(Surface::Frame), ctx.bitmap(Surface::Work),
-                                ctx.bitmap(Surface::Spare), ctx.bitmap(Surface::Stage)};
+    const EffectBitmaps bitmaps{ctx.bitmap(Surface::Frame), ctx.bitmap(Surface::Work), ctx.bitmap(Surface::Spare),
+                                ctx.bitmap(Surface::Stage)};
     host->transitionStarting(countEffect(n, bitmaps, ctx.W, ctx.H, ctx.speed, random), minimumMs);
   }
   runEffect(n, ctx);

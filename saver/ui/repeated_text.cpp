@@ -54,8 +54,8 @@ class StagePainter {
 // rather than the screen.
 Rect inkedArea(const QFontMetrics& metrics, const QString& text, QPoint baseline) {
   constexpr int kAntialiasMargin = 2;
-  const QRect ink = metrics.boundingRect(text).translated(baseline).adjusted(
-      -kAntialiasMargin, -kAntialiasMargin, kAntialiasMargin, kAntialiasMargin);
+  const QRect ink = metrics.boundingRect(text).translated(baseline).adjusted(-kAntialiasMargin, -kAntialiasMargin,
+                                                                             kAntialiasMargin, kAntialiasMargin);
   return Rect{ink.left(), ink.top(), ink.right() + 1, ink.bottom() + 1};
 }
 
@@ -65,8 +65,8 @@ Rect inkedArea(const QFontMetrics& metrics, const QString& text, QPoint baseline
 // its device. The box read is the ink's reported box with a wide margin
 // (reported boxes are not exact for every face); ink reaching its edge
 // gives nothing.
-std::optional<InkCoverage> coverageOf(Bitmap& ink, const Bitmap& stage, const QFont& font,
-                                      const QFontMetrics& metrics, const QString& text, QPoint baseline) {
+std::optional<InkCoverage> coverageOf(Bitmap& ink, const Bitmap& stage, const QFont& font, const QFontMetrics& metrics,
+                                      const QString& text, QPoint baseline) {
   if (ink.width() != stage.width() || ink.height() != stage.height())
     ink = Bitmap::forOverwrite(stage.width(), stage.height());
   const int margin = 4 + metrics.height() / 4;

@@ -52,15 +52,13 @@ QRect SaverWindow::screenRect() const {
 const Lyrics& SaverWindow::lyrics() const { return lyricTimer_->lyrics(); }
 
 SaverWindow::SaverWindow(SaverServices services, QWidget* parent)
-    : QWidget(parent, Qt::Window),
-      services_(std::move(services)),
-      step_(slide_, *this) {
+    : QWidget(parent, Qt::Window), services_(std::move(services)), step_(slide_, *this) {
   if (services_.host) hosted_ = new HostedShow(services_.host, services_.hostId, this);
   // The registry file is read once as the show starts (start/ or the lock
   // may have read it already). The password is the lock's (lumora-lock):
   // the show itself asks none.
-  ShowStart start = services_.start ? std::move(*services_.start)
-                                    : readShowStart(registryFilePath(), false, services_.readRegistry);
+  ShowStart start =
+      services_.start ? std::move(*services_.start) : readShowStart(registryFilePath(), false, services_.readRegistry);
   services_.start.reset();
   setWindowFlags(showWindowFlags(false));
   installFaceNameSubstitutions();
@@ -108,7 +106,8 @@ SaverWindow::SaverWindow(SaverServices services, QWidget* parent)
   ensureListFolder();
   slide_.settings = std::move(start.settings);
   loadOpening();
-  if (settings().pauseSeconds) slideTimer_.setInterval(int(std::clamp<std::int64_t>(settings().pauseMs(), 0, INT32_MAX)));
+  if (settings().pauseSeconds)
+    slideTimer_.setInterval(int(std::clamp<std::int64_t>(settings().pauseMs(), 0, INT32_MAX)));
 
   // The opening caption: size Round(ScreenW / L / 1.2) with L in ANSI bytes, centred.
   const std::string caption = utf8ToAnsi(openingCaption_->text().toStdString());
@@ -159,8 +158,7 @@ SaverWindow::SaverWindow(SaverServices services, QWidget* parent)
     playFullScreen();
 
   playlist_ = std::make_unique<MediaPlaylist>(MediaSettings{settings().mediaOrder, settings().lyricsOn}, media_, slide_,
-                                              random_, *audioPlayer_, *flashPlayer_,
-                                              static_cast<MediaHost&>(*this));
+                                              random_, *audioPlayer_, *flashPlayer_, static_cast<MediaHost&>(*this));
 
   if (slidesOn) slideTimer_.start();
   if (mediaOn) mediaTimer_.start();
@@ -274,8 +272,7 @@ void SaverWindow::showEvent(QShowEvent* event) {
     if (!closed_) grabInput(true);
     // On Wayland the desktop's idle blanking is held off on the show's own
     // surface, which exists once the window is shown.
-    if (!closed_ && onWaylandPlatform() && !waylandInhibit_)
-      QTimer::singleShot(0, this, &SaverWindow::holdOffIdle);
+    if (!closed_ && onWaylandPlatform() && !waylandInhibit_) QTimer::singleShot(0, this, &SaverWindow::holdOffIdle);
   }
   // The first media entry starts when the window is first shown.
   if (!mediaStarted_ && mediaTimer_.isActive()) {
@@ -332,7 +329,7 @@ void SaverWindow::endShow() {
   if (ended_) return;
   ended_ = true;
   grabInput(false);
-  step_.cancel();       // a step waiting for its picture gives up
+  step_.cancel();        // a step waiting for its picture gives up
   stage_->stopPacing();  // a transition running now ends at once, not at its pace
   restoreSystemState();
   emit showEnded();
@@ -430,8 +427,7 @@ void SaverWindow::reportError(const std::string& message) {
     std::fprintf(stderr, "lumora: %s\n", message.c_str());
     return;
   }
-  QMessageBox::critical(this,
-                        QStringLiteral("Lumora"), QString::fromStdString(message));
+  QMessageBox::critical(this, QStringLiteral("Lumora"), QString::fromStdString(message));
 }
 
 // MediaHost

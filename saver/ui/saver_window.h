@@ -147,7 +147,7 @@ class SaverWindow : public QWidget, private SlideHost, private MediaHost {
   // program's grab) is tried again.
   void grabInput(bool on);
   void followPrimaryScreen();
-  void holdOffIdle();  // Wayland: the idle inhibitor on the shown surface
+  void holdOffIdle();   // Wayland: the idle inhibitor on the shown surface
   void takeHostSize();  // module mode: the host window's new size
   // The countdown is over: every timer stopped, the stage hidden, the show
   // closed (the power-off follows).

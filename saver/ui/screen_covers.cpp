@@ -35,8 +35,7 @@ void CoverWindow::fit() {
 void CoverWindow::keyPressEvent(QKeyEvent*) { emit inputReceived(); }
 void CoverWindow::mousePressEvent(QMouseEvent*) { emit inputReceived(); }
 
-ScreenCovers::ScreenCovers(bool bypassWindowManager, QObject* parent)
-    : QObject(parent), bypass_(bypassWindowManager) {
+ScreenCovers::ScreenCovers(bool bypassWindowManager, QObject* parent) : QObject(parent), bypass_(bypassWindowManager) {
   auto* app = qGuiApp;
   connect(app, &QGuiApplication::screenAdded, this, &ScreenCovers::update);
   connect(app, &QGuiApplication::screenRemoved, this, &ScreenCovers::update);

@@ -26,8 +26,8 @@ class ShutdownTimer : public QObject {
  public:
   struct Hooks {
     std::function<QDateTime()> now;
-    std::function<bool()> held;      // true: not now, the prompt is open
-    std::function<void()> endShow;   // the show's timers stopped, the show ended
+    std::function<bool()> held;     // true: not now, the prompt is open
+    std::function<void()> endShow;  // the show's timers stopped, the show ended
   };
   // `powerOff` may be null (nothing is powered off then).
   ShutdownTimer(Hooks hooks, PowerOff* powerOff, QObject* parent = nullptr);

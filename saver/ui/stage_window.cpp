@@ -23,11 +23,10 @@ int wholeMsAtLeast(nanoseconds t) { return int((t.count() + 999'999) / 1'000'000
 
 // The region form's stored data: an empty "Region" property.
 constexpr std::array<std::uint8_t, 4> kEmptyRegionProperty{0, 0, 0, 0};
-}
+}  // namespace
 
 StageWindow::StageWindow(QWidget* parent)
-    : QWidget(parent, parent ? Qt::Widget : Qt::Window | Qt::FramelessWindowHint),
-      schedule_(frameInterval()) {
+    : QWidget(parent, parent ? Qt::Widget : Qt::Window | Qt::FramelessWindowHint), schedule_(frameInterval()) {
   setAttribute(Qt::WA_OpaquePaintEvent);
   setAttribute(Qt::WA_NoSystemBackground);
   setAutoFillBackground(false);
@@ -58,9 +57,7 @@ void StageWindow::paintCurrentCaption(const CaptionSources& sources, const std::
   if (whenPainted) whenPainted();
 }
 
-QRect StageWindow::area() const {
-  return area_ ? area_() : QGuiApplication::primaryScreen()->geometry();
-}
+QRect StageWindow::area() const { return area_ ? area_() : QGuiApplication::primaryScreen()->geometry(); }
 
 void StageWindow::ensureStage() {
   const QRect screen = area();

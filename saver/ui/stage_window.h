@@ -142,13 +142,13 @@ class StageWindow : public QWidget, public EffectHost {
   bool shmTried_ = false;
   Bitmap stage_;
   QImage view_;
-  QElapsedTimer clock_;            // the schedule's clock, since the window was made
+  QElapsedTimer clock_;  // the schedule's clock, since the window was made
   RefreshSchedule schedule_;
-  QTimer deferredPresent_;         // single shot at the next refresh
-  DamageGrid damage_;              // drawn since the last present
+  QTimer deferredPresent_;  // single shot at the next refresh
+  DamageGrid damage_;       // drawn since the last present
   long long presents_ = 0;
-  std::optional<TransitionPace> pace_;  // while a paced transition runs
-  QEventLoop* waitLoop_ = nullptr;      // the pacing wait at a pump, while it runs
+  std::optional<TransitionPace> pace_;          // while a paced transition runs
+  QEventLoop* waitLoop_ = nullptr;              // the pacing wait at a pump, while it runs
   std::chrono::nanoseconds transitionStart_{};  // on clock_
   std::string caption_;
   StageFont stageFont_;

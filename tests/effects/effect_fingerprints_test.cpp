@@ -148,12 +148,11 @@ TEST(EffectFingerprintGroups, CoverEveryEffectAtEverySizeOnce) {
   for (const auto& [key, count] : times) EXPECT_EQ(count, 1) << key;
 }
 
-INSTANTIATE_TEST_SUITE_P(Sizes, EffectFingerprints, ::testing::ValuesIn(fingerprintGroups()),
-                         [](const auto& info) {
-                           const FingerprintGroup& g = info.param;
-                           return std::to_string(g.run.width) + "x" + std::to_string(g.run.height) + "_effects_" +
-                                  std::to_string(g.first) + "_to_" + std::to_string(g.last);
-                         });
+INSTANTIATE_TEST_SUITE_P(Sizes, EffectFingerprints, ::testing::ValuesIn(fingerprintGroups()), [](const auto& info) {
+  const FingerprintGroup& g = info.param;
+  return std::to_string(g.run.width) + "x" + std::to_string(g.run.height) + "_effects_" + std::to_string(g.first) +
+         "_to_" + std::to_string(g.last);
+});
 
 }  // namespace
 }  // namespace lumora::testing

@@ -46,10 +46,14 @@ inline EffectRun runEffectOn(int n, int w, int h, int speed = 1, std::uint32_t s
   std::istringstream in(out.str());
   for (std::string line; std::getline(in, line);) {
     r.trace.push_back(line);
-    if (line.rfind("copy", 0) == 0) ++r.copies;
-    else if (line.rfind("draw", 0) == 0) ++r.draws;
-    else if (line.rfind("pump", 0) == 0) ++r.pumps;
-    else if (line.rfind("random", 0) == 0) ++r.randoms;
+    if (line.rfind("copy", 0) == 0)
+      ++r.copies;
+    else if (line.rfind("draw", 0) == 0)
+      ++r.draws;
+    else if (line.rfind("pump", 0) == 0)
+      ++r.pumps;
+    else if (line.rfind("random", 0) == 0)
+      ++r.randoms;
   }
   return r;
 }

@@ -148,8 +148,7 @@ TEST(Effects0to22, MirroredMiddleRowOnAnOddHeight) {
   // backward, so row 3 takes the middle row 2 and nothing else changes.
   watchPumps(10, 2, 5, 1, [&](int pump, const Bitmap& stage) {
     if (pump != 0) return;
-    for (int y = 0; y < 5; ++y)
-      EXPECT_EQ(stage.at(1, y), y == 3 ? newPixel(1, 2) : oldPixel(1, y)) << y;
+    for (int y = 0; y < 5; ++y) EXPECT_EQ(stage.at(1, y), y == 3 ? newPixel(1, 2) : oldPixel(1, y)) << y;
   });
 }
 
@@ -193,8 +192,7 @@ TEST(Effects0to22, CheckerboardsVisitOddCellsThenEvenOnesInTheirOrder) {
       if (index == 840) prevOuter = (c.secondBackward ? 41 : -1), prevInner = -1;
       const bool backward = !firstPass && c.secondBackward;
       const bool sameOuter = outer == prevOuter;
-      EXPECT_TRUE(sameOuter ? inner == prevInner + 2
-                            : (backward ? outer < prevOuter : outer > prevOuter))
+      EXPECT_TRUE(sameOuter ? inner == prevInner + 2 : (backward ? outer < prevOuter : outer > prevOuter))
           << c.effect << ' ' << index;
       prevOuter = outer;
       prevInner = inner;

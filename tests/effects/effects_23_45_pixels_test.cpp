@@ -30,8 +30,7 @@ class PumpSnapshots final : public EffectHost {
 
 // Runs effect n with the old picture on the Stage (touched up by `paint`)
 // and returns the Stage as it stood at every pump.
-std::map<int, Bitmap> stageAtPumps(int n, int w, int h, int speed,
-                                   const std::function<void(Bitmap&)>& paint = {}) {
+std::map<int, Bitmap> stageAtPumps(int n, int w, int h, int speed, const std::function<void(Bitmap&)>& paint = {}) {
   Bitmap frame(w, h), work(w, h, kWhite), spare(w, h, kWhite), stage(w, h);
   for (int y = 0; y < h; ++y)
     for (int x = 0; x < w; ++x) {
@@ -158,9 +157,8 @@ TEST(Effects23to45Pixels, Effect29LeavesTheCornersOld) {
   // 16 x 8: cx = 8, cy = 4; the widening runs v = 0, 2, 4. Row 0 (p = 0)
   // reaches columns 4..11; rows 1, 2, 6, 7 (p = 3) columns 1..14; rows 3 to
   // 5 (p = 4) all. 'o' keeps the old picture.
-  const char* const map[8] = {"oooo........oooo", "o..............o", "o..............o",
-                              "................", "................", "................",
-                              "o..............o", "o..............o"};
+  const char* const map[8] = {"oooo........oooo", "o..............o", "o..............o", "................",
+                              "................", "................", "o..............o", "o..............o"};
   const Bitmap s = stageAtPumps(29, 16, 8, 1).rbegin()->second;
   for (int y = 0; y < 8; ++y)
     for (int x = 0; x < 16; ++x)

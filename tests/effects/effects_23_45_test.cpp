@@ -16,29 +16,27 @@ using Lines = std::vector<std::string>;
 
 // "copy frame R stage R": a FrameBitmap -> Stage copy on one rectangle.
 std::string fs(int l, int t, int r, int b) {
-  const std::string rect = std::to_string(l) + ' ' + std::to_string(t) + ' ' +
-                           std::to_string(r) + ' ' + std::to_string(b);
+  const std::string rect =
+      std::to_string(l) + ' ' + std::to_string(t) + ' ' + std::to_string(r) + ' ' + std::to_string(b);
   return "copy frame " + rect + " stage " + rect;
 }
 
 TEST(Effects23to45Trace, Effect23ClosesTwoColumnsFromBothEdges) {
   // 4 x 2, speed 0: one repeat of each pair, i = 0 .. 2.
-  const Lines want = {fs(0, 0, 2, 2), fs(2, 0, 4, 2), "pump",
-                      fs(1, 0, 3, 2), fs(1, 0, 3, 2), "pump",
-                      fs(2, 0, 4, 2), fs(0, 0, 2, 2), "pump"};
+  const Lines want = {fs(0, 0, 2, 2), fs(2, 0, 4, 2), "pump",         fs(1, 0, 3, 2), fs(1, 0, 3, 2),
+                      "pump",         fs(2, 0, 4, 2), fs(0, 0, 2, 2), "pump"};
   EXPECT_EQ(runEffectOn(23, 4, 2, 0).trace, want);
 }
 
 TEST(Effects23to45Trace, Effect27OnPortraitScreenSkipsItsMiddleStep) {
   // 2 x 4: step 1 for v = 0, 2, 4; no step 2 (v = 4 > W); step 3 for k = -2, 0, 2.
-  const Lines segments = {
-      fs(0, 0, 0, 1),                                                           // v = 0
-      fs(0, 0, 2, 1),   fs(0, 1, 1, 2),  fs(0, 2, 0, 3),                        // v = 2
-      fs(0, 0, 4, 1),   fs(0, 1, 3, 2),  fs(0, 2, 2, 3), fs(0, 3, 1, 4), fs(0, 4, 0, 5),
-      fs(-2, 4, -2, 5), fs(-2, 3, -1, 4), fs(-2, 2, 0, 3), fs(-2, 1, 1, 2),
-      fs(-2, 0, 2, 1),                                                          // k = -2
-      fs(0, 4, 0, 5),   fs(0, 3, 1, 4),  fs(0, 2, 2, 3),                        // k = 0
-      fs(2, 4, 2, 5)};                                                          // k = 2
+  const Lines segments = {fs(0, 0, 0, 1),                                     // v = 0
+                          fs(0, 0, 2, 1),  fs(0, 1, 1, 2),   fs(0, 2, 0, 3),  // v = 2
+                          fs(0, 0, 4, 1),  fs(0, 1, 3, 2),   fs(0, 2, 2, 3),   fs(0, 3, 1, 4),
+                          fs(0, 4, 0, 5),  fs(-2, 4, -2, 5), fs(-2, 3, -1, 4), fs(-2, 2, 0, 3),
+                          fs(-2, 1, 1, 2), fs(-2, 0, 2, 1),                   // k = -2
+                          fs(0, 4, 0, 5),  fs(0, 3, 1, 4),   fs(0, 2, 2, 3),  // k = 0
+                          fs(2, 4, 2, 5)};                                    // k = 2
   Lines want;
   for (const auto& s : segments) {
     want.push_back(s);
@@ -63,32 +61,24 @@ TEST(Effects23to45Trace, Effect28OnPortraitScreenStartsWithItsSecondStep) {
 
 TEST(Effects23to45Trace, Effect29GrowsADiscThenWidensIt) {
   // 8 x 4: cx = 4, cy = 2. sqrt(3) rounds to 2.
-  const Lines want = {
-      fs(4, 2, 4, 3), fs(4, 2, 4, 3), "pump",                  // disc v = 0
-      fs(2, 2, 6, 3), fs(2, 2, 6, 3), "pump",                  // disc v = 2, d = 0
-      fs(2, 1, 6, 2), fs(2, 3, 6, 4), "pump",                  // d = 1
-      fs(4, 0, 4, 1), fs(4, 4, 4, 5), "pump",                  // d = 2
-      fs(2, 2, 6, 3), fs(2, 2, 6, 3), "pump",                  // widening v = 0 only
-      fs(2, 1, 6, 2), fs(2, 3, 6, 4), "pump",
-      fs(4, 0, 4, 1), fs(4, 4, 4, 5), "pump"};
+  const Lines want = {fs(4, 2, 4, 3), fs(4, 2, 4, 3), "pump",  // disc v = 0
+                      fs(2, 2, 6, 3), fs(2, 2, 6, 3), "pump",  // disc v = 2, d = 0
+                      fs(2, 1, 6, 2), fs(2, 3, 6, 4), "pump",  // d = 1
+                      fs(4, 0, 4, 1), fs(4, 4, 4, 5), "pump",  // d = 2
+                      fs(2, 2, 6, 3), fs(2, 2, 6, 3), "pump",  // widening v = 0 only
+                      fs(2, 1, 6, 2), fs(2, 3, 6, 4), "pump", fs(4, 0, 4, 1), fs(4, 4, 4, 5), "pump"};
   EXPECT_EQ(runEffectOn(29, 8, 4, 1).trace, want);
 }
 
 TEST(Effects23to45Trace, Effects32And34LayThreeArcsPerRow) {
   // 4 x 2: cx = 2, R = 1, v = 2 only; w = 1 (p = 0) then w = 0 (p = 1).
-  const Lines want32 = {fs(-4, 0, 0, 2),  fs(-4, 2, 0, 4),  "pump",
-                        fs(-2, 0, 2, 2),  fs(-2, 2, 2, 4),  "pump",
-                        fs(0, 0, 4, 2),   fs(0, 2, 4, 4),   "pump",
-                        fs(-5, 1, -1, 3), fs(-5, 1, -1, 3), "pump",
-                        fs(-3, 1, 1, 3),  fs(-3, 1, 1, 3),  "pump",
-                        fs(-1, 1, 3, 3),  fs(-1, 1, 3, 3),  "pump"};
+  const Lines want32 = {fs(-4, 0, 0, 2), fs(-4, 2, 0, 4), "pump", fs(-2, 0, 2, 2),  fs(-2, 2, 2, 4),  "pump",
+                        fs(0, 0, 4, 2),  fs(0, 2, 4, 4),  "pump", fs(-5, 1, -1, 3), fs(-5, 1, -1, 3), "pump",
+                        fs(-3, 1, 1, 3), fs(-3, 1, 1, 3), "pump", fs(-1, 1, 3, 3),  fs(-1, 1, 3, 3),  "pump"};
   EXPECT_EQ(runEffectOn(32, 4, 2, 1).trace, want32);
-  const Lines want34 = {fs(0, 0, 4, 2), fs(0, 2, 4, 4), "pump",
-                        fs(2, 0, 6, 2), fs(2, 2, 6, 4), "pump",
-                        fs(4, 0, 8, 2), fs(4, 2, 8, 4), "pump",
-                        fs(1, 1, 5, 3), fs(1, 1, 5, 3), "pump",
-                        fs(3, 1, 7, 3), fs(3, 1, 7, 3), "pump",
-                        fs(5, 1, 9, 3), fs(5, 1, 9, 3), "pump"};
+  const Lines want34 = {fs(0, 0, 4, 2), fs(0, 2, 4, 4), "pump", fs(2, 0, 6, 2), fs(2, 2, 6, 4), "pump",
+                        fs(4, 0, 8, 2), fs(4, 2, 8, 4), "pump", fs(1, 1, 5, 3), fs(1, 1, 5, 3), "pump",
+                        fs(3, 1, 7, 3), fs(3, 1, 7, 3), "pump", fs(5, 1, 9, 3), fs(5, 1, 9, 3), "pump"};
   EXPECT_EQ(runEffectOn(34, 4, 2, 1).trace, want34);
 }
 
@@ -96,19 +86,14 @@ TEST(Effects23to45Trace, MirroredBandWipesPassReversedSourceRectangles) {
   // 40 x 2 (band 2): the first two passes of Effects 35 and 37.
   const EffectRun e35 = runEffectOn(35, 40, 2, 1);
   const Lines first35 = {"copy frame 2 0 0 2 stage 0 0 2 2", fs(-2, 0, 0, 2), "pump",
-                         "copy frame 4 0 2 2 stage 2 0 4 2", fs(0, 0, 2, 2), "pump"};
+                         "copy frame 4 0 2 2 stage 2 0 4 2", fs(0, 0, 2, 2),  "pump"};
   EXPECT_EQ(Lines(e35.trace.begin(), e35.trace.begin() + 6), first35);
   EXPECT_EQ(e35.pumps, 21);  // v = 0, 2, ..., 40
 
   const EffectRun e37 = runEffectOn(37, 40, 2, 1);
-  const Lines first37 = {"copy frame 22 0 20 2 stage 20 0 22 2",
-                         "copy frame 20 0 18 2 stage 18 0 20 2",
-                         fs(20, 0, 20, 2),
-                         "pump",
-                         "copy frame 24 0 22 2 stage 22 0 24 2",
-                         "copy frame 18 0 16 2 stage 16 0 18 2",
-                         fs(18, 0, 22, 2),
-                         "pump"};
+  const Lines first37 = {
+      "copy frame 22 0 20 2 stage 20 0 22 2", "copy frame 20 0 18 2 stage 18 0 20 2", fs(20, 0, 20, 2), "pump",
+      "copy frame 24 0 22 2 stage 22 0 24 2", "copy frame 18 0 16 2 stage 16 0 18 2", fs(18, 0, 22, 2), "pump"};
   EXPECT_EQ(Lines(e37.trace.begin(), e37.trace.begin() + 8), first37);
   EXPECT_EQ(e37.pumps, 11);  // v = 0, 2, ..., 20
 
@@ -119,9 +104,15 @@ TEST(Effects23to45Trace, MirroredBandWipesPassReversedSourceRectangles) {
 
 TEST(Effects23to45Trace, Effect40PushesTheOldPictureLeft) {
   const Lines want = {"copy stage 0 0 4 2 work 0 0 4 2",
-                      "copy work 0 0 4 2 stage 0 0 4 2", fs(4, 0, 6, 2), "pump",
-                      "copy work 2 0 4 2 stage 0 0 2 2", fs(2, 0, 4, 2), "pump",
-                      "copy work 4 0 4 2 stage 0 0 0 2", fs(0, 0, 2, 2), "pump"};
+                      "copy work 0 0 4 2 stage 0 0 4 2",
+                      fs(4, 0, 6, 2),
+                      "pump",
+                      "copy work 2 0 4 2 stage 0 0 2 2",
+                      fs(2, 0, 4, 2),
+                      "pump",
+                      "copy work 4 0 4 2 stage 0 0 0 2",
+                      fs(0, 0, 2, 2),
+                      "pump"};
   EXPECT_EQ(runEffectOn(40, 4, 2, 7).trace, want);  // speed is not used
 }
 
@@ -148,10 +139,8 @@ TEST(Effects23to45Trace, Effect45RepeatsEachCopySpeedTimes) {
   const std::string f2 = "copy frame 2 0 4 1 stage 0 0 2 1";
   const std::string f4 = "copy frame 0 0 4 1 stage 0 0 4 1";
   const std::string w4 = "copy work 0 0 0 1 stage 4 0 4 1";
-  const Lines want = {"copy stage 0 0 4 1 work 0 0 4 1",
-                      w0, w0, f0, f0, "pump",
-                      w2, w2, f2, f2, "pump",
-                      f4, f4, w4, w4, "pump"};
+  const Lines want = {
+      "copy stage 0 0 4 1 work 0 0 4 1", w0, w0, f0, f0, "pump", w2, w2, f2, f2, "pump", f4, f4, w4, w4, "pump"};
   EXPECT_EQ(runEffectOn(45, 4, 1, 2).trace, want);
 }
 
@@ -239,8 +228,7 @@ TEST(Effects23to45Counts, Effect38GridAndItsRepeats) {
 }
 
 TEST(Effects23to45Counts, EffectsWithoutSpeedIgnoreIt) {
-  for (int n : {33, 35, 36, 37, 40})
-    EXPECT_EQ(runEffectOn(n, 12, 10, 0).trace, runEffectOn(n, 12, 10, 5).trace) << n;
+  for (int n : {33, 35, 36, 37, 40}) EXPECT_EQ(runEffectOn(n, 12, 10, 0).trace, runEffectOn(n, 12, 10, 5).trace) << n;
 }
 
 TEST(Effects23to45Counts, SpeedZeroPumpsWithoutCopying) {

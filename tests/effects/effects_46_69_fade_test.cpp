@@ -11,9 +11,7 @@
 namespace lumora {
 namespace {
 
-Pixel bgra(int b, int g, int r, int a) {
-  return Pixel(b) | (Pixel(g) << 8) | (Pixel(r) << 16) | (Pixel(a) << 24);
-}
+Pixel bgra(int b, int g, int r, int a) { return Pixel(b) | (Pixel(g) << 8) | (Pixel(r) << 16) | (Pixel(a) << 24); }
 
 // Keeps a copy of the Stage at every pump.
 struct StageAtPumps : EffectHost {

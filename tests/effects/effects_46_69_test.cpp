@@ -57,8 +57,8 @@ TEST(Effects46to69, SqueezeStartsWithAnEmptyStripAndEndsAtTheFullWidth) {
                           "copy spare 40 0 40 3 stage 40 0 40 3", "pump"}));
   const Lines last(r.trace.end() - 6, r.trace.end());
   EXPECT_EQ(last, (Lines{"copy work 0 0 40 3 spare 0 0 0 3", "copy spare 0 0 0 3 stage 0 0 0 3",
-                         "copy frame 0 0 40 3 spare 0 0 40 3", "copy spare 0 0 40 3 stage 0 0 40 3",
-                         "pump", "draw frame stage 0 0"}));
+                         "copy frame 0 0 40 3 spare 0 0 40 3", "copy spare 0 0 40 3 stage 0 0 40 3", "pump",
+                         "draw frame stage 0 0"}));
 }
 
 TEST(Effects46to69, TinyScreensStillAdvance) {
@@ -89,20 +89,20 @@ TEST(Effects46to69, Effect69DrawsEachDiamondOutlineInTwoByTwoBlocks) {
   auto blocks = [](Rect a, Rect b, Rect c, Rect d) {
     Lines out;
     for (Rect q : {a, b, c, d}) {
-      const std::string s = std::to_string(q.left) + ' ' + std::to_string(q.top) + ' ' +
-                            std::to_string(q.right) + ' ' + std::to_string(q.bottom);
+      const std::string s = std::to_string(q.left) + ' ' + std::to_string(q.top) + ' ' + std::to_string(q.right) + ' ' +
+                            std::to_string(q.bottom);
       out.push_back("copy frame " + s + " stage " + s);
     }
     out.push_back("pump");
     return out;
   };
   Lines expected;
-  for (const Lines& l : {blocks({1, -1, 3, 1}, {1, -1, 3, 1}, {1, 3, 3, 5}, {1, 3, 3, 5}),    // v 2, j 0
-                         blocks({0, 0, 2, 2}, {2, 0, 4, 2}, {0, 2, 2, 4}, {2, 2, 4, 4}),      // v 2, j 1
-                         blocks({-1, 1, 1, 3}, {3, 1, 5, 3}, {-1, 1, 1, 3}, {3, 1, 5, 3}),    // v 2, j 2
-                         blocks({1, 0, 3, 2}, {1, 0, 3, 2}, {1, 2, 3, 4}, {1, 2, 3, 4}),      // v 1, j 0
-                         blocks({0, 1, 2, 3}, {2, 1, 4, 3}, {0, 1, 2, 3}, {2, 1, 4, 3}),      // v 1, j 1
-                         blocks({1, 1, 3, 3}, {1, 1, 3, 3}, {1, 1, 3, 3}, {1, 1, 3, 3})})    // v 0
+  for (const Lines& l : {blocks({1, -1, 3, 1}, {1, -1, 3, 1}, {1, 3, 3, 5}, {1, 3, 3, 5}),  // v 2, j 0
+                         blocks({0, 0, 2, 2}, {2, 0, 4, 2}, {0, 2, 2, 4}, {2, 2, 4, 4}),    // v 2, j 1
+                         blocks({-1, 1, 1, 3}, {3, 1, 5, 3}, {-1, 1, 1, 3}, {3, 1, 5, 3}),  // v 2, j 2
+                         blocks({1, 0, 3, 2}, {1, 0, 3, 2}, {1, 2, 3, 4}, {1, 2, 3, 4}),    // v 1, j 0
+                         blocks({0, 1, 2, 3}, {2, 1, 4, 3}, {0, 1, 2, 3}, {2, 1, 4, 3}),    // v 1, j 1
+                         blocks({1, 1, 3, 3}, {1, 1, 3, 3}, {1, 1, 3, 3}, {1, 1, 3, 3})})   // v 0
     expected.insert(expected.end(), l.begin(), l.end());
   EXPECT_EQ(r.trace, expected);
 }
@@ -201,16 +201,25 @@ TEST(Effect58, DiscsGrowRingByRingUntilTheRandomLimit) {
   ASSERT_EQ(std::sscanf(r.trace[0].c_str(), "random 20 %d", &cx), 1);
   ASSERT_EQ(std::sscanf(r.trace[1].c_str(), "random 20 %d", &cy), 1);
   auto span = [&](int l, int t, int rr, int b) {
-    const std::string s = std::to_string(cx + l) + ' ' + std::to_string(cy + t) + ' ' +
-                          std::to_string(cx + rr) + ' ' + std::to_string(cy + b);
+    const std::string s = std::to_string(cx + l) + ' ' + std::to_string(cy + t) + ' ' + std::to_string(cx + rr) + ' ' +
+                          std::to_string(cy + b);
     return "copy frame " + s + " stage " + s;
   };
-  const std::vector<std::string> firstRings{
-      "random 1 0", span(0, 0, 0, 1), span(0, 0, 0, 1), "pump",  // r 0
-      "random 1 0", span(-2, 0, 2, 1), span(-2, 0, 2, 1), "pump",  // r 2, d 0
-      span(-2, -1, 2, 0), span(-2, 1, 2, 2), "pump",                // d 1: round(1.73)
-      span(0, -2, 0, -1), span(0, 2, 0, 3), "pump",                 // d 2
-      "random 1 0"};
+  const std::vector<std::string> firstRings{"random 1 0",
+                                            span(0, 0, 0, 1),
+                                            span(0, 0, 0, 1),
+                                            "pump",  // r 0
+                                            "random 1 0",
+                                            span(-2, 0, 2, 1),
+                                            span(-2, 0, 2, 1),
+                                            "pump",  // r 2, d 0
+                                            span(-2, -1, 2, 0),
+                                            span(-2, 1, 2, 2),
+                                            "pump",  // d 1: round(1.73)
+                                            span(0, -2, 0, -1),
+                                            span(0, 2, 0, 3),
+                                            "pump",  // d 2
+                                            "random 1 0"};
   EXPECT_EQ(std::vector<std::string>(r.trace.begin() + 2, r.trace.begin() + 17), firstRings);
   // The ring of radius 10: half-widths 10 10 10 10 9 9 8 7 6 4 0 for d = 0..10.
   const int widths[] = {10, 10, 10, 10, 9, 9, 8, 7, 6, 4, 0};

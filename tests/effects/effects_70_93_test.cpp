@@ -15,8 +15,8 @@ using testing::EffectRun;
 using testing::runEffectOn;
 
 std::string copyLine(int l, int t, int r, int b) {
-  const std::string rect = std::to_string(l) + ' ' + std::to_string(t) + ' ' + std::to_string(r) +
-                           ' ' + std::to_string(b);
+  const std::string rect =
+      std::to_string(l) + ' ' + std::to_string(t) + ' ' + std::to_string(r) + ' ' + std::to_string(b);
   return "copy frame " + rect + " stage " + rect;
 }
 std::string blockLine(int x, int y, int n = 2) { return copyLine(x, y, x + n, y + n); }
@@ -103,31 +103,29 @@ TEST(Effects70to93, TinyScreensOfEverySizeAndSpeedEnd) {
 const std::vector<std::vector<std::string>> kFronts70 = {
     {blockLine(2, 0), blockLine(0, 2), "pump"},
     {blockLine(1, 0), blockLine(1, 2), "pump", blockLine(2, 1), blockLine(0, 1), "pump"},
-    {blockLine(0, 0), blockLine(2, 2), "pump", blockLine(1, 1), blockLine(1, 1), "pump",
-     blockLine(2, 2), blockLine(0, 0), "pump"},
+    {blockLine(0, 0), blockLine(2, 2), "pump", blockLine(1, 1), blockLine(1, 1), "pump", blockLine(2, 2),
+     blockLine(0, 0), "pump"},
 };
 
 TEST(Effects70to93, DiagonalFrontsOn2x2) {
   std::vector<std::string> e70, e73;
   for (const auto& front : kFronts70) e70.insert(e70.end(), front.begin(), front.end());
-  for (auto it = kFronts70.rbegin(); it != kFronts70.rend(); ++it)
-    e73.insert(e73.end(), it->begin(), it->end());
+  for (auto it = kFronts70.rbegin(); it != kFronts70.rend(); ++it) e73.insert(e73.end(), it->begin(), it->end());
   EXPECT_EQ(runEffectOn(70, 2, 2).trace, e70);
   EXPECT_EQ(runEffectOn(73, 2, 2).trace, e73);
 
-  const std::vector<std::string> e71 = {
-      blockLine(0, 0), blockLine(2, 2), "pump",                                     // w = 0
-      blockLine(1, 0), blockLine(1, 2), "pump", blockLine(0, 1), blockLine(2, 1), "pump",
-      blockLine(2, 0), blockLine(0, 2), "pump", blockLine(1, 1), blockLine(1, 1), "pump",
-      blockLine(0, 2), blockLine(2, 0), "pump"};
+  const std::vector<std::string> e71 = {blockLine(0, 0), blockLine(2, 2), "pump",  // w = 0
+                                        blockLine(1, 0), blockLine(1, 2), "pump",          blockLine(0, 1),
+                                        blockLine(2, 1), "pump",          blockLine(2, 0), blockLine(0, 2),
+                                        "pump",          blockLine(1, 1), blockLine(1, 1), "pump",
+                                        blockLine(0, 2), blockLine(2, 0), "pump"};
   EXPECT_EQ(runEffectOn(71, 2, 2).trace, e71);
 
   // Speed 2 repeats each block before the next one.
   const EffectRun slow = runEffectOn(70, 2, 2, 2);
   ASSERT_GE(slow.trace.size(), 5u);
   EXPECT_EQ(std::vector<std::string>(slow.trace.begin(), slow.trace.begin() + 5),
-            (std::vector<std::string>{blockLine(2, 0), blockLine(2, 0), blockLine(0, 2),
-                                      blockLine(0, 2), "pump"}));
+            (std::vector<std::string>{blockLine(2, 0), blockLine(2, 0), blockLine(0, 2), blockLine(0, 2), "pump"}));
 }
 
 TEST(Effects70to93, DiagonalFrontsPumpOncePerStep) {
@@ -199,8 +197,7 @@ TEST(Effects70to93, ThreeDiamondsShrinkOrGrow) {
   EXPECT_EQ(grow.pumps, shrink.pumps);
   ASSERT_GE(shrink.trace.size(), 5u);
   EXPECT_EQ(std::vector<std::string>(shrink.trace.begin(), shrink.trace.begin() + 5),
-            (std::vector<std::string>{blockLine(1, -1), blockLine(1, -1), blockLine(1, 3),
-                                      blockLine(1, 3), "pump"}));
+            (std::vector<std::string>{blockLine(1, -1), blockLine(1, -1), blockLine(1, 3), blockLine(1, 3), "pump"}));
   ASSERT_GE(grow.trace.size(), 15u);
   for (int p = 1; p <= 3; ++p) {
     for (int i = 0; i < 4; ++i) EXPECT_EQ(grow.trace[5 * (p - 1) + i], blockLine(p, 1));
@@ -213,12 +210,9 @@ TEST(Effects70to93, ThreeDiamondsShrinkOrGrow) {
 TEST(Effects70to93, ArcsOn4x2) {
   // hw = 2, hh = 1: m = 0 only; V = 1 (w = 0), then V = 0 (w = 1).
   const std::vector<std::string> expected = {
-      copyLine(-2, 0, 2, 2), copyLine(-2, 2, 2, 4), "pump",
-      copyLine(0, 0, 4, 2),  copyLine(0, 2, 4, 4),  "pump",
-      copyLine(2, 0, 6, 2),  copyLine(2, 2, 6, 4),  "pump",
-      copyLine(-3, 1, 1, 3), copyLine(-3, 1, 1, 3), "pump",
-      copyLine(-1, 1, 3, 3), copyLine(-1, 1, 3, 3), "pump",
-      copyLine(1, 1, 5, 3),  copyLine(1, 1, 5, 3),  "pump"};
+      copyLine(-2, 0, 2, 2), copyLine(-2, 2, 2, 4), "pump", copyLine(0, 0, 4, 2),  copyLine(0, 2, 4, 4),  "pump",
+      copyLine(2, 0, 6, 2),  copyLine(2, 2, 6, 4),  "pump", copyLine(-3, 1, 1, 3), copyLine(-3, 1, 1, 3), "pump",
+      copyLine(-1, 1, 3, 3), copyLine(-1, 1, 3, 3), "pump", copyLine(1, 1, 5, 3),  copyLine(1, 1, 5, 3),  "pump"};
   EXPECT_EQ(runEffectOn(75, 4, 2).trace, expected);
   // A screen one column wide has hw = 0: nothing at all.
   EXPECT_TRUE(runEffectOn(75, 1, 40).trace.empty());

@@ -15,13 +15,11 @@ using testing::EffectRun;
 using testing::runEffectOn;
 
 std::string copyLine(int l, int t, int r, int b) {
-  const std::string rect = std::to_string(l) + ' ' + std::to_string(t) + ' ' + std::to_string(r) +
-                           ' ' + std::to_string(b);
+  const std::string rect =
+      std::to_string(l) + ' ' + std::to_string(t) + ' ' + std::to_string(r) + ' ' + std::to_string(b);
   return "copy frame " + rect + " stage " + rect;
 }
-std::string randomLine(int n, int v) {
-  return "random " + std::to_string(n) + ' ' + std::to_string(v);
-}
+std::string randomLine(int n, int v) { return "random " + std::to_string(n) + ' ' + std::to_string(v); }
 void repeat(std::vector<std::string>& out, long n, const std::string& line) {
   for (long i = 0; i < n; ++i) out.push_back(line);
 }
@@ -108,7 +106,7 @@ TEST(Effects70to93Waves, OneLineTravellingEachWay) {
   const EffectRun left = runEffectOn(88, 20, 3), right = runEffectOn(89, 20, 3);
   EXPECT_EQ(left.copies, 23 * 2);
   EXPECT_EQ(left.pumps, 23 * 3);
-  EXPECT_EQ(left.trace.front(), copyLine(19, -1, 21, 2));    // e = W + a = 21
+  EXPECT_EQ(left.trace.front(), copyLine(19, -1, 21, 2));   // e = W + a = 21
   EXPECT_EQ(right.trace.front(), copyLine(-3, -1, -1, 2));  // e = -1
   for (const EffectRun* r : {&up, &down, &left, &right}) EXPECT_EQ(r->stage, r->frame);
 }

@@ -51,8 +51,8 @@ TEST(Effects94to121, CountsFollowTheLoopsForEverySizeAndSpeed) {
   for (const SizeCase& size : kSizes)
     for (int speed : {-1, 0, 1, 2})
       for (int n = 94; n <= 121; ++n) {
-        SCOPED_TRACE("effect " + std::to_string(n) + " at " + std::to_string(size.w) + "x" +
-                     std::to_string(size.h) + " speed " + std::to_string(speed));
+        SCOPED_TRACE("effect " + std::to_string(n) + " at " + std::to_string(size.w) + "x" + std::to_string(size.h) +
+                     " speed " + std::to_string(speed));
         const EffectRun run = runEffectOn(n, size.w, size.h, speed);
         const Counts want = expectedCounts(n, size.w, size.h, speed, size.rmax);
         EXPECT_EQ(run.pumps, want.pumps);
@@ -74,12 +74,10 @@ TEST(Effects94to121, OnlyTheRandomLinesEndWithTheFinalDraw) {
 }
 
 TEST(Effects94to121, NumbersOfOneTransitionBehaveAlike) {
-  const int groups[][2] = {{94, 95},   {96, 97},   {98, 102}, {103, 107},
-                           {108, 112}, {113, 114}, {118, 119}, {120, 121}};
+  const int groups[][2] = {{94, 95}, {96, 97}, {98, 102}, {103, 107}, {108, 112}, {113, 114}, {118, 119}, {120, 121}};
   for (const auto& g : groups) {
     const EffectRun first = runEffectOn(g[0], 9, 7, 1, 11);
-    for (int n = g[0] + 1; n <= g[1]; ++n)
-      EXPECT_EQ(runEffectOn(n, 9, 7, 1, 11).trace, first.trace) << n;
+    for (int n = g[0] + 1; n <= g[1]; ++n) EXPECT_EQ(runEffectOn(n, 9, 7, 1, 11).trace, first.trace) << n;
   }
   // And the distinct ones differ from their neighbours.
   EXPECT_NE(runEffectOn(115, 9, 7).trace, runEffectOn(116, 9, 7).trace);

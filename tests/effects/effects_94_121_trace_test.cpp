@@ -33,13 +33,27 @@ TEST(Effects94to121Trace, WavyVerticalEdgesFirstAndLastPass) {
   const EffectRun run = runEffectOn(94, 50, 4);
   ASSERT_EQ(run.trace.size(), 36u * 10u);
   const std::string pump = "pump";
-  const Lines first{copyLine(23, -1, 25, 2), copyLine(23, -1, 25, 2), pump,
-                    copyLine(24, 1, 26, 4),  copyLine(24, 1, 26, 4),  pump,
-                    copyLine(24, 3, 26, 6),  copyLine(24, 3, 26, 6),  pump, pump};
+  const Lines first{copyLine(23, -1, 25, 2),
+                    copyLine(23, -1, 25, 2),
+                    pump,
+                    copyLine(24, 1, 26, 4),
+                    copyLine(24, 1, 26, 4),
+                    pump,
+                    copyLine(24, 3, 26, 6),
+                    copyLine(24, 3, 26, 6),
+                    pump,
+                    pump};
   EXPECT_EQ(slice(run.trace, 0, 10), first);
-  const Lines last{copyLine(-12, -1, -10, 2), copyLine(58, -1, 60, 2), pump,
-                   copyLine(-11, 1, -9, 4),   copyLine(59, 1, 61, 4),  pump,
-                   copyLine(-11, 3, -9, 6),   copyLine(59, 3, 61, 6),  pump, pump};
+  const Lines last{copyLine(-12, -1, -10, 2),
+                   copyLine(58, -1, 60, 2),
+                   pump,
+                   copyLine(-11, 1, -9, 4),
+                   copyLine(59, 1, 61, 4),
+                   pump,
+                   copyLine(-11, 3, -9, 6),
+                   copyLine(59, 3, 61, 6),
+                   pump,
+                   pump};
   EXPECT_EQ(slice(run.trace, run.trace.size() - 10, 10), last);
 }
 
@@ -79,8 +93,7 @@ TEST(Effects94to121Trace, SlantedLinesOnAFourByFourScreen) {
   for (int pass = 1; pass <= 2; ++pass)
     for (int i = 0; i <= 2; ++i)
       for (const Q& q : quarters) {
-        const Steps& steps = q.b == 0 ? (pass == 1 ? kBit0Pass1 : kBit0Pass2)
-                                      : (pass == 1 ? kBit1Pass1 : kBit1Pass2);
+        const Steps& steps = q.b == 0 ? (pass == 1 ? kBit0Pass1 : kBit0Pass2) : (pass == 1 ? kBit1Pass1 : kBit1Pass2);
         for (auto [x, y] : steps[std::size_t(i)]) {
           want.push_back(copyLine(q.ox + x, q.oy + y, q.ox + x + 2, q.oy + y + 2));
           want.push_back("pump");
@@ -95,18 +108,16 @@ TEST(Effects94to121Trace, SlantedLinesRoundHalvesToEven) {
   // HH - Round(4.5) = 0 and has y = Round(0.75 j): 0 1 2 2 3 4 4.
   const Lines copies = runEffectOn(98, 12, 8, 1, 2).lines("copy");
   const int ys[] = {0, 1, 2, 2, 3, 4, 4};
-  for (int j = 0; j <= 6; ++j)
-    EXPECT_EQ(copies[std::size_t(84 + j)], copyLine(j, ys[j], j + 2, ys[j] + 2)) << j;
+  for (int j = 0; j <= 6; ++j) EXPECT_EQ(copies[std::size_t(84 + j)], copyLine(j, ys[j], j + 2, ys[j] + 2)) << j;
 }
 
 TEST(Effects94to121Trace, ColumnWipesOnAFourByThreeScreen) {
   // Seed 21: d = 1 0 0 1. HW = 2, HH = 1; order top-left, bottom-left,
   // bottom-right, top-right; each group 51 times, then a pump.
   const EffectRun run = runEffectOn(103, 4, 3, 1, 21);
-  const Lines groups[] = {
-      {copyLine(2, 0, 3, 1), copyLine(0, 1, 1, 2), copyLine(2, 1, 3, 2), copyLine(4, 0, 5, 1)},
-      {copyLine(1, 0, 2, 1), copyLine(1, 1, 2, 2), copyLine(3, 1, 4, 2), copyLine(3, 0, 4, 1)},
-      {copyLine(0, 0, 1, 1), copyLine(2, 1, 3, 2), copyLine(4, 1, 5, 2), copyLine(2, 0, 3, 1)}};
+  const Lines groups[] = {{copyLine(2, 0, 3, 1), copyLine(0, 1, 1, 2), copyLine(2, 1, 3, 2), copyLine(4, 0, 5, 1)},
+                          {copyLine(1, 0, 2, 1), copyLine(1, 1, 2, 2), copyLine(3, 1, 4, 2), copyLine(3, 0, 4, 1)},
+                          {copyLine(0, 0, 1, 1), copyLine(2, 1, 3, 2), copyLine(4, 1, 5, 2), copyLine(2, 0, 3, 1)}};
   Lines want{"random 2 1", "random 2 0", "random 2 0", "random 2 1"};
   for (const Lines& g : groups)
     for (int k = 0; k < 51; ++k) {
@@ -120,10 +131,9 @@ TEST(Effects94to121Trace, RowWipesOnAThreeByFourScreen) {
   // Seed 17: d = 1 0 1 0. HW = 1, HH = 2; order top-left, top-right,
   // bottom-right, bottom-left; each group 101 times, then a pump.
   const EffectRun run = runEffectOn(108, 3, 4, 1, 17);
-  const Lines groups[] = {
-      {copyLine(0, 2, 1, 3), copyLine(1, 0, 2, 1), copyLine(1, 4, 2, 5), copyLine(0, 2, 1, 3)},
-      {copyLine(0, 1, 1, 2), copyLine(1, 1, 2, 2), copyLine(1, 3, 2, 4), copyLine(0, 3, 1, 4)},
-      {copyLine(0, 0, 1, 1), copyLine(1, 2, 2, 3), copyLine(1, 2, 2, 3), copyLine(0, 4, 1, 5)}};
+  const Lines groups[] = {{copyLine(0, 2, 1, 3), copyLine(1, 0, 2, 1), copyLine(1, 4, 2, 5), copyLine(0, 2, 1, 3)},
+                          {copyLine(0, 1, 1, 2), copyLine(1, 1, 2, 2), copyLine(1, 3, 2, 4), copyLine(0, 3, 1, 4)},
+                          {copyLine(0, 0, 1, 1), copyLine(1, 2, 2, 3), copyLine(1, 2, 2, 3), copyLine(0, 4, 1, 5)}};
   Lines want{"random 2 1", "random 2 0", "random 2 1", "random 2 0"};
   for (const Lines& g : groups)
     for (int k = 0; k < 101; ++k) {
@@ -134,10 +144,8 @@ TEST(Effects94to121Trace, RowWipesOnAThreeByFourScreen) {
 }
 
 // Ring k of a 3x2 screen: top, left (reversed), right, bottom (reversed).
-const Lines kRing0{copyLine(-1, 0, 4, 1), copyLine(0, 3, 1, -1), copyLine(3, -1, 4, 3),
-                   copyLine(4, 2, -1, 3)};
-const Lines kRing1{copyLine(0, 1, 3, 2), copyLine(1, 2, 2, 0), copyLine(2, 0, 3, 2),
-                   copyLine(3, 1, 0, 2)};
+const Lines kRing0{copyLine(-1, 0, 4, 1), copyLine(0, 3, 1, -1), copyLine(3, -1, 4, 3), copyLine(4, 2, -1, 3)};
+const Lines kRing1{copyLine(0, 1, 3, 2), copyLine(1, 2, 2, 0), copyLine(2, 0, 3, 2), copyLine(3, 1, 0, 2)};
 
 Lines ringStep(const Lines& ring, int speed) {
   Lines out;
@@ -164,12 +172,10 @@ TEST(Effects94to121Trace, InterleavedRingsPumpAfterEachRing) {
   // in the first sweep, then b = 0 gives k = v = 1 in the second.
   const Lines pump{"pump"};
   EXPECT_EQ(runEffectOn(113, 3, 2, 1, 17).trace,
-            joined({{"random 2 1"}, ringStep(kRing1, 1), pump, {"random 2 0"},
-                    ringStep(kRing1, 1), pump}));
+            joined({{"random 2 1"}, ringStep(kRing1, 1), pump, {"random 2 0"}, ringStep(kRing1, 1), pump}));
   // Seed 0: b = 0 then b = 0: rings 0 and 1.
   EXPECT_EQ(runEffectOn(114, 3, 2, 1, 0).trace,
-            joined({{"random 2 0"}, ringStep(kRing0, 1), pump, {"random 2 0"},
-                    ringStep(kRing1, 1), pump}));
+            joined({{"random 2 0"}, ringStep(kRing0, 1), pump, {"random 2 0"}, ringStep(kRing1, 1), pump}));
 }
 
 TEST(Effects94to121Trace, InterleavedRingsWithAnOddHalfWidthCanDrawOneParityTwice) {
@@ -212,21 +218,19 @@ TEST(Effects94to121Trace, LeftFanFirstAndLastSquares) {
   // 6x16: cx = 0, cy = 8, Rmax = 10; each radius: S copies above, S below, pump.
   const EffectRun closing = runEffectOn(118, 6, 16, 2, 0);  // b = 0: 90 .. 180 degrees
   EXPECT_EQ(slice(closing.trace, 0, 12),
-            (Lines{"random 2 0", copyLine(-10, -2, 10, 18), copyLine(-10, -2, 10, 18),
-                   copyLine(-10, -2, 10, 18), copyLine(-10, -2, 10, 18), "pump",
+            (Lines{"random 2 0", copyLine(-10, -2, 10, 18), copyLine(-10, -2, 10, 18), copyLine(-10, -2, 10, 18),
+                   copyLine(-10, -2, 10, 18), "pump",
                    // r = 1 straight up and down the left edge
-                   copyLine(-10, -3, 10, 17), copyLine(-10, -3, 10, 17),
-                   copyLine(-10, -1, 10, 19), copyLine(-10, -1, 10, 19), "pump",
-                   copyLine(-10, -4, 10, 16)}));
+                   copyLine(-10, -3, 10, 17), copyLine(-10, -3, 10, 17), copyLine(-10, -1, 10, 19),
+                   copyLine(-10, -1, 10, 19), "pump", copyLine(-10, -4, 10, 16)}));
   // Last: 180 degrees, r = 10 along the centre row.
   EXPECT_EQ(slice(closing.trace, closing.trace.size() - 5, 5),
-            (Lines{copyLine(0, -2, 20, 18), copyLine(0, -2, 20, 18), copyLine(0, -2, 20, 18),
-                   copyLine(0, -2, 20, 18), "pump"}));
+            (Lines{copyLine(0, -2, 20, 18), copyLine(0, -2, 20, 18), copyLine(0, -2, 20, 18), copyLine(0, -2, 20, 18),
+                   "pump"}));
 
   const EffectRun opening = runEffectOn(118, 6, 16, 1, 17);  // b = 1: 180 .. 270 degrees
-  EXPECT_EQ(slice(opening.trace, 0, 7),
-            (Lines{"random 2 1", copyLine(-10, -2, 10, 18), copyLine(-10, -2, 10, 18), "pump",
-                   copyLine(-9, -2, 11, 18), copyLine(-9, -2, 11, 18), "pump"}));
+  EXPECT_EQ(slice(opening.trace, 0, 7), (Lines{"random 2 1", copyLine(-10, -2, 10, 18), copyLine(-10, -2, 10, 18),
+                                               "pump", copyLine(-9, -2, 11, 18), copyLine(-9, -2, 11, 18), "pump"}));
   // Last: 270 degrees, r = 10: the "upper" ray points down.
   EXPECT_EQ(slice(opening.trace, opening.trace.size() - 3, 3),
             (Lines{copyLine(-10, 8, 10, 28), copyLine(-10, -12, 10, 8), "pump"}));
@@ -235,15 +239,13 @@ TEST(Effects94to121Trace, LeftFanFirstAndLastSquares) {
 TEST(Effects94to121Trace, RightFanFirstAndLastSquares) {
   // 6x16: cx = 6, cy = 8, Rmax = 10.
   const EffectRun opening = runEffectOn(120, 6, 16, 1, 0);  // b = 0: 0 .. 90 degrees
-  EXPECT_EQ(slice(opening.trace, 0, 7),
-            (Lines{"random 2 0", copyLine(-4, -2, 16, 18), copyLine(-4, -2, 16, 18), "pump",
-                   copyLine(-5, -2, 15, 18), copyLine(-5, -2, 15, 18), "pump"}));
+  EXPECT_EQ(slice(opening.trace, 0, 7), (Lines{"random 2 0", copyLine(-4, -2, 16, 18), copyLine(-4, -2, 16, 18), "pump",
+                                               copyLine(-5, -2, 15, 18), copyLine(-5, -2, 15, 18), "pump"}));
   EXPECT_EQ(slice(opening.trace, opening.trace.size() - 3, 3),
             (Lines{copyLine(-4, -12, 16, 8), copyLine(-4, 8, 16, 28), "pump"}));
 
   const EffectRun closing = runEffectOn(121, 6, 16, 1, 17);  // b = 1: 90 down to 0 degrees
-  EXPECT_EQ(slice(closing.trace, 4, 3),
-            (Lines{copyLine(-4, -3, 16, 17), copyLine(-4, -1, 16, 19), "pump"}));
+  EXPECT_EQ(slice(closing.trace, 4, 3), (Lines{copyLine(-4, -3, 16, 17), copyLine(-4, -1, 16, 19), "pump"}));
   EXPECT_EQ(slice(closing.trace, closing.trace.size() - 3, 3),
             (Lines{copyLine(-14, -2, 6, 18), copyLine(-14, -2, 6, 18), "pump"}));
 }

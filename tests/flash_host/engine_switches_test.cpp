@@ -33,8 +33,8 @@ std::vector<std::string> named(const std::string& line, const std::string& name)
 
 TEST(PlayerEngineSwitches, OneProcessWithoutGpu) {
   const std::string line = playerEngineSwitches("");
-  for (const char* s : {"--single-process", "--disable-gpu", "--disable-gpu-compositing",
-                        "--autoplay-policy=no-user-gesture-required"})
+  for (const char* s :
+       {"--single-process", "--disable-gpu", "--disable-gpu-compositing", "--autoplay-policy=no-user-gesture-required"})
     EXPECT_EQ(named(line, std::string(s).substr(0, std::string(s).find('='))), std::vector<std::string>{s}) << line;
 }
 
@@ -43,10 +43,10 @@ TEST(PlayerEngineSwitches, ScriptOptionsAreOneWordWithTheHeapBounded) {
   const std::vector<std::string> js = named(playerEngineSwitches(""), "--js-flags");
   ASSERT_EQ(js.size(), 1u);
   EXPECT_EQ(js[0].find(' '), std::string::npos);
-  for (const std::string opt : {"--max-old-space-size=" + std::to_string(kScriptHeapMb),
-                                "--max-semi-space-size=" + std::to_string(kYoungScriptHeapMb),
-                                std::string("--wasm-lazy-compilation"), std::string("--no-wasm-tier-up"),
-                                std::string("--expose-gc")})
+  for (const std::string opt :
+       {"--max-old-space-size=" + std::to_string(kScriptHeapMb),
+        "--max-semi-space-size=" + std::to_string(kYoungScriptHeapMb), std::string("--wasm-lazy-compilation"),
+        std::string("--no-wasm-tier-up"), std::string("--expose-gc")})
     EXPECT_NE(("\t" + js[0].substr(11) + "\t").find("\t" + opt + "\t"), std::string::npos) << opt;
 }
 
@@ -71,15 +71,18 @@ INSTANTIATE_TEST_SUITE_P(
     Environment, GivenSwitches,
     testing::Values(
         // A test's or user's own value wins over ours.
-        Given{"OwnScriptOptions", "--js-flags=--max-old-space-size=512", "--js-flags", "--js-flags=--max-old-space-size=512"},
+        Given{"OwnScriptOptions", "--js-flags=--max-old-space-size=512", "--js-flags",
+              "--js-flags=--max-old-space-size=512"},
         Given{"OwnAutoplay", "--disable-gpu  --autoplay-policy=user-gesture-required", "--autoplay-policy",
               "--autoplay-policy=user-gesture-required"},
         Given{"SameSwitchOnce", "--disable-gpu", "--disable-gpu", "--disable-gpu"},
         // Feature lists are merged, in whatever form they were given.
         Given{"DisabledFeaturesMerged", "--disable-features=Foo --enable-logging", "--disable-features",
               "--disable-features=Foo,AudioServiceOutOfProcess,WebAssemblyTiering,BackForwardCache"},
-        Given{"EmptyListMerged", "--enable-features=", "--enable-features", "--enable-features=WebAssemblyLazyCompilation"},
-        Given{"BareListMerged", "--enable-features", "--enable-features", "--enable-features=WebAssemblyLazyCompilation"},
+        Given{"EmptyListMerged", "--enable-features=", "--enable-features",
+              "--enable-features=WebAssemblyLazyCompilation"},
+        Given{"BareListMerged", "--enable-features", "--enable-features",
+              "--enable-features=WebAssemblyLazyCompilation"},
         // A tab inside a given word stays inside it.
         Given{"TabsKept", "--js-flags=--a\t--b", "--js-flags", "--js-flags=--a\t--b"}),
     [](const testing::TestParamInfo<Given>& i) { return std::string(i.param.name); });

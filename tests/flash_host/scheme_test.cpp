@@ -12,8 +12,8 @@ TEST(LumoraScheme, OnlyPlainFileNamesFromRufflesFolder) {
   EXPECT_EQ(ruffleFileName(QStringLiteral("/ruffle/ruffle.js")), QStringLiteral("ruffle.js"));
   EXPECT_EQ(ruffleFileName(QStringLiteral("/ruffle/72a20ef1c0b8ceb37720.wasm")),
             QStringLiteral("72a20ef1c0b8ceb37720.wasm"));
-  for (const char* bad : {"/ruffle/", "/ruffle/../registry.reg", "/ruffle/..", "/ruffle/.hidden",
-                          "/ruffle/sub/file.js", "/ruffle/..\\x", "/other/ruffle.js", "/ruffleruffle.js", ""})
+  for (const char* bad : {"/ruffle/", "/ruffle/../registry.reg", "/ruffle/..", "/ruffle/.hidden", "/ruffle/sub/file.js",
+                          "/ruffle/..\\x", "/other/ruffle.js", "/ruffleruffle.js", ""})
     EXPECT_TRUE(ruffleFileName(QString::fromLatin1(bad)).isEmpty()) << bad;
 }
 

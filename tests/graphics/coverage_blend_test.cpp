@@ -54,17 +54,23 @@ TEST(CoverageBlend, ReadsCoverageOnlyFromGreyInkInsideTheBox) {
   const Case cases[] = {
       {"no ink", inkWith({}), box, true, 0},
       {"grey ink inside", inkWith({{{3, 2}, grey(1)}, {{4, 2}, grey(255)}, {{6, 4}, grey(90)}}), box, true, 3},
-      {"ink outside the box is not read", inkWith({{{0, 0}, grey(50)}, {{9, 7}, rgb(1, 2, 3)}, {{4, 3}, grey(9)}}),
-       box, true, 1},
+      {"ink outside the box is not read", inkWith({{{0, 0}, grey(50)}, {{9, 7}, rgb(1, 2, 3)}, {{4, 3}, grey(9)}}), box,
+       true, 1},
       {"coloured ink", inkWith({{{4, 3}, rgb(90, 90, 91)}}), box, false, 0},
       {"red differs", inkWith({{{4, 3}, rgb(91, 90, 90)}}), box, false, 0},
       {"ink on the box's left edge", inkWith({{{2, 3}, grey(3)}}), box, false, 0},
       {"ink on the box's right edge", inkWith({{{7, 3}, grey(3)}}), box, false, 0},
       {"ink on the box's top edge", inkWith({{{4, 1}, grey(3)}}), box, false, 0},
       {"ink on the box's bottom edge", inkWith({{{4, 5}, grey(3)}}), box, false, 0},
-      {"a box past the bitmap's corner: its edges lie outside", inkWith({{{0, 0}, grey(200)}, {{1, 1}, grey(7)}}),
-       {-3, -2, 3, 3}, true, 2},
-      {"a box past the bitmap's corner: ink on its inner edge", inkWith({{{2, 0}, grey(200)}}), {-3, -2, 3, 3}, false,
+      {"a box past the bitmap's corner: its edges lie outside",
+       inkWith({{{0, 0}, grey(200)}, {{1, 1}, grey(7)}}),
+       {-3, -2, 3, 3},
+       true,
+       2},
+      {"a box past the bitmap's corner: ink on its inner edge",
+       inkWith({{{2, 0}, grey(200)}}),
+       {-3, -2, 3, 3},
+       false,
        0},
   };
   for (const Case& c : cases) {
@@ -120,7 +126,8 @@ TEST(CoverageBlend, BlendsPixelByPixelAndOnlyOnTheStage) {
     for (int repeat = 0; repeat < 3; ++repeat) {
       coverage->blendOnto(stage, colour);
       for (int y = 0; y < want.height(); ++y)
-        for (int x = 0; x < want.width(); ++x) want.at(x, y) = blendByCoverage(want.at(x, y), colour, blueOf(ink.at(x, y)));
+        for (int x = 0; x < want.width(); ++x)
+          want.at(x, y) = blendByCoverage(want.at(x, y), colour, blueOf(ink.at(x, y)));
       ASSERT_TRUE(stage == want) << c.what << ", blend " << repeat + 1;
     }
   }

@@ -127,12 +127,11 @@ TEST_P(IdleWatcherRefusal, IsOneLineAndStatusOne) {
 
 INSTANTIATE_TEST_SUITE_P(
     Cases, IdleWatcherRefusal,
-    testing::Values(
-        Refusal{"NoDisplay", nullptr, nullptr, "lumora: cannot open the display"},
-        Refusal{"LockFileUnusable", "wayland-nowhere", "lumora-idle.lock",
-                "lumora: cannot use the lock file @HOME@/lumora-idle.lock: Is a directory"},
-        Refusal{"RegistryFileUnusable", "wayland-nowhere", "registry.reg", "@HOME@/registry.reg"},
-        Refusal{"CompositorUnreachable", "wayland-nowhere", nullptr, "lumora: cannot open the display"}),
+    testing::Values(Refusal{"NoDisplay", nullptr, nullptr, "lumora: cannot open the display"},
+                    Refusal{"LockFileUnusable", "wayland-nowhere", "lumora-idle.lock",
+                            "lumora: cannot use the lock file @HOME@/lumora-idle.lock: Is a directory"},
+                    Refusal{"RegistryFileUnusable", "wayland-nowhere", "registry.reg", "@HOME@/registry.reg"},
+                    Refusal{"CompositorUnreachable", "wayland-nowhere", nullptr, "lumora: cannot open the display"}),
     [](const testing::TestParamInfo<Refusal>& info) { return std::string(info.param.name); });
 
 TEST(SingleInstance, ALockFileThatCannotBeOpenedIsNamedInTheError) {

@@ -174,13 +174,13 @@ TEST(BmpReader, Rle8RunsAbsoluteDeltaAndOverflowingRows) {
   s.compression = 1;
   s.palette = {0x000000, 0xFF0000, 0x00FF00, 0x0000FF};
   s.pixels = {
-      3, 1,           // bottom row: three of index 1
-      0, 0,           // end of line
+      3, 1,              // bottom row: three of index 1
+      0, 0,              // end of line
       0, 3, 2, 3, 2, 0,  // absolute run of 3, padded to even
-      0, 0,           // end of line
-      6, 3,           // run longer than the row: cut at the row's end
-      0, 2, 1, 0,     // delta: one right, no row change (past the end: nothing)
-      0, 1,           // end of bitmap
+      0, 0,              // end of line
+      6, 3,              // run longer than the row: cut at the row's end
+      0, 2, 1, 0,        // delta: one right, no row change (past the end: nothing)
+      0, 1,              // end of bitmap
   };
   const Picture p = read(makeBmp(s));
   EXPECT_EQ(p.bits(), 8);
@@ -201,10 +201,9 @@ TEST(BmpReader, Rle4AlternatesNibbles) {
   s.compression = 2;
   s.palette = {0x000000, 0xFF0000, 0x00FF00};
   s.pixels = {
-      5, 0x12,           // 1 2 1 2 1
-      0, 0,
-      0, 2, 2, 0,        // delta two right
-      0, 3, 0x21, 0x20,  // absolute 2 1 2 (two bytes, already even)
+      5, 0x12,                    // 1 2 1 2 1
+      0, 0,    0,    2,    2, 0,  // delta two right
+      0, 3,    0x21, 0x20,        // absolute 2 1 2 (two bytes, already even)
       0, 1,
   };
   const Picture p = read(makeBmp(s));

@@ -91,8 +91,8 @@ TEST(PackBits, PiecesGiveTheBytesOfOneCall) {
 }
 
 TEST(SgiRle, OneByteSamples) {
-  auto r = run({0x83, 1, 2, 3, 0x02, 9, 0x80, 5, 5}, 8,
-               [](ByteReader& in, auto out) { return decodeSgiRle(in, 1, out); });
+  auto r =
+      run({0x83, 1, 2, 3, 0x02, 9, 0x80, 5, 5}, 8, [](ByteReader& in, auto out) { return decodeSgiRle(in, 1, out); });
   // 0x80 has count 0 and ends the row although its high bit is set.
   EXPECT_EQ(r.result, 5u);
   EXPECT_EQ(Bytes(r.out.begin(), r.out.begin() + 5), (Bytes{1, 2, 3, 9, 9}));
@@ -144,7 +144,8 @@ Bytes randomBytes(std::size_t n, int values, unsigned seed) {
   std::mt19937 gen(seed);
   Bytes b(n);
   // Runs and repeats so that long strings are built, plus noise.
-  for (std::size_t i = 0; i < n; ++i) b[i] = (gen() % 4 == 0) ? std::uint8_t(gen() % values) : std::uint8_t((i / 7) % values);
+  for (std::size_t i = 0; i < n; ++i)
+    b[i] = (gen() % 4 == 0) ? std::uint8_t(gen() % values) : std::uint8_t((i / 7) % values);
   return b;
 }
 

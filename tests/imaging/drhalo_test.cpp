@@ -32,7 +32,8 @@ class DrHaloFiles : public ::testing::Test {
   void TearDown() override { std::filesystem::remove_all(dir_); }
   std::string write(const std::string& name, const Bytes& bytes) {
     const auto path = dir_ / name;
-    std::ofstream(path, std::ios::binary).write(reinterpret_cast<const char*>(bytes.data()), std::streamsize(bytes.size()));
+    std::ofstream(path, std::ios::binary)
+        .write(reinterpret_cast<const char*>(bytes.data()), std::streamsize(bytes.size()));
     return path.string();
   }
   std::filesystem::path dir_;

@@ -95,8 +95,8 @@ TEST(ThreeByteRows, EveryKernelOrderLengthAndAlignmentAndNothingOutside) {
           Pixel* out = dst.data() + (4 - reinterpret_cast<std::uintptr_t>(dst.data()) % 16 / 4) % 4 + offset;
           (rgbRowKernels(kernel).*w.fn)(src.data(), out, pixels);
           for (std::size_t i = 0; i < pixels; ++i)
-            ASSERT_EQ(out[i], w.pixelOf(&src[3 * i])) << nameOf(kernel) << " " << w.name << ", " << pixels
-                                                      << " pixels, at " << i;
+            ASSERT_EQ(out[i], w.pixelOf(&src[3 * i]))
+                << nameOf(kernel) << " " << w.name << ", " << pixels << " pixels, at " << i;
           for (const Pixel* p = dst.data(); p < dst.data() + dst.size(); ++p) {
             const bool outside = p < out || p >= out + pixels;
             ASSERT_TRUE(!outside || *p == kGuard) << nameOf(kernel) << " " << w.name << " wrote outside the row";
@@ -132,8 +132,8 @@ TEST(IndexedRows, EveryPackingAndLengthThroughThePalette) {
   const Bytes words{0x00, 0x00, 0xFF, 0x7F, 0xFF, 0xFF, 0x1F, 0x00, 0xE0, 0x03, 0x00, 0x7C, 0x21, 0x04};
   std::vector<Pixel> dst(7);
   rgb15ToPixels(words.data(), dst.data(), dst.size());
-  EXPECT_EQ(dst, (std::vector<Pixel>{kBlack, kWhite, kWhite, rgb(0, 0, 255), rgb(0, 255, 0), rgb(255, 0, 0),
-                                     rgb(8, 8, 8)}));
+  EXPECT_EQ(dst,
+            (std::vector<Pixel>{kBlack, kWhite, kWhite, rgb(0, 0, 255), rgb(0, 255, 0), rgb(255, 0, 0), rgb(8, 8, 8)}));
 }
 
 TEST(PlanesToPixels, EveryLengthAndNothingOutside) {

@@ -74,8 +74,11 @@ TEST(Gif, ScreenSizeLocalTableAndExtensions) {
   // global one whole (index 2, past its two entries, is black); an
   // extension (with a 0 inside its data) is passed over.
   const Bytes pixels{1, 0, 2, 0};
-  const Bytes file = gifFile({.screenWidth = 2, .screenHeight = 2, .localTable = true,
-                              .extensions = std::string("!\xF9\x04\x01\x00\x00\x00\x00", 8), .codeSize = 2},
+  const Bytes file = gifFile({.screenWidth = 2,
+                              .screenHeight = 2,
+                              .localTable = true,
+                              .extensions = std::string("!\xF9\x04\x01\x00\x00\x00\x00", 8),
+                              .codeSize = 2},
                              pixels);
   const Picture p = test::decode(file, "gif");
   EXPECT_EQ(p.width(), 2);

@@ -36,15 +36,16 @@ Bytes encodeHeif(const Bytes& samples, int w, int h, bool alpha, heif_compressio
                  heif_orientation orientation = heif_orientation_normal) {
   Context context;
   heif_image* image = nullptr;
-  EXPECT_EQ(heif_image_create(w, h, heif_colorspace_RGB, alpha ? heif_chroma_interleaved_RGBA : heif_chroma_interleaved_RGB,
-                              &image)
+  EXPECT_EQ(heif_image_create(w, h, heif_colorspace_RGB,
+                              alpha ? heif_chroma_interleaved_RGBA : heif_chroma_interleaved_RGB, &image)
                 .code,
             heif_error_Ok);
   heif_image_add_plane(image, heif_channel_interleaved, w, h, 8);
   int stride = 0;
   std::uint8_t* plane = heif_image_get_plane(image, heif_channel_interleaved, &stride);
   const int channels = alpha ? 4 : 3;
-  for (int y = 0; y < h; ++y) std::memcpy(plane + y * stride, &samples[std::size_t(y) * w * channels], std::size_t(w) * channels);
+  for (int y = 0; y < h; ++y)
+    std::memcpy(plane + y * stride, &samples[std::size_t(y) * w * channels], std::size_t(w) * channels);
   heif_encoder* encoder = nullptr;
   EXPECT_EQ(heif_context_get_encoder_for_format(context.c, format, &encoder).code, heif_error_Ok);
   heif_encoder_set_lossy_quality(encoder, 90);
@@ -57,7 +58,8 @@ Bytes encodeHeif(const Bytes& samples, int w, int h, bool alpha, heif_compressio
   Bytes out;
   heif_writer writer{1, [](heif_context*, const void* data, size_t size, void* user) {
                        auto* o = static_cast<Bytes*>(user);
-                       o->insert(o->end(), static_cast<const std::uint8_t*>(data), static_cast<const std::uint8_t*>(data) + size);
+                       o->insert(o->end(), static_cast<const std::uint8_t*>(data),
+                                 static_cast<const std::uint8_t*>(data) + size);
                        return heif_error{heif_error_Ok, heif_suberror_Unspecified, "ok"};
                      }};
   EXPECT_EQ(heif_context_write(context.c, &writer, &out).code, heif_error_Ok);
@@ -76,7 +78,8 @@ void expectMatchesLibheif(const Picture& p, const Bytes& file) {
             heif_error_Ok);
   int stride = 0;
   const std::uint8_t* rgba = heif_image_get_plane_readonly(image, heif_channel_interleaved, &stride);
-  const int w = heif_image_get_width(image, heif_channel_interleaved), h = heif_image_get_height(image, heif_channel_interleaved);
+  const int w = heif_image_get_width(image, heif_channel_interleaved),
+            h = heif_image_get_height(image, heif_channel_interleaved);
   EXPECT_EQ(p.width(), w);
   EXPECT_EQ(p.height(), h);
   int differing = 0;
@@ -163,7 +166,8 @@ TEST(HeifReader, DamagedFilesFailWithAMessageNamingTheFormat) {
     for (std::size_t cut : {std::size_t(16), std::size_t(40), file.size() / 2, file.size() - 10}) {
       const std::string message = test::errorOf(Bytes(file.begin(), file.begin() + std::ptrdiff_t(cut)), f.extension);
       EXPECT_FALSE(message.empty()) << f.name << " cut at " << cut;
-      EXPECT_TRUE(message.rfind(std::string(f.name) + ": ", 0) == 0 || message == std::string("Not a valid ") + f.name + " file.")
+      EXPECT_TRUE(message.rfind(std::string(f.name) + ": ", 0) == 0 ||
+                  message == std::string("Not a valid ") + f.name + " file.")
           << f.name << " cut at " << cut << ": " << message;
     }
   }
@@ -192,11 +196,13 @@ TEST(HeifReader, DerivedPicturesOfNonPicturesAreRefusedBeforeTheLibrarySeesThem)
   EXPECT_FALSE(heifDerivationsSound(metaWithReference({"hvc1", "iden"}, 2, 7)));  // no such item
   // Cut anywhere: never a read past the end (the library judges the rest).
   const Bytes whole = metaWithReference({"hvc0", "iden"}, 2, 1);
-  for (std::size_t n = 0; n < whole.size(); ++n) heifDerivationsSound(Bytes(whole.begin(), whole.begin() + std::ptrdiff_t(n)));
+  for (std::size_t n = 0; n < whole.size(); ++n)
+    heifDerivationsSound(Bytes(whole.begin(), whole.begin() + std::ptrdiff_t(n)));
 
   // A file found by fuzzing: an identity picture whose source is an item of
   // an unknown type made the library abort the program.
-  std::ifstream in(std::string(LUMORA_SOURCE_DIR) + "/tests/imaging/data/derived_from_non_picture.heic", std::ios::binary);
+  std::ifstream in(std::string(LUMORA_SOURCE_DIR) + "/tests/imaging/data/derived_from_non_picture.heic",
+                   std::ios::binary);
   const Bytes file((std::istreambuf_iterator<char>(in)), {});
   ASSERT_GT(file.size(), 100u);
   EXPECT_EQ(test::errorOf(file, "heic"), "HEIF: a derived picture refers to an item that is not a picture.");

@@ -38,9 +38,8 @@ Bytes iconFile(const std::vector<Bytes>& images) {
 
 TEST(Icon, OneBitWithMaskedPixelsTransparentBlack) {
   // 2 x 2; bottom row: colours 1, 0; top row: 0, 1. Top-left is masked.
-  const Bytes data = imageData({2, 2, 1, {0xFF0000, 0x00FF00},
-                                {0x80, 0, 0, 0, 0x40, 0, 0, 0},
-                                {0x00, 0, 0, 0, 0x80, 0, 0, 0}});
+  const Bytes data =
+      imageData({2, 2, 1, {0xFF0000, 0x00FF00}, {0x80, 0, 0, 0, 0x40, 0, 0, 0}, {0x00, 0, 0, 0, 0x80, 0, 0, 0}});
   const Picture p = test::decode(iconFile({data}), "ico");
   ASSERT_EQ(p.bits(), 32);
   EXPECT_EQ(test::row(p, 0, 2), (test::Pixels{kBlack, rgb(0, 255, 0)}));
@@ -49,8 +48,7 @@ TEST(Icon, OneBitWithMaskedPixelsTransparentBlack) {
 
 TEST(Icon, LargestImageAndEveryDepth) {
   const Bytes small4 = imageData({2, 1, 4, {0x010203, 0x0A0B0C}, {0x10, 0, 0, 0}, {0, 0, 0, 0}});
-  const Bytes big8 = imageData({3, 2, 8, {0x112233, 0x445566},
-                                {1, 0, 1, 0, 0, 1, 0, 0}, {0, 0, 0, 0, 0x20, 0, 0, 0}});
+  const Bytes big8 = imageData({3, 2, 8, {0x112233, 0x445566}, {1, 0, 1, 0, 0, 1, 0, 0}, {0, 0, 0, 0, 0x20, 0, 0, 0}});
   Picture p = test::decode(iconFile({small4, big8}), "ico");
   ASSERT_EQ(p.width(), 3);
   EXPECT_EQ(p.pixel(0, 0), rgb(0x11, 0x22, 0x33));

@@ -13,8 +13,8 @@
 namespace lumora::test {
 
 struct JpegSettings {
-  int components = 3;              // samples per pixel
-  J_COLOR_SPACE space = JCS_RGB;   // what the samples are
+  int components = 3;             // samples per pixel
+  J_COLOR_SPACE space = JCS_RGB;  // what the samples are
   int quality = 95;
   bool jfif = true;                // the JFIF block (off puts `app1` first)
   std::vector<std::uint8_t> app1;  // an APP1 block's payload, when not empty

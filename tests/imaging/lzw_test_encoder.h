@@ -12,9 +12,9 @@
 namespace lumora::test {
 
 struct LzwOptions {
-  int literalBits = 8;      // GIF: the minimum code size; TIFF: 8
-  bool msbFirst = false;    // TIFF: true
-  bool earlyChange = false; // TIFF: true
+  int literalBits = 8;       // GIF: the minimum code size; TIFF: 8
+  bool msbFirst = false;     // TIFF: true
+  bool earlyChange = false;  // TIFF: true
   bool emitEnd = true;
   std::size_t clearAt = SIZE_MAX;  // input position where a clear code is sent
   bool clearWhenFull = true;       // false: a "deferred clear" writer

@@ -130,7 +130,8 @@ TEST(JpegOrientation, SamplePhotographsMatchTheUprightOriginal) {
     for (int y = 0; y < p.height(); ++y)
       for (int x = 0; x < p.width(); ++x) {
         const Pixel a = p.pixel(x, y), b = original.pixel(x, y);
-        difference += std::abs(redOf(a) - redOf(b)) + std::abs(greenOf(a) - greenOf(b)) + std::abs(blueOf(a) - blueOf(b));
+        difference +=
+            std::abs(redOf(a) - redOf(b)) + std::abs(greenOf(a) - greenOf(b)) + std::abs(blueOf(a) - blueOf(b));
       }
     // Each file was saved again with its own losses; a wrong turn differs by
     // ten times more.

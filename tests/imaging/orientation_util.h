@@ -25,7 +25,8 @@ inline Upright uprightOf(int o, int c, int r, int uw, int uh) {
 }
 
 // The stored samples of an upright RGB picture in orientation o.
-inline std::vector<std::uint8_t> storedFrom(const std::vector<std::uint8_t>& upright, int uw, int uh, int o, int& sw, int& sh) {
+inline std::vector<std::uint8_t> storedFrom(const std::vector<std::uint8_t>& upright, int uw, int uh, int o, int& sw,
+                                            int& sh) {
   sw = o <= 4 ? uw : uh;
   sh = o <= 4 ? uh : uw;
   std::vector<std::uint8_t> s(upright.size());

@@ -59,8 +59,14 @@ TEST(Pcx, FourBitPalettes) {
   // Version 3 takes the system palette, others the header's or a grey ramp.
   auto planes = [](int version, int info, const std::vector<Colour>& pal) {
     // 9 pixels wide, 2 bytes per plane; pixel 0 = 0b1111, pixel 8 = 0b0101.
-    return pcxHeader({.version = version, .encoding = 0, .bits = 1, .planes = 4, .width = 9, .bytesPerLine = 2,
-                      .paletteInfo = info, .palette16 = pal})
+    return pcxHeader({.version = version,
+                      .encoding = 0,
+                      .bits = 1,
+                      .planes = 4,
+                      .width = 9,
+                      .bytesPerLine = 2,
+                      .paletteInfo = info,
+                      .palette16 = pal})
         .raw({0x80, 0x80, 0x80, 0x00, 0x80, 0x80, 0x80, 0x00});
   };
   Picture p = test::decode(planes(3, 1, header).bytes, "pcx");
@@ -116,7 +122,8 @@ TEST(Pcx, HostileSizes) {
 TEST(Pcx, FilesCutShortFail) {
   const std::string message = "Stream read error";
   // 8 bits, run-length: header, packed lines, the palette's place behind them.
-  auto eight = pcxHeader({.width = 5, .height = 3, .bytesPerLine = 6}).raw({0xC6, 1, 2, 3, 4, 5, 6, 7, 0xC5, 9, 0xC1, 200});
+  auto eight =
+      pcxHeader({.width = 5, .height = 3, .bytesPerLine = 6}).raw({0xC6, 1, 2, 3, 4, 5, 6, 7, 0xC5, 9, 0xC1, 200});
   eight.u8(12).fill(768, 5);
   test::expectCutsFail(eight.bytes, "pcx", 0, eight.size(), message);
   // 24 bits and 1 bit: packed or stored lines end early.

@@ -43,15 +43,16 @@ Bytes makePcd(int orientation, L lumaAt, C1 c1At, C2 c2At) {
 Picture read(const Bytes& b) { return readPhotoCd(ReaderInput{b, {}}); }
 
 TEST(PhotoCdReader, NeutralChromaGivesGreyByTheLumaFactor) {
-  const Bytes b = makePcd(0, [](int, int) { return 100; }, [](int, int) { return 156; }, [](int, int) { return 137; });
+  const Bytes b = makePcd(
+      0, [](int, int) { return 100; }, [](int, int) { return 156; }, [](int, int) { return 137; });
   const Picture p = read(b);
   EXPECT_EQ(p.width(), 768);
   EXPECT_EQ(p.height(), 512);
   EXPECT_EQ(p.bits(), 24);
   EXPECT_EQ(p.pixel(10, 10), rgb(136, 136, 136));  // 135.84 rounds to 136
   // Y 200 overflows and is clamped.
-  EXPECT_EQ(read(makePcd(0, [](int, int) { return 200; }, [](int, int) { return 156; },
-                         [](int, int) { return 137; }))
+  EXPECT_EQ(read(makePcd(
+                     0, [](int, int) { return 200; }, [](int, int) { return 156; }, [](int, int) { return 137; }))
                 .pixel(0, 0),
             kWhite);
 }
@@ -101,7 +102,8 @@ TEST(PhotoCdReader, OrientationsTurnThePicture) {
 }
 
 TEST(PhotoCdReader, WrongSignatureAndShortFiles) {
-  Bytes b = makePcd(0, [](int, int) { return 90; }, [](int, int) { return 156; }, [](int, int) { return 137; });
+  Bytes b = makePcd(
+      0, [](int, int) { return 90; }, [](int, int) { return 156; }, [](int, int) { return 137; });
   b[2050] = 'X';
   EXPECT_EQ(test::messageOf([&] { read(b); }), "PCD: wrong image format.");
   EXPECT_THROW(read(Bytes(100, 0)), PictureError);

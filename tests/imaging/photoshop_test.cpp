@@ -92,8 +92,8 @@ TEST(PhotoshopReader, CmykPlanesAreStoredInverted) {
   p.image = {255, 0, 255, 255, 255, 255, 255, 255};  // planes c, m, y, k for two pixels
   const Picture pic = read(makePsd(p));
   EXPECT_EQ(pic.bits(), 24);
-  EXPECT_EQ(pic.pixel(0, 0), kWhite);             // every plane 255: no ink
-  EXPECT_EQ(pic.pixel(1, 0), rgb(0, 255, 255));   // full cyan
+  EXPECT_EQ(pic.pixel(0, 0), kWhite);            // every plane 255: no ink
+  EXPECT_EQ(pic.pixel(1, 0), rgb(0, 255, 255));  // full cyan
   p.depth = 16;
   p.width = 1;
   p.image = {0, 0, 255, 255, 255, 255, 255, 255};

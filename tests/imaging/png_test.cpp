@@ -24,14 +24,20 @@ using test::Samples;
 int channelsOf(int colourType) {
   switch (colourType) {
     case PNG_COLOR_TYPE_GRAY:
-    case PNG_COLOR_TYPE_PALETTE: return 1;
-    case PNG_COLOR_TYPE_GRAY_ALPHA: return 2;
-    case PNG_COLOR_TYPE_RGB: return 3;
-    default: return 4;
+    case PNG_COLOR_TYPE_PALETTE:
+      return 1;
+    case PNG_COLOR_TYPE_GRAY_ALPHA:
+      return 2;
+    case PNG_COLOR_TYPE_RGB:
+      return 3;
+    default:
+      return 4;
   }
 }
 
-std::size_t rowBytesOf(const PngLayout& s) { return (std::size_t(s.width) * channelsOf(s.colourType) * s.depth + 7) / 8; }
+std::size_t rowBytesOf(const PngLayout& s) {
+  return (std::size_t(s.width) * channelsOf(s.colourType) * s.depth + 7) / 8;
+}
 
 // Sample k of row y, as stored (1 to 16 bits, most significant first).
 unsigned sampleAt(const PngLayout& s, const Samples& rows, int y, std::size_t k) {
@@ -70,10 +76,12 @@ Pixel expected(const PngLayout& s, const Samples& rows, int x, int y) {
       const int g = int(over(to8(at(0), s.depth), to8(at(1), s.depth)));
       return rgb(g, g, g);
     }
-    case PNG_COLOR_TYPE_RGB: return rgb(int(to8(at(0), s.depth)), int(to8(at(1), s.depth)), int(to8(at(2), s.depth)));
+    case PNG_COLOR_TYPE_RGB:
+      return rgb(int(to8(at(0), s.depth)), int(to8(at(1), s.depth)), int(to8(at(2), s.depth)));
     default: {
       const unsigned a = to8(at(3), s.depth);
-      return rgb(int(over(to8(at(0), s.depth), a)), int(over(to8(at(1), s.depth), a)), int(over(to8(at(2), s.depth), a)));
+      return rgb(int(over(to8(at(0), s.depth), a)), int(over(to8(at(1), s.depth), a)),
+                 int(over(to8(at(2), s.depth), a)));
     }
   }
 }
@@ -98,7 +106,8 @@ void expectDecodes(const PngLayout& s, unsigned seed) {
   ASSERT_EQ(p.height(), s.height) << what;
   EXPECT_EQ(p.bits(), 24);
   for (int y = 0; y < s.height; ++y)
-    for (int x = 0; x < s.width; ++x) ASSERT_EQ(p.pixel(x, y), expected(s, rows, x, y)) << what << " at " << x << "," << y;
+    for (int x = 0; x < s.width; ++x)
+      ASSERT_EQ(p.pixel(x, y), expected(s, rows, x, y)) << what << " at " << x << "," << y;
 }
 
 std::vector<png_color> palette(int n) {
@@ -231,7 +240,8 @@ TEST(PngReader, LoaderTakesTheExtensionInAnyCase) {
   s.height = 3;
   const Samples rows = randomRows(s, 9);
   const auto bytes = test::encodePng(s, rows);
-  for (const char* ext : {"png", "PNG", "Png"}) EXPECT_EQ(test::decode(bytes, ext).pixel(4, 2), expected(s, rows, 4, 2));
+  for (const char* ext : {"png", "PNG", "Png"})
+    EXPECT_EQ(test::decode(bytes, ext).pixel(4, 2), expected(s, rows, 4, 2));
 }
 
 }  // namespace

@@ -88,8 +88,7 @@ TEST(PortableMap, SampleFiles) {
   EXPECT_EQ(std::size_t(test::loadAllSamples({"pbm", "pgm", "ppm"})), all.size());
   // Text and binary forms of the same picture agree.
   for (const std::string ext : {"pbm", "pgm", "ppm"})
-    EXPECT_TRUE(test::loadSample("pnm/binary." + ext).bitmap() == test::loadSample("pnm/plain." + ext).bitmap())
-        << ext;
+    EXPECT_TRUE(test::loadSample("pnm/binary." + ext).bitmap() == test::loadSample("pnm/plain." + ext).bitmap()) << ext;
   EXPECT_EQ(test::loadSample("pnm/binary.ppm").width(), 13);
 }
 

@@ -21,7 +21,10 @@ using Bytes = std::vector<std::uint8_t>;
 // Appends little- or big-endian numbers and raw bytes.
 struct FileBuilder {
   Bytes bytes;
-  FileBuilder& u8(unsigned v) { bytes.push_back(std::uint8_t(v)); return *this; }
+  FileBuilder& u8(unsigned v) {
+    bytes.push_back(std::uint8_t(v));
+    return *this;
+  }
   FileBuilder& le16(unsigned v) { return u8(v & 0xFF).u8(v >> 8); }
   FileBuilder& be16(unsigned v) { return u8(v >> 8).u8(v & 0xFF); }
   FileBuilder& le32(std::uint32_t v) { return le16(v & 0xFFFF).le16(v >> 16); }
@@ -30,9 +33,18 @@ struct FileBuilder {
     for (unsigned b : v) u8(b);
     return *this;
   }
-  FileBuilder& raw(const Bytes& v) { bytes.insert(bytes.end(), v.begin(), v.end()); return *this; }
-  FileBuilder& text(const std::string& s) { bytes.insert(bytes.end(), s.begin(), s.end()); return *this; }
-  FileBuilder& fill(std::size_t n, unsigned v) { bytes.insert(bytes.end(), n, std::uint8_t(v)); return *this; }
+  FileBuilder& raw(const Bytes& v) {
+    bytes.insert(bytes.end(), v.begin(), v.end());
+    return *this;
+  }
+  FileBuilder& text(const std::string& s) {
+    bytes.insert(bytes.end(), s.begin(), s.end());
+    return *this;
+  }
+  FileBuilder& fill(std::size_t n, unsigned v) {
+    bytes.insert(bytes.end(), n, std::uint8_t(v));
+    return *this;
+  }
   std::size_t size() const { return bytes.size(); }
 };
 

@@ -27,9 +27,9 @@ Bytes rleFile(int bpc, int width, int height, int channels, const std::vector<By
 
 TEST(Sgi, RunLengthRgbBottomRowFirst) {
   // 2 x 2, three channels; entry y + k * height.
-  const Bytes file = rleFile(1, 2, 2, 3,
-                             {{0x82, 10, 11, 0}, {0x02, 12, 0}, {0x82, 20, 21, 0}, {0x02, 22, 0},
-                              {0x82, 30, 31, 0}, {0x02, 32, 0}});
+  const Bytes file =
+      rleFile(1, 2, 2, 3,
+              {{0x82, 10, 11, 0}, {0x02, 12, 0}, {0x82, 20, 21, 0}, {0x02, 22, 0}, {0x82, 30, 31, 0}, {0x02, 32, 0}});
   const Picture p = test::decode(file, "rgb");
   ASSERT_EQ(p.bits(), 24);
   EXPECT_EQ(test::row(p, 1, 2), (test::Pixels{rgb(10, 20, 30), rgb(11, 21, 31)}));  // file row 0 at the bottom
@@ -70,8 +70,10 @@ TEST(Sgi, BadFilesFailCleanly) {
   const std::string message = "Not a valid sgi, bw or rgb(a) image.";
   EXPECT_EQ(test::errorOf(FileBuilder().be16(475).fill(600, 0).bytes, "sgi"), message);
   EXPECT_EQ(test::errorOf(FileBuilder().be16(474).fill(20, 0).bytes, "sgi"), message);
-  EXPECT_EQ(test::errorOf(sgiHeader(false, 1, 100, 100, 3).fill(10, 0).bytes, "sgi"), "SGI: rows past the end of the file");
-  EXPECT_EQ(test::errorOf(sgiHeader(true, 1, 10, 60000, 4).fill(10, 0).bytes, "sgi"), "SGI: row tables past the end of the file");
+  EXPECT_EQ(test::errorOf(sgiHeader(false, 1, 100, 100, 3).fill(10, 0).bytes, "sgi"),
+            "SGI: rows past the end of the file");
+  EXPECT_EQ(test::errorOf(sgiHeader(true, 1, 10, 60000, 4).fill(10, 0).bytes, "sgi"),
+            "SGI: row tables past the end of the file");
   EXPECT_EQ(test::errorOf(sgiHeader(false, 3, 1, 1, 1).fill(10, 0).bytes, "sgi"), message);
   // A width that not even the longest packed row could cover.
   EXPECT_EQ(test::errorOf(rleFile(1, 65535, 2, 1, {{0xFF, 1, 0}, {0x7F, 1, 0}}), "sgi"), message);
@@ -82,9 +84,9 @@ TEST(Sgi, BadFilesFailCleanly) {
 
 TEST(Sgi, FilesCutShortFail) {
   // Run-length: the header, the two tables, then the packed rows.
-  const Bytes rle = rleFile(1, 2, 2, 3,
-                            {{0x82, 10, 11, 0}, {0x02, 12, 0}, {0x82, 20, 21, 0}, {0x02, 22, 0},
-                             {0x82, 30, 31, 0}, {0x02, 32, 0}});
+  const Bytes rle =
+      rleFile(1, 2, 2, 3,
+              {{0x82, 10, 11, 0}, {0x02, 12, 0}, {0x82, 20, 21, 0}, {0x02, 22, 0}, {0x82, 30, 31, 0}, {0x02, 32, 0}});
   const std::size_t tablesEnd = 512 + 6 * 8;
   test::expectCutsFail(rle, "sgi", 2, 512, "Not a valid sgi, bw or rgb(a) image.");
   test::expectCutsFail(rle, "sgi", 512, tablesEnd, "SGI: row tables past the end of the file");

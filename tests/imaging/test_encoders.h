@@ -38,9 +38,8 @@ inline std::vector<std::uint8_t> encodeJpeg(const Samples& samples, int width, i
                                             const std::vector<std::uint8_t>& app1 = {}) {
   const JpegSettings settings{components, components == 1 ? JCS_GRAYSCALE : JCS_RGB, 95, false, app1};
   const std::size_t rowSize = std::size_t(width) * std::size_t(components);
-  return writeJpeg(width, height, settings, [&](int y, std::uint8_t* row) {
-    std::copy_n(&samples[std::size_t(y) * rowSize], rowSize, row);
-  });
+  return writeJpeg(width, height, settings,
+                   [&](int y, std::uint8_t* row) { std::copy_n(&samples[std::size_t(y) * rowSize], rowSize, row); });
 }
 
 // An Exif APP1 payload whose first directory holds the orientation tag,
@@ -48,18 +47,22 @@ inline std::vector<std::uint8_t> encodeJpeg(const Samples& samples, int width, i
 inline std::vector<std::uint8_t> exifBlock(unsigned orientation, bool bigEndian = true) {
   std::vector<std::uint8_t> b = {'E', 'x', 'i', 'f', 0, 0};
   auto u16 = [&](unsigned v) {
-    if (bigEndian) b.insert(b.end(), {std::uint8_t(v >> 8), std::uint8_t(v)});
-    else b.insert(b.end(), {std::uint8_t(v), std::uint8_t(v >> 8)});
+    if (bigEndian)
+      b.insert(b.end(), {std::uint8_t(v >> 8), std::uint8_t(v)});
+    else
+      b.insert(b.end(), {std::uint8_t(v), std::uint8_t(v >> 8)});
   };
   auto u32 = [&](std::uint32_t v) {
-    if (bigEndian) u16(v >> 16), u16(v & 0xFFFF);
-    else u16(v & 0xFFFF), u16(v >> 16);
+    if (bigEndian)
+      u16(v >> 16), u16(v & 0xFFFF);
+    else
+      u16(v & 0xFFFF), u16(v >> 16);
   };
   b.push_back(bigEndian ? 'M' : 'I');
   b.push_back(bigEndian ? 'M' : 'I');
   u16(42);
   u32(8);
-  u16(2);                           // two entries: a resolution unit, then the orientation
+  u16(2);  // two entries: a resolution unit, then the orientation
   u16(0x0128), u16(3), u32(1), u16(2), u16(0);
   u16(0x0112), u16(3), u32(1), u16(orientation), u16(0);
   u32(0);
@@ -101,7 +104,8 @@ inline std::vector<std::uint8_t> encodePng(const PngLayout& layout, const Sample
   png_write_info(png, info);
   const std::size_t rowBytes = png_get_rowbytes(png, info);
   std::vector<png_bytep> rows(std::size_t(layout.height));
-  for (int y = 0; y < layout.height; ++y) rows[std::size_t(y)] = const_cast<png_bytep>(&packedRows[std::size_t(y) * rowBytes]);
+  for (int y = 0; y < layout.height; ++y)
+    rows[std::size_t(y)] = const_cast<png_bytep>(&packedRows[std::size_t(y) * rowBytes]);
   png_write_image(png, rows.data());
   png_write_end(png, nullptr);
   png_destroy_write_struct(&png, &info);

@@ -31,8 +31,8 @@ Bytes deflate(const Bytes& raw) {
 }
 
 Bytes rgbTiff(std::uint32_t compression, const Bytes& strip, std::uint32_t predictor = 1) {
-  return test::smallTiff({{256, kW}, {257, kH}, {258, 8}, {259, compression}, {262, 2}, {277, 3}, {278, kH}, {317, predictor}},
-                         strip);
+  return test::smallTiff(
+      {{256, kW}, {257, kH}, {258, 8}, {259, compression}, {262, 2}, {277, 3}, {278, kH}, {317, predictor}}, strip);
 }
 
 Bytes samples() {

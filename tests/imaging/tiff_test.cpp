@@ -100,8 +100,8 @@ std::string message(const Bytes& b) {
 
 std::vector<Field> basic(std::uint32_t w, std::uint32_t h, std::vector<std::uint32_t> bps, unsigned spp,
                          unsigned photometric, unsigned compression = 1) {
-  return {{256, 3, {w}}, {257, 3, {h}}, {258, 3, std::move(bps)}, {259, 3, {compression}},
-          {262, 3, {photometric}}, {277, 3, {spp}}};
+  return {{256, 3, {w}},           {257, 3, {h}},           {258, 3, std::move(bps)},
+          {259, 3, {compression}}, {262, 3, {photometric}}, {277, 3, {spp}}};
 }
 
 TEST(TiffReader, BigAndLittleEndianFilesLoadAlike) {
@@ -110,8 +110,8 @@ TEST(TiffReader, BigAndLittleEndianFilesLoadAlike) {
     SCOPED_TRACE(big ? "MM" : "II");
     auto fields = basic(3, 2, {8, 8, 8}, 3, 2);
     fields.push_back({278, 4, {1}});
-    const Picture p = read(TiffWriter(big).build(fields, {Bytes(data.begin(), data.begin() + 9),
-                                                           Bytes(data.begin() + 9, data.end())}));
+    const Picture p = read(
+        TiffWriter(big).build(fields, {Bytes(data.begin(), data.begin() + 9), Bytes(data.begin() + 9, data.end())}));
     EXPECT_EQ(p.bits(), 24);
     EXPECT_EQ(p.width(), 3);
     EXPECT_EQ(p.height(), 2);
@@ -158,9 +158,9 @@ TEST(TiffReader, GreyPalettesFollowTheInterpretation) {
 TEST(TiffReader, ColourMapGivesThePalette) {
   for (bool big : {false, true}) {
     std::vector<std::uint32_t> map(3 * 16, 0);
-    map[5] = 0x1200;        // red of entry 5
-    map[16 + 5] = 0x34FF;   // green
-    map[32 + 5] = 0xFE00;   // blue
+    map[5] = 0x1200;       // red of entry 5
+    map[16 + 5] = 0x34FF;  // green
+    map[32 + 5] = 0xFE00;  // blue
     map[1] = 0xFFFF;
     auto f = basic(2, 1, {4}, 1, 3);
     f.push_back({320, 3, map});

@@ -47,9 +47,12 @@ class ShowChildTest : public ::testing::Test {
     std::filesystem::create_directories(dir_);
     script_ = dir_ / "show";
     std::ofstream(script_) << "#!/bin/sh\n"
-                              "n=$(ls " << dir_.string() << " | grep -c run)\n"
+                              "n=$(ls "
+                           << dir_.string()
+                           << " | grep -c run)\n"
                               "{ echo \"$@\"; cat <&4; [ -S /proc/self/fd/3 ] && echo socket; } > "
-                           << dir_.string() << "/run$n\n"
+                           << dir_.string()
+                           << "/run$n\n"
                               "exit 3\n";
     std::filesystem::permissions(script_, std::filesystem::perms::owner_all);
   }

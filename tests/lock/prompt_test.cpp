@@ -39,7 +39,7 @@ class PromptTest : public ::testing::Test {
     return prompt.exec();
   }
   bool app_ = (testing::lockApp(), true);  // before any widget
-  QWidget cover_;  // stands for the lock's cover on the primary screen
+  QWidget cover_;                          // stands for the lock's cover on the primary screen
 };
 
 TEST_F(PromptTest, KeysAnywhereAreTypedIntoItAndClicksOutsideItDoNothing) {
@@ -60,19 +60,21 @@ TEST_F(PromptTest, KeysAnywhereAreTypedIntoItAndClicksOutsideItDoNothing) {
 
 TEST_F(PromptTest, EscapeAnswersNoTheEntryIsKeptAndAWaitRefusesReturn) {
   PasswordPrompt prompt(&cover_);
-  EXPECT_EQ(ask(prompt, [&] {
-              press(&cover_, Qt::Key_X, QStringLiteral("x"));
-              press(&cover_, Qt::Key_Escape);
-            }),
+  EXPECT_EQ(ask(prompt,
+                [&] {
+                  press(&cover_, Qt::Key_X, QStringLiteral("x"));
+                  press(&cover_, Qt::Key_Escape);
+                }),
             0);
   EXPECT_EQ(prompt.passwordEdit()->text(), QStringLiteral("x"));
   // While a wait runs, Return does not answer; Escape still does.
   prompt.setWait([] { return std::int64_t(5000); });
-  EXPECT_EQ(ask(prompt, [&] {
-              press(&cover_, Qt::Key_Return);
-              EXPECT_TRUE(prompt.isOpen());
-              press(&cover_, Qt::Key_Escape);
-            }),
+  EXPECT_EQ(ask(prompt,
+                [&] {
+                  press(&cover_, Qt::Key_Return);
+                  EXPECT_TRUE(prompt.isOpen());
+                  press(&cover_, Qt::Key_Escape);
+                }),
             0);
 }
 

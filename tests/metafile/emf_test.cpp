@@ -45,7 +45,7 @@ TEST(Emf, PolylinesAndPolyPolygons) {
   EmfBuilder e;
   e.pen(1, 0, 4, colorRef(0, 0, 255)).select(1).brush(2, 0, colorRef(0, 255, 0)).select(2);
   e.points32(4, {{0, 10}, {100, 10}});  // POLYLINE
-  Writer pp;                           // POLYPOLYGON16: two squares
+  Writer pp;                            // POLYPOLYGON16: two squares
   pp.i32(0).i32(0).i32(0).i32(0).u32(2).u32(8).u32(4).u32(4);
   for (auto [x, y] : {std::pair{20, 30}, {40, 30}, {40, 50}, {20, 50}, {60, 30}, {80, 30}, {80, 50}, {60, 50}})
     pp.i16(x).i16(y);
@@ -60,17 +60,17 @@ TEST(Emf, PolylinesAndPolyPolygons) {
 TEST(Emf, PathWithBeziersFilledAndStroked) {
   EmfBuilder e;
   e.brush(1, 0, colorRef(255, 0, 0)).select(1).pen(2, 0, 6, colorRef(0, 0, 255)).select(2);
-  e.ints(59, {});                 // BEGINPATH
-  e.ints(27, {10, 50});           // MOVETOEX
-  Writer bez;                     // POLYBEZIERTO16: a bulge up to y ~ 12, back to (90,50)
+  e.ints(59, {});        // BEGINPATH
+  e.ints(27, {10, 50});  // MOVETOEX
+  Writer bez;            // POLYBEZIERTO16: a bulge up to y ~ 12, back to (90,50)
   bez.i32(0).i32(0).i32(0).i32(0).u32(3).i16(10).i16(0).i16(90).i16(0).i16(90).i16(50);
   e.record(88, bez.bytes);
-  e.ints(61, {}).ints(60, {});    // CLOSEFIGURE, ENDPATH
-  e.ints(63, {0, 0, 0, 0});       // STROKEANDFILLPATH
+  e.ints(61, {}).ints(60, {});  // CLOSEFIGURE, ENDPATH
+  e.ints(63, {0, 0, 0, 0});     // STROKEANDFILLPATH
   const Picture p = renderEmf(e.build(100, 100));
   EXPECT_EQ(p.pixel(50, 30), kRed);
-  EXPECT_EQ(p.pixel(50, 50), kBlue);   // the closing line, stroked
-  EXPECT_EQ(p.pixel(50, 13), kBlue);   // the top of the curve
+  EXPECT_EQ(p.pixel(50, 50), kBlue);  // the closing line, stroked
+  EXPECT_EQ(p.pixel(50, 13), kBlue);  // the top of the curve
   EXPECT_EQ(p.pixel(50, 70), kWhite);
   EXPECT_EQ(p.pixel(50, 5), kWhite);
 }
@@ -86,8 +86,8 @@ TEST(Emf, DrawingInsideAPathIsNotPaintedUntilFilled) {
 
 TEST(Emf, WorldTransformSetAndModified) {
   EmfBuilder e = redFill();
-  e.xform(35, 2, 0, 0, 2, 10, 0);  // SETWORLDTRANSFORM: scale 2, then move right 10
-  e.ints(43, {0, 0, 20, 20});      // lands on (10,0)-(50,40)
+  e.xform(35, 2, 0, 0, 2, 10, 0);     // SETWORLDTRANSFORM: scale 2, then move right 10
+  e.ints(43, {0, 0, 20, 20});         // lands on (10,0)-(50,40)
   e.xform(36, 1, 0, 0, 1, 0, 20, 2);  // MODIFY, left multiply: move down 20 first
   e.brush(2, 0, colorRef(0, 0, 255)).select(2).ints(43, {0, 0, 10, 10});  // (10,40)-(30,60)
   const Picture p = renderEmf(e.build(100, 100));
@@ -102,8 +102,8 @@ TEST(Emf, MapModesTextAndLoMetricWithViewport) {
   // MM_LOMETRIC: tenths of a millimetre, y up; the viewport origin moved to
   // the bottom left. 254 units = 1 inch = 96 pixels.
   EmfBuilder e = redFill();
-  e.ints(17, {2}).ints(12, {0, 100});      // SETMAPMODE, SETVIEWPORTORGEX
-  e.ints(43, {0, 254 / 2, 254 / 2, 0});    // half an inch square above the origin
+  e.ints(17, {2}).ints(12, {0, 100});    // SETMAPMODE, SETVIEWPORTORGEX
+  e.ints(43, {0, 254 / 2, 254 / 2, 0});  // half an inch square above the origin
   const Picture p = renderEmf(e.build(100, 100));
   EXPECT_EQ(p.pixel(24, 76), kRed);
   EXPECT_EQ(p.pixel(24, 40), kWhite);
@@ -118,11 +118,11 @@ TEST(Emf, MapModesTextAndLoMetricWithViewport) {
 
 TEST(Emf, ClippingRectanglesRestoredWithTheDeviceContext) {
   EmfBuilder e = redFill();
-  e.ints(33, {});                       // SAVEDC
-  e.ints(30, {0, 0, 50, 100});          // INTERSECTCLIPRECT: left half
-  e.ints(29, {0, 0, 20, 20});           // EXCLUDECLIPRECT
+  e.ints(33, {});               // SAVEDC
+  e.ints(30, {0, 0, 50, 100});  // INTERSECTCLIPRECT: left half
+  e.ints(29, {0, 0, 20, 20});   // EXCLUDECLIPRECT
   e.ints(43, {0, 0, 100, 50});
-  e.ints(34, {-1});                     // RESTOREDC: no clip again
+  e.ints(34, {-1});  // RESTOREDC: no clip again
   e.ints(43, {0, 60, 100, 100});
   const Picture p = renderEmf(e.build(100, 100));
   EXPECT_EQ(p.pixel(30, 30), kRed);

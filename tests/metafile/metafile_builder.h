@@ -18,18 +18,36 @@ using Bytes = std::vector<std::uint8_t>;
 
 struct Writer {
   Bytes bytes;
-  Writer& u8(unsigned v) { bytes.push_back(std::uint8_t(v)); return *this; }
+  Writer& u8(unsigned v) {
+    bytes.push_back(std::uint8_t(v));
+    return *this;
+  }
   Writer& u16(unsigned v) { return u8(v & 0xFF).u8((v >> 8) & 0xFF); }
   Writer& i16(int v) { return u16(unsigned(v) & 0xFFFF); }
   Writer& u32(std::uint32_t v) { return u16(v & 0xFFFF).u16(v >> 16); }
   Writer& i32(std::int32_t v) { return u32(std::uint32_t(v)); }
-  Writer& f32(float f) { std::uint32_t v; std::memcpy(&v, &f, 4); return u32(v); }
-  Writer& raw(std::span<const std::uint8_t> b) { bytes.insert(bytes.end(), b.begin(), b.end()); return *this; }
-  Writer& text(const std::string& s) { bytes.insert(bytes.end(), s.begin(), s.end()); return *this; }
-  Writer& pad(std::size_t multiple) { while (bytes.size() % multiple) u8(0); return *this; }
+  Writer& f32(float f) {
+    std::uint32_t v;
+    std::memcpy(&v, &f, 4);
+    return u32(v);
+  }
+  Writer& raw(std::span<const std::uint8_t> b) {
+    bytes.insert(bytes.end(), b.begin(), b.end());
+    return *this;
+  }
+  Writer& text(const std::string& s) {
+    bytes.insert(bytes.end(), s.begin(), s.end());
+    return *this;
+  }
+  Writer& pad(std::size_t multiple) {
+    while (bytes.size() % multiple) u8(0);
+    return *this;
+  }
 };
 
-inline std::uint32_t colorRef(int r, int g, int b) { return std::uint32_t(r) | (std::uint32_t(g) << 8) | (std::uint32_t(b) << 16); }
+inline std::uint32_t colorRef(int r, int g, int b) {
+  return std::uint32_t(r) | (std::uint32_t(g) << 8) | (std::uint32_t(b) << 16);
+}
 
 // A bottom-up 24-bit DIB (info header, no palette) from top-down rows of
 // 0xRRGGBB pixels.

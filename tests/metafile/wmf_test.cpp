@@ -95,8 +95,8 @@ TEST(Wmf, RectangleEllipseAndRoundRectangle) {
   w.ellipse(0, 0, 50, 50);
   w.r(0x061C, {20, 20, 100, 100, 50, 50});  // ROUNDRECT (50,50)-(100,100), corners 20 x 20
   const Picture p = renderWmf(placeable100(w));
-  EXPECT_EQ(p.pixel(25, 25), kRed);   // centre of the ellipse
-  EXPECT_EQ(p.pixel(3, 3), kWhite);   // outside its corner
+  EXPECT_EQ(p.pixel(25, 25), kRed);  // centre of the ellipse
+  EXPECT_EQ(p.pixel(3, 3), kWhite);  // outside its corner
   EXPECT_EQ(p.pixel(75, 75), kRed);
   EXPECT_EQ(p.pixel(51, 51), kWhite);  // the rounded corner
   EXPECT_EQ(p.pixel(75, 52), kRed);
@@ -116,7 +116,7 @@ TEST(Wmf, ArcPieAndChordRunCounterClockwise) {
   EXPECT_EQ(pie.pixel(35, 65), kWhite);
   EXPECT_EQ(pie.pixel(35, 35), kWhite);
   EXPECT_EQ(chord.pixel(75, 25), kBlue);
-  EXPECT_EQ(chord.pixel(55, 45), kWhite);  // below the chord
+  EXPECT_EQ(chord.pixel(55, 45), kWhite);        // below the chord
   EXPECT_EQ(arc.pixel(50 + 28, 50 - 28), kRed);  // on the curve
   EXPECT_EQ(arc.pixel(50 - 28, 50 + 28), kWhite);
   EXPECT_EQ(inkIn(arc, 40, 40, 60, 60), 0);
@@ -187,8 +187,10 @@ TEST(Wmf, HatchedBrushWithOpaqueAndTransparentBackground) {
     const Picture p = picture(mode);
     int red = 0, other = 0;
     for (int y = 20; y < 36; ++y) {
-      if (p.pixel(50, y) == kRed) ++red;
-      else if (p.pixel(50, y) == (mode == 2 ? kGreen : kWhite)) ++other;
+      if (p.pixel(50, y) == kRed)
+        ++red;
+      else if (p.pixel(50, y) == (mode == 2 ? kGreen : kWhite))
+        ++other;
     }
     EXPECT_EQ(red, 2) << mode;  // horizontal lines every 8 pixels
     EXPECT_EQ(other, 14) << mode;
@@ -221,7 +223,7 @@ TEST(Wmf, ChineseTextOutInTheAnsiCodePage) {
   params.i16(4).text("\xD6\xD0\xCE\xC4").i16(10).i16(5);  // "中文" at (5, 10), top-left aligned
   w.record(0x0521, params.bytes);
   const Picture p = renderWmf(placeable100(w));
-  EXPECT_GT(inkIn(p, 5, 10, 35, 40), 40);  // the first character
+  EXPECT_GT(inkIn(p, 5, 10, 35, 40), 40);   // the first character
   EXPECT_GT(inkIn(p, 35, 10, 65, 40), 40);  // the second
   EXPECT_EQ(inkIn(p, 0, 45, 100, 100), 0);
   EXPECT_EQ(inkIn(p, 70, 0, 100, 100), 0);
@@ -232,9 +234,9 @@ TEST(Wmf, ExtTextOutWithOpaqueBoxAdvancesAndAlignment) {
   w.font(-20, "Arial").select(0).color(0x0201, colorRef(0, 255, 0)).color(0x0209, colorRef(0, 0, 0));
   w.r(0x012E, {6 | 24}).r(0x0102, {1});  // centred on the baseline; no text background
   Writer params;
-  params.i16(50).i16(50).i16(2).u16(2);          // y, x, count, ETO_OPAQUE
-  params.i16(0).i16(60).i16(100).i16(100);       // the box
-  params.text("II").i16(30).i16(30);             // two letters 30 units apart
+  params.i16(50).i16(50).i16(2).u16(2);     // y, x, count, ETO_OPAQUE
+  params.i16(0).i16(60).i16(100).i16(100);  // the box
+  params.text("II").i16(30).i16(30);        // two letters 30 units apart
   w.record(0x0A32, params.bytes);
   const Picture p = renderWmf(placeable100(w));
   EXPECT_EQ(p.pixel(5, 95), kGreen);  // the box, opaque
@@ -281,7 +283,7 @@ TEST(Wmf, DibBlitRasterOperations) {
 
   WmfBuilder inv = oneToOne();
   inv.r(0x061D, {0x0009, 0x0055, 100, 50, 0, 0});  // PATBLT DSTINVERT over the left half: black
-  blit(inv, image, 0x660046);                       // SRCINVERT: black ^ red, white ^ black
+  blit(inv, image, 0x660046);                      // SRCINVERT: black ^ red, white ^ black
   const Picture q = renderWmf(placeable100(inv));
   EXPECT_EQ(q.pixel(25, 50), kRed);
   EXPECT_EQ(q.pixel(75, 50), kWhite);

@@ -47,9 +47,10 @@ void appendUtf8(std::string& out, char32_t cp) {
 
 TEST(Ansi, WholeUnicodeRangeSurvivesTheRoundTrip) {
   // The private-use code points that GB18030-2022 no longer maps.
-  const std::u32string unmapped = U"\uE78D\uE78E\uE78F\uE790\uE791\uE792\uE793\uE794\uE795\uE796"
-                                  U"\uE816\uE817\uE818\uE81E\uE826\uE82B\uE82C\uE831\uE832\uE83B"
-                                  U"\uE843\uE854\uE855\uE864";
+  const std::u32string unmapped =
+      U"\uE78D\uE78E\uE78F\uE790\uE791\uE792\uE793\uE794\uE795\uE796"
+      U"\uE816\uE817\uE818\uE81E\uE826\uE82B\uE82C\uE831\uE832\uE83B"
+      U"\uE843\uE854\uE855\uE864";
   std::string all;
   for (char32_t cp = 1; cp <= 0x10FFFF; ++cp) {
     if ((cp >= 0xD800 && cp <= 0xDFFF) || unmapped.find(cp) != std::u32string::npos) continue;
@@ -65,7 +66,10 @@ TEST(Ansi, WholeUnicodeRangeSurvivesTheRoundTrip) {
 }
 
 TEST(Ansi, InvalidInputIsReplacedNotDropped) {
-  EXPECT_EQ(ansiToUtf8("a\xFF" "b"), "a\xEF\xBF\xBD" "b");
+  EXPECT_EQ(ansiToUtf8("a\xFF"
+                       "b"),
+            "a\xEF\xBF\xBD"
+            "b");
   EXPECT_EQ(ansiToUtf8("a\x81"), "a\xEF\xBF\xBD");  // a lead byte cut short
   EXPECT_EQ(utf8ToAnsi("a\xC3"), "a?");
 }

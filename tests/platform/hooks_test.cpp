@@ -18,10 +18,13 @@ TEST(Hooks, ValuesAsTheProgramsReadThem) {
     std::optional<std::int64_t> number;
   };
   const Case cases[] = {
-      {nullptr, std::nullopt, false, std::nullopt}, {"", std::nullopt, false, std::nullopt},
+      {nullptr, std::nullopt, false, std::nullopt},
+      {"", std::nullopt, false, std::nullopt},
       {"0", "0", false, 0},  // effect 0 is an effect: a number, yet not "on"
-      {"1", "1", true, 1},   {"121", "121", true, 121},
-      {"print", "print", true, std::nullopt},       {"12x", "12x", true, std::nullopt},
+      {"1", "1", true, 1},
+      {"121", "121", true, 121},
+      {"print", "print", true, std::nullopt},
+      {"12x", "12x", true, std::nullopt},
   };
   for (const Case& c : cases) {
     SCOPED_TRACE(c.value ? c.value : "(unset)");

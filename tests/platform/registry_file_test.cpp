@@ -177,8 +177,8 @@ TEST_F(RegistryFileTest, BadLinesAreKeptAndCostNoOtherValue) {
     return true;
   });
   const std::string written = readFile(file);
-  for (const char* kept : {"\r\ngarbage \x01\xff line\r\n", "\r\n\"open\"=\"no closing quote\r\n",
-                           "\r\n\"big\"=dword:123456789\r\n"})
+  for (const char* kept :
+       {"\r\ngarbage \x01\xff line\r\n", "\r\n\"open\"=\"no closing quote\r\n", "\r\n\"big\"=dword:123456789\r\n"})
     EXPECT_NE(written.find(kept), std::string::npos) << kept;
   const RegistryFile back = RegistryFile::load(file);
   EXPECT_EQ(back.string(kDesk, "mima"), "$y$abc");
@@ -227,9 +227,9 @@ TEST_F(RegistryFileTest, KeptLinesKeepTheirPlaceAcrossWrites) {
 }
 
 TEST_F(RegistryFileTest, ProblemsNameTheLine) {
-  for (const char* text : {"REGEDIT4\n\"a\"=dword:1\n", "REGEDIT4\n[k]\n\"a\"=dword:123456789\n",
-                           "REGEDIT4\n[k]\n\"a\"=\"open\n", "REGEDIT4\n[k]\nnot a value\n",
-                           "Windows Registry Editor Version 5.00\n"}) {
+  for (const char* text :
+       {"REGEDIT4\n\"a\"=dword:1\n", "REGEDIT4\n[k]\n\"a\"=dword:123456789\n", "REGEDIT4\n[k]\n\"a\"=\"open\n",
+        "REGEDIT4\n[k]\nnot a value\n", "Windows Registry Editor Version 5.00\n"}) {
     const RegistryFile reg = RegistryFile::parse(text);
     ASSERT_FALSE(reg.problems().empty()) << text;
     const std::size_t lines = std::count(text, text + std::strlen(text), '\n');
@@ -276,10 +276,11 @@ TEST_F(RegistryFileTest, FileLargerThanTheLimitIsRefusedAndLeftAlone) {
 TEST_F(RegistryFileTest, LockFileIsNotOpenedThroughASymlink) {
   const std::filesystem::path target = home.dir() / "elsewhere";
   std::filesystem::create_symlink(target, home.dir() / "registry.reg.lock");
-  EXPECT_THROW(RegistryFile::update(file, [](RegistryFile& reg) {
-                 reg.setDword(kShow, "order", 1);
-                 return true;
-               }),
+  EXPECT_THROW(RegistryFile::update(file,
+                                    [](RegistryFile& reg) {
+                                      reg.setDword(kShow, "order", 1);
+                                      return true;
+                                    }),
                RegistryError);
   EXPECT_FALSE(std::filesystem::exists(target));
   EXPECT_FALSE(std::filesystem::exists(file));
@@ -354,8 +355,7 @@ TEST_F(RegistryFileTest, FailedWriteLeavesTheOldFileWhole) {
   ASSERT_TRUE(WIFEXITED(status));
   EXPECT_EQ(WEXITSTATUS(status), 0) << "the failed write was not reported";
   EXPECT_EQ(readFile(file), before);
-  for (const auto& name : filesIn(home.dir()))
-    EXPECT_FALSE(name.string().starts_with(".registry.reg.tmp")) << name;
+  for (const auto& name : filesIn(home.dir())) EXPECT_FALSE(name.string().starts_with(".registry.reg.tmp")) << name;
 }
 
 // Two processes writing different values at once lose none of them.

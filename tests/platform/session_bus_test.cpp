@@ -105,7 +105,8 @@ TEST(SessionBus, SettlingSetsTheVariableThatHasSessionBusReads) {
     ASSERT_TRUE(socket.bound());
     ::unsetenv("DBUS_SESSION_BUS_ADDRESS");
     settleSessionBus();
-    EXPECT_EQ(std::getenv("DBUS_SESSION_BUS_ADDRESS"), "unix:path=" + escapeBusAddressValue((home.dir() / "bus").string()));
+    EXPECT_EQ(std::getenv("DBUS_SESSION_BUS_ADDRESS"),
+              "unix:path=" + escapeBusAddressValue((home.dir() / "bus").string()));
     EXPECT_TRUE(hasSessionBus());
   }
   {

@@ -59,8 +59,9 @@ class AudioBackendLoading : public ::testing::Test {
 
 TEST_F(AudioBackendLoading, AMissingModuleIsTheMediaDeviceErrorAndALaterPlayRetries) {
   const std::string song = (dir_ / "song.mp3").string();
-  const std::string made = "ffmpeg -hide_banner -loglevel error -nostdin -y -f lavfi -i sine=duration=1 -c:a libmp3lame '" +
-                           song + "' >/dev/null 2>&1";
+  const std::string made =
+      "ffmpeg -hide_banner -loglevel error -nostdin -y -f lavfi -i sine=duration=1 -c:a libmp3lame '" + song +
+      "' >/dev/null 2>&1";
   const bool haveSong = std::system(made.c_str()) == 0 && fs::exists(song);
 
   AudioPlayer player(AudioOutputMode::Silent);

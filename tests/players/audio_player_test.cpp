@@ -38,8 +38,8 @@ class AudioFiles : public ::testing::Test {
     const fs::path out = dir_ / name;
     if (fs::exists(out)) return out.string();
     const std::string cmd = "ffmpeg -hide_banner -loglevel error -nostdin -y -f lavfi -i sine=frequency=440:duration=" +
-                            std::to_string(seconds) + ":sample_rate=" + rate + " " + codecArgs + " '" +
-                            out.string() + "' >/dev/null 2>&1";
+                            std::to_string(seconds) + ":sample_rate=" + rate + " " + codecArgs + " '" + out.string() +
+                            "' >/dev/null 2>&1";
     if (std::system(cmd.c_str()) != 0 || !fs::exists(out)) return {};
     return out.string();
   }
@@ -51,7 +51,7 @@ class AudioFiles : public ::testing::Test {
 };
 fs::path AudioFiles::dir_;
 
-#define REQUIRE_FILE(path, what)                                                  \
+#define REQUIRE_FILE(path, what) \
   if ((path).empty()) GTEST_SKIP() << "the ffmpeg tool cannot make " what " here"
 
 TEST_F(AudioFiles, Mp3LengthIsKnownOncePlaying) {

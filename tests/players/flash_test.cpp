@@ -111,7 +111,7 @@ TEST(FrameReports, TheFirstFramesBackgroundIsTold) {
   EXPECT_FALSE(addFrameReports(plain.data(), plain.size()).background);
   Bytes late = body(0x1E00, 2, 1, std::nullopt);
   late.resize(late.size() - 2);  // without its End
-  put16(late, 9u << 6 | 3u);      // SetBackgroundColor in the second frame
+  put16(late, 9u << 6 | 3u);     // SetBackgroundColor in the second frame
   late.insert(late.end(), {1, 2, 3});
   put16(late, 1u << 6);
   put16(late, 0);
@@ -121,7 +121,7 @@ TEST(FrameReports, TheFirstFramesBackgroundIsTold) {
 
 TEST(FrameReports, ActionScript3MoviesAreLeftAsTheyAre) {
   Bytes b = body(0x1E00, 3, 0, {});
-  b.resize(b.size() - 2);  // without its End
+  b.resize(b.size() - 2);   // without its End
   put16(b, 69u << 6 | 4u);  // FileAttributes: ActionScript 3
   put32(b, 0x08);
   for (int i = 0; i < 3; ++i) put16(b, 1u << 6);
@@ -232,7 +232,7 @@ TEST(FlashSession, AMovieIsOverAtItsLastFrameItsLengthOrSilence) {
     int frames;
     bool reports;
     std::vector<std::pair<std::int64_t, int>> reportsAt;  // (ms, frame)
-    std::int64_t notOverAt, overAt;                     // -1: never checked
+    std::int64_t notOverAt, overAt;                       // -1: never checked
   };
   const std::int64_t silent = FlashSession::kSilentMs, grace = FlashSession::kReportGraceMs;
   const Case cases[] = {
@@ -492,8 +492,8 @@ TEST_F(FlashPlayerTest, TheShowGetsItsFullScreenBackWhenThePlayersWindowGoes) {
     Ending ending;
     bool fullScreenAfter;
   } cases[] = {
-      {"wayland", true, Ending::Stop, true},  {"wayland", true, Ending::Hide, true},
-      {"wayland", true, Ending::Input, true}, {"wayland", false, Ending::Stop, false},
+      {"wayland", true, Ending::Stop, true},    {"wayland", true, Ending::Hide, true},
+      {"wayland", true, Ending::Input, true},   {"wayland", false, Ending::Stop, false},
       {"offscreen", true, Ending::Stop, false},
   };
   for (const auto& c : cases) {

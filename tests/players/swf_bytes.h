@@ -61,7 +61,7 @@ inline Bytes body(std::uint16_t rate88, std::uint16_t frames, int showFrames, st
   put32(b, 70);
   b.insert(b.end(), 70, 0xAB);
   for (int i = 0; i < showFrames; ++i) put16(b, 1u << 6);  // ShowFrame
-  put16(b, 0);                                              // End
+  put16(b, 0);                                             // End
   return b;
 }
 

@@ -92,10 +92,9 @@ TEST_F(RegionFormTest, MaskShapesTheFormAndSizesItAndTheTitleBandIsPainted) {
   EXPECT_TRUE(form.mask().contains(QPoint(5, 1)));
 
   const QImage shot = form.grab().toImage();
-  const QColor title = region->palette().color(QGuiApplication::applicationState() == Qt::ApplicationActive
-                                                    ? QPalette::Active
-                                                    : QPalette::Inactive,
-                                                QPalette::Highlight);
+  const QColor title = region->palette().color(
+      QGuiApplication::applicationState() == Qt::ApplicationActive ? QPalette::Active : QPalette::Inactive,
+      QPalette::Highlight);
   const QColor face = region->palette().color(QPalette::Active, QPalette::Button);
   EXPECT_EQ(shot.pixelColor(20, 8), title) << "inside the title band";
   EXPECT_EQ(shot.pixelColor(20, 22), face) << "the body below it";

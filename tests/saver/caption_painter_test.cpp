@@ -89,8 +89,7 @@ TEST_F(CaptionPainterTest, EndlessLineIsCutAndThePainterPumpsAndStopsWhenTheShow
     }
   } ending;
   ending.ended = &ended;
-  const CaptionPlan plan =
-      paintCaption(stage, font, line, {random, noFonts, 640, 480, [&] { return ended; }}, &ending);
+  const CaptionPlan plan = paintCaption(stage, font, line, {random, noFonts, 640, 480, [&] { return ended; }}, &ending);
   EXPECT_EQ(plan.glyphs.size(), kMaxCaptionBytes);  // the first 1,024 bytes only
   EXPECT_EQ(ending.pumps, 1);
   EXPECT_LT(ending.changes, int(kMaxCaptionBytes) * kGlyphDraws) << "drawing stopped with the show";

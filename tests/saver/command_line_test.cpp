@@ -16,8 +16,8 @@ TEST(CommandLine, WindowIds) {
   EXPECT_EQ(parseWindowId("4194305"), 4194305u);
   EXPECT_EQ(parseWindowId("0x400001"), 0x400001u);
   EXPECT_EQ(parseWindowId("0XFFFFFFFF"), 0xFFFFFFFFu);
-  for (const char* bad : {"", "0", "0x", "0x0", "-5", "12a", "0x1g", " 12", "4294967296", "0x100000000",
-                          "99999999999999999999999"})
+  for (const char* bad :
+       {"", "0", "0x", "0x0", "-5", "12a", "0x1g", " 12", "4294967296", "0x100000000", "99999999999999999999999"})
     EXPECT_FALSE(parseWindowId(bad)) << bad;
 }
 

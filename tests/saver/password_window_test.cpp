@@ -44,8 +44,9 @@ TEST(PasswordWindow, DifferentEntriesWriteNothingAndEmptyBoth) {
 TEST(PasswordWindow, PasswordIsStoredAsASaltedHash) {
   qtApp();
   ScratchHome home;
-  home.writeRegistry("REGEDIT4\r\n\r\n[HKEY_CURRENT_USER\\Control Panel\\Desktop]\r\n"
-                     "\"ScreenSaveUsePassword\"=dword:00000001\r\n\"Wallpaper\"=\"x\"\r\n");
+  home.writeRegistry(
+      "REGEDIT4\r\n\r\n[HKEY_CURRENT_USER\\Control Panel\\Desktop]\r\n"
+      "\"ScreenSaveUsePassword\"=dword:00000001\r\n\"Wallpaper\"=\"x\"\r\n");
   PasswordWindow w(home.registry());
   EXPECT_EQ(confirm(w, "abc", "abc"), QStringList{QStringLiteral("密码修改成功!")});
   const std::string stored = storedMima(home).value_or("");
@@ -61,8 +62,9 @@ TEST(PasswordWindow, PasswordIsStoredAsASaltedHash) {
 TEST(PasswordWindow, EmptyEntriesClearThePassword) {
   qtApp();
   ScratchHome home;
-  home.writeRegistry("REGEDIT4\r\n\r\n[HKEY_CURRENT_USER\\Control Panel\\Desktop]\r\n"
-                     "\"ScreenSaveUsePassword\"=dword:00000001\r\n\"mima\"=\"aAbAcA\"\r\n");
+  home.writeRegistry(
+      "REGEDIT4\r\n\r\n[HKEY_CURRENT_USER\\Control Panel\\Desktop]\r\n"
+      "\"ScreenSaveUsePassword\"=dword:00000001\r\n\"mima\"=\"aAbAcA\"\r\n");
   PasswordWindow w(home.registry());
   confirm(w, "", "");
   EXPECT_EQ(storedMima(home), "");

@@ -71,8 +71,7 @@ inline void whenModal(QObject* context, std::function<void()> action, int triesL
 // Runs `action` once `ready` holds, checked every 10 ms while `context`
 // lives (for prompts that are modal inside a window, not windows of their
 // own).
-inline void whenTrue(QObject* context, std::function<bool()> ready, std::function<void()> action,
-                     int triesLeft = 500) {
+inline void whenTrue(QObject* context, std::function<bool()> ready, std::function<void()> action, int triesLeft = 500) {
   QTimer::singleShot(10, context, [context, ready, action, triesLeft] {
     if (ready())
       action();

@@ -50,8 +50,8 @@ Bitmap photoGround(int w, int h, std::uint32_t seed) {
   Random random(seed);
   for (int y = 0; y < h; ++y)
     for (int x = 0; x < w; ++x)
-      b.at(x, y) = rgb(x * 255 / w + random.next(24) - 12, y * 200 / h + random.next(9),
-                       128 + ((x * y) % 97) - random.next(30));
+      b.at(x, y) =
+          rgb(x * 255 / w + random.next(24) - 12, y * 200 / h + random.next(9), 128 + ((x * y) % 97) - random.next(30));
   return b;
 }
 
@@ -177,8 +177,8 @@ TEST_F(RepeatedTextTest, EveryOutputGivesTheStageQtsOwnOutputsGive) {
     std::vector<CaptionDraw> draws;
     for (const int times : c.times) draws.push_back({c.text, c.x, c.y, c.colour, times});
     const Compared result = compareWithEachOutputDrawn(photoGround(448, 320, 3), faceAt(c.face, c.pixels), draws);
-    EXPECT_TRUE(result.same) << c.face << " " << c.pixels << " px \"" << ansiToUtf8(c.text) << "\": the Stages differ after "
-                             << result.where;
+    EXPECT_TRUE(result.same) << c.face << " " << c.pixels << " px \"" << ansiToUtf8(c.text)
+                             << "\": the Stages differ after " << result.where;
   }
 }
 
@@ -213,11 +213,12 @@ TEST_F(RepeatedTextTest, CaptionsPaintedWholeMatchEachOutputDrawnInEveryLayout) 
         qfont.setPixelSize(font.pixelSize);
         Bitmap expected = ground;
         const std::vector<std::uint64_t> want = drawEachOutput(expected, qfont, plan.draws);
-        const std::string what = ansiToUtf8(fonts[0]) + " \"" + ansiToUtf8(caption) + "\" layout " + std::to_string(layout);
+        const std::string what =
+            ansiToUtf8(fonts[0]) + " \"" + ansiToUtf8(caption) + "\" layout " + std::to_string(layout);
         ASSERT_EQ(host.hashes.size(), want.size()) << what;
         const auto differ = std::mismatch(want.begin(), want.end(), host.hashes.begin());
-        EXPECT_TRUE(differ.first == want.end()) << what << ": the Stages differ after output "
-                                                << differ.first - want.begin() + 1;
+        EXPECT_TRUE(differ.first == want.end())
+            << what << ": the Stages differ after output " << differ.first - want.begin() + 1;
         EXPECT_TRUE(stage == expected) << what;
       }
 }
@@ -246,8 +247,8 @@ TEST_F(RepeatedTextTest, ABatchTheBlendDoesNotPredictIsDrawnByQtWhole) {
 }
 
 TEST_F(RepeatedTextTest, BatchesOfAtMostTheCheckedOutputsAreDrawnByQt) {
-  const std::vector<CaptionDraw> draws = {{kZhong, 30, 20, kYellow, 1}, {kZhong, 30, 20, kBlue, 2},
-                                          {kZhong, 30, 20, kBlue, 0}};
+  const std::vector<CaptionDraw> draws = {
+      {kZhong, 30, 20, kYellow, 1}, {kZhong, 30, 20, kBlue, 2}, {kZhong, 30, 20, kBlue, 0}};
   const Compared result = compareWithEachOutputDrawn(photoGround(300, 200, 1), faceAt("AR PL UKai CN", 120), draws);
   EXPECT_TRUE(result.same) << result.where;
   EXPECT_EQ(result.counts.drawn, 2);

@@ -120,9 +120,10 @@ TEST(SaverStartUp, PauseOfZeroStartsTheNextStepAsSoonAsOneEnds) {
   qtApp();
   ScratchHome home;
   // A 2 x 1 24-bit bitmap.
-  const std::string bmp("BM\x3e\0\0\0\0\0\0\0\x36\0\0\0\x28\0\0\0\x02\0\0\0\x01\0\0\0\x01\0\x18\0"
-                        "\0\0\0\0\x08\0\0\0\0\0\0\0\0\0\0\0\0\0\0\0\0\0\0\0\xff\0\0\0\xff\0\0\0",
-                        62);
+  const std::string bmp(
+      "BM\x3e\0\0\0\0\0\0\0\x36\0\0\0\x28\0\0\0\x02\0\0\0\x01\0\0\0\x01\0\x18\0"
+      "\0\0\0\0\x08\0\0\0\0\0\0\0\0\0\0\0\0\0\0\0\0\0\0\0\xff\0\0\0\xff\0\0\0",
+      62);
   const auto picture = (home.path() / "p.bmp").string();
   std::ofstream(picture, std::ios::binary) << bmp;
   home.writeList("pic.txt", picture + "\r\n");

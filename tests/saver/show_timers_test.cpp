@@ -71,9 +71,8 @@ TEST(ShutdownTimer, EndsTheShowThenPowersOffWhenDueAndNotHeld) {
     std::vector<std::string> log;
     power.log = &log;
     const QDate day(2026, 12, 9);
-    ShutdownTimer timer({[&] { return QDateTime(day, c.now); }, [&] { return c.held; },
-                         [&] { log.push_back("end show"); }},
-                        &power);
+    ShutdownTimer timer(
+        {[&] { return QDateTime(day, c.now); }, [&] { return c.held; }, [&] { log.push_back("end show"); }}, &power);
     timer.start(QDateTime(day, QTime(10, 0, 30)), c.minutes);
     EXPECT_EQ(timer.timer().isActive(), c.minutes != 0) << c.what;
     EXPECT_EQ(timer.timer().interval(), 10000) << c.what;

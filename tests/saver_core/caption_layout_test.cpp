@@ -25,8 +25,8 @@ TEST(CaptionText, EmptyBecomesTwoSpacesAndSizeFollowsByteLength) {
   for (int i = 0; i < 8; ++i) eight += kZhong;
   ASSERT_EQ(eight.size(), 16u);
   EXPECT_EQ(captionFontSize(768, eight.size()), 40);  // 768 / 16 / 1.2 = 40
-  EXPECT_EQ(captionFontSize(1024, 22), 39);  // 38.8
-  EXPECT_EQ(captionFontSize(600, 11), 45);   // 45.45
+  EXPECT_EQ(captionFontSize(1024, 22), 39);           // 38.8
+  EXPECT_EQ(captionFontSize(600, 11), 45);            // 45.45
 }
 
 TEST(CaptionText, LongLinesAreCutAtACharacterBoundary) {
@@ -94,9 +94,9 @@ TEST(CaptionGlyphs, LongCaptionsGrowTheTableAndOddBytesStayWhole) {
 }
 
 TEST(CaptionColour, StagePixelReadAsWindowsColourXorFFFF) {
-  EXPECT_EQ(contrastColour(kWhite), 0x00FF0000u);                 // blue
+  EXPECT_EQ(contrastColour(kWhite), 0x00FF0000u);  // blue
   EXPECT_EQ(pixelOfColour(contrastColour(kWhite)), rgb(0, 0, 255));
-  EXPECT_EQ(contrastColour(kBlack), 0x0000FFFFu);                 // yellow
+  EXPECT_EQ(contrastColour(kBlack), 0x0000FFFFu);  // yellow
   EXPECT_EQ(pixelOfColour(contrastColour(kBlack)), rgb(255, 255, 0));
   // Red 0x12, green 0x34, blue 0x56 -> 0x0056CBED: red and green flip.
   EXPECT_EQ(contrastColour(rgb(0x12, 0x34, 0x56)), 0x0056CBEDu);
@@ -121,9 +121,8 @@ TEST(CaptionPlan, LineLayoutTypesGlyphsAlongTheRowInTheContrastColour) {
   EXPECT_EQ(plan.x, x);
   EXPECT_EQ(plan.y, y);
   EXPECT_EQ(plan.colour, 0x00FF0000u);
-  const std::vector<CaptionDraw> draws{{kZhong, x, y, 0x00FF0000u, 300},
-                                       {"a", x + 26, y, 0x00FF0000u, 300},
-                                       {"b", x + 39, y, 0x00FF0000u, 300}};
+  const std::vector<CaptionDraw> draws{
+      {kZhong, x, y, 0x00FF0000u, 300}, {"a", x + 26, y, 0x00FF0000u, 300}, {"b", x + 39, y, 0x00FF0000u, 300}};
   EXPECT_EQ(plan.draws, draws);
 }
 

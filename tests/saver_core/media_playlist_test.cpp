@@ -29,9 +29,7 @@ class FakeAudio : public AudioPlayerControl {
     playing_.clear();
     ++stops;
   }
-  std::int64_t position() const override {
-    return playing_.empty() ? 0 : std::min(clock_.ms - started_, length());
-  }
+  std::int64_t position() const override { return playing_.empty() ? 0 : std::min(clock_.ms - started_, length()); }
   std::int64_t length() const override {
     if (playing_.empty()) return 0;
     auto it = lengths.find(playing_);
@@ -76,7 +74,7 @@ class FakeFlash : public FlashPlayerControl {
   bool over = false;     // the player says the movie is over
   int frames = 20;
   int prepared = 0;  // prepare() calls
-  int frozen = -1;  // >= 0: the frame number stays here
+  int frozen = -1;   // >= 0: the frame number stays here
   bool visible = false;
   std::string movie;
   std::vector<std::string> movies;
@@ -209,15 +207,14 @@ TEST_P(MovieAhead, StartsThePlayerOnlyWhenAMovieIsNext) {
 
 INSTANTIATE_TEST_SUITE_P(
     MediaPlaylist, MovieAhead,
-    testing::Values(
-        Ahead{"SongThenMovie", {"/m/a.mp3", "/m/film.swf"}, PlayOrder::InList, 0, 1},
-        Ahead{"SongsOnly", {"/m/a.mp3", "/m/b.mp3"}, PlayOrder::InList, 5000, 0},
-        Ahead{"MovieFirst", {"/m/film.swf", "/m/a.mp3"}, PlayOrder::InList, 0, 0},
-        // Song b follows song a, and the movie follows b.
-        Ahead{"SongAfterSong", {"/m/a.mp3", "/m/b.mp3", "/m/film.swf"}, PlayOrder::InList, 1100, 1},
-        // The movie ends at 2 s, the song after it has the first movie next.
-        Ahead{"SongAfterMovie", {"/m/film.swf", "/m/a.mp3"}, PlayOrder::InList, 2500, 1},
-        Ahead{"RandomOrder", {"/m/a.mp3", "/m/film.swf"}, PlayOrder::Random, 0, 0}),
+    testing::Values(Ahead{"SongThenMovie", {"/m/a.mp3", "/m/film.swf"}, PlayOrder::InList, 0, 1},
+                    Ahead{"SongsOnly", {"/m/a.mp3", "/m/b.mp3"}, PlayOrder::InList, 5000, 0},
+                    Ahead{"MovieFirst", {"/m/film.swf", "/m/a.mp3"}, PlayOrder::InList, 0, 0},
+                    // Song b follows song a, and the movie follows b.
+                    Ahead{"SongAfterSong", {"/m/a.mp3", "/m/b.mp3", "/m/film.swf"}, PlayOrder::InList, 1100, 1},
+                    // The movie ends at 2 s, the song after it has the first movie next.
+                    Ahead{"SongAfterMovie", {"/m/film.swf", "/m/a.mp3"}, PlayOrder::InList, 2500, 1},
+                    Ahead{"RandomOrder", {"/m/a.mp3", "/m/film.swf"}, PlayOrder::Random, 0, 0}),
     [](const testing::TestParamInfo<Ahead>& i) { return std::string(i.param.name); });
 
 TEST(MediaPlaylist, ASongEndsWhenLessThanASecondIsLeft) {

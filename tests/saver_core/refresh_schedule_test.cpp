@@ -40,7 +40,8 @@ TEST(RefreshSchedule, EventsAreTakenAtTheFirstPumpThenOncePerInterval) {
   int turns = 0;
   Duration lastTurn{};
   // A million pumps a second for 20 intervals.
-  for (Duration now = milliseconds(3); now < milliseconds(3) + 20 * RefreshSchedule::kEventInterval; now += step / 250) {
+  for (Duration now = milliseconds(3); now < milliseconds(3) + 20 * RefreshSchedule::kEventInterval;
+       now += step / 250) {
     if (!s.takeEventTurn(now)) continue;
     if (turns++ > 0) {
       EXPECT_EQ(now - lastTurn, RefreshSchedule::kEventInterval);

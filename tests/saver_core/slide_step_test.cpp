@@ -240,7 +240,6 @@ TEST(SlideStep, ComposesCentredSmallPicturesOverBlack) {
   EXPECT_EQ(show.host.stage_.at(37, 26), kBlack);
 }
 
-
 // The draws of a step keep their order (transition, caption); only the choice
 // of the next picture moves to the end of the step before it.
 TEST(SlideStep, NextPictureIsChosenAtTheEndOfTheStepBefore) {
@@ -426,7 +425,7 @@ TEST(SlideStep, AVeryLargePictureComesUpWhenTheWorkerPostsIt) {
     if (pumpsWhileWaiting < 0) pumpsWhileWaiting = show.host.pumps - 1;
   };
   show.step.prepareNext();
-  show.runStep();  // the step comes while the picture is still being read
+  show.runStep();                   // the step comes while the picture is still being read
   EXPECT_EQ(pumpsWhileWaiting, 0);  // no polling: the first pump is the transition's
   EXPECT_NE(show.host.stage_.at(960, 540), kBlack);
 }
@@ -467,7 +466,8 @@ TEST(SlideStep, AStepThatFiresWhileOneRunsIsDropped) {
 // FNV-1a over a bitmap's bytes.
 std::uint64_t stagePrint(const Bitmap& b) {
   std::uint64_t h = 1469598103934665603ull;
-  for (std::size_t i = 0; i < b.bytesPerLine() * std::size_t(b.height()); ++i) h = (h ^ b.bytes()[i]) * 1099511628211ull;
+  for (std::size_t i = 0; i < b.bytesPerLine() * std::size_t(b.height()); ++i)
+    h = (h ^ b.bytes()[i]) * 1099511628211ull;
   return h;
 }
 

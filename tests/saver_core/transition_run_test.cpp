@@ -61,8 +61,8 @@ TEST(TransitionRun, DryRunCountsWhatTheRunDoesWithoutDrawingOrDrawingNumbers) {
       runEffect(n, ctx);
       EXPECT_EQ(counts.pumps, host.pumps);
       EXPECT_EQ(counts.stageOps, host.changes);
-      const auto visible = std::count_if(host.areas.begin(), host.areas.end(),
-                                         [](const Rect& r) { return coversPartOf(r, 23, 17); });
+      const auto visible =
+          std::count_if(host.areas.begin(), host.areas.end(), [](const Rect& r) { return coversPartOf(r, 23, 17); });
       EXPECT_EQ(counts.visibleStageOps, visible);
     }
   }
@@ -156,13 +156,13 @@ TEST(TransitionPace, SpreadsPumpsFromTheStartToTheMinimum) {
   EXPECT_FALSE(pace.pacesStageOps());
   EXPECT_FALSE(pace.presentsEveryStageOp());
   EXPECT_EQ(pace.atStageOp(nanoseconds(0)), nanoseconds(0));
-  EXPECT_EQ(pace.atPump(nanoseconds(0)), nanoseconds(0));          // pump 1 at 0
-  EXPECT_EQ(pace.atPump(milliseconds(4)), milliseconds(6));        // pump 2 at 10
-  EXPECT_EQ(pace.atPump(milliseconds(50)), nanoseconds(0));        // pump 3: late, no wait
+  EXPECT_EQ(pace.atPump(nanoseconds(0)), nanoseconds(0));                           // pump 1 at 0
+  EXPECT_EQ(pace.atPump(milliseconds(4)), milliseconds(6));                         // pump 2 at 10
+  EXPECT_EQ(pace.atPump(milliseconds(50)), nanoseconds(0));                         // pump 3: late, no wait
   EXPECT_EQ(pace.atPump(milliseconds(29) + nanoseconds(500'000)), nanoseconds(0));  // under 1 ms early
   for (int k = 5; k < 101; ++k) pace.atPump(milliseconds(10 * (k - 1)));
-  EXPECT_EQ(pace.atPump(milliseconds(600)), milliseconds(400));    // the last is due at the minimum
-  EXPECT_EQ(pace.atPump(milliseconds(600)), milliseconds(400));    // extra points wait no longer
+  EXPECT_EQ(pace.atPump(milliseconds(600)), milliseconds(400));  // the last is due at the minimum
+  EXPECT_EQ(pace.atPump(milliseconds(600)), milliseconds(400));  // extra points wait no longer
   EXPECT_EQ(pace.untilMinimum(milliseconds(1000)), nanoseconds(0));
 }
 
@@ -187,8 +187,8 @@ TEST(TransitionPace, FewPumpsPaceTheVisibleStageOperations) {
 TEST(TransitionPace, NothingIsWaitedForBeforeTheFirstVisibleStep) {
   TransitionPace pace({101, 50, 40}, 1000, 60.0);
   for (int k = 0; k < 21; ++k) EXPECT_EQ(pace.atPump(milliseconds(k)), nanoseconds(0)) << k;
-  EXPECT_EQ(pace.atStageOp(milliseconds(20)), nanoseconds(0));   // the first visible step, at 20 ms
-  EXPECT_EQ(pace.atPump(milliseconds(20)), nanoseconds(0));      // pump 1 of the 80 left: at 20
+  EXPECT_EQ(pace.atStageOp(milliseconds(20)), nanoseconds(0));                // the first visible step, at 20 ms
+  EXPECT_EQ(pace.atPump(milliseconds(20)), nanoseconds(0));                   // pump 1 of the 80 left: at 20
   EXPECT_EQ(pace.atPump(milliseconds(20)), nanoseconds(1'000'000'000 / 79));  // pump 2: a 79th of the minimum on
   EXPECT_EQ(pace.untilMinimum(milliseconds(500)), milliseconds(520));
 }

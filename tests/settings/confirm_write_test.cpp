@@ -99,7 +99,7 @@ TEST_F(ConfirmWriteTest, StaleTemporariesOfOursAreRemovedYoungAndForeignOnesKept
 
   writeConfirmedSettings(registryFilePath(), lists, someValues(0));
   EXPECT_FALSE(fs::exists(stale));
-  EXPECT_TRUE(fs::exists(young));       // may belong to a write going on now
+  EXPECT_TRUE(fs::exists(young));  // may belong to a write going on now
   EXPECT_TRUE(fs::exists(staleLong));
   EXPECT_TRUE(fs::exists(foreign));
   EXPECT_TRUE(fs::exists(staleFolder));  // only regular files are removed

@@ -45,8 +45,7 @@ TEST(ListText, ByteOrderMarkMeansUtf8ForEveryKind) {
   const std::string marked = "\xEF\xBB\xBF/图片/春天.jpg\r\nplain\r\n";
   EXPECT_EQ(parseListText(marked, ListKind::Text), (List{ansi, "plain"}));
   // The mark wins even where no file exists under either reading.
-  EXPECT_EQ(parseListText(marked, ListKind::Paths, [](const std::string&) { return false; }),
-            (List{ansi, "plain"}));
+  EXPECT_EQ(parseListText(marked, ListKind::Paths, [](const std::string&) { return false; }), (List{ansi, "plain"}));
   // Only an ASCII file is the same either way.
   EXPECT_EQ(parseListText("abc\n", ListKind::Paths), List{"abc"});
 }
@@ -64,19 +63,16 @@ TEST(ListText, TextListsAreUtf8OnlyWithALongSequence) {
 }
 
 TEST(ListText, PathListsPickTheReadingThatNamesAFile) {
-  const std::string line = "/p/\xD2\xBB.jpg";       // GB18030 "一", valid UTF-8 "һ"
-  const std::string asUtf8 = utf8ToAnsi(line);         // the UTF-8 reading, in ANSI
+  const std::string line = "/p/\xD2\xBB.jpg";   // GB18030 "一", valid UTF-8 "һ"
+  const std::string asUtf8 = utf8ToAnsi(line);  // the UTF-8 reading, in ANSI
   ASSERT_NE(asUtf8, line);
-  auto only = [](std::set<std::string> names) {
-    return [names](const std::string& p) { return names.count(p) > 0; };
-  };
+  auto only = [](std::set<std::string> names) { return [names](const std::string& p) { return names.count(p) > 0; }; };
   EXPECT_EQ(parseListText(line + "\n", ListKind::Paths, only({asUtf8})), List{asUtf8});
   EXPECT_EQ(parseListText(line + "\n", ListKind::Paths, only({line})), List{line});
   EXPECT_EQ(parseListText(line + "\n", ListKind::Paths, only({line, asUtf8})), List{line});  // both: GB18030
   EXPECT_EQ(parseListText(line + "\n", ListKind::Paths, only({})), List{line});              // neither
   // Each line decides alone.
-  EXPECT_EQ(parseListText(line + "\n" + line + "x\n", ListKind::Paths, only({asUtf8})),
-            (List{asUtf8, line + "x"}));
+  EXPECT_EQ(parseListText(line + "\n" + line + "x\n", ListKind::Paths, only({asUtf8})), (List{asUtf8, line + "x"}));
 }
 
 class ListFileTest : public ::testing::Test {
@@ -151,7 +147,6 @@ TEST_F(ListFileTest, FailedWriteThrowsAndLeavesTheOldFileWhole) {
 TEST_F(ListFileTest, WriteIntoMissingFolderThrows) {
   EXPECT_THROW(writeListFile(home.dir() / "nowhere" / "pic.txt", {"a"}), ListFileError);
 }
-
 
 TEST_F(ListFileTest, ListFilesInEitherEncodingNameTheFilesOnDisk) {
   ensureListFolder();

@@ -20,8 +20,8 @@ TEST(PasswordHash, HashIsSaltedYescryptAndMatchesOnlyItsPassword) {
     EXPECT_TRUE(isPasswordHash(first));
     EXPECT_TRUE(passwordMatches(first, password));
     EXPECT_TRUE(passwordMatches(second, password));
-    for (const std::string& wrong : {std::string(), password + "x", password.substr(0, password.size() - 1),
-                                     std::string("ABC")})
+    for (const std::string& wrong :
+         {std::string(), password + "x", password.substr(0, password.size() - 1), std::string("ABC")})
       EXPECT_FALSE(passwordMatches(first, wrong)) << wrong;
   }
 }

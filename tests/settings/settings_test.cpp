@@ -47,7 +47,7 @@ TEST_F(SettingsTest, NeverConfiguredSystemGetsTheSaversDefaultsAndTheKey) {
 
 TEST_F(SettingsTest, StoredValuesOverrideDefaultsOneByOne) {
   set([](RegistryFile& reg) {
-    reg.setDword(kShowKey, "TPBH", 1);  // names match without regard to case
+    reg.setDword(kShowKey, "TPBH", 1);            // names match without regard to case
     reg.setDword(kShowKey, "wzbh", 0xFFFFFFFFu);  // -1: no caption order chosen
     reg.setDword(kShowKey, "jgsj", 0);
     reg.setDword(kShowKey, "tptc", 5);
@@ -94,7 +94,7 @@ TEST_F(SettingsTest, PasswordLookup) {
   writePassword(file, "abc");
   const std::string stored = RegistryFile::load(file).string(kDesktopKey, kMima).value_or("");
   EXPECT_TRUE(stored.starts_with("$y$")) << stored;  // a hash, not the password
-  EXPECT_EQ(password(), "");  // switch missing
+  EXPECT_EQ(password(), "");                         // switch missing
 
   set([](RegistryFile& reg) { reg.setDword(kDesktopKey, kScreenSaveUsePassword, 0); });
   EXPECT_EQ(password(), "");  // switch off
@@ -140,8 +140,9 @@ TEST_F(SettingsTest, BadLineKeepsThePassword) {
 
 // A file too large to read: the show starts with its built-in settings.
 TEST_F(SettingsTest, TooLargeFileGivesTheBuiltInSettings) {
-  std::ofstream(file, std::ios::binary) << "REGEDIT4\r\n[HKEY_CURRENT_USER\\software\\vistel]\r\n\"jgsj\"=dword:00000009\r\n"
-                                        << std::string(kMaxRegistryFileBytes, ';');
+  std::ofstream(file, std::ios::binary)
+      << "REGEDIT4\r\n[HKEY_CURRENT_USER\\software\\vistel]\r\n\"jgsj\"=dword:00000009\r\n"
+      << std::string(kMaxRegistryFileBytes, ';');
   ::testing::internal::CaptureStderr();
   const ShowSettings s = loadShowSettings(file);
   EXPECT_NE(::testing::internal::GetCapturedStderr().find("built-in settings"), std::string::npos);
@@ -180,8 +181,8 @@ TEST_F(SettingsTest, SettingsWindowWritesEverythingAndReadsItBack) {
   EXPECT_EQ(reg.string(kShowKey, "label"), encodeStoredText(*v.openingCaption));
   // Every value under its stored name, with its type.
   const std::pair<const char*, std::uint32_t> dwords[] = {
-      {"tpbh", 1u}, {"speed", 100u}, {"wzbh", 0xFFFFFFFFu}, {"yysz", 2u},  {"gjsz", 30u},
-      {"jgsj", 5u}, {"gcbh", 0u},    {"tptc", 2u},          {"pp", 3u},    {"qssz", 1u}, {"fxms", 250u}};
+      {"tpbh", 1u}, {"speed", 100u}, {"wzbh", 0xFFFFFFFFu}, {"yysz", 2u},  {"gjsz", 30u}, {"jgsj", 5u}, {"gcbh", 0u},
+      {"tptc", 2u}, {"pp", 3u},      {"qssz", 1u},          {"fxms", 250u}};
   for (const auto& [name, value] : dwords) EXPECT_EQ(reg.dword(kShowKey, name), value) << name;
   EXPECT_EQ(reg.string(kShowKey, "spic"), *v.openingPicture);
   EXPECT_EQ(reg.string(kShowKey, "unrelated"), "kept");

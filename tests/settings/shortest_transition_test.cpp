@@ -24,7 +24,7 @@ TEST(ShortestTransitionSetting, DefaultStoredBoundedAndWritten) {
   };
   EXPECT_EQ(store(0), 0);  // as fast as the machine
   EXPECT_EQ(store(250), 250);
-  EXPECT_EQ(store(0xFFFFFFFFu), 0);         // -1
+  EXPECT_EQ(store(0xFFFFFFFFu), 0);                     // -1
   EXPECT_EQ(store(0x7FFFFFFFu), kLongestTransitionMs);  // an hour-long transition is not taken
 
   SettingsToWrite v;

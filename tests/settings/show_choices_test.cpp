@@ -14,9 +14,9 @@ struct CodeCase {
 };
 
 TEST(ShowChoices, PictureOrderCodes) {
-  const CodeCase<PictureOrder> cases[] = {{0, PictureOrder::InList},  {2, PictureOrder::Shuffled},
-                                          {1, PictureOrder::Random},  {-1, PictureOrder::Random},
-                                          {3, PictureOrder::Random},  {7, PictureOrder::Random}};
+  const CodeCase<PictureOrder> cases[] = {{0, PictureOrder::InList}, {2, PictureOrder::Shuffled},
+                                          {1, PictureOrder::Random}, {-1, PictureOrder::Random},
+                                          {3, PictureOrder::Random}, {7, PictureOrder::Random}};
   for (const auto& c : cases) EXPECT_EQ(pictureOrderFromCode(c.code), c.choice) << c.code;
 }
 
@@ -34,16 +34,16 @@ TEST(ShowChoices, PlayOrderCodes) {
 }
 
 TEST(ShowChoices, FittingThresholdCodes) {
-  const CodeCase<FittingThreshold> cases[] = {
-      {-1, FittingThreshold::FitAll},        {0, FittingThreshold::Below640x480}, {1, FittingThreshold::Below800x600},
-      {2, FittingThreshold::Below1024x768},  {3, FittingThreshold::BelowScreen},  {-2, FittingThreshold::BelowScreen},
-      {5, FittingThreshold::BelowScreen}};
+  const CodeCase<FittingThreshold> cases[] = {{-1, FittingThreshold::FitAll},      {0, FittingThreshold::Below640x480},
+                                              {1, FittingThreshold::Below800x600}, {2, FittingThreshold::Below1024x768},
+                                              {3, FittingThreshold::BelowScreen},  {-2, FittingThreshold::BelowScreen},
+                                              {5, FittingThreshold::BelowScreen}};
   for (const auto& c : cases) EXPECT_EQ(fittingThresholdFromCode(c.code), c.choice) << c.code;
 }
 
 TEST(ShowChoices, TilingCodes) {
-  const CodeCase<Tiling> cases[] = {{-1, Tiling::Off},    {0, Tiling::UpTo600},   {1, Tiling::UpTo500},
-                                    {2, Tiling::UpTo400}, {3, Tiling::UpTo300},   {4, Tiling::Unlimited},
+  const CodeCase<Tiling> cases[] = {{-1, Tiling::Off},      {0, Tiling::UpTo600},   {1, Tiling::UpTo500},
+                                    {2, Tiling::UpTo400},   {3, Tiling::UpTo300},   {4, Tiling::Unlimited},
                                     {7, Tiling::Unlimited}, {-2, Tiling::Unlimited}};
   for (const auto& c : cases) EXPECT_EQ(tilingFromCode(c.code), c.choice) << c.code;
 }

@@ -24,7 +24,11 @@ TEST(StoredText, ChineseTextIsStoredBytewise) {
   const std::string caption = utf8ToAnsi("欢迎使用《Lumora》");
   const std::string stored = encodeStoredText(caption);
   EXPECT_EQ(stored.size(), 2 * caption.size());
-  EXPECT_EQ(stored.substr(0, 4), "\xBB" "A" "\xB6" "A");
+  EXPECT_EQ(stored.substr(0, 4),
+            "\xBB"
+            "A"
+            "\xB6"
+            "A");
   EXPECT_EQ(decodeStoredText(stored), caption);
   EXPECT_EQ(ansiToUtf8(decodeStoredText(stored)), "欢迎使用《Lumora》");
 }

@@ -51,9 +51,7 @@ QTreeWidgetItem* top(QTreeWidget& tree, const QString& text) {
   return nullptr;
 }
 
-bool expandMark(const QTreeWidgetItem* node) {
-  return node->childIndicatorPolicy() == QTreeWidgetItem::ShowIndicator;
-}
+bool expandMark(const QTreeWidgetItem* node) { return node->childIndicatorPolicy() == QTreeWidgetItem::ShowIndicator; }
 
 int maxDepth(QTreeWidgetItem* node, int depth) {
   int deepest = depth;

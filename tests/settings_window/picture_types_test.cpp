@@ -54,7 +54,8 @@ TEST(PictureTypes, FileListFilterAndUprightPreviewSize) {
   EXPECT_EQ(shownNames(w->pictureFiles()), (QStringList{"a.png", "b.JPG", "c.WEBP", "d.heic", "e.HEIF", "f.Avif"}));
 
   previewRow(*w, 0);
-  EXPECT_TRUE(testing::waitUntil([&] { return w->pictureSizeLabel()->text() == QString("300*60"); }));  // decoded on the preview's worker
+  EXPECT_TRUE(testing::waitUntil(
+      [&] { return w->pictureSizeLabel()->text() == QString("300*60"); }));  // decoded on the preview's worker
   EXPECT_EQ(w->pictureSizeLabel()->text(), QString("300*60"));
   EXPECT_EQ(w->picturePreview()->size(), QSize(250, 50));
   previewRow(*w, 1);

@@ -58,14 +58,14 @@ TEST(Places, HomeThenTheUserFoldersThatExistThenVolumesThenRoot) {
       "XDG_DOWNLOAD_DIR=\"$HOME/下载\"\n"
       "XDG_MUSIC_DIR=\"$HOME/音乐\"\n"
       "XDG_PICTURES_DIR=\"$HOME/图片\"\n"
-      "XDG_VIDEOS_DIR=\"$HOME/视频\"\n"   // not there: left out
+      "XDG_VIDEOS_DIR=\"$HOME/视频\"\n"  // not there: left out
       "XDG_DOCUMENTS_DIR=\"$HOME/\"\n";  // the home folder itself: no place of its own
-  const std::vector<Volume> volumes = {{"/media/li/CAMERA", "CAMERA", true}, {"/", "", false},
-                                       {"/media/li/stick", "", true}, {"/data", "", false}};
+  const std::vector<Volume> volumes = {
+      {"/media/li/CAMERA", "CAMERA", true}, {"/", "", false}, {"/media/li/stick", "", true}, {"/data", "", false}};
   const auto places = userPlaces(home.string(), userDirs, volumes);
-  EXPECT_EQ(names(places), (std::vector<std::string>{home.string(), "图片", "音乐", "Desktop", "下载",
-                                                      "CAMERA (/media/li/CAMERA)", "可移动磁盘 (/media/li/stick)",
-                                                      "/data", "/"}));
+  EXPECT_EQ(names(places),
+            (std::vector<std::string>{home.string(), "图片", "音乐", "Desktop", "下载", "CAMERA (/media/li/CAMERA)",
+                                      "可移动磁盘 (/media/li/stick)", "/data", "/"}));
   EXPECT_EQ(places[0].path, home.string() + "/");
   EXPECT_EQ(places[1].path, (home / "图片").string() + "/");
   EXPECT_EQ(places[1].kind, Place::Kind::Pictures);
@@ -92,8 +92,8 @@ struct WalkTree {
     touch(root / "2024" / "top.jpg");
     touch(root / ".thumbnails" / "t.jpg");
     touch(root / "1999" / "old.jpg");
-    fs::create_directory_symlink("..", root / "2024" / "02" / "loop");   // back up to 2024
-    fs::create_directory_symlink(root / "1999", root / "zz-link");         // 1999 a second time
+    fs::create_directory_symlink("..", root / "2024" / "02" / "loop");  // back up to 2024
+    fs::create_directory_symlink(root / "1999", root / "zz-link");      // 1999 a second time
   }
   std::string folder() const { return root.string() + "/"; }
   std::string rel(const std::string& path) const { return path.substr(folder().size()); }

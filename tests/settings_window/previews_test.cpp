@@ -39,11 +39,11 @@ std::string bmpBytes(int w, int h) {
 // A plain Flash movie: no frame size, 12 frames a second, `frames` frames.
 std::string swfBytes(int frames) {
   std::string body;
-  body += char(0x00);                        // RECT with 0-bit fields
-  body += char(0x00), body += char(0x0C);    // 12.0 frames a second
+  body += char(0x00);                      // RECT with 0-bit fields
+  body += char(0x00), body += char(0x0C);  // 12.0 frames a second
   body += char(frames & 0xFF), body += char(frames >> 8);
-  body += char(0x40), body += char(0x00);    // ShowFrame
-  body += char(0x00), body += char(0x00);    // End
+  body += char(0x40), body += char(0x00);  // ShowFrame
+  body += char(0x00), body += char(0x00);  // End
   const std::uint32_t length = std::uint32_t(8 + body.size());
   std::string head = "FWS";
   head += char(6);
@@ -75,11 +75,13 @@ TEST(PicturePreview, SizeTextAndTheBoxRule) {
     int row;
     const char* text;
     QSize size;
-  } cases[] = {{0, "500*100", {250, 50}}, {1, "100*100", {120, 120}}, {2, "250*120", {250, 120}}, {3, "30*600", {6, 120}}};
+  } cases[] = {
+      {0, "500*100", {250, 50}}, {1, "100*100", {120, 120}}, {2, "250*120", {250, 120}}, {3, "30*600", {6, 120}}};
   for (const Case& c : cases) {
     selectOnly(w->pictureFiles(), c.row);
     w->previewChosenFile();
-    EXPECT_TRUE(testing::waitUntil([&] { return w->pictureSizeLabel()->text() == QString(c.text); }));  // decoded on the preview's worker
+    EXPECT_TRUE(testing::waitUntil(
+        [&] { return w->pictureSizeLabel()->text() == QString(c.text); }));  // decoded on the preview's worker
     EXPECT_EQ(w->pictureSizeLabel()->text(), QString(c.text));
     EXPECT_EQ(w->picturePreview()->size(), c.size) << c.text;
     EXPECT_EQ(w->picturePreview()->pos(), QPoint(0, 0));
@@ -127,7 +129,7 @@ TEST(PicturePreview, KeysMovingThroughTheFileListPreview) {
   w->pictureFiles()->setDirectory(dir.string());
   // Becoming current without being chosen previews nothing.
   w->pictureFiles()->selectionModel()->setCurrentIndex(w->pictureFiles()->model()->index(0, 0),
-                                                        QItemSelectionModel::NoUpdate);
+                                                       QItemSelectionModel::NoUpdate);
   EXPECT_EQ(w->pictureSizeLabel()->text(), "");
   QTest::keyClick(w->pictureFiles(), Qt::Key_Down);
   EXPECT_TRUE(testing::waitUntil([&] { return w->pictureSizeLabel()->text() == QString("20*40"); }));

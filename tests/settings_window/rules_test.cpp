@@ -34,7 +34,8 @@ TEST(FileMasks, PatternsCaseAndTheFilterTables) {
   EXPECT_TRUE(matchesMask("x.tiff", kPictureMask));
   EXPECT_FALSE(matchesMask("x.tif.txt", kPictureMask));
   EXPECT_FALSE(matchesMask("x.pngx", kPictureMask));
-  for (const char* name : {"a.png", "b.WebP", "c.HEIC", "d.heif", "e.Avif"}) EXPECT_TRUE(matchesMask(name, kPictureMask)) << name;
+  for (const char* name : {"a.png", "b.WebP", "c.HEIC", "d.heif", "e.Avif"})
+    EXPECT_TRUE(matchesMask(name, kPictureMask)) << name;
   EXPECT_TRUE(matchesMask("noext", "*.*"));
   EXPECT_TRUE(matchesMask("a.rm", kMediaMask));
   EXPECT_FALSE(matchesMask("a.rmvb", kMediaMask));

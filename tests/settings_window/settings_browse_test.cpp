@@ -120,7 +120,7 @@ TEST(SettingsBrowse, EnterAddsDeleteRemovesAndCtrlASelectsAll) {
   auto w = f.open();
   FileListBox* files = w->pictureFiles();
   QListWidget* list = w->pictureList();
-  QTest::keyClick(files, Qt::Key_Down);  // a.jpg
+  QTest::keyClick(files, Qt::Key_Down);                     // a.jpg
   QTest::keyClick(files, Qt::Key_Down, Qt::ShiftModifier);  // and b.bmp
   QTest::keyClick(files, Qt::Key_Return);
   ASSERT_EQ(list->count(), 2);

@@ -95,7 +95,7 @@ TEST(SettingsWindow, CreationLoadsTheFourListsInEitherEncoding) {
   f.home.writeList("pic.txt", "/p/a.jpg\r\n/p/b.jpg\r\n");
   f.home.writeList("music.txt", "/m/s.mp3\n");
   f.home.writeList("label.txt", "\xC4\xE3\xBA\xC3\r\n\r\nhi");  // GB18030 "你好", an empty line, no final end
-  f.home.writeList("fontn.txt", "黑体\n");                       // UTF-8 written by hand
+  f.home.writeList("fontn.txt", "黑体\n");                      // UTF-8 written by hand
   auto w = f.open();
   EXPECT_EQ(texts(w->pictureList()), (QStringList{"/p/a.jpg", "/p/b.jpg"}));
   EXPECT_EQ(texts(w->mediaList()), QStringList{"/m/s.mp3"});
@@ -392,8 +392,8 @@ TEST(SettingsWindow, AFailedConfirmReportsAndKeepsTheWindowAndTheFiles) {
   ASSERT_EQ(f.messages.size(), 1);
   EXPECT_TRUE(f.messages[0].contains("label.txt")) << f.messages[0].toStdString();
   EXPECT_TRUE(w->isVisible());
-  EXPECT_EQ(f.fileBytes(f.listFile("pic.txt")), "");        // written before the failure
-  EXPECT_EQ(f.fileBytes(f.listFile("fontn.txt")), "old\r\n");  // not reached
+  EXPECT_EQ(f.fileBytes(f.listFile("pic.txt")), "");                                     // written before the failure
+  EXPECT_EQ(f.fileBytes(f.listFile("fontn.txt")), "old\r\n");                            // not reached
   EXPECT_FALSE(readStoredSettings(RegistryFile::load(f.home.registry())).pictureOrder);  // values not reached
   // No temporary file is left behind.
   std::set<std::string> names;
@@ -507,7 +507,7 @@ TEST(SettingsWindow, RoundTripIntoTheShow) {
   EXPECT_EQ(s.openingCaption, "\xBB\xB6\xD3\xAD");  // 欢迎 in GB18030
   const StringList pictures = readListFile(listFilePath(kPictureListFile));
   ASSERT_EQ(pictures.size(), 2u);
-  EXPECT_EQ(pathFromAnsi(pictures[0]), pics / "two.jpg");  // sorted by name: "two" < "你好"
+  EXPECT_EQ(pathFromAnsi(pictures[0]), pics / "two.jpg");                         // sorted by name: "two" < "你好"
   EXPECT_EQ(pictures[1].substr(pictures[1].size() - 8), "\xC4\xE3\xBA\xC3.bmp");  // GB18030
   EXPECT_EQ(pathFromAnsi(pictures[1]), pics / "你好.bmp");
   EXPECT_TRUE(std::filesystem::exists(pathFromAnsi(pictures[1])));

@@ -48,7 +48,8 @@ class FakeAudio : public AudioPlayerControl {
 // `cancelAt` (1-based; 0 never).
 class FakeWalkProgress : public WalkProgress {
  public:
-  FakeWalkProgress(std::shared_ptr<std::vector<std::size_t>> log, int cancelAt) : log_(std::move(log)), cancelAt_(cancelAt) {}
+  FakeWalkProgress(std::shared_ptr<std::vector<std::size_t>> log, int cancelAt)
+      : log_(std::move(log)), cancelAt_(cancelAt) {}
   bool update(std::size_t found) override {
     log_->push_back(found);
     return cancelAt_ == 0 || int(log_->size()) < cancelAt_;
@@ -73,9 +74,18 @@ struct WindowFixture {
 
   std::unique_ptr<SettingsWindow> open() {
     SettingsWindowServices s;
-    s.chooseOpenFile = [this](QWidget*, const QString& filter) { filters << filter; return nextOpen; };
-    s.chooseSaveFile = [this](QWidget*, const QString& filter) { filters << filter; return nextSave; };
-    s.choosePicture = [this](QWidget*, const QString& filter) { filters << filter; return nextPicture; };
+    s.chooseOpenFile = [this](QWidget*, const QString& filter) {
+      filters << filter;
+      return nextOpen;
+    };
+    s.chooseSaveFile = [this](QWidget*, const QString& filter) {
+      filters << filter;
+      return nextSave;
+    };
+    s.choosePicture = [this](QWidget*, const QString& filter) {
+      filters << filter;
+      return nextPicture;
+    };
     s.showMessage = [this](QWidget*, const QString& text) { messages << text; };
     s.makeAudioPlayer = [log = audioLog] { return std::make_unique<FakeAudio>(log); };
     s.flashClockMs = [this] { return clockMs; };
