@@ -5,6 +5,8 @@ set -euo pipefail
 
 packages=(
   cmake ninja-build g++ pkg-config python3
+  # The formatting check of scripts/test.sh.
+  clang-format
   libgtest-dev libgmock-dev libbenchmark-dev
   # SHA-256 for the effect fingerprint test (libcrypto).
   libssl-dev

@@ -1,5 +1,6 @@
 #!/usr/bin/env bash
-# Builds Lumora and runs every test: once in a normal build (build/), once
+# Checks the formatting (scripts/check_format.sh), then builds Lumora and
+# runs every test: once in a normal build (build/), once
 # with AddressSanitizer and UndefinedBehaviorSanitizer (build-asan/), and
 # every fuzz target for 15 s on its seed corpus (build-fuzz/, clang).
 # Installs what it needs first.
@@ -18,6 +19,7 @@
 set -euo pipefail
 cd "$(dirname "$0")/.."
 scripts/setup.sh
+scripts/check_format.sh
 
 jobs=$(nproc)
 run_suite() {
