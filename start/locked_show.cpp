@@ -1,5 +1,4 @@
 #include "start/locked_show.h"
-#include "platform/core/hooks.h"
 
 #include <QApplication>
 #include <QSocketNotifier>
@@ -12,6 +11,7 @@
 #include <unistd.h>
 
 #include "frame_export/frame_export.h"
+#include "platform/core/hooks.h"
 #include "platform/core/packet_channel.h"
 #include "platform/core/paths.h"
 #include "platform/desktop/power_off.h"
@@ -51,24 +51,34 @@ class ShutdownToLock : public PowerOff {
   const PacketChannel& channel_;
 };
 
-// The show under the lock on Wayland: full screen on the lumoraframes
-// platform, its pixels sent to the lock (frame_export/), its screen the size
-// the lock asks for.
-int runLockedShowForFrames() {
-  const PacketChannel channel{UniqueFd(kChannelFd)};
-  const std::string snapshot = readAll(kSettingsFd);
-  ::close(kSettingsFd);
-  FrameExport frames(channel);
-  ShutdownToLock shutdown(channel);
-  SaverServices services;
-  services.powerOff = &shutdown;
-  services.start = readShowStart(registryFilePath(), false,
-                                 [&snapshot](const std::filesystem::path&) { return RegistryFile::parse(snapshot); });
-  if (const auto fx = hookNumber(Hook::Effect)) services.forcedEffect = int(*fx);
-  SaverWindow saver(services);
-  ShowTermination termination(saver);
-  QSocketNotifier fromLock(channel.fd(), QSocketNotifier::Read);
-  QObject::connect(&fromLock, &QSocketNotifier::activated, &saver, [&] {
+// What every show the lock runs starts from: the lock channel, the registry
+// file as the lock read it, and the shutdown that goes to the lock.
+class LockedStart {
+ public:
+  LockedStart() : snapshot_(readAll(kSettingsFd)), shutdown_(channel_) { ::close(kSettingsFd); }
+
+  const PacketChannel& channel() const { return channel_; }
+  SaverServices services() {
+    SaverServices services;
+    services.powerOff = &shutdown_;
+    services.start = readShowStart(registryFilePath(), false,
+                                   [this](const std::filesystem::path&) { return RegistryFile::parse(snapshot_); });
+    if (const auto fx = hookNumber(Hook::Effect)) services.forcedEffect = int(*fx);
+    return services;
+  }
+
+ private:
+  PacketChannel channel_{UniqueFd(kChannelFd)};
+  std::string snapshot_;
+  ShutdownToLock shutdown_;
+};
+
+// Listens to the lock: while its prompt is up the slides wait; every other
+// message goes to `other`; when the lock is gone, nothing holds the screen
+// for this show any more and it ends.
+void listenToLock(const PacketChannel& channel, SaverWindow& saver, QSocketNotifier& fromLock,
+                  const std::function<void(const std::string&)>& other) {
+  QObject::connect(&fromLock, &QSocketNotifier::activated, &saver, [&channel, &saver, &fromLock, other] {
     for (;;) {
       bool closed = false;
       const std::optional<Packet> packet = channel.receive(closed);
@@ -78,11 +88,26 @@ int runLockedShowForFrames() {
         return;
       }
       if (!packet) return;
-      if (packet->text == "prompt 1") saver.holdForLockPrompt(true);
-      if (packet->text == "prompt 0") saver.holdForLockPrompt(false);
-      frames.handle(packet->text);
+      if (packet->text == "prompt 1")
+        saver.holdForLockPrompt(true);
+      else if (packet->text == "prompt 0")
+        saver.holdForLockPrompt(false);
+      else if (other)
+        other(packet->text);
     }
   });
+}
+
+// The show under the lock on Wayland: full screen on the lumoraframes
+// platform, its pixels sent to the lock (frame_export/), its screen the size
+// the lock asks for.
+int runLockedShowForFrames() {
+  LockedStart start;
+  FrameExport frames(start.channel());
+  SaverWindow saver(start.services());
+  ShowTermination termination(saver);
+  QSocketNotifier fromLock(start.channel().fd(), QSocketNotifier::Read);
+  listenToLock(start.channel(), saver, fromLock, [&frames](const std::string& text) { frames.handle(text); });
   saver.show();
   QApplication::exec();
   return 0;
@@ -100,38 +125,15 @@ int runLockedShow(std::optional<std::uint32_t> windowId) {
     std::fprintf(stderr, "lumora: no such window: 0x%x\n", unsigned(*windowId));
     return 1;
   }
-  const PacketChannel channel{UniqueFd(kChannelFd)};
-  const std::string snapshot = readAll(kSettingsFd);
-  ::close(kSettingsFd);
-
+  LockedStart start;
   const std::unique_ptr<QWindow> host(QWindow::fromWinId(WId(*windowId)));
-  ShutdownToLock shutdown(channel);
-  SaverServices services;
-  services.powerOff = &shutdown;
+  SaverServices services = start.services();
   services.host = host.get();
   services.hostId = *windowId;
-  services.start = readShowStart(registryFilePath(), false,
-                                 [&snapshot](const std::filesystem::path&) { return RegistryFile::parse(snapshot); });
-  if (const auto fx = hookNumber(Hook::Effect)) services.forcedEffect = int(*fx);
-
   SaverWindow saver(services);
   ShowTermination termination(saver);
-  QSocketNotifier fromLock(channel.fd(), QSocketNotifier::Read);
-  QObject::connect(&fromLock, &QSocketNotifier::activated, &saver, [&] {
-    for (;;) {
-      bool closed = false;
-      const std::optional<Packet> packet = channel.receive(closed);
-      if (closed) {
-        // The lock is gone: nothing holds the screen for this show any more.
-        saver.endShow();
-        fromLock.setEnabled(false);
-        return;
-      }
-      if (!packet) return;
-      if (packet->text == "prompt 1") saver.holdForLockPrompt(true);
-      if (packet->text == "prompt 0") saver.holdForLockPrompt(false);
-    }
-  });
+  QSocketNotifier fromLock(start.channel().fd(), QSocketNotifier::Read);
+  listenToLock(start.channel(), saver, fromLock, {});
   saver.show();
   // Another program may destroy the show's own window and leave the lock's
   // area: the show would play on unseen. It ends instead, and the lock

@@ -7,6 +7,7 @@
 #include <QPushButton>
 #include <QScopedValueRollback>
 
+#include "widgets/application_palette.h"
 #include "widgets/masked_edit.h"
 
 namespace lumora {
@@ -21,16 +22,7 @@ PasswordPrompt::PasswordPrompt(QWidget* parent) : QFrame(parent) {
   setObjectName(QStringLiteral("TForm4"));
   setFixedSize(kWidth, kHeight);
   setAutoFillBackground(true);
-  // The application's colours, every role set: inherited, the show's black
-  // window and yellow caption colour would come through.
-  QPalette pal = QApplication::palette();
-  for (int group = 0; group < QPalette::NColorGroups; ++group)
-    for (int role = 0; role < QPalette::NColorRoles; ++role) {
-      const auto g = QPalette::ColorGroup(group);
-      const auto r = QPalette::ColorRole(role);
-      pal.setColor(g, r, pal.color(g, r));
-    }
-  setPalette(pal);
+  setPalette(applicationPalette());  // not the black window's it sits on
   setFrameStyle(QFrame::Box | QFrame::Plain);
   setLineWidth(1);
   question_ = new QLabel(QString::fromUtf8(kQuestion), this);

@@ -10,6 +10,7 @@
 #include <cstdio>
 #include <unistd.h>
 
+#include "widgets/application_palette.h"
 #include "widgets/password_prompt.h"
 
 namespace lumora {
@@ -67,20 +68,6 @@ struct NativeWindows : QWidget {
 
 QPalette blackPalette(QPalette pal) {
   pal.setColor(QPalette::Window, Qt::black);
-  return pal;
-}
-
-// The application's colours with every role set, as the prompt has them:
-// a palette set as it comes from the application sets no role, and the
-// cover's black window (with black text) would come through.
-QPalette applicationPalette() {
-  QPalette pal = QApplication::palette();
-  for (int group = 0; group < QPalette::NColorGroups; ++group)
-    for (int role = 0; role < QPalette::NColorRoles; ++role) {
-      const auto g = QPalette::ColorGroup(group);
-      const auto r = QPalette::ColorRole(role);
-      pal.setColor(g, r, pal.color(g, r));
-    }
   return pal;
 }
 
