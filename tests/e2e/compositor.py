@@ -406,6 +406,14 @@ class Mutter(Compositor):
 
 
 
+# Linux key codes of the keys KWin.key presses.
+KEY_CODES = {"BackSpace": 14, "Return": 28, "space": 57, "Super_L": 125, "Next": 109, "a": 30, "b": 48,
+             "c": 46}
+# The user cannot reach a Python of root's own (pyenv's under /root).
+_SYSTEM_PYTHON = "/usr/bin/python3"
+_FAKE_KEYS = os.path.join(os.path.dirname(os.path.abspath(__file__)), "kwin_fake_keys.py")
+
+
 class KWin(Compositor):
     """kwin_wayland (Plasma 5.27) on its virtual back end with one output of
     width x height, in a `dbus-run-session` of its own like Mutter. The
@@ -414,11 +422,10 @@ class KWin(Compositor):
     kwin_wayland, or KWin's own Qt platform plugin refuses to load.
     KWin offers neither wlr-screencopy (grim) nor the virtual keyboard
     (wtype): screenshots come through its ScreenShot2 D-Bus interface (the
-    `screenshot_tool` program, tests/e2e/kwin_screenshot.cpp, opened to any
-    client by KWIN_SCREENSHOT_NO_PERMISSION_CHECKS). Keys cannot be typed:
-    its fake-input protocol stays hidden from clients without a desktop file
-    that names it, KWIN_WAYLAND_NO_PERMISSION_CHECKS notwithstanding (5.27
-    in a container); its global shortcuts run through kglobalaccel instead."""
+    `screenshot_tool` program, tests/e2e/kwin_screenshot.cpp) and keys
+    through its fake input device (kwin_fake_keys.py, run as the user: KWin
+    hides the device from a process whose /proc entry it cannot read), both
+    opened to any client by KWin's *_NO_PERMISSION_CHECKS switches."""
 
     def __init__(self, screenshot_tool, width=800, height=600):
         super().__init__()
@@ -434,7 +441,7 @@ class KWin(Compositor):
         wrapper = ["dbus-run-session", "--", "sh", "-c", script, address_file, binary, "--virtual",
                    "--socket", "wayland-e2e", "--width", str(width), "--height", str(height)]
         saved = dict(self.env)
-        self.env.update(KWIN_SCREENSHOT_NO_PERMISSION_CHECKS="1")
+        self.env.update(KWIN_WAYLAND_NO_PERMISSION_CHECKS="1", KWIN_SCREENSHOT_NO_PERMISSION_CHECKS="1")
         self._start_server(wrapper, "kwin.log")
         self.env = saved
 
@@ -455,6 +462,20 @@ class KWin(Compositor):
         if out.returncode != 0:
             raise RuntimeError("kwin_screenshot: " + out.stderr.decode(errors="replace"))
         return ppm_pixels(out.stdout)
+
+    def key(self, *combos):
+        """Presses each combination ("space", "Super_L+Next"): its keys held
+        down in order, then let go in reverse."""
+        events = []
+        for combo in combos:
+            codes = [KEY_CODES[name] for name in combo.split("+")]
+            events += ["%d:1" % c for c in codes] + ["%d:0" % c for c in reversed(codes)]
+        out = self.run([_SYSTEM_PYTHON, runnable(_FAKE_KEYS), *events], timeout=20)
+        if out.returncode != 0:
+            raise RuntimeError("kwin_fake_keys: " + out.stderr.decode(errors="replace"))
+
+    def type(self, text):
+        self.key(*text)
 
     def shortcut(self, name):
         """Runs one of KWin's global shortcuts by its action's name ("Window
