@@ -53,8 +53,8 @@ class LockOnKWin(KWinCase):
         before = self.key_window()
         self.assertIsNotNone(self.screen_until(lambda s: CYAN in colours(s), 10),
                              "the window before the lock does not show")
-        # The keys do reach KWin: Meta+PgDown hides that window, then it
-        # comes back with the focus.
+        # The keys do reach KWin: Meta+PgDown hides that window. Another
+        # takes its place and the focus.
         self.kwin.key("Super_L+Next")
         self.assertIsNotNone(self.screen_until(lambda s: CYAN not in colours(s), 5), "Meta+PgDown did nothing")
         end_process(before)
