@@ -31,6 +31,8 @@ packages=(
   # The lock on Wayland: its keyboard through xkbcommon.
   libxkbcommon-dev
   sway swaybg mutter grim wtype libglib2.0-bin procps
+  # The lock's test on KWin (kwin_wayland's virtual back end; ~180 MB).
+  kwin-wayland
   # The show on Wayland (the idle-inhibit protocol through Qt's native
   # interface) and the window managers its end-to-end tests run it under.
   qt6-base-private-dev xserver-xephyr

@@ -81,6 +81,7 @@ struct WaylandCovers::Connection {
   bool started = false;  // the first outputs are covered: later ones get a surface at once
   bool readySent = false;
   bool hadFocus = false;
+  wl_surface* keyboardFocus = nullptr;  // ours that has the keyboard, if any
 
   ~Connection();
   Cover* primary() const { return covers.empty() ? nullptr : covers.front().get(); }
@@ -90,6 +91,7 @@ struct WaylandCovers::Connection {
   void holdIdleOff();  // the idle inhibitor on the primary cover's surface
   void checkReady();
   void checkFocus();
+  void reclaimKeyboard();  // after the keyboard left for another client
   void lose(const QString& why) { emit owner->screenLost(why); }
   Cover* find(uint32_t name) const {
     for (const auto& cover : covers)

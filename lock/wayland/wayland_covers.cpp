@@ -261,6 +261,18 @@ void WaylandCovers::Connection::coverOutput(Cover& cover) {
   flush();
 }
 
+void WaylandCovers::Connection::reclaimKeyboard() {
+  Cover* cover = primary();
+  if (!cover || !cover->layer || !cover->configured) return;
+  // A layer surface that starts to want the keyboard is given it again.
+  zwlr_layer_surface_v1_set_keyboard_interactivity(cover->layer, ZWLR_LAYER_SURFACE_V1_KEYBOARD_INTERACTIVITY_NONE);
+  wl_surface_commit(cover->surface);
+  zwlr_layer_surface_v1_set_keyboard_interactivity(cover->layer,
+                                                   ZWLR_LAYER_SURFACE_V1_KEYBOARD_INTERACTIVITY_EXCLUSIVE);
+  wl_surface_commit(cover->surface);
+  flush();
+}
+
 void WaylandCovers::Connection::holdIdleOff() {
   if (!idleManager || !primary() || !primary()->surface) return;
   if (idleInhibitor) zwp_idle_inhibitor_v1_destroy(idleInhibitor);

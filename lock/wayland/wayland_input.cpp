@@ -30,8 +30,20 @@ void keymapEvent(void* data, wl_keyboard*, uint32_t format, int32_t fd, uint32_t
   c->keymap = keymap;
   c->keyState = xkb_state_new(keymap);
 }
-void keyboardEnter(void*, wl_keyboard*, uint32_t, wl_surface*, wl_array*) {}
-void keyboardLeave(void*, wl_keyboard*, uint32_t, wl_surface*) {}
+void keyboardEnter(void* data, wl_keyboard*, uint32_t, wl_surface* surface, wl_array*) {
+  static_cast<Connection*>(data)->keyboardFocus = surface;
+}
+// KWin gives a new window of another client the keyboard even over an
+// overlay surface that asked for it exclusively: take it back. A leave
+// followed by an enter on another of ours (in the same batch, before the
+// timer runs) is the focus moving between our covers.
+void keyboardLeave(void* data, wl_keyboard*, uint32_t, wl_surface*) {
+  auto* c = static_cast<Connection*>(data);
+  c->keyboardFocus = nullptr;
+  c->later(0, [c] {
+    if (!c->keyboardFocus) c->reclaimKeyboard();
+  });
+}
 void keyEvent(void* data, wl_keyboard*, uint32_t, uint32_t, uint32_t key, uint32_t state) {
   auto* c = static_cast<Connection*>(data);
   if (state != WL_KEYBOARD_KEY_STATE_PRESSED || !c->keyState) return;

@@ -403,3 +403,85 @@ class Mutter(Compositor):
         if out.returncode != 0:
             raise RuntimeError("gdbus %s: %s" % (method, out.stderr.decode(errors="replace")))
         return out.stdout.decode().strip()
+
+
+
+# Linux key codes of the keys KWin.key presses.
+KEY_CODES = {"BackSpace": 14, "Return": 28, "space": 57, "Super_L": 125, "Next": 109, "a": 30, "b": 48,
+             "c": 46}
+# The user cannot reach a Python of root's own (pyenv's under /root).
+_SYSTEM_PYTHON = "/usr/bin/python3"
+_FAKE_KEYS = os.path.join(os.path.dirname(os.path.abspath(__file__)), "kwin_fake_keys.py")
+
+
+class KWin(Compositor):
+    """kwin_wayland (Plasma 5.27) on its virtual back end with one output of
+    width x height, in a `dbus-run-session` of its own like Mutter. The
+    installed binary carries file capabilities, which a container refuses to
+    exec: a plain copy (without them) runs instead; it must keep the name
+    kwin_wayland, or KWin's own Qt platform plugin refuses to load.
+    KWin offers neither wlr-screencopy (grim) nor the virtual keyboard
+    (wtype): screenshots come through its ScreenShot2 D-Bus interface (the
+    `screenshot_tool` program, tests/e2e/kwin_screenshot.cpp) and keys
+    through its fake input device (kwin_fake_keys.py, run as the user: KWin
+    hides the device from a process whose /proc entry it cannot read), both
+    opened to any client by KWin's *_NO_PERMISSION_CHECKS switches."""
+
+    def __init__(self, screenshot_tool, width=800, height=600):
+        super().__init__()
+        self.width, self.height = width, height
+        self.screenshot_tool = screenshot_tool
+        binary = os.path.join(self._runtime, "bin", "kwin_wayland")
+        os.mkdir(os.path.dirname(binary))
+        shutil.copy(shutil.which("kwin_wayland"), binary)  # no xattrs: no capabilities
+        os.chmod(os.path.dirname(binary), 0o755)
+        os.chmod(binary, 0o755)
+        address_file = os.path.join(self._runtime, "bus-address")
+        script = 'printf %s "$DBUS_SESSION_BUS_ADDRESS" > "$0.tmp" && mv "$0.tmp" "$0" && exec "$@"'
+        wrapper = ["dbus-run-session", "--", "sh", "-c", script, address_file, binary, "--virtual",
+                   "--socket", "wayland-e2e", "--width", str(width), "--height", str(height)]
+        saved = dict(self.env)
+        self.env.update(KWIN_WAYLAND_NO_PERMISSION_CHECKS="1", KWIN_SCREENSHOT_NO_PERMISSION_CHECKS="1")
+        self._start_server(wrapper, "kwin.log")
+        self.env = saved
+
+        def ready():
+            if not os.path.exists(address_file) or not self._wayland_socket():
+                return False
+            with open(address_file) as f:
+                self.env.update(DBUS_SESSION_BUS_ADDRESS=f.read(), WAYLAND_DISPLAY=self._wayland_socket())
+            return self.has_name("org.kde.KWin.ScreenShot2")
+
+        self._await(ready, 60, "kwin_wayland")
+
+    has_name = Mutter.has_name
+
+    def screenshot(self):
+        """The whole workspace as (width, height, RGB bytes)."""
+        out = self.run([self.screenshot_tool], timeout=20)
+        if out.returncode != 0:
+            raise RuntimeError("kwin_screenshot: " + out.stderr.decode(errors="replace"))
+        return ppm_pixels(out.stdout)
+
+    def key(self, *combos):
+        """Presses each combination ("space", "Super_L+Next"): its keys held
+        down in order, then let go in reverse."""
+        events = []
+        for combo in combos:
+            codes = [KEY_CODES[name] for name in combo.split("+")]
+            events += ["%d:1" % c for c in codes] + ["%d:0" % c for c in reversed(codes)]
+        out = self.run([_SYSTEM_PYTHON, runnable(_FAKE_KEYS), *events], timeout=20)
+        if out.returncode != 0:
+            raise RuntimeError("kwin_fake_keys: " + out.stderr.decode(errors="replace"))
+
+    def type(self, text):
+        self.key(*text)
+
+    def shortcut(self, name):
+        """Runs one of KWin's global shortcuts by its action's name ("Window
+        Minimize" is Meta+PgDown) through kglobalaccel, as its key would."""
+        out = self.run(["gdbus", "call", "--session", "--dest", "org.kde.kglobalaccel", "--object-path",
+                        "/component/kwin", "--method", "org.kde.kglobalaccel.Component.invokeShortcut", name],
+                       timeout=10)
+        if out.returncode != 0:
+            raise RuntimeError("invokeShortcut %s: %s" % (name, out.stderr.decode(errors="replace")))

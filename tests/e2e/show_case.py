@@ -297,3 +297,21 @@ class MutterCase(CompositorCase):
     def make_compositor(self):
         self.mutter = compositor.Mutter(self.size[0], self.size[1], mutter_env=self.mutter_env)
         return self.mutter
+
+
+@unittest.skipUnless(compositor.available("kwin_wayland", "dbus-run-session", "gdbus"),
+                     "kwin_wayland or gdbus is missing")
+class KWinCase(CompositorCase):
+    """kwin_wayland on its virtual back end (compositor.KWin), one output of
+    `size`; self.kwin. Its screenshots need the `screenshot_tool` program."""
+    size = (800, 600)
+    screenshot_tool = os.environ.get("KWIN_SCREENSHOT", "kwin_screenshot")
+
+    def make_compositor(self):
+        self.kwin = compositor.KWin(self.screenshot_tool, self.size[0], self.size[1])
+        return self.kwin
+
+    def screen_until(self, test, timeout, step=0.1):
+        """Screenshots until test(shot) holds: that shot, or None after
+        `timeout` seconds."""
+        return until(lambda: (lambda shot: shot if test(shot) else None)(self.kwin.screenshot()), timeout, step)
