@@ -11,21 +11,21 @@ Bitmap::Bitmap(int width, int height, Pixel fill) : Bitmap(forOverwrite(width, h
 }
 
 Bitmap::Bitmap(int width, int height, Pixel fill, const PixelAllocator<Pixel>& allocator) : pixels_(allocator) {
-  width_ = std::max(width, 0);
-  height_ = std::max(height, 0);
-  if (std::uint64_t(width_) * std::uint64_t(height_) > kMaxBitmapPixels) throw std::length_error("Picture too large.");
-  pixels_.resize(std::size_t(width_) * std::size_t(height_));
+  allocate(width, height);
   std::fill(pixels_.begin(), pixels_.end(), fill);
 }
 
 Bitmap Bitmap::forOverwrite(int width, int height) {
   Bitmap b;
-  b.width_ = std::max(width, 0);
-  b.height_ = std::max(height, 0);
-  if (std::uint64_t(b.width_) * std::uint64_t(b.height_) > kMaxBitmapPixels)
-    throw std::length_error("Picture too large.");
-  b.pixels_.resize(std::size_t(b.width_) * std::size_t(b.height_));
+  b.allocate(width, height);
   return b;
+}
+
+void Bitmap::allocate(int width, int height) {
+  width_ = std::max(width, 0);
+  height_ = std::max(height, 0);
+  if (std::uint64_t(width_) * std::uint64_t(height_) > kMaxBitmapPixels) throw std::length_error("Picture too large.");
+  pixels_.resize(std::size_t(width_) * std::size_t(height_));
 }
 
 void Bitmap::fill(Pixel p) { std::fill(pixels_.begin(), pixels_.end(), p); }

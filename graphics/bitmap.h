@@ -69,6 +69,9 @@ class Bitmap {
   bool operator==(const Bitmap&) const = default;
 
  private:
+  // Sizes the pixels for width x height (negative counts as 0); throws
+  // "Picture too large." past kMaxBitmapPixels.
+  void allocate(int width, int height);
   int width_ = 0, height_ = 0;
   std::vector<Pixel, PixelAllocator<Pixel>> pixels_;
 };

@@ -357,7 +357,40 @@ class Sway(Compositor):
         self.run(["wtype", "-d", "30", text], timeout=30, check=True)
 
 
-class Mutter(Compositor):
+class BusCompositor(Compositor):
+    """A compositor run inside a `dbus-run-session` of its own; env carries
+    that bus's DBUS_SESSION_BUS_ADDRESS once it is ready."""
+
+    def _start_on_own_bus(self, command, what, server_env, ready_name):
+        """Starts command on a bus of its own (server_env for it alone) and
+        waits until its Wayland socket is there and it owns ready_name."""
+        address_file = os.path.join(self._runtime, "bus-address")
+        # dbus-run-session hands the address to its child only: the child
+        # writes it down for the clients, then becomes the compositor.
+        script = 'printf %s "$DBUS_SESSION_BUS_ADDRESS" > "$0.tmp" && mv "$0.tmp" "$0" && exec "$@"'
+        saved = dict(self.env)
+        self.env.update(server_env)
+        self._start_server(["dbus-run-session", "--", "sh", "-c", script, address_file, *command], what + ".log")
+        self.env = saved
+
+        def ready():
+            if not os.path.exists(address_file) or not self._wayland_socket():
+                return False
+            with open(address_file) as f:
+                self.env.update(DBUS_SESSION_BUS_ADDRESS=f.read(), WAYLAND_DISPLAY=self._wayland_socket())
+            return self.has_name(ready_name)
+
+        self._await(ready, 60, what)
+
+    def has_name(self, name):
+        """True when name has an owner on the compositor's session bus."""
+        out = self.run(["gdbus", "call", "--session", "--dest", "org.freedesktop.DBus", "--object-path",
+                        "/org/freedesktop/DBus", "--method", "org.freedesktop.DBus.NameHasOwner", name],
+                       timeout=10)
+        return out.returncode == 0 and b"true" in out.stdout
+
+
+class Mutter(BusCompositor):
     """mutter as a headless Wayland compositor (no Xwayland) with one virtual
     monitor of width x height, run inside a `dbus-run-session` of its own;
     env carries that bus's DBUS_SESSION_BUS_ADDRESS. Ready when its Wayland
@@ -367,33 +400,9 @@ class Mutter(Compositor):
     def __init__(self, width=1280, height=800, mutter_env=None):
         super().__init__()
         self.width, self.height = width, height
-        address_file = os.path.join(self._runtime, "bus-address")
-        # dbus-run-session hands the address to its child only: the child
-        # writes it down for the clients, then becomes mutter.
-        script = 'printf %s "$DBUS_SESSION_BUS_ADDRESS" > "$0.tmp" && mv "$0.tmp" "$0" && exec "$@"'
-        wrapper = ["dbus-run-session", "--", "sh", "-c", script, address_file,
-                   "mutter", "--headless", "--wayland", "--no-x11", "--wayland-display", "wayland-e2e",
-                   "--virtual-monitor", "%dx%d" % (width, height)]
-        saved = dict(self.env)
-        self.env.update(mutter_env or {})
-        self._start_server(wrapper, "mutter.log")
-        self.env = saved
-
-        def ready():
-            if not os.path.exists(address_file) or not self._wayland_socket():
-                return False
-            with open(address_file) as f:
-                self.env.update(DBUS_SESSION_BUS_ADDRESS=f.read(), WAYLAND_DISPLAY=self._wayland_socket())
-            return self.has_name("org.gnome.Mutter.IdleMonitor")
-
-        self._await(ready, 60, "mutter")
-
-    def has_name(self, name):
-        """True when name has an owner on mutter's session bus."""
-        out = self.run(["gdbus", "call", "--session", "--dest", "org.freedesktop.DBus", "--object-path",
-                        "/org/freedesktop/DBus", "--method", "org.freedesktop.DBus.NameHasOwner", name],
-                       timeout=10)
-        return out.returncode == 0 and b"true" in out.stdout
+        self._start_on_own_bus(["mutter", "--headless", "--wayland", "--no-x11", "--wayland-display", "wayland-e2e",
+                                "--virtual-monitor", "%dx%d" % (width, height)],
+                               "mutter", mutter_env or {}, "org.gnome.Mutter.IdleMonitor")
 
     def call(self, dest, path, method, *args):
         """A D-Bus method call on mutter's session bus with gdbus; its answer
@@ -414,7 +423,7 @@ _SYSTEM_PYTHON = "/usr/bin/python3"
 _FAKE_KEYS = os.path.join(os.path.dirname(os.path.abspath(__file__)), "kwin_fake_keys.py")
 
 
-class KWin(Compositor):
+class KWin(BusCompositor):
     """kwin_wayland (Plasma 5.27) on its virtual back end with one output of
     width x height, in a `dbus-run-session` of its own like Mutter. The
     installed binary carries file capabilities, which a container refuses to
@@ -436,25 +445,10 @@ class KWin(Compositor):
         shutil.copy(shutil.which("kwin_wayland"), binary)  # no xattrs: no capabilities
         os.chmod(os.path.dirname(binary), 0o755)
         os.chmod(binary, 0o755)
-        address_file = os.path.join(self._runtime, "bus-address")
-        script = 'printf %s "$DBUS_SESSION_BUS_ADDRESS" > "$0.tmp" && mv "$0.tmp" "$0" && exec "$@"'
-        wrapper = ["dbus-run-session", "--", "sh", "-c", script, address_file, binary, "--virtual",
-                   "--socket", "wayland-e2e", "--width", str(width), "--height", str(height)]
-        saved = dict(self.env)
-        self.env.update(KWIN_WAYLAND_NO_PERMISSION_CHECKS="1", KWIN_SCREENSHOT_NO_PERMISSION_CHECKS="1")
-        self._start_server(wrapper, "kwin.log")
-        self.env = saved
-
-        def ready():
-            if not os.path.exists(address_file) or not self._wayland_socket():
-                return False
-            with open(address_file) as f:
-                self.env.update(DBUS_SESSION_BUS_ADDRESS=f.read(), WAYLAND_DISPLAY=self._wayland_socket())
-            return self.has_name("org.kde.KWin.ScreenShot2")
-
-        self._await(ready, 60, "kwin_wayland")
-
-    has_name = Mutter.has_name
+        self._start_on_own_bus([binary, "--virtual", "--socket", "wayland-e2e", "--width", str(width),
+                                "--height", str(height)], "kwin_wayland",
+                               {"KWIN_WAYLAND_NO_PERMISSION_CHECKS": "1", "KWIN_SCREENSHOT_NO_PERMISSION_CHECKS": "1"},
+                               "org.kde.KWin.ScreenShot2")
 
     def screenshot(self):
         """The whole workspace as (width, height, RGB bytes)."""
